@@ -1,0 +1,378 @@
+#include "objects/COGLObject.h"
+
+#include <GL/gl.h>
+
+#include <cmath>
+
+#include "image/COGLTexture2D.h"
+#include "math/CMatrix.h"
+#include "objects/QuadricList.h"
+#include "platform/CFile.h"
+#include "platform/RecordIO.h"
+
+uint32_t COGLObject::nextSelectionName = 1;
+
+COGLObject::COGLObject() : selectionName(nextSelectionName++) {
+}
+
+COGLObject::~COGLObject() = default;
+
+void COGLObject::UseLists(const SharedLists& lists) {
+    selectionList = lists.solid;
+    solidList = lists.solid;
+    wireList = lists.wire;
+}
+
+void COGLObject::PlaceObject(float zOffset) {
+    glTranslatef(position.x, position.y, position.z);
+    ApplyRotation();
+    if (zOffset != 0.0f) {
+        glTranslatef(0.0f, 0.0f, zOffset);
+    }
+    glScalef(scale.x, scale.y, scale.z);
+}
+
+void COGLObject::ApplyMaterial() const {
+    glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, shininess);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, specular);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, diffuse);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, ambient);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_EMISSION, emission);
+}
+
+void COGLObject::CallListTextured(uint32_t list) const {
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, texture->textureName);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, textureMode);
+    glMatrixMode(GL_TEXTURE);
+    glPushMatrix();
+    glLoadIdentity();
+    glTranslatef(textureTranslation.x, textureTranslation.y, textureTranslation.z);
+    glRotatef(textureRotation.x, 1.0f, 0.0f, 0.0f);
+    glRotatef(textureRotation.y, 0.0f, 1.0f, 0.0f);
+    glRotatef(textureRotation.z, 0.0f, 0.0f, 1.0f);
+    glScalef(textureScale.x, textureScale.y, textureScale.z);
+    glMatrixMode(GL_MODELVIEW);
+    glCallList(list);
+    glDisable(GL_TEXTURE_2D);
+    glMatrixMode(GL_TEXTURE);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+}
+
+void COGLObject::Draw(int flags) {
+    DrawPlaced(flags, 0.0f);
+}
+
+void COGLObject::DrawPlaced(int flags, float zOffset) {
+    if (!visible) {
+        return;
+    }
+    if (transparent) {
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        glDepthMask(GL_FALSE);
+    }
+    glPushMatrix();
+    PlaceObject(zOffset);
+    const uint32_t list = (flags & DRAW_WIRE) ? wireList : solidList;
+    if ((flags & DRAW_MATERIAL) == 0) {
+        // The caller has set colour or material itself, as for shadows.
+        glCallList(list);
+    } else {
+        ApplyMaterial();
+        if (texture != nullptr) {
+            CallListTextured(list);
+        } else {
+            glCallList(list);
+        }
+    }
+    if (flags & DRAW_AXES) {
+        DrawAxes();
+    }
+    glPopMatrix();
+    if (transparent) {
+        glDepthMask(GL_TRUE);
+        glDisable(GL_BLEND);
+    }
+}
+
+void COGLObject::DrawForSelection() {
+    DrawForSelectionPlaced(0.0f);
+}
+
+void COGLObject::DrawForSelectionPlaced(float zOffset) {
+    if (selectionName & HIDDEN_BIT) {
+        return;
+    }
+    glLoadName(selectionName);
+    glPushMatrix();
+    PlaceObject(zOffset);
+    glCallList(selectionList);
+    glPopMatrix();
+}
+
+void COGLObject::DrawSelected() {
+    if (!visible) {
+        return;
+    }
+    glPushMatrix();
+    glPushAttrib(GL_ENABLE_BIT);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_LINE_SMOOTH);
+    glDisable(GL_POINT_SMOOTH);
+    glDisable(GL_NORMALIZE);
+    glEnable(GL_COLOR_MATERIAL);
+    glColor3f(1.0f, 1.0f, 1.0f);
+    PlaceObject(0.0f);
+
+    const float ex = extents.x, ey = extents.y, ez = extents.z;
+    glBegin(GL_LINE_LOOP);
+    glVertex3f(ex, ey, ez);
+    glVertex3f(-ex, ey, ez);
+    glVertex3f(-ex, -ey, ez);
+    glVertex3f(ex, -ey, ez);
+    glEnd();
+    glBegin(GL_LINE_LOOP);
+    glVertex3f(ex, ey, -ez);
+    glVertex3f(ex, -ey, -ez);
+    glVertex3f(-ex, -ey, -ez);
+    glVertex3f(-ex, ey, -ez);
+    glEnd();
+    glBegin(GL_LINES);
+    glVertex3f(-ex, -ey, -ez);
+    glVertex3f(-ex, -ey, ez);
+    glVertex3f(-ex, ey, -ez);
+    glVertex3f(-ex, ey, ez);
+    glVertex3f(ex, -ey, -ez);
+    glVertex3f(ex, -ey, ez);
+    glVertex3f(ex, ey, -ez);
+    glVertex3f(ex, ey, ez);
+    glEnd();
+
+    DrawAxes();
+    glPopAttrib();
+    glPopMatrix();
+}
+
+void COGLObject::DrawAxes() {
+    const float tick = 0.2f;
+    glBegin(GL_LINES);
+    glColor3f(1.0f, 0.0f, 0.0f);
+    glVertex3f(extents.x, 0.0f, 0.0f);
+    glVertex3f(extents.x + tick, 0.0f, 0.0f);
+    glColor3f(0.0f, 1.0f, 0.0f);
+    glVertex3f(0.0f, extents.y, 0.0f);
+    glVertex3f(0.0f, extents.y + tick, 0.0f);
+    glColor3f(0.0f, 0.0f, 1.0f);
+    glVertex3f(0.0f, 0.0f, extents.z);
+    glVertex3f(0.0f, 0.0f, extents.z + tick);
+    glEnd();
+}
+
+void COGLObject::Save(CFile& file, int textureIndex) const {
+    CRecordWriter out;
+    out.WriteName(name, RECORD_NAME_SIZE);
+    out.WriteFloats(ambient, 4);
+    out.WriteFloats(diffuse, 4);
+    out.WriteFloats(specular, 4);
+    out.WriteFloats(emission, 4);
+    out.WriteFloat(shininess);
+    out.WriteFloat(orientation.x);
+    out.WriteFloat(orientation.y);
+    out.WriteFloat(orientation.z);
+    out.WriteFloat(orientation.w);
+    out.WriteFloat(scale.x);
+    out.WriteFloat(scale.y);
+    out.WriteFloat(scale.z);
+    out.WriteFloat(position.x);
+    out.WriteFloat(position.y);
+    out.WriteFloat(position.z);
+    // The editor's record repeats position x here; readers expect the field.
+    out.WriteFloat(position.x);
+    out.WriteBool(visible);
+    out.WriteBool(transparent);
+    out.WriteBool(animating);
+    out.WriteInt32(renderMode);
+    out.WriteInt32(reservedA);
+    out.WriteInt32(textureIndex);
+    out.WriteFloat(textureRotation.x);
+    out.WriteFloat(textureRotation.y);
+    out.WriteFloat(textureRotation.z);
+    out.WriteFloat(textureScale.x);
+    out.WriteFloat(textureScale.y);
+    out.WriteFloat(textureScale.z);
+    out.WriteFloat(textureTranslation.x);
+    out.WriteFloat(textureTranslation.y);
+    out.WriteFloat(textureTranslation.z);
+    out.WriteInt32(textureMode);
+    out.WriteInt32(reservedB);
+    file.Write(out.Bytes().data(), out.Bytes().size());
+}
+
+int COGLObject::Load(CFile& file, int /*version*/) {
+    uint8_t record[OBJECT_RECORD_SIZE];
+    file.Read(record, sizeof record);
+
+    CRecordReader in(record, sizeof record);
+    name = in.ReadName(RECORD_NAME_SIZE);
+    in.ReadFloats(ambient, 4);
+    in.ReadFloats(diffuse, 4);
+    in.ReadFloats(specular, 4);
+    in.ReadFloats(emission, 4);
+    shininess = in.ReadFloat();
+    orientation.x = in.ReadFloat();
+    orientation.y = in.ReadFloat();
+    orientation.z = in.ReadFloat();
+    orientation.w = in.ReadFloat();
+    scale.x = in.ReadFloat();
+    scale.y = in.ReadFloat();
+    scale.z = in.ReadFloat();
+    position.x = in.ReadFloat();
+    position.y = in.ReadFloat();
+    position.z = in.ReadFloat();
+    position.x = in.ReadFloat();  // the repeated x; this later copy wins
+    visible = in.ReadBool();
+    transparent = in.ReadBool();
+    animating = in.ReadBool();
+    renderMode = in.ReadInt32();
+    reservedA = in.ReadInt32();
+    const int textureIndex = in.ReadInt32();
+    textureRotation.x = in.ReadFloat();
+    textureRotation.y = in.ReadFloat();
+    textureRotation.z = in.ReadFloat();
+    textureScale.x = in.ReadFloat();
+    textureScale.y = in.ReadFloat();
+    textureScale.z = in.ReadFloat();
+    textureTranslation.x = in.ReadFloat();
+    textureTranslation.y = in.ReadFloat();
+    textureTranslation.z = in.ReadFloat();
+    textureMode = in.ReadInt32();
+    reservedB = in.ReadInt32();
+    return textureIndex;
+}
+
+void COGLObject::CopyFrom(const COGLObject& source) {
+    SetAmbient(source.ambient[0], source.ambient[1], source.ambient[2], source.ambient[3]);
+    SetDiffuse(source.diffuse[0], source.diffuse[1], source.diffuse[2], source.diffuse[3]);
+    SetSpecular(source.specular[0], source.specular[1], source.specular[2], source.specular[3]);
+    SetEmission(source.emission[0], source.emission[1], source.emission[2], source.emission[3]);
+    shininess = source.shininess;
+    SetScale(source.scale.x, source.scale.y, source.scale.z);
+    SetPosition(source.position.x, source.position.y, source.position.z);
+    extents = source.extents;
+    name = "Copy of " + source.name;
+    selectionName = nextSelectionName++;
+    visible = source.visible;
+    transparent = source.transparent;
+    animating = source.animating;
+    renderMode = source.renderMode;
+    typeCode = source.typeCode;
+    orientation = source.orientation;
+    reservedA = source.reservedA;
+    texture = source.texture;
+    textureRotation = source.textureRotation;
+    textureScale = source.textureScale;
+    textureTranslation = source.textureTranslation;
+    textureMode = source.textureMode;
+    reservedB = source.reservedB;
+}
+
+static void SetColor(float color[4], float r, float g, float b, float a) {
+    color[0] = r;
+    color[1] = g;
+    color[2] = b;
+    color[3] = a;
+}
+
+void COGLObject::SetAmbient(float r, float g, float b, float a) { SetColor(ambient, r, g, b, a); }
+void COGLObject::SetAmbientAlpha(float a) { ambient[3] = a; }
+void COGLObject::SetDiffuse(float r, float g, float b, float a) { SetColor(diffuse, r, g, b, a); }
+void COGLObject::SetDiffuseAlpha(float a) { diffuse[3] = a; }
+void COGLObject::SetSpecular(float r, float g, float b, float a) { SetColor(specular, r, g, b, a); }
+void COGLObject::SetSpecularAlpha(float a) { specular[3] = a; }
+void COGLObject::SetEmission(float r, float g, float b, float a) { SetColor(emission, r, g, b, a); }
+void COGLObject::SetEmissionAlpha(float a) { emission[3] = a; }
+void COGLObject::SetShininess(float s) { shininess = s; }
+
+void COGLObject::SetVisible(bool show) {
+    if (show) {
+        Show();
+    } else {
+        Hide();
+    }
+}
+
+void COGLObject::Show() {
+    visible = true;
+    selectionName &= ~HIDDEN_BIT;
+}
+
+void COGLObject::Hide() {
+    visible = false;
+    selectionName |= HIDDEN_BIT;
+}
+
+void COGLObject::SetTransparent(bool on) { transparent = on; }
+void COGLObject::StartAnimation() { animating = true; }
+
+void COGLObject::Rotate(const CVector& axis, float degrees) {
+    if (!std::isfinite(degrees)) {
+        return;
+    }
+    // Far from zero, subtracting 360 no longer changes a float.
+    if (std::fabs(degrees) > 3600.0f) {
+        degrees = std::fmod(degrees, 360.0f);
+    }
+    // Test against 359, not 360: the editor's reduction, kept so that saved
+    // orientations come out the same.
+    while (degrees > 359.0f) {
+        degrees -= 360.0f;
+    }
+    while (degrees < 0.0f) {
+        degrees += 360.0f;
+    }
+    CQuaternion turn;
+    turn.FromAxisAngle(axis, degrees);
+    orientation.Multiply(turn);
+    orientation.Normalize();
+}
+
+void COGLObject::RotateX(float degrees) { Rotate(CVector(1.0f, 0.0f, 0.0f), degrees); }
+void COGLObject::RotateY(float degrees) { Rotate(CVector(0.0f, 1.0f, 0.0f), degrees); }
+void COGLObject::RotateZ(float degrees) { Rotate(CVector(0.0f, 0.0f, 1.0f), degrees); }
+
+void COGLObject::GetScale(float& x, float& y, float& z) const {
+    x = scale.x;
+    y = scale.y;
+    z = scale.z;
+}
+
+void COGLObject::SetScale(float x, float y, float z) { scale = CVector(x, y, z); }
+void COGLObject::SetScaleX(float x) { scale.x = x; }
+void COGLObject::SetScaleY(float y) { scale.y = y; }
+void COGLObject::SetScaleZ(float z) { scale.z = z; }
+
+void COGLObject::Move(float dx, float dy, float dz) {
+    position += CVector(dx, dy, dz);
+}
+
+void COGLObject::SetPosition(float x, float y, float z) { position = CVector(x, y, z); }
+void COGLObject::SetPositionX(float x) { position.x = x; }
+void COGLObject::SetPositionY(float y) { position.y = y; }
+void COGLObject::SetPositionZ(float z) { position.z = z; }
+
+void COGLObject::SetTexture(COGLTexture2D* newTexture) {
+    if (newTexture != nullptr && !newTexture->Prepare()) {
+        newTexture = nullptr;
+    }
+    texture = newTexture;
+}
+
+void COGLObject::SetTextureMode(int mode) { textureMode = mode; }
+
+void COGLObject::ApplyRotation() {
+    CMatrix rotation;
+    orientation.ToMatrix(rotation);
+    glMultMatrixd(rotation.m);
+}

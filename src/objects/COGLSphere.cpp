@@ -1,0 +1,25 @@
+#include "objects/COGLSphere.h"
+
+#include <GL/glu.h>
+
+#include "objects/QuadricList.h"
+
+SharedLists COGLSphere::lists;
+
+static void SphereShape(GLUquadric* quadric) {
+    gluSphere(quadric, 1.0, 16, 16);
+}
+
+COGLSphere::COGLSphere() {
+    if (!lists.IsBuilt()) {
+        lists = BuildQuadricLists(SphereShape);
+    }
+    UseLists(lists);
+    name = "Sphere";
+    typeCode = 3;
+    extents = CVector(1.0f, 1.0f, 1.0f);
+}
+
+void COGLSphere::ResetLists() {
+    lists = SharedLists();
+}

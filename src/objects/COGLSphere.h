@@ -1,0 +1,19 @@
+#pragma once
+
+#include "objects/COGLObject.h"
+#include "objects/QuadricList.h"
+
+// A sphere of radius 1, sized by the object's scale.
+class COGLSphere : public COGLObject {
+public:
+    // Needs the OpenGL context current: the first sphere builds the class's lists.
+    COGLSphere();
+
+    const char* ClassName() const override { return "COGLSphere"; }
+
+    // Forgets the class's lists; called when their context is deleted.
+    static void ResetLists();
+
+private:
+    static SharedLists lists;
+};

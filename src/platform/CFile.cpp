@@ -1,0 +1,79 @@
+#include "platform/CFile.h"
+
+#include "platform/CFileException.h"
+
+const char* CFileException::Describe() const {
+    switch (cause) {
+    case endOfFile:  return "unexpected end of file";
+    case badSeek:    return "seek failed";
+    case writeFault: return "write failed";
+    }
+    return "file error";
+}
+
+CFile::~CFile() {
+    Close();
+}
+
+bool CFile::Open(const std::string& filePath, OpenMode mode) {
+    Close();
+    stream = std::fopen(filePath.c_str(), mode == modeRead ? "rb" : "wb");
+    if (stream == nullptr) {
+        return false;
+    }
+    path = filePath;
+    return true;
+}
+
+bool CFile::OpenMemory(const void* data, size_t size) {
+    Close();
+    // Opened read-only, so the const_cast never leads to a write.
+    stream = fmemopen(const_cast<void*>(data), size, "rb");
+    path = "(memory)";
+    return stream != nullptr;
+}
+
+void CFile::Close() {
+    if (stream != nullptr) {
+        std::fclose(stream);
+        stream = nullptr;
+    }
+}
+
+void CFile::Read(void* buffer, size_t count) {
+    if (stream == nullptr || std::fread(buffer, 1, count, stream) != count) {
+        throw CFileException(CFileException::endOfFile, path);
+    }
+}
+
+void CFile::Write(const void* buffer, size_t count) {
+    if (stream == nullptr || std::fwrite(buffer, 1, count, stream) != count) {
+        throw CFileException(CFileException::writeFault, path);
+    }
+}
+
+void CFile::Seek(int64_t offset, SeekFrom from) {
+    static const int whence[] = { SEEK_SET, SEEK_CUR, SEEK_END };
+    if (stream == nullptr || fseeko(stream, offset, whence[from]) != 0) {
+        throw CFileException(CFileException::badSeek, path);
+    }
+}
+
+uint64_t CFile::GetPosition() const {
+    if (stream == nullptr) {
+        return 0;
+    }
+    const off_t position = ftello(stream);
+    return position < 0 ? 0 : static_cast<uint64_t>(position);
+}
+
+uint64_t CFile::GetLength() const {
+    if (stream == nullptr) {
+        return 0;
+    }
+    const off_t here = ftello(stream);
+    fseeko(stream, 0, SEEK_END);
+    const off_t length = ftello(stream);
+    fseeko(stream, here, SEEK_SET);
+    return length < 0 ? 0 : static_cast<uint64_t>(length);
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+// A binary file on disk (or a block of memory read like one). Reads and writes
+// move bytes unchanged; a short read, a failed write or a failed seek throws
+// CFileException, so a reader never goes on with bytes it did not get.
+class CFile {
+public:
+    enum OpenMode { modeRead, modeWrite };
+    enum SeekFrom { begin, current, end };
+
+    CFile() = default;
+    ~CFile();
+    CFile(const CFile&) = delete;
+    CFile& operator=(const CFile&) = delete;
+
+    // False when the file cannot be opened; modeWrite creates or truncates.
+    bool Open(const std::string& path, OpenMode mode);
+    // Reads from a caller-owned block that must outlive the file.
+    bool OpenMemory(const void* data, size_t size);
+    void Close();
+    bool IsOpen() const { return stream != nullptr; }
+
+    // Reads exactly count bytes or throws; buffer is unspecified after a throw.
+    void Read(void* buffer, size_t count);
+    void Write(const void* buffer, size_t count);
+    void Seek(int64_t offset, SeekFrom from);
+    uint64_t GetPosition() const;
+    uint64_t GetLength() const;
+    const std::string& GetFilePath() const { return path; }
+
+private:
+    FILE*       stream = nullptr;
+    std::string path;
+};

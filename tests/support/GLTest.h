@@ -1,0 +1,41 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+
+#include "platform/COffscreenContext.h"
+
+struct Rgba {
+    int r, g, b, a;
+};
+
+// A test with a fresh offscreen context: 128 x 128 pixels showing the world
+// square from -4 to 4 in x and y (16 pixels a unit), looking down -z, depth
+// test on, cleared to black, lighting off.
+class GLTest : public ::testing::Test {
+public:
+    static constexpr int SIZE = 128;
+    static constexpr float HALF_WIDTH = 4.0f;
+
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // The pixel under world point (x, y) of the ortho view.
+    Rgba PixelAt(float x, float y) const;
+    Rgba Pixel(int px, int py) const;
+    // Average colour of the pixels within radius of world point (x, y).
+    Rgba AverageAround(float x, float y, int radius) const;
+    // A view from +x towards the origin with world z up and world y to the
+    // right, same scale: shapes along z show their length.
+    void LookFromSide() const;
+    // Lighting on with no light and no global ambient: a lit surface shows
+    // exactly its material's emission.
+    void EmissionOnlyLighting() const;
+
+    COffscreenContext context;
+};
+
+// Each channel within tolerance of the expected 0..255 value.
+::testing::AssertionResult ColorNear(const Rgba& actual, int r, int g, int b, int tolerance = 12);
