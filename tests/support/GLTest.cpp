@@ -2,6 +2,7 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "objects/SharedListsReset.h"
@@ -48,6 +49,16 @@ Rgba GLTest::AverageAround(float x, float y, int radius) const {
     }
     const int n = side * side;
     return { sum[0] / n, sum[1] / n, sum[2] / n, sum[3] / n };
+}
+
+Rgba GLTest::BrightestAround(float x, float y, int radius) const {
+    const int side = 2 * radius + 1;
+    const std::vector<uint8_t> p = context.ReadPixels(ToPixel(x) - radius, ToPixel(y) - radius, side, side);
+    int most[4] = { 0, 0, 0, 0 };
+    for (size_t i = 0; i < p.size(); i++) {
+        most[i % 4] = std::max(most[i % 4], int(p[i]));
+    }
+    return { most[0], most[1], most[2], most[3] };
 }
 
 void GLTest::LookFromSide() const {

@@ -27,6 +27,9 @@ protected:
     Rgba Pixel(int px, int py) const;
     // Average colour of the pixels within radius of world point (x, y).
     Rgba AverageAround(float x, float y, int radius) const;
+    // Largest value of each channel within radius pixels of world point
+    // (x, y): finds thin lines whatever row the rasteriser put them on.
+    Rgba BrightestAround(float x, float y, int radius) const;
     // A view from +x towards the origin with world z up and world y to the
     // right, same scale: shapes along z show their length.
     void LookFromSide() const;

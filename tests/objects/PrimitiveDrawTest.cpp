@@ -1,0 +1,272 @@
+#include <GL/gl.h>
+
+#include "image/COGLTexture2D.h"
+#include "objects/COGLBox.h"
+#include "objects/COGLCone.h"
+#include "objects/COGLCylinder.h"
+#include "objects/COGLRod.h"
+#include "objects/COGLSphere.h"
+#include "objects/SharedListsReset.h"
+#include "support/GLTest.h"
+
+namespace {
+
+class PrimitiveDraw : public GLTest {
+protected:
+    void SetUp() override {
+        GLTest::SetUp();
+        EmissionOnlyLighting();
+    }
+
+    // Only the emission shows under EmissionOnlyLighting.
+    static void Glow(COGLObject& object, float r, float g, float b, float alpha = 1.0f) {
+        object.SetAmbient(0, 0, 0, 1);
+        object.SetDiffuse(0, 0, 0, alpha);
+        object.SetEmission(r, g, b, 1);
+    }
+};
+
+}  // namespace
+
+TEST_F(PrimitiveDraw, BoxAndSphereLandWhereTheirTransformPutsThem) {
+    COGLBox box;
+    Glow(box, 1, 0, 0);
+    box.SetPosition(1.0f, 1.0f, 0.0f);
+    box.SetScale(0.5f, 0.5f, 0.5f);
+    COGLSphere sphere;
+    Glow(sphere, 0, 1, 0);
+    sphere.SetPosition(-2.0f, -1.0f, 0.0f);
+    sphere.SetScale(1.0f, 1.5f, 1.0f);
+    box.Draw(DRAW_MATERIAL);
+    sphere.Draw(DRAW_MATERIAL);
+
+    EXPECT_TRUE(ColorNear(PixelAt(1.0f, 1.0f), 255, 0, 0));
+    EXPECT_TRUE(ColorNear(PixelAt(0.6f, 1.4f), 255, 0, 0));
+    EXPECT_TRUE(ColorNear(PixelAt(0.4f, 1.0f), 0, 0, 0));
+    EXPECT_TRUE(ColorNear(PixelAt(1.0f, 1.6f), 0, 0, 0));
+    EXPECT_TRUE(ColorNear(PixelAt(-2.0f, 0.4f), 0, 255, 0));   // stretched to 1.5 up
+    EXPECT_TRUE(ColorNear(PixelAt(-2.0f, 0.6f), 0, 0, 0));
+    EXPECT_TRUE(ColorNear(PixelAt(-2.9f, -1.0f), 0, 255, 0));
+    EXPECT_TRUE(ColorNear(PixelAt(-3.1f, -1.0f), 0, 0, 0));
+}
+
+TEST_F(PrimitiveDraw, RotationTurnsTheBox) {
+    COGLBox box;
+    Glow(box, 1, 1, 0);
+    box.SetScale(2.0f, 0.25f, 0.25f);
+    box.RotateZ(90.0f);  // the long side now runs along y
+    box.Draw(DRAW_MATERIAL);
+    EXPECT_TRUE(ColorNear(PixelAt(0.0f, 1.8f), 255, 255, 0));
+    EXPECT_TRUE(ColorNear(PixelAt(1.8f, 0.0f), 0, 0, 0));
+}
+
+TEST_F(PrimitiveDraw, CylinderIsCentredOnItsPositionAndSoIsItsBracket) {
+    LookFromSide();  // screen x is world y, screen y is world z
+    COGLCylinder cylinder;
+    Glow(cylinder, 0, 0, 1);
+    cylinder.SetScale(10.0f, 10.0f, 3.0f);  // radius 1, from z = -3 to 3
+    cylinder.Draw(DRAW_MATERIAL);
+    EXPECT_TRUE(ColorNear(PixelAt(0.0f, 2.8f), 0, 0, 255));
+    EXPECT_TRUE(ColorNear(PixelAt(0.0f, -2.8f), 0, 0, 255));
+    EXPECT_TRUE(ColorNear(PixelAt(0.9f, 0.0f), 0, 0, 255));
+    EXPECT_TRUE(ColorNear(PixelAt(0.0f, 3.2f), 0, 0, 0));
+    EXPECT_TRUE(ColorNear(PixelAt(0.0f, -3.2f), 0, 0, 0));
+    EXPECT_TRUE(ColorNear(PixelAt(1.1f, 0.0f), 0, 0, 0));
+
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    cylinder.DrawSelected();
+    EXPECT_TRUE(ColorNear(BrightestAround(0.5f, 3.0f, 1), 255, 255, 255));
+    EXPECT_TRUE(ColorNear(BrightestAround(0.5f, -3.0f, 1), 255, 255, 255));
+    EXPECT_TRUE(ColorNear(BrightestAround(0.5f, 3.5f, 2), 0, 0, 0));
+}
+
+TEST_F(PrimitiveDraw, ConeHasItsApexAtMinusScaleZ) {
+    LookFromSide();
+    COGLCone cone;
+    Glow(cone, 1, 0, 1);
+    cone.SetScale(2.0f, 2.0f, 3.0f);  // base radius 1 at z = 3
+    cone.Draw(DRAW_MATERIAL);
+    EXPECT_TRUE(ColorNear(PixelAt(0.8f, 2.8f), 255, 0, 255));   // wide near the top
+    EXPECT_TRUE(ColorNear(PixelAt(0.0f, -2.5f), 255, 0, 255));  // thin near the apex
+    EXPECT_TRUE(ColorNear(PixelAt(0.5f, -2.5f), 0, 0, 0));
+    EXPECT_TRUE(ColorNear(PixelAt(0.0f, -3.2f), 0, 0, 0));
+    EXPECT_TRUE(ColorNear(PixelAt(0.0f, 3.2f), 0, 0, 0));
+}
+
+TEST_F(PrimitiveDraw, OnlyTheRodIsOpenAtItsEnds) {
+    // Looking straight down the axis, an open tube's walls are edge-on and
+    // its middle shows the background.
+    COGLCylinder cylinder;
+    COGLRod rod;
+    COGLCone cone;
+    for (COGLObject* object : std::initializer_list<COGLObject*>{ &cylinder, &rod, &cone }) {
+        Glow(*object, 1, 1, 1);
+        object->SetScale(10.0f, 10.0f, 1.0f);
+    }
+    cylinder.SetPosition(-2.5f, 0.0f, 0.0f);
+    rod.SetPosition(0.0f, 0.0f, 0.0f);
+    cone.SetScale(2.0f, 2.0f, 1.0f);
+    cone.SetPosition(2.5f, 0.0f, 0.0f);
+    cylinder.Draw(DRAW_MATERIAL);
+    rod.Draw(DRAW_MATERIAL);
+    cone.Draw(DRAW_MATERIAL);
+    EXPECT_TRUE(ColorNear(PixelAt(-2.5f, 0.0f), 255, 255, 255));
+    EXPECT_TRUE(ColorNear(PixelAt(0.3f, 0.3f), 0, 0, 0));
+    EXPECT_TRUE(ColorNear(PixelAt(2.5f + 0.3f, 0.3f), 255, 255, 255));
+
+    // From the side the rod is there all the same.
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    LookFromSide();
+    rod.Draw(DRAW_MATERIAL);
+    EXPECT_TRUE(ColorNear(PixelAt(0.5f, 0.5f), 255, 255, 255));
+}
+
+TEST_F(PrimitiveDraw, ATransparentObjectBlendsOverWhatIsBehind) {
+    COGLBox back, front;
+    Glow(back, 1, 0, 0);
+    back.SetPosition(0, 0, -3);
+    Glow(front, 0, 0, 1, 0.5f);
+    front.SetScale(0.5f, 0.5f, 0.5f);
+    front.SetPosition(0, 0, 3);
+    front.SetTransparent(true);
+    back.Draw(DRAW_MATERIAL);
+    front.Draw(DRAW_MATERIAL);
+    // Both faces of the front box blend: half, then half again.
+    EXPECT_TRUE(ColorNear(PixelAt(0.0f, 0.0f), 64, 0, 191));
+    EXPECT_TRUE(ColorNear(PixelAt(0.8f, 0.8f), 255, 0, 0));
+
+    GLboolean depthWrites = GL_FALSE;
+    glGetBooleanv(GL_DEPTH_WRITEMASK, &depthWrites);
+    EXPECT_EQ(depthWrites, GL_TRUE);
+    EXPECT_FALSE(glIsEnabled(GL_BLEND));
+}
+
+TEST_F(PrimitiveDraw, DrawWithoutMaterialFlagKeepsTheCallersMaterial) {
+    const float green[4] = { 0, 1, 0, 1 };
+    glMaterialfv(GL_FRONT_AND_BACK, GL_EMISSION, green);
+    COGLSphere sphere;
+    Glow(sphere, 1, 0, 0);
+    sphere.SetPosition(1, 1, 0);
+    sphere.Draw(0);
+    EXPECT_TRUE(ColorNear(PixelAt(1.0f, 1.0f), 0, 255, 0));
+    EXPECT_TRUE(ColorNear(PixelAt(-1.0f, -1.0f), 0, 0, 0));  // still placed by its transform
+}
+
+TEST_F(PrimitiveDraw, AxisTicksOnlyWithTheirFlag) {
+    glDisable(GL_LIGHTING);
+    glColor3f(0.25f, 0.25f, 0.25f);
+    COGLBox box;
+    box.SetScale(2.0f, 2.0f, 2.0f);
+    box.Draw(0);
+    EXPECT_TRUE(ColorNear(BrightestAround(2.2f, 0.0f, 1), 0, 0, 0));
+
+    glColor3f(0.25f, 0.25f, 0.25f);
+    box.Draw(DRAW_AXES);
+    // Ticks run from the extents 0.2 further, in object units: 2 to 2.4 here.
+    EXPECT_TRUE(ColorNear(BrightestAround(2.2f, 0.0f, 1), 255, 0, 0));
+    EXPECT_TRUE(ColorNear(BrightestAround(0.0f, 2.2f, 1), 0, 255, 0));
+    EXPECT_TRUE(ColorNear(BrightestAround(2.6f, 0.0f, 1), 0, 0, 0));
+    EXPECT_TRUE(ColorNear(PixelAt(1.0f, 1.0f), 64, 64, 64));
+}
+
+TEST_F(PrimitiveDraw, BoxHighlightShowsWhiteEdgesAndRestoresState) {
+    COGLBox box;
+    Glow(box, 0, 0, 0.5f);
+    box.SetScale(2.0f, 2.0f, 2.0f);
+    box.RotateY(30.0f);
+    box.Draw(DRAW_MATERIAL);
+    box.DrawSelected();
+    EXPECT_TRUE(ColorNear(PixelAt(0.0f, 0.0f), 0, 0, 128));  // faces stay as drawn
+    EXPECT_TRUE(ColorNear(BrightestAround(0.0f, 2.0f, 1), 255, 255, 255));  // top edge
+    GLint polygonMode[2] = { 0, 0 };
+    glGetIntegerv(GL_POLYGON_MODE, polygonMode);
+    EXPECT_EQ(polygonMode[0], GL_FILL);
+    EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
+    EXPECT_FALSE(glIsEnabled(GL_POLYGON_OFFSET_LINE));
+    EXPECT_FALSE(glIsEnabled(GL_COLOR_MATERIAL));
+}
+
+TEST_F(PrimitiveDraw, HiddenObjectsAreNeitherDrawnNorHighlighted) {
+    COGLSphere sphere;
+    Glow(sphere, 1, 1, 1);
+    sphere.Hide();
+    sphere.Draw(DRAW_MATERIAL);
+    sphere.DrawSelected();
+    EXPECT_TRUE(ColorNear(BrightestAround(0.0f, 0.0f, 2), 0, 0, 0));
+    EXPECT_TRUE(ColorNear(BrightestAround(0.0f, 1.0f, 2), 0, 0, 0));
+}
+
+TEST_F(PrimitiveDraw, WireListDrawsOnlyEdges) {
+    COGLBox box;
+    Glow(box, 1, 1, 1);
+    box.SetScale(2.0f, 2.0f, 2.0f);
+    box.Draw(DRAW_MATERIAL | DRAW_WIRE);
+    EXPECT_TRUE(ColorNear(PixelAt(0.0f, 0.0f), 0, 0, 0));
+    EXPECT_TRUE(ColorNear(BrightestAround(0.0f, 2.0f, 1), 255, 255, 255));
+}
+
+TEST_F(PrimitiveDraw, TextureFollowsTheTextureTransform) {
+    glDisable(GL_LIGHTING);
+    // Red for s < 0.5, blue for s >= 0.5, wide enough that filtering
+    // blends only near the seams.
+    uint8_t pixels[8 * 3] = {};
+    for (int i = 0; i < 8; i++) {
+        pixels[3 * i + (i < 4 ? 0 : 2)] = 255;
+    }
+    COGLTexture2D* texture = new COGLTexture2D;
+    ASSERT_TRUE(texture->CreateFromPixels(pixels, 8, 1));
+    COGLBox box;
+    box.SetScale(3.0f, 3.0f, 3.0f);
+    box.SetTexture(texture);
+    ASSERT_EQ(box.texture, texture);
+    box.SetTextureMode(GL_REPLACE);
+    box.Draw(DRAW_MATERIAL);
+    EXPECT_TRUE(ColorNear(PixelAt(-1.5f, 0.0f), 255, 0, 0));
+    EXPECT_TRUE(ColorNear(PixelAt(1.5f, 0.0f), 0, 0, 255));
+    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
+
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    box.textureTranslation = CVector(0.5f, 0.0f, 0.0f);
+    box.Draw(DRAW_MATERIAL);
+    EXPECT_TRUE(ColorNear(PixelAt(-1.5f, 0.0f), 0, 0, 255));
+    EXPECT_TRUE(ColorNear(PixelAt(1.5f, 0.0f), 255, 0, 0));
+    // The texture matrix is left as it was.
+    GLdouble textureMatrix[16];
+    glGetDoublev(GL_TEXTURE_MATRIX, textureMatrix);
+    EXPECT_EQ(textureMatrix[12], 0.0);
+
+    // Without the material flag neither material nor texture is applied.
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glColor3f(0, 1, 0);
+    box.Draw(0);
+    EXPECT_TRUE(ColorNear(PixelAt(-1.5f, 0.0f), 0, 255, 0));
+    EXPECT_TRUE(texture->Release());
+}
+
+TEST_F(PrimitiveDraw, ListsAreSharedPerClassAndRebuiltForANewContext) {
+    COGLBox first;
+    COGLBox second;
+    EXPECT_NE(first.solidList, 0u);
+    EXPECT_EQ(second.solidList, first.solidList);
+    EXPECT_EQ(second.wireList, first.wireList);
+    EXPECT_EQ(second.selectionList, first.solidList);
+    COGLRod rod;
+    COGLCylinder cylinder;
+    EXPECT_NE(rod.solidList, cylinder.solidList);
+    EXPECT_EQ(rod.typeCode, 8);
+    EXPECT_EQ(rod.name, "Rod");
+
+    COGLSphere oldSphere;
+    const GLuint oldList = oldSphere.solidList;
+    // What the viewer does when it deletes its context.
+    glDeleteLists(1, 998);
+    ResetSharedLists();
+    context.Destroy();
+    ASSERT_TRUE(context.Create(SIZE, SIZE)) << context.GetError();
+    EXPECT_FALSE(glIsList(oldList));
+
+    COGLSphere sphere;
+    ASSERT_NE(sphere.solidList, 0u);
+    EXPECT_TRUE(glIsList(sphere.solidList));
+    EXPECT_TRUE(glIsList(sphere.wireList));
+}
