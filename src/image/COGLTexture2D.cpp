@@ -14,6 +14,14 @@ bool COGLTexture2D::Prepare() {
 }
 
 bool COGLTexture2D::CreateFromPixels(const uint8_t* pixels, int width, int height) {
+    return Upload(pixels, width, height, GL_RGB, 3);
+}
+
+bool COGLTexture2D::CreateFromPixelsRGBA(const uint8_t* pixels, int width, int height) {
+    return Upload(pixels, width, height, GL_RGBA, 4);
+}
+
+bool COGLTexture2D::Upload(const uint8_t* pixels, int width, int height, uint32_t format, int components) {
     if (pixels == nullptr || width <= 0 || height <= 0) {
         return false;
     }
@@ -24,8 +32,8 @@ bool COGLTexture2D::CreateFromPixels(const uint8_t* pixels, int width, int heigh
     glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
     glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glTexImage2D(GL_TEXTURE_2D, 0, 3, width, height, 0, GL_RGB, GL_UNSIGNED_BYTE, pixels);
-    gluBuild2DMipmaps(GL_TEXTURE_2D, 3, width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels);
+    glTexImage2D(GL_TEXTURE_2D, 0, components, width, height, 0, format, GL_UNSIGNED_BYTE, pixels);
+    gluBuild2DMipmaps(GL_TEXTURE_2D, components, width, height, format, GL_UNSIGNED_BYTE, pixels);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_NEAREST);

@@ -40,10 +40,10 @@ void COGLObject::ApplyMaterial() const {
     glMaterialfv(GL_FRONT_AND_BACK, GL_EMISSION, emission);
 }
 
-void COGLObject::CallListTextured(uint32_t list) const {
+void COGLObject::CallListTextured(uint32_t list, int envMode) const {
     glEnable(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, texture->textureName);
-    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, textureMode);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, envMode);
     glMatrixMode(GL_TEXTURE);
     glPushMatrix();
     glLoadIdentity();
@@ -82,7 +82,7 @@ void COGLObject::DrawPlaced(int flags, float zOffset) {
     } else {
         ApplyMaterial();
         if (texture != nullptr) {
-            CallListTextured(list);
+            CallListTextured(list, textureMode);
         } else {
             glCallList(list);
         }
@@ -172,6 +172,11 @@ void COGLObject::DrawAxes() {
 
 void COGLObject::Save(CFile& file, int textureIndex) const {
     CRecordWriter out;
+    WritePrefix(out, textureIndex);
+    file.Write(out.Bytes().data(), out.Bytes().size());
+}
+
+void COGLObject::WritePrefix(CRecordWriter& out, int textureIndex) const {
     out.WriteName(name, RECORD_NAME_SIZE);
     out.WriteFloats(ambient, 4);
     out.WriteFloats(diffuse, 4);
@@ -207,7 +212,6 @@ void COGLObject::Save(CFile& file, int textureIndex) const {
     out.WriteFloat(textureTranslation.z);
     out.WriteInt32(textureMode);
     out.WriteInt32(reservedB);
-    file.Write(out.Bytes().data(), out.Bytes().size());
 }
 
 int COGLObject::Load(CFile& file, int /*version*/) {
@@ -215,6 +219,10 @@ int COGLObject::Load(CFile& file, int /*version*/) {
     file.Read(record, sizeof record);
 
     CRecordReader in(record, sizeof record);
+    return ReadPrefix(in);
+}
+
+int COGLObject::ReadPrefix(CRecordReader& in) {
     name = in.ReadName(RECORD_NAME_SIZE);
     in.ReadFloats(ambient, 4);
     in.ReadFloats(diffuse, 4);

@@ -8,6 +8,8 @@
 
 class CFile;
 class COGLTexture2D;
+class CRecordReader;
+class CRecordWriter;
 struct SharedLists;
 
 // Flags for Draw.
@@ -132,10 +134,16 @@ protected:
     void DrawForSelectionPlaced(float zOffset);
     // Translate, rotate, then scale.
     void PlaceObject(float zOffset);
+    void ApplyMaterial() const;
+    // Calls list with the texture bound, applied in envMode, and the
+    // texture matrix set up.
+    void CallListTextured(uint32_t list, int envMode) const;
+    // The record prefix, for subclasses whose records carry a tail: they
+    // read their whole record before taking any of it apart.
+    void WritePrefix(CRecordWriter& out, int textureIndex) const;
+    int  ReadPrefix(CRecordReader& in);
 
 private:
-    void ApplyMaterial() const;
-    void CallListTextured(uint32_t list) const;
 
     // Process-wide, never reset: every object made or copied takes the next.
     static uint32_t nextSelectionName;

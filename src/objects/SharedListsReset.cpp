@@ -3,6 +3,8 @@
 #include "objects/COGLBox.h"
 #include "objects/COGLCone.h"
 #include "objects/COGLCylinder.h"
+#include "objects/COGLDisk.h"
+#include "objects/COGLPlane.h"
 #include "objects/COGLRod.h"
 #include "objects/COGLSphere.h"
 
@@ -12,4 +14,6 @@ void ResetSharedLists() {
     COGLCylinder::ResetLists();
     COGLRod::ResetLists();
     COGLCone::ResetLists();
+    COGLPlane::ResetLists();
+    COGLDisk::ResetLists();
 }

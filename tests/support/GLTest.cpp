@@ -1,6 +1,7 @@
 #include "support/GLTest.h"
 
 #include <GL/gl.h>
+#include <GL/glu.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -52,8 +53,12 @@ Rgba GLTest::AverageAround(float x, float y, int radius) const {
 }
 
 Rgba GLTest::BrightestAround(float x, float y, int radius) const {
+    return BrightestAroundPixel(ToPixel(x), ToPixel(y), radius);
+}
+
+Rgba GLTest::BrightestAroundPixel(int px, int py, int radius) const {
     const int side = 2 * radius + 1;
-    const std::vector<uint8_t> p = context.ReadPixels(ToPixel(x) - radius, ToPixel(y) - radius, side, side);
+    const std::vector<uint8_t> p = context.ReadPixels(px - radius, py - radius, side, side);
     int most[4] = { 0, 0, 0, 0 };
     for (size_t i = 0; i < p.size(); i++) {
         most[i % 4] = std::max(most[i % 4], int(p[i]));
@@ -72,6 +77,28 @@ void GLTest::LookFromSide() const {
     };
     glMatrixMode(GL_MODELVIEW);
     glLoadMatrixf(view);
+}
+
+void GLTest::LookAt(float eyeX, float eyeY, float eyeZ, float toX, float toY, float toZ,
+                    float upX, float upY, float upZ) const {
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(60.0, double(context.Width()) / context.Height(), 0.5, 50.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    gluLookAt(eyeX, eyeY, eyeZ, toX, toY, toZ, upX, upY, upZ);
+}
+
+Rgba GLTest::PixelOfWorld(float x, float y, float z) const {
+    GLdouble modelview[16];
+    GLdouble projection[16];
+    GLint viewport[4];
+    glGetDoublev(GL_MODELVIEW_MATRIX, modelview);
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    GLdouble wx = 0, wy = 0, wz = 0;
+    gluProject(x, y, z, modelview, projection, viewport, &wx, &wy, &wz);
+    return Pixel(static_cast<int>(wx), static_cast<int>(wy));
 }
 
 void GLTest::EmissionOnlyLighting() const {

@@ -36,6 +36,15 @@ protected:
     // Lighting on with no light and no global ambient: a lit surface shows
     // exactly its material's emission.
     void EmissionOnlyLighting() const;
+    // A perspective view (60 degrees, near 0.5, far 50) from eye towards
+    // target with up as given.
+    void LookAt(float eyeX, float eyeY, float eyeZ, float toX, float toY, float toZ,
+                float upX, float upY, float upZ) const;
+    // The pixel that world point (x, y, z) lands on under the current
+    // matrices and viewport.
+    Rgba PixelOfWorld(float x, float y, float z) const;
+    // Largest value of each channel within radius pixels of pixel (px, py).
+    Rgba BrightestAroundPixel(int px, int py, int radius) const;
 
     COffscreenContext context;
 };

@@ -1,0 +1,23 @@
+#include "objects/COGLDisk.h"
+
+#include <GL/glu.h>
+
+SharedLists COGLDisk::lists;
+
+static void DiskShape(GLUquadric* quadric) {
+    gluDisk(quadric, 0.0, 1.0, 20, 1);
+}
+
+COGLDisk::COGLDisk() {
+    if (!lists.IsBuilt()) {
+        lists = BuildQuadricLists(DiskShape);
+    }
+    UseLists(lists);
+    name = "Disk";
+    typeCode = 11;
+    extents.z = 0.0f;
+}
+
+void COGLDisk::ResetLists() {
+    lists = SharedLists();
+}

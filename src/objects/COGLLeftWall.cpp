@@ -1,0 +1,8 @@
+#include "objects/COGLLeftWall.h"
+
+COGLLeftWall::COGLLeftWall() {
+    name = "Left Wall";
+    typeCode = 5;
+    Rotate(CVector(0.0f, 1.0f, 0.0f), -90.0f);
+    SetPosition(-3.0f, 3.0f, 0.0f);
+}

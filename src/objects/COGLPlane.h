@@ -1,0 +1,55 @@
+#pragma once
+
+#include "objects/COGLObject.h"
+#include "objects/QuadricList.h"
+
+// Size of a plane record: the object prefix and one byte, subdivided.
+constexpr size_t PLANE_RECORD_SIZE = OBJECT_RECORD_SIZE + 1;
+
+// A two-sided square from -1 to 1 in its own x-y plane, facing +z. Its kinds
+// (floor, walls, ceiling, disk, billboard) are the same square turned, placed
+// or drawn differently. Planes are flat: their z scale is always 1. The scene
+// projects shadows onto planes through GetPlaneEquation.
+class COGLPlane : public COGLObject {
+public:
+    // Needs the OpenGL context current: the first plane builds the class's lists.
+    COGLPlane();
+
+    const char* ClassName() const override { return "COGLPlane"; }
+    void Draw(int flags) override;
+    // The highlight, lifted 0.01 along the parent's z so it does not fight
+    // with the plane's own pixels.
+    void DrawSelected() override;
+    void Save(CFile& file, int textureIndex) const override;
+    int  Load(CFile& file, int version) override;
+    // Reports a z scale of 0: the square has no depth.
+    void GetScale(float& x, float& y, float& z) const override;
+    void SetScale(float x, float y, float z) override;
+    void SetScaleZ(float z) override;
+
+    // The world-space plane (a, b, c, d) with a x + b y + c z + d = 0, lifted
+    // 0.001 along the front normal so that shadows projected onto it are
+    // drawn just above it. (a, b, c) is not normalised. Uses the modelview
+    // stack of the current context and leaves it as it was.
+    void GetPlaneEquation(float out[4]);
+
+    // Forgets the class's lists; called when their context is deleted.
+    static void ResetLists();
+
+    // The 25 x 24 subdivided square, for planes that are subdivided.
+    uint32_t meshList = 0;
+    // Draws the mesh with generated texture coordinates instead of the quad:
+    // finer tessellation for per-vertex lighting, the same texture mapping.
+    bool     subdivided = false;
+
+protected:
+    // Inside push/pop: the highlight lift, then the object's own highlight.
+    void DrawLiftedHighlight();
+
+private:
+    void DrawSubdivided(int flags);
+    void CallMeshTextured() const;
+
+    static SharedLists lists;
+    static uint32_t    sharedMeshList;
+};

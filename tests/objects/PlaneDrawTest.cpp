@@ -1,0 +1,265 @@
+#include <GL/gl.h>
+
+#include "image/COGLTexture2D.h"
+#include "objects/COGLBillboard.h"
+#include "objects/COGLCeiling.h"
+#include "objects/COGLDisk.h"
+#include "objects/COGLFloor.h"
+#include "objects/COGLLeftWall.h"
+#include "objects/COGLPlane.h"
+#include "objects/COGLRightWall.h"
+#include "objects/COGLSphere.h"
+#include "support/GLTest.h"
+#include "view/COGLCamera3D.h"
+
+namespace {
+
+// Planes glowing in one colour, looked at through a perspective view so that
+// where a surface lies in depth shows in where its pixels land.
+class PlaneDraw : public GLTest {
+protected:
+    void SetUp() override {
+        GLTest::SetUp();
+        EmissionOnlyLighting();
+        glEnable(GL_CULL_FACE);
+        glCullFace(GL_BACK);
+    }
+
+    static void Glow(COGLObject& object, float r, float g, float b) {
+        object.SetAmbient(0, 0, 0, 1);
+        object.SetDiffuse(0, 0, 0, 1);
+        object.SetEmission(r, g, b, 1);
+    }
+
+    void Redraw(COGLObject& object) const {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        object.Draw(DRAW_MATERIAL);
+    }
+};
+
+// Red below alpha 0.1, then alpha 0.5, then opaque; black where opaque.
+COGLTexture2D* CutOutTexture() {
+    const uint8_t texels[4 * 4] = {
+        0, 0, 0, 25, 0, 0, 0, 25, 0, 0, 0, 128, 0, 0, 0, 255,
+    };
+    COGLTexture2D* texture = new COGLTexture2D;
+    EXPECT_TRUE(texture->CreateFromPixelsRGBA(texels, 4, 1));
+    return texture;
+}
+
+}  // namespace
+
+TEST_F(PlaneDraw, FloorLiesInTheXZPlaneFacingUp) {
+    COGLFloor floor;
+    Glow(floor, 0, 1, 0);
+    LookAt(0, 8, 8, 0, 0, 0, 0, 1, 0);
+    Redraw(floor);
+    EXPECT_TRUE(ColorNear(PixelOfWorld(0, 0, 2.5f), 0, 255, 0));
+    EXPECT_TRUE(ColorNear(PixelOfWorld(2.5f, 0, 0), 0, 255, 0));
+    EXPECT_TRUE(ColorNear(PixelOfWorld(-2.5f, 0, -2.5f), 0, 255, 0));
+    EXPECT_TRUE(ColorNear(PixelOfWorld(3.5f, 0, 0), 0, 0, 0));
+    EXPECT_TRUE(ColorNear(PixelOfWorld(0, 0, -3.5f), 0, 0, 0));
+    // Seen past a point a little above the far edge, the ray meets y = 0
+    // only beyond the floor: the floor is at 0, not higher.
+    EXPECT_TRUE(ColorNear(PixelOfWorld(0, 0.6f, -2.5f), 0, 0, 0));
+
+    LookAt(0, -8, 8, 0, 0, 0, 0, 1, 0);
+    Redraw(floor);
+    EXPECT_TRUE(ColorNear(PixelOfWorld(0, 0, 0), 0, 0, 0));
+    glDisable(GL_CULL_FACE);
+    Redraw(floor);
+    EXPECT_TRUE(ColorNear(PixelOfWorld(0, 0, 0), 0, 255, 0));
+}
+
+TEST_F(PlaneDraw, CeilingHangsAtSixFacingDown) {
+    COGLCeiling ceiling;
+    Glow(ceiling, 1, 1, 0);
+    LookAt(0, 0, 8, 0, 6, 0, 0, 1, 0);
+    Redraw(ceiling);
+    EXPECT_TRUE(ColorNear(PixelOfWorld(0, 6, 0), 255, 255, 0));
+    EXPECT_TRUE(ColorNear(PixelOfWorld(2.5f, 6, 2.5f), 255, 255, 0));
+    EXPECT_TRUE(ColorNear(PixelOfWorld(-2.5f, 6, -2.5f), 255, 255, 0));
+    EXPECT_TRUE(ColorNear(PixelOfWorld(3.5f, 6, 0), 0, 0, 0));
+    EXPECT_TRUE(ColorNear(PixelOfWorld(0, 6, -3.5f), 0, 0, 0));
+    EXPECT_TRUE(ColorNear(PixelOfWorld(0, 5.4f, -2.5f), 0, 0, 0));
+
+    LookAt(0, 12, 8, 0, 6, 0, 0, 1, 0);
+    Redraw(ceiling);
+    EXPECT_TRUE(ColorNear(PixelOfWorld(0, 6, 0), 0, 0, 0));
+}
+
+TEST_F(PlaneDraw, WallsStandAtPlusAndMinusThreeFacingEachOther) {
+    COGLRightWall right;
+    Glow(right, 1, 0, 0);
+    COGLLeftWall left;
+    Glow(left, 0, 0, 1);
+
+    LookAt(0, 3, 8, 3, 3, 0, 0, 1, 0);
+    Redraw(right);
+    EXPECT_TRUE(ColorNear(PixelOfWorld(3, 3, 0), 255, 0, 0));
+    EXPECT_TRUE(ColorNear(PixelOfWorld(3, 0.5f, 2.5f), 255, 0, 0));
+    EXPECT_TRUE(ColorNear(PixelOfWorld(3, 5.5f, -2.5f), 255, 0, 0));
+    EXPECT_TRUE(ColorNear(PixelOfWorld(3, 6.5f, 0), 0, 0, 0));
+    EXPECT_TRUE(ColorNear(PixelOfWorld(3, -0.5f, 0), 0, 0, 0));
+    EXPECT_TRUE(ColorNear(PixelOfWorld(3, 3, -3.5f), 0, 0, 0));
+    EXPECT_TRUE(ColorNear(PixelOfWorld(2.4f, 3, -2.5f), 0, 0, 0));
+
+    LookAt(0, 3, 8, -3, 3, 0, 0, 1, 0);
+    Redraw(left);
+    EXPECT_TRUE(ColorNear(PixelOfWorld(-3, 3, 0), 0, 0, 255));
+    EXPECT_TRUE(ColorNear(PixelOfWorld(-3, 0.5f, 2.5f), 0, 0, 255));
+    EXPECT_TRUE(ColorNear(PixelOfWorld(-3, 6.5f, 0), 0, 0, 0));
+    EXPECT_TRUE(ColorNear(PixelOfWorld(-2.4f, 3, -2.5f), 0, 0, 0));
+
+    // From outside the room each shows its back and is culled.
+    LookAt(8, 3, 8, 3, 3, 0, 0, 1, 0);
+    Redraw(right);
+    EXPECT_TRUE(ColorNear(PixelOfWorld(3, 3, 0), 0, 0, 0));
+    LookAt(-8, 3, 8, -3, 3, 0, 0, 1, 0);
+    Redraw(left);
+    EXPECT_TRUE(ColorNear(PixelOfWorld(-3, 3, 0), 0, 0, 0));
+}
+
+TEST_F(PlaneDraw, DiskIsRoundUnlessSubdivided) {
+    COGLDisk disk;
+    Glow(disk, 1, 1, 1);
+    Redraw(disk);
+    EXPECT_TRUE(ColorNear(PixelAt(2.8f, 0), 255, 255, 255));
+    EXPECT_TRUE(ColorNear(PixelAt(0, -2.8f), 255, 255, 255));
+    EXPECT_TRUE(ColorNear(PixelAt(2.5f, 2.5f), 0, 0, 0));
+
+    disk.subdivided = true;
+    Redraw(disk);
+    EXPECT_TRUE(ColorNear(PixelAt(2.5f, 2.5f), 255, 255, 255));
+    EXPECT_TRUE(ColorNear(PixelAt(3.2f, 0), 0, 0, 0));
+}
+
+TEST_F(PlaneDraw, SubdividedPlaneMapsTheTextureLikeTheQuad) {
+    glDisable(GL_LIGHTING);
+    uint8_t pixels[8 * 3] = {};
+    for (int i = 0; i < 8; i++) {
+        pixels[3 * i + (i < 4 ? 0 : 2)] = 255;  // red for s < 0.5, blue above
+    }
+    COGLTexture2D* texture = new COGLTexture2D;
+    ASSERT_TRUE(texture->CreateFromPixels(pixels, 8, 1));
+    COGLPlane plane;
+    plane.SetTexture(texture);
+    plane.SetTextureMode(GL_REPLACE);
+    for (bool subdivided : { false, true }) {
+        SCOPED_TRACE(subdivided ? "subdivided" : "one quad");
+        plane.subdivided = subdivided;
+        plane.textureTranslation = CVector(0, 0, 0);
+        Redraw(plane);
+        EXPECT_TRUE(ColorNear(PixelAt(-1.5f, 0), 255, 0, 0));
+        EXPECT_TRUE(ColorNear(PixelAt(1.5f, 1.5f), 0, 0, 255));
+        EXPECT_TRUE(ColorNear(PixelAt(3.5f, 0), 0, 0, 0));
+        plane.textureTranslation = CVector(0.5f, 0, 0);
+        Redraw(plane);
+        EXPECT_TRUE(ColorNear(PixelAt(-1.5f, 0), 0, 0, 255));
+        EXPECT_TRUE(ColorNear(PixelAt(1.5f, 1.5f), 255, 0, 0));
+        EXPECT_FALSE(glIsEnabled(GL_TEXTURE_GEN_S));
+        EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
+    }
+    // Subdivided, the wire flag still draws the filled mesh.
+    glColor3f(0, 1, 0);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    plane.Draw(DRAW_WIRE);
+    EXPECT_TRUE(ColorNear(PixelAt(1.0f, 1.0f), 0, 255, 0));
+    EXPECT_TRUE(texture->Release());
+}
+
+TEST_F(PlaneDraw, BillboardFacesTheCameraFromEveryAngle) {
+    glDisable(GL_LIGHTING);
+    glColor3f(1, 1, 0);
+    COGLBillboard billboard;
+    billboard.SetScale(2, 2, 1);
+    billboard.RotateY(70);  // its own orientation does not count
+    COGLPlane plane;
+    plane.SetScale(2, 2, 1);
+
+    struct Orbit {
+        float x, y, z;
+    };
+    for (const Orbit& orbit : { Orbit{ 0, 0, 0 }, Orbit{ 0, 60, 0 }, Orbit{ 0, 135, 0 }, Orbit{ 45, 0, 0 },
+                                Orbit{ 30, 200, 30 } }) {
+        SCOPED_TRACE(testing::Message() << "orbit " << orbit.x << ", " << orbit.y << ", " << orbit.z);
+        COGLCamera3D camera;
+        camera.OrbitX(orbit.x);
+        camera.OrbitY(orbit.y);
+        camera.OrbitZ(orbit.z);
+        glLoadIdentity();
+        camera.Apply();
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        billboard.Draw(DRAW_MATERIAL);
+        EXPECT_TRUE(ColorNear(PixelAt(1.8f, 1.8f), 255, 255, 0));
+        EXPECT_TRUE(ColorNear(PixelAt(-1.8f, -1.8f), 255, 255, 0));
+        EXPECT_TRUE(ColorNear(PixelAt(1.8f, -1.8f), 255, 255, 0));
+        EXPECT_TRUE(ColorNear(PixelAt(2.2f, 0), 0, 0, 0));
+        EXPECT_TRUE(ColorNear(PixelAt(0, 2.2f), 0, 0, 0));
+    }
+
+    // An ordinary plane, for contrast, turns away.
+    COGLCamera3D camera;
+    camera.OrbitY(60);
+    glLoadIdentity();
+    camera.Apply();
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glDisable(GL_CULL_FACE);
+    plane.Draw(0);
+    EXPECT_TRUE(ColorNear(PixelAt(1.8f, 0), 0, 0, 0));
+
+    // Its position still moves it: a billboard above the origin stays above
+    // it on the screen whichever way the camera looks along the ground.
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    billboard.SetScale(0.5f, 0.5f, 1);
+    billboard.SetPosition(0, 2, 0);
+    billboard.Draw(DRAW_MATERIAL);
+    EXPECT_TRUE(ColorNear(PixelAt(0.3f, 2.3f), 255, 255, 0));
+    EXPECT_TRUE(ColorNear(PixelAt(0, 0), 0, 0, 0));
+}
+
+TEST_F(PlaneDraw, BillboardLeavesOutTexelsOfAlphaAtMostOneTenth) {
+    glDisable(GL_LIGHTING);
+    glClearColor(1, 1, 1, 1);
+    COGLTexture2D* texture = CutOutTexture();
+    COGLBillboard billboard;
+    billboard.SetScale(3, 3, 1);
+    billboard.SetTexture(texture);
+    Redraw(billboard);
+    // s = 0.25 lies between the two texels of alpha 25/255: blended they
+    // would darken the white by a tenth.
+    EXPECT_TRUE(ColorNear(PixelAt(-1.5f, 0), 255, 255, 255, 4));
+    EXPECT_TRUE(ColorNear(PixelAt(0.75f, 0), 127, 127, 127));
+    EXPECT_TRUE(ColorNear(PixelAt(2.25f, 0), 0, 0, 0));
+    // Blending, not the depth buffer, lets what is behind show through.
+    GLboolean depthWrites = GL_FALSE;
+    glGetBooleanv(GL_DEPTH_WRITEMASK, &depthWrites);
+    EXPECT_EQ(depthWrites, GL_TRUE);
+    EXPECT_FALSE(glIsEnabled(GL_BLEND));
+    EXPECT_FALSE(glIsEnabled(GL_ALPHA_TEST));
+    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
+    EXPECT_TRUE(texture->Release());
+}
+
+TEST_F(PlaneDraw, ObjectsDrawnAfterABillboardKeepTheirOwnMaterial) {
+    COGLBillboard billboard;
+    billboard.SetPosition(-2.5f, 2.5f, 0);
+    billboard.SetScale(0.5f, 0.5f, 1);
+    billboard.Draw(DRAW_MATERIAL);
+    EXPECT_FALSE(glIsEnabled(GL_COLOR_MATERIAL));
+
+    // Had colour material been left on, the current colour (blue) would
+    // replace the sphere's red diffuse.
+    const float white[4] = { 1, 1, 1, 1 };
+    const float towardsViewer[4] = { 0, 0, 1, 0 };
+    glLightfv(GL_LIGHT0, GL_DIFFUSE, white);
+    glLightfv(GL_LIGHT0, GL_POSITION, towardsViewer);
+    glEnable(GL_LIGHT0);
+    glColor3f(0, 0, 1);
+    COGLSphere sphere;
+    sphere.SetAmbient(0, 0, 0, 1);
+    sphere.SetDiffuse(1, 0, 0, 1);
+    sphere.Draw(DRAW_MATERIAL);
+    glDisable(GL_LIGHT0);
+    EXPECT_TRUE(ColorNear(PixelAt(0, 0), 255, 0, 0, 20));
+}
