@@ -1,0 +1,337 @@
+#include <GL/gl.h>
+
+#include <memory>
+#include <vector>
+
+#include "objects/COGLCone.h"
+#include "objects/COGLPlane.h"
+#include "objects/COGLPointLight.h"
+#include "objects/COGLSphere.h"
+#include "objects/COGLSpotLight.h"
+#include "platform/CFile.h"
+#include "platform/CFileException.h"
+#include "support/GLTest.h"
+#include "support/RecordBytes.h"
+
+namespace {
+
+using Light = GLTest;
+
+std::vector<bool> EnabledUnits() {
+    std::vector<bool> enabled;
+    for (int i = 0; i < COGLLight::UNIT_COUNT; i++) {
+        enabled.push_back(glIsEnabled(GL_LIGHT0 + i));
+    }
+    return enabled;
+}
+
+// A point-light record with a distinct value in each field.
+Bytes PointRecord(int32_t markerVisible, int32_t enabled) {
+    Bytes b;
+    b.Name("Lamp");
+    b.F32(0.1f).F32(0.2f).F32(0.3f).F32(1);   // ambient
+    b.F32(0.4f).F32(0.5f).F32(0.6f).F32(1);   // diffuse
+    b.F32(0.7f).F32(0.8f).F32(0.9f).F32(1);   // specular
+    b.F32(1.5f).F32(2.5f).F32(-3.5f);         // position
+    b.F32(0);                                 // w
+    b.I32(markerVisible);
+    b.I32(enabled);
+    return b;
+}
+
+Bytes SpotRecord() {
+    Bytes b = PointRecord(1, 1);
+    b.F32(0).F32(0).F32(0).F32(1);            // marker orientation: none
+    b.F32(12.5f);                             // cutoff
+    b.F32(4);                                 // exponent
+    b.F32(0.5f).F32(0.25f).F32(0.125f);       // attenuations
+    return b;
+}
+
+}  // namespace
+
+TEST_F(Light, EachLightTakesTheLowestFreeUnit) {
+    std::vector<std::unique_ptr<COGLLight>> lights;
+    for (int i = 0; i < 8; i++) {
+        if (i % 2) {
+            lights.push_back(std::make_unique<COGLSpotLight>(0.0f, 1.0f, 3.0f));
+        } else {
+            lights.push_back(std::make_unique<COGLPointLight>(0.0f, 1.0f, 3.0f));
+        }
+        ASSERT_TRUE(lights.back()->HasUnit());
+        EXPECT_EQ(lights.back()->Unit(), static_cast<uint32_t>(GL_LIGHT0 + i));
+    }
+    lights[2].reset();
+    lights[2] = std::make_unique<COGLPointLight>(0.0f, 0.0f, 0.0f);
+    EXPECT_EQ(lights[2]->Unit(), static_cast<uint32_t>(GL_LIGHT2));
+}
+
+TEST_F(Light, ANinthLightHasNoUnitAndTouchesNone) {
+    std::vector<std::unique_ptr<COGLLight>> lights;
+    for (int i = 0; i < 8; i++) {
+        lights.push_back(std::make_unique<COGLPointLight>(0.0f, 0.0f, 0.0f));
+        lights.back()->enabled = i % 2;
+        lights.back()->Apply();
+    }
+    const std::vector<bool> before = EnabledUnits();
+    std::vector<std::unique_ptr<COGLLight>> extra;
+    extra.push_back(std::make_unique<COGLSpotLight>(0.0f, 0.0f, 0.0f));
+    extra.push_back(std::make_unique<COGLPointLight>(0.0f, 0.0f, 0.0f));
+    for (const auto& light : extra) {
+        SCOPED_TRACE(light->ClassName());
+        EXPECT_FALSE(light->HasUnit());
+        light->Apply();
+        light->enabled = 0;
+        light->Apply();
+        EXPECT_EQ(EnabledUnits(), before);
+        EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    }
+    extra.clear();
+    EXPECT_EQ(EnabledUnits(), before);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    // Nobody's unit was given back: the next light still finds none.
+    COGLPointLight another(0.0f, 0.0f, 0.0f);
+    EXPECT_FALSE(another.HasUnit());
+}
+
+TEST_F(Light, NewLightsAndTheirMarkers) {
+    COGLPointLight point(0.0f, 1.0f, 3.0f);
+    EXPECT_EQ(point.name, "Point");
+    EXPECT_EQ(point.w, 1.0f);
+    EXPECT_EQ(point.enabled, 1);
+    EXPECT_EQ(point.ambient[0], 0.0f);
+    EXPECT_EQ(point.diffuse[0], 1.0f);
+    const COGLObject& sphere = point.Marker();
+    EXPECT_STREQ(sphere.ClassName(), "COGLSphere");
+    EXPECT_EQ(sphere.position.z, 3.0f);
+    EXPECT_EQ(sphere.scale.x, 0.15f);
+    EXPECT_FLOAT_EQ(sphere.emission[0], 0.2f);
+    EXPECT_EQ(sphere.shininess, 1.0f);
+    EXPECT_EQ(sphere.selectionList, sphere.wireList);
+    EXPECT_EQ(sphere.renderMode, 2);
+    EXPECT_EQ(sphere.reservedA & 1, 1);
+
+    COGLSpotLight spot(1.0f, 2.0f, 3.0f);
+    EXPECT_EQ(spot.name, "Spot Light");
+    EXPECT_EQ(spot.cutoff, 30.0f);
+    EXPECT_EQ(spot.constantAttenuation, 1.0f);
+    EXPECT_STREQ(spot.Marker().ClassName(), "COGLCone");
+    EXPECT_EQ(spot.Marker().scale.z, 0.2f);
+    EXPECT_NEAR(spot.direction[0], 0.0f, 1e-6f);
+    EXPECT_NEAR(spot.direction[1], 0.0f, 1e-6f);
+    EXPECT_NEAR(spot.direction[2], -1.0f, 1e-6f);
+
+    spot.Marker().RotateY(90);
+    spot.UpdateDirection();
+    EXPECT_NEAR(std::abs(spot.direction[0]), 1.0f, 1e-5f);
+    EXPECT_NEAR(spot.direction[2], 0.0f, 1e-5f);
+}
+
+TEST_F(Light, ApplySetsTheUnitInTheCurrentCoordinates) {
+    COGLPointLight light(1.0f, 2.0f, 3.0f);
+    light.diffuse[1] = 0.5f;
+    glTranslatef(10, 0, 0);
+    light.Apply();
+    EXPECT_TRUE(glIsEnabled(GL_LIGHT0));
+    float position[4], diffuse[4];
+    glGetLightfv(GL_LIGHT0, GL_POSITION, position);  // in eye coordinates
+    glGetLightfv(GL_LIGHT0, GL_DIFFUSE, diffuse);
+    EXPECT_EQ(position[0], 11.0f);
+    EXPECT_EQ(position[2], 3.0f);
+    EXPECT_EQ(position[3], 1.0f);
+    EXPECT_EQ(diffuse[1], 0.5f);
+
+    // w = 0: a direction, not moved by the translation.
+    light.w = 0.0f;
+    light.Apply();
+    glGetLightfv(GL_LIGHT0, GL_POSITION, position);
+    EXPECT_EQ(position[0], 1.0f);
+    EXPECT_EQ(position[3], 0.0f);
+
+    light.enabled = 0;
+    light.Apply();
+    EXPECT_FALSE(glIsEnabled(GL_LIGHT0));
+    EXPECT_FALSE(glIsEnabled(GL_COLOR_MATERIAL));  // the marker's set-up is undone
+}
+
+TEST_F(Light, ASpotLightGivesItsUnitBackWithSpotDefaults) {
+    {
+        COGLSpotLight spot(0.0f, 0.0f, 5.0f);
+        spot.cutoff = 10.0f;
+        spot.exponent = 8.0f;
+        spot.Marker().RotateX(45);
+        spot.UpdateDirection();
+        spot.Apply();
+        float cutoff = 0;
+        glGetLightfv(GL_LIGHT0, GL_SPOT_CUTOFF, &cutoff);
+        EXPECT_EQ(cutoff, 10.0f);
+    }
+    float cutoff = 0, exponent = 1, direction[3] = { 1, 1, 1 };
+    glGetLightfv(GL_LIGHT0, GL_SPOT_CUTOFF, &cutoff);
+    glGetLightfv(GL_LIGHT0, GL_SPOT_EXPONENT, &exponent);
+    glGetLightfv(GL_LIGHT0, GL_SPOT_DIRECTION, direction);
+    EXPECT_EQ(cutoff, 180.0f);
+    EXPECT_EQ(exponent, 0.0f);
+    EXPECT_EQ(direction[2], -1.0f);
+    EXPECT_FALSE(glIsEnabled(GL_LIGHT0));
+}
+
+TEST_F(Light, PointLightRecordFieldsAtTheirOffsets) {
+    const Bytes record = PointRecord(0, 0);
+    ASSERT_EQ(record.bytes.size(), LIGHT_RECORD_SIZE);
+    CFile file;
+    ASSERT_TRUE(file.OpenMemory(record.bytes.data(), record.bytes.size()));
+    COGLPointLight light(0.0f, 1.0f, 3.0f);
+    light.Load(file, 6);
+    EXPECT_EQ(file.GetPosition(), LIGHT_RECORD_SIZE);
+    EXPECT_EQ(light.name, "Lamp");
+    EXPECT_EQ(light.ambient[2], 0.3f);
+    EXPECT_EQ(light.diffuse[0], 0.4f);
+    EXPECT_EQ(light.specular[1], 0.8f);
+    EXPECT_EQ(light.Marker().position.x, 1.5f);
+    EXPECT_EQ(light.Marker().position.z, -3.5f);
+    EXPECT_EQ(light.w, 0.0f);
+    EXPECT_FALSE(light.Marker().visible);
+    EXPECT_EQ(light.enabled, 0);
+
+    // Disabled by its record, it keeps its unit and switches it off.
+    EXPECT_TRUE(light.HasUnit());
+    glEnable(GL_LIGHT0);
+    light.Apply();
+    EXPECT_FALSE(glIsEnabled(GL_LIGHT0));
+
+    light.Marker().Show();
+    light.enabled = 1;
+    const Bytes expected = PointRecord(1, 1);
+    EXPECT_EQ(SavedBytes([&](CFile& out) { light.Save(out); }), expected.bytes);
+}
+
+TEST_F(Light, SpotLightRecordContinuesWithOrientationCutoffAndAttenuation) {
+    const Bytes record = SpotRecord();
+    ASSERT_EQ(record.bytes.size(), SPOT_LIGHT_RECORD_SIZE);
+    CFile file;
+    ASSERT_TRUE(file.OpenMemory(record.bytes.data(), record.bytes.size()));
+    COGLSpotLight light(0.0f, 1.0f, 3.0f);
+    light.Load(file, 5);
+    EXPECT_EQ(file.GetPosition(), SPOT_LIGHT_RECORD_SIZE);
+    EXPECT_EQ(light.Marker().position.y, 2.5f);
+    EXPECT_EQ(light.cutoff, 12.5f);
+    EXPECT_EQ(light.exponent, 4.0f);
+    EXPECT_EQ(light.constantAttenuation, 0.5f);
+    EXPECT_EQ(light.linearAttenuation, 0.25f);
+    EXPECT_EQ(light.quadraticAttenuation, 0.125f);
+    // An unturned marker shines along its own +z.
+    EXPECT_EQ(light.direction[0], 0.0f);
+    EXPECT_EQ(light.direction[2], 1.0f);
+    EXPECT_EQ(SavedBytes([&](CFile& out) { light.Save(out); }), record.bytes);
+}
+
+TEST_F(Light, ShortLightRecordsThrowAndChangeNothing) {
+    const Bytes spot = SpotRecord();
+    for (size_t length : { size_t(0), LIGHT_RECORD_SIZE, SPOT_LIGHT_RECORD_SIZE - 1 }) {
+        CFile file;
+        ASSERT_TRUE(file.OpenMemory(spot.bytes.data(), length));
+        COGLSpotLight light(0.0f, 1.0f, 3.0f);
+        EXPECT_THROW(light.Load(file, 6), CFileException);
+        EXPECT_EQ(light.name, "Spot Light");
+        EXPECT_EQ(light.Marker().position.z, 3.0f);
+        EXPECT_EQ(light.direction[2], -1.0f);
+    }
+    CFile file;
+    ASSERT_TRUE(file.OpenMemory(spot.bytes.data(), LIGHT_RECORD_SIZE - 1));
+    COGLPointLight point(0.0f, 1.0f, 3.0f);
+    EXPECT_THROW(point.Load(file, 6), CFileException);
+    EXPECT_EQ(point.name, "Point");
+}
+
+TEST_F(Light, CopyTakesColoursPositionAndW) {
+    COGLPointLight source(4.0f, 5.0f, 6.0f);
+    source.name = "Key";
+    source.diffuse[0] = 0.25f;
+    source.w = 0.0f;
+    COGLPointLight copy(0.0f, 0.0f, 0.0f);
+    copy.CopyFrom(source);
+    EXPECT_EQ(copy.name, "Copy of Key");
+    EXPECT_EQ(copy.diffuse[0], 0.25f);
+    EXPECT_EQ(copy.Marker().position.y, 5.0f);
+    EXPECT_EQ(copy.w, 0.0f);
+    EXPECT_NE(copy.Unit(), source.Unit());
+}
+
+namespace {
+
+// A white, purely diffuse surface under the lights of the test, nothing
+// else: where no light reaches it stays black.
+class LightDraw : public GLTest {
+protected:
+    void SetUp() override {
+        GLTest::SetUp();
+        EmissionOnlyLighting();
+        glEnable(GL_NORMALIZE);  // as the viewport does: the objects are scaled
+    }
+
+    static void Matte(COGLObject& object) {
+        object.SetAmbient(0, 0, 0, 1);
+        object.SetDiffuse(1, 1, 1, 1);
+    }
+};
+
+}  // namespace
+
+TEST_F(LightDraw, PointLightLightsTheNearSideOnlyWhileEnabled) {
+    COGLSphere sphere;
+    Matte(sphere);
+    sphere.SetScale(2, 2, 2);
+    COGLPointLight light(6.0f, 0.0f, 0.0f);
+    light.Marker().Hide();
+
+    light.Apply();
+    sphere.Draw(DRAW_MATERIAL);
+    EXPECT_GT(PixelAt(1.5f, 0).r, 100);
+    EXPECT_TRUE(ColorNear(PixelAt(-1.5f, 0), 0, 0, 0, 4));
+
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    light.enabled = 0;
+    light.Apply();
+    sphere.Draw(DRAW_MATERIAL);
+    EXPECT_TRUE(ColorNear(PixelAt(1.5f, 0), 0, 0, 0, 4));
+}
+
+TEST_F(LightDraw, SpotLightLightsOnlyInsideItsCutoff) {
+    COGLPlane floor;  // faces the viewer, +z
+    Matte(floor);
+    floor.SetScale(4, 4, 1);
+    floor.subdivided = true;  // lit per vertex: the cone needs vertices inside it
+    COGLSpotLight light(0.0f, 0.0f, 5.0f);
+    light.Marker().Hide();
+
+    // 30 degrees from 5 units away: a lit disk of radius 2.9.
+    light.Apply();
+    floor.Draw(DRAW_MATERIAL);
+    EXPECT_GT(PixelAt(0, 0).r, 150);
+    EXPECT_GT(PixelAt(1.5f, 0).r, 100);
+    EXPECT_TRUE(ColorNear(PixelAt(3.7f, 0), 0, 0, 0, 4));
+    EXPECT_TRUE(ColorNear(PixelAt(0, -3.7f), 0, 0, 0, 4));
+
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    light.cutoff = 10.0f;  // radius 0.9
+    light.Apply();
+    floor.Draw(DRAW_MATERIAL);
+    EXPECT_GT(PixelAt(0, 0).r, 150);
+    EXPECT_TRUE(ColorNear(PixelAt(1.5f, 0), 0, 0, 0, 4));
+}
+
+TEST_F(LightDraw, MarkerIsDrawnAsWireInTheCurrentColourUnlessHidden) {
+    COGLPointLight light(0.0f, 0.0f, 0.0f);
+    light.Marker().SetScale(2, 2, 2);
+    light.enabled = 0;
+    glColor3f(1, 1, 0.5f);
+    light.Apply();
+    EXPECT_TRUE(ColorNear(BrightestAround(0, 0, 12), 255, 255, 128));
+    EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
+
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    light.Marker().Hide();
+    light.Apply();
+    EXPECT_TRUE(ColorNear(BrightestAround(0, 0, 12), 0, 0, 0));
+}
