@@ -47,6 +47,10 @@ protected:
     Rgba BrightestAroundPixel(int px, int py, int radius) const;
 
     COffscreenContext context;
+    // Subclasses that need another size set these in their constructor; the
+    // ortho view helpers assume the square default.
+    int contextWidth = SIZE;
+    int contextHeight = SIZE;
 };
 
 // Each channel within tolerance of the expected 0..255 value.

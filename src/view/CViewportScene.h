@@ -1,0 +1,21 @@
+#pragma once
+
+class COGLCamera3D;
+
+// What a viewport needs of the scene it draws: the scene draws its own
+// background, ambient light, contents and selection geometry once the
+// viewport has set up the projection, the camera and the OpenGL state.
+class CViewportScene {
+public:
+    virtual ~CViewportScene() = default;
+
+    virtual bool HasBackgroundImage() const = 0;
+    // Covers the viewport's width x height pixels with the background image.
+    virtual bool DrawBackground(int width, int height) = 0;
+    // Sets the light-model ambient colour.
+    virtual void ApplyAmbient() = 0;
+    // Lights, objects and shadows, the objects drawn with drawFlags.
+    virtual void Render(int drawFlags, COGLCamera3D& camera) = 0;
+    // Every light's and every object's selection geometry, in list order.
+    virtual void DrawForSelection() = 0;
+};

@@ -1,0 +1,197 @@
+#include <GL/gl.h>
+
+#include <cmath>
+#include <limits>
+
+#include "platform/CFile.h"
+#include "platform/CFileException.h"
+#include "support/GLTest.h"
+#include "support/RecordBytes.h"
+#include "view/COGLCamera3D.h"
+
+namespace {
+
+// Apply needs a context to read the modelview matrix back from.
+class Camera : public GLTest {
+protected:
+    static void ApplyFresh(COGLCamera3D& camera) {
+        glMatrixMode(GL_MODELVIEW);
+        glLoadIdentity();
+        camera.Apply();
+    }
+};
+
+void ExpectVector(const CVector& v, float x, float y, float z) {
+    EXPECT_NEAR(v.x, x, 1e-5f);
+    EXPECT_NEAR(v.y, y, 1e-5f);
+    EXPECT_NEAR(v.z, z, 1e-5f);
+}
+
+Bytes CameraRecord(float distance) {
+    Bytes b;
+    b.F32(1).F32(2).F32(3);     // center
+    b.F32(4).F32(5).F32(6);     // eye
+    b.F32(7).F32(8).F32(9);     // up
+    b.F32(distance);
+    b.F32(10).F32(20).F32(30);  // angles z, x, y
+    return b;
+}
+
+}  // namespace
+
+TEST_F(Camera, ANewCameraLooksDownMinusZFromEight) {
+    COGLCamera3D camera;
+    EXPECT_EQ(camera.viewKind, COGLCamera3D::VIEW_FRONT);
+    EXPECT_STREQ(camera.GetViewName(), "Front");
+    EXPECT_FLOAT_EQ(camera.GetZoom(), 100.0f);
+    ApplyFresh(camera);
+    EXPECT_FALSE(camera.dirty);
+    ExpectVector(camera.dvRight, 1, 0, 0);
+    ExpectVector(camera.dvUp, 0, 1, 0);
+    ExpectVector(camera.dvFace, 0, 0, 1);
+    ExpectVector(camera.eye, 0, 0, 8);
+    GLdouble modelview[16];
+    glGetDoublev(GL_MODELVIEW_MATRIX, modelview);
+    EXPECT_EQ(modelview[14], -8.0);
+    // Right is (1, 0, 0); model order is (z, x, y).
+    EXPECT_NEAR(COGLCamera3D::modelRight[0], 0.0f, 1e-6f);
+    EXPECT_NEAR(COGLCamera3D::modelRight[1], 1.0f, 1e-6f);
+}
+
+TEST_F(Camera, PanningAfterAQuarterTurnMovesAlongZ) {
+    COGLCamera3D camera;
+    camera.OrbitY(90);
+    ApplyFresh(camera);
+    ExpectVector(camera.dvRight, 0, 0, 1);
+    ExpectVector(camera.dvUp, 0, 1, 0);
+    camera.MoveRight(2);
+    ExpectVector(camera.center, 0, 0, 2);
+    EXPECT_TRUE(camera.dirty);
+    camera.MoveUp(1);
+    ExpectVector(camera.center, 0, 1, 2);
+
+    // The unsnapped right vector of a slight turn, in model order.
+    camera.OrbitY(-60);  // 30 degrees
+    ApplyFresh(camera);
+    ExpectVector(camera.dvRight, 1, 0, 0);
+    EXPECT_NEAR(COGLCamera3D::modelRight[1], std::cos(0.5236f), 1e-4f);
+    EXPECT_NEAR(COGLCamera3D::modelRight[0], std::sin(0.5236f), 1e-4f);
+}
+
+TEST_F(Camera, AnglesTurnAboutXThenYThenZ) {
+    COGLCamera3D camera;
+    camera.OrbitX(90);
+    camera.OrbitY(90);
+    ApplyFresh(camera);
+    ExpectVector(camera.dvRight, 0, 0, 1);
+    ExpectVector(camera.dvUp, 1, 0, 0);
+    ExpectVector(camera.dvFace, 0, 1, 0);
+
+    // z turns last in the matrix, so first in world terms.
+    camera.OrbitZ(90);
+    ApplyFresh(camera);
+    ExpectVector(camera.dvRight, 0, 0, 1);
+    ExpectVector(camera.dvUp, 0, -1, 0);
+}
+
+TEST_F(Camera, TopViewLooksDownTheYAxis) {
+    COGLCamera3D camera;
+    camera.MoveRight(5);
+    camera.Zoom(3);
+    EXPECT_TRUE(camera.SetViewTop());
+    EXPECT_EQ(camera.viewKind, COGLCamera3D::VIEW_TOP);
+    EXPECT_STREQ(camera.GetViewName(), "Top");
+    EXPECT_EQ(camera.angleX, 90.0f);
+    EXPECT_EQ(camera.angleY, 0.0f);
+    EXPECT_EQ(camera.distance, 8.0f);
+    ExpectVector(camera.center, 0, 0, 0);
+    ApplyFresh(camera);
+    ExpectVector(camera.dvFace, 0, 1, 0);
+    ExpectVector(camera.dvUp, 0, 0, -1);
+    camera.MoveForward(2);
+    ExpectVector(camera.center, 0, 2, 0);
+
+    EXPECT_FALSE(camera.SetViewLeft());
+    EXPECT_EQ(camera.angleY, 90.0f);
+    EXPECT_EQ(camera.angleX, 0.0f);
+    EXPECT_STREQ(camera.GetViewName(), "Left");
+    EXPECT_FALSE(camera.SetViewRight());
+    EXPECT_EQ(camera.angleY, 270.0f);
+    EXPECT_STREQ(camera.GetViewName(), "Right");
+    camera.Reset();
+    EXPECT_EQ(camera.angleY, 0.0f);
+    EXPECT_STREQ(camera.GetViewName(), "Front");
+}
+
+TEST_F(Camera, ZoomStopsAtZeroAndDoesNotDirty) {
+    COGLCamera3D camera;
+    ApplyFresh(camera);
+    camera.Zoom(-4);
+    EXPECT_FLOAT_EQ(camera.GetZoom(), 200.0f);
+    EXPECT_FALSE(camera.dirty);
+    camera.Zoom(-10);
+    EXPECT_EQ(camera.distance, 0.0f);
+    camera.Zoom(std::numeric_limits<float>::quiet_NaN());
+    EXPECT_EQ(camera.distance, 0.0f);
+    camera.Zoom(2.5f);
+    EXPECT_EQ(camera.distance, 2.5f);
+}
+
+TEST_F(Camera, OrbitAnglesWrapIntoOneTurn) {
+    COGLCamera3D camera;
+    camera.OrbitY(400);
+    EXPECT_FLOAT_EQ(camera.angleY, 40.0f);
+    EXPECT_EQ(camera.viewKind, COGLCamera3D::VIEW_PERSPECTIVE);
+    EXPECT_STREQ(camera.GetViewName(), "Perspective");
+    camera.OrbitX(-30);
+    EXPECT_FLOAT_EQ(camera.angleX, 330.0f);
+    camera.OrbitZ(-720);
+    EXPECT_FLOAT_EQ(camera.angleZ, 0.0f);
+    camera.OrbitZ(359.5f);
+    EXPECT_FLOAT_EQ(camera.angleZ, 359.5f);
+    EXPECT_TRUE(camera.dirty);
+
+    // Angles too large for whole turns to change them come back in range
+    // instead of looping for ever.
+    camera.OrbitY(3.0e30f);
+    EXPECT_GE(camera.angleY, 0.0f);
+    EXPECT_LT(camera.angleY, 360.0f);
+    camera.angleX = std::numeric_limits<float>::infinity();
+    camera.OrbitX(10);
+    EXPECT_GE(camera.angleX, 0.0f);
+    EXPECT_LT(camera.angleX, 360.0f);
+}
+
+TEST_F(Camera, RecordIsThirteenFloats) {
+    const Bytes record = CameraRecord(-2.0f);
+    ASSERT_EQ(record.bytes.size(), CAMERA_RECORD_SIZE);
+    CFile file;
+    ASSERT_TRUE(file.OpenMemory(record.bytes.data(), record.bytes.size()));
+    COGLCamera3D camera;
+    ApplyFresh(camera);
+    camera.Load(file, 5);
+    EXPECT_EQ(file.GetPosition(), CAMERA_RECORD_SIZE);
+    ExpectVector(camera.center, 1, 2, 3);
+    ExpectVector(camera.eye, 4, 5, 6);
+    ExpectVector(camera.up, 7, 8, 9);
+    EXPECT_EQ(camera.distance, -2.0f);  // only Zoom clamps
+    EXPECT_EQ(camera.angleZ, 10.0f);
+    EXPECT_EQ(camera.angleX, 20.0f);
+    EXPECT_EQ(camera.angleY, 30.0f);
+    EXPECT_TRUE(camera.dirty);
+
+    // The stored eye and up give way to the ones the transform implies.
+    ApplyFresh(camera);
+    EXPECT_NEAR(camera.up.Length(), 1.0f, 1e-5f);
+    EXPECT_NE(camera.eye.x, 4.0f);
+}
+
+TEST_F(Camera, AShortRecordThrowsAndChangesNothing) {
+    const Bytes record = CameraRecord(5.0f);
+    CFile file;
+    ASSERT_TRUE(file.OpenMemory(record.bytes.data(), CAMERA_RECORD_SIZE - 1));
+    COGLCamera3D camera;
+    EXPECT_THROW(camera.Load(file, 6), CFileException);
+    EXPECT_EQ(camera.distance, 8.0f);
+    EXPECT_EQ(camera.center.x, 0.0f);
+}

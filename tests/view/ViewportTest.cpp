@@ -1,0 +1,400 @@
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include <functional>
+#include <vector>
+
+#include "objects/COGLBox.h"
+#include "platform/CFile.h"
+#include "platform/CFileException.h"
+#include "support/GLTest.h"
+#include "support/RecordBytes.h"
+#include "view/COGLViewport3D.h"
+#include "view/CViewportScene.h"
+
+namespace {
+
+// Records what the viewport asks of it and the OpenGL state it is rendered in.
+class FakeScene : public CViewportScene {
+public:
+    bool HasBackgroundImage() const override { return hasBackground; }
+    bool DrawBackground(int width, int height) override {
+        calls.push_back("background");
+        backgroundSize[0] = width;
+        backgroundSize[1] = height;
+        return true;
+    }
+    void ApplyAmbient() override { calls.push_back("ambient"); }
+    void Render(int drawFlags, COGLCamera3D& camera) override {
+        calls.push_back("render");
+        flags = drawFlags;
+        renderCamera = &camera;
+        depthTest = glIsEnabled(GL_DEPTH_TEST);
+        cullFace = glIsEnabled(GL_CULL_FACE);
+        lighting = glIsEnabled(GL_LIGHTING);
+        normalize = glIsEnabled(GL_NORMALIZE);
+        glGetIntegerv(GL_DEPTH_FUNC, &depthFunc);
+        glGetIntegerv(GL_CULL_FACE_MODE, &cullMode);
+        glGetIntegerv(GL_POLYGON_MODE, polygonMode);
+        glGetIntegerv(GL_SHADE_MODEL, &shadeModel);
+        glGetIntegerv(GL_VIEWPORT, viewport);
+        glGetDoublev(GL_PROJECTION_MATRIX, projection);
+        if (draw) {
+            draw(drawFlags);
+        }
+    }
+    void DrawForSelection() override {
+        if (drawForSelection) {
+            drawForSelection();
+        }
+    }
+
+    bool hasBackground = false;
+    std::function<void(int)> draw;
+    std::function<void()> drawForSelection;
+
+    std::vector<const char*> calls;
+    int backgroundSize[2] = { 0, 0 };
+    int flags = -1;
+    COGLCamera3D* renderCamera = nullptr;
+    GLboolean depthTest = GL_FALSE, cullFace = GL_FALSE, lighting = GL_FALSE, normalize = GL_FALSE;
+    GLint depthFunc = 0, cullMode = 0, polygonMode[2] = { 0, 0 }, shadeModel = 0;
+    GLint viewport[4] = { 0, 0, 0, 0 };
+    GLdouble projection[16] = {};
+};
+
+// The viewer's 800 x 600 window with one viewport covering it.
+class Viewport : public GLTest {
+protected:
+    Viewport() {
+        contextWidth = 800;
+        contextHeight = 600;
+    }
+
+    void SetUp() override {
+        GLTest::SetUp();
+        viewport.width = 800;
+        viewport.height = 600;
+        glDisable(GL_DEPTH_TEST);
+    }
+
+    static void ExpectPerspective(const GLdouble actual[16], double fovy, double aspect, double zNear, double zFar) {
+        GLdouble expected[16];
+        glMatrixMode(GL_PROJECTION);
+        glPushMatrix();
+        glLoadIdentity();
+        gluPerspective(fovy, aspect, zNear, zFar);
+        glGetDoublev(GL_PROJECTION_MATRIX, expected);
+        glPopMatrix();
+        glMatrixMode(GL_MODELVIEW);
+        for (int i = 0; i < 16; i++) {
+            EXPECT_NEAR(actual[i], expected[i], 1e-6) << "element " << i;
+        }
+    }
+
+    // Where a world point lands under the matrices the last Draw left set.
+    static void WindowOf(float x, float y, float z, int& px, int& py) {
+        GLdouble modelview[16], projection[16];
+        GLint area[4];
+        glGetDoublev(GL_MODELVIEW_MATRIX, modelview);
+        glGetDoublev(GL_PROJECTION_MATRIX, projection);
+        glGetIntegerv(GL_VIEWPORT, area);
+        GLdouble wx, wy, wz;
+        gluProject(x, y, z, modelview, projection, area, &wx, &wy, &wz);
+        px = static_cast<int>(wx);
+        py = static_cast<int>(wy);
+    }
+
+    Rgba LineNear(float x, float y, float z) const {
+        int px, py;
+        WindowOf(x, y, z, px, py);
+        return BrightestAroundPixel(px, py, 1);
+    }
+
+    COGLViewport3D viewport;
+    FakeScene scene;
+};
+
+}  // namespace
+
+TEST_F(Viewport, RenderStylesSetTheirState) {
+    EXPECT_EQ(viewport.fieldOfView, 45.0f);
+    EXPECT_EQ(viewport.zNear, 0.5f);
+    EXPECT_EQ(viewport.zFar, 32.0f);
+    EXPECT_EQ(viewport.gridHalfSize, 3.0f);
+    EXPECT_EQ(viewport.gridDivisions, 12.0f);
+    EXPECT_TRUE(viewport.enabled);
+    EXPECT_FALSE(viewport.IsOrtho());
+
+    struct Style {
+        int code;
+        GLenum polygonMode;
+        bool lighting;
+        GLenum shadeModel, depthFunction, cullFace;
+    };
+    const Style styles[] = {
+        { 129, GL_FILL, true, GL_SMOOTH, GL_LEQUAL, GL_BACK },
+        { 0, GL_POINT, false, GL_FLAT, 0, 0 },
+        { 1, GL_POINT, true, GL_SMOOTH, 0, 0 },
+        { 32, GL_LINE, false, GL_FLAT, GL_LEQUAL, 0 },
+        { 33, GL_LINE, true, GL_SMOOTH, GL_LEQUAL, 0 },
+        { 65, GL_FILL, true, GL_FLAT, GL_LEQUAL, GL_BACK },
+    };
+    for (const Style& style : styles) {
+        SCOPED_TRACE(style.code);
+        if (style.code != 129) {
+            viewport.SetRenderStyle(style.code);
+        }
+        EXPECT_EQ(viewport.renderStyle, style.code);
+        EXPECT_EQ(viewport.polygonMode, style.polygonMode);
+        EXPECT_EQ(viewport.lighting, style.lighting);
+        EXPECT_EQ(viewport.shadeModel, style.shadeModel);
+        EXPECT_EQ(viewport.depthFunction, style.depthFunction);
+        EXPECT_EQ(viewport.cullFace, style.cullFace);
+    }
+    // Another code is only stored.
+    viewport.SetRenderStyle(7);
+    EXPECT_EQ(viewport.renderStyle, 7);
+    EXPECT_EQ(viewport.polygonMode, static_cast<uint32_t>(GL_FILL));
+    EXPECT_EQ(viewport.shadeModel, static_cast<uint32_t>(GL_FLAT));
+}
+
+TEST_F(Viewport, FieldOfViewIsStoredFromVersionSix) {
+    const Bytes field = Bytes().F32(60.0f);
+    CFile older;
+    ASSERT_TRUE(older.OpenMemory(field.bytes.data(), field.bytes.size()));
+    viewport.Load(older, 5);
+    EXPECT_EQ(viewport.fieldOfView, 45.0f);
+    EXPECT_EQ(older.GetPosition(), 0u);
+
+    CFile newer;
+    ASSERT_TRUE(newer.OpenMemory(field.bytes.data(), field.bytes.size()));
+    viewport.Load(newer, 6);
+    EXPECT_EQ(viewport.fieldOfView, 60.0f);
+    EXPECT_EQ(newer.GetPosition(), 4u);
+
+    CFile cut;
+    ASSERT_TRUE(cut.OpenMemory(field.bytes.data(), 3));
+    EXPECT_THROW(viewport.Load(cut, 6), CFileException);
+    EXPECT_EQ(viewport.fieldOfView, 60.0f);
+}
+
+TEST_F(Viewport, DrawSetsUpStateProjectionAndCameraForTheScene) {
+    glDisable(GL_CULL_FACE);
+    glDisable(GL_LIGHTING);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
+    glLightModeli(GL_LIGHT_MODEL_LOCAL_VIEWER, 1);
+    viewport.Draw(scene);
+
+    GLboolean localViewer = GL_TRUE;
+    glGetBooleanv(GL_LIGHT_MODEL_LOCAL_VIEWER, &localViewer);
+    EXPECT_EQ(localViewer, GL_FALSE);
+    ASSERT_EQ(scene.calls, (std::vector<const char*>{ "ambient", "render" }));
+    EXPECT_EQ(scene.flags, 129);
+    EXPECT_EQ(scene.renderCamera, &viewport.camera);
+    EXPECT_TRUE(scene.depthTest);
+    EXPECT_EQ(scene.depthFunc, GL_LEQUAL);
+    EXPECT_TRUE(scene.cullFace);
+    EXPECT_EQ(scene.cullMode, GL_BACK);
+    EXPECT_TRUE(scene.lighting);
+    EXPECT_TRUE(scene.normalize);
+    EXPECT_EQ(scene.polygonMode[0], GL_FILL);
+    EXPECT_EQ(scene.shadeModel, GL_SMOOTH);
+    EXPECT_EQ(scene.viewport[2], 800);
+    EXPECT_EQ(scene.viewport[3], 600);
+    ExpectPerspective(scene.projection, 45.0, 800.0 / 600.0, 0.5, 32.0);
+    GLdouble modelview[16];
+    glGetDoublev(GL_MODELVIEW_MATRIX, modelview);
+    EXPECT_EQ(modelview[14], -8.0);
+
+    // The enable, depth and polygon state is put back.
+    EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
+    EXPECT_FALSE(glIsEnabled(GL_CULL_FACE));
+    EXPECT_FALSE(glIsEnabled(GL_LIGHTING));
+    GLint polygonMode[2];
+    glGetIntegerv(GL_POLYGON_MODE, polygonMode);
+    EXPECT_EQ(polygonMode[0], GL_LINE);
+}
+
+TEST_F(Viewport, WireStyleDrawsUnlitWithoutCulling) {
+    glEnable(GL_LIGHTING);
+    viewport.SetRenderStyle(32);
+    viewport.fieldOfView = 60.0f;
+    viewport.x = 100;
+    viewport.y = 50;
+    viewport.width = 400;
+    viewport.height = 300;
+    viewport.Draw(scene);
+    ASSERT_EQ(scene.calls, (std::vector<const char*>{ "render" }));
+    EXPECT_EQ(scene.flags, 32);
+    EXPECT_FALSE(scene.lighting);
+    EXPECT_FALSE(scene.cullFace);
+    EXPECT_TRUE(scene.depthTest);
+    EXPECT_EQ(scene.polygonMode[0], GL_LINE);
+    EXPECT_EQ(scene.shadeModel, GL_FLAT);
+    EXPECT_EQ(scene.viewport[0], 100);
+    EXPECT_EQ(scene.viewport[1], 50);
+    EXPECT_EQ(scene.viewport[2], 400);
+    ExpectPerspective(scene.projection, 60.0, 400.0 / 300.0, 0.5, 32.0);
+    EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
+}
+
+TEST_F(Viewport, BackgroundComesFromTheSceneOnlyWhenItHasAnImage) {
+    scene.hasBackground = true;
+    viewport.Draw(scene);
+    ASSERT_EQ(scene.calls, (std::vector<const char*>{ "background", "ambient", "render" }));
+    EXPECT_EQ(scene.backgroundSize[0], 800);
+    EXPECT_EQ(scene.backgroundSize[1], 600);
+
+    // Without one the viewport draws nothing behind the scene itself.
+    glClearColor(0.2f, 0.4f, 0.6f, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    FakeScene plain;
+    viewport.Draw(plain);
+    EXPECT_TRUE(ColorNear(Pixel(400, 300), 51, 102, 153, 2));
+}
+
+TEST_F(Viewport, ADisabledViewportLeavesTheFrameAlone) {
+    glViewport(1, 2, 3, 4);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glTranslatef(5, 0, 0);
+    glMatrixMode(GL_MODELVIEW);
+    viewport.enabled = false;
+    viewport.gridOn = true;
+    viewport.Draw(scene);
+    EXPECT_TRUE(scene.calls.empty());
+    GLint area[4];
+    glGetIntegerv(GL_VIEWPORT, area);
+    EXPECT_EQ(area[0], 1);
+    EXPECT_EQ(area[3], 4);
+    GLdouble projection[16];
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    EXPECT_EQ(projection[12], 5.0);
+}
+
+TEST_F(Viewport, GridLinesLieOnTheFloorEveryHalfUnit) {
+    viewport.gridOn = true;
+    viewport.camera.SetViewTop();
+    viewport.Draw(scene);
+    const int grey = 153, light = 230;
+    // Lines along z at x = 0.5 ... 3 and x = 0; nothing in between.
+    for (float x : { 0.5f, 1.0f, 2.5f, 3.0f, -0.5f, -3.0f }) {
+        SCOPED_TRACE(x);
+        EXPECT_TRUE(ColorNear(LineNear(x, 0, 1.2f), grey, grey, grey, 3));
+    }
+    EXPECT_TRUE(ColorNear(LineNear(0, 0, 1.2f), light, light, light, 3));
+    EXPECT_TRUE(ColorNear(LineNear(0.25f, 0, 1.2f), 0, 0, 0));
+    EXPECT_TRUE(ColorNear(LineNear(-2.75f, 0, 1.2f), 0, 0, 0));
+    EXPECT_TRUE(ColorNear(LineNear(3.25f, 0, 1.2f), 0, 0, 0));
+    // And across at z = 0.5 ... 3 and z = 0.
+    for (float z : { 0.5f, 2.0f, -1.5f, -3.0f }) {
+        SCOPED_TRACE(z);
+        EXPECT_TRUE(ColorNear(LineNear(1.2f, 0, z), grey, grey, grey, 3));
+    }
+    EXPECT_TRUE(ColorNear(LineNear(1.2f, 0, 0), light, light, light, 3));
+    EXPECT_TRUE(ColorNear(LineNear(1.2f, 0, 0.75f), 0, 0, 0));
+    EXPECT_TRUE(ColorNear(LineNear(1.2f, 0, -3.25f), 0, 0, 0));
+    EXPECT_FALSE(glIsEnabled(GL_COLOR_MATERIAL));
+}
+
+TEST_F(Viewport, GridLiesAtYZeroSeenFromTheSide) {
+    viewport.gridOn = true;
+    viewport.camera.OrbitX(20);  // just above the floor, looking down a little
+    viewport.Draw(scene);
+    EXPECT_TRUE(ColorNear(LineNear(1.2f, 0, 0), 230, 230, 230, 3));
+    // The same line seen 0.3 higher up is not there.
+    EXPECT_TRUE(ColorNear(LineNear(1.2f, 0.3f, 0), 0, 0, 0));
+}
+
+TEST_F(Viewport, AxisIndicatorSits51PixelsInFromTheLowerLeftCorner) {
+    EXPECT_EQ(viewport.AxisIndicatorOffset(), 51);
+    viewport.width = 1000;
+    EXPECT_EQ(viewport.AxisIndicatorOffset(), 64);  // 64.99999...
+    viewport.width = 800;
+    viewport.axisIndicatorOn = true;
+    viewport.Draw(scene);
+    const GLuint list = viewport.axisList;
+    EXPECT_NE(list, 0u);
+    // Seen from the front: x to the right in red, y up in green, z towards
+    // the viewer (off to the lower left, in perspective this far out).
+    EXPECT_TRUE(ColorNear(BrightestAroundPixel(51 + 15, 51, 1), 255, 0, 0));
+    EXPECT_TRUE(ColorNear(BrightestAroundPixel(51, 51 + 15, 1), 0, 255, 0));
+    EXPECT_TRUE(ColorNear(BrightestAroundPixel(51 - 10, 51 - 8, 2), 0, 0, 255));
+    EXPECT_TRUE(ColorNear(BrightestAroundPixel(51 + 15, 51 + 15, 3), 0, 0, 0));
+    EXPECT_TRUE(ColorNear(BrightestAroundPixel(51 - 8, 51 + 8, 3), 0, 0, 0));
+    EXPECT_TRUE(ColorNear(BrightestAroundPixel(51 + 15, 51 + 4, 1), 0, 0, 0));
+    EXPECT_TRUE(ColorNear(BrightestAroundPixel(51 + 4, 51 + 15, 1), 0, 0, 0));
+
+    // Turned a quarter about y, z runs to the right; the list is reused.
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    viewport.camera.OrbitY(90);
+    viewport.Draw(scene);
+    EXPECT_EQ(viewport.axisList, list);
+    EXPECT_TRUE(ColorNear(BrightestAroundPixel(51 + 15, 51, 1), 0, 0, 255));
+    EXPECT_TRUE(ColorNear(BrightestAroundPixel(51, 51 + 15, 1), 0, 255, 0));
+    EXPECT_FALSE(glIsEnabled(GL_COLOR_MATERIAL));
+}
+
+TEST_F(Viewport, Begin2DGivesPixelCoordinatesAndEnd2DRestores) {
+    glEnable(GL_LIGHTING);
+    glEnable(GL_DEPTH_TEST);
+    viewport.Begin2D();
+    EXPECT_FALSE(glIsEnabled(GL_LIGHTING));
+    EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
+    viewport.FillBackground(0, 0, 1);
+    glColor3f(1, 0, 0);
+    glBegin(GL_QUADS);
+    glVertex2i(10, 10);
+    glVertex2i(20, 10);
+    glVertex2i(20, 20);
+    glVertex2i(10, 20);
+    glEnd();
+    viewport.End2D();
+    EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
+    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+    EXPECT_FALSE(glIsEnabled(GL_COLOR_MATERIAL));
+    GLdouble projection[16];
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    EXPECT_EQ(projection[0], 1.0 / 4.0);  // the fixture's ortho view again
+
+    EXPECT_TRUE(ColorNear(Pixel(15, 15), 255, 0, 0));
+    EXPECT_TRUE(ColorNear(Pixel(25, 15), 0, 0, 255));
+    EXPECT_TRUE(ColorNear(Pixel(0, 0), 0, 0, 255));
+    EXPECT_TRUE(ColorNear(Pixel(799, 599), 0, 0, 255));
+}
+
+TEST_F(Viewport, PickingFindsTheObjectUnderTheCursor) {
+    COGLBox box;  // 2 x 2 at the origin: about 180 pixels across
+    scene.drawForSelection = [&box] { box.DrawForSelection(); };
+    GLuint buffer[64];
+    auto hitsAt = [&](int x, int y) {
+        glSelectBuffer(64, buffer);
+        glRenderMode(GL_SELECT);
+        glInitNames();
+        glPushName(0);
+        viewport.SetupPicking(x, y, scene);
+        return glRenderMode(GL_RENDER);
+    };
+    ASSERT_EQ(hitsAt(400, 300), 1);
+    EXPECT_EQ(buffer[3], box.selectionName);
+    EXPECT_EQ(hitsAt(470, 360), 1);
+    EXPECT_EQ(hitsAt(600, 300), 0);
+    EXPECT_EQ(hitsAt(10, 10), 0);
+}
+
+TEST_F(Viewport, TheSceneDrawsThroughTheCamera) {
+    COGLBox box;
+    box.SetAmbient(0, 0, 0, 1);
+    box.SetDiffuse(0, 0, 0, 1);
+    box.SetEmission(1, 0, 1, 1);
+    box.SetScale(0.5f, 0.5f, 0.5f);
+    box.SetPosition(2, 0, 0);
+    scene.draw = [&box](int flags) { box.Draw(flags); };
+    viewport.Draw(scene);  // the first frame finds the pan axes
+    EXPECT_TRUE(ColorNear(Pixel(400, 300), 0, 0, 0));
+    viewport.camera.MoveRight(-2);  // the box comes to the middle
+    viewport.Draw(scene);
+    EXPECT_TRUE(ColorNear(Pixel(400, 300), 255, 0, 255));
+    EXPECT_TRUE(ColorNear(Pixel(400 + 60, 300), 0, 0, 0));
+}
