@@ -50,7 +50,8 @@ public:
     bool HasUnit() const { return slot >= 0; }
     // GL_LIGHT0 + slot; meaningless without a unit.
     uint32_t Unit() const;
-    COGLObject& Marker() const { return *marker; }
+    COGLObject&       Marker() { return *marker; }
+    const COGLObject& Marker() const { return *marker; }
 
     float       ambient[4] = { 0.0f, 0.0f, 0.0f, 1.0f };
     float       diffuse[4] = { 1.0f, 1.0f, 1.0f, 1.0f };
