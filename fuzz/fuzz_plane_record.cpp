@@ -1,0 +1,32 @@
+// Plane records come straight from scene files: any bytes must either load
+// or throw the file exception, and the plane must then draw and give its
+// plane equation.
+#include <cstddef>
+#include <cstdint>
+
+#include "objects/COGLPlane.h"
+#include "platform/CFile.h"
+#include "platform/CFileException.h"
+#include "platform/COffscreenContext.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    static COffscreenContext context;
+    static const bool ready = context.Create(16, 16);
+    if (!ready) {
+        return 0;
+    }
+    CFile file;
+    if (!file.OpenMemory(data, size)) {
+        return 0;
+    }
+    COGLPlane plane;
+    try {
+        plane.Load(file, 6);
+    } catch (const CFileException&) {
+        return 0;
+    }
+    plane.Draw(DRAW_MATERIAL);
+    float equation[4];
+    plane.GetPlaneEquation(equation);
+    return 0;
+}
