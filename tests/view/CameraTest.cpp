@@ -110,17 +110,6 @@ TEST_F(Camera, TopViewLooksDownTheYAxis) {
     ExpectVector(camera.dvUp, 0, 0, -1);
     camera.MoveForward(2);
     ExpectVector(camera.center, 0, 2, 0);
-
-    EXPECT_FALSE(camera.SetViewLeft());
-    EXPECT_EQ(camera.angleY, 90.0f);
-    EXPECT_EQ(camera.angleX, 0.0f);
-    EXPECT_STREQ(camera.GetViewName(), "Left");
-    EXPECT_FALSE(camera.SetViewRight());
-    EXPECT_EQ(camera.angleY, 270.0f);
-    EXPECT_STREQ(camera.GetViewName(), "Right");
-    camera.Reset();
-    EXPECT_EQ(camera.angleY, 0.0f);
-    EXPECT_STREQ(camera.GetViewName(), "Front");
 }
 
 TEST_F(Camera, ZoomStopsAtZeroAndDoesNotDirty) {
