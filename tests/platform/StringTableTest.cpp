@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <string>
-
 #include "platform/StringTable.h"
 
 namespace {
@@ -18,12 +16,6 @@ TEST(StringTable, KeepsTextsWordForWord) {
                                          "\nUsing the default Quake2 palette.");
     EXPECT_STREQ(GetStringResource(1026), "Not a valid Quake 2 sprite.");
     EXPECT_STREQ(GetStringResource(1017), "Prevents the desktop's resolution from being changed.");
-}
-
-TEST(StringTable, ResourceWithoutLineEndHasNone) {
-    const std::string text = GetStringResource(112);
-    EXPECT_EQ(text.substr(0, 41), "Could not load skins for Visual Weapons. ");
-    EXPECT_EQ(text.back(), '.');
 }
 
 TEST(StringTable, UnknownNumberGivesEmptyText) {

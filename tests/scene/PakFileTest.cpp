@@ -198,6 +198,7 @@ TEST_F(PakFileTest, ArchiveThatVanishedCannotBeRead) {
     ASSERT_TRUE(pak.Open(path));
     std::filesystem::remove(path);
     EXPECT_EQ(pak.AcquireFile(), nullptr);
+    EXPECT_EQ(pak.GetOpenCount(), 0);
     std::vector<uint8_t> data;
     EXPECT_FALSE(pak.ReadEntry(*pak.FindEntry("pics/colormap.pcx"), data));
 }
