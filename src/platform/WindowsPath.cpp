@@ -122,8 +122,7 @@ std::string Cp1252ToUtf8(std::string_view text) {
 }
 
 std::string ResolvePath(const std::string& path, const CSettingsStore& settings) {
-    const bool windowsStyle = path.find('\\') != std::string::npos || HasDriveLetter(path);
-    if (path.empty() || (!windowsStyle && Exists(path))) {
+    if (path.empty() || Exists(path)) {
         return path;
     }
     std::string unixPath = path;
