@@ -46,12 +46,16 @@ void StoreTruePixel(const uint8_t* file, int bytesPerPixel, uint8_t* pixel) {
     pixel[3] = bytesPerPixel == 4 ? file[3] : 255;
 }
 
+// Pixels the file does not hold read as zero bytes.
 void ReadUncompressed(const uint8_t* data, size_t size, size_t at, int bytesPerPixel, SourcePicture& out) {
     const size_t pixels = out.data.size() / 4;
+    const size_t inFile = std::min(pixels, at < size ? (size - at) / bytesPerPixel : 0);
+    for (size_t i = 0; i < inFile; i++) {
+        StoreTruePixel(data + at + i * bytesPerPixel, bytesPerPixel, &out.data[4 * i]);
+    }
     uint8_t file[4] = { 0, 0, 0, 0 };
-    for (size_t i = 0; i < pixels; i++) {
-        CopyAt(data, size, at, file, bytesPerPixel);
-        at += bytesPerPixel;
+    for (size_t i = inFile; i < pixels; i++) {
+        CopyAt(data, size, at + i * bytesPerPixel, file, bytesPerPixel);
         StoreTruePixel(file, bytesPerPixel, &out.data[4 * i]);
     }
 }

@@ -6,6 +6,9 @@
 #include <memory>
 
 #include "image/GamePalettes.h"
+#include "platform/CMessageBox.h"
+#include "platform/ProgramFolder.h"
+#include "platform/StringTable.h"
 
 uint8_t gammaTable[256];
 PaletteTable quake2PaletteTable;
@@ -135,4 +138,13 @@ bool LoadDefaultPaletteFrom(const std::string& path) {
         defaultPaletteTable[i][3] = read[i][3];
     }
     return true;
+}
+
+void LoadDefaultPalette() {
+    for (const std::string& folder : { ExecutableFolder(), UserDataFolder() }) {
+        if (!folder.empty() && LoadDefaultPaletteFrom(folder + "quake2.pal")) {
+            return;
+        }
+    }
+    CMessageBox::Show(GetStringResource(107));
 }

@@ -30,6 +30,11 @@ void ConvertPalette(PaletteTable out, const uint8_t in[768]);
 bool ReadPaletteFile(const std::string& path, PaletteTable out);
 bool ReadJascPalette(const std::string& path, PaletteTable out);
 
+// Builds defaultPaletteTable from "quake2.pal" beside the program or in the
+// user's data folder; without one, tells the user (message 107) and uses the
+// Quake II table. Called once at start-up, after ApplyGamma.
+void LoadDefaultPalette();
+
 // Builds defaultPaletteTable from the palette file at path, through the
 // current gamma. False when it cannot be read; the Quake II table is then
 // copied in and the caller tells the user.

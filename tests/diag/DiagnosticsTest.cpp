@@ -7,7 +7,7 @@
 
 #include "diag/CDiagnostics.h"
 #include "platform/StringTable.h"
-#include "platform/TestFolder.h"
+#include "support/TestFolder.h"
 #include "support/GLTest.h"
 
 namespace {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -11,6 +12,8 @@
 #include "image/GamePalettes.h"
 #include "image/Palettes.h"
 #include "models/Md2Normals.h"
+#include "platform/StringTable.h"
+#include "support/TestFolder.h"
 
 namespace fs = std::filesystem;
 
@@ -193,4 +196,33 @@ TEST(PaletteFiles, RealFiles) {
     EXPECT_TRUE(ReadPaletteFile((folder / "colorpalettecodable/riff/sample.pal").string(), table));
     EXPECT_FALSE(ReadPaletteFile((folder / "colorpalettecodable/DB16.pal").string(), table));
     EXPECT_FALSE(ReadPaletteFile((folder / "slade/Quake .pal").string(), table));
+}
+
+TEST(DefaultPalette, FoundInTheUsersDataFolderOrToldMissing) {
+    CTestFolder data;
+    const char* previous = std::getenv("XDG_DATA_HOME");
+    const std::string saved = previous ? previous : "";
+    setenv("XDG_DATA_HOME", data.Path().c_str(), 1);
+    ApplyGamma(1.0f);
+
+    testing::internal::CaptureStderr();
+    LoadDefaultPalette();
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), std::string(GetStringResource(107)) + "\n");
+    EXPECT_EQ(std::memcmp(defaultPaletteTable, quake2PaletteTable, sizeof(PaletteTable)), 0);
+
+    std::string jasc = "JASC-PAL\n0100\n256\n";
+    for (int i = 0; i < 256; i++) {
+        jasc += "1 2 3\n";
+    }
+    data.Write("orrin/quake2.pal", jasc);
+    testing::internal::CaptureStderr();
+    LoadDefaultPalette();
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(defaultPaletteTable[200][2], 3);
+
+    if (previous) {
+        setenv("XDG_DATA_HOME", saved.c_str(), 1);
+    } else {
+        unsetenv("XDG_DATA_HOME");
+    }
 }

@@ -12,11 +12,10 @@
 #include <string>
 #include <vector>
 
-#include <jpeglib.h>
-
 #include "image/ImageDecoders.h"
 #include "image/Palettes.h"
 #include "image/SourcePicture.h"
+#include "support/TestJpeg.h"
 
 namespace fs = std::filesystem;
 
@@ -178,20 +177,7 @@ TEST_F(RealPictures, JpegFilesDecodeAsTheLibraryDoes) {
         JpegComplaint complaint;
         ASSERT_TRUE(DecodeJpeg(file.data(), file.size(), picture, complaint)) << complaint.libraryMessage;
 
-        jpeg_decompress_struct info;
-        jpeg_error_mgr errors;
-        info.err = jpeg_std_error(&errors);
-        jpeg_create_decompress(&info);
-        jpeg_mem_src(&info, file.data(), static_cast<unsigned long>(file.size()));
-        jpeg_read_header(&info, TRUE);
-        jpeg_start_decompress(&info);
-        std::vector<uint8_t> reference(size_t(info.output_width) * info.output_height * 3);
-        while (info.output_scanline < info.output_height) {
-            JSAMPROW row = reference.data() + size_t(info.output_scanline) * info.output_width * 3;
-            jpeg_read_scanlines(&info, &row, 1);
-        }
-        jpeg_finish_decompress(&info);
-        jpeg_destroy_decompress(&info);
+        const std::vector<uint8_t> reference = DecodeWithJpegLibrary(file);
         EXPECT_EQ(picture.data, reference);
     }
 }

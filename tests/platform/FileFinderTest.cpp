@@ -3,7 +3,7 @@
 #include <filesystem>
 
 #include "platform/FileFinder.h"
-#include "platform/TestFolder.h"
+#include "support/TestFolder.h"
 
 namespace {
 

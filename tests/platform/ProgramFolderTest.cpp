@@ -4,7 +4,7 @@
 #include <filesystem>
 
 #include "platform/ProgramFolder.h"
-#include "platform/TestFolder.h"
+#include "support/TestFolder.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <filesystem>
 
 #include "platform/CSettingsStore.h"
-#include "platform/TestFolder.h"
+#include "support/TestFolder.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include "platform/CFile.h"
 #include "platform/CSettingsStore.h"
-#include "platform/TestFolder.h"
+#include "support/TestFolder.h"
 #include "platform/WindowsPath.h"
 
 namespace {

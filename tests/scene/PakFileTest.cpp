@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "diag/CDiagnostics.h"
-#include "platform/TestFolder.h"
+#include "support/TestFolder.h"
 #include "scene/CPakFile.h"
 
 namespace {
