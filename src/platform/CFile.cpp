@@ -1,5 +1,6 @@
 #include "platform/CFile.h"
 
+#include "platform/BufferedStream.h"
 #include "platform/CFileException.h"
 
 const char* CFileException::Describe() const {
@@ -17,7 +18,7 @@ CFile::~CFile() {
 
 bool CFile::Open(const std::string& filePath, OpenMode mode) {
     Close();
-    stream = std::fopen(filePath.c_str(), mode == modeRead ? "rb" : "wb");
+    stream = mode == modeRead ? OpenStreamForReading(filePath) : OpenStreamForWriting(filePath);
     if (stream == nullptr) {
         return false;
     }
@@ -71,9 +72,6 @@ uint64_t CFile::GetLength() const {
     if (stream == nullptr) {
         return 0;
     }
-    const off_t here = ftello(stream);
-    fseeko(stream, 0, SEEK_END);
-    const off_t length = ftello(stream);
-    fseeko(stream, here, SEEK_SET);
+    const int64_t length = StreamLength(stream);
     return length < 0 ? 0 : static_cast<uint64_t>(length);
 }

@@ -19,6 +19,7 @@ public:
     CFile& operator=(const CFile&) = delete;
 
     // False when the file cannot be opened; modeWrite creates or truncates.
+    // The path may be written the Windows way (see ResolvePath).
     bool Open(const std::string& path, OpenMode mode);
     // Reads from a caller-owned block that must outlive the file.
     bool OpenMemory(const void* data, size_t size);

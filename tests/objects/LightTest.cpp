@@ -28,7 +28,7 @@ std::vector<bool> EnabledUnits() {
 // A point-light record with a distinct value in each field.
 Bytes PointRecord(int32_t markerVisible, int32_t enabled) {
     Bytes b;
-    b.Name("Lamp");
+    b.Field("Lamp", 100);
     b.F32(0.1f).F32(0.2f).F32(0.3f).F32(1);   // ambient
     b.F32(0.4f).F32(0.5f).F32(0.6f).F32(1);   // diffuse
     b.F32(0.7f).F32(0.8f).F32(0.9f).F32(1);   // specular

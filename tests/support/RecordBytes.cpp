@@ -10,38 +10,9 @@
 
 #include "platform/CFile.h"
 
-Bytes& Bytes::Raw(const void* data, size_t size) {
-    const auto* p = static_cast<const uint8_t*>(data);
-    bytes.insert(bytes.end(), p, p + size);
-    return *this;
-}
-
-Bytes& Bytes::U8(uint8_t v) {
-    bytes.push_back(v);
-    return *this;
-}
-
-Bytes& Bytes::I32(int32_t v) {
-    const uint32_t u = static_cast<uint32_t>(v);
-    for (int i = 0; i < 4; i++) bytes.push_back(static_cast<uint8_t>(u >> (8 * i)));
-    return *this;
-}
-
-Bytes& Bytes::F32(float f) {
-    uint32_t u;
-    std::memcpy(&u, &f, 4);
-    return I32(static_cast<int32_t>(u));
-}
-
-Bytes& Bytes::Name(const char* text) {
-    char field[100] = {};
-    std::strncpy(field, text, 99);
-    return Raw(field, 100);
-}
-
 std::vector<uint8_t> SampleObjectPrefix() {
     Bytes b;
-    b.Name("Crate");
+    b.Field("Crate", 100);
     for (int i = 0; i < 16; i++) b.F32(0.05f * float(i + 1));  // ambient .. emission
     b.F32(32.0f);                                            // shininess
     b.F32(0.1f).F32(0.2f).F32(0.3f).F32(0.9f);               // orientation

@@ -1,0 +1,130 @@
+// Decoding 256 x 256 pictures into finished texture buffers, per format, and
+// the JPEG library's own decode of the same JPEG for comparison. Items are
+// pixels, so items_per_second / 1e6 is megapixels a second.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include <jpeglib.h>
+
+#include "image/COGLImage.h"
+#include "image/Palettes.h"
+
+namespace {
+
+constexpr int SIDE = 256;
+
+std::vector<uint8_t> MakePcx() {
+    std::vector<uint8_t> file(128, 0);
+    file[0] = 10; file[1] = 5; file[2] = 1; file[3] = 8;
+    file[8] = SIDE - 1; file[10] = SIDE - 1; file[65] = 1; file[66] = SIDE & 0xFF; file[67] = SIDE >> 8;
+    for (int y = 0; y < SIDE; y++) {
+        for (int x = 0; x < SIDE; x += 4) {  // runs of four, as real skins have
+            file.push_back(0xC4);
+            file.push_back(static_cast<uint8_t>((x / 4 + y) % 250));
+        }
+    }
+    file.push_back(0x0C);
+    for (int i = 0; i < 768; i++) {
+        file.push_back(static_cast<uint8_t>(i));
+    }
+    return file;
+}
+
+std::vector<uint8_t> MakeTga() {
+    std::vector<uint8_t> file(18, 0);
+    file[2] = 2; file[12] = 0; file[13] = 1; file[14] = 0; file[15] = 1; file[16] = 24;
+    for (int i = 0; i < SIDE * SIDE; i++) {
+        file.push_back(static_cast<uint8_t>(i));
+        file.push_back(static_cast<uint8_t>(i >> 8));
+        file.push_back(static_cast<uint8_t>(i * 3));
+    }
+    return file;
+}
+
+std::vector<uint8_t> MakeJpeg() {
+    jpeg_compress_struct info;
+    jpeg_error_mgr errors;
+    info.err = jpeg_std_error(&errors);
+    jpeg_create_compress(&info);
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&info, &buffer, &size);
+    info.image_width = SIDE;
+    info.image_height = SIDE;
+    info.input_components = 3;
+    info.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&info);
+    jpeg_set_quality(&info, 85, TRUE);
+    jpeg_start_compress(&info, TRUE);
+    std::vector<uint8_t> row(SIDE * 3);
+    while (info.next_scanline < SIDE) {
+        for (int i = 0; i < SIDE * 3; i++) {
+            row[i] = static_cast<uint8_t>((i * 5 + info.next_scanline * 3) ^ (i >> 4));
+        }
+        JSAMPROW rows[1] = { row.data() };
+        jpeg_write_scanlines(&info, rows, 1);
+    }
+    jpeg_finish_compress(&info);
+    jpeg_destroy_compress(&info);
+    std::vector<uint8_t> file(buffer, buffer + size);
+    std::free(buffer);
+    return file;
+}
+
+// The whole load path from an archive stream: read, decode, gamma, fit.
+void DecodeThroughImage(benchmark::State& state, const std::vector<uint8_t>& file, const char* entryName) {
+    ApplyGamma(0.8f);
+    FILE* stream = fmemopen(const_cast<uint8_t*>(file.data()), file.size(), "rb");
+    for (auto _ : state) {
+        COGLImage image;
+        const bool loaded = image.LoadFromArchive(stream, entryName, 0, static_cast<uint32_t>(file.size()), true, false);
+        benchmark::DoNotOptimize(loaded);
+        benchmark::DoNotOptimize(image.pixels.data());
+    }
+    std::fclose(stream);
+    state.SetItemsProcessed(state.iterations() * SIDE * SIDE);
+}
+
+void BM_Pcx(benchmark::State& state) {
+    DecodeThroughImage(state, MakePcx(), "skin.pcx");
+}
+
+void BM_Tga(benchmark::State& state) {
+    DecodeThroughImage(state, MakeTga(), "skin.tga");
+}
+
+void BM_Jpeg(benchmark::State& state) {
+    DecodeThroughImage(state, MakeJpeg(), "skin.jpg");
+}
+
+void BM_JpegLibraryAlone(benchmark::State& state) {
+    const std::vector<uint8_t> file = MakeJpeg();
+    std::vector<uint8_t> pixels(SIDE * SIDE * 3);
+    for (auto _ : state) {
+        jpeg_decompress_struct info;
+        jpeg_error_mgr errors;
+        info.err = jpeg_std_error(&errors);
+        jpeg_create_decompress(&info);
+        jpeg_mem_src(&info, file.data(), static_cast<unsigned long>(file.size()));
+        jpeg_read_header(&info, TRUE);
+        jpeg_start_decompress(&info);
+        while (info.output_scanline < info.output_height) {
+            JSAMPROW row = pixels.data() + size_t(info.output_scanline) * SIDE * 3;
+            jpeg_read_scanlines(&info, &row, 1);
+        }
+        jpeg_finish_decompress(&info);
+        jpeg_destroy_decompress(&info);
+        benchmark::DoNotOptimize(pixels.data());
+    }
+    state.SetItemsProcessed(state.iterations() * SIDE * SIDE);
+}
+
+}  // namespace
+
+BENCHMARK(BM_Pcx);
+BENCHMARK(BM_Tga);
+BENCHMARK(BM_Jpeg);
+BENCHMARK(BM_JpegLibraryAlone);

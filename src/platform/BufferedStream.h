@@ -1,0 +1,20 @@
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <string>
+
+// Buffered binary streams are plain stdio streams (fread, fwrite, fseeko,
+// ftello, fclose). These open them by the names scene files use, Windows
+// paths included (see ResolvePath); a failed open gives null.
+FILE* OpenStreamForReading(const std::string& path);
+FILE* OpenStreamForWriting(const std::string& path);
+
+// Bytes in the stream; its position is left where it was. -1 on failure.
+int64_t StreamLength(FILE* stream);
+
+struct StreamCloser {
+    void operator()(FILE* stream) const { std::fclose(stream); }
+};
+using StreamPtr = std::unique_ptr<FILE, StreamCloser>;

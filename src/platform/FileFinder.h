@@ -1,0 +1,20 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct FoundFile {
+    std::string path;    // folder and name
+    std::string name;    // "shot007.bmp"
+    std::string title;   // "shot007"
+};
+
+// The files of one folder whose names match the pattern's last component:
+// '*' any run of characters, '?' any one, letters in either case, "*.*" any
+// name at all. The folder part is a Windows or Linux path (see ResolvePath).
+// Folders are not listed. The order is Windows' (PrecedesInWindowsOrder):
+// scene files store indices into such lists.
+std::vector<FoundFile> FindFiles(const std::string& pattern);
+
+// Exposed for tests: Windows' wildcard match, ignoring ASCII case.
+bool MatchesWildcard(const std::string& name, const std::string& pattern);

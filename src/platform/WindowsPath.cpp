@@ -1,0 +1,167 @@
+#include "platform/WindowsPath.h"
+
+#include <filesystem>
+#include <sys/stat.h>
+#include <system_error>
+
+#include "platform/AsciiText.h"
+#include "platform/CSettingsStore.h"
+
+namespace {
+
+// Code points of bytes 0x80..0x9F; the five bytes Windows leaves undefined
+// map to the C1 controls of the same value, as Windows converts them.
+constexpr char16_t cp1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
+void AppendUtf8(std::string& out, char16_t code) {
+    if (code < 0x80) {
+        out += static_cast<char>(code);
+    } else if (code < 0x800) {
+        out += static_cast<char>(0xC0 | (code >> 6));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        out += static_cast<char>(0xE0 | (code >> 12));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    }
+}
+
+bool HasDriveLetter(std::string_view path) {
+    if (path.size() < 2 || path[1] != ':') {
+        return false;
+    }
+    const char letter = ToUpperAscii(path[0]);
+    return letter >= 'A' && letter <= 'Z';
+}
+
+bool Exists(const std::string& path) {
+    struct stat info;
+    return stat(path.c_str(), &info) == 0;
+}
+
+std::string Join(const std::string& folder, const std::string& name) {
+    if (folder.empty() || folder.back() == '/') {
+        return folder + name;
+    }
+    return folder + "/" + name;
+}
+
+// The name under which component exists in folder, or "" when none does.
+std::string MatchComponent(const std::string& folder, const std::string& component) {
+    if (Exists(Join(folder, component))) {
+        return component;
+    }
+    const std::string utf8 = Cp1252ToUtf8(component);
+    if (utf8 != component && Exists(Join(folder, utf8))) {
+        return utf8;
+    }
+    std::error_code error;
+    std::filesystem::directory_iterator entries(folder.empty() ? "." : folder, error);
+    std::string best;
+    for (; !error && entries != std::filesystem::directory_iterator(); entries.increment(error)) {
+        const std::string name = entries->path().filename().string();
+        const bool matches = EqualsIgnoringAsciiCase(name, component) || EqualsIgnoringAsciiCase(name, utf8);
+        // Several spellings may exist on Linux; take the one Windows would list
+        // first, and of names equal to Windows the lowest bytes, so the choice
+        // never depends on the order the folder happens to list them in.
+        const bool before = best.empty() || PrecedesInWindowsOrder(name, best) ||
+                            (!PrecedesInWindowsOrder(best, name) && name < best);
+        if (matches && before) {
+            best = name;
+        }
+    }
+    return best;
+}
+
+std::string MatchComponents(const std::string& path) {
+    std::string result = path.front() == '/' ? "/" : "";
+    bool matching = true;
+    size_t start = 0;
+    while (start < path.size()) {
+        size_t end = path.find('/', start);
+        if (end == std::string::npos) {
+            end = path.size();
+        }
+        const std::string component = path.substr(start, end - start);
+        start = end + 1;
+        if (component.empty()) {
+            continue;
+        }
+        std::string name = component;
+        if (matching) {
+            name = MatchComponent(result, component);
+            matching = !name.empty();
+            if (!matching) {
+                name = component;
+            }
+        }
+        result = Join(result, name);
+    }
+    return result;
+}
+
+} // namespace
+
+std::string Cp1252ToUtf8(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x80 && byte < 0xA0) {
+            AppendUtf8(out, cp1252High[byte - 0x80]);
+        } else {
+            AppendUtf8(out, byte);
+        }
+    }
+    return out;
+}
+
+std::string ResolvePath(const std::string& path, const CSettingsStore& settings) {
+    if (path.empty() || Exists(path)) {
+        return path;
+    }
+    std::string unixPath = path;
+    for (char& c : unixPath) {
+        if (c == '\\') {
+            c = '/';
+        }
+    }
+    if (HasDriveLetter(unixPath)) {
+        const char key[2] = { ToUpperAscii(unixPath[0]), '\0' };
+        const std::string mapped = settings.ReadString(Setting::drivesSection, key, "");
+        if (mapped.empty()) {
+            return path;
+        }
+        unixPath = mapped + "/" + unixPath.substr(2);
+    }
+    return MatchComponents(unixPath);
+}
+
+std::string ResolvePath(const std::string& path) {
+    return ResolvePath(path, AppSettings());
+}
+
+PathParts SplitPath(std::string_view path) {
+    PathParts parts;
+    if (HasDriveLetter(path)) {
+        parts.drive = path.substr(0, 2);
+        path.remove_prefix(2);
+    }
+    const size_t separator = path.find_last_of("/\\");
+    const size_t nameStart = separator == std::string_view::npos ? 0 : separator + 1;
+    parts.folder = path.substr(0, nameStart);
+    const std::string_view fileName = path.substr(nameStart);
+    const size_t dot = fileName.rfind('.');
+    if (dot == std::string_view::npos) {
+        parts.name = fileName;
+    } else {
+        parts.name = fileName.substr(0, dot);
+        parts.extension = fileName.substr(dot);
+    }
+    return parts;
+}

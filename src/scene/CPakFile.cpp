@@ -1,0 +1,152 @@
+#include "scene/CPakFile.h"
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+
+#include "diag/CDiagnostics.h"
+#include "platform/AsciiText.h"
+#include "platform/BufferedStream.h"
+#include "platform/StringTable.h"
+
+namespace {
+
+constexpr int headerSize = 12;
+constexpr int packNameLength = 56;
+constexpr int spakNameLength = 120;
+constexpr int notAnArchiveMessage = 113;
+
+int32_t ReadInt32(const uint8_t* bytes) {
+    const uint32_t value = uint32_t(bytes[0]) | uint32_t(bytes[1]) << 8 | uint32_t(bytes[2]) << 16 |
+                           uint32_t(bytes[3]) << 24;
+    return static_cast<int32_t>(value);
+}
+
+} // namespace
+
+CPakFile::~CPakFile() {
+    if (sharedFile != nullptr) {
+        std::fclose(sharedFile);
+    }
+}
+
+bool CPakFile::ReportInvalid() {
+    entries.clear();
+    ReportError(path + GetStringResource(notAnArchiveMessage));
+    return false;
+}
+
+bool CPakFile::Open(const std::string& archivePath) {
+    StreamPtr file(OpenStreamForReading(archivePath));
+    if (file == nullptr) {
+        return false;
+    }
+    path = archivePath;
+    entries.clear();
+    uint8_t header[headerSize];
+    if (std::fread(header, 1, headerSize, file.get()) != headerSize) {
+        return ReportInvalid();
+    }
+    if (std::memcmp(header, "PACK", 4) == 0) {
+        nameLength = packNameLength;
+    } else if (std::memcmp(header, "SPAK", 4) == 0) {
+        nameLength = spakNameLength;
+    } else {
+        return ReportInvalid();
+    }
+    return ReadDirectory(file.get(), header);
+}
+
+bool CPakFile::ReadDirectory(FILE* file, const uint8_t* header) {
+    const int32_t directoryOffset = ReadInt32(header + 4);
+    const int32_t directoryLength = ReadInt32(header + 8);
+    const int64_t fileLength = StreamLength(file);
+    // Checked before anything is allocated, so a forged length cannot ask for
+    // more memory than the file holds.
+    if (directoryOffset < 0 || directoryLength < 0 || fileLength < 0 ||
+        int64_t(directoryOffset) + directoryLength > fileLength) {
+        return ReportInvalid();
+    }
+    const size_t size = static_cast<size_t>(directoryLength);
+    const std::unique_ptr<uint8_t[]> directory = AllocOrFail(size);
+    if (directory == nullptr) {
+        entries.clear();
+        return false;
+    }
+    if (fseeko(file, directoryOffset, SEEK_SET) != 0 ||
+        std::fread(directory.get(), 1, size, file) != size) {
+        return ReportInvalid();
+    }
+
+    const size_t entrySize = static_cast<size_t>(nameLength) + 8;
+    const size_t count = size / entrySize;
+    entries.reserve(count);
+    for (size_t i = 0; i < count; i++) {
+        const uint8_t* record = directory.get() + i * entrySize;
+        const char* name = reinterpret_cast<const char*>(record);
+        CPakEntry entry;
+        entry.name.assign(name, strnlen(name, static_cast<size_t>(nameLength)));
+        entry.offset = ReadInt32(record + nameLength);
+        entry.length = ReadInt32(record + nameLength + 4);
+        if (entry.offset < 0 || entry.length < 0) {
+            return ReportInvalid();
+        }
+        entries.push_back(std::move(entry));
+    }
+    return true;
+}
+
+const CPakEntry* CPakFile::FindEntry(const std::string& name) const {
+    for (const CPakEntry& entry : entries) {
+        if (EqualsIgnoringAsciiCase(entry.name, name)) {
+            return &entry;
+        }
+    }
+    return nullptr;
+}
+
+FILE* CPakFile::AcquireFile() {
+    if (sharedFile != nullptr) {
+        openCount++;
+        return sharedFile;
+    }
+    sharedFile = OpenStreamForReading(path);
+    openCount = sharedFile != nullptr ? 1 : 0;
+    return sharedFile;
+}
+
+void CPakFile::ReleaseFile(FILE* stream) {
+    if (stream == nullptr || stream != sharedFile) {
+        return;
+    }
+    openCount--;
+    if (openCount == 0) {
+        std::fclose(sharedFile);
+        sharedFile = nullptr;
+    }
+}
+
+bool CPakFile::ReadEntry(const CPakEntry& entry, std::vector<uint8_t>& data) {
+    data.clear();
+    FILE* stream = AcquireFile();
+    if (stream == nullptr) {
+        return false;
+    }
+    const off_t position = ftello(stream);
+    const int64_t fileLength = StreamLength(stream);
+    bool read = position >= 0 && fileLength >= 0;
+    if (read && entry.offset < fileLength) {
+        const int64_t available = std::min<int64_t>(entry.length, fileLength - entry.offset);
+        data.resize(static_cast<size_t>(available));
+        read = fseeko(stream, entry.offset, SEEK_SET) == 0 &&
+               std::fread(data.data(), 1, data.size(), stream) == data.size();
+    }
+    if (position >= 0) {
+        fseeko(stream, position, SEEK_SET);
+    }
+    ReleaseFile(stream);
+    if (!read) {
+        data.clear();
+    }
+    return read;
+}

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+// One file inside an archive.
+struct CPakEntry {
+    std::string name;     // as stored, e.g. "players/male/tris.md2"
+    int32_t     offset;   // where its data starts in the archive file
+    int32_t     length;   // bytes of data
+};
+
+// A Quake II ("PACK") or SiN ("SPAK") archive. Open reads the directory once
+// and closes the file again; entries are then read through one shared stream
+// that several readers hold at a time (AcquireFile / ReleaseFile). The stream
+// is shared, so a reader seeks before it reads and never assumes a position.
+class CPakFile {
+public:
+    CPakFile() = default;
+    ~CPakFile();
+    CPakFile(const CPakFile&) = delete;
+    CPakFile& operator=(const CPakFile&) = delete;
+
+    // False, silently, when the file cannot be opened: the caller reports
+    // missing files. False after reporting the path followed by string 113
+    // when it is not an archive: wrong magic, too short, or a directory or an
+    // entry with a negative offset or length, or a directory not inside the file.
+    bool Open(const std::string& path);
+
+    // First entry whose name equals name ignoring ASCII case; '/' and '\' are
+    // different characters here. Null when there is none. The pointer lives
+    // as long as this object.
+    const CPakEntry* FindEntry(const std::string& name) const;
+
+    // The shared stream, opened on first use; null when the file has gone.
+    // Every non-null result is given back with ReleaseFile.
+    FILE* AcquireFile();
+    // Closes the shared stream when its last holder gives it back.
+    void  ReleaseFile(FILE* stream);
+
+    // The entry's data, or as much of it as the file holds when the entry runs
+    // past its end. The shared stream is left where it was. False when the
+    // archive cannot be read.
+    bool  ReadEntry(const CPakEntry& entry, std::vector<uint8_t>& data);
+
+    int                           GetEntryCount() const { return static_cast<int>(entries.size()); }
+    const std::vector<CPakEntry>& GetEntries() const { return entries; }
+    int                           GetNameLength() const { return nameLength; }
+    const std::string&            GetPath() const { return path; }
+    int                           GetOpenCount() const { return openCount; }
+
+private:
+    bool ReadDirectory(FILE* file, const uint8_t* header);
+    bool ReportInvalid();
+
+    int                    nameLength = 0;   // 56 for "PACK", 120 for "SPAK"
+    std::vector<CPakEntry> entries;
+    FILE*                  sharedFile = nullptr;
+    std::string            path;
+    int                    openCount = 0;
+};

@@ -1,0 +1,186 @@
+#include <gtest/gtest.h>
+
+#include <GL/gl.h>
+#include <cstdint>
+#include <deque>
+#include <filesystem>
+
+#include "diag/CDiagnostics.h"
+#include "platform/StringTable.h"
+#include "support/TestFolder.h"
+#include "support/GLTest.h"
+
+namespace {
+
+class DiagnosticsTest : public ::testing::Test {
+protected:
+    void SetUp() override { testing::internal::CaptureStderr(); }
+    void TearDown() override { testing::internal::GetCapturedStderr(); }
+
+    // What the message boxes showed since the last call.
+    static std::string TakeShown() {
+        const std::string shown = testing::internal::GetCapturedStderr();
+        testing::internal::CaptureStderr();
+        return shown;
+    }
+
+    std::string ErrorFile() const { return CTestFolder::Read(diagnostics.ErrorFilePath()); }
+    std::string LogFile() const { return CTestFolder::Read(diagnostics.LogFilePath()); }
+
+    // Pending OpenGL errors as a driver that queues them all would hold them.
+    void QueueGLErrors(int count, unsigned code) {
+        pending.assign(static_cast<size_t>(count), code);
+        diagnostics.SetGLErrorSource({ [] { return true; }, [this] {
+                                          if (pending.empty()) {
+                                              return unsigned(GL_NO_ERROR);
+                                          }
+                                          const unsigned code = pending.front();
+                                          pending.pop_front();
+                                          return code;
+                                      } });
+    }
+
+    CTestFolder          folder;
+    CDiagnostics         diagnostics{ folder.Path() };
+    std::deque<unsigned> pending;
+};
+
+TEST_F(DiagnosticsTest, FirstUseInARunDeletesTheFilesOfTheLastRun) {
+    folder.Write("errors.txt", "last run\r\n");
+    folder.Write("log.txt", "last run\n");
+    diagnostics.ReportError("this run\r\n");
+    diagnostics.LogLine("line");
+    EXPECT_EQ(ErrorFile(), "this run\r\n");
+    EXPECT_EQ(LogFile(), "line");
+}
+
+TEST_F(DiagnosticsTest, TwoFailedLoadsOfOneRunBothStayInTheErrorFile) {
+    ASSERT_TRUE(diagnostics.PrepareErrorFile());
+    diagnostics.ReportError("The following files could not be loaded:\r\n");
+    diagnostics.ReportError("    a.md2\r\n");
+    ASSERT_TRUE(diagnostics.PrepareErrorFile());
+    diagnostics.ReportError("The following files could not be loaded:\r\n");
+    diagnostics.ReportError("    b.pcx\r\n");
+    EXPECT_EQ(ErrorFile(),
+              "The following files could not be loaded:\r\n    a.md2\r\n"
+              "The following files could not be loaded:\r\n    b.pcx\r\n");
+}
+
+TEST_F(DiagnosticsTest, TextsWithoutLineEndRunOnIntoTheNext) {
+    diagnostics.ReportErrorId(112);
+    diagnostics.ReportError("Error opening scene file\r\n");
+    EXPECT_EQ(ErrorFile(), std::string(GetStringResource(112)) + "Error opening scene file\r\n");
+}
+
+TEST_F(DiagnosticsTest, ReportedErrorsAreAlsoShown) {
+    diagnostics.ReportError("Not a valid MD2 File.");
+    EXPECT_EQ(TakeShown(), "Not a valid MD2 File.\n");
+    diagnostics.LogLine("not shown\n");
+    EXPECT_EQ(TakeShown(), "");
+}
+
+TEST_F(DiagnosticsTest, DeletedLogIsCreatedAgainWithoutResettingTheErrorFile) {
+    diagnostics.LogLine("one\n");
+    diagnostics.ReportError("kept\r\n");
+    std::filesystem::remove(diagnostics.LogFilePath());
+    diagnostics.LogLine("two\n");
+    EXPECT_EQ(LogFile(), "two\n");
+    EXPECT_EQ(ErrorFile(), "kept\r\n");
+}
+
+TEST_F(DiagnosticsTest, WithoutAProgramFolderNothingIsWrittenButErrorsAreShown) {
+    CDiagnostics homeless("");
+    EXPECT_FALSE(homeless.PrepareErrorFile());
+    homeless.LogLine("lost\n");
+    homeless.ReportError("still shown");
+    EXPECT_EQ(TakeShown(), "still shown\n");
+}
+
+TEST_F(DiagnosticsTest, CheckGLStateLogsElevenErrorsAndLeavesTheRest) {
+    QueueGLErrors(15, GL_INVALID_ENUM);
+    EXPECT_TRUE(diagnostics.CheckGLState("After OnDraw"));
+    EXPECT_EQ(pending.size(), 4u);
+    std::string eleven;
+    for (int i = 0; i < 11; i++) {
+        eleven += "After OnDraw Received an OpenGL Error 'invalid enumerant'\n";
+    }
+    EXPECT_EQ(LogFile(), eleven);
+
+    EXPECT_TRUE(diagnostics.CheckGLState("After OnDraw"));
+    EXPECT_TRUE(pending.empty());
+    EXPECT_FALSE(diagnostics.CheckGLState("After OnDraw"));
+    EXPECT_EQ(LogFile().size(), eleven.size() / 11 * 15);
+}
+
+TEST_F(DiagnosticsTest, CheckGLStateWithoutContextSaysSo) {
+    diagnostics.SetGLErrorSource({ [] { return false; }, [] { return unsigned(GL_INVALID_VALUE); } });
+    EXPECT_TRUE(diagnostics.CheckGLState("Before Render BG Image"));
+    EXPECT_EQ(LogFile(), "ERROR: No Current Rendering Context at Before Render BG Image\n");
+}
+
+TEST_F(DiagnosticsTest, CheckGLErrorConsumesOneError) {
+    QueueGLErrors(2, GL_INVALID_VALUE);
+    EXPECT_TRUE(diagnostics.CheckGLError("delete lists"));
+    EXPECT_EQ(pending.size(), 1u);
+    EXPECT_EQ(LogFile(), "delete lists had error: #(1281) invalid value\n");
+}
+
+TEST_F(DiagnosticsTest, LongTextsAreWrittenWhole) {
+    const std::string where(100000, 'w');
+    QueueGLErrors(1, GL_OUT_OF_MEMORY);
+    EXPECT_TRUE(diagnostics.CheckGLError(where));
+    EXPECT_EQ(LogFile(), where + " had error: #(1285) out of memory\n");
+}
+
+TEST_F(DiagnosticsTest, FatalErrorOnlyAsksForTheEndOfViewing) {
+    EXPECT_FALSE(diagnostics.TakeEndViewingRequest());
+    diagnostics.FatalError("Out of memory");
+    EXPECT_EQ(ErrorFile(), "Out of memory");
+    EXPECT_TRUE(diagnostics.TakeEndViewingRequest());
+    EXPECT_FALSE(diagnostics.TakeEndViewingRequest());
+}
+
+TEST_F(DiagnosticsTest, AllocOrFailReportsWhatCannotBeMet) {
+    EXPECT_NE(diagnostics.AllocOrFail(64), nullptr);
+    EXPECT_NE(diagnostics.AllocOrFail(0), nullptr);
+    EXPECT_FALSE(diagnostics.TakeEndViewingRequest());
+
+    EXPECT_EQ(diagnostics.AllocOrFail(SIZE_MAX), nullptr);
+    EXPECT_EQ(ErrorFile(), "Out of memory");
+    EXPECT_TRUE(diagnostics.TakeEndViewingRequest());
+}
+
+TEST_F(DiagnosticsTest, OpenGLFailureKeepsItsFirstSentenceAndEndsViewing) {
+    diagnostics.ShowOpenGLFailure("wglUseFontOutlines");
+    const std::string text = ErrorFile();
+    EXPECT_EQ(text.rfind("wglUseFontOutlines\n\nThis error was probably caused by an incompatable "
+                         "version of OpenGL.", 0),
+              0u);
+    EXPECT_NE(text.find("libglu1-mesa"), std::string::npos);
+    EXPECT_TRUE(diagnostics.TakeEndViewingRequest());
+}
+
+class DiagnosticsWithContextTest : public GLTest {
+protected:
+    CTestFolder  folder;
+    CDiagnostics diagnostics{ folder.Path() };
+};
+
+TEST_F(DiagnosticsWithContextTest, ReadsTheCurrentContextsErrors) {
+    EXPECT_FALSE(diagnostics.CheckGLState("clean"));
+    glEnable(0x7FFF);
+    EXPECT_TRUE(diagnostics.CheckGLError("bad enable"));
+    EXPECT_FALSE(diagnostics.CheckGLError("bad enable"));
+    EXPECT_EQ(CTestFolder::Read(diagnostics.LogFilePath()),
+              "bad enable had error: #(1280) invalid enumerant\n");
+}
+
+TEST(DiagnosticsWithoutContext, NoticesThatNoContextIsCurrent) {
+    CTestFolder  folder;
+    CDiagnostics diagnostics{ folder.Path() };
+    EXPECT_TRUE(diagnostics.CheckGLState("nowhere"));
+    EXPECT_EQ(CTestFolder::Read(diagnostics.LogFilePath()),
+              "ERROR: No Current Rendering Context at nowhere\n");
+}
+
+} // namespace

@@ -1,0 +1,268 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "diag/CDiagnostics.h"
+#include "image/COGLImage.h"
+#include "image/GamePalettes.h"
+#include "image/Palettes.h"
+#include "platform/CMessageBox.h"
+#include "platform/StringTable.h"
+#include "support/Bytes.h"
+#include "support/TestFolder.h"
+#include "support/TestJpeg.h"
+
+namespace {
+
+// A PCX of the given size whose index at (x, y) is pick(x, y), with a
+// palette where entry i is (i, 255 - i, i / 2) except entry 7, which is
+// given entry 255's colour.
+template <typename Pick>
+std::string PcxFile(int width, int height, Pick pick) {
+    Bytes b;
+    b.U8(10).U8(5).U8(1).U8(8).U16(0).U16(0);
+    b.U16(static_cast<uint16_t>(width - 1)).U16(static_cast<uint16_t>(height - 1));
+    b.Fill(65 - b.Size()).U8(1).U16(static_cast<uint16_t>(width)).Fill(128 - 68);
+    for (int y = 0; y < height; y++) {
+        for (int x = 0; x < width; x++) {
+            b.U8(0xC1).U8(static_cast<uint8_t>(pick(x, y)));
+        }
+    }
+    b.U8(0x0C);
+    for (int i = 0; i < 256; i++) {
+        const int entry = i == 7 ? 255 : i;
+        b.U8(static_cast<uint8_t>(entry)).U8(static_cast<uint8_t>(255 - entry)).U8(static_cast<uint8_t>(entry / 2));
+    }
+    return std::string(b.bytes.begin(), b.bytes.end());
+}
+
+std::string Text(const std::vector<uint8_t>& bytes) {
+    return std::string(bytes.begin(), bytes.end());
+}
+
+class Image : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ApplyGamma(1.0f);
+        previousFolder = Diagnostics().GetFolder();
+        Diagnostics().SetFolder(folder.Path());
+        CMessageBox::SetBackend(CMessageBox::discard);
+    }
+    void TearDown() override {
+        Diagnostics().SetFolder(previousFolder);
+        CMessageBox::SetBackend(CMessageBox::standardError);
+        ApplyGamma(1.0f);
+    }
+
+    std::string Errors() const { return CTestFolder::Read(Diagnostics().ErrorFilePath()); }
+    static std::string Message(int id) { return GetStringResource(id); }
+
+    // RGB(A) of the finished pixel at column x of row y counted from the bottom.
+    std::vector<int> At(int x, int row) const {
+        const int channels = image.transparent ? 4 : 3;
+        const uint8_t* p = &image.pixels[(size_t(row) * image.width + x) * channels];
+        return std::vector<int>(p, p + channels);
+    }
+
+    CTestFolder folder;
+    std::string previousFolder;
+    COGLImage   image;
+};
+
+}  // namespace
+
+TEST(FitTextureSize, NearestPowerOfTwoTiesGoingDown) {
+    const std::pair<int, int> cases[] = { { -5, 2 }, { 0, 2 },    { 3, 2 },    { 5, 4 },     { 6, 4 },
+                                          { 48, 32 }, { 96, 64 }, { 100, 128 }, { 200, 256 }, { 256, 256 },
+                                          { 5000, 256 } };
+    for (const auto& [n, fitted] : cases) {
+        EXPECT_EQ(COGLImage::FitTextureSize(n), fitted) << n;
+    }
+}
+
+TEST_F(Image, SkinWithoutIndex255IsRgbAndWithItKeysOutTheColour) {
+    const std::string plain = folder.Write("plain.pcx", PcxFile(64, 64, [](int x, int) { return x; }));
+    ASSERT_TRUE(image.LoadFromFile(plain, true, false));
+    EXPECT_EQ(image.width, 64);
+    EXPECT_EQ(image.height, 64);
+    EXPECT_FALSE(image.transparent);
+    EXPECT_EQ(image.pixels.size(), 64u * 64 * 3);
+
+    // Index 255 in the top-left corner; index 7 has the same colour elsewhere.
+    const std::string keyed = folder.Write("keyed.pcx", PcxFile(64, 64, [](int x, int y) {
+        return x == 0 && y == 0 ? 255 : x == 5 ? 7 : 9;
+    }));
+    COGLImage skin;
+    ASSERT_TRUE(skin.LoadFromFile(keyed, true, false));
+    ASSERT_TRUE(skin.transparent);
+    EXPECT_FALSE(skin.hasAlpha);
+    const auto alphaAt = [&](int x, int row) { return skin.pixels[(size_t(row) * 64 + x) * 4 + 3]; };
+    EXPECT_EQ(alphaAt(0, 63), 0);   // the top row is stored last
+    EXPECT_EQ(alphaAt(5, 10), 0);   // same colour from another index
+    EXPECT_EQ(alphaAt(6, 10), 255);
+}
+
+TEST_F(Image, PicturesAreFittedSideBySide) {
+    const std::string wide = folder.Write("wide.pcx", PcxFile(320, 200, [](int x, int y) { return (x + y) % 200; }));
+    ASSERT_TRUE(image.LoadFromFile(wide, true, false));
+    EXPECT_EQ(image.width, 256);
+    EXPECT_EQ(image.height, 256);
+    COGLImage small;
+    const std::string flat = folder.Write("flat.pcx", PcxFile(96, 48, [](int, int) { return 1; }));
+    ASSERT_TRUE(small.LoadFromFile(flat, true, false));
+    EXPECT_EQ(small.width, 64);
+    EXPECT_EQ(small.height, 32);
+}
+
+TEST_F(Image, ScalingPicksSourceColoursAndStoresRowsBottomFirst) {
+    // Three by three: index 10 * row + column.
+    const std::string path = folder.Write("grid.PCX", PcxFile(3, 3, [](int x, int y) { return 10 * y + x; }));
+    ASSERT_TRUE(image.LoadFromFile(path, false, false));
+    ASSERT_EQ(image.width, 3);
+    EXPECT_EQ(At(0, 0), (std::vector<int>{ 20, 235, 10 }));  // bottom-left is index 20
+    EXPECT_EQ(At(2, 2), (std::vector<int>{ 2, 253, 1 }));    // top-right is index 2
+
+    // Five by five fitted to four by four: every texel is one source colour.
+    const std::string five = folder.Write("five.pcx", PcxFile(5, 5, [](int x, int y) { return 10 * y + x; }));
+    COGLImage fitted;
+    ASSERT_TRUE(fitted.LoadFromFile(five, true, false));
+    ASSERT_EQ(fitted.width, 4);
+    for (size_t i = 0; i < fitted.pixels.size(); i += 3) {
+        const int index = fitted.pixels[i];
+        EXPECT_TRUE(index % 10 < 5 && index < 50) << index;
+        EXPECT_EQ(fitted.pixels[i + 1], 255 - index);
+    }
+}
+
+TEST_F(Image, ExtensionsDecideTheDecoder) {
+    const std::string pcx = PcxFile(2, 2, [](int, int) { return 1; });
+    EXPECT_FALSE(image.LoadFromFile(folder.Write("photo.jpeg", pcx), true, false));
+    EXPECT_FALSE(image.LoadFromFile(folder.Write("noext", pcx), true, false));
+    EXPECT_FALSE(image.LoadFromFile(folder.Path("missing.pcx"), true, false));
+    EXPECT_EQ(Errors(), "");  // all three fail without a word
+    EXPECT_TRUE(image.LoadFromFile(folder.Write("dir.tga/skin.pcx", pcx), true, false));
+}
+
+TEST_F(Image, BmpKeepsItsColoursAndWarnsAboutTheDefaultPalette) {
+    ApplyGamma(0.5f);
+    Bytes bmp;
+    bmp.Text("BM").U32(58).U32(0).U32(54);
+    bmp.U32(40).I32(1).I32(1).U16(1).U16(24).U32(0).U32(4).U32(0).U32(0).U32(0).U32(0);
+    bmp.U8(30).U8(20).U8(10).U8(0);
+    const std::string path = folder.Write("pic.bmp", Text(bmp.bytes));
+    ASSERT_TRUE(image.LoadFromFile(path, true, true));
+    EXPECT_EQ(Errors(), Message(102));
+    EXPECT_EQ(image.width, 2);
+    EXPECT_EQ(At(1, 1), (std::vector<int>{ 10, 20, 30 }));
+}
+
+TEST_F(Image, RefusedPicturesReportCouldNotLoadBitmap) {
+    Bytes greyTga;
+    greyTga.U8(0).U8(0).U8(3).Fill(9).U16(1).U16(1).U8(8).U8(0).U8(128);
+    EXPECT_FALSE(image.LoadFromFile(folder.Write("grey.tga", Text(greyTga.bytes)), true, false));
+    EXPECT_EQ(Errors(), Message(104));
+    EXPECT_TRUE(image.pixels.empty());
+}
+
+TEST_F(Image, GreyscaleJpegReports105Then104) {
+    const std::string path = folder.Write("grey.jpg", Text(EncodeTestJpeg(8, 8, 1)));
+    EXPECT_FALSE(image.LoadFromFile(path, true, false));
+    EXPECT_EQ(Errors(), Message(105) + Message(104));
+}
+
+TEST_F(Image, BrokenJpegReportsTheLibrarysWordsThen104) {
+    std::vector<uint8_t> file = EncodeTestJpeg(8, 8, 3);
+    file.resize(30);
+    const std::string path = folder.Write("cut.jpg", Text(file));
+    EXPECT_FALSE(image.LoadFromFile(path, true, false));
+    const std::string errors = Errors();
+    ASSERT_GT(errors.size(), Message(104).size());
+    EXPECT_EQ(errors.substr(errors.size() - Message(104).size()), Message(104));
+}
+
+TEST_F(Image, ArchiveEntriesGoByTheirLastThreeLetters) {
+    const std::string pcx = PcxFile(4, 2, [](int x, int) { return x; });
+    const std::string archive = folder.Write("pak0.pak", "0123456789" + pcx + "trailing");
+    FILE* stream = std::fopen(archive.c_str(), "rb");
+    ASSERT_NE(stream, nullptr);
+    EXPECT_TRUE(image.LoadFromArchive(stream, "pics/ITEM.Pcx", 10, static_cast<uint32_t>(pcx.size()), true, false));
+    EXPECT_EQ(image.width, 4);
+    EXPECT_EQ(At(3, 0), (std::vector<int>{ 3, 252, 1 }));  // the palette ends where the entry does
+    EXPECT_EQ(Errors(), "");
+
+    COGLImage bitmap;
+    EXPECT_FALSE(bitmap.LoadFromArchive(stream, "pics/item.bmp", 10, 100, true, false));
+    EXPECT_EQ(Errors(), Message(103));
+    std::fclose(stream);
+}
+
+TEST_F(Image, IndexedBlocksFromModelFiles) {
+    const std::string path = folder.Write("skin.bin", std::string("\x10\xD0\xFE\x01", 4));
+    FILE* stream = std::fopen(path.c_str(), "rb");
+    ASSERT_NE(stream, nullptr);
+    ASSERT_TRUE(image.LoadIndexed(stream, 2, 2));
+    EXPECT_TRUE(image.fitToTexture);
+    EXPECT_FALSE(image.transparent);
+    // Quake palette: top row 16, 208; bottom row 254, 1.
+    EXPECT_EQ(At(0, 1), (std::vector<int>{ quakePalette[48], quakePalette[49], quakePalette[50] }));
+    EXPECT_EQ(At(0, 0), (std::vector<int>{ 255, 255, 255 }));
+
+    // A block larger than what is left of the file is refused.
+    std::rewind(stream);
+    COGLImage forged;
+    EXPECT_FALSE(forged.LoadIndexed(stream, 4000, 4000));
+    std::fclose(stream);
+}
+
+TEST_F(Image, IndexedWithPaletteModes) {
+    PaletteTable palette = {};
+    for (int i = 0; i < 256; i++) {
+        palette[i][0] = static_cast<uint8_t>(i);
+        palette[i][1] = 100;
+        palette[i][2] = static_cast<uint8_t>(255 - i);
+    }
+    // 40 x 20 indices: index = column * 4 + row / 10.
+    std::string indices;
+    for (int y = 0; y < 20; y++) {
+        for (int x = 0; x < 40; x++) {
+            indices += static_cast<char>(x * 4 + y / 10);
+        }
+    }
+    const std::string path = folder.Write("frame.bin", indices + indices);
+    FILE* stream = std::fopen(path.c_str(), "rb");
+    ASSERT_NE(stream, nullptr);
+
+    ASSERT_TRUE(image.LoadIndexedWithPalette(stream, palette, 40, 20, 2));
+    EXPECT_EQ(image.width, 64);
+    EXPECT_EQ(image.height, 32);
+    EXPECT_TRUE(image.transparent);
+    // First stored row samples the bottom: y = 31, y0 = floor(31.25 * 20 / 32) = 19.
+    // Column 0: x0 = 0, x1 = floor(0.75 * 40 / 64) = 0; the alpha is the index.
+    EXPECT_EQ(image.pixels[3], 0 * 4 + 1);
+    // Column 10: x0 = floor(10.25 * 0.625) = 6, x1 = floor(10.75 * 0.625) = 6.
+    EXPECT_EQ(image.pixels[10 * 4 + 3], 6 * 4 + 1);
+    EXPECT_EQ(image.pixels[10 * 4 + 0], 6 * 4 + 1);
+
+    COGLImage keyed;
+    palette[200][0] = palette[255][0];
+    palette[200][2] = palette[255][2];
+    ASSERT_TRUE(keyed.LoadIndexedWithPalette(stream, palette, 40, 20, 3));
+    EXPECT_TRUE(keyed.transparent);
+    EXPECT_EQ(keyed.keyColor[0], 255);
+
+    COGLImage unknown;
+    EXPECT_TRUE(unknown.LoadIndexedWithPalette(stream, palette, 40, 20, 7));
+    EXPECT_TRUE(unknown.pixels.empty());
+    std::fclose(stream);
+}
+
+TEST_F(Image, FreePixelsKeepsSizeAndFlags) {
+    const std::string path = folder.Write("k.pcx", PcxFile(2, 2, [](int, int) { return 255; }));
+    ASSERT_TRUE(image.LoadFromFile(path, true, false));
+    image.FreePixels();
+    EXPECT_TRUE(image.pixels.empty());
+    EXPECT_EQ(image.width, 2);
+    EXPECT_TRUE(image.transparent);
+}

@@ -1,0 +1,183 @@
+// Real pictures from public projects decode to the pixels an independent
+// decoder gives: ImageMagick for BMP and PCX; netpbm for the colours of TGA
+// (ImageMagick blanks the colour under alpha 0 and turns some bottom-up
+// files over) with ImageMagick for its alpha; the JPEG library itself for
+// JPEG. Skipped when the files or the tools are absent.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "image/ImageDecoders.h"
+#include "image/Palettes.h"
+#include "image/SourcePicture.h"
+#include "support/TestJpeg.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const fs::path imageFolder = fs::path(ORRIN_TESTDATA) / "image";
+const char* const convertTool = "/usr/bin/convert";
+const char* const tgaTool = "/usr/bin/tgatoppm";
+
+std::vector<uint8_t> ReadAll(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+std::vector<uint8_t> RunTool(const std::string& command) {
+    std::vector<uint8_t> pixels;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr) {
+        return pixels;
+    }
+    uint8_t buffer[65536];
+    size_t got;
+    while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
+        pixels.insert(pixels.end(), buffer, buffer + got);
+    }
+    pclose(pipe);
+    return pixels;
+}
+
+// RGBA bytes, top row first, as the independent decoders see the file.
+std::vector<uint8_t> ReferenceRgba(const fs::path& path) {
+    const std::string quoted = "'" + path.string() + "'";
+    std::vector<uint8_t> rgba = RunTool(std::string(convertTool) + " " + quoted + " -depth 8 rgba:- 2>/dev/null");
+    if (path.extension() != ".tga") {
+        return rgba;
+    }
+    // A binary PPM: "P6", width, height, maximum, one blank, then R, G, B.
+    const std::vector<uint8_t> ppm = RunTool(std::string(tgaTool) + " " + quoted + " 2>/dev/null");
+    std::string fields[4];
+    size_t at = 0;
+    for (int field = 0; field < 4 && at < ppm.size(); at++) {
+        if (ppm[at] == ' ' || ppm[at] == '\n') {
+            field++;
+        } else {
+            fields[field] += static_cast<char>(ppm[at]);
+        }
+    }
+    // netpbm keeps 5-bit colour maps at maximum 31; ImageMagick scales those right.
+    if (fields[3] != "255") {
+        return rgba;
+    }
+    const size_t pixels = rgba.size() / 4;
+    if (ppm.size() - at != pixels * 3) {
+        return {};
+    }
+    for (size_t i = 0; i < pixels; i++) {
+        std::memcpy(&rgba[4 * i], &ppm[at + 3 * i], 3);
+    }
+    return rgba;
+}
+
+class RealPictures : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!fs::exists(imageFolder)) {
+            GTEST_SKIP() << imageFolder << " is absent";
+        }
+        ApplyGamma(1.0f);
+    }
+
+    static bool Decode(const fs::path& path, SourcePicture& picture) {
+        const std::vector<uint8_t> file = ReadAll(path);
+        const std::string extension = path.extension().string();
+        if (extension == ".bmp") return DecodeBmp(file.data(), file.size(), picture);
+        if (extension == ".pcx") return DecodePcx(file.data(), file.size(), false, picture);
+        if (extension == ".tga") return DecodeTga(file.data(), file.size(), picture);
+        return false;
+    }
+
+    // Every pixel equal; alpha too when the picture has its own.
+    static void ExpectSameAsConvert(const fs::path& path) {
+        if (!fs::exists(convertTool) || !fs::exists(tgaTool)) {
+            GTEST_SKIP() << "ImageMagick or netpbm is absent";
+        }
+        SCOPED_TRACE(path.string());
+        SourcePicture picture;
+        ASSERT_TRUE(Decode(path, picture));
+        const std::vector<uint8_t> reference = ReferenceRgba(path);
+        ASSERT_EQ(reference.size(), size_t(picture.width) * picture.height * 4);
+        int mismatches = 0;
+        for (int y = 0; y < picture.height; y++) {
+            for (int x = 0; x < picture.width; x++) {
+                uint8_t ours[4];
+                picture.ColorAt(x, y, ours);
+                const uint8_t* theirs = &reference[(size_t(y) * picture.width + x) * 4];
+                const int channels = picture.hasAlpha ? 4 : 3;
+                for (int c = 0; c < channels; c++) {
+                    if (ours[c] != theirs[c] && mismatches++ < 5) {
+                        ADD_FAILURE() << "pixel (" << x << ", " << y << ") channel " << c << ": " << int(ours[c])
+                                      << " against " << int(theirs[c]);
+                    }
+                }
+            }
+        }
+        EXPECT_EQ(mismatches, 0);
+    }
+};
+
+}  // namespace
+
+TEST_F(RealPictures, BmpFiles) {
+    for (const char* name : { "image-rs/Info_8_Bit_Top_Down.bmp", "image-rs/pal8rle.bmp", "image-rs/pal8v4.bmp",
+                              "image-rs/rgb24.bmp", "image-rs/rgb32.bmp", "libjpeg-turbo/vgl_6434_0018a.bmp",
+                              "valve-addon/hackft.bmp" }) {
+        ExpectSameAsConvert(imageFolder / "bmp" / name);
+    }
+}
+
+TEST_F(RealPictures, PcxFiles) {
+    for (const char* name : { "didux-quake/ch1.pcx", "didux-quake/desup.pcx", "trenchbroom/colormap.pcx" }) {
+        ExpectSameAsConvert(imageFolder / "pcx" / name);
+    }
+    SourcePicture threePlanes;
+    EXPECT_FALSE(Decode(imageFolder / "pcx/mission64/k_explopack.pcx", threePlanes));
+}
+
+TEST_F(RealPictures, TgaFiles) {
+    for (const char* name : { "didux-quake/anum_colon.tga", "image-rs/ctc24.tga", "image-rs/top_left.tga",
+                              "image-rs/ucm8.tga", "image-rs/utc24.tga", "image-rs/utc32.tga",
+                              "valve-addon/crete4_stp01.tga", "mission64/models/objects/grenade/skin.tga" }) {
+        ExpectSameAsConvert(imageFolder / "tga" / name);
+    }
+    for (const char* greyscale : { "image-rs/cbw8.tga", "image-rs/ubw8.tga" }) {
+        SourcePicture picture;
+        EXPECT_FALSE(Decode(imageFolder / "tga" / greyscale, picture)) << greyscale;
+    }
+}
+
+TEST_F(RealPictures, WalFilesHoldTheirFirstMipLevel) {
+    for (const char* name : { "didux-quake/stepa.wal", "trenchbroom/b_rc_v28.wal", "trenchbroom/lavatest.wal",
+                              "vgio/test.wal" }) {
+        SCOPED_TRACE(name);
+        const std::vector<uint8_t> file = ReadAll(imageFolder / "wal" / name);
+        SourcePicture picture;
+        ASSERT_TRUE(DecodeWal(file.data(), file.size(), picture));
+        uint32_t header[4];
+        std::memcpy(header, file.data() + 32, sizeof header);  // width, height, offset0, offset1
+        EXPECT_EQ(uint32_t(picture.width), header[0]);
+        EXPECT_EQ(uint32_t(picture.height), header[1]);
+        EXPECT_EQ(picture.data, std::vector<uint8_t>(file.begin() + header[2], file.begin() + header[2] + header[0] * header[1]));
+    }
+}
+
+TEST_F(RealPictures, JpegFilesDecodeAsTheLibraryDoes) {
+    for (const char* name : { "didux-quake/black.jpg", "image-rs/test.jpg", "libjpeg-turbo/testorig.jpg" }) {
+        SCOPED_TRACE(name);
+        const std::vector<uint8_t> file = ReadAll(imageFolder / "jpg" / name);
+        SourcePicture picture;
+        JpegComplaint complaint;
+        ASSERT_TRUE(DecodeJpeg(file.data(), file.size(), picture, complaint)) << complaint.libraryMessage;
+
+        const std::vector<uint8_t> reference = DecodeWithJpegLibrary(file);
+        EXPECT_EQ(picture.data, reference);
+    }
+}

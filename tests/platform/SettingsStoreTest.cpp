@@ -1,0 +1,152 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "platform/CSettingsStore.h"
+#include "support/TestFolder.h"
+
+namespace {
+
+class SettingsStoreTest : public ::testing::Test {
+protected:
+    CTestFolder    folder;
+    std::string    iniPath = folder.Path("Fennwick/TAV.ini");
+    CSettingsStore store{ iniPath };
+};
+
+TEST_F(SettingsStoreTest, NoFileGivesEveryDefault) {
+    EXPECT_EQ(store.Read(Setting::gamma), 100);
+    EXPECT_EQ(store.Read(Setting::resolution), 2);
+    EXPECT_EQ(store.Read(Setting::shotFileType), 1);
+    EXPECT_EQ(store.Read(Setting::jpegQuality), 2);
+    EXPECT_EQ(store.Read(Setting::lastScene), "");
+    EXPECT_EQ(store.Read(Setting::shotBaseName), "shot");
+    EXPECT_EQ(store.Read(Setting::shotFolder), "");
+    EXPECT_EQ(store.Read(Setting::mouseSensitivity), 3);
+    EXPECT_EQ(store.Read(Setting::timerDelay), 60);
+    EXPECT_EQ(store.Read(Setting::grid), 0);
+    EXPECT_EQ(store.Read(Setting::axis), 0);
+    EXPECT_EQ(store.Read(Setting::vwepEnabled), 0);
+    EXPECT_EQ(store.Read(Setting::vwepPakFile), "");
+    EXPECT_EQ(store.Read(Setting::ctfPakFile), "");
+}
+
+TEST_F(SettingsStoreTest, CorruptFileGivesDefaults) {
+    folder.Write("Fennwick/TAV.ini", std::string("\x89PNG\r\n\x1a\n\0\0\0[3dfx\nGamma\n=7\n", 23));
+    EXPECT_EQ(store.Read(Setting::gamma), 100);
+    EXPECT_EQ(store.Read(Setting::shotBaseName), "shot");
+}
+
+TEST_F(SettingsStoreTest, ValueThatIsNotAnIntegerGivesDefault) {
+    folder.Write("Fennwick/TAV.ini",
+                 "[3dfx]\nGamma=abc\nResolution=3x\nTimerDelay=99999999999\nMouseSensitivity=\n"
+                 "SSFileType= -1 \nSSJPGQuality=+3\n");
+    EXPECT_EQ(store.Read(Setting::gamma), 100);
+    EXPECT_EQ(store.Read(Setting::resolution), 2);
+    EXPECT_EQ(store.Read(Setting::timerDelay), 60);
+    EXPECT_EQ(store.Read(Setting::mouseSensitivity), 3);
+    EXPECT_EQ(store.Read(Setting::shotFileType), -1);
+    EXPECT_EQ(store.Read(Setting::jpegQuality), 3);
+}
+
+TEST_F(SettingsStoreTest, NamesMatchIgnoringCaseAndOnlyInTheirSection) {
+    folder.Write("Fennwick/TAV.ini", "Gamma=10\n[Settings]\nGamma=20\n[3DFX]\n  gamma = 70\r\n");
+    EXPECT_EQ(store.Read(Setting::gamma), 70);
+    EXPECT_EQ(store.ReadInt("settings", "GAMMA", 0), 20);
+}
+
+TEST_F(SettingsStoreTest, WrittenValuesReadBack) {
+    ASSERT_TRUE(store.Write(Setting::gamma, -42));
+    ASSERT_TRUE(store.Write(Setting::lastScene, "/home/me/My Scenes/room.tvn"));
+    ASSERT_TRUE(store.Write(Setting::grid, 1));
+    EXPECT_EQ(store.Read(Setting::gamma), -42);
+    EXPECT_EQ(store.Read(Setting::lastScene), "/home/me/My Scenes/room.tvn");
+    EXPECT_EQ(store.Read(Setting::grid), 1);
+    EXPECT_EQ(CSettingsStore(iniPath).Read(Setting::grid), 1);
+}
+
+TEST_F(SettingsStoreTest, OtherProgramsKeysSurviveOurWrite) {
+    const std::string before =
+        "; written by TAV\r\n"
+        "[VWep]\r\n"
+        "Enabled=1\r\n"
+        "VWepPakFile=C:\\Quake2\\baseq2\\pak0.pak\r\n"
+        "\r\n"
+        "[3dfx]\r\n"
+        "Gamma=90\r\n"
+        "EditorOnly=keep me\r\n"
+        "\r\n"
+        "[Editor]\r\n"
+        "Recent1=a.tvn\r\n";
+    folder.Write("Fennwick/TAV.ini", before);
+
+    ASSERT_TRUE(store.Write(Setting::gamma, 80));
+    ASSERT_TRUE(store.Write(Setting::resolution, 4));
+    ASSERT_TRUE(store.Write(Setting::axis, 1));
+
+    EXPECT_EQ(CTestFolder::Read(iniPath),
+              "; written by TAV\n"
+              "[VWep]\n"
+              "Enabled=1\n"
+              "VWepPakFile=C:\\Quake2\\baseq2\\pak0.pak\n"
+              "\n"
+              "[3dfx]\n"
+              "Gamma=80\n"
+              "EditorOnly=keep me\n"
+              "Resolution=4\n"
+              "\n"
+              "[Editor]\n"
+              "Recent1=a.tvn\n"
+              "\n"
+              "[Settings]\n"
+              "Axis=1\n");
+    EXPECT_EQ(store.Read(Setting::vwepEnabled), 1);
+    EXPECT_EQ(store.Read(Setting::vwepPakFile), "C:\\Quake2\\baseq2\\pak0.pak");
+}
+
+TEST_F(SettingsStoreTest, WriteReplacesTheFileAndLeavesNoTemporaryBehind) {
+    ASSERT_TRUE(store.Write(Setting::gamma, 1));
+    ASSERT_TRUE(store.Write(Setting::gamma, 2));
+    int files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(folder.Path("Fennwick"))) {
+        EXPECT_EQ(entry.path().filename(), "TAV.ini");
+        files++;
+    }
+    EXPECT_EQ(files, 1);
+}
+
+TEST_F(SettingsStoreTest, RefusedWritesLeaveTheFileAsItWas) {
+    folder.Write("Fennwick/TAV.ini", "[3dfx]\nLastScene=a.tvn\n");
+    EXPECT_FALSE(store.Write(Setting::lastScene, "b.tvn\n[VWep]\nEnabled=1"));
+    EXPECT_EQ(CTestFolder::Read(iniPath), "[3dfx]\nLastScene=a.tvn\n");
+
+    // Not a settings file at all: reading gives defaults, writing must not
+    // throw away whatever it is.
+    const std::string huge(2 << 20, 'x');
+    folder.Write("Fennwick/TAV.ini", "[3dfx]\nGamma=50\n" + huge);
+    EXPECT_EQ(store.Read(Setting::gamma), 100);
+    EXPECT_FALSE(store.Write(Setting::gamma, 60));
+    EXPECT_EQ(std::filesystem::file_size(iniPath), 16 + huge.size());
+}
+
+TEST(SettingsStorePath, HonoursXdgConfigHome) {
+    const char* saved = std::getenv("XDG_CONFIG_HOME");
+    const std::string savedValue = saved != nullptr ? saved : "";
+
+    setenv("XDG_CONFIG_HOME", "/tmp/config-here", 1);
+    EXPECT_EQ(CSettingsStore::DefaultPath(), "/tmp/config-here/Fennwick/TAV.ini");
+    setenv("XDG_CONFIG_HOME", "relative/is/ignored", 1);
+    const char* home = std::getenv("HOME");
+    if (home != nullptr && home[0] == '/') {
+        EXPECT_EQ(CSettingsStore::DefaultPath(), std::string(home) + "/.config/Fennwick/TAV.ini");
+    }
+
+    if (saved != nullptr) {
+        setenv("XDG_CONFIG_HOME", savedValue.c_str(), 1);
+    } else {
+        unsetenv("XDG_CONFIG_HOME");
+    }
+}
+
+} // namespace

@@ -1,0 +1,247 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+
+#include "diag/CDiagnostics.h"
+#include "support/TestFolder.h"
+#include "scene/CPakFile.h"
+
+namespace {
+
+std::string Int32(int32_t value) {
+    const auto bits = static_cast<uint32_t>(value);
+    return { char(bits & 0xFF), char((bits >> 8) & 0xFF), char((bits >> 16) & 0xFF), char(bits >> 24) };
+}
+
+// A name in its fixed field, NUL-padded.
+std::string Field(const std::string& name, size_t size) {
+    std::string field = name;
+    field.resize(size, '\0');
+    return field;
+}
+
+std::string Header(const char* magic, int32_t directoryOffset, int32_t directoryLength) {
+    return std::string(magic, 4) + Int32(directoryOffset) + Int32(directoryLength);
+}
+
+std::string PackEntry(const std::string& name, int32_t offset, int32_t length) {
+    return Field(name, 56) + Int32(offset) + Int32(length);
+}
+
+// Two entries: "players/male/tris.md2" = "TRIS" at 12, "pics/colormap.pcx" =
+// "COLMAP" at 16; the directory follows at 22.
+std::string TwoEntryPack() {
+    return Header("PACK", 22, 128) + "TRISCOLMAP" + PackEntry("players/male/tris.md2", 12, 4) +
+           PackEntry("pics/colormap.pcx", 16, 6);
+}
+
+class PakFileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        savedFolder = Diagnostics().GetFolder();
+        Diagnostics().SetFolder(folder.Path());
+        testing::internal::CaptureStderr();
+    }
+    void TearDown() override {
+        testing::internal::GetCapturedStderr();
+        Diagnostics().SetFolder(savedFolder);
+    }
+
+    std::string Write(const std::string& bytes) { return folder.Write("test.pak", bytes); }
+    std::string Reported() const { return CTestFolder::Read(folder.Path("errors.txt")); }
+    static std::string Read(CPakFile& pak, const CPakEntry* entry) {
+        std::vector<uint8_t> data;
+        EXPECT_TRUE(pak.ReadEntry(*entry, data));
+        return std::string(data.begin(), data.end());
+    }
+
+    CTestFolder folder;
+    std::string savedFolder;
+};
+
+TEST_F(PakFileTest, LookupIgnoresCaseButNotSlashes) {
+    CPakFile pak;
+    ASSERT_TRUE(pak.Open(Write(TwoEntryPack())));
+    EXPECT_EQ(pak.GetEntryCount(), 2);
+    EXPECT_EQ(pak.GetNameLength(), 56);
+
+    const CPakEntry* tris = pak.FindEntry("Players/Male/Tris.MD2");
+    ASSERT_NE(tris, nullptr);
+    EXPECT_EQ(tris->name, "players/male/tris.md2");
+    EXPECT_EQ(Read(pak, tris), "TRIS");
+    EXPECT_EQ(Read(pak, pak.FindEntry("PICS/COLORMAP.PCX")), "COLMAP");
+
+    EXPECT_EQ(pak.FindEntry("players\\male\\tris.md2"), nullptr);
+    EXPECT_EQ(pak.FindEntry("tris.md2"), nullptr);
+    EXPECT_EQ(pak.FindEntry(" players/male/tris.md2"), nullptr);
+    EXPECT_EQ(Reported(), "");
+}
+
+TEST_F(PakFileTest, FirstOfTwoEqualNamesWins) {
+    CPakFile pak;
+    ASSERT_TRUE(pak.Open(Write(Header("PACK", 14, 128) + "ab" + PackEntry("A.PCX", 12, 1) +
+                               PackEntry("a.pcx", 13, 1))));
+    EXPECT_EQ(Read(pak, pak.FindEntry("a.pcx")), "a");
+}
+
+TEST_F(PakFileTest, DirectoryRemainderIsIgnored) {
+    CPakFile pak;
+    ASSERT_TRUE(pak.Open(Write(TwoEntryPack() + "xx")));
+    EXPECT_EQ(pak.GetEntryCount(), 2);
+
+    ASSERT_TRUE(pak.Open(Write(Header("PACK", 12, 130) + PackEntry("a", 0, 4) + PackEntry("b", 0, 4) + "xx")));
+    EXPECT_EQ(pak.GetEntryCount(), 2);
+
+    // Half a SPAK entry is no entry.
+    ASSERT_TRUE(pak.Open(Write(Header("SPAK", 12, 64) + PackEntry("a", 0, 4))));
+    EXPECT_EQ(pak.GetEntryCount(), 0);
+}
+
+TEST_F(PakFileTest, EmptyDirectoryFindsNothing) {
+    CPakFile pak;
+    ASSERT_TRUE(pak.Open(Write(Header("PACK", 12, 0))));
+    EXPECT_EQ(pak.GetEntryCount(), 0);
+    EXPECT_EQ(pak.FindEntry(""), nullptr);
+    EXPECT_EQ(pak.FindEntry("a"), nullptr);
+}
+
+TEST_F(PakFileTest, SpakEntriesAre128BytesApart) {
+    const std::string directory = Field("sin/models/a.sbm", 120) + Int32(12) + Int32(3) +
+                                  Field("sin/models/b.sam", 120) + Int32(15) + Int32(2);
+    CPakFile pak;
+    ASSERT_TRUE(pak.Open(Write(Header("SPAK", 17, 256) + "AAABB" + directory)));
+    EXPECT_EQ(pak.GetNameLength(), 120);
+    ASSERT_EQ(pak.GetEntryCount(), 2);
+    EXPECT_EQ(Read(pak, pak.FindEntry("SIN/MODELS/B.SAM")), "BB");
+}
+
+TEST_F(PakFileTest, NameFillingItsWholeFieldStopsAtTheField) {
+    const std::string longName(56, 'n');
+    CPakFile pak;
+    ASSERT_TRUE(pak.Open(Write(Header("PACK", 12, 64) + longName + Int32(0) + Int32(4))));
+    EXPECT_NE(pak.FindEntry(longName), nullptr);
+}
+
+TEST_F(PakFileTest, MissingFileFailsSilently) {
+    CPakFile pak;
+    EXPECT_FALSE(pak.Open(folder.Path("absent.pak")));
+    EXPECT_FALSE(std::filesystem::exists(folder.Path("errors.txt")));
+}
+
+TEST_F(PakFileTest, ForgedHeadersAndDirectoriesAreInvalidArchives) {
+    const std::string forged[] = {
+        "PAC",                                                      // shorter than the header
+        Header("PAK0", 12, 0),                                      // wrong magic
+        Header("pack", 12, 0),                                      // magic is case-sensitive
+        Header("PACK", 13, 0),                                      // directory starts past the end
+        Header("PACK", 12, 64),                                     // directory runs past the end
+        Header("PACK", -1, 0),                                      // negative offset
+        Header("PACK", 12, -64),                                    // negative length
+        Header("PACK", 0x7FFFFFF0, 0x7FFFFFF0),                     // sum overflows 32 bits
+        Header("PACK", 12, 64) + PackEntry("a", -4, 4),             // entry before the file
+        Header("PACK", 12, 64) + PackEntry("a", 0, -1),             // entry of negative length
+    };
+    for (const std::string& bytes : forged) {
+        std::filesystem::remove(folder.Path("errors.txt"));
+        Diagnostics().SetFolder(folder.Path());
+        const std::string path = Write(bytes);
+        CPakFile pak;
+        EXPECT_FALSE(pak.Open(path)) << testing::PrintToString(bytes);
+        EXPECT_EQ(Reported(), path + "Not a valid Quake2 Pak file.") << testing::PrintToString(bytes);
+        EXPECT_EQ(pak.GetEntryCount(), 0);
+    }
+}
+
+TEST_F(PakFileTest, EntryRunningPastTheEndReadsWhatIsThere) {
+    CPakFile pak;
+    ASSERT_TRUE(pak.Open(Write(Header("PACK", 12, 192) + PackEntry("tail", 204, 1000) +
+                               PackEntry("after", 300, 5) + PackEntry("empty", 20, 0) + "TAIL")));
+    EXPECT_EQ(Read(pak, pak.FindEntry("tail")), "TAIL");
+    EXPECT_EQ(Read(pak, pak.FindEntry("after")), "");
+    EXPECT_EQ(Read(pak, pak.FindEntry("empty")), "");
+}
+
+TEST_F(PakFileTest, ReadersShareOneCountedHandle) {
+    CPakFile pak;
+    ASSERT_TRUE(pak.Open(Write(TwoEntryPack())));
+    EXPECT_EQ(pak.GetOpenCount(), 0);
+
+    FILE* first = pak.AcquireFile();
+    FILE* second = pak.AcquireFile();
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first, second);
+    EXPECT_EQ(pak.GetOpenCount(), 2);
+
+    pak.ReleaseFile(nullptr);
+    pak.ReleaseFile(stderr);
+    EXPECT_EQ(pak.GetOpenCount(), 2);
+
+    pak.ReleaseFile(first);
+    EXPECT_EQ(pak.GetOpenCount(), 1);
+    char magic[4];
+    ASSERT_EQ(fseeko(second, 0, SEEK_SET), 0);
+    EXPECT_EQ(std::fread(magic, 1, 4, second), 4u);
+
+    // A reader in between puts the shared position back where it found it.
+    EXPECT_EQ(Read(pak, pak.FindEntry("pics/colormap.pcx")), "COLMAP");
+    EXPECT_EQ(ftello(second), 4);
+
+    pak.ReleaseFile(second);
+    EXPECT_EQ(pak.GetOpenCount(), 0);
+}
+
+TEST_F(PakFileTest, ArchiveThatVanishedCannotBeRead) {
+    CPakFile pak;
+    const std::string path = Write(TwoEntryPack());
+    ASSERT_TRUE(pak.Open(path));
+    std::filesystem::remove(path);
+    EXPECT_EQ(pak.AcquireFile(), nullptr);
+    EXPECT_EQ(pak.GetOpenCount(), 0);
+    std::vector<uint8_t> data;
+    EXPECT_FALSE(pak.ReadEntry(*pak.FindEntry("pics/colormap.pcx"), data));
+}
+
+// Real archives: the directory is parsed here, independently, and every entry
+// must read back byte for byte.
+TEST(PakFileConformance, RealArchivesReadBackByteExact) {
+    const std::filesystem::path root = std::filesystem::path(ORRIN_TESTDATA) / "pak";
+    if (!std::filesystem::is_directory(root)) {
+        GTEST_SKIP() << "no test data at " << root;
+    }
+    int archives = 0;
+    for (const auto& item : std::filesystem::recursive_directory_iterator(root)) {
+        if (item.path().extension() != ".pak") {
+            continue;
+        }
+        SCOPED_TRACE(item.path().string());
+        const std::string bytes = CTestFolder::Read(item.path().string());
+        ASSERT_GE(bytes.size(), 12u);
+        ASSERT_EQ(bytes.substr(0, 4), "PACK");
+        uint32_t directoryOffset, directoryLength;
+        std::memcpy(&directoryOffset, bytes.data() + 4, 4);
+        std::memcpy(&directoryLength, bytes.data() + 8, 4);
+
+        CPakFile pak;
+        ASSERT_TRUE(pak.Open(item.path().string()));
+        ASSERT_EQ(pak.GetEntryCount(), int(directoryLength / 64));
+        for (uint32_t i = 0; i < directoryLength / 64; i++) {
+            const char* record = bytes.data() + directoryOffset + i * 64;
+            const std::string name(record, strnlen(record, 56));
+            uint32_t offset, length;
+            std::memcpy(&offset, record + 56, 4);
+            std::memcpy(&length, record + 60, 4);
+
+            const CPakEntry* entry = pak.FindEntry(name);
+            ASSERT_NE(entry, nullptr) << name;
+            std::vector<uint8_t> data;
+            ASSERT_TRUE(pak.ReadEntry(*entry, data));
+            EXPECT_EQ(std::string(data.begin(), data.end()), bytes.substr(offset, length)) << name;
+        }
+        archives++;
+    }
+    EXPECT_GT(archives, 0);
+}
+
+} // namespace
