@@ -6,7 +6,9 @@
 
 #include "objects/COGLObject.h"
 #include "platform/CFile.h"
+#include "platform/CMessageBox.h"
 #include "platform/RecordIO.h"
+#include "platform/StringTable.h"
 
 bool COGLLight::unitInUse[UNIT_COUNT] = {};
 
@@ -18,6 +20,7 @@ COGLLight::COGLLight() {
             return;
         }
     }
+    CMessageBox::Show(GetStringResource(108));
 }
 
 COGLLight::~COGLLight() {

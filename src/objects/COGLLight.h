@@ -19,9 +19,9 @@ constexpr size_t LIGHT_RECORD_SIZE = 172;
 // that is drawn and picked in its place. Constructing or destroying a light
 // needs the OpenGL context current.
 //
-// When all eight units are taken the light gets none (HasUnit is false): it
-// then never enables, sets or disables any unit, and its destruction leaves
-// the table alone. Telling the user is the creator's business.
+// When all eight units are taken the light says so in a message box and gets
+// none (HasUnit is false): it then never enables, sets or disables any unit,
+// and its destruction leaves the table alone.
 class COGLLight {
 public:
     static constexpr int UNIT_COUNT = 8;

@@ -4,11 +4,19 @@
 #include <GL/glu.h>
 
 #include "platform/CFile.h"
+#include "platform/CSettingsStore.h"
 #include "platform/RecordIO.h"
 #include "view/CViewportScene.h"
 
-COGLViewport3D::COGLViewport3D() {
+COGLViewport3D::COGLViewport3D(CSettingsStore& settings) : settings(settings) {
     SetRenderStyle(129);
+    gridOn = settings.Read(Setting::grid) != 0;
+    axisIndicatorOn = settings.Read(Setting::axis) != 0;
+}
+
+COGLViewport3D::~COGLViewport3D() {
+    settings.Write(Setting::grid, gridOn ? 1 : 0);
+    settings.Write(Setting::axis, axisIndicatorOn ? 1 : 0);
 }
 
 void COGLViewport3D::SetRenderStyle(int style) {

@@ -5,6 +5,7 @@
 #include "view/COGLCamera3D.h"
 
 class CFile;
+class CSettingsStore;
 class CViewportScene;
 
 // One rectangle of the viewer window with its own camera, perspective
@@ -13,8 +14,11 @@ class CViewportScene;
 // Everything but the constructor needs the OpenGL context current.
 class COGLViewport3D {
 public:
-    // Render style 129; grid and axis indicator off until switched on.
-    COGLViewport3D();
+    // Render style 129; the grid and axis switches as settings holds them.
+    // The viewer passes AppSettings(); the store must outlive the viewport.
+    explicit COGLViewport3D(CSettingsStore& settings);
+    // Writes the grid and axis switches back to the settings.
+    ~COGLViewport3D();
     COGLViewport3D(const COGLViewport3D&) = delete;
     COGLViewport3D& operator=(const COGLViewport3D&) = delete;
 
@@ -71,6 +75,8 @@ public:
     uint32_t axisList = 0;
 
 private:
+    CSettingsStore& settings;
+
     void SetUpState(CViewportScene& scene) const;
     void SetUpPerspective() const;
     void BuildOrCallAxisList();

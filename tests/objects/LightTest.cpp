@@ -75,8 +75,11 @@ TEST_F(Light, ANinthLightHasNoUnitAndTouchesNone) {
     }
     const std::vector<bool> before = EnabledUnits();
     std::vector<std::unique_ptr<COGLLight>> extra;
+    testing::internal::CaptureStderr();
     extra.push_back(std::make_unique<COGLSpotLight>(0.0f, 0.0f, 0.0f));
     extra.push_back(std::make_unique<COGLPointLight>(0.0f, 0.0f, 0.0f));
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "No more lights are available.\nNo more lights are available.\n");
     for (const auto& light : extra) {
         SCOPED_TRACE(light->ClassName());
         EXPECT_FALSE(light->HasUnit());
@@ -90,7 +93,9 @@ TEST_F(Light, ANinthLightHasNoUnitAndTouchesNone) {
     EXPECT_EQ(EnabledUnits(), before);
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
     // Nobody's unit was given back: the next light still finds none.
+    testing::internal::CaptureStderr();
     COGLPointLight another(0.0f, 0.0f, 0.0f);
+    testing::internal::GetCapturedStderr();
     EXPECT_FALSE(another.HasUnit());
 }
 

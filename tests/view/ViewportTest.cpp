@@ -7,8 +7,10 @@
 #include "objects/COGLBox.h"
 #include "platform/CFile.h"
 #include "platform/CFileException.h"
+#include "platform/CSettingsStore.h"
 #include "support/GLTest.h"
 #include "support/RecordBytes.h"
+#include "support/TestFolder.h"
 #include "view/COGLViewport3D.h"
 #include "view/CViewportScene.h"
 
@@ -111,11 +113,28 @@ protected:
         return BrightestAroundPixel(px, py, 1);
     }
 
-    COGLViewport3D viewport;
-    FakeScene scene;
+    CTestFolder    folder;
+    CSettingsStore settings{ folder.Path("TAV.ini") };
+    COGLViewport3D viewport{ settings };
+    FakeScene      scene;
 };
 
 }  // namespace
+
+TEST_F(Viewport, GridAndAxisSwitchesComeFromTheSettingsAndGoBack) {
+    EXPECT_FALSE(viewport.gridOn);
+    EXPECT_FALSE(viewport.axisIndicatorOn);
+    ASSERT_TRUE(settings.Write(Setting::grid, 1));
+    {
+        COGLViewport3D second(settings);
+        EXPECT_TRUE(second.gridOn);
+        EXPECT_FALSE(second.axisIndicatorOn);
+        second.gridOn = false;
+        second.axisIndicatorOn = true;
+    }
+    EXPECT_EQ(settings.ReadInt("Settings", "Grid", -1), 0);
+    EXPECT_EQ(settings.ReadInt("Settings", "Axis", -1), 1);
+}
 
 TEST_F(Viewport, UnknownRenderStylesAreOnlyStored) {
     viewport.SetRenderStyle(32);
