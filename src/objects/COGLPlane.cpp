@@ -158,17 +158,14 @@ void COGLPlane::DrawSubdivided(int flags) {
     }
 }
 
-void COGLPlane::DrawLiftedHighlight() {
+void COGLPlane::DrawSelected() {
+    if (!visible) {
+        return;
+    }
     glPushMatrix();
     glTranslatef(0.0f, 0.0f, 0.01f);
     COGLObject::DrawSelected();
     glPopMatrix();
-}
-
-void COGLPlane::DrawSelected() {
-    if (visible) {
-        DrawLiftedHighlight();
-    }
 }
 
 void COGLPlane::Save(CFile& file, int textureIndex) const {

@@ -36,15 +36,12 @@ public:
     // Forgets the class's lists; called when their context is deleted.
     static void ResetLists();
 
-    // The 25 x 24 subdivided square, for planes that are subdivided.
+    // The square as 24 x 24 cells, shared by all planes.
     uint32_t meshList = 0;
     // Draws the mesh with generated texture coordinates instead of the quad:
-    // finer tessellation for per-vertex lighting, the same texture mapping.
+    // finer tessellation for per-vertex lighting, and the same texture
+    // mapping as long as the texture is not rotated.
     bool     subdivided = false;
-
-protected:
-    // Inside push/pop: the highlight lift, then the object's own highlight.
-    void DrawLiftedHighlight();
 
 private:
     void DrawSubdivided(int flags);
