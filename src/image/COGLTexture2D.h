@@ -1,30 +1,62 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <string>
 
-// One OpenGL texture object made from one picture, shared by the objects and
-// models that use it and counted by them. Needs the OpenGL context current.
+#include "image/Palettes.h"
+
+class COGLImage;
+class CPakFile;
+
+// Texture filtering of a scene: 2 is what every viewer scene uses
+// (trilinear-ish: linear, nearest mipmap); 0 and 1 are nearest.
+constexpr int TEXTURE_FILTER_VIEWER = 2;
+// Binds the texture and sets its wrap and filter parameters.
+void ApplyTextureFilter(uint32_t textureName, int filter);
+
+// One OpenGL texture object made from one picture. A texture is first
+// described (a file on disk, or an entry of an archive) and loaded on demand
+// by Prepare, at most once; it is then shared and counted by its holders and
+// deletes itself, with its OpenGL texture, when the last one releases it.
+// Everything that touches OpenGL needs the context current.
 class COGLTexture2D {
 public:
-    COGLTexture2D() = default;
-    // Deletes the OpenGL texture object.
+    COGLTexture2D();
+    // Deletes the OpenGL texture object, then the image.
     ~COGLTexture2D();
     COGLTexture2D(const COGLTexture2D&) = delete;
     COGLTexture2D& operator=(const COGLTexture2D&) = delete;
 
-    // True when the texture is usable for drawing.
+    // Describes where the picture is; loads nothing. A file on disk (archive
+    // null) must open, else false and nothing changes.
+    bool SetSource(const std::string& sourcePath, CPakFile* sourceArchive, bool defaultPalette);
+    // Loads and uploads the described picture the first time; later calls
+    // answer at once, even when the first load failed.
     bool Prepare();
-    // Uploads tightly packed RGB pixels, the first row at t = 0, with a full
-    // mipmap chain; takes the first reference.
+    bool LoadFromFile(const std::string& filePath, bool defaultPalette);
+    bool LoadFromArchive(CPakFile* sourceArchive, const std::string& entryName, uint32_t offset, uint32_t size,
+                         bool defaultPalette);
+    // width x height palette indices at the stream's position.
+    bool LoadIndexed(FILE* stream, int width, int height);
+    bool LoadIndexedWithPalette(FILE* stream, const PaletteTable palette, int width, int height, int mode);
+    // Tightly packed pixels, the first row at t = 0, used at their own size.
     bool CreateFromPixels(const uint8_t* pixels, int width, int height);
-    // The same for tightly packed RGBA pixels.
     bool CreateFromPixelsRGBA(const uint8_t* pixels, int width, int height);
     // Gives a reference back; true when this call deleted the texture.
     bool Release();
 
-    uint32_t textureName = 0;
-    int32_t  refCount = 0;
+    uint32_t    textureName = 0;
+    std::unique_ptr<COGLImage> image;
+    bool        useDefaultPalette = false;
+    std::string title;
+    int32_t     refCount = 0;
+    CPakFile*   archive = nullptr;   // not owned
+    std::string path;
 
 private:
-    bool Upload(const uint8_t* pixels, int width, int height, uint32_t format, int components);
+    COGLImage& AttachNewImage();
+    bool CreateFromBuffer(const uint8_t* pixels, int width, int height, bool rgba);
+    void Upload();
 };
