@@ -2,8 +2,17 @@
 
 #include "platform/WindowsPath.h"
 
+#include <sys/stat.h>
+
 FILE* OpenStreamForReading(const std::string& path) {
-    return std::fopen(ResolvePath(path).c_str(), "rb");
+    FILE* stream = std::fopen(ResolvePath(path).c_str(), "rb");
+    // A folder opens for reading here, but no read of it ever succeeds.
+    struct stat status;
+    if (stream != nullptr && (fstat(fileno(stream), &status) != 0 || !S_ISREG(status.st_mode))) {
+        std::fclose(stream);
+        return nullptr;
+    }
+    return stream;
 }
 
 FILE* OpenStreamForWriting(const std::string& path) {

@@ -7,7 +7,8 @@
 
 // Buffered binary streams are plain stdio streams (fread, fwrite, fseeko,
 // ftello, fclose). These open them by the names scene files use, Windows
-// paths included (see ResolvePath); a failed open gives null.
+// paths included (see ResolvePath); a failed open gives null, and so does
+// anything but a regular file when reading.
 FILE* OpenStreamForReading(const std::string& path);
 FILE* OpenStreamForWriting(const std::string& path);
 

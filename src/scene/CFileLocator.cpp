@@ -1,0 +1,33 @@
+#include "scene/CFileLocator.h"
+
+#include "diag/CDiagnostics.h"
+#include "platform/BufferedStream.h"
+#include "platform/WindowsPath.h"
+
+CFileLocator::CFileLocator(std::string sceneFolder) : folder(std::move(sceneFolder)) {
+}
+
+static bool Opens(const std::string& path) {
+    return !path.empty() && StreamPtr(OpenStreamForReading(path)) != nullptr;
+}
+
+bool CFileLocator::Locate(std::string& path) {
+    if (Opens(path)) {
+        return true;
+    }
+    const PathParts parts = SplitPath(path);
+    const std::string inSceneFolder = folder + parts.name + parts.extension;
+    if (!parts.name.empty() && Opens(inSceneFolder)) {
+        path = inSceneFolder;
+        return true;
+    }
+    missing.push_back(path);
+    return false;
+}
+
+void CFileLocator::ReportMissing() const {
+    ReportError("The following files could not be loaded:\r\n");
+    for (const std::string& path : missing) {
+        ReportError("    " + path + "\r\n");
+    }
+}

@@ -1,0 +1,302 @@
+#include "scene/COGLScene.h"
+
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "diag/CDiagnostics.h"
+#include "image/COGLTexture2D.h"
+#include "math/CShadowMatrix.h"
+#include "objects/COGLLight.h"
+#include "objects/COGLObject.h"
+#include "objects/COGLPlane.h"
+#include "platform/WindowsPath.h"
+#include "scene/CFileLocator.h"
+#include "scene/CPakFile.h"
+#include "view/COGLCamera3D.h"
+
+COGLScene::COGLScene() = default;
+
+COGLScene::~COGLScene() {
+    shadowsEnabled = false;
+    lights.clear();
+    objects.clear();
+    textures.clear();
+    for (COGLTexture2D* texture : textureCache) {
+        delete texture;
+    }
+    textureCache.clear();
+    background.reset();
+    paks.clear();
+    locator.reset();
+}
+
+void COGLScene::AddLight(std::unique_ptr<COGLLight> light) {
+    lights.push_back(std::move(light));
+}
+
+void COGLScene::AddObject(std::unique_ptr<COGLObject> object) {
+    objects.push_back(std::move(object));
+}
+
+void COGLScene::AddTexture(std::unique_ptr<COGLTexture2D> texture) {
+    textures.push_back(std::move(texture));
+}
+
+void COGLScene::Render(int drawFlags, COGLCamera3D& camera) {
+    glColor3fv(lightMarkerColour);
+    for (const std::unique_ptr<COGLLight>& light : lights) {
+        light->Apply();
+    }
+
+    struct Placed {
+        COGLObject* object;
+        float       distance;
+    };
+    std::vector<Placed> order;
+    order.reserve(objects.size());
+    for (const std::unique_ptr<COGLObject>& object : objects) {
+        const CVector offset = object->position - camera.eye;
+        order.push_back({ object.get(), offset.Length() });
+    }
+    // Farthest first, so transparent objects blend over what lies behind;
+    // the editor's exchange sort, so that ties come out in its order.
+    for (size_t i = 0; i + 1 < order.size(); i++) {
+        for (size_t j = i; j < order.size(); j++) {
+            if (order[i].distance < order[j].distance) {
+                std::swap(order[i], order[j]);
+            }
+        }
+    }
+
+    glColor3fv(objectColour);
+    for (const Placed& placed : order) {
+        placed.object->Draw(drawFlags);
+    }
+    if (shadowsEnabled && (drawFlags & (0x40 | 0x80)) != 0) {
+        DrawShadows();
+    }
+    glFlush();
+}
+
+void COGLScene::DrawShadows() {
+    glPushAttrib(GL_ENABLE_BIT);
+    glDisable(GL_AUTO_NORMAL);
+    glDisable(GL_NORMALIZE);
+    glDisable(GL_LINE_SMOOTH);
+    if (shadowBlend) {
+        glEnable(GL_LIGHTING);
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        glDepthMask(GL_FALSE);
+        const float shade[4] = { 0.0f, 0.0f, 0.0f, shadowAlpha };
+        glMaterialf(GL_FRONT, GL_SHININESS, 0.0f);
+        glMaterialfv(GL_FRONT, GL_EMISSION, shade);
+        glMaterialfv(GL_FRONT, GL_AMBIENT, shade);
+        glMaterialfv(GL_FRONT, GL_DIFFUSE, shade);
+        glMaterialfv(GL_FRONT, GL_SPECULAR, shade);
+    } else {
+        glDisable(GL_LIGHTING);
+        glColor3f(0.0f, 0.0f, 0.0f);
+    }
+    for (int p = 0; p < shadowPlaneCount; p++) {
+        auto* plane = dynamic_cast<COGLPlane*>(shadowPlanes[p]);
+        if (plane == nullptr) {
+            continue;  // only planes have an equation to project onto
+        }
+        float equation[4];
+        plane->GetPlaneEquation(equation);
+        for (int l = 0; l < shadowLightCount; l++) {
+            const COGLObject& marker = shadowLights[l]->Marker();
+            const float light[4] = { marker.position.x, marker.position.y, marker.position.z, shadowLights[l]->w };
+            const CShadowMatrix shadow(light, equation);
+            for (const std::unique_ptr<COGLObject>& object : objects) {
+                if (dynamic_cast<COGLPlane*>(object.get()) != nullptr) {
+                    continue;
+                }
+                glPushMatrix();
+                glMultMatrixf(shadow.s);
+                object->Draw(0);
+                glPopMatrix();
+            }
+        }
+    }
+    if (shadowBlend) {
+        glDepthMask(GL_TRUE);
+        glDisable(GL_BLEND);
+    }
+    glPopAttrib();
+}
+
+void COGLScene::ApplyAmbient() {
+    glLightModelfv(GL_LIGHT_MODEL_AMBIENT, ambient);
+}
+
+bool COGLScene::DrawBackground(int width, int height) {
+    CheckGLState("Before Render BG Image");
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glOrtho(0.0, width, 0.0, height, -1.0, 1.0);
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    glPushAttrib(GL_ENABLE_BIT | GL_LIGHTING_BIT | GL_TEXTURE_BIT);
+    glDisable(GL_DITHER);
+    glShadeModel(GL_FLAT);
+
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, background ? background->textureName : 0);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_DECAL);
+    const float w = static_cast<float>(width);
+    const float h = static_cast<float>(height);
+    glBegin(GL_QUADS);
+    glNormal3f(0.0f, 0.0f, 1.0f);
+    glTexCoord2f(1.0f, 1.0f);
+    glVertex2f(w, h);
+    glTexCoord2f(0.0f, 1.0f);
+    glVertex2f(0.0f, h);
+    glTexCoord2f(0.0f, 0.0f);
+    glVertex2f(0.0f, 0.0f);
+    glTexCoord2f(1.0f, 0.0f);
+    glVertex2f(w, 0.0f);
+    glEnd();
+    glDisable(GL_TEXTURE_2D);
+
+    glPopAttrib();
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glPopMatrix();
+    return CheckGLState("After Render BG Image");
+}
+
+void COGLScene::DrawForSelection() {
+    for (const std::unique_ptr<COGLLight>& light : lights) {
+        light->DrawForSelection();
+    }
+    for (const std::unique_ptr<COGLObject>& object : objects) {
+        object->DrawForSelection();
+    }
+}
+
+bool COGLScene::AnimateAll() {
+    bool animated = false;
+    for (const std::unique_ptr<COGLObject>& object : objects) {
+        if (object->animating) {
+            object->Animate();
+            animated = true;
+        }
+    }
+    return animated;
+}
+
+uint32_t COGLScene::HideLightMarkers() {
+    uint32_t hidden = 0;
+    const size_t count = std::min<size_t>(lights.size(), 32);
+    for (size_t i = 0; i < count; i++) {
+        COGLObject& marker = lights[i]->Marker();
+        if (marker.visible) {
+            marker.Hide();
+            hidden |= 1u << i;
+        }
+    }
+    return hidden;
+}
+
+void COGLScene::StartAnimations() {
+    for (const std::unique_ptr<COGLObject>& object : objects) {
+        object->StartAnimation();
+    }
+}
+
+void COGLScene::SetTextureFromTable(COGLObject& object, int index) const {
+    if (index >= 0 && static_cast<size_t>(index) < textures.size()) {
+        object.SetTexture(textures[static_cast<size_t>(index)].get());
+    }
+}
+
+void COGLScene::ApplyTextureFilter(const COGLTexture2D& texture) const {
+    ::ApplyTextureFilter(texture.textureName, textureFilter);
+}
+
+int COGLScene::FindOrOpenPak(const std::string& path) {
+    for (size_t i = 0; i < paks.size(); i++) {
+        if (paks[i] && paks[i]->GetPath() == path) {
+            return static_cast<int>(i);
+        }
+    }
+    auto pak = std::make_unique<CPakFile>();
+    if (!pak->Open(path)) {
+        return -1;
+    }
+    paks.push_back(std::move(pak));
+    return static_cast<int>(paks.size() - 1);
+}
+
+CPakFile* COGLScene::GetPak(int index) const {
+    if (index < 0 || static_cast<size_t>(index) >= paks.size()) {
+        return nullptr;
+    }
+    return paks[static_cast<size_t>(index)].get();
+}
+
+int COGLScene::IndexOfPak(const CPakFile* pak) const {
+    for (size_t i = 0; i < paks.size(); i++) {
+        if (paks[i].get() == pak) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+COGLTexture2D* COGLScene::FindTexture(const std::string& name) {
+    for (COGLTexture2D* texture : textureCache) {
+        if (texture->path == name) {
+            texture->refCount += 1;
+            return texture;
+        }
+    }
+    return nullptr;
+}
+
+COGLTexture2D* COGLScene::FindOrLoadTexture(const std::string& name, CPakFile* pak, const std::string& folder,
+                                            bool useDefaultPalette, bool searchAllPaks) {
+    if (COGLTexture2D* cached = FindTexture(name)) {
+        return cached;
+    }
+    auto texture = std::make_unique<COGLTexture2D>();
+    bool described = false;
+    if (pak == nullptr) {
+        const PathParts parts = SplitPath(name);
+        const std::string filePath = folder.empty() ? name : folder + parts.name + parts.extension;
+        described = texture->SetSource(filePath, nullptr, useDefaultPalette);
+    } else if (pak->FindEntry(name) != nullptr) {
+        described = texture->SetSource(name, pak, useDefaultPalette);
+    }
+    if (described) {
+        textureCache.push_back(texture.release());
+        return textureCache.back();
+    }
+    if (!searchAllPaks) {
+        return nullptr;
+    }
+    for (const std::unique_ptr<CPakFile>& candidate : paks) {
+        if (candidate && candidate->FindEntry(name) != nullptr) {
+            return FindOrLoadTexture(name, candidate.get(), "", useDefaultPalette, false);
+        }
+    }
+    return nullptr;
+}
+
+bool COGLScene::ReleaseTexture(COGLTexture2D* texture) {
+    const auto found = std::find(textureCache.begin(), textureCache.end(), texture);
+    if (found == textureCache.end()) {
+        return false;
+    }
+    if (texture->Release()) {
+        textureCache.erase(found);
+    }
+    return true;
+}

@@ -1,0 +1,110 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "view/CViewportScene.h"
+
+class CFile;
+class CFileLocator;
+class COGLCamera3D;
+class COGLLight;
+class COGLObject;
+class COGLTexture2D;
+class COGLViewport3D;
+class CPakFile;
+
+// Everything a viewer window shows: lights, objects, the scene's texture
+// table, the textures models share, the open archives, the background and
+// the planar-shadow settings. It owns all of them. Filled once by LoadScene;
+// drawn by the viewport every frame; animated by the redraw timer. Create and
+// destroy it with the window's OpenGL context current.
+class COGLScene : public CViewportScene {
+public:
+    static constexpr int MAX_SHADOW_LIGHTS = 8;
+    static constexpr int MAX_SHADOW_PLANES = 4;
+
+    COGLScene();
+    // Lights, objects, every texture whatever its count, the background and
+    // the archives, in that order.
+    ~COGLScene() override;
+    COGLScene(const COGLScene&) = delete;
+    COGLScene& operator=(const COGLScene&) = delete;
+
+    void AddLight(std::unique_ptr<COGLLight> light);
+    void AddObject(std::unique_ptr<COGLObject> object);
+    void AddTexture(std::unique_ptr<COGLTexture2D> texture);
+
+    // Reads everything after the version field; the camera and field of view
+    // go to viewport. False when a file the scene names could not be found
+    // (reported). Throws CFileException when the file ends early.
+    bool LoadScene(CFile& file, COGLViewport3D& viewport, int version);
+
+    // Lights, then objects farthest first, then shadows when enabled and
+    // drawFlags allows them (0x40 or 0x80).
+    void Render(int drawFlags, COGLCamera3D& camera) override;
+    void ApplyAmbient() override;
+    bool HasBackgroundImage() const override { return hasBackground; }
+    bool DrawBackground(int width, int height) override;
+    void DrawForSelection() override;
+    // Animate on every animating object; true when any moved.
+    bool AnimateAll();
+    // Hides the visible markers of the first 32 lights; bit i set for light i.
+    uint32_t HideLightMarkers();
+    void StartAnimations();
+    void SetTextureFromTable(COGLObject& object, int index) const;
+    void ApplyTextureFilter(const COGLTexture2D& texture) const;
+
+    // Index of the archive opened from exactly this path, opening and
+    // appending it when needed; -1 when it is not an archive.
+    int       FindOrOpenPak(const std::string& path);
+    CPakFile* GetPak(int index) const;
+    int       IndexOfPak(const CPakFile* pak) const;
+
+    // Shared textures of the models: a cached texture by exact path, with one
+    // more reference; or a new one described from disk (name, or folder + its
+    // file name) or from an archive entry, optionally looked for in every
+    // archive. Null when none has it.
+    COGLTexture2D* FindTexture(const std::string& name);
+    COGLTexture2D* FindOrLoadTexture(const std::string& name, CPakFile* pak, const std::string& folder,
+                                     bool useDefaultPalette, bool searchAllPaks);
+    // One reference back; false when the texture is not a shared one.
+    bool ReleaseTexture(COGLTexture2D* texture);
+
+    // The file locator of the load in progress, for models; null otherwise.
+    CFileLocator* Locator() const { return locator.get(); }
+
+    float backgroundColour[3] = { 0.0f, 0.0f, 0.0f };
+    float lightMarkerColour[3] = { 1.0f, 1.0f, 0.5f };
+    float objectColour[3] = { 1.0f, 0.0f, 1.0f };
+    float ambient[4] = { 0.2f, 0.2f, 0.2f, 1.0f };
+    std::vector<std::unique_ptr<COGLLight>>     lights;
+    std::vector<std::unique_ptr<COGLObject>>    objects;
+    std::vector<std::unique_ptr<COGLTexture2D>> textures;
+    std::vector<COGLTexture2D*> textureCache;   // counted; deleted by ReleaseTexture
+    std::vector<std::unique_ptr<CPakFile>> paks;  // null slots only while loading
+    int   textureFilter = 2;
+    bool  shadowsEnabled = false;
+    COGLLight*  shadowLights[MAX_SHADOW_LIGHTS] = {};
+    int         shadowLightCount = 0;
+    COGLObject* shadowPlanes[MAX_SHADOW_PLANES] = {};
+    int         shadowPlaneCount = 0;
+    bool  shadowBlend = false;
+    float shadowAlpha = 1.0f;
+    std::unique_ptr<COGLTexture2D> background;
+    bool  hasBackground = false;
+    CPakFile* vwepPak = nullptr;
+    CPakFile* ctfPak = nullptr;
+    bool  vwepEnabled = false;
+
+    // What the last load read from its header, for the command-line tool.
+    int   fileVersion = 0;
+    bool  usesVWep = false;
+
+private:
+    void DrawShadows();
+
+    std::unique_ptr<CFileLocator> locator;
+};

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <string>
+
+class COGLScene;
+class COGLViewport3D;
+
+enum class SceneOpenResult {
+    loaded,       // everything the scene names was found and read
+    incomplete,   // read to the end, but files were missing or invalid (reported)
+    aborted,      // not a scene, unreadable, or cut short (reported)
+};
+
+// Opens a ".tvn" file, checks its magic and version and reads it into scene,
+// with the camera and field of view going to viewport. After a load that
+// was not aborted the light markers are hidden and every object's animation
+// started, as the viewer shows a scene. Every problem is reported through
+// ReportError. Needs the OpenGL context current.
+SceneOpenResult OpenSceneFile(const std::string& path, COGLScene& scene, COGLViewport3D& viewport);

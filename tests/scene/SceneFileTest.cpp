@@ -1,0 +1,306 @@
+#include <GL/gl.h>
+
+#include <string>
+#include <vector>
+
+#include "diag/CDiagnostics.h"
+#include "image/COGLTexture2D.h"
+#include "objects/COGLBox.h"
+#include "objects/COGLFloor.h"
+#include "objects/COGLLight.h"
+#include "objects/COGLSpotLight.h"
+#include "platform/CMessageBox.h"
+#include "platform/StringTable.h"
+#include "scene/COGLScene.h"
+#include "scene/CPakFile.h"
+#include "scene/SceneFile.h"
+#include "support/Bytes.h"
+#include "support/GLTest.h"
+#include "support/RecordBytes.h"
+#include "support/TestFolder.h"
+#include "view/COGLViewport3D.h"
+#include "platform/CSettingsStore.h"
+
+namespace {
+
+// The scene-level fields of a scene file, laid out in the order they are
+// stored; tests change what they need and append the records.
+struct SceneHeader {
+    int32_t version = 6;
+    int32_t lights = 0;
+    int32_t objects = 0;
+    int32_t textures = 0;
+    bool    shadows = false;
+    int32_t shadowLights[8] = { -1, -1, -1, -1, -1, -1, -1, -1 };
+    int32_t shadowPlanes[4] = { -1, -1, -1, -1 };
+    std::vector<std::string> paks;
+    float   fieldOfView = 30.0f;
+
+    Bytes Write() const {
+        Bytes b;
+        b.Text("TAV2").I32(version).U8(0);
+        b.F32(0.1f).F32(0.2f).F32(0.3f);                 // background
+        b.F32(0.4f).F32(0.5f).F32(0.6f).F32(1.0f);       // ambient
+        b.I32(lights).I32(objects).I32(textures).U8(shadows ? 1 : 0);
+        for (int32_t slot : shadowLights) b.I32(slot);
+        for (int32_t slot : shadowPlanes) b.I32(slot);
+        b.U8(1).F32(0.5f);                               // shadow blend and alpha
+        b.I32(static_cast<int32_t>(paks.size()));
+        for (const std::string& pak : paks) b.Field(pak.c_str(), 260);
+        b.U8(0);                                         // no background image
+        if (version >= 6) b.F32(fieldOfView);
+        for (int i = 0; i < 13; i++) b.F32(i == 6 || i == 9 ? 1.0f : 0.0f);  // camera
+        return b;
+    }
+};
+
+void AppendTexture(Bytes& b, int32_t pakIndex, const std::string& path) {
+    b.I32(pakIndex).U8(0).Field(path.c_str(), 260);
+}
+
+void AppendObject(Bytes& b, int32_t typeCode, int32_t textureIndex, float x = 0.0f) {
+    std::vector<uint8_t> prefix = SampleObjectPrefix();
+    Bytes record;
+    record.bytes = prefix;
+    record.PutU32(223, static_cast<uint32_t>(textureIndex));
+    float position[1] = { x };
+    std::memcpy(&record.bytes[208], position, 4);
+    b.I32(typeCode).Raw(record.bytes.data(), record.Size());
+}
+
+void AppendPointLight(Bytes& b, int32_t type) {
+    b.I32(type).Field("Lamp", 100).Fill(172 - 100);
+}
+
+// "PACK", the directory's offset and length, the data, then 64-byte entries.
+std::string PakFile(const std::vector<std::pair<std::string, std::string>>& entries) {
+    Bytes data;
+    for (const auto& entry : entries) data.Text(entry.second);
+    Bytes b;
+    b.Text("PACK").U32(static_cast<uint32_t>(12 + data.Size())).U32(static_cast<uint32_t>(64 * entries.size()));
+    b.Raw(data.bytes.data(), data.Size());
+    uint32_t offset = 12;
+    for (const auto& entry : entries) {
+        b.Field(entry.first.c_str(), 56).U32(offset).U32(static_cast<uint32_t>(entry.second.size()));
+        offset += static_cast<uint32_t>(entry.second.size());
+    }
+    return std::string(b.bytes.begin(), b.bytes.end());
+}
+
+// A 2 x 2 PCX of one colour index.
+std::string TinyPcx() {
+    Bytes b;
+    b.U8(10).U8(5).U8(1).U8(8).U16(0).U16(0).U16(1).U16(1).Fill(65 - 12).U8(1).U16(2).Fill(128 - 68);
+    b.U8(0xC4).U8(9);
+    b.U8(0x0C).Fill(768, 200);
+    return std::string(b.bytes.begin(), b.bytes.end());
+}
+
+class SceneFile : public GLTest {
+protected:
+    void SetUp() override {
+        GLTest::SetUp();
+        previousFolder = Diagnostics().GetFolder();
+        Diagnostics().SetFolder(logs.Path());
+        CMessageBox::SetBackend(CMessageBox::discard);
+    }
+    void TearDown() override {
+        scene.reset();
+        Diagnostics().SetFolder(previousFolder);
+        CMessageBox::SetBackend(CMessageBox::standardError);
+        GLTest::TearDown();
+    }
+
+    SceneOpenResult Open(const Bytes& bytes, const std::string& name = "scene.tvn") {
+        const std::string path = folder.Write(name, std::string(bytes.bytes.begin(), bytes.bytes.end()));
+        return OpenSceneFile(path, *scene, viewport);
+    }
+    std::string Errors() const { return CTestFolder::Read(Diagnostics().ErrorFilePath()); }
+
+    CTestFolder folder;
+    CTestFolder logs;
+    std::string previousFolder;
+    CSettingsStore settings { logs.Path("TAV.ini") };
+    COGLViewport3D viewport { settings };
+    std::unique_ptr<COGLScene> scene = std::make_unique<COGLScene>();
+};
+
+}  // namespace
+
+TEST_F(SceneFile, EmptyVersion5SceneLoadsWithoutAFieldOfView) {
+    SceneHeader header;
+    header.version = 5;
+    Bytes bytes = header.Write();
+    bytes.F32(99.0f);  // trailing bytes are ignored
+    EXPECT_EQ(Open(bytes), SceneOpenResult::loaded);
+    EXPECT_EQ(viewport.fieldOfView, 45.0f);
+    EXPECT_FLOAT_EQ(scene->backgroundColour[2], 0.3f);
+    EXPECT_FLOAT_EQ(scene->ambient[1], 0.5f);
+    EXPECT_EQ(Errors(), "");
+
+    header.version = 6;
+    COGLScene second;
+    const Bytes six = header.Write();
+    const std::string path = folder.Write("v6.tvn", std::string(six.bytes.begin(), six.bytes.end()));
+    EXPECT_EQ(OpenSceneFile(path, second, viewport), SceneOpenResult::loaded);
+    EXPECT_EQ(viewport.fieldOfView, 30.0f);
+}
+
+TEST_F(SceneFile, NotAScene) {
+    Bytes wrongMagic;
+    wrongMagic.Text("TAV1").I32(6);
+    EXPECT_EQ(Open(wrongMagic, "old.tvn"), SceneOpenResult::aborted);
+    EXPECT_EQ(Errors(), folder.Path("old.tvn") + " is not a TAV File.\r\n");
+
+    SceneHeader header;
+    header.version = 4;
+    EXPECT_EQ(Open(header.Write(), "v4.tvn"), SceneOpenResult::aborted);
+    EXPECT_NE(Errors().find(folder.Path("v4.tvn") + " is not compatable with this version of TAV.\r\n"),
+              std::string::npos);
+
+    EXPECT_EQ(OpenSceneFile(folder.Path("none.tvn"), *scene, viewport), SceneOpenResult::aborted);
+    EXPECT_EQ(OpenSceneFile(folder.Path(), *scene, viewport), SceneOpenResult::aborted);  // a folder
+    EXPECT_NE(Errors().find("Error opening scene file\r\n"), std::string::npos);
+}
+
+TEST_F(SceneFile, ARejectedTextureShiftsTheLaterOnes) {
+    folder.Write("skin.pcx", TinyPcx());
+    SceneHeader header;
+    header.textures = 2;
+    header.objects = 2;
+    Bytes bytes = header.Write();
+    AppendTexture(bytes, 3, "pics/none.pcx");            // no archive 3: rejected
+    AppendTexture(bytes, -1, folder.Path("skin.pcx"));    // becomes index 0
+    AppendObject(bytes, 2, 0);
+    AppendObject(bytes, 3, 1);                           // past the table: no texture
+    EXPECT_EQ(Open(bytes), SceneOpenResult::loaded);
+    ASSERT_EQ(scene->textures.size(), 1u);
+    ASSERT_EQ(scene->objects.size(), 2u);
+    EXPECT_EQ(scene->objects[0]->texture, scene->textures[0].get());
+    EXPECT_NE(scene->textures[0]->textureName, 0u);
+    EXPECT_EQ(scene->objects[1]->texture, nullptr);
+}
+
+TEST_F(SceneFile, UnknownTypeCodesTakeOnlyTheirFourBytes) {
+    SceneHeader header;
+    header.objects = 3;
+    Bytes bytes = header.Write();
+    bytes.I32(19);
+    AppendObject(bytes, 2, -1);
+    bytes.I32(-4);
+    EXPECT_EQ(Open(bytes), SceneOpenResult::loaded);
+    ASSERT_EQ(scene->objects.size(), 1u);
+    EXPECT_STREQ(scene->objects[0]->ClassName(), "COGLBox");
+    EXPECT_EQ(scene->objects[0]->name, "Crate");
+}
+
+TEST_F(SceneFile, LightsAndTheirTypes) {
+    SceneHeader header;
+    header.lights = 2;
+    Bytes bytes = header.Write();
+    AppendPointLight(bytes, 0);
+    bytes.I32(7).Field("Spot", 100).Fill(208 - 100);  // any non-zero type is a spot
+    EXPECT_EQ(Open(bytes), SceneOpenResult::loaded);
+    ASSERT_EQ(scene->lights.size(), 2u);
+    EXPECT_STREQ(scene->lights[0]->ClassName(), "COGLPointLight");
+    EXPECT_STREQ(scene->lights[1]->ClassName(), "COGLSpotLight");
+    EXPECT_FALSE(scene->lights[0]->Marker().visible);  // markers hidden after loading
+}
+
+TEST_F(SceneFile, ShadowSlotsCountObjectsAsAppended) {
+    SceneHeader header;
+    header.lights = 1;
+    header.objects = 3;
+    header.shadows = true;
+    header.shadowLights[0] = -1;
+    header.shadowLights[1] = 0;
+    header.shadowPlanes[0] = 1;
+    Bytes bytes = header.Write();
+    AppendPointLight(bytes, 0);
+    AppendObject(bytes, 2, -1);
+    bytes.I32(19);                // takes no place in the list
+    AppendObject(bytes, 1, -1);   // the floor is object 1
+    bytes.U8(0);                  // its tail: not subdivided
+    EXPECT_EQ(Open(bytes), SceneOpenResult::loaded);
+    ASSERT_EQ(scene->objects.size(), 2u);
+    EXPECT_EQ(scene->shadowPlanes[0], scene->objects[1].get());
+    EXPECT_EQ(scene->shadowLightCount, 1);  // slot 1 resolved and counted
+    EXPECT_FALSE(scene->shadowsEnabled);     // but slot 0 decides
+}
+
+TEST_F(SceneFile, OneArchiveForTwoFieldsAndNothingForAnInvalidOne) {
+    const std::string pak = folder.Write("pak0.pak", PakFile({ { "pics/skin.pcx", TinyPcx() } }));
+    folder.Write("notapak.pak", "this is not an archive");
+    SceneHeader header;
+    header.paks = { pak, folder.Path("notapak.pak"), pak };
+    header.textures = 1;
+    header.objects = 1;
+    Bytes bytes = header.Write();
+    AppendTexture(bytes, 0, "PICS/SKIN.PCX");
+    AppendObject(bytes, 2, 0);
+    EXPECT_EQ(Open(bytes), SceneOpenResult::loaded);
+    EXPECT_EQ(scene->paks.size(), 1u);  // the null slot of the invalid one is compacted away
+    EXPECT_EQ(scene->GetPak(-1), nullptr);
+    EXPECT_EQ(scene->GetPak(1), nullptr);
+    ASSERT_EQ(scene->textures.size(), 1u);
+    EXPECT_EQ(scene->textures[0]->archive, scene->GetPak(0));
+    EXPECT_NE(scene->objects[0]->texture, nullptr);
+    EXPECT_NE(Errors().find(GetStringResource(113)), std::string::npos);
+}
+
+TEST_F(SceneFile, MissingFilesAreListedAtTheEnd) {
+    SceneHeader header;
+    header.paks = { "C:\\Quake2\\baseq2\\pak9.pak" };
+    header.textures = 1;
+    Bytes bytes = header.Write();
+    AppendTexture(bytes, -1, "C:\\textures\\gone.tga");
+    EXPECT_EQ(Open(bytes), SceneOpenResult::incomplete);
+    EXPECT_EQ(Errors(), "The following files could not be loaded:\r\n"
+                        "    C:\\Quake2\\baseq2\\pak9.pak\r\n"
+                        "    C:\\textures\\gone.tga\r\n");
+}
+
+TEST_F(SceneFile, ALooseTextureIsFoundInTheScenesFolder) {
+    folder.Write("wood.pcx", TinyPcx());
+    SceneHeader header;
+    header.textures = 1;
+    Bytes bytes = header.Write();
+    AppendTexture(bytes, -1, "D:\\Old Scenes\\maps\\wood.pcx");
+    EXPECT_EQ(Open(bytes), SceneOpenResult::loaded);
+    ASSERT_EQ(scene->textures.size(), 1u);
+    EXPECT_EQ(scene->textures[0]->path, folder.Path("wood.pcx"));
+    EXPECT_EQ(Errors(), "");
+}
+
+TEST_F(SceneFile, ACutFileKeepsWhatWasRead) {
+    SceneHeader header;
+    header.objects = 3;
+    Bytes bytes = header.Write();
+    AppendObject(bytes, 2, -1);
+    AppendObject(bytes, 3, -1);
+    bytes.bytes.resize(bytes.Size() - 100);
+    EXPECT_EQ(Open(bytes), SceneOpenResult::aborted);
+    EXPECT_EQ(scene->objects.size(), 1u);
+    EXPECT_EQ(Errors(), "An execption occured while loading the scene file.\r\n");
+}
+
+TEST_F(SceneFile, CountsTheFileCannotHoldAreRefusedUpFront) {
+    SceneHeader header;
+    header.objects = 2000000000;
+    header.lights = 3;
+    Bytes bytes = header.Write();
+    EXPECT_EQ(Open(bytes), SceneOpenResult::aborted);
+    EXPECT_TRUE(scene->lights.empty());
+    EXPECT_EQ(Errors(), "An execption occured while loading the scene file.\r\n");
+}
+
+TEST_F(SceneFile, KindsWithoutAReaderEndTheLoadClearly) {
+    SceneHeader header;
+    header.objects = 2;
+    Bytes bytes = header.Write();
+    AppendObject(bytes, 2, -1);
+    bytes.I32(12).Fill(400);
+    EXPECT_EQ(Open(bytes), SceneOpenResult::incomplete);
+    EXPECT_EQ(scene->objects.size(), 1u);
+    EXPECT_NE(Errors().find("type 12"), std::string::npos);
+}
