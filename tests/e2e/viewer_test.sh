@@ -1,0 +1,134 @@
+#!/usr/bin/env bash
+# End to end: "orrin --view" on a one-box scene under Xvfb, driven by xdotool
+# and checked by pixels of screenshots of the X screen.
+#   viewer_test.sh ORRIN
+# Exits 77 (skipped) when a tool is missing. Everything it starts is killed
+# on the way out, whatever happens.
+set -u
+orrin=$1
+here=$(cd "$(dirname "$0")" && pwd)
+
+for tool in Xvfb xdotool import convert perl timeout; do
+    if ! command -v "$tool" >/dev/null; then
+        echo "skipped: $tool is not installed"
+        exit 77
+    fi
+done
+
+work=$(mktemp -d)
+xvfb_pid=
+orrin_pid=
+cleanup() {
+    [ -n "$orrin_pid" ] && kill "$orrin_pid" 2>/dev/null
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+    wait 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+failures=0
+fail() {
+    echo "FAIL: $*"
+    failures=$((failures + 1))
+}
+
+# The program folder is where orrin lies: log.txt, errors.txt and the
+# screen-shot folder go there, so the copy keeps this test to itself.
+mkdir -p "$work/prog" "$work/config/Fennwick"
+cp "$orrin" "$work/prog/orrin"
+printf '[3dfx]\nResolution=3\nSSFileType=1\nSSJPGQuality=3\n' >"$work/config/Fennwick/TAV.ini"
+perl -e 'print "JASC-PAL\n0100\n256\n"; print "$_ $_ $_\n" for 0..255' >"$work/prog/quake2.pal"
+perl "$here/write_scene.pl" "$work/box.tvn"
+
+# Xvfb picks a free display itself and says which on the descriptor.
+Xvfb -displayfd 3 -screen 0 800x600x16 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+xvfb_pid=$!
+for _ in $(seq 50); do
+    [ -s "$work/display" ] && break
+    sleep 0.1
+done
+if [ ! -s "$work/display" ]; then
+    echo "skipped: Xvfb did not start"
+    exit 77
+fi
+export DISPLAY=":$(head -n 1 "$work/display")"
+export XDG_CONFIG_HOME="$work/config"
+
+timeout 40 "$work/prog/orrin" --view "$work/box.tvn" >"$work/orrin.out" 2>&1 &
+orrin_pid=$!
+if ! timeout 10 xdotool search --sync --onlyvisible --name "Test Window" >/dev/null; then
+    cat "$work/orrin.out"
+    echo "FAIL: no viewer window"
+    exit 1
+fi
+sleep 1
+
+# "r g b" of one pixel of a picture, 0..255.
+pixel() {
+    convert "$1" -crop "1x1+$2+$3" +repage -depth 8 -colorspace sRGB txt:- |
+        sed -n 2p | sed -E 's/^[^(]*\(([0-9.]+),([0-9.]+),([0-9.]+).*/\1 \2 \3/' |
+        awk '{ printf "%d %d %d\n", $1, $2, $3 }'
+}
+
+is_red() {
+    local r g b
+    read -r r g b <<<"$(pixel "$1" "$2" "$3")"
+    [ "$r" -gt 200 ] && [ "$g" -lt 60 ] && [ "$b" -lt 60 ]
+}
+
+# The grid lies in the plane y = 0, seen edge on: a light line across the
+# middle of the screen, left of the box.
+has_grid() {
+    local y r g b
+    for y in $(seq 294 306); do
+        read -r r g b <<<"$(pixel "$1" 100 "$y")"
+        if [ "$r" -gt 90 ] && [ "$g" -gt 90 ]; then
+            return 0
+        fi
+    done
+    return 1
+}
+
+screen() {
+    import -window root "$work/$1.png"
+    echo "$work/$1.png"
+}
+
+shown=$(screen shown)
+is_red "$shown" 400 300 || fail "the box is not in the middle of the screen: $(pixel "$shown" 400 300)"
+is_red "$shown" 100 100 && fail "the background is red too"
+has_grid "$shown" && fail "a grid is shown before Alt+G"
+
+xdotool key alt+g
+sleep 0.5
+gridded=$(screen gridded)
+has_grid "$gridded" || fail "Alt+G shows no grid"
+
+xdotool key F12
+sleep 1
+shot="$work/prog/scrnshot/shot000.jpg"
+if [ -f "$shot" ]; then
+    is_red "$shot" 400 300 || fail "the screen shot does not show the box"
+    has_grid "$shot" && fail "the screen shot shows the grid"
+else
+    fail "F12 wrote no shot000.jpg"
+fi
+has_grid "$(screen after-shot)" || fail "the grid is gone after the screen shot"
+
+xdotool key alt+a
+sleep 1
+xdotool key alt+a
+xdotool key Escape
+wait "$orrin_pid"
+status=$?
+orrin_pid=
+[ "$status" -eq 0 ] || fail "orrin exited with $status: $(cat "$work/orrin.out")"
+
+log=$(cat "$work/prog/log.txt" 2>/dev/null)
+grep -Eq 'Redraw timer stopped after [1-9][0-9]* ticks' <<<"$log" || fail "no timer ticks in log.txt: $log"
+grep -Eq '^Average Timed Interval = +[0-9]+ microseconds$' <<<"$log" || fail "no frame time in log.txt: $log"
+grep -q '^TimerDelay=60' "$work/config/Fennwick/TAV.ini" || fail "TimerDelay not stored"
+grep -q '^MouseSensitivity=3' "$work/config/Fennwick/TAV.ini" || fail "MouseSensitivity not stored"
+
+[ "$failures" -eq 0 ] && echo "viewer end to end: passed"
+[ "$failures" -eq 0 ]
