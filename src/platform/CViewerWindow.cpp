@@ -69,25 +69,34 @@ CViewerWindow::~CViewerWindow() {
     Destroy();
 }
 
+bool CViewerWindow::StartSdl() {
+    if (sdlStarted) {
+        return true;
+    }
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER) != 0) {
+        LogLine(std::string("SDL_Init failed: ") + SDL_GetError() + "\n");
+        return false;
+    }
+    sdlStarted = true;
+    tickEventType = SDL_RegisterEvents(1);
+    // A message box shown above the full-screen window takes the focus; the
+    // window must stay up behind it rather than minimise.
+    SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+    return true;
+}
+
 bool CViewerWindow::ChangeDisplayMode(int width, int height) {
-    if (!sdlStarted) {
-        if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER) != 0) {
-            LogLine(std::string("SDL_Init failed: ") + SDL_GetError() + "\n");
-            return false;
-        }
-        sdlStarted = true;
+    if (!StartSdl()) {
+        return false;
     }
     modeIndex = FindDisplayMode(ListDisplayModes(), width, height);
     return modeIndex >= 0;
 }
 
 bool CViewerWindow::Create(int width, int height) {
-    if (!sdlStarted && SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER) != 0) {
-        LogLine(std::string("SDL_Init failed: ") + SDL_GetError() + "\n");
+    if (!StartSdl()) {
         return false;
     }
-    sdlStarted = true;
-    tickEventType = SDL_RegisterEvents(1);
     SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 5);
     SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 6);
     SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 5);
@@ -202,6 +211,10 @@ bool CViewerWindow::Translate(const void* source, ViewerEvent& event) {
     const SDL_Event& e = *static_cast<const SDL_Event*>(source);
     event = ViewerEvent();
     if (e.type == tickEventType) {
+        // A callback that was running while the timer stopped may still post.
+        if (timerId == 0) {
+            return false;
+        }
         event.type = ViewerEvent::TIMER_TICK;
         event.ticks = ticksPending.exchange(0);
         return event.ticks > 0;
@@ -262,6 +275,9 @@ uint32_t CViewerWindow::TimerCallback(uint32_t interval, void* data) {
 
 bool CViewerWindow::StartTimer(int delayMs) {
     StopTimer();
+    if (!sdlStarted) {
+        return false;
+    }
     timerId = SDL_AddTimer(static_cast<uint32_t>(delayMs), TimerCallback, this);
     return timerId != 0;
 }

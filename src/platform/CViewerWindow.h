@@ -45,6 +45,7 @@ public:
     bool WaitEvent(ViewerEvent& event, int timeoutMs);
     bool PollEvent(ViewerEvent& event);
 
+    // Needs ChangeDisplayMode or Create to have run.
     bool StartTimer(int delayMs);
     // No callback runs any more once this returns; ticks already posted
     // are dropped.
@@ -52,6 +53,7 @@ public:
     bool IsTimerRunning() const { return timerId != 0; }
 
 private:
+    bool            StartSdl();
     static uint32_t TimerCallback(uint32_t interval, void* window);
     bool            Translate(const void* sdlEvent, ViewerEvent& event);
     void            DropPendingTicks();
