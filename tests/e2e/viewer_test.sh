@@ -89,6 +89,13 @@ has_grid() {
     return 1
 }
 
+# Green key-reference text anywhere on the help quad (x 50..487, y 50..285).
+has_help() {
+    convert "$1" -crop 437x235+50+50 +repage -depth 8 -colorspace sRGB txt:- |
+        sed -n '2,$p' | sed -E 's/^[^(]*\(([0-9.]+),([0-9.]+),([0-9.]+).*/\1 \2 \3/' |
+        awk '$2 > 150 && $1 < 80 && $3 < 80 { found = 1 } END { exit found ? 0 : 1 }'
+}
+
 screen() {
     import -window root "$work/$1.png"
     echo "$work/$1.png"
@@ -115,9 +122,16 @@ else
 fi
 has_grid "$(screen after-shot)" || fail "the grid is gone after the screen shot"
 
+xdotool key F1
+sleep 0.5
+has_help "$(screen help)" || fail "F1 shows no key reference"
+xdotool key F1
+sleep 0.5
+has_help "$(screen no-help)" && fail "a second F1 does not hide the key reference"
+
+# Escape with the timer running stops it first.
 xdotool key alt+a
 sleep 1
-xdotool key alt+a
 xdotool key Escape
 wait "$orrin_pid"
 status=$?
