@@ -20,9 +20,11 @@ public:
     CViewerWindow& operator=(const CViewerWindow&) = delete;
 
     // Looks for width x height at 16 bits per pixel and, when found, makes
-    // the window (created next) take the screen in that mode. Logs the
-    // outcome. True when the mode will be changed.
+    // the window (created next) take the screen in that mode; Create logs
+    // whether the change succeeded. False when the mode is not there.
     bool ChangeDisplayMode(int width, int height);
+    // The screen is in the window's own mode and must be given back.
+    bool IsDisplayModeChanged() const { return fullScreen; }
     // Hidden until Show; the context (5-6-5 colour, 16-bit depth, double
     // buffered) is current on return. False, with the reason logged, when
     // the window or the context cannot be made.

@@ -45,10 +45,11 @@ COGLView::~COGLView() {
 bool COGLView::Create(int newWidth, int newHeight) {
     width = newWidth;
     height = newHeight;
-    displayModeChanged = window.ChangeDisplayMode(width, height);
+    window.ChangeDisplayMode(width, height);
     if (!window.Create(width, height)) {
         return false;
     }
+    displayModeChanged = window.IsDisplayModeChanged();
     scene = std::make_unique<COGLScene>();
     OnSize(width, height);
     return true;

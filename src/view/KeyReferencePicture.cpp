@@ -62,7 +62,10 @@ int TextWidth(FT_Face face, const char* text) {
 void FitPixelSize(FT_Face face) {
     for (int size = lineHeight - 4; size > 6; size--) {
         FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(size));
-        const int widest = TextWidth(face, keyLines[9]);
+        int widest = 0;
+        for (const char* line : keyLines) {
+            widest = std::max(widest, TextWidth(face, line));
+        }
         if (widest <= KEY_REFERENCE_SIZE - 2 * margin) {
             return;
         }
