@@ -293,6 +293,10 @@ SceneOpenResult OpenSceneFile(const std::string& path, COGLScene& scene, COGLVie
         ReportError("Error opening scene file\r\n");
         return SceneOpenResult::aborted;
     }
+    return ReadSceneFile(file, path, scene, viewport);
+}
+
+SceneOpenResult ReadSceneFile(CFile& file, const std::string& path, COGLScene& scene, COGLViewport3D& viewport) {
     SceneOpenResult result = SceneOpenResult::aborted;
     try {
         uint8_t start[8];

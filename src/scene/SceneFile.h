@@ -2,6 +2,7 @@
 
 #include <string>
 
+class CFile;
 class COGLScene;
 class COGLViewport3D;
 
@@ -17,3 +18,5 @@ enum class SceneOpenResult {
 // started, as the viewer shows a scene. Every problem is reported through
 // ReportError. Needs the OpenGL context current.
 SceneOpenResult OpenSceneFile(const std::string& path, COGLScene& scene, COGLViewport3D& viewport);
+// The same for a file already open; path is what messages name.
+SceneOpenResult ReadSceneFile(CFile& file, const std::string& path, COGLScene& scene, COGLViewport3D& viewport);
