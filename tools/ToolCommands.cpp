@@ -12,6 +12,8 @@
 
 #include "scene/COGLScene.h"
 #include "tools/CToolScene.h"
+#include "view/CScreenShot.h"
+#include "view/CShotFrame.h"
 #include "tools/PngWriter.h"
 #include "tools/SceneComposer.h"
 #include "tools/SceneJson.h"
@@ -51,8 +53,29 @@ bool EndsWith(const std::string& text, const std::string& end) {
     return true;
 }
 
+// BMP and JPEG go through the viewer's own screen-shot writers, at the
+// quality of its "High" setting.
+bool WriteShot(const std::string& path, const std::vector<uint8_t>& rgba, int width, int height, bool bmp) {
+    std::vector<uint8_t> rgb;
+    rgb.reserve(rgba.size() / 4 * 3);
+    for (size_t i = 0; i < rgba.size(); i += 4) {
+        rgb.insert(rgb.end(), rgba.begin() + static_cast<std::ptrdiff_t>(i), rgba.begin() + static_cast<std::ptrdiff_t>(i) + 3);
+    }
+    CShotFrame frame;
+    frame.SetFromRgbRows(width, height, rgb.data());
+    CScreenShot::Settings settings;
+    settings.fileType = bmp ? CScreenShot::BMP : CScreenShot::JPEG;
+    settings.jpegQuality = 2;
+    FILE* file = CScreenShot::CreateShotFile(path);
+    if (file == nullptr) {
+        return false;
+    }
+    CScreenShot(settings).Write(frame, file);
+    return std::fclose(file) == 0;
+}
+
 const char* const infoUsage = "info [--json] SCENE";
-const char* const renderUsage = "render SCENE -o OUT.png [--size WxH] [--ticks N] [--grid] [--axis]";
+const char* const renderUsage = "render SCENE -o OUT.png|.bmp|.jpg [--size WxH] [--ticks N] [--grid] [--axis]";
 const char* const composeUsage = "compose IN.json -o OUT.tvn";
 const char* const checkUsage = "check SCENE";
 
@@ -114,7 +137,8 @@ int RunRender(int argc, char** argv) {
     if (WantsHelp(argc, argv)) {
         std::printf("usage: tvntool %s\n\n"
                     "Renders offscreen the first frame the viewer would paint, after N redraw-timer\n"
-                    "ticks (default 0), at WxH pixels (default 640x480), and writes it as PNG.\n"
+                    "ticks (default 0), at WxH pixels (default 640x480), and writes it as PNG, BMP\n"
+                    "or JPEG by the name's ending.\n"
                     "Exit codes as for info; nothing is written when the scene fails to load.\n",
                     renderUsage);
         return EXIT_LOADED;
@@ -151,8 +175,11 @@ int RunRender(int argc, char** argv) {
     if (optind != argc - 1 || output.empty()) {
         return Usage(renderUsage);
     }
-    if (!EndsWith(output, ".png")) {
-        return Fail(EXIT_USAGE, "only .png output is written so far: " + output);
+    const bool png = EndsWith(output, ".png");
+    const bool bmp = EndsWith(output, ".bmp");
+    const bool jpeg = EndsWith(output, ".jpg") || EndsWith(output, ".jpeg");
+    if (!png && !bmp && !jpeg) {
+        return Fail(EXIT_USAGE, "the picture's name must end in .png, .bmp or .jpg: " + output);
     }
     CToolScene loaded;
     std::string error;
@@ -169,7 +196,8 @@ int RunRender(int argc, char** argv) {
         loaded.scene->AnimateAll();
     }
     loaded.Paint();
-    if (!WritePng(output, loaded.context.ReadPixels(0, 0, width, height), width, height)) {
+    const std::vector<uint8_t> rgba = loaded.context.ReadPixels(0, 0, width, height);
+    if (!(png ? WritePng(output, rgba, width, height) : WriteShot(output, rgba, width, height, bmp))) {
         return Fail(EXIT_NOT_A_SCENE, "cannot write " + output);
     }
     return ExitCodeFor(result);

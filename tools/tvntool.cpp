@@ -12,7 +12,7 @@ static void PrintUsage(FILE* out) {
                  "usage: tvntool COMMAND [OPTIONS]\n"
                  "\n"
                  "  info [--json] SCENE     what the scene holds\n"
-                 "  render SCENE -o OUT.png [--size WxH] [--ticks N] [--grid] [--axis]\n"
+                 "  render SCENE -o OUT.png|.bmp|.jpg [--size WxH] [--ticks N] [--grid] [--axis]\n"
                  "                          the first frame the viewer would paint\n"
                  "  compose IN.json -o OUT.tvn\n"
                  "                          a scene file from JSON shaped like info --json\n"

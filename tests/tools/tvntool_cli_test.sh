@@ -62,6 +62,10 @@ done
 if [ -f "$demo/demo.tvn" ] && [ -x /usr/bin/convert ]; then
     expect 0 "render of the demo" -- "$tool" render "$demo/demo.tvn" -o "$work/demo.png"
     expect 0 "check of the demo" -- "$tool" check "$demo/demo.tvn"
+    expect 0 "render of the demo as BMP" -- "$tool" render "$demo/demo.tvn" -o "$work/demo.bmp" --size 101x60
+    [ "$(stat -c %s "$work/demo.bmp")" -eq $((54 + 304 * 60)) ] || fail "a 101 x 60 BMP is not 54 + 304 x 60 bytes"
+    expect 0 "render of the demo as JPEG" -- "$tool" render "$demo/demo.tvn" -o "$work/demo.jpg"
+    [ "$(/usr/bin/convert "$work/demo.jpg" -format %w info:)" = 640 ] || fail "the JPEG is not 640 wide"
     # Red minus blue at a point: the terracotta floor is warm, the
     # background and the walls are not.
     warmth() {
