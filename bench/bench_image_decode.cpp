@@ -4,13 +4,13 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <vector>
 
 #include <jpeglib.h>
 
 #include "image/COGLImage.h"
 #include "image/Palettes.h"
+#include "support/TestJpeg.h"
 
 namespace {
 
@@ -45,33 +45,7 @@ std::vector<uint8_t> MakeTga() {
 }
 
 std::vector<uint8_t> MakeJpeg() {
-    jpeg_compress_struct info;
-    jpeg_error_mgr errors;
-    info.err = jpeg_std_error(&errors);
-    jpeg_create_compress(&info);
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&info, &buffer, &size);
-    info.image_width = SIDE;
-    info.image_height = SIDE;
-    info.input_components = 3;
-    info.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&info);
-    jpeg_set_quality(&info, 85, TRUE);
-    jpeg_start_compress(&info, TRUE);
-    std::vector<uint8_t> row(SIDE * 3);
-    while (info.next_scanline < SIDE) {
-        for (int i = 0; i < SIDE * 3; i++) {
-            row[i] = static_cast<uint8_t>((i * 5 + info.next_scanline * 3) ^ (i >> 4));
-        }
-        JSAMPROW rows[1] = { row.data() };
-        jpeg_write_scanlines(&info, rows, 1);
-    }
-    jpeg_finish_compress(&info);
-    jpeg_destroy_compress(&info);
-    std::vector<uint8_t> file(buffer, buffer + size);
-    std::free(buffer);
-    return file;
+    return EncodeTestJpeg(SIDE, SIDE, 3);
 }
 
 // The whole load path from an archive stream: read, decode, gamma, fit.

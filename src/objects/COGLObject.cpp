@@ -75,18 +75,7 @@ void COGLObject::DrawPlaced(int flags, float zOffset) {
     }
     glPushMatrix();
     PlaceObject(zOffset);
-    const uint32_t list = (flags & DRAW_WIRE) ? wireList : solidList;
-    if ((flags & DRAW_MATERIAL) == 0) {
-        // The caller has set colour or material itself, as for shadows.
-        glCallList(list);
-    } else {
-        ApplyMaterial();
-        if (texture != nullptr) {
-            CallListTextured(list, textureMode);
-        } else {
-            glCallList(list);
-        }
-    }
+    DrawGeometry((flags & DRAW_WIRE) ? wireList : solidList, flags);
     if (flags & DRAW_AXES) {
         DrawAxes();
     }
@@ -94,6 +83,20 @@ void COGLObject::DrawPlaced(int flags, float zOffset) {
     if (transparent) {
         glDepthMask(GL_TRUE);
         glDisable(GL_BLEND);
+    }
+}
+
+void COGLObject::DrawGeometry(uint32_t list, int flags) {
+    if ((flags & DRAW_MATERIAL) == 0) {
+        // The caller has set colour or material itself, as for shadows.
+        glCallList(list);
+        return;
+    }
+    ApplyMaterial();
+    if (texture != nullptr) {
+        CallListTextured(list, textureMode);
+    } else {
+        glCallList(list);
     }
 }
 

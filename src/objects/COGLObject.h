@@ -134,6 +134,9 @@ protected:
     void DrawForSelectionPlaced(float zOffset);
     // Translate, rotate, then scale.
     void PlaceObject(float zOffset);
+    // The geometry inside the object's transform: the list as it is, or with
+    // the object's material and texture when flags carry DRAW_MATERIAL.
+    virtual void DrawGeometry(uint32_t list, int flags);
     void ApplyMaterial() const;
     // Calls list with the texture bound, applied in envMode, and the
     // texture matrix set up.

@@ -84,14 +84,6 @@ void COGLPlane::SetScaleZ(float /*z*/) {
     scale.z = 1.0f;
 }
 
-void COGLPlane::Draw(int flags) {
-    if (subdivided) {
-        DrawSubdivided(flags);
-    } else {
-        COGLObject::Draw(flags);
-    }
-}
-
 // The mesh carries no texture coordinates: they are generated from the
 // object-space position, and the texture matrix maps -1..1 onto 0..1 the way
 // the quad's own coordinates run.
@@ -126,35 +118,21 @@ void COGLPlane::CallMeshTextured() const {
     glMatrixMode(GL_MODELVIEW);
 }
 
-void COGLPlane::DrawSubdivided(int flags) {
-    if (!visible) {
+// The mesh has no wire form: it is drawn whatever DRAW_WIRE says.
+void COGLPlane::DrawGeometry(uint32_t list, int flags) {
+    if (!subdivided) {
+        COGLObject::DrawGeometry(list, flags);
         return;
     }
-    if (transparent) {
-        glEnable(GL_BLEND);
-        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-        glDepthMask(GL_FALSE);
-    }
-    glPushMatrix();
-    PlaceObject(0.0f);
-    // The mesh has no wire form: it is drawn whatever DRAW_WIRE says.
     if ((flags & DRAW_MATERIAL) == 0) {
         glCallList(meshList);
+        return;
+    }
+    ApplyMaterial();
+    if (texture != nullptr) {
+        CallMeshTextured();
     } else {
-        ApplyMaterial();
-        if (texture != nullptr) {
-            CallMeshTextured();
-        } else {
-            glCallList(meshList);
-        }
-    }
-    if (flags & DRAW_AXES) {
-        DrawAxes();
-    }
-    glPopMatrix();
-    if (transparent) {
-        glDepthMask(GL_TRUE);
-        glDisable(GL_BLEND);
+        glCallList(meshList);
     }
 }
 

@@ -16,7 +16,6 @@ public:
     COGLPlane();
 
     const char* ClassName() const override { return "COGLPlane"; }
-    void Draw(int flags) override;
     // The highlight, lifted 0.01 along the parent's z so it does not fight
     // with the plane's own pixels.
     void DrawSelected() override;
@@ -43,8 +42,10 @@ public:
     // mapping as long as the texture is not rotated.
     bool     subdivided = false;
 
+protected:
+    void DrawGeometry(uint32_t list, int flags) override;
+
 private:
-    void DrawSubdivided(int flags);
     void CallMeshTextured() const;
 
     static SharedLists lists;
