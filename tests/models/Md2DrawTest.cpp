@@ -136,7 +136,6 @@ TEST_F(Md2Draw, WithoutLoopItStopsOnFrameZero) {
 TEST_F(Md2Draw, FlippedNormalsLightTheOtherSide) {
     LoadWall(0, 0, 0);
     EmissionOnlyLighting();
-    glEnable(GL_NORMALIZE);
     glEnable(GL_LIGHT0);
     const float white[4] = { 1.0f, 1.0f, 1.0f, 1.0f };
     const float fromViewer[4] = { 0.0f, 0.0f, 1.0f, 0.0f };
