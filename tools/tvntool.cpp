@@ -1,24 +1,47 @@
-// tvntool: the command-line companion of the viewer.
+// tvntool: inspect, render, compose and check scenes from the command line,
+// through the very classes the viewer uses.
 #include <cstdio>
 #include <cstring>
 
+#include "platform/CMessageBox.h"
+#include "tools/CToolScene.h"
+#include "tools/ToolCommands.h"
+
 static void PrintUsage(FILE* out) {
     std::fprintf(out,
-                 "usage: tvntool --version\n"
-                 "       tvntool --help\n"
+                 "usage: tvntool COMMAND [OPTIONS]\n"
                  "\n"
-                 "Inspecting, rendering, composing and checking scenes are not built yet.\n");
+                 "  info [--json] SCENE     what the scene holds\n"
+                 "  render SCENE -o OUT.png|.bmp|.jpg [--size WxH] [--ticks N] [--grid] [--axis]\n"
+                 "                          the first frame the viewer would paint\n"
+                 "  compose IN.json -o OUT.tvn\n"
+                 "                          a scene file from JSON shaped like info --json\n"
+                 "  check SCENE             every file the scene names, found or not\n"
+                 "\n"
+                 "'tvntool COMMAND --help' tells more. Exit codes: 0 loaded completely,\n"
+                 "1 loaded with missing or invalid files, 2 not a scene or unusable input,\n"
+                 "64 wrong usage.\n");
 }
 
 int main(int argc, char** argv) {
-    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+    CMessageBox::SetBackend(CMessageBox::standardError);
+    if (argc >= 2 && (std::strcmp(argv[1], "--version") == 0)) {
         std::printf("tvntool %s\n", ORRIN_VERSION);
-        return 0;
+        return EXIT_LOADED;
     }
-    if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
+    if (argc >= 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "help") == 0)) {
         PrintUsage(stdout);
-        return 0;
+        return EXIT_LOADED;
     }
-    PrintUsage(stderr);
-    return 2;
+    if (argc < 2) {
+        PrintUsage(stderr);
+        return EXIT_USAGE;
+    }
+    const char* command = argv[1];
+    if (std::strcmp(command, "info") == 0) return RunInfo(argc - 1, argv + 1);
+    if (std::strcmp(command, "render") == 0) return RunRender(argc - 1, argv + 1);
+    if (std::strcmp(command, "compose") == 0) return RunCompose(argc - 1, argv + 1);
+    if (std::strcmp(command, "check") == 0) return RunCheck(argc - 1, argv + 1);
+    std::fprintf(stderr, "tvntool: unknown command \"%s\"; 'tvntool --help' lists the commands\n", command);
+    return EXIT_USAGE;
 }

@@ -1,16 +1,112 @@
-// orrin: the desktop viewer. The settings dialog and the full-screen viewer
-// window are not in place yet; until they are, this says so and exits.
+// orrin: the desktop viewer. Until the settings dialog is in place, and for
+// scripts afterwards, "orrin --view SCENE" opens the viewer straight away with
+// the settings the dialog would use, and exits when the viewer closes.
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <string>
+
+#include "diag/CDiagnostics.h"
+#include "image/Palettes.h"
+#include "platform/CMessageBox.h"
+#include "platform/CSettingsStore.h"
+#include "platform/ProgramFolder.h"
+#include "platform/WindowsPath.h"
+#include "view/COGLView.h"
+#include "view/CScreenShot.h"
+
+namespace {
+
+struct Resolution {
+    int width;
+    int height;
+};
+
+const Resolution resolutions[] = { { 512, 384 }, { 640, 400 }, { 640, 480 }, { 800, 600 }, { 1024, 768 } };
+
+Resolution StoredResolution(const CSettingsStore& settings) {
+    int index = settings.Read(Setting::resolution);
+    if (index < 0 || index > 4) {
+        index = Setting::resolution.defaultValue;
+    }
+    return resolutions[index];
+}
+
+// The stored folder when it exists, else the program folder's "scrnshot".
+std::string ShotFolder(const CSettingsStore& settings) {
+    std::string folder = settings.Read(Setting::shotFolder);
+    std::error_code error;
+    if (!folder.empty() && std::filesystem::is_directory(ResolvePath(folder), error)) {
+        return folder;
+    }
+    folder = ProgramFolder() + "scrnshot";
+    std::filesystem::create_directory(folder, error);
+    return folder;
+}
+
+CScreenShot::Settings StoredShotSettings(const CSettingsStore& settings) {
+    CScreenShot::Settings shots;
+    shots.folder = ShotFolder(settings);
+    shots.baseName = settings.Read(Setting::shotBaseName);
+    shots.fileType = settings.Read(Setting::shotFileType);
+    shots.jpegQuality = settings.Read(Setting::jpegQuality);
+    return shots;
+}
+
+void PrintErrorFile() {
+    FILE* file = std::fopen(Diagnostics().ErrorFilePath().c_str(), "rb");
+    if (file == nullptr) {
+        return;
+    }
+    char buffer[4096];
+    size_t count;
+    while ((count = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
+        std::fwrite(buffer, 1, count, stderr);
+    }
+    std::fclose(file);
+}
+
+int ViewScene(const std::string& path) {
+    CMessageBox::SetBackend(CMessageBox::desktop);
+    CSettingsStore& settings = AppSettings();
+    ApplyGamma(static_cast<float>(settings.Read(Setting::gamma)) * 0.01f);
+    LoadDefaultPalette();
+    PrepareErrorFile();
+    const Resolution resolution = StoredResolution(settings);
+    auto view = std::make_unique<COGLView>(settings, StoredShotSettings(settings));
+    if (!view->Create(resolution.width, resolution.height)) {
+        view.reset();
+        std::fprintf(stderr, "orrin: the viewer window could not be created (see %s)\n",
+                     Diagnostics().LogFilePath().c_str());
+        return 1;
+    }
+    if (!view->OpenScene(path)) {
+        view.reset();
+        PrintErrorFile();
+        return 1;
+    }
+    view->Show();
+    view->Run();
+    view.reset();
+    return 0;
+}
+
+void PrintUsage() {
+    std::fprintf(stderr,
+                 "usage: orrin --view SCENE   show a scene full screen; Escape closes it\n"
+                 "       orrin --version\n");
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
-    if (argc > 1 && std::strcmp(argv[1], "--version") == 0) {
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
         std::printf("orrin %s\n", ORRIN_VERSION);
         return 0;
     }
-    std::fprintf(stderr,
-                 "orrin %s: the viewer window and its settings dialog are not built yet.\n"
-                 "Use 'tvntool' for what is available now.\n",
-                 ORRIN_VERSION);
-    return 1;
+    if (argc == 3 && std::strcmp(argv[1], "--view") == 0) {
+        return ViewScene(argv[2]);
+    }
+    PrintUsage();
+    return 2;
 }

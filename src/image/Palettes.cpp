@@ -140,11 +140,17 @@ bool LoadDefaultPaletteFrom(const std::string& path) {
     return true;
 }
 
-void LoadDefaultPalette() {
+bool FindDefaultPalette() {
     for (const std::string& folder : { ExecutableFolder(), UserDataFolder() }) {
         if (!folder.empty() && LoadDefaultPaletteFrom(folder + "quake2.pal")) {
-            return;
+            return true;
         }
     }
-    CMessageBox::Show(GetStringResource(107));
+    return false;
+}
+
+void LoadDefaultPalette() {
+    if (!FindDefaultPalette()) {
+        CMessageBox::Show(GetStringResource(107));
+    }
 }

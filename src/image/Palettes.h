@@ -34,6 +34,8 @@ bool ReadJascPalette(const std::string& path, PaletteTable out);
 // user's data folder; without one, tells the user (message 107) and uses the
 // Quake II table. Called once at start-up, after ApplyGamma.
 void LoadDefaultPalette();
+// The same without telling anyone; false when the Quake II table is used.
+bool FindDefaultPalette();
 
 // Builds defaultPaletteTable from the palette file at path, through the
 // current gamma. False when it cannot be read; the Quake II table is then

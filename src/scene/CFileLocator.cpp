@@ -13,16 +13,23 @@ static bool Opens(const std::string& path) {
 
 bool CFileLocator::Locate(std::string& path) {
     if (Opens(path)) {
+        lookups.push_back({ path, path, true });
         return true;
     }
     const PathParts parts = SplitPath(path);
     const std::string inSceneFolder = folder + parts.name + parts.extension;
     if (!parts.name.empty() && Opens(inSceneFolder)) {
+        lookups.push_back({ path, inSceneFolder, true });
         path = inSceneFolder;
         return true;
     }
+    lookups.push_back({ path, inSceneFolder, false });
     missing.push_back(path);
     return false;
+}
+
+void CFileLocator::NoteArchiveEntry(const std::string& entry, const std::string& archivePath, bool found) {
+    lookups.push_back({ entry, archivePath, found });
 }
 
 void CFileLocator::ReportMissing() const {

@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "scene/CFileLocator.h"
 #include "view/CViewportScene.h"
 
 class CFile;
-class CFileLocator;
 class COGLCamera3D;
 class COGLLight;
 class COGLObject;
@@ -99,9 +99,11 @@ public:
     CPakFile* ctfPak = nullptr;
     bool  vwepEnabled = false;
 
-    // What the last load read from its header, for the command-line tool.
+    // What the last load read from its header and which files it looked
+    // for, for the command-line tool.
     int   fileVersion = 0;
     bool  usesVWep = false;
+    std::vector<FileLookup> fileLookups;
 
 private:
     void DrawShadows();

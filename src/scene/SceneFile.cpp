@@ -5,19 +5,8 @@
 #include "diag/CDiagnostics.h"
 #include "image/COGLTexture2D.h"
 #include "models/COGLMD2.h"
-#include "objects/COGLBillboard.h"
-#include "objects/COGLBox.h"
-#include "objects/COGLCeiling.h"
-#include "objects/COGLCone.h"
-#include "objects/COGLCylinder.h"
-#include "objects/COGLDisk.h"
-#include "objects/COGLFloor.h"
-#include "objects/COGLLeftWall.h"
-#include "objects/COGLPlane.h"
+#include "objects/COGLObject.h"
 #include "objects/COGLPointLight.h"
-#include "objects/COGLRightWall.h"
-#include "objects/COGLRod.h"
-#include "objects/COGLSphere.h"
 #include "objects/COGLSpotLight.h"
 #include "platform/CFile.h"
 #include "platform/CFileException.h"
@@ -29,6 +18,7 @@
 #include "scene/CFileLocator.h"
 #include "scene/COGLScene.h"
 #include "scene/CPakFile.h"
+#include "scene/ObjectFactory.h"
 #include "view/COGLViewport3D.h"
 
 namespace {
@@ -45,24 +35,6 @@ constexpr size_t SCENE_HEADER_SIZE = 107 - 8;  // usesVWep to pakCount, after th
 // rest of the file cannot hold before anything is made for them.
 constexpr uint64_t MIN_LIGHT_BYTES = 4 + 172;
 constexpr uint64_t MIN_OBJECT_BYTES = 4;
-
-std::unique_ptr<COGLObject> CreateSimpleObject(int32_t typeCode) {
-    switch (typeCode) {
-    case 0:  return std::make_unique<COGLPlane>();
-    case 1:  return std::make_unique<COGLFloor>();
-    case 2:  return std::make_unique<COGLBox>();
-    case 3:  return std::make_unique<COGLSphere>();
-    case 4:  return std::make_unique<COGLRightWall>();
-    case 5:  return std::make_unique<COGLLeftWall>();
-    case 6:  return std::make_unique<COGLCeiling>();
-    case 8:  return std::make_unique<COGLRod>();
-    case 9:  return std::make_unique<COGLCylinder>();
-    case 10: return std::make_unique<COGLCone>();
-    case 11: return std::make_unique<COGLDisk>();
-    case 16: return std::make_unique<COGLBillboard>();
-    }
-    return nullptr;
-}
 
 // Text and the model kinds carry records whose length only their own readers
 // know; until a reader exists the rest of the file cannot be followed.
@@ -118,7 +90,9 @@ std::unique_ptr<COGLTexture2D> ReadTextureRecord(CFile& file, COGLScene& scene) 
         return texture;
     }
     CPakFile* pak = scene.GetPak(pakIndex);
-    if (pak == nullptr || pak->FindEntry(path) == nullptr || !texture->SetSource(path, pak, useDefaultPalette)) {
+    const bool inArchive = pak != nullptr && pak->FindEntry(path) != nullptr;
+    scene.Locator()->NoteArchiveEntry(path, pak != nullptr ? pak->GetPath() : "", inArchive);
+    if (!inArchive || !texture->SetSource(path, pak, useDefaultPalette)) {
         return nullptr;
     }
     return texture;
@@ -287,6 +261,7 @@ bool COGLScene::LoadScene(CFile& file, COGLViewport3D& viewport, int version) {
         locator->ReportMissing();
         result = false;
     }
+    fileLookups = locator->TakeLookups();
     locator.reset();
     for (size_t i = paks.size(); i-- > 1;) {
         if (!paks[i]) {

@@ -158,6 +158,20 @@ void COGLCamera3D::UpdateAxes() {
     dvFace.SnapToAxis();
 }
 
+void COGLCamera3D::Save(CFile& file) const {
+    CRecordWriter out;
+    for (const CVector* v : { &center, &eye, &up }) {
+        out.WriteFloat(v->x);
+        out.WriteFloat(v->y);
+        out.WriteFloat(v->z);
+    }
+    out.WriteFloat(distance);
+    out.WriteFloat(angleZ);
+    out.WriteFloat(angleX);
+    out.WriteFloat(angleY);
+    file.Write(out.Bytes().data(), out.Bytes().size());
+}
+
 void COGLCamera3D::Load(CFile& file, int /*version*/) {
     uint8_t record[CAMERA_RECORD_SIZE];
     file.Read(record, sizeof record);

@@ -47,6 +47,8 @@ public:
     // Reads the camera record; throws CFileException, before changing
     // anything, when the file ends first. The version is not consulted.
     void Load(CFile& file, int version);
+    // The same 13 floats: center, eye, up, distance, angles z, x and y.
+    void Save(CFile& file) const;
 
     // "Perspective", "Top", "Front", "Left" or "Right".
     const char* GetViewName() const;

@@ -1,0 +1,90 @@
+#!/usr/bin/env bash
+# tvntool end to end: exit codes and one-line messages for bad input, and a
+# render of the demo scene that shows a textured floor with shadows on it.
+#   tvntool_cli_test.sh TVNTOOL DEMO_DIR
+set -u
+tool=$1
+demo=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+
+fail() {
+    echo "FAIL: $*"
+    failures=$((failures + 1))
+}
+
+# expect CODE DESCRIPTION -- COMMAND...: the exit code, and at most one line
+# on standard error.
+expect() {
+    local code=$1 what=$2
+    shift 3
+    "$@" >"$work/out" 2>"$work/err"
+    local got=$?
+    [ "$got" -eq "$code" ] || fail "$what: exit $got, expected $code ($(head -c 300 "$work/err"))"
+    local lines
+    lines=$(grep -c '' "$work/err")
+    [ "$code" -eq 0 ] || [ "$lines" -ge 1 ] || fail "$what: no message on standard error"
+    [ "$lines" -le 3 ] || fail "$what: $lines lines on standard error"
+}
+
+printf 'TAV2\006\000\000\000' >"$work/cut.tvn"
+printf 'PK\003\004 not a scene at all' >"$work/zip.tvn"
+echo '{ "objects": [ { "class": "COGLTeapot" } ] }' >"$work/teapot.json"
+echo '{ "objects": [ { "class": "COGLBox", "scale": "big" } ] }' >"$work/types.json"
+echo 'objects: none' >"$work/notjson.json"
+echo '{ "objects": [ { "class": "COGLBox", "name": "Crate" } ] }' >"$work/box.json"
+
+expect 2 "info of a missing file" -- "$tool" info "$work/none.tvn"
+expect 2 "info of a folder" -- "$tool" info "$work"
+expect 2 "info of a non-scene" -- "$tool" info "$work/zip.tvn"
+expect 2 "info of a cut scene" -- "$tool" info "$work/cut.tvn"
+expect 64 "info without a scene" -- "$tool" info
+expect 64 "an unknown command" -- "$tool" paint "$work/cut.tvn"
+expect 64 "render without output" -- "$tool" render "$work/cut.tvn"
+expect 64 "render at a silly size" -- "$tool" render "$work/cut.tvn" -o "$work/x.png" --size 0x10
+expect 2 "compose of an unknown class" -- "$tool" compose "$work/teapot.json" -o "$work/t.tvn"
+expect 2 "compose of wrong types" -- "$tool" compose "$work/types.json" -o "$work/t.tvn"
+expect 2 "compose of something not JSON" -- "$tool" compose "$work/notjson.json" -o "$work/t.tvn"
+expect 2 "compose of a missing file" -- "$tool" compose "$work/none.json" -o "$work/t.tvn"
+[ ! -e "$work/t.tvn" ] || fail "a refused compose left a file"
+
+expect 0 "compose of a box" -- "$tool" compose "$work/box.json" -o "$work/box.tvn"
+expect 0 "info of the box" -- "$tool" info --json "$work/box.tvn"
+grep -q '"name": "Crate"' "$work/out" || fail "info --json does not name the crate"
+expect 0 "check of the box" -- "$tool" check "$work/box.tvn"
+expect 2 "render of a non-scene" -- "$tool" render "$work/zip.tvn" -o "$work/zip.png"
+[ ! -e "$work/zip.png" ] || fail "a failed render wrote a picture"
+for help in info render compose check; do
+    "$tool" "$help" --help >/dev/null || fail "$help --help"
+done
+
+if [ -f "$demo/demo.tvn" ] && [ -x /usr/bin/convert ]; then
+    expect 0 "render of the demo" -- "$tool" render "$demo/demo.tvn" -o "$work/demo.png"
+    expect 0 "check of the demo" -- "$tool" check "$demo/demo.tvn"
+    expect 0 "render of the demo as BMP" -- "$tool" render "$demo/demo.tvn" -o "$work/demo.bmp" --size 101x60
+    [ "$(stat -c %s "$work/demo.bmp")" -eq $((54 + 304 * 60)) ] || fail "a 101 x 60 BMP is not 54 + 304 x 60 bytes"
+    expect 0 "render of the demo as JPEG" -- "$tool" render "$demo/demo.tvn" -o "$work/demo.jpg"
+    [ "$(/usr/bin/convert "$work/demo.jpg" -format %w info:)" = 640 ] || fail "the JPEG is not 640 wide"
+    # Red minus blue at a point: the terracotta floor is warm, the
+    # background and the walls are not.
+    warmth() {
+        /usr/bin/convert "$work/demo.png" -format "%[fx:int(255*(p{$1,$2}.r-p{$1,$2}.b))]" info:
+    }
+    lightness() {
+        /usr/bin/convert "$work/demo.png" -format "%[fx:int(255*p{$1,$2}.intensity)]" info:
+    }
+    [ "$(warmth 320 400)" -gt 40 ] || fail "the demo's floor is not textured warm at (320, 400)"
+    [ "$(warmth 320 20)" -lt 10 ] || fail "the demo's background is not cool at (320, 20)"
+    lit=$(lightness 150 395)
+    shaded=$(lightness 420 330)
+    [ "$shaded" -lt "$lit" ] || fail "no shadow darkens the floor beside the ball ($shaded against $lit)"
+else
+    echo "demo checks skipped: no demo scene or no ImageMagick here"
+fi
+
+if [ "$failures" -ne 0 ]; then
+    echo "$failures tvntool checks failed"
+    exit 1
+fi
+echo "tvntool checks passed"

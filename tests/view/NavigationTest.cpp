@@ -1,0 +1,141 @@
+#include <gtest/gtest.h>
+
+#include "view/CNavigation.h"
+#include "view/COGLCamera3D.h"
+
+namespace {
+
+class Navigation : public ::testing::Test {
+protected:
+    Navigation() { navigation.SetSize(800, 600); }
+
+    // One step of a drag from the centre, as a button press then a move.
+    CNavigation::Response DragBy(int dx, int dy, int buttons) {
+        navigation.BeginDrag();
+        return navigation.MouseMove(navigation.centreX + dx, navigation.centreY + dy, buttons, camera, false, true);
+    }
+
+    CNavigation  navigation { 3.0f, 60 };
+    COGLCamera3D camera;
+};
+
+} // namespace
+
+TEST_F(Navigation, StepsKeepTheDominantAxisClampedToMaxStep) {
+    float dx = 30, dy = 4;
+    navigation.ClampStep(dx, dy);
+    EXPECT_EQ(dx, 30);
+    EXPECT_EQ(dy, 0);
+    dx = 40, dy = 2;
+    navigation.ClampStep(dx, dy);
+    EXPECT_EQ(dx, 30);
+    EXPECT_EQ(dy, 0);
+    dx = 5, dy = 5;
+    navigation.ClampStep(dx, dy);
+    EXPECT_EQ(dx, 5);
+    EXPECT_EQ(dy, 5);
+    dx = -45, dy = 45;
+    navigation.ClampStep(dx, dy);
+    EXPECT_EQ(dx, -30);
+    EXPECT_EQ(dy, 30);
+}
+
+TEST_F(Navigation, LimitsAreAnEighthInFromEachEdge) {
+    EXPECT_EQ(navigation.centreX, 400);
+    EXPECT_EQ(navigation.centreY, 300);
+    EXPECT_EQ(navigation.leftLimit, 100);
+    EXPECT_EQ(navigation.rightLimit, 700);
+    EXPECT_EQ(navigation.topLimit, 75);
+    EXPECT_EQ(navigation.bottomLimit, 525);
+    EXPECT_FALSE(navigation.SetSize(0, 0));
+    EXPECT_EQ(navigation.rightLimit, 700);
+}
+
+TEST_F(Navigation, TimerDelayStaysWithinTenAndAHundred) {
+    CNavigation fast(3.0f, 12);
+    fast.ShortenTimerDelay();
+    EXPECT_EQ(fast.GetTimerDelay(), 10);
+    fast.ShortenTimerDelay();
+    EXPECT_EQ(fast.GetTimerDelay(), 10);
+    CNavigation slow(3.0f, 98);
+    slow.LengthenTimerDelay();
+    EXPECT_EQ(slow.GetTimerDelay(), 100);
+    // A hand-edited settings file cannot make the timer run flat out.
+    EXPECT_EQ(CNavigation(3.0f, 0).GetTimerDelay(), 10);
+    EXPECT_EQ(CNavigation(3.0f, 5000).GetTimerDelay(), 100);
+}
+
+TEST_F(Navigation, SensitivityStaysWithinHalfAndTenAndSetsTheSpeeds) {
+    CNavigation low(0.5f, 60);
+    low.LowerSensitivity();
+    EXPECT_EQ(low.GetSensitivity(), 0.5f);
+    CNavigation high(9.5f, 60);
+    high.RaiseSensitivity();
+    EXPECT_EQ(high.GetSensitivity(), 10.0f);
+    high.RaiseSensitivity();
+    EXPECT_EQ(high.GetSensitivity(), 10.0f);
+    EXPECT_FLOAT_EQ(high.maxStep, 100.0f);
+    EXPECT_FLOAT_EQ(high.orbitSpeed, 2.0f);
+    EXPECT_FLOAT_EQ(high.panSpeed, 0.08f);
+    EXPECT_EQ(CNavigation(-3.0f, 60).GetSensitivity(), 0.5f);
+}
+
+TEST_F(Navigation, CursorOutsideADragMovesOutOfTheWayOnlyWithoutAModeChange) {
+    CNavigation::Response response = navigation.MouseMove(500, 100, 0, camera, false, false);
+    EXPECT_TRUE(response.moveCursor);
+    EXPECT_EQ(response.cursorX, 100);
+    EXPECT_EQ(response.cursorY, 75);
+    EXPECT_FALSE(response.repaint);
+    EXPECT_FALSE(navigation.MouseMove(500, 100, 0, camera, false, true).moveCursor);
+    EXPECT_FALSE(navigation.MouseMove(300, 200, 0, camera, false, false).moveCursor);
+}
+
+TEST_F(Navigation, DragsWrapTheCursorAtTheLimits) {
+    navigation.BeginDrag();
+    navigation.lastX = 695;
+    CNavigation::Response response = navigation.MouseMove(705, 300, CNavigation::LEFT_BUTTON, camera, false, true);
+    EXPECT_TRUE(response.moveCursor);
+    EXPECT_EQ(response.cursorX, 100);
+    EXPECT_EQ(response.cursorY, 300);
+    EXPECT_EQ(navigation.lastX, 100);
+    navigation.lastY = 80;
+    response = navigation.MouseMove(100, 70, CNavigation::LEFT_BUTTON, camera, false, true);
+    EXPECT_EQ(response.cursorX, 100);
+    EXPECT_EQ(response.cursorY, 525);
+    EXPECT_EQ(navigation.lastY, 525);
+    EXPECT_TRUE(navigation.EndDrag().repaint);
+    EXPECT_FALSE(navigation.dragging);
+}
+
+TEST_F(Navigation, OrbitWithTheRightButtonTurnsAboutZOnly) {
+    DragBy(1, 0, CNavigation::LEFT_BUTTON | CNavigation::RIGHT_BUTTON);
+    EXPECT_FLOAT_EQ(camera.angleZ, 360.0f - navigation.orbitSpeed);
+    EXPECT_EQ(camera.angleY, 0.0f);
+    EXPECT_EQ(camera.angleX, 0.0f);
+}
+
+TEST_F(Navigation, OrbitWithTheLeftButtonTurnsAboutXAndY) {
+    DragBy(0, -2, CNavigation::LEFT_BUTTON);
+    EXPECT_FLOAT_EQ(camera.angleX, 2 * navigation.orbitSpeed);
+    DragBy(-3, 0, CNavigation::LEFT_BUTTON);
+    EXPECT_FLOAT_EQ(camera.angleY, 3 * navigation.orbitSpeed);
+    EXPECT_EQ(camera.angleZ, 0.0f);
+}
+
+TEST_F(Navigation, ZoomLeftMovesAwayAndNeverPastTheCentre) {
+    navigation.mode = CNavigation::ZOOM;
+    DragBy(-10, 0, CNavigation::RIGHT_BUTTON);
+    EXPECT_FLOAT_EQ(camera.distance, 8.0f + 10 * navigation.zoomSpeed);
+    for (int i = 0; i < 200; i++) {
+        DragBy(30, 0, CNavigation::LEFT_BUTTON);
+    }
+    EXPECT_EQ(camera.distance, 0.0f);
+}
+
+TEST_F(Navigation, OtherModesMoveNothingButStillRepaint) {
+    navigation.mode = CNavigation::SELECT;
+    EXPECT_TRUE(DragBy(5, 5, CNavigation::LEFT_BUTTON).repaint);
+    EXPECT_EQ(camera.distance, 8.0f);
+    EXPECT_EQ(camera.angleX, 0.0f);
+    EXPECT_EQ(camera.angleY, 0.0f);
+}

@@ -1,0 +1,74 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "diag/CDiagnostics.h"
+#include "support/TestFolder.h"
+#include "view/CPerfTimer.h"
+
+namespace {
+
+// A counter that hands out the readings a test lays down, in order.
+std::vector<uint64_t> readings;
+size_t nextReading = 0;
+
+uint64_t NextReading() {
+    return readings.at(nextReading++);
+}
+
+// One Start and Stop per interval, each starting where the clock happens to be.
+CPerfTimer TimerWithIntervals(const std::vector<uint64_t>& intervals, double frequency) {
+    readings.clear();
+    nextReading = 0;
+    uint64_t now = 0xFFFFFF00u;   // the low word wraps during the first interval
+    for (uint64_t interval : intervals) {
+        readings.push_back(now);
+        readings.push_back(now + interval);
+        now += interval + 17;
+    }
+    CPerfTimer timer(NextReading, frequency);
+    for (size_t i = 0; i < intervals.size(); i++) {
+        timer.Start(false);
+        timer.Stop();
+    }
+    return timer;
+}
+
+} // namespace
+
+TEST(PerfTimer, ReportDropsTheShortestAndLongestInterval) {
+    CPerfTimer timer = TimerWithIntervals({ 100, 200, 300, 1000 }, 1000000.0);
+    EXPECT_EQ(timer.TakeReportText(), "Average Timed Interval =     250 microseconds\n");
+    // Reporting took the extremes out of the statistics.
+    EXPECT_EQ(timer.Count(), 2);
+}
+
+TEST(PerfTimer, FewerThanFourIntervalsReportNothing) {
+    CTestFolder logs;
+    const std::string previousFolder = Diagnostics().GetFolder();
+    Diagnostics().SetFolder(logs.Path());
+    CPerfTimer timer = TimerWithIntervals({ 100, 200, 300 }, 1000000.0);
+    timer.Report(2);
+    EXPECT_EQ(CTestFolder::Read(Diagnostics().LogFilePath()), "");
+    CPerfTimer fourth = TimerWithIntervals({ 100, 200, 300, 1000 }, 1000000.0);
+    fourth.Report(2);
+    EXPECT_EQ(CTestFolder::Read(Diagnostics().LogFilePath()), "Average Timed Interval =     250 microseconds\n");
+    Diagnostics().SetFolder(previousFolder);
+}
+
+TEST(PerfTimer, IntervalsLongerThanTheLowWordAreMeasuredWhole) {
+    // Five seconds of a nanosecond clock do not fit in 32 bits.
+    CPerfTimer timer = TimerWithIntervals({ 1, 5000000000ull, 5000000000ull, 6000000000ull }, 1e9);
+    EXPECT_EQ(timer.TakeReportText(), "Average Timed Interval = 5000000 microseconds\n");
+}
+
+TEST(PerfTimer, TheSteadyClockMeasuresRealTime) {
+    CPerfTimer timer;
+    for (int i = 0; i < 4; i++) {
+        timer.Start(false);
+        timer.Stop();
+    }
+    EXPECT_EQ(timer.Count(), 4);
+    EXPECT_NE(timer.TakeReportText().find(" microseconds\n"), std::string::npos);
+}

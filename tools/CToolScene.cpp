@@ -1,0 +1,65 @@
+#include "tools/CToolScene.h"
+
+#include <GL/gl.h>
+
+#include "diag/CDiagnostics.h"
+#include "image/Palettes.h"
+#include "platform/SettingsKeys.h"
+#include "objects/SharedListsReset.h"
+#include "scene/COGLScene.h"
+#include "view/COGLViewport3D.h"
+
+// A settings file that cannot be written: the viewport stores its switches on
+// the way out, and the tool must leave the user's settings alone.
+static const char* const unwritableSettings = "/dev/null/orrin-tool/TAV.ini";
+
+CToolScene::CToolScene() : scratchSettings(unwritableSettings) {
+    // Pictures come out as bright as the viewer shows them.
+    ApplyGamma(static_cast<float>(AppSettings().Read(Setting::gamma)) * 0.01f);
+    FindDefaultPalette();
+    Diagnostics().SetFolder("");
+    Diagnostics().SetReportListener([this](const std::string& text) { errors.push_back(text); });
+}
+
+CToolScene::~CToolScene() {
+    Diagnostics().SetReportListener(nullptr);
+    scene.reset();
+    viewport.reset();
+    ResetSharedLists();
+    context.Destroy();
+}
+
+bool CToolScene::CreateContext(int width, int height, std::string& error) {
+    if (!context.Create(width, height)) {
+        error = "cannot create an offscreen OpenGL context: " + context.GetError();
+        return false;
+    }
+    viewport = std::make_unique<COGLViewport3D>(scratchSettings);
+    viewport->width = width;
+    viewport->height = height;
+    scene = std::make_unique<COGLScene>();
+    return true;
+}
+
+SceneOpenResult CToolScene::Load(const std::string& scenePath) {
+    path = scenePath;
+    result = OpenSceneFile(scenePath, *scene, *viewport);
+    return result;
+}
+
+void CToolScene::Paint() {
+    const float* colour = scene->backgroundColour;
+    glClearColor(colour[0], colour[1], colour[2], 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    viewport->Draw(*scene);
+    glFinish();
+}
+
+int ExitCodeFor(SceneOpenResult result) {
+    switch (result) {
+    case SceneOpenResult::loaded:     return EXIT_LOADED;
+    case SceneOpenResult::incomplete: return EXIT_INCOMPLETE;
+    case SceneOpenResult::aborted:    return EXIT_NOT_A_SCENE;
+    }
+    return EXIT_NOT_A_SCENE;
+}

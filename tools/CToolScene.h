@@ -1,0 +1,48 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/COffscreenContext.h"
+#include "platform/CSettingsStore.h"
+#include "scene/SceneFile.h"
+
+class COGLScene;
+class COGLViewport3D;
+
+// A scene loaded as the viewer loads it, in an offscreen OpenGL context of
+// its own, with every reported text kept. The tool never writes the
+// viewer's settings or its log files.
+class CToolScene {
+public:
+    CToolScene();
+    ~CToolScene();
+    CToolScene(const CToolScene&) = delete;
+    CToolScene& operator=(const CToolScene&) = delete;
+
+    // False, with the reason in error, when no OpenGL context can be made.
+    bool CreateContext(int width, int height, std::string& error);
+    SceneOpenResult Load(const std::string& scenePath);
+    // One frame as the viewer paints its first: cleared to the background
+    // colour, then the viewport with its camera, grid and axis switches.
+    void Paint();
+
+    COffscreenContext context;
+    CSettingsStore    scratchSettings;   // grid and axis switches go nowhere
+    std::unique_ptr<COGLViewport3D> viewport;
+    std::unique_ptr<COGLScene>      scene;
+    std::string              path;
+    SceneOpenResult          result = SceneOpenResult::aborted;
+    std::vector<std::string> errors;
+};
+
+// Exit codes shared by the tool's commands.
+enum ToolExit {
+    EXIT_LOADED = 0,
+    EXIT_INCOMPLETE = 1,
+    EXIT_NOT_A_SCENE = 2,
+    EXIT_USAGE = 64,
+};
+
+int ExitCodeFor(SceneOpenResult result);

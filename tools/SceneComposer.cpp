@@ -1,0 +1,403 @@
+#include "tools/SceneComposer.h"
+
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+#include "objects/COGLObject.h"
+#include "objects/COGLPlane.h"
+#include "objects/COGLPointLight.h"
+#include "objects/COGLSpotLight.h"
+#include "platform/CFile.h"
+#include "platform/CFileException.h"
+#include "platform/RecordIO.h"
+#include "scene/ObjectFactory.h"
+#include "view/COGLCamera3D.h"
+
+using nlohmann::json;
+
+namespace {
+
+// Reads fields of the description; the first field of the wrong type is
+// kept as the reason to refuse the whole input, and reading goes on with
+// defaults so that callers need no checks of their own.
+class FieldReader {
+public:
+    void Fail(const std::string& what) {
+        if (error.empty()) {
+            error = what;
+        }
+    }
+
+    const json* Field(const json& node, const char* key) {
+        if (!node.is_object()) {
+            Fail(std::string("expected an object holding ") + key);
+            return nullptr;
+        }
+        const auto found = node.find(key);
+        return found == node.end() || found->is_null() ? nullptr : &*found;
+    }
+
+    void Float(const json& node, const char* key, float& out) {
+        if (const json* value = Field(node, key)) {
+            TakeFloat(*value, key, out);
+        }
+    }
+
+    void Floats(const json& node, const char* key, float* out, size_t count) {
+        const json* value = Field(node, key);
+        if (value == nullptr) {
+            return;
+        }
+        if (!value->is_array() || value->size() != count) {
+            Fail(std::string(key) + " must be a list of " + std::to_string(count) + " numbers");
+            return;
+        }
+        for (size_t i = 0; i < count; i++) {
+            TakeFloat((*value)[i], key, out[i]);
+        }
+    }
+
+    void Vector(const json& node, const char* key, CVector& out) {
+        float values[3] = { out.x, out.y, out.z };
+        Floats(node, key, values, 3);
+        out = CVector(values[0], values[1], values[2]);
+    }
+
+    void Bool(const json& node, const char* key, bool& out) {
+        if (const json* value = Field(node, key)) {
+            if (value->is_boolean()) {
+                out = value->get<bool>();
+            } else {
+                Fail(std::string(key) + " must be true or false");
+            }
+        }
+    }
+
+    void Int(const json& node, const char* key, int32_t& out) {
+        if (const json* value = Field(node, key)) {
+            if (value->is_number_integer()) {
+                out = value->get<int32_t>();
+            } else {
+                Fail(std::string(key) + " must be a whole number");
+            }
+        }
+    }
+
+    void String(const json& node, const char* key, std::string& out) {
+        if (const json* value = Field(node, key)) {
+            if (value->is_string()) {
+                out = value->get<std::string>();
+            } else {
+                Fail(std::string(key) + " must be a string");
+            }
+        }
+    }
+
+    const json& List(const json& node, const char* key) {
+        static const json empty = json::array();
+        const json* list = Field(node, key);
+        if (list == nullptr) {
+            return empty;
+        }
+        if (!list->is_array()) {
+            Fail(std::string(key) + " must be a list");
+            return empty;
+        }
+        return *list;
+    }
+
+    std::string error;
+
+private:
+    void TakeFloat(const json& value, const char* key, float& out) {
+        if (value.is_number()) {
+            out = value.get<float>();
+        } else {
+            Fail(std::string(key) + " must be a number");
+        }
+    }
+};
+
+void WriteInt(CFile& file, int32_t value) {
+    CRecordWriter out;
+    out.WriteInt32(value);
+    file.Write(out.Bytes().data(), 4);
+}
+
+void WriteTextureRecord(CFile& file, int32_t pakIndex, bool useDefaultPalette, const std::string& path) {
+    CRecordWriter out;
+    out.WriteInt32(pakIndex);
+    out.WriteBool(useDefaultPalette);
+    out.WriteName(path, 260);
+    file.Write(out.Bytes().data(), out.Bytes().size());
+}
+
+struct TextureEntry {
+    std::string path;
+    int32_t     pak = -1;
+    bool        useDefaultPalette = false;
+};
+
+std::vector<TextureEntry> ReadTextures(FieldReader& in, const json& description) {
+    std::vector<TextureEntry> textures;
+    for (const json& node : in.List(description, "textures")) {
+        TextureEntry entry;
+        in.String(node, "path", entry.path);
+        in.Int(node, "pak", entry.pak);
+        in.Bool(node, "useDefaultPalette", entry.useDefaultPalette);
+        textures.push_back(entry);
+    }
+    return textures;
+}
+
+int TextureIndex(FieldReader& in, const json& node, const std::vector<TextureEntry>& textures) {
+    std::string path;
+    in.String(node, "texture", path);
+    if (path.empty()) {
+        return -1;
+    }
+    for (size_t i = 0; i < textures.size(); i++) {
+        if (textures[i].path == path) {
+            return static_cast<int>(i);
+        }
+    }
+    in.Fail("texture " + path + " is not in the texture list");
+    return -1;
+}
+
+std::unique_ptr<COGLLight> MakeLight(FieldReader& in, const json& node) {
+    std::string type = "point";
+    in.String(node, "type", type);
+    CVector position(0.0f, 1.0f, 3.0f);
+    in.Vector(node, "position", position);
+    std::unique_ptr<COGLLight> light;
+    if (type == "point") {
+        light = std::make_unique<COGLPointLight>(position.x, position.y, position.z);
+    } else if (type == "spot") {
+        auto spot = std::make_unique<COGLSpotLight>(position.x, position.y, position.z);
+        float orientation[4] = { 0.0f, 0.0f, 0.0f, 1.0f };
+        in.Floats(node, "orientation", orientation, 4);
+        spot->Marker().orientation = CQuaternion(orientation[0], orientation[1], orientation[2], orientation[3]);
+        in.Float(node, "cutoff", spot->cutoff);
+        in.Float(node, "exponent", spot->exponent);
+        float attenuation[3] = { spot->constantAttenuation, spot->linearAttenuation, spot->quadraticAttenuation };
+        in.Floats(node, "attenuation", attenuation, 3);
+        spot->constantAttenuation = attenuation[0];
+        spot->linearAttenuation = attenuation[1];
+        spot->quadraticAttenuation = attenuation[2];
+        light = std::move(spot);
+    } else {
+        in.Fail("unknown light type \"" + type + "\"");
+        return nullptr;
+    }
+    in.String(node, "name", light->name);
+    in.Float(node, "w", light->w);
+    bool enabled = true;
+    in.Bool(node, "enabled", enabled);
+    light->enabled = enabled ? 1 : 0;
+    in.Floats(node, "ambient", light->ambient, 4);
+    in.Floats(node, "diffuse", light->diffuse, 4);
+    in.Floats(node, "specular", light->specular, 4);
+    return light;
+}
+
+std::unique_ptr<COGLObject> MakeObject(FieldReader& in, const json& node) {
+    std::string className;
+    in.String(node, "class", className);
+    std::unique_ptr<COGLObject> object = CreateSimpleObject(SimpleObjectTypeCode(className));
+    if (!object) {
+        in.Fail("unknown object class \"" + className + "\"");
+        return nullptr;
+    }
+    in.String(node, "name", object->name);
+    CVector position = object->position, scale = object->scale;
+    in.Vector(node, "position", position);
+    in.Vector(node, "scale", scale);
+    object->SetPosition(position.x, position.y, position.z);
+    object->SetScale(scale.x, scale.y, scale.z);
+    const CQuaternion& made = object->orientation;  // walls and floors come turned
+    float orientation[4] = { made.x, made.y, made.z, made.w };
+    in.Floats(node, "orientation", orientation, 4);
+    object->orientation = CQuaternion(orientation[0], orientation[1], orientation[2], orientation[3]);
+    in.Bool(node, "visible", object->visible);
+    in.Bool(node, "transparent", object->transparent);
+    in.Bool(node, "animating", object->animating);
+    in.Floats(node, "ambient", object->ambient, 4);
+    in.Floats(node, "diffuse", object->diffuse, 4);
+    in.Floats(node, "specular", object->specular, 4);
+    in.Floats(node, "emission", object->emission, 4);
+    in.Float(node, "shininess", object->shininess);
+    in.Vector(node, "textureRotation", object->textureRotation);
+    in.Vector(node, "textureScale", object->textureScale);
+    in.Vector(node, "textureTranslation", object->textureTranslation);
+    in.Int(node, "textureMode", object->textureMode);
+    if (auto* plane = dynamic_cast<COGLPlane*>(object.get())) {
+        in.Bool(node, "subdivided", plane->subdivided);
+    }
+    return object;
+}
+
+std::vector<int32_t> ReadSlots(FieldReader& in, const json& shadows, const char* key, size_t slots) {
+    std::vector<int32_t> indices;
+    for (const json& index : in.List(shadows, key)) {
+        if (!index.is_number_integer()) {
+            in.Fail(std::string("shadows.") + key + " must list whole numbers");
+            break;
+        }
+        indices.push_back(index.get<int32_t>());
+    }
+    if (indices.size() > slots) {
+        in.Fail(std::string("shadows.") + key + " has more than " + std::to_string(slots) + " entries");
+    }
+    indices.resize(slots, -1);
+    return indices;
+}
+
+// Everything the file will hold, read and built before a byte is written.
+struct Composition {
+    float   background[3] = { 0.0f, 0.0f, 0.0f };
+    float   ambient[4] = { 0.2f, 0.2f, 0.2f, 1.0f };
+    bool    usesVWep = false;
+    bool    shadowsEnabled = false;
+    bool    shadowBlend = false;
+    float   shadowAlpha = 1.0f;
+    std::vector<int32_t> shadowLights;
+    std::vector<int32_t> shadowPlanes;
+    std::vector<std::string> paks;
+    std::string backgroundImage;
+    float   fieldOfView = 45.0f;
+    COGLCamera3D camera;
+    std::vector<TextureEntry> textures;
+    std::vector<std::unique_ptr<COGLLight>> lights;
+    std::vector<std::unique_ptr<COGLObject>> objects;
+    std::vector<int> textureIndices;
+};
+
+void ReadComposition(FieldReader& in, const json& description, Composition& out) {
+    in.Floats(description, "background", out.background, 3);
+    in.Floats(description, "ambient", out.ambient, 4);
+    in.Bool(description, "usesVWep", out.usesVWep);
+    const json* shadowsNode = in.Field(description, "shadows");
+    const json shadows = shadowsNode != nullptr ? *shadowsNode : json::object();
+    in.Bool(shadows, "enabled", out.shadowsEnabled);
+    in.Bool(shadows, "blend", out.shadowBlend);
+    in.Float(shadows, "alpha", out.shadowAlpha);
+    out.shadowLights = ReadSlots(in, shadows, "lights", 8);
+    out.shadowPlanes = ReadSlots(in, shadows, "planes", 4);
+    for (const json& pak : in.List(description, "paks")) {
+        out.paks.push_back(pak.is_string() ? pak.get<std::string>() : "");
+    }
+    in.String(description, "backgroundImage", out.backgroundImage);
+    in.Float(description, "fieldOfView", out.fieldOfView);
+    if (const json* node = in.Field(description, "camera")) {
+        COGLCamera3D& camera = out.camera;
+        in.Vector(*node, "center", camera.center);
+        in.Vector(*node, "eye", camera.eye);
+        in.Vector(*node, "up", camera.up);
+        in.Float(*node, "distance", camera.distance);
+        float angles[3] = { camera.angleZ, camera.angleX, camera.angleY };
+        in.Floats(*node, "angles", angles, 3);
+        camera.angleZ = angles[0];
+        camera.angleX = angles[1];
+        camera.angleY = angles[2];
+    }
+    out.textures = ReadTextures(in, description);
+    for (const json& node : in.List(description, "lights")) {
+        if (std::unique_ptr<COGLLight> light = MakeLight(in, node)) {
+            out.lights.push_back(std::move(light));
+        }
+    }
+    for (const json& node : in.List(description, "objects")) {
+        if (std::unique_ptr<COGLObject> object = MakeObject(in, node)) {
+            out.objects.push_back(std::move(object));
+            out.textureIndices.push_back(TextureIndex(in, node, out.textures));
+        }
+    }
+}
+
+void WriteComposition(const Composition& scene, CFile& file) {
+    CRecordWriter header;
+    for (char c : { 'T', 'A', 'V', '2' }) {
+        header.WriteByte(static_cast<uint8_t>(c));
+    }
+    header.WriteInt32(6);
+    header.WriteBool(scene.usesVWep);
+    header.WriteFloats(scene.background, 3);
+    header.WriteFloats(scene.ambient, 4);
+    header.WriteInt32(static_cast<int32_t>(scene.lights.size()));
+    header.WriteInt32(static_cast<int32_t>(scene.objects.size()));
+    header.WriteInt32(static_cast<int32_t>(scene.textures.size()));
+    header.WriteBool(scene.shadowsEnabled);
+    for (int32_t slot : scene.shadowLights) {
+        header.WriteInt32(slot);
+    }
+    for (int32_t slot : scene.shadowPlanes) {
+        header.WriteInt32(slot);
+    }
+    header.WriteBool(scene.shadowBlend);
+    header.WriteFloat(scene.shadowAlpha);
+    header.WriteInt32(static_cast<int32_t>(scene.paks.size()));
+    for (const std::string& pak : scene.paks) {
+        header.WriteName(pak, 260);
+    }
+    header.WriteBool(!scene.backgroundImage.empty());
+    file.Write(header.Bytes().data(), header.Bytes().size());
+    if (!scene.backgroundImage.empty()) {
+        WriteTextureRecord(file, -1, false, scene.backgroundImage);
+    }
+    CRecordWriter fieldOfView;
+    fieldOfView.WriteFloat(scene.fieldOfView);
+    file.Write(fieldOfView.Bytes().data(), 4);
+    scene.camera.Save(file);
+
+    for (const TextureEntry& texture : scene.textures) {
+        WriteTextureRecord(file, texture.pak, texture.useDefaultPalette, texture.path);
+    }
+    for (const std::unique_ptr<COGLLight>& light : scene.lights) {
+        WriteInt(file, dynamic_cast<COGLSpotLight*>(light.get()) != nullptr ? 1 : 0);
+        light->Save(file);
+    }
+    for (size_t i = 0; i < scene.objects.size(); i++) {
+        WriteInt(file, scene.objects[i]->typeCode);
+        scene.objects[i]->Save(file, scene.textureIndices[i]);
+    }
+}
+
+}  // namespace
+
+bool ComposeScene(const json& description, const std::string& outPath, std::string& error) {
+    FieldReader in;
+    Composition scene;
+    if (!description.is_object()) {
+        in.Fail("the description must be a JSON object");
+    } else {
+        ReadComposition(in, description, scene);
+    }
+    if (!in.error.empty()) {
+        error = in.error;
+        return false;
+    }
+    // Written to a temporary file and renamed, so that a failed write leaves
+    // no half-made scene behind.
+    const std::string temporary = outPath + ".part";
+    CFile file;
+    if (!file.Open(temporary, CFile::modeWrite)) {
+        error = "cannot write " + outPath;
+        return false;
+    }
+    try {
+        WriteComposition(scene, file);
+    } catch (const CFileException&) {
+        error = "cannot write " + outPath;
+    }
+    file.Close();
+    if (error.empty() && std::rename(temporary.c_str(), outPath.c_str()) != 0) {
+        error = "cannot write " + outPath;
+    }
+    if (!error.empty()) {
+        std::remove(temporary.c_str());
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,190 @@
+#include "tools/SceneJson.h"
+
+#include <charconv>
+#include <cstdlib>
+
+#include "image/COGLTexture2D.h"
+#include "objects/COGLLight.h"
+#include "objects/COGLObject.h"
+#include "objects/COGLPlane.h"
+#include "objects/COGLSpotLight.h"
+#include "scene/COGLScene.h"
+#include "scene/CPakFile.h"
+#include "tools/CToolScene.h"
+#include "view/COGLViewport3D.h"
+
+using nlohmann::ordered_json;
+
+namespace {
+
+// The shortest decimal that reads back as the same float, so that 0.1f is
+// printed as 0.1 and compose gets the very same bits again.
+double Tidy(float value) {
+    char text[32];
+    const auto written = std::to_chars(text, text + sizeof text - 1, value);
+    *written.ptr = '\0';
+    return std::strtod(text, nullptr);
+}
+
+ordered_json Floats(const float* values, int count) {
+    ordered_json list = ordered_json::array();
+    for (int i = 0; i < count; i++) {
+        list.push_back(Tidy(values[i]));
+    }
+    return list;
+}
+
+ordered_json Vector(const CVector& v) {
+    const float values[3] = { v.x, v.y, v.z };
+    return Floats(values, 3);
+}
+
+ordered_json TexturePath(const COGLTexture2D* texture) {
+    return texture != nullptr ? ordered_json(texture->path) : ordered_json(nullptr);
+}
+
+ordered_json Camera(const COGLCamera3D& camera) {
+    const float angles[3] = { camera.angleZ, camera.angleX, camera.angleY };
+    return {
+        { "center", Vector(camera.center) },
+        { "eye", Vector(camera.eye) },
+        { "up", Vector(camera.up) },
+        { "distance", Tidy(camera.distance) },
+        { "angles", Floats(angles, 3) },
+    };
+}
+
+template <typename T>
+int IndexIn(const std::vector<std::unique_ptr<T>>& list, const T* item) {
+    for (size_t i = 0; i < list.size(); i++) {
+        if (list[i].get() == item) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+ordered_json Shadows(const COGLScene& scene) {
+    ordered_json lights = ordered_json::array();
+    for (const COGLLight* light : scene.shadowLights) {
+        if (light != nullptr) {
+            lights.push_back(IndexIn(scene.lights, light));
+        }
+    }
+    ordered_json planes = ordered_json::array();
+    for (const COGLObject* plane : scene.shadowPlanes) {
+        if (plane != nullptr) {
+            planes.push_back(IndexIn(scene.objects, plane));
+        }
+    }
+    return {
+        { "enabled", scene.shadowsEnabled },
+        { "blend", scene.shadowBlend },
+        { "alpha", Tidy(scene.shadowAlpha) },
+        { "lights", lights },
+        { "planes", planes },
+    };
+}
+
+}  // namespace
+
+ordered_json DescribeLight(const COGLLight& light) {
+    const auto* spot = dynamic_cast<const COGLSpotLight*>(&light);
+    ordered_json out = {
+        { "type", spot != nullptr ? "spot" : "point" },
+        { "name", light.name },
+        { "position", Vector(light.Marker().position) },
+        { "w", Tidy(light.w) },
+        { "enabled", light.enabled != 0 },
+        { "ambient", Floats(light.ambient, 4) },
+        { "diffuse", Floats(light.diffuse, 4) },
+        { "specular", Floats(light.specular, 4) },
+    };
+    if (spot != nullptr) {
+        const CQuaternion& q = light.Marker().orientation;
+        const float orientation[4] = { q.x, q.y, q.z, q.w };
+        const float attenuation[3] = { spot->constantAttenuation, spot->linearAttenuation,
+                                       spot->quadraticAttenuation };
+        out["direction"] = Floats(spot->direction, 3);
+        out["orientation"] = Floats(orientation, 4);
+        out["cutoff"] = Tidy(spot->cutoff);
+        out["exponent"] = Tidy(spot->exponent);
+        out["attenuation"] = Floats(attenuation, 3);
+    }
+    return out;
+}
+
+ordered_json DescribeObject(const COGLObject& object, const COGLScene& /*scene*/) {
+    const float orientation[4] = { object.orientation.x, object.orientation.y, object.orientation.z,
+                                   object.orientation.w };
+    ordered_json out = {
+        { "class", object.ClassName() },
+        { "typeCode", object.typeCode },
+        { "name", object.name },
+        { "position", Vector(object.position) },
+        { "scale", Vector(object.scale) },
+        { "orientation", Floats(orientation, 4) },
+        { "visible", object.visible },
+        { "transparent", object.transparent },
+        { "animating", object.animating },
+        { "texture", TexturePath(object.texture) },
+        { "ambient", Floats(object.ambient, 4) },
+        { "diffuse", Floats(object.diffuse, 4) },
+        { "specular", Floats(object.specular, 4) },
+        { "emission", Floats(object.emission, 4) },
+        { "shininess", Tidy(object.shininess) },
+        { "textureRotation", Vector(object.textureRotation) },
+        { "textureScale", Vector(object.textureScale) },
+        { "textureTranslation", Vector(object.textureTranslation) },
+        { "textureMode", object.textureMode },
+    };
+    if (const auto* plane = dynamic_cast<const COGLPlane*>(&object)) {
+        out["subdivided"] = plane->subdivided;
+    }
+    return out;
+}
+
+ordered_json DescribeScene(const CToolScene& loaded) {
+    const COGLScene& scene = *loaded.scene;
+    ordered_json paks = ordered_json::array();
+    for (const std::unique_ptr<CPakFile>& pak : scene.paks) {
+        paks.push_back(pak ? ordered_json(pak->GetPath()) : ordered_json(nullptr));
+    }
+    ordered_json textures = ordered_json::array();
+    for (const std::unique_ptr<COGLTexture2D>& texture : scene.textures) {
+        const int pak = scene.IndexOfPak(texture->archive);
+        textures.push_back({ { "path", texture->path }, { "pak", pak >= 0 ? ordered_json(pak) : ordered_json(nullptr) } });
+    }
+    ordered_json lights = ordered_json::array();
+    for (const std::unique_ptr<COGLLight>& light : scene.lights) {
+        lights.push_back(DescribeLight(*light));
+    }
+    ordered_json objects = ordered_json::array();
+    for (const std::unique_ptr<COGLObject>& object : scene.objects) {
+        objects.push_back(DescribeObject(*object, scene));
+    }
+    ordered_json missing = ordered_json::array();
+    for (const FileLookup& lookup : scene.fileLookups) {
+        if (!lookup.found) {
+            missing.push_back(lookup.asked);
+        }
+    }
+    return {
+        { "file", loaded.path },
+        { "version", scene.fileVersion },
+        { "loaded", loaded.result == SceneOpenResult::loaded },
+        { "background", Floats(scene.backgroundColour, 3) },
+        { "ambient", Floats(scene.ambient, 4) },
+        { "fieldOfView", Tidy(loaded.viewport->fieldOfView) },
+        { "camera", Camera(loaded.viewport->camera) },
+        { "usesVWep", scene.usesVWep },
+        { "paks", paks },
+        { "textures", textures },
+        { "backgroundImage", TexturePath(scene.background.get()) },
+        { "shadows", Shadows(scene) },
+        { "lights", lights },
+        { "objects", objects },
+        { "errors", loaded.errors },
+        { "missing", missing },
+    };
+}

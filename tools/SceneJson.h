@@ -1,0 +1,14 @@
+#pragma once
+
+#include <nlohmann/json.hpp>
+
+class COGLLight;
+class COGLObject;
+class COGLScene;
+class CToolScene;
+
+// What tvntool info prints: a loaded scene as JSON, in the shape tvntool
+// compose reads back. Floats are written as their shortest exact decimal.
+nlohmann::ordered_json DescribeScene(const CToolScene& loaded);
+nlohmann::ordered_json DescribeObject(const COGLObject& object, const COGLScene& scene);
+nlohmann::ordered_json DescribeLight(const COGLLight& light);

@@ -1,0 +1,273 @@
+#include "tools/ToolCommands.h"
+
+#include <getopt.h>
+
+#include <cctype>
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <string>
+
+#include <nlohmann/json.hpp>
+
+#include "scene/COGLScene.h"
+#include "tools/CToolScene.h"
+#include "view/CScreenShot.h"
+#include "view/CShotFrame.h"
+#include "tools/PngWriter.h"
+#include "tools/SceneComposer.h"
+#include "tools/SceneJson.h"
+#include "view/COGLViewport3D.h"
+
+namespace {
+
+int Usage(const char* usage) {
+    std::fprintf(stderr, "usage: tvntool %s\n", usage);
+    return EXIT_USAGE;
+}
+
+bool WantsHelp(int argc, char** argv) {
+    for (int i = 1; i < argc; i++) {
+        if (std::string(argv[i]) == "--help" || std::string(argv[i]) == "-h") {
+            return true;
+        }
+    }
+    return false;
+}
+
+int Fail(int code, const std::string& message) {
+    std::fprintf(stderr, "tvntool: %s\n", message.c_str());
+    return code;
+}
+
+bool EndsWith(const std::string& text, const std::string& end) {
+    if (text.size() < end.size()) {
+        return false;
+    }
+    for (size_t i = 0; i < end.size(); i++) {
+        const char a = static_cast<char>(std::tolower(static_cast<unsigned char>(text[text.size() - end.size() + i])));
+        if (a != end[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// BMP and JPEG go through the viewer's own screen-shot writers, at the
+// quality of its "High" setting.
+bool WriteShot(const std::string& path, const std::vector<uint8_t>& rgba, int width, int height, bool bmp) {
+    std::vector<uint8_t> rgb;
+    rgb.reserve(rgba.size() / 4 * 3);
+    for (size_t i = 0; i < rgba.size(); i += 4) {
+        rgb.insert(rgb.end(), rgba.begin() + static_cast<std::ptrdiff_t>(i), rgba.begin() + static_cast<std::ptrdiff_t>(i) + 3);
+    }
+    CShotFrame frame;
+    frame.SetFromRgbRows(width, height, rgb.data());
+    CScreenShot::Settings settings;
+    settings.fileType = bmp ? CScreenShot::BMP : CScreenShot::JPEG;
+    settings.jpegQuality = 2;
+    FILE* file = CScreenShot::CreateShotFile(path);
+    if (file == nullptr) {
+        return false;
+    }
+    CScreenShot(settings).Write(frame, file);
+    return std::fclose(file) == 0;
+}
+
+const char* const infoUsage = "info [--json] SCENE";
+const char* const renderUsage = "render SCENE -o OUT.png|.bmp|.jpg [--size WxH] [--ticks N] [--grid] [--axis]";
+const char* const composeUsage = "compose IN.json -o OUT.tvn";
+const char* const checkUsage = "check SCENE";
+
+}  // namespace
+
+int RunInfo(int argc, char** argv) {
+    if (WantsHelp(argc, argv)) {
+        std::printf("usage: tvntool %s\n\n"
+                    "Loads the scene as the viewer does and prints what it holds.\n"
+                    "Exit 0 when it loaded completely, 1 when files were missing or invalid,\n"
+                    "2 when it is not a scene or cannot be read.\n",
+                    infoUsage);
+        return EXIT_LOADED;
+    }
+    bool asJson = false;
+    std::string path;
+    for (int i = 1; i < argc; i++) {
+        const std::string argument = argv[i];
+        if (argument == "--json") {
+            asJson = true;
+        } else if (path.empty() && (argument.empty() || argument[0] != '-')) {
+            path = argument;
+        } else {
+            return Usage(infoUsage);
+        }
+    }
+    if (path.empty()) {
+        return Usage(infoUsage);
+    }
+    CToolScene loaded;
+    std::string error;
+    if (!loaded.CreateContext(64, 64, error)) {
+        return Fail(EXIT_NOT_A_SCENE, error);
+    }
+    loaded.Load(path);
+    const nlohmann::ordered_json description = DescribeScene(loaded);
+    if (asJson) {
+        std::cout << description.dump(2) << '\n';
+    } else {
+        std::cout << "file:     " << path << '\n'
+                  << "version:  " << description["version"] << '\n'
+                  << "loaded:   " << (loaded.result == SceneOpenResult::loaded ? "yes" : "no") << '\n'
+                  << "paks:     " << description["paks"].size() << '\n'
+                  << "textures: " << description["textures"].size() << '\n'
+                  << "lights:   " << description["lights"].size() << '\n'
+                  << "objects:  " << description["objects"].size() << '\n';
+        for (const auto& object : description["objects"]) {
+            std::cout << "  " << object["class"].get<std::string>() << " \"" << object["name"].get<std::string>()
+                      << "\" at " << object["position"].dump() << '\n';
+        }
+        for (const auto& missing : description["missing"]) {
+            std::cout << "missing:  " << missing.get<std::string>() << '\n';
+        }
+    }
+    return ExitCodeFor(loaded.result);
+}
+
+int RunRender(int argc, char** argv) {
+    if (WantsHelp(argc, argv)) {
+        std::printf("usage: tvntool %s\n\n"
+                    "Renders offscreen the first frame the viewer would paint, after N redraw-timer\n"
+                    "ticks (default 0), at WxH pixels (default 640x480), and writes it as PNG, BMP\n"
+                    "or JPEG by the name's ending.\n"
+                    "Exit codes as for info; nothing is written when the scene fails to load.\n",
+                    renderUsage);
+        return EXIT_LOADED;
+    }
+    static const option options[] = {
+        { "output", required_argument, nullptr, 'o' }, { "size", required_argument, nullptr, 's' },
+        { "ticks", required_argument, nullptr, 't' },  { "grid", no_argument, nullptr, 'g' },
+        { "axis", no_argument, nullptr, 'a' },         { nullptr, 0, nullptr, 0 },
+    };
+    std::string output;
+    int width = 640, height = 480, ticks = 0;
+    bool grid = false, axis = false;
+    optind = 1;
+    opterr = 0;
+    for (int option; (option = getopt_long(argc, argv, "o:", options, nullptr)) != -1;) {
+        switch (option) {
+        case 'o': output = optarg; break;
+        case 's':
+            if (std::sscanf(optarg, "%dx%d", &width, &height) != 2 || width < 1 || height < 1 || width > 8192 ||
+                height > 8192) {
+                return Fail(EXIT_USAGE, std::string("--size wants WIDTHxHEIGHT from 1x1 to 8192x8192, not ") + optarg);
+            }
+            break;
+        case 't':
+            if (std::sscanf(optarg, "%d", &ticks) != 1 || ticks < 0) {
+                return Fail(EXIT_USAGE, std::string("--ticks wants a count of 0 or more, not ") + optarg);
+            }
+            break;
+        case 'g': grid = true; break;
+        case 'a': axis = true; break;
+        default: return Usage(renderUsage);
+        }
+    }
+    if (optind != argc - 1 || output.empty()) {
+        return Usage(renderUsage);
+    }
+    const bool png = EndsWith(output, ".png");
+    const bool bmp = EndsWith(output, ".bmp");
+    const bool jpeg = EndsWith(output, ".jpg") || EndsWith(output, ".jpeg");
+    if (!png && !bmp && !jpeg) {
+        return Fail(EXIT_USAGE, "the picture's name must end in .png, .bmp or .jpg: " + output);
+    }
+    CToolScene loaded;
+    std::string error;
+    if (!loaded.CreateContext(width, height, error)) {
+        return Fail(EXIT_NOT_A_SCENE, error);
+    }
+    const SceneOpenResult result = loaded.Load(argv[optind]);
+    if (result == SceneOpenResult::aborted) {
+        return EXIT_NOT_A_SCENE;
+    }
+    loaded.viewport->gridOn = grid;
+    loaded.viewport->axisIndicatorOn = axis;
+    for (int i = 0; i < ticks; i++) {
+        loaded.scene->AnimateAll();
+    }
+    loaded.Paint();
+    const std::vector<uint8_t> rgba = loaded.context.ReadPixels(0, 0, width, height);
+    if (!(png ? WritePng(output, rgba, width, height) : WriteShot(output, rgba, width, height, bmp))) {
+        return Fail(EXIT_NOT_A_SCENE, "cannot write " + output);
+    }
+    return ExitCodeFor(result);
+}
+
+int RunCompose(int argc, char** argv) {
+    if (WantsHelp(argc, argv)) {
+        std::printf("usage: tvntool %s\n\n"
+                    "Writes a version-6 scene file from JSON shaped like the output of\n"
+                    "'tvntool info --json'; fields left out take each class's defaults.\n"
+                    "Exit 0 when written, 2 when the JSON cannot be used.\n",
+                    composeUsage);
+        return EXIT_LOADED;
+    }
+    std::string input, output;
+    for (int i = 1; i < argc; i++) {
+        const std::string argument = argv[i];
+        if (argument == "-o" && i + 1 < argc) {
+            output = argv[++i];
+        } else if (input.empty() && (argument == "-" || argument.empty() || argument[0] != '-')) {
+            input = argument;
+        } else {
+            return Usage(composeUsage);
+        }
+    }
+    if (input.empty() || output.empty()) {
+        return Usage(composeUsage);
+    }
+    std::ifstream file(input);
+    if (input != "-" && !file) {
+        return Fail(EXIT_NOT_A_SCENE, "cannot read " + input);
+    }
+    const nlohmann::json description = nlohmann::json::parse(input == "-" ? std::cin : file, nullptr, false);
+    if (description.is_discarded()) {
+        return Fail(EXIT_NOT_A_SCENE, input + " is not JSON");
+    }
+    CToolScene context;
+    std::string error;
+    if (!context.CreateContext(64, 64, error)) {
+        return Fail(EXIT_NOT_A_SCENE, error);
+    }
+    if (!ComposeScene(description, output, error)) {
+        return Fail(EXIT_NOT_A_SCENE, input + ": " + error);
+    }
+    return EXIT_LOADED;
+}
+
+int RunCheck(int argc, char** argv) {
+    if (WantsHelp(argc, argv)) {
+        std::printf("usage: tvntool %s\n\n"
+                    "Lists every file the scene names, found or not, with the path looked at.\n"
+                    "Exit 0 only when all are found; 1 when some are missing; 2 when it is not a scene.\n",
+                    checkUsage);
+        return EXIT_LOADED;
+    }
+    if (argc != 2 || argv[1][0] == '-') {
+        return Usage(checkUsage);
+    }
+    CToolScene loaded;
+    std::string error;
+    if (!loaded.CreateContext(64, 64, error)) {
+        return Fail(EXIT_NOT_A_SCENE, error);
+    }
+    if (loaded.Load(argv[1]) == SceneOpenResult::aborted) {
+        return EXIT_NOT_A_SCENE;
+    }
+    bool allFound = true;
+    for (const FileLookup& lookup : loaded.scene->fileLookups) {
+        std::printf("%-8s %s -> %s\n", lookup.found ? "found" : "MISSING", lookup.asked.c_str(), lookup.used.c_str());
+        allFound = allFound && lookup.found;
+    }
+    return allFound ? EXIT_LOADED : EXIT_INCOMPLETE;
+}

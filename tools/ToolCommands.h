@@ -1,0 +1,9 @@
+#pragma once
+
+// The subcommands of tvntool. Each takes the arguments after its name
+// (argv[0] is the subcommand) and returns the process's exit code; problems
+// go to standard error as one line each.
+int RunInfo(int argc, char** argv);
+int RunRender(int argc, char** argv);
+int RunCompose(int argc, char** argv);
+int RunCheck(int argc, char** argv);
