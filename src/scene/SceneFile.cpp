@@ -4,6 +4,7 @@
 
 #include "diag/CDiagnostics.h"
 #include "image/COGLTexture2D.h"
+#include "models/COGLMD2.h"
 #include "objects/COGLObject.h"
 #include "objects/COGLPointLight.h"
 #include "objects/COGLSpotLight.h"
@@ -38,7 +39,7 @@ constexpr uint64_t MIN_OBJECT_BYTES = 4;
 // Text and the model kinds carry records whose length only their own readers
 // know; until a reader exists the rest of the file cannot be followed.
 bool HasUnreadableRecord(int32_t typeCode) {
-    return typeCode == 7 || (typeCode >= 12 && typeCode <= 15) || typeCode == 17 || typeCode == 18;
+    return typeCode == 7 || (typeCode >= 13 && typeCode <= 15) || typeCode == 17 || typeCode == 18;
 }
 
 std::string FormatMessage(int id, const std::string& argument) {
@@ -220,6 +221,14 @@ bool COGLScene::LoadScene(CFile& file, COGLViewport3D& viewport, int version) {
                         " cannot be shown yet; the rest of the scene was skipped.\r\n");
             result = false;
             break;
+        }
+        if (typeCode == COGLMD2::TYPE_CODE) {
+            auto model = std::make_unique<COGLMD2>();
+            model->LoadModel(file, version, *this);
+            if (model->loaded) {
+                AddObject(std::move(model));
+            }
+            continue;
         }
         std::unique_ptr<COGLObject> object = CreateSimpleObject(typeCode);
         if (!object) {

@@ -1,0 +1,556 @@
+#include "models/COGLMD2.h"
+
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "diag/CDiagnostics.h"
+#include "image/COGLTexture2D.h"
+#include "models/Md2Normals.h"
+#include "platform/CFile.h"
+#include "platform/WindowsPath.h"
+#include "scene/COGLScene.h"
+#include "scene/CPakFile.h"
+
+namespace {
+
+constexpr int MSG_NOT_A_VALID_MD2 = 109;
+constexpr size_t HEADER_SIZE = 68;
+constexpr size_t SKIN_NAME_SIZE = 64;
+constexpr size_t FRAME_NAME_OFFSET = 24;
+constexpr size_t FRAME_NAME_SIZE = 16;
+// Far above any real model (512 frames of 2048 vertices is about 4 MB); a
+// bigger file is refused before it is read.
+constexpr uint64_t MAX_FILE_SIZE = 32u << 20;
+
+enum HeaderField {
+    H_MAGIC, H_VERSION, H_SKIN_WIDTH, H_SKIN_HEIGHT, H_FRAME_SIZE, H_SKIN_COUNT, H_VERTEX_COUNT,
+    H_TEXCOORD_COUNT, H_TRIANGLE_COUNT, H_COMMAND_COUNT, H_FRAME_COUNT, H_SKIN_OFFSET,
+    H_TEXCOORD_OFFSET, H_TRIANGLE_OFFSET, H_FRAME_OFFSET, H_COMMAND_OFFSET, H_END_OFFSET,
+};
+
+int32_t Int32At(const uint8_t* bytes) {
+    uint32_t value = uint32_t(bytes[0]) | uint32_t(bytes[1]) << 8 | uint32_t(bytes[2]) << 16 | uint32_t(bytes[3]) << 24;
+    int32_t result;
+    std::memcpy(&result, &value, 4);
+    return result;
+}
+
+float FloatAt(const uint8_t* bytes) {
+    const int32_t bits = Int32At(bytes);
+    float value;
+    std::memcpy(&value, &bits, 4);
+    return value;
+}
+
+float WordAsFloat(int32_t word) {
+    float value;
+    std::memcpy(&value, &word, 4);
+    return value;
+}
+
+bool Fits(int64_t offset, int64_t length, size_t size) {
+    return offset >= 0 && length >= 0 && offset + length <= static_cast<int64_t>(size);
+}
+
+size_t RunLength(int32_t count) {
+    return count < 0 ? static_cast<size_t>(-static_cast<int64_t>(count)) : static_cast<size_t>(count);
+}
+
+// Every run must fit the list and name existing vertices, so that drawing
+// and normal recomputation can walk it without further checks. A list that
+// stops without its closing 0 ends where its words end.
+bool CommandsAreSound(const std::vector<int32_t>& commands, int32_t vertexCount) {
+    size_t word = 0;
+    while (word < commands.size()) {
+        const int32_t count = commands[word++];
+        if (count == 0) {
+            return true;
+        }
+        const size_t length = RunLength(count);
+        if (length > (commands.size() - word) / 3) {
+            return false;
+        }
+        for (size_t i = 0; i < length; i++) {
+            const int32_t index = commands[word + 3 * i + 2];
+            if (index < 0 || index >= vertexCount) {
+                return false;
+            }
+        }
+        word += 3 * length;
+    }
+    return true;
+}
+
+bool NormalsAreSound(const std::vector<uint8_t>& frames, int32_t frameSize, int32_t vertexCount) {
+    for (size_t frame = 0; frame < frames.size(); frame += static_cast<size_t>(frameSize)) {
+        const uint8_t* vertex = frames.data() + frame + COGLMD2::FRAME_HEADER_SIZE;
+        for (int32_t i = 0; i < vertexCount; i++, vertex += 4) {
+            if (vertex[3] >= MD2_NORMAL_COUNT) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+struct FrameTransform {
+    float scale[3];
+    float translate[3];
+};
+
+FrameTransform TransformOf(const uint8_t* frame) {
+    FrameTransform transform;
+    for (int axis = 0; axis < 3; axis++) {
+        transform.scale[axis] = FloatAt(frame + 4 * axis);
+        transform.translate[axis] = FloatAt(frame + 12 + 4 * axis);
+    }
+    return transform;
+}
+
+const uint8_t* VertexOf(const uint8_t* frame, int32_t index) {
+    return frame + COGLMD2::FRAME_HEADER_SIZE + 4 * static_cast<size_t>(index);
+}
+
+// The mesh's x is the file's y, its y the negated file z, its z the negated file x.
+CVector MeshPosition(const FrameTransform& transform, const uint8_t* vertex) {
+    const float fileX = vertex[0] * transform.scale[0] + transform.translate[0];
+    const float fileY = vertex[1] * transform.scale[1] + transform.translate[1];
+    const float fileZ = vertex[2] * transform.scale[2] + transform.translate[2];
+    return CVector(fileY, -fileZ, -fileX);
+}
+
+CVector TableNormal(int index) {
+    const float* n = md2Normals[index];
+    return CVector(n[1], -n[2], -n[0]);
+}
+
+std::string FrameName(const uint8_t* frame) {
+    const char* text = reinterpret_cast<const char*>(frame + FRAME_NAME_OFFSET);
+    return std::string(text, strnlen(text, FRAME_NAME_SIZE));
+}
+
+// Frame names number the frames of an animation: "stand01" is in "stand".
+std::string GroupName(const std::string& frameName) {
+    if (frameName.empty()) {
+        return frameName;
+    }
+    size_t last = frameName.size() - 1;
+    while (last > 0 && frameName[last] >= '0' && frameName[last] <= '9') {
+        last--;
+    }
+    return frameName.substr(0, last + 1);
+}
+
+struct NormalSum {
+    int     uses = 0;
+    CVector sum;
+};
+
+struct RunVertex {
+    int32_t index;
+    CVector position;
+};
+
+void AddFace(std::vector<NormalSum>& sums, const RunVertex& a, const RunVertex& b, const RunVertex& c) {
+    CVector face = Cross(a.position - b.position, c.position - b.position);
+    face.Normalize();
+    for (const RunVertex* corner : { &a, &b, &c }) {
+        NormalSum& entry = sums[static_cast<size_t>(corner->index)];
+        entry.sum += face;
+        entry.uses++;
+    }
+}
+
+uint8_t NearestTableNormal(const CVector& direction) {
+    int   best = 0;
+    float bestDot = -999999.0f;
+    for (int k = 0; k < MD2_NORMAL_COUNT; k++) {
+        const float dot = direction.Dot(TableNormal(k));
+        if (dot > bestDot) {
+            bestDot = dot;
+            best = k;
+        }
+    }
+    return static_cast<uint8_t>(best);
+}
+
+bool Refuse() {
+    ReportErrorId(MSG_NOT_A_VALID_MD2);
+    return false;
+}
+
+}  // namespace
+
+COGLMD2::COGLMD2() {
+    name = "md2";
+    typeCode = TYPE_CODE;
+    scale = CVector(0.05f, 0.05f, 0.05f);
+    Rotate(CVector(1.0f, 0.0f, 0.0f), 180.0f);
+    SetDiffuse(1.0f, 1.0f, 1.0f, 1.0f);
+}
+
+void COGLMD2::LoadModel(CFile& file, int version, COGLScene& owner) {
+    ReadModelRecord(file, version, owner);
+}
+
+void COGLMD2::LoadFromArchiveEntry(CPakFile& archive, const CPakEntry& entry) {
+    LoadFromArchive(archive, entry, false);
+}
+
+void COGLMD2::LoadFromDisk(const std::string& modelPath) {
+    LoadFromFile(modelPath, false);
+}
+
+void COGLMD2::LoadFromFile(const std::string& filePath, bool recomputeNormals) {
+    CFile file;
+    if (!file.Open(filePath, CFile::modeRead)) {
+        return;
+    }
+    path = filePath;
+    const PathParts parts = SplitPath(filePath);
+    folder = parts.drive + parts.folder;
+    const uint64_t length = file.GetLength();
+    if (length > MAX_FILE_SIZE) {
+        loaded = Refuse();
+    } else {
+        std::vector<uint8_t> data(static_cast<size_t>(length));
+        file.Read(data.data(), data.size());
+        loaded = ReadModel(data.data(), data.size(), recomputeNormals);
+    }
+    RenameFromPath(filePath);
+}
+
+void COGLMD2::LoadFromArchive(CPakFile& archive, const CPakEntry& entry, bool recomputeNormals) {
+    pak = &archive;
+    std::vector<uint8_t> data;
+    if (static_cast<uint64_t>(entry.length) > MAX_FILE_SIZE) {
+        loaded = Refuse();
+    } else if (!archive.ReadEntry(entry, data)) {
+        loaded = false;
+    } else {
+        loaded = ReadModel(data.data(), data.size(), recomputeNormals);
+    }
+    path = entry.name;
+    RenameFromPath(entry.name);
+}
+
+bool COGLMD2::ReadModel(const uint8_t* data, size_t size, bool recomputeNormals) {
+    if (size < HEADER_SIZE || size > MAX_FILE_SIZE) {
+        return Refuse();
+    }
+    int32_t header[17];
+    for (int i = 0; i < 17; i++) {
+        header[i] = Int32At(data + 4 * i);
+    }
+    if (std::memcmp(data, "IDP2", 4) != 0 || header[H_VERSION] != 8) {
+        return Refuse();
+    }
+    const int32_t newFrameSize = header[H_FRAME_SIZE];
+    const int32_t newFrameCount = header[H_FRAME_COUNT];
+    const int32_t skinCount = header[H_SKIN_COUNT];
+    const int32_t newCommandCount = header[H_COMMAND_COUNT];
+    if (newFrameSize < FRAME_HEADER_SIZE + 4 || newFrameCount < 1 || skinCount < 0 || newCommandCount < 0) {
+        return Refuse();
+    }
+    const int64_t framesLength = int64_t(newFrameSize) * newFrameCount;
+    if (!Fits(header[H_SKIN_OFFSET], int64_t(skinCount) * int64_t(SKIN_NAME_SIZE), size) ||
+        !Fits(header[H_COMMAND_OFFSET], int64_t(newCommandCount) * 4, size) ||
+        !Fits(header[H_FRAME_OFFSET], framesLength, size)) {
+        return Refuse();
+    }
+    const int32_t vertexCount = (newFrameSize - FRAME_HEADER_SIZE) / 4;
+
+    std::vector<int32_t> newCommands(static_cast<size_t>(newCommandCount));
+    const uint8_t* commandBytes = data + header[H_COMMAND_OFFSET];
+    for (size_t i = 0; i < newCommands.size(); i++) {
+        newCommands[i] = Int32At(commandBytes + 4 * i);
+    }
+    const uint8_t* frameBytes = data + header[H_FRAME_OFFSET];
+    std::vector<uint8_t> newFrames(frameBytes, frameBytes + framesLength);
+    if (!CommandsAreSound(newCommands, vertexCount) || !NormalsAreSound(newFrames, newFrameSize, vertexCount)) {
+        return Refuse();
+    }
+
+    std::vector<std::string> names;
+    for (int32_t i = 0; i < skinCount; i++) {
+        const char* field = reinterpret_cast<const char*>(data + header[H_SKIN_OFFSET]) + SKIN_NAME_SIZE * i;
+        names.emplace_back(field, strnlen(field, SKIN_NAME_SIZE));
+    }
+
+    ReleaseSkins();
+    skinCountInFile = skinCount;
+    skinNames = names;
+    LoadSkins(names);
+    commandCount = newCommandCount;
+    commands = std::move(newCommands);
+    frameSize = newFrameSize;
+    frameCount = newFrameCount;
+    frames = std::move(newFrames);
+    BuildAnimations();
+    // With the mesh axes and the half turn about x, the lowest point of
+    // frame 0 then sits at the object's origin height.
+    yOffset = FloatAt(frames.data() + 20);
+    if (recomputeNormals) {
+        RecomputeNormals();
+    }
+    dataLoaded = true;
+    return true;
+}
+
+void COGLMD2::LoadSkins(const std::vector<std::string>& names) {
+    if (scene == nullptr) {
+        return;
+    }
+    for (const std::string& skinName : names) {
+        AdoptSkin(scene->FindOrLoadTexture(skinName, pak, folder, false, searchAllPaks));
+    }
+}
+
+void COGLMD2::BuildAnimations() {
+    animations.clear();
+    currentAnimation = nullptr;
+    std::string openName = GroupName(FrameName(Frame(0)));
+    int32_t first = 0;
+    for (int32_t i = 1; i < frameCount; i++) {
+        std::string group = GroupName(FrameName(Frame(i)));
+        if (group != openName) {
+            animations.push_back(std::make_unique<CModelAnimation>(openName, first, i - first));
+            openName = std::move(group);
+            first = i;
+        }
+    }
+    animations.push_back(std::make_unique<CModelAnimation>(openName, first, frameCount - first));
+    if (animations.size() > 1) {
+        animations.push_back(std::make_unique<CModelAnimation>("<all>", 0, frameCount));
+    }
+    SetAnimation(animations.back().get());
+}
+
+// Only the first 55 characters are examined, as the editor did.
+void COGLMD2::RenameFromPath(const std::string& modelPath) {
+    const std::string examined = modelPath.substr(0, 55);
+    size_t end = examined.find_last_of("/\\");
+    while (end != std::string::npos && end > 0) {
+        const size_t start = examined.find_last_of("/\\", end - 1);
+        if (start == std::string::npos) {
+            return;
+        }
+        const std::string folderName = examined.substr(start + 1, end - start - 1);
+        if (folderName != "medium") {
+            name = folderName;
+            return;
+        }
+        end = start;
+    }
+}
+
+void COGLMD2::SelectAnimation(const std::string& animationName) {
+    for (const std::unique_ptr<CModelAnimation>& animation : animations) {
+        if (animation->name == animationName) {
+            SetVisible(true);
+            SetAnimation(animation.get());
+            return;
+        }
+    }
+    // Without the animation asked for the model is hidden: a player's
+    // weapon that lacks it must not show.
+    currentAnimation = nullptr;
+    framePosition = 0.0f;
+    SetVisible(false);
+}
+
+void COGLMD2::SetAnimation(CModelAnimation* animation) {
+    currentAnimation = animation;
+    ResetAnimation();
+}
+
+void COGLMD2::StartAnimation() {
+    if (frameCount > 1) {
+        animating = true;
+    }
+}
+
+void COGLMD2::DrawMesh() {
+    ResetBounds();
+    if (currentAnimation == nullptr) {
+        return;
+    }
+    const int64_t indexA = int64_t(currentAnimation->first) + currentFrame;
+    const int64_t indexB = int64_t(currentAnimation->first) + nextFrame;
+    if (indexA < 0 || indexA >= frameCount || indexB < 0 || indexB >= frameCount) {
+        return;
+    }
+    const uint8_t* frameA = Frame(static_cast<int32_t>(indexA));
+    const uint8_t* frameB = Frame(static_cast<int32_t>(indexB));
+    const FrameTransform transformA = TransformOf(frameA);
+    const FrameTransform transformB = TransformOf(frameB);
+    const float sign = flipNormals ? -1.0f : 1.0f;
+
+    // Vertices go straight to OpenGL, so a run of any length is drawn whole.
+    size_t word = 0;
+    while (word < commands.size()) {
+        const int32_t count = commands[word++];
+        if (count == 0) {
+            break;
+        }
+        const size_t length = RunLength(count);
+        glBegin(count > 0 ? GL_TRIANGLE_STRIP : GL_TRIANGLE_FAN);
+        for (size_t i = 0; i < length; i++, word += 3) {
+            const float s = WordAsFloat(commands[word]);
+            const float t = WordAsFloat(commands[word + 1]);
+            const uint8_t* vertexA = VertexOf(frameA, commands[word + 2]);
+            const CVector a = MeshPosition(transformA, vertexA);
+            const CVector b = MeshPosition(transformB, VertexOf(frameB, commands[word + 2]));
+            const CVector point(a.x + (b.x - a.x) * frameFraction, a.y + (b.y - a.y) * frameFraction,
+                                a.z + (b.z - a.z) * frameFraction);
+            const CVector normal = TableNormal(vertexA[3]);
+            glNormal3f(sign * normal.x, sign * normal.y, sign * normal.z);
+            glTexCoord2f(s, -t);
+            glVertex3f(point.x, point.y, point.z);
+            WidenBounds(point);
+        }
+        glEnd();
+    }
+}
+
+int32_t COGLMD2::TriangleCount() const {
+    int32_t triangles = 0;
+    size_t word = 0;
+    while (word < commands.size()) {
+        const int32_t count = commands[word++];
+        if (count == 0) {
+            break;
+        }
+        const size_t length = RunLength(count);
+        if (length > 2) {
+            triangles += static_cast<int32_t>(length - 2);
+        }
+        word += 3 * length;
+    }
+    return triangles;
+}
+
+void COGLMD2::FrameBounds(int32_t frame, CVector& min, CVector& max) const {
+    min = max = CVector();
+    if (frame < 0 || frame >= frameCount) {
+        return;
+    }
+    const uint8_t* frameData = Frame(frame);
+    const FrameTransform transform = TransformOf(frameData);
+    bool first = true;
+    size_t word = 0;
+    while (word < commands.size()) {
+        const int32_t count = commands[word++];
+        if (count == 0) {
+            break;
+        }
+        const size_t length = RunLength(count);
+        for (size_t i = 0; i < length; i++, word += 3) {
+            const CVector p = MeshPosition(transform, VertexOf(frameData, commands[word + 2]));
+            if (first) {
+                min = max = p;
+                first = false;
+            }
+            min = CVector(std::min(min.x, p.x), std::min(min.y, p.y), std::min(min.z, p.z));
+            max = CVector(std::max(max.x, p.x), std::max(max.y, p.y), std::max(max.z, p.z));
+        }
+    }
+}
+
+void COGLMD2::RecomputeNormals() {
+    for (int32_t i = 0; i < frameCount; i++) {
+        RecomputeFrameNormals(frames.data() + static_cast<size_t>(i) * frameSize);
+    }
+}
+
+// Each vertex takes the table normal nearest the average of the faces that
+// use it; vertices no face uses keep theirs.
+void COGLMD2::RecomputeFrameNormals(uint8_t* frame) {
+    std::vector<NormalSum> sums(static_cast<size_t>(VerticesPerFrame()));
+    const FrameTransform transform = TransformOf(frame);
+    std::vector<RunVertex> run;
+    size_t word = 0;
+    while (word < commands.size()) {
+        const int32_t count = commands[word++];
+        if (count == 0) {
+            break;
+        }
+        const size_t length = RunLength(count);
+        run.clear();
+        for (size_t i = 0; i < length; i++, word += 3) {
+            const int32_t index = commands[word + 2];
+            run.push_back({ index, MeshPosition(transform, VertexOf(frame, index)) });
+        }
+        for (size_t m = 2; m < length; m++) {
+            if (count < 0) {
+                AddFace(sums, run[0], run[m - 1], run[m]);
+            } else if (m % 2 == 0) {
+                // Every other strip triangle is wound the other way round.
+                AddFace(sums, run[m - 2], run[m - 1], run[m]);
+            } else {
+                AddFace(sums, run[m - 2], run[m], run[m - 1]);
+            }
+        }
+    }
+    for (size_t v = 0; v < sums.size(); v++) {
+        if (sums[v].uses == 0) {
+            continue;
+        }
+        CVector average = sums[v].sum;
+        average *= 1.0f / static_cast<float>(sums[v].uses);
+        average.Normalize();
+        frame[COGLMD2::FRAME_HEADER_SIZE + 4 * v + 3] = NearestTableNormal(average);
+    }
+}
+
+void COGLMD2::CopyModel(const COGLMD2& source) {
+    CopyFrom(source);
+    folder = source.folder;
+    path = source.path;
+    pak = source.pak;
+    scene = source.scene;
+    if (!source.dataLoaded) {
+        return;
+    }
+    ReleaseSkins();
+    for (COGLTexture2D* skin : source.skins) {
+        skin->refCount += 1;
+        skins.push_back(skin);
+    }
+    texture = source.texture;
+    yOffset = source.yOffset;
+    currentFrame = source.currentFrame;
+    nextFrame = source.nextFrame;
+    frameFraction = source.frameFraction;
+    flipNormals = source.flipNormals;
+    skinCountInFile = source.skinCountInFile;
+    skinNames = source.skinNames;
+    commandCount = source.commandCount;
+    commands = source.commands;
+    frames = source.frames;
+    frameSize = source.frameSize;
+    frameCount = source.frameCount;
+    loaded = source.loaded;
+    boundsMin = source.boundsMin;
+    boundsMax = source.boundsMax;
+    animations.clear();
+    currentAnimation = nullptr;
+    for (const std::unique_ptr<CModelAnimation>& animation : source.animations) {
+        animations.push_back(std::make_unique<CModelAnimation>(animation->name, animation->first, animation->count));
+        const CModelAnimation* current = source.currentAnimation;
+        if (current != nullptr && current->name == animation->name && current->first == animation->first &&
+            current->count == animation->count && currentAnimation == nullptr) {
+            currentAnimation = animations.back().get();
+        }
+    }
+    if (currentAnimation == nullptr && !animations.empty()) {
+        currentAnimation = animations.front().get();
+    }
+    frameStep = source.frameStep;
+    framePosition = source.framePosition;
+    loop = source.loop;
+    interpolate = source.interpolate;
+    dataLoaded = true;
+}

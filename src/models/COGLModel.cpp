@@ -1,0 +1,390 @@
+#include "models/COGLModel.h"
+
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <limits>
+
+#include "image/COGLTexture2D.h"
+#include "platform/BufferedStream.h"
+#include "platform/CFile.h"
+#include "platform/RecordIO.h"
+#include "scene/CFileLocator.h"
+#include "scene/COGLScene.h"
+#include "scene/CPakFile.h"
+
+namespace {
+
+constexpr size_t PATH_FIELD_SIZE = 260;
+
+int32_t ReadInt32(CFile& file) {
+    uint8_t bytes[4];
+    file.Read(bytes, 4);
+    return CRecordReader(bytes, 4).ReadInt32();
+}
+
+float ReadFloat(CFile& file) {
+    uint8_t bytes[4];
+    file.Read(bytes, 4);
+    return CRecordReader(bytes, 4).ReadFloat();
+}
+
+uint8_t ReadByte(CFile& file) {
+    uint8_t value = 0;
+    file.Read(&value, 1);
+    return value;
+}
+
+std::string ReadPath(CFile& file) {
+    uint8_t field[PATH_FIELD_SIZE];
+    file.Read(field, sizeof field);
+    return CRecordReader(field, sizeof field).ReadName(PATH_FIELD_SIZE);
+}
+
+// Outside a scene load there is no locator; the file is then looked for as named.
+bool Locate(COGLScene& scene, std::string& filePath) {
+    if (CFileLocator* locator = scene.Locator()) {
+        return locator->Locate(filePath);
+    }
+    return !filePath.empty() && StreamPtr(OpenStreamForReading(filePath)) != nullptr;
+}
+
+}  // namespace
+
+COGLModel::~COGLModel() {
+    ReleaseSkins();
+}
+
+void COGLModel::ReleaseSkins() {
+    for (COGLTexture2D* skin : skins) {
+        if (scene != nullptr) {
+            scene->ReleaseTexture(skin);
+        }
+    }
+    skins.clear();
+    texture = nullptr;
+}
+
+void COGLModel::ResetAnimation() {
+    framePosition = 0.0f;
+    currentFrame = 0;
+    nextFrame = 0;
+    frameFraction = 0.0f;
+}
+
+bool COGLModel::SetSource(CPakFile* archive, const std::string& modelPath) {
+    pak = archive;
+    path = modelPath;
+    return true;
+}
+
+bool COGLModel::SetSourceIfExists(const std::string& modelPath) {
+    if (StreamPtr(OpenStreamForReading(modelPath)) == nullptr) {
+        return false;
+    }
+    path = modelPath;
+    return true;
+}
+
+COGLTexture2D* COGLModel::FindSkin(const std::string& skinPath) const {
+    for (COGLTexture2D* skin : skins) {
+        if (skin->path == skinPath) {
+            return skin;
+        }
+    }
+    return nullptr;
+}
+
+bool COGLModel::SelectFirstSkin() {
+    if (skins.empty()) {
+        return false;
+    }
+    SetTexture(skins.front());
+    return true;
+}
+
+int COGLModel::AnimationIndex() const {
+    const CModelAnimation* current = GetAnimation();
+    for (size_t i = 0; i < animations.size(); i++) {
+        if (animations[i].get() == current) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+bool COGLModel::AdoptSkin(COGLTexture2D* skin) {
+    if (skin == nullptr) {
+        return false;
+    }
+    // A described texture counts no holder until its upload; preparing it
+    // now gives this model its reference, so another model sharing the skin
+    // cannot delete it under this one.
+    if (!skin->Prepare()) {
+        scene->ReleaseTexture(skin);
+        return false;
+    }
+    skins.push_back(skin);
+    return true;
+}
+
+void COGLModel::Animate() {
+    const CModelAnimation* animation = GetAnimation();
+    if (animation == nullptr || animation->count <= 0) {
+        return;
+    }
+    const int32_t count = animation->count;
+    framePosition += frameStep;
+    // A step or position from a forged record must not reach a frame
+    // outside the animation.
+    if (!(framePosition >= 0.0f)) {
+        framePosition = 0.0f;
+    }
+    if (framePosition >= static_cast<float>(count)) {
+        if (loop) {
+            framePosition = 0.0f;  // the part of the step past the end is dropped
+        } else {
+            animating = false;
+            ResetAnimation();
+        }
+    }
+    currentFrame = static_cast<int32_t>(framePosition);
+    if (!interpolate) {
+        nextFrame = currentFrame;
+        frameFraction = 0.0f;
+        return;
+    }
+    nextFrame = currentFrame + 1;
+    if (nextFrame >= count) {
+        // The last frame stays one tick; the next tick wraps or stops.
+        framePosition += 1.0f;
+        nextFrame = currentFrame;
+    }
+    frameFraction = framePosition - static_cast<float>(currentFrame);
+}
+
+void COGLModel::ResetBounds() {
+    const float largest = std::numeric_limits<float>::max();
+    boundsMin = CVector(largest, largest, largest);
+    boundsMax = CVector(-largest, -largest, -largest);
+}
+
+void COGLModel::WidenBounds(const CVector& point) {
+    boundsMin.x = std::min(boundsMin.x, point.x);
+    boundsMin.y = std::min(boundsMin.y, point.y);
+    boundsMin.z = std::min(boundsMin.z, point.z);
+    boundsMax.x = std::max(boundsMax.x, point.x);
+    boundsMax.y = std::max(boundsMax.y, point.y);
+    boundsMax.z = std::max(boundsMax.z, point.z);
+}
+
+void COGLModel::PlaceModel() {
+    glTranslatef(position.x, position.y, position.z);
+    ApplyRotation();
+    glScalef(scale.x, scale.y, scale.z);
+    glTranslatef(0.0f, yOffset, 0.0f);
+}
+
+void COGLModel::Draw(int flags) {
+    if (!visible) {
+        return;
+    }
+    if (transparent) {
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        glDepthMask(GL_FALSE);
+    }
+    glPushMatrix();
+    PlaceModel();
+    // Model meshes wind their front faces clockwise.
+    glFrontFace(GL_CW);
+    if ((flags & DRAW_MATERIAL) != 0) {
+        ApplyMaterial();
+    }
+    if ((flags & DRAW_MATERIAL) != 0 && texture != nullptr) {
+        glEnable(GL_TEXTURE_2D);
+        glBindTexture(GL_TEXTURE_2D, texture->textureName);
+        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, textureMode);
+        DrawMesh();
+        glDisable(GL_TEXTURE_2D);
+    } else {
+        DrawMesh();
+    }
+    glFrontFace(GL_CCW);
+    glPopMatrix();
+    if (transparent) {
+        glDepthMask(GL_TRUE);
+        glDisable(GL_BLEND);
+    }
+}
+
+void COGLModel::DrawForSelection() {
+    if (selectionName & HIDDEN_BIT) {
+        return;
+    }
+    glLoadName(selectionName);
+    glPushMatrix();
+    PlaceModel();
+    DrawMesh();
+    glPopMatrix();
+}
+
+void COGLModel::DrawSelected() {
+    if (!visible) {
+        return;
+    }
+    glPushMatrix();
+    glPushAttrib(GL_ENABLE_BIT);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_LINE_SMOOTH);
+    glDisable(GL_POINT_SMOOTH);
+    glDisable(GL_NORMALIZE);
+    glEnable(GL_COLOR_MATERIAL);
+    glColor3f(1.0f, 1.0f, 1.0f);
+    PlaceModel();
+
+    const float x0 = boundsMin.x, y0 = boundsMin.y, z0 = boundsMin.z;
+    const float x1 = boundsMax.x, y1 = boundsMax.y, z1 = boundsMax.z;
+    glBegin(GL_LINE_LOOP);
+    glVertex3f(x1, y1, z1);
+    glVertex3f(x0, y1, z1);
+    glVertex3f(x0, y0, z1);
+    glVertex3f(x1, y0, z1);
+    glEnd();
+    glBegin(GL_LINE_LOOP);
+    glVertex3f(x1, y1, z0);
+    glVertex3f(x1, y0, z0);
+    glVertex3f(x0, y0, z0);
+    glVertex3f(x0, y1, z0);
+    glEnd();
+    glBegin(GL_LINES);
+    glVertex3f(x0, y0, z1);
+    glVertex3f(x0, y0, z0);
+    glVertex3f(x0, y1, z1);
+    glVertex3f(x0, y1, z0);
+    glVertex3f(x1, y0, z1);
+    glVertex3f(x1, y0, z0);
+    glVertex3f(x1, y1, z1);
+    glVertex3f(x1, y1, z0);
+    glEnd();
+
+    DrawAxes();
+    glPopAttrib();
+    glPopMatrix();
+}
+
+void COGLModel::DrawAxes() {
+    const float tick = 5.0f;
+    glBegin(GL_LINES);
+    glColor3f(1.0f, 0.0f, 0.0f);
+    glVertex3f(boundsMax.x, boundsMax.y, 0.0f);
+    glVertex3f(boundsMax.x + tick, boundsMax.y, 0.0f);
+    glColor3f(0.0f, 1.0f, 0.0f);
+    glVertex3f(0.0f, boundsMin.y, 0.0f);
+    glVertex3f(0.0f, boundsMin.y - tick, 0.0f);
+    glColor3f(0.0f, 0.0f, 1.0f);
+    glVertex3f(0.0f, boundsMax.y, boundsMin.z);
+    glVertex3f(0.0f, boundsMax.y, boundsMin.z - tick);
+    glEnd();
+}
+
+void COGLModel::ReadModelRecord(CFile& file, int version, COGLScene& owner) {
+    scene = &owner;
+    Load(file, version);
+    const std::string recordName = name;
+
+    std::string modelPath = ReadPath(file);
+    const int32_t pakIndex = ReadInt32(file);
+    if (pakIndex >= 0) {
+        CPakFile* archive = owner.GetPak(pakIndex);
+        const CPakEntry* entry = archive != nullptr ? archive->FindEntry(modelPath) : nullptr;
+        if (entry != nullptr) {
+            LoadFromArchiveEntry(*archive, *entry);
+        }
+    } else if (Locate(owner, modelPath)) {
+        LoadFromDisk(modelPath);
+    }
+
+    const int32_t animationIndex = ReadInt32(file);
+    if (animationIndex >= 0 && static_cast<size_t>(animationIndex) < animations.size()) {
+        SetAnimation(animations[static_cast<size_t>(animationIndex)].get());
+    }
+    frameStep = ReadFloat(file);
+    framePosition = ReadFloat(file);
+    currentFrame = ReadInt32(file);
+    nextFrame = ReadInt32(file);
+    frameFraction = ReadFloat(file);
+    loop = ReadByte(file) != 0;
+    reserved = ReadByte(file);
+    const ModelRecordLayout layout = RecordLayout();
+    if (!layout.interpolateFromVersion6 || version >= 6) {
+        interpolate = ReadByte(file) != 0;
+    }
+    KeepAnimationStateInRange();
+
+    ReadSkinRecords(file, owner);
+    const int32_t skinIndex = ReadInt32(file);
+    if (skinIndex >= 0 && static_cast<size_t>(skinIndex) < skins.size()) {
+        SetTexture(skins[static_cast<size_t>(skinIndex)]);
+    }
+    if (layout.hasFlipNormals) {
+        flipNormals = ReadByte(file) != 0;
+    }
+    name = recordName;
+}
+
+// The frame numbers in a record are drawn as they are; ones outside the
+// current animation would read frames the model does not have.
+void COGLModel::KeepAnimationStateInRange() {
+    const CModelAnimation* animation = GetAnimation();
+    const int32_t count = animation != nullptr ? animation->count : 0;
+    if (currentFrame < 0 || currentFrame >= count || nextFrame < 0 || nextFrame >= count) {
+        ResetAnimation();
+    }
+}
+
+void COGLModel::ReadSkinRecords(CFile& file, COGLScene& owner) {
+    const int32_t skinCount = ReadInt32(file);
+    for (int32_t i = 0; i < skinCount; i++) {
+        const bool useDefaultPalette = ReadByte(file) != 0;
+        std::string skinPath = ReadPath(file);
+        if (FindSkin(skinPath) != nullptr || !Locate(owner, skinPath)) {
+            continue;
+        }
+        COGLTexture2D* skin = owner.FindOrLoadTexture(skinPath, pak, "", useDefaultPalette, SearchesAllPaks());
+        if (skin == nullptr && pak != nullptr) {
+            skin = owner.FindOrLoadTexture(skinPath, nullptr, "", useDefaultPalette, SearchesAllPaks());
+        }
+        AdoptSkin(skin);
+    }
+}
+
+void COGLModel::Save(CFile& file, int textureIndex) const {
+    CRecordWriter out;
+    WritePrefix(out, textureIndex);
+    out.WriteName(path, PATH_FIELD_SIZE);
+    out.WriteInt32(scene != nullptr && pak != nullptr ? scene->IndexOfPak(pak) : -1);
+    out.WriteInt32(AnimationIndex());
+    out.WriteFloat(frameStep);
+    out.WriteFloat(framePosition);
+    out.WriteInt32(currentFrame);
+    out.WriteInt32(nextFrame);
+    out.WriteFloat(frameFraction);
+    out.WriteBool(loop);
+    out.WriteByte(reserved);
+    out.WriteBool(interpolate);
+    out.WriteInt32(static_cast<int32_t>(skins.size()));
+    int32_t skinIndex = -1;
+    for (size_t i = 0; i < skins.size(); i++) {
+        out.WriteBool(skins[i]->useDefaultPalette);
+        out.WriteName(skins[i]->path, PATH_FIELD_SIZE);
+        if (skins[i] == texture && skinIndex < 0) {
+            skinIndex = static_cast<int32_t>(i);
+        }
+    }
+    out.WriteInt32(skinIndex);
+    if (RecordLayout().hasFlipNormals) {
+        out.WriteBool(flipNormals);
+    }
+    file.Write(out.Bytes().data(), out.Bytes().size());
+}

@@ -1,0 +1,112 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "math/CVector.h"
+#include "models/CModelAnimation.h"
+#include "objects/COGLObject.h"
+
+class CFile;
+class COGLScene;
+class CPakFile;
+struct CPakEntry;
+
+// Which optional rows a kind of model keeps in its scene-file record.
+struct ModelRecordLayout {
+    bool interpolateFromVersion6;   // else the interpolate byte is always there
+    bool hasFlipNormals;            // a flipNormals byte ends the record
+};
+
+// Base of the frame-animated models. Adds to COGLObject the animation state
+// advanced once per timer tick, the named animations (owned), the skins (each
+// one counted reference in the scene's texture cache), where the model came
+// from, and the bounds of the last frame drawn. Concrete classes supply the
+// mesh, the current animation and the reading of their own files.
+class COGLModel : public COGLObject {
+public:
+    COGLModel() = default;
+    // Gives every skin back to the scene; deletes the animations.
+    ~COGLModel() override;
+
+    const char* ClassName() const override { return "COGLModel"; }
+
+    // Placed like any object, then moved by yOffset inside the scale.
+    void Draw(int flags) override;
+    void DrawForSelection() override;
+    // The bounds of the last frame drawn, outlined.
+    void DrawSelected() override;
+    void DrawAxes() override;
+    // One timer tick: advances, wraps or stops the current animation.
+    void Animate() override;
+    // The common prefix, then the model's own rows.
+    void Save(CFile& file, int textureIndex) const override;
+
+    virtual void SelectAnimation(const std::string& animationName) = 0;
+    virtual void SetAnimation(CModelAnimation* animation) = 0;
+    virtual CModelAnimation* GetAnimation() const = 0;
+    virtual int  GetFrameCount() const = 0;
+    virtual void SetFlipNormals(bool flip) { flipNormals = flip; }
+
+    void ResetAnimation();
+    bool SetSource(CPakFile* archive, const std::string& modelPath);
+    // Stores the path when the file opens; loads nothing.
+    bool SetSourceIfExists(const std::string& modelPath);
+    // The skin bound to exactly this path (case-sensitive), or null.
+    COGLTexture2D* FindSkin(const std::string& skinPath) const;
+    bool SelectFirstSkin();
+    // Position of the current animation in animations, or -1.
+    int  AnimationIndex() const;
+
+    float   frameStep = 0.125f;
+    bool    flipNormals = false;
+    bool    loop = true;
+    uint8_t reserved = 0;
+    bool    interpolate = true;
+    float   yOffset = 0.0f;
+    float   framePosition = 0.0f;
+    int32_t currentFrame = 0;
+    int32_t nextFrame = 0;
+    float   frameFraction = 0.0f;
+    std::vector<std::unique_ptr<CModelAnimation>> animations;
+    std::vector<COGLTexture2D*> skins;
+    int32_t skinCountInFile = 0;
+    bool    loaded = false;
+    bool    dataLoaded = false;
+    CPakFile*   pak = nullptr;      // not owned
+    std::string path;
+    std::string folder;
+    CVector boundsMin;
+    CVector boundsMax;
+    // Holds the skins in its texture cache and the archives; not owned. Null
+    // for a model read on its own, which then has no skins.
+    COGLScene* scene = nullptr;
+
+protected:
+    // Draws the current frame, blended towards the next, widening the bounds.
+    virtual void DrawMesh() = 0;
+    virtual ModelRecordLayout RecordLayout() const = 0;
+    virtual void LoadFromArchiveEntry(CPakFile& archive, const CPakEntry& entry) = 0;
+    virtual void LoadFromDisk(const std::string& modelPath) = 0;
+    // Whether skins missing where the model lives are looked for in every archive.
+    virtual bool SearchesAllPaks() const { return false; }
+
+    // The record after the prefix: loads the model file it names, then takes
+    // the animation state and the skins. The object keeps the name it had in
+    // the record.
+    void ReadModelRecord(CFile& file, int version, COGLScene& owner);
+    void ResetBounds();
+    void WidenBounds(const CVector& point);
+    // Takes a texture from the scene's cache as a skin: prepared now, so that
+    // every holder owns a counted reference. False (and nothing kept) when it
+    // cannot be prepared.
+    bool AdoptSkin(COGLTexture2D* skin);
+    void ReleaseSkins();
+
+private:
+    void PlaceModel();
+    void ReadSkinRecords(CFile& file, COGLScene& owner);
+    void KeepAnimationStateInRange();
+};

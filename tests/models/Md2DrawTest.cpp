@@ -1,0 +1,218 @@
+#include <GL/gl.h>
+
+#include <cmath>
+#include <memory>
+
+#include "image/COGLTexture2D.h"
+#include "models/COGLMD2.h"
+#include "models/Md2Bytes.h"
+#include "models/Md2Normals.h"
+#include "support/GLTest.h"
+
+namespace {
+
+// The table entry pointing most nearly along the file's +x axis, which the
+// default half turn shows facing the viewer (world +z).
+uint8_t TowardsTheViewer() {
+    int best = 0;
+    for (int k = 1; k < MD2_NORMAL_COUNT; k++) {
+        if (md2Normals[k][0] > md2Normals[best][0]) best = k;
+    }
+    return static_cast<uint8_t>(best);
+}
+
+// A wall in the file's plane x = 0, width units along file y and 40 up
+// along file z, drawn at 1/20 scale: 2 world units high, standing on the
+// object's origin height because frame 0's z translation becomes yOffset.
+Md2Frame Wall(const std::string& name, float leftY, uint8_t width, uint8_t normal) {
+    Md2Frame frame = NamedFrame(name, { { 0, 0, 0, normal }, { 0, width, 0, normal }, { 0, 0, 40, normal },
+                                        { 0, width, 40, normal } });
+    frame.translate[1] = leftY;
+    frame.translate[2] = -10.0f;
+    return frame;
+}
+
+class Md2Draw : public GLTest {
+protected:
+    void Load(const Md2Layout& layout) {
+        const Bytes bytes = layout.Write();
+        ASSERT_TRUE(model.ReadModel(bytes.bytes.data(), bytes.Size(), false));
+        model.loaded = true;
+        model.SetPosition(0.0f, -1.0f, 0.0f);
+    }
+    // One wall from world x -2 to 2, every vertex with texture point (s, t).
+    void LoadWall(float leftS, float rightS, float t) {
+        Md2Layout layout;
+        layout.frames = { Wall("wall", -40.0f, 80, TowardsTheViewer()) };
+        layout.Run(4).Vertex(leftS, t, 0).Vertex(rightS, t, 1).Vertex(leftS, t, 2).Vertex(rightS, t, 3).End();
+        Load(layout);
+    }
+    // Frame 0 from world x -2 to 0, frame 1 from 0 to 2.
+    void LoadStepRight() {
+        Md2Layout layout;
+        layout.frames = { Wall("step1", -40.0f, 40, 0), Wall("step2", 0.0f, 40, 0) };
+        layout.Run(4).Vertex(0, 0, 0).Vertex(0, 0, 1).Vertex(0, 0, 2).Vertex(0, 0, 3).End();
+        Load(layout);
+    }
+    void Redraw(int flags = DRAW_MATERIAL) {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        model.Draw(flags);
+    }
+    void Tick(int times) {
+        for (int i = 0; i < times; i++) model.Animate();
+    }
+    // Red, green / blue, white: row 0 is the t = 0 edge.
+    static std::unique_ptr<COGLTexture2D> FourColours() {
+        const uint8_t texels[] = { 255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 255 };
+        auto texture = std::make_unique<COGLTexture2D>();
+        EXPECT_TRUE(texture->CreateFromPixels(texels, 2, 2));
+        return texture;
+    }
+
+    COGLMD2 model;
+};
+
+}  // namespace
+
+TEST_F(Md2Draw, TexturedWithTheCommandListsPointsTurnedUpsideDown) {
+    std::unique_ptr<COGLTexture2D> texture = FourColours();
+    LoadWall(0.25f, 0.25f, 0.25f);
+    model.SetTexture(texture.get());
+    glColor3f(1.0f, 1.0f, 1.0f);
+    Redraw();
+    // t = 0.25 is drawn at -0.25, which repeats as the lower row.
+    EXPECT_TRUE(ColorNear(PixelAt(0.0f, 0.0f), 0, 0, 255));
+
+    LoadWall(0.25f, 0.75f, 0.25f);
+    model.SetTexture(texture.get());
+    Redraw();
+    EXPECT_TRUE(ColorNear(PixelAt(-1.9f, 0.0f), 0, 0, 255));
+    EXPECT_TRUE(ColorNear(PixelAt(1.9f, 0.0f), 255, 255, 255));
+    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
+    GLint frontFace = 0;
+    glGetIntegerv(GL_FRONT_FACE, &frontFace);
+    EXPECT_EQ(frontFace, GL_CCW);
+}
+
+TEST_F(Md2Draw, RestsOnItsOriginHeight) {
+    LoadWall(0, 0, 0);
+    glColor3f(0.0f, 1.0f, 0.0f);
+    Redraw();
+    EXPECT_TRUE(ColorNear(PixelAt(0.0f, -0.85f), 0, 255, 0));
+    EXPECT_TRUE(ColorNear(PixelAt(0.0f, -1.15f), 0, 0, 0));
+    EXPECT_TRUE(ColorNear(PixelAt(0.0f, 0.85f), 0, 255, 0));
+    EXPECT_TRUE(ColorNear(PixelAt(0.0f, 1.15f), 0, 0, 0));
+    EXPECT_TRUE(ColorNear(PixelAt(-1.85f, 0.0f), 0, 255, 0));
+    EXPECT_TRUE(ColorNear(PixelAt(-2.15f, 0.0f), 0, 0, 0));
+}
+
+TEST_F(Md2Draw, ShowsFrameOneAfterEightTicks) {
+    LoadStepRight();
+    model.StartAnimation();
+    glColor3f(0.0f, 1.0f, 0.0f);
+    Tick(4);
+    Redraw();  // halfway: from -1 to 1
+    EXPECT_TRUE(ColorNear(PixelAt(0.0f, 0.0f), 0, 255, 0));
+    EXPECT_TRUE(ColorNear(PixelAt(-1.5f, 0.0f), 0, 0, 0));
+    EXPECT_TRUE(ColorNear(PixelAt(1.5f, 0.0f), 0, 0, 0));
+    Tick(4);
+    Redraw();
+    EXPECT_TRUE(ColorNear(PixelAt(1.0f, 0.0f), 0, 255, 0));
+    EXPECT_TRUE(ColorNear(PixelAt(-1.0f, 0.0f), 0, 0, 0));
+}
+
+TEST_F(Md2Draw, WithoutLoopItStopsOnFrameZero) {
+    LoadStepRight();
+    model.loop = false;
+    model.StartAnimation();
+    glColor3f(0.0f, 1.0f, 0.0f);
+    Tick(9);
+    EXPECT_FALSE(model.animating);
+    Redraw();
+    EXPECT_TRUE(ColorNear(PixelAt(-1.0f, 0.0f), 0, 255, 0));
+    EXPECT_TRUE(ColorNear(PixelAt(1.0f, 0.0f), 0, 0, 0));
+}
+
+TEST_F(Md2Draw, FlippedNormalsLightTheOtherSide) {
+    LoadWall(0, 0, 0);
+    EmissionOnlyLighting();
+    glEnable(GL_LIGHT0);
+    const float white[4] = { 1.0f, 1.0f, 1.0f, 1.0f };
+    const float fromViewer[4] = { 0.0f, 0.0f, 1.0f, 0.0f };
+    const float fromBehind[4] = { 0.0f, 0.0f, -1.0f, 0.0f };
+    glLightfv(GL_LIGHT0, GL_DIFFUSE, white);
+
+    glLightfv(GL_LIGHT0, GL_POSITION, fromViewer);
+    Redraw();
+    EXPECT_TRUE(ColorNear(PixelAt(0.0f, 0.0f), 255, 255, 255));
+    model.SetFlipNormals(true);
+    Redraw();
+    EXPECT_TRUE(ColorNear(PixelAt(0.0f, 0.0f), 0, 0, 0));
+    glLightfv(GL_LIGHT0, GL_POSITION, fromBehind);
+    Redraw();
+    EXPECT_TRUE(ColorNear(PixelAt(0.0f, 0.0f), 255, 255, 255));
+}
+
+TEST_F(Md2Draw, ARunOfAHundredVerticesIsDrawnWhole) {
+    // A disc of radius 2 drawn as one fan: the centre, then 99 rim points.
+    Md2Layout layout;
+    std::vector<Md2Vertex> vertices = { { 0, 40, 40, 0 } };
+    layout.Run(-100).Vertex(0, 0, 0);
+    for (int i = 0; i < 99; i++) {
+        const double angle = 2.0 * M_PI * i / 98.0;
+        vertices.push_back({ 0, static_cast<uint8_t>(std::lround(40 + 40 * std::cos(angle))),
+                             static_cast<uint8_t>(std::lround(40 + 40 * std::sin(angle))), 0 });
+        layout.Vertex(0, 0, i + 1);
+    }
+    layout.End();
+    Md2Frame disc = NamedFrame("disc", vertices);
+    disc.translate[1] = -40.0f;
+    layout.frames = { disc };
+    Load(layout);
+    model.SetPosition(0.0f, -2.0f, 0.0f);
+    glColor3f(1.0f, 1.0f, 0.0f);
+    Redraw();
+    for (int degrees = 0; degrees < 360; degrees += 30) {
+        const double angle = degrees * M_PI / 180.0;
+        EXPECT_TRUE(ColorNear(PixelAt(static_cast<float>(1.5 * std::cos(angle)), static_cast<float>(1.5 * std::sin(angle))),
+                              255, 255, 0))
+            << degrees << " degrees";
+    }
+    EXPECT_TRUE(ColorNear(PixelAt(2.4f, 0.0f), 0, 0, 0));
+}
+
+TEST_F(Md2Draw, BoundsAreThoseOfTheLastFrameDrawn) {
+    LoadStepRight();
+    Redraw();
+    // Mesh axes: x is file y, y is file -z, z is file -x.
+    EXPECT_FLOAT_EQ(model.boundsMin.x, -40.0f);
+    EXPECT_FLOAT_EQ(model.boundsMax.x, 0.0f);
+    EXPECT_FLOAT_EQ(model.boundsMin.y, -30.0f);
+    EXPECT_FLOAT_EQ(model.boundsMax.y, 10.0f);
+    EXPECT_FLOAT_EQ(model.boundsMin.z, 0.0f);
+    EXPECT_FLOAT_EQ(model.boundsMax.z, 0.0f);
+
+    model.StartAnimation();
+    Tick(8);
+    Redraw();
+    EXPECT_FLOAT_EQ(model.boundsMin.x, 0.0f);
+    EXPECT_FLOAT_EQ(model.boundsMax.x, 40.0f);
+
+    // The highlight outlines that box in white.
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    model.DrawSelected();
+    EXPECT_TRUE(ColorNear(BrightestAround(0.0f, 0.0f, 2), 255, 255, 255));
+    EXPECT_TRUE(ColorNear(BrightestAround(2.0f, 0.0f, 2), 255, 255, 255));
+    EXPECT_TRUE(ColorNear(BrightestAround(1.0f, 0.0f, 2), 0, 0, 0));
+}
+
+TEST_F(Md2Draw, AModelBelowItsOriginHasNegativeBounds) {
+    Md2Layout layout;
+    Md2Frame frame = Wall("low", -40.0f, 40, 0);
+    frame.translate[2] = 5.0f;
+    layout.frames = { frame };
+    layout.Run(3).Vertex(0, 0, 0).Vertex(0, 0, 1).Vertex(0, 0, 2).End();
+    Load(layout);
+    Redraw();
+    EXPECT_FLOAT_EQ(model.boundsMax.y, -5.0f);
+}

@@ -1,0 +1,287 @@
+#include <cstring>
+#include <memory>
+
+#include "diag/CDiagnostics.h"
+#include "image/COGLTexture2D.h"
+#include "models/COGLMD2.h"
+#include "models/Md2Bytes.h"
+#include "objects/COGLBox.h"
+#include "platform/CFile.h"
+#include "platform/CMessageBox.h"
+#include "platform/CSettingsStore.h"
+#include "scene/COGLScene.h"
+#include "scene/CPakFile.h"
+#include "scene/SceneFile.h"
+#include "support/GLTest.h"
+#include "support/RecordBytes.h"
+#include "support/TestFolder.h"
+#include "view/COGLViewport3D.h"
+
+namespace {
+
+// A 2 x 2 PCX of one colour index.
+std::string TinyPcx() {
+    Bytes b;
+    b.U8(10).U8(5).U8(1).U8(8).U16(0).U16(0).U16(1).U16(1).Fill(65 - 12).U8(1).U16(2).Fill(128 - 68);
+    b.U8(0xC4).U8(9);
+    b.U8(0x0C).Fill(768, 200);
+    return std::string(b.bytes.begin(), b.bytes.end());
+}
+
+std::string Text(const Bytes& bytes) {
+    return std::string(bytes.bytes.begin(), bytes.bytes.end());
+}
+
+// Frames stand1, stand2, run1: animations stand, run and "<all>" (current).
+Md2Layout ThreeFrames(const std::vector<std::string>& skins) {
+    Md2Layout layout;
+    layout.skins = skins;
+    layout.frames = { NamedFrame("stand1"), NamedFrame("stand2"), NamedFrame("run1") };
+    layout.Run(3).Vertex(0, 0, 0).Vertex(0, 0, 0).Vertex(0, 0, 0).End();
+    return layout;
+}
+
+struct SkinRecord {
+    uint8_t     option;
+    std::string path;
+};
+
+// The model's rows after the object prefix, in the order they are stored.
+struct ModelRecord {
+    std::string path;
+    int32_t pakIndex = -1;
+    int32_t animationIndex = -1;
+    float   frameStep = 0.125f;
+    float   framePosition = 0.0f;
+    int32_t currentFrame = 0;
+    int32_t nextFrame = 0;
+    float   frameFraction = 0.0f;
+    uint8_t loop = 1;
+    uint8_t reserved = 0;
+    uint8_t interpolate = 1;
+    std::vector<SkinRecord> skins;
+    int32_t skinIndex = -1;
+    uint8_t flipNormals = 0;
+
+    Bytes Write(int version) const {
+        Bytes b;
+        b.bytes = SampleObjectPrefix();
+        b.Field(path.c_str(), 260).I32(pakIndex).I32(animationIndex);
+        b.F32(frameStep).F32(framePosition).I32(currentFrame).I32(nextFrame).F32(frameFraction);
+        b.U8(loop).U8(reserved);
+        if (version >= 6) b.U8(interpolate);
+        b.I32(static_cast<int32_t>(skins.size()));
+        for (const SkinRecord& skin : skins) b.U8(skin.option).Field(skin.path.c_str(), 260);
+        b.I32(skinIndex).U8(flipNormals);
+        return b;
+    }
+};
+
+class Md2Record : public GLTest {
+protected:
+    void SetUp() override {
+        GLTest::SetUp();
+        previousFolder = Diagnostics().GetFolder();
+        Diagnostics().SetFolder(logs.Path());
+        CMessageBox::SetBackend(CMessageBox::discard);
+    }
+    void TearDown() override {
+        models.clear();
+        scene.reset();
+        Diagnostics().SetFolder(previousFolder);
+        CMessageBox::SetBackend(CMessageBox::standardError);
+        GLTest::TearDown();
+    }
+
+    // Reads one record; the file must end exactly where the record does.
+    COGLMD2& Read(const Bytes& record, int version = 6) {
+        models.push_back(std::make_unique<COGLMD2>());
+        CFile file;
+        EXPECT_TRUE(file.OpenMemory(record.bytes.data(), record.Size()));
+        models.back()->LoadModel(file, version, *scene);
+        EXPECT_EQ(file.GetPosition(), record.Size());
+        return *models.back();
+    }
+    std::string Errors() const { return CTestFolder::Read(Diagnostics().ErrorFilePath()); }
+
+    CTestFolder folder;
+    CTestFolder logs;
+    std::string previousFolder;
+    std::unique_ptr<COGLScene> scene = std::make_unique<COGLScene>();
+    std::vector<std::unique_ptr<COGLMD2>> models;
+};
+
+}  // namespace
+
+TEST_F(Md2Record, ReadsTheModelItsAnimationStateAndItsSkins) {
+    folder.Write("ogre/skin.pcx", TinyPcx());
+    folder.Write("ogre/other.pcx", TinyPcx());
+    ModelRecord record;
+    record.path = folder.Write("ogre/tris.md2", Text(ThreeFrames({ "models/ogre/skin.pcx" }).Write()));
+    record.animationIndex = 1;
+    record.frameStep = 0.25f;
+    record.loop = 0;
+    record.reserved = 7;
+    record.interpolate = 0;
+    record.skins = { { 0, folder.Path("ogre/skin.pcx") }, { 1, folder.Path("ogre/other.pcx") } };
+    record.skinIndex = 1;
+    record.flipNormals = 1;
+    COGLMD2& model = Read(record.Write(6));
+
+    EXPECT_TRUE(model.loaded);
+    EXPECT_EQ(model.name, "Crate");
+    ASSERT_NE(model.GetAnimation(), nullptr);
+    EXPECT_EQ(model.GetAnimation()->name, "run");
+    EXPECT_FLOAT_EQ(model.frameStep, 0.25f);
+    EXPECT_FALSE(model.loop);
+    EXPECT_EQ(model.reserved, 7);
+    EXPECT_FALSE(model.interpolate);
+    EXPECT_TRUE(model.flipNormals);
+    ASSERT_EQ(model.skins.size(), 2u);  // the first record names a skin the file gave
+    EXPECT_EQ(model.skins[0]->path, folder.Path("ogre/skin.pcx"));
+    EXPECT_TRUE(model.skins[1]->useDefaultPalette);
+    EXPECT_EQ(model.texture, model.skins[1]);
+    EXPECT_EQ(model.SkinNames(), std::vector<std::string> { "models/ogre/skin.pcx" });
+}
+
+TEST_F(Md2Record, Version5HasNoInterpolateByte) {
+    ModelRecord record;
+    record.path = folder.Write("ogre/tris.md2", Text(ThreeFrames({}).Write()));
+    record.interpolate = 0;
+    record.flipNormals = 1;
+    COGLMD2& model = Read(record.Write(5), 5);
+    EXPECT_TRUE(model.loaded);
+    EXPECT_TRUE(model.interpolate);
+    EXPECT_TRUE(model.flipNormals);
+}
+
+TEST_F(Md2Record, AnimationIndexOutsideTheListKeepsTheFilesChoice) {
+    ModelRecord record;
+    record.path = folder.Write("ogre/tris.md2", Text(ThreeFrames({}).Write()));
+    for (int32_t index : { -1, 3, 1000 }) {
+        record.animationIndex = index;
+        COGLMD2& model = Read(record.Write(6));
+        ASSERT_NE(model.GetAnimation(), nullptr);
+        EXPECT_EQ(model.GetAnimation()->name, "<all>");
+    }
+}
+
+TEST_F(Md2Record, FrameNumbersOutsideTheAnimationStartItAgain) {
+    ModelRecord record;
+    record.path = folder.Write("ogre/tris.md2", Text(ThreeFrames({}).Write()));
+    record.animationIndex = 1;  // run: one frame
+    record.currentFrame = 1;
+    record.nextFrame = -7;
+    record.framePosition = 1.5f;
+    COGLMD2& model = Read(record.Write(6));
+    EXPECT_EQ(model.currentFrame, 0);
+    EXPECT_EQ(model.nextFrame, 0);
+    EXPECT_EQ(model.framePosition, 0.0f);
+    model.Draw(DRAW_MATERIAL);
+}
+
+TEST_F(Md2Record, AModelInAnArchiveTakesItsSkinsFromThere) {
+    const Bytes model = ThreeFrames({ "models/ogre/skin.pcx" }).Write();
+    const std::string pcx = TinyPcx();
+    Bytes pak;
+    pak.Text("PACK").U32(static_cast<uint32_t>(12 + model.Size() + pcx.size())).U32(128);
+    pak.Raw(model.bytes.data(), model.Size()).Text(pcx);
+    pak.Field("models/ogre/tris.md2", 56).U32(12).U32(static_cast<uint32_t>(model.Size()));
+    pak.Field("models/ogre/skin.pcx", 56).U32(static_cast<uint32_t>(12 + model.Size())).U32(static_cast<uint32_t>(pcx.size()));
+    ASSERT_EQ(scene->FindOrOpenPak(folder.Write("pak0.pak", Text(pak))), 0);
+
+    ModelRecord record;
+    record.path = "models/ogre/tris.md2";
+    record.pakIndex = 0;
+    record.skinIndex = 0;
+    COGLMD2& loaded = Read(record.Write(6));
+    EXPECT_TRUE(loaded.loaded);
+    EXPECT_EQ(loaded.pak, scene->GetPak(0));
+    ASSERT_EQ(loaded.skins.size(), 1u);
+    EXPECT_EQ(loaded.skins[0]->archive, scene->GetPak(0));
+    EXPECT_EQ(loaded.texture, loaded.skins[0]);
+
+    record.pakIndex = 1;  // no such archive: silently not loaded
+    EXPECT_FALSE(Read(record.Write(6)).loaded);
+}
+
+TEST_F(Md2Record, ModelsSharingSkinsKeepThemUntilTheLastOneGoes) {
+    folder.Write("ogre/a.pcx", TinyPcx());
+    folder.Write("ogre/b.pcx", TinyPcx());
+    ModelRecord record;
+    // Skins named by their whole path are found again in the cache; a bare
+    // name would be cached under the folder-based path and not be shared.
+    const std::vector<std::string> skins = { folder.Path("ogre/a.pcx"), folder.Path("ogre/b.pcx") };
+    record.path = folder.Write("ogre/tris.md2", Text(ThreeFrames(skins).Write()));
+    record.skinIndex = 0;
+    Read(record.Write(6));
+    Read(record.Write(6));
+    ASSERT_EQ(scene->textureCache.size(), 2u);
+    EXPECT_EQ(models[0]->skins, models[1]->skins);
+    EXPECT_EQ(models[0]->skins[1]->refCount, 2);  // b is no model's texture
+
+    models.erase(models.begin());
+    ASSERT_EQ(scene->textureCache.size(), 2u);
+    EXPECT_EQ(models[0]->skins[1]->refCount, 1);
+    models.clear();
+    EXPECT_TRUE(scene->textureCache.empty());
+}
+
+TEST_F(Md2Record, SaveWritesTheRowsAfterThePrefix) {
+    folder.Write("ogre/skin.pcx", TinyPcx());
+    ModelRecord record;
+    record.path = folder.Write("ogre/tris.md2", Text(ThreeFrames({ "skin.pcx" }).Write()));
+    record.animationIndex = 1;
+    record.frameStep = 0.5f;
+    record.reserved = 3;
+    record.interpolate = 0;
+    record.skinIndex = 0;
+    record.flipNormals = 1;
+    COGLMD2& model = Read(record.Write(6));
+    const std::vector<uint8_t> saved = SavedBytes([&](CFile& file) { model.Save(file, 4); });
+
+    ASSERT_EQ(saved.size(), 271u + 260 + 4 + 4 + 20 + 3 + 4 + 261 + 4 + 1);
+    EXPECT_EQ(IntAt(saved, 223), 4);
+    EXPECT_STREQ(reinterpret_cast<const char*>(&saved[271]), record.path.c_str());
+    EXPECT_EQ(IntAt(saved, 531), -1);
+    EXPECT_EQ(IntAt(saved, 535), 1);
+    EXPECT_FLOAT_EQ(FloatAt(saved, 539), 0.5f);
+    EXPECT_EQ(saved[559], 1);  // loop
+    EXPECT_EQ(saved[560], 3);
+    EXPECT_EQ(saved[561], 0);  // interpolate
+    EXPECT_EQ(IntAt(saved, 562), 1);
+    EXPECT_EQ(saved[566], 0);
+    EXPECT_STREQ(reinterpret_cast<const char*>(&saved[567]), folder.Path("ogre/skin.pcx").c_str());
+    EXPECT_EQ(IntAt(saved, 827), 0);
+    EXPECT_EQ(saved[831], 1);
+}
+
+TEST_F(Md2Record, TheSceneKeepsOnlyModelsThatLoaded) {
+    CSettingsStore settings(logs.Path("TAV.ini"));
+    COGLViewport3D viewport(settings);
+    ModelRecord present;
+    present.path = folder.Write("ogre/tris.md2", Text(ThreeFrames({}).Write()));
+    ModelRecord missing;
+    missing.path = "C:\\gone\\tris.md2";
+
+    Bytes b;
+    b.Text("TAV2").I32(6).U8(0);
+    b.F32(0).F32(0).F32(0).F32(0).F32(0).F32(0).F32(1);      // background, ambient
+    b.I32(0).I32(3).I32(0).U8(0);                            // lights, objects, textures, shadows
+    for (int i = 0; i < 12; i++) b.I32(-1);                  // shadow slots
+    b.U8(0).F32(1).I32(0).U8(0).F32(30);                     // blend, alpha, paks, background, fov
+    for (int i = 0; i < 13; i++) b.F32(0);                   // camera
+    const Bytes first = present.Write(6);
+    const Bytes second = missing.Write(6);
+    b.I32(12).Raw(first.bytes.data(), first.Size());
+    b.I32(12).Raw(second.bytes.data(), second.Size());
+    b.I32(2).Raw(SampleObjectPrefix().data(), 271);           // a box after them
+    const std::string scenePath = folder.Write("scene.tvn", Text(b));
+
+    EXPECT_EQ(OpenSceneFile(scenePath, *scene, viewport), SceneOpenResult::incomplete);
+    ASSERT_EQ(scene->objects.size(), 2u);
+    EXPECT_STREQ(scene->objects[0]->ClassName(), "COGLMD2");
+    EXPECT_TRUE(scene->objects[0]->animating);
+    EXPECT_STREQ(scene->objects[1]->ClassName(), "COGLBox");
+    EXPECT_NE(Errors().find("C:\\gone\\tris.md2"), std::string::npos);
+}
