@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "image/COGLTexture2D.h"
+#include "models/COGLModel.h"
 #include "objects/COGLLight.h"
 #include "objects/COGLObject.h"
 #include "objects/COGLPlane.h"
@@ -114,6 +115,36 @@ ordered_json DescribeLight(const COGLLight& light) {
     return out;
 }
 
+ordered_json DescribeModel(const COGLModel& model) {
+    ordered_json animations = ordered_json::array();
+    for (const std::unique_ptr<CModelAnimation>& animation : model.animations) {
+        animations.push_back({ { "name", animation->name }, { "first", animation->first }, { "count", animation->count } });
+    }
+    ordered_json skins = ordered_json::array();
+    for (const COGLTexture2D* skin : model.skins) {
+        skins.push_back(skin != nullptr ? ordered_json(skin->path) : ordered_json(nullptr));
+    }
+    const CModelAnimation* current = model.GetAnimation();
+    const int pak = model.scene != nullptr && model.pak != nullptr ? model.scene->IndexOfPak(model.pak) : -1;
+    return {
+        { "path", model.path },
+        { "pak", pak >= 0 ? ordered_json(pak) : ordered_json(nullptr) },
+        { "frameCount", model.GetFrameCount() },
+        { "animations", animations },
+        { "currentAnimation", current != nullptr ? ordered_json(current->name) : ordered_json(nullptr) },
+        { "framePosition", Tidy(model.framePosition) },
+        { "currentFrame", model.currentFrame },
+        { "nextFrame", model.nextFrame },
+        { "frameFraction", Tidy(model.frameFraction) },
+        { "frameStep", Tidy(model.frameStep) },
+        { "loop", model.loop },
+        { "interpolate", model.interpolate },
+        { "flipNormals", model.flipNormals },
+        { "yOffset", Tidy(model.yOffset) },
+        { "skins", skins },
+    };
+}
+
 ordered_json DescribeObject(const COGLObject& object, const COGLScene& /*scene*/) {
     const float orientation[4] = { object.orientation.x, object.orientation.y, object.orientation.z,
                                    object.orientation.w };
@@ -140,6 +171,9 @@ ordered_json DescribeObject(const COGLObject& object, const COGLScene& /*scene*/
     };
     if (const auto* plane = dynamic_cast<const COGLPlane*>(&object)) {
         out["subdivided"] = plane->subdivided;
+    }
+    if (const auto* model = dynamic_cast<const COGLModel*>(&object)) {
+        out["model"] = DescribeModel(*model);
     }
     return out;
 }

@@ -12,3 +12,6 @@ class CToolScene;
 nlohmann::ordered_json DescribeScene(const CToolScene& loaded);
 nlohmann::ordered_json DescribeObject(const COGLObject& object, const COGLScene& scene);
 nlohmann::ordered_json DescribeLight(const COGLLight& light);
+class COGLModel;
+// A model's own part: its file, animations, animation state and skins.
+nlohmann::ordered_json DescribeModel(const COGLModel& model);

@@ -2,7 +2,10 @@
 
 #include <getopt.h>
 
+#include <algorithm>
 #include <cctype>
+#include <cstring>
+#include <memory>
 #include <cstdio>
 #include <fstream>
 #include <iostream>
@@ -10,6 +13,9 @@
 
 #include <nlohmann/json.hpp>
 
+#include "image/COGLTexture2D.h"
+#include "models/COGLMD2.h"
+#include "platform/BufferedStream.h"
 #include "scene/COGLScene.h"
 #include "tools/CToolScene.h"
 #include "view/CScreenShot.h"
@@ -78,6 +84,20 @@ const char* const infoUsage = "info [--json] SCENE";
 const char* const renderUsage = "render SCENE -o OUT.png|.bmp|.jpg [--size WxH] [--ticks N] [--grid] [--axis]";
 const char* const composeUsage = "compose IN.json -o OUT.tvn";
 const char* const checkUsage = "check SCENE";
+const char* const modelUsage = "model [--json] FILE";
+
+// The model classes by the magic their files start with.
+std::unique_ptr<COGLModel> ModelForFile(const std::string& path) {
+    char magic[4] = { 0, 0, 0, 0 };
+    if (FILE* file = OpenStreamForReading(path)) {
+        const size_t got = std::fread(magic, 1, 4, file);
+        std::fclose(file);
+        if (got == 4 && std::memcmp(magic, "IDP2", 4) == 0) {
+            return std::make_unique<COGLMD2>();
+        }
+    }
+    return nullptr;
+}
 
 }  // namespace
 
@@ -270,4 +290,76 @@ int RunCheck(int argc, char** argv) {
         allFound = allFound && lookup.found;
     }
     return allFound ? EXIT_LOADED : EXIT_INCOMPLETE;
+}
+
+int RunModel(int argc, char** argv) {
+    if (WantsHelp(argc, argv)) {
+        std::printf("usage: tvntool %s\n\n"
+                    "Loads one model file as a scene would and prints what info prints for a\n"
+                    "model, with its kind, vertices, triangles and the bounds of frame 0.\n"
+                    "Exit 0 when it loaded, 1 when its skins are missing, 2 when it is not a\n"
+                    "model file the viewer reads or is invalid.\n",
+                    modelUsage);
+        return EXIT_LOADED;
+    }
+    bool asJson = false;
+    std::string path;
+    for (int i = 1; i < argc; i++) {
+        const std::string argument = argv[i];
+        if (argument == "--json") {
+            asJson = true;
+        } else if (path.empty() && (argument.empty() || argument[0] != '-')) {
+            path = argument;
+        } else {
+            return Usage(modelUsage);
+        }
+    }
+    if (path.empty()) {
+        return Usage(modelUsage);
+    }
+    CToolScene loaded;
+    std::string error;
+    if (!loaded.CreateContext(64, 64, error)) {
+        return Fail(EXIT_NOT_A_SCENE, error);
+    }
+    std::unique_ptr<COGLModel> model = ModelForFile(path);
+    if (!model) {
+        return Fail(EXIT_NOT_A_SCENE, path + " is not a model file the viewer reads");
+    }
+    auto* md2 = dynamic_cast<COGLMD2*>(model.get());
+    model->scene = loaded.scene.get();
+    md2->LoadFromFile(path, false);
+    if (!model->loaded) {
+        return EXIT_NOT_A_SCENE;
+    }
+    nlohmann::ordered_json description = DescribeModel(*model);
+    CVector min, max;
+    md2->FrameBounds(0, min, max);
+    description["kind"] = "MD2";
+    description["class"] = model->ClassName();
+    description["vertices"] = md2->VerticesPerFrame();
+    description["triangles"] = md2->TriangleCount();
+    description["skinNames"] = md2->SkinNames();
+    description["bounds"] = { { "min", { min.x, min.y, min.z } }, { "max", { max.x, max.y, max.z } } };
+    description["errors"] = loaded.errors;
+    if (asJson) {
+        std::cout << description.dump(2) << '\n';
+    } else {
+        std::cout << "file:       " << path << '\n'
+                  << "kind:       MD2\n"
+                  << "frames:     " << description["frameCount"] << '\n'
+                  << "vertices:   " << description["vertices"] << " a frame\n"
+                  << "triangles:  " << description["triangles"] << '\n';
+        for (const auto& animation : description["animations"]) {
+            std::cout << "animation:  " << animation["name"].get<std::string>() << " frames "
+                      << animation["first"] << " + " << animation["count"] << '\n';
+        }
+        for (const auto& skin : description["skinNames"]) {
+            std::cout << "skin:       " << skin.get<std::string>() << '\n';
+        }
+    }
+    const bool allSkins = static_cast<size_t>(std::count_if(model->skins.begin(), model->skins.end(),
+                                                            [](const COGLTexture2D* s) { return s != nullptr; })) ==
+                          md2->SkinNames().size();
+    return allSkins ? EXIT_LOADED : EXIT_INCOMPLETE;
 }

@@ -7,3 +7,4 @@ int RunInfo(int argc, char** argv);
 int RunRender(int argc, char** argv);
 int RunCompose(int argc, char** argv);
 int RunCheck(int argc, char** argv);
+int RunModel(int argc, char** argv);

@@ -17,6 +17,7 @@ static void PrintUsage(FILE* out) {
                  "  compose IN.json -o OUT.tvn\n"
                  "                          a scene file from JSON shaped like info --json\n"
                  "  check SCENE             every file the scene names, found or not\n"
+                 "  model [--json] FILE     one model file: frames, animations, skins, bounds\n"
                  "\n"
                  "'tvntool COMMAND --help' tells more. Exit codes: 0 loaded completely,\n"
                  "1 loaded with missing or invalid files, 2 not a scene or unusable input,\n"
@@ -42,6 +43,7 @@ int main(int argc, char** argv) {
     if (std::strcmp(command, "render") == 0) return RunRender(argc - 1, argv + 1);
     if (std::strcmp(command, "compose") == 0) return RunCompose(argc - 1, argv + 1);
     if (std::strcmp(command, "check") == 0) return RunCheck(argc - 1, argv + 1);
+    if (std::strcmp(command, "model") == 0) return RunModel(argc - 1, argv + 1);
     std::fprintf(stderr, "tvntool: unknown command \"%s\"; 'tvntool --help' lists the commands\n", command);
     return EXIT_USAGE;
 }

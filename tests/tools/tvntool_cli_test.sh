@@ -59,6 +59,17 @@ for help in info render compose check; do
     "$tool" "$help" --help >/dev/null || fail "$help --help"
 done
 
+md2=$(dirname "$0")/../../../shared/testdata/md2/assimp
+if [ -f "$md2/faerie.md2" ]; then
+    expect 0 "model of a real MD2" -- "$tool" model --json "$md2/faerie.md2"
+    grep -q '"frameCount": 198' "$work/out" || fail "faerie.md2 does not show 198 frames"
+    grep -q '"triangles": 654' "$work/out" || fail "faerie.md2 does not show 654 triangles"
+    expect 2 "model of an MD2 without vertices" -- "$tool" model "$md2/malformed_zero_numvertices.md2"
+else
+    echo "model checks skipped: no test data here"
+fi
+expect 2 "model of something else" -- "$tool" model "$work/box.json"
+
 if [ -f "$demo/demo.tvn" ] && [ -x /usr/bin/convert ]; then
     expect 0 "render of the demo" -- "$tool" render "$demo/demo.tvn" -o "$work/demo.png"
     expect 0 "check of the demo" -- "$tool" check "$demo/demo.tvn"
