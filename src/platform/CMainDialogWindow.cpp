@@ -18,7 +18,7 @@
 namespace {
 
 // Dialog units of MS Sans Serif 8 at 96 dpi.
-int X(int units) { return units * 3 / 2; }
+int X(int units) { return (units * 3 + 1) / 2; }
 int Y(int units) { return units * 13 / 8; }
 
 // A drop-down list's rectangle includes its open list; closed, it is as tall
@@ -157,6 +157,8 @@ void CMainDialogWindow::Controls::ChooseFolder() {
 
 CMainDialogWindow::CMainDialogWindow(CMainDialogHandler& handler)
     : controls(std::make_unique<Controls>(handler)) {
+    // MS Sans Serif 8 at 96 dpi, which the rectangles were laid out for.
+    FL_NORMAL_SIZE = 11;
     Fl_Tooltip::enable(1);
     controls->Build();
 }

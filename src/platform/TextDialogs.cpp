@@ -11,7 +11,7 @@
 
 namespace {
 
-int X(int units) { return units * 3 / 2; }
+int X(int units) { return (units * 3 + 1) / 2; }
 int Y(int units) { return units * 13 / 8; }
 
 void OnOkButton(Fl_Widget* button, void*) {
