@@ -20,8 +20,7 @@ const int fewestColourBits = 9;
 int CViewerApp::InitInstance(const std::string& sceneArgument) {
     std::string reason;
     if (!OpenDesktopDisplay(reason)) {
-        std::fprintf(stderr, "orrin: %s; use \"orrin --view SCENE\" on a display, or tvntool without one\n",
-                     reason.c_str());
+        std::fprintf(stderr, "orrin: %s; the settings dialog needs one (tvntool works without)\n", reason.c_str());
         return 1;
     }
     CMessageBox::SetBackend(CMessageBox::desktop);

@@ -111,6 +111,7 @@ void CViewerDlg::OnViewScene() {
         return;
     }
     PrepareErrorFile();
+    window->GetCursorPosition(savedCursorX, savedCursorY);
     window->Hide();
     if (!CreateView()) {
         // Nothing else would bring the hidden dialog back.
@@ -141,6 +142,7 @@ bool CViewerDlg::CreateView() {
 void CViewerDlg::EndViewing() {
     view.reset();
     window->Show();
+    window->SetCursorPosition(savedCursorX, savedCursorY);
 }
 
 void CViewerDlg::OnOK() {

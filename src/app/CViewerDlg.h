@@ -47,6 +47,8 @@ public:
     int                resolution = -1;
     std::string        scenePath;
     int                lastGammaPosition = 0;
+    int                savedCursorX = 0;
+    int                savedCursorY = 0;
 
 private:
     void         PushFields();

@@ -14,6 +14,9 @@ public:
     // window made next comes up alone.
     virtual void         Hide() = 0;
     virtual void         Show() = 0;
+    // The mouse pointer on the screen, kept across a viewing.
+    virtual void         GetCursorPosition(int& x, int& y) const = 0;
+    virtual void         SetCursorPosition(int x, int y) = 0;
     // Ends the dialog's modal loop.
     virtual void         Close() = 0;
 };

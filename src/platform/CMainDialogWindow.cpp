@@ -10,6 +10,7 @@
 #include <FL/Fl_Return_Button.H>
 #include <FL/Fl_Tooltip.H>
 #include <FL/Fl_Window.H>
+#include <FL/x.H>
 
 #include "platform/CMainDialogHandler.h"
 #include "platform/CTickSlider.h"
@@ -199,6 +200,15 @@ void CMainDialogWindow::Show() {
 void CMainDialogWindow::Close() {
     controls->window.hide();
     closed = true;
+}
+
+void CMainDialogWindow::GetCursorPosition(int& x, int& y) const {
+    Fl::get_mouse(x, y);
+}
+
+void CMainDialogWindow::SetCursorPosition(int x, int y) {
+    XWarpPointer(fl_display, None, RootWindow(fl_display, fl_screen), 0, 0, 0, 0, x, y);
+    XFlush(fl_display);
 }
 
 void CMainDialogWindow::RunModal() {

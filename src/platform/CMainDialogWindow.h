@@ -21,6 +21,8 @@ public:
     void         Hide() override;
     void         Show() override;
     void         Close() override;
+    void         GetCursorPosition(int& x, int& y) const override;
+    void         SetCursorPosition(int x, int y) override;
 
     // Shows the dialog and returns once it is closed.
     void RunModal();

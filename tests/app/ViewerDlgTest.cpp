@@ -22,10 +22,14 @@ public:
     void         Hide() override { shown = false; }
     void         Show() override { shown = true; }
     void         Close() override { closed = true; }
+    void         GetCursorPosition(int& x, int& y) const override { x = 5; y = 6; }
+    void         SetCursorPosition(int x, int y) override { cursorX = x; cursorY = y; }
 
     DialogFields fields;
     bool         shown = true;
     bool         closed = false;
+    int          cursorX = 0;
+    int          cursorY = 0;
 };
 
 class ViewerDlgTest : public ::testing::Test {
@@ -173,6 +177,17 @@ TEST_F(ViewerDlgTest, CancelStoresNothing) {
     dialog.OnCancel();
     EXPECT_TRUE(view.closed);
     EXPECT_EQ(IniText(), "[3dfx]\nSSBaseFileName=keep\n");
+}
+
+TEST_F(ViewerDlgTest, EndViewingBringsTheDialogAndTheCursorBack) {
+    Open();
+    dialog.savedCursorX = 300;
+    dialog.savedCursorY = 200;
+    view.shown = false;
+    dialog.EndViewing();
+    EXPECT_TRUE(view.shown);
+    EXPECT_EQ(view.cursorX, 300);
+    EXPECT_EQ(view.cursorY, 200);
 }
 
 TEST(LoadErrorsDlgTest, ReadsTheWholeFile) {
