@@ -1,11 +1,13 @@
-// orrin: the desktop viewer. Until the settings dialog is in place, and for
-// scripts afterwards, "orrin --view SCENE" opens the viewer straight away with
-// the settings the dialog would use, and exits when the viewer closes.
+// orrin: the desktop viewer. "orrin [SCENE]" opens the settings dialog, with
+// SCENE in its scene field; for scripts, "orrin --view SCENE" opens the viewer
+// straight away with the settings the dialog would use, and exits when the
+// viewer closes.
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <string>
 
+#include "app/CViewerApp.h"
 #include "diag/CDiagnostics.h"
 #include "image/Palettes.h"
 #include "platform/CMessageBox.h"
@@ -93,7 +95,8 @@ int ViewScene(const std::string& path) {
 
 void PrintUsage() {
     std::fprintf(stderr,
-                 "usage: orrin --view SCENE   show a scene full screen; Escape closes it\n"
+                 "usage: orrin [SCENE]        the settings dialog, with SCENE filled in\n"
+                 "       orrin --view SCENE   show a scene full screen; Escape closes it\n"
                  "       orrin --version\n");
 }
 
@@ -106,6 +109,14 @@ int main(int argc, char** argv) {
     }
     if (argc == 3 && std::strcmp(argv[1], "--view") == 0) {
         return ViewScene(argv[2]);
+    }
+    if (argc == 1) {
+        CViewerApp app;
+        return app.InitInstance("");
+    }
+    if (argc == 2 && argv[1][0] != '-') {
+        CViewerApp app;
+        return app.InitInstance(argv[1]);
     }
     PrintUsage();
     return 2;

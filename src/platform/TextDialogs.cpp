@@ -1,0 +1,65 @@
+#include "platform/TextDialogs.h"
+
+#include <FL/Fl.H>
+#include <FL/Fl_Box.H>
+#include <FL/Fl_Button.H>
+#include <FL/Fl_Return_Button.H>
+#include <FL/Fl_Text_Buffer.H>
+#include <FL/Fl_Text_Display.H>
+#include <FL/Fl_Window.H>
+#include <algorithm>
+
+namespace {
+
+int X(int units) { return (units * 3 + 1) / 2; }
+int Y(int units) { return units * 13 / 8; }
+
+void OnOkButton(Fl_Widget* button, void*) {
+    button->window()->hide();
+}
+
+void RunModal(Fl_Window& window) {
+    window.set_modal();
+    window.show();
+    while (window.shown()) {
+        Fl::wait();
+    }
+}
+
+} // namespace
+
+void ShowAboutWindow(const std::string& caption, const std::vector<std::string>& lines) {
+    Fl_Window window(X(226), Y(124), caption.c_str());
+    const int lineHeight = Y(10);
+    int y = Y(7);
+    for (const std::string& line : lines) {
+        Fl_Box* box = new Fl_Box(X(7), y, X(212), lineHeight);
+        box->copy_label(line.c_str());
+        box->labelsize(11);
+        box->align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE | FL_ALIGN_WRAP);
+        y += lineHeight;
+    }
+    Fl_Return_Button* ok = new Fl_Return_Button(X(169), Y(104), X(50), Y(14), "OK");
+    ok->callback(OnOkButton);
+    window.end();
+    RunModal(window);
+}
+
+void ShowTextListWindow(const std::string& caption, const std::string& heading, const std::string& text) {
+    Fl_Window window(X(208), Y(125), caption.c_str());
+    Fl_Box* label = new Fl_Box(X(7), Y(4), X(194), Y(12));
+    label->copy_label(heading.c_str());
+    label->align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE);
+    Fl_Text_Buffer buffer;
+    // The file's line ends are Windows ones; the display wants bare '\n'.
+    std::string shown = text;
+    shown.erase(std::remove(shown.begin(), shown.end(), '\r'), shown.end());
+    buffer.text(shown.c_str());
+    Fl_Text_Display* list = new Fl_Text_Display(X(7), Y(18), X(194), Y(82));
+    list->buffer(&buffer);
+    Fl_Return_Button* ok = new Fl_Return_Button(X(81), Y(104), X(50), Y(14), "OK");
+    ok->callback(OnOkButton);
+    window.end();
+    RunModal(window);
+    list->buffer(nullptr);
+}

@@ -1,0 +1,208 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "app/CAboutDlg.h"
+#include "app/CLoadErrorsDlg.h"
+#include "app/CViewerDlg.h"
+#include "image/Palettes.h"
+#include "platform/CMainDialogView.h"
+#include "platform/CSettingsStore.h"
+#include "support/TestFolder.h"
+
+namespace {
+
+// Stands in for the window: holds what the logic pushed, gives back what a
+// user would have typed.
+class CFakeDialogView : public CMainDialogView {
+public:
+    void         SetFields(const DialogFields& newFields) override { fields = newFields; }
+    DialogFields GetFields() const override { return fields; }
+    void         Hide() override { shown = false; }
+    void         Show() override { shown = true; }
+    void         Close() override { closed = true; }
+    void         GetCursorPosition(int& x, int& y) const override { x = 5; y = 6; }
+    void         SetCursorPosition(int x, int y) override { cursorX = x; cursorY = y; }
+
+    DialogFields fields;
+    bool         shown = true;
+    bool         closed = false;
+    int          cursorX = 0;
+    int          cursorY = 0;
+};
+
+class ViewerDlgTest : public ::testing::Test {
+protected:
+    void TearDown() override { ApplyGamma(1.0f); }
+
+    CViewerDlg& Open(const std::string& sceneArgument = "") {
+        gamma = static_cast<float>(store.Read(Setting::gamma)) * 0.01f;
+        dialog.OnInitDialog(view, sceneArgument);
+        return dialog;
+    }
+
+    std::string IniText() const {
+        return std::filesystem::exists(iniPath) ? CTestFolder::Read(iniPath) : "";
+    }
+
+    CTestFolder     folder;
+    std::string     iniPath = folder.Path("TAV.ini");
+    CSettingsStore  store{ iniPath };
+    float           gamma = 1.0f;
+    CViewerDlg      dialog{ store, gamma, folder.Path("prog/") };
+    CFakeDialogView view;
+};
+
+TEST_F(ViewerDlgTest, NoSettingsFileGivesDefaults) {
+    std::filesystem::create_directories(folder.Path("prog"));
+    Open();
+    EXPECT_EQ(view.fields.resolution, 2);
+    EXPECT_EQ(view.fields.shotFileType, 1);
+    EXPECT_EQ(view.fields.jpegQuality, 2);
+    EXPECT_EQ(view.fields.shotBaseName, "shot");
+    EXPECT_EQ(view.fields.scenePath, "");
+    EXPECT_EQ(view.fields.shotFolder, folder.Path("prog/scrnshot"));
+    EXPECT_TRUE(std::filesystem::is_directory(folder.Path("prog/scrnshot")));
+    EXPECT_EQ(IniText(), "");
+}
+
+TEST_F(ViewerDlgTest, StoredValuesFillTheControls) {
+    const std::string shots = folder.Path("shots");
+    std::filesystem::create_directories(shots);
+    folder.Write("TAV.ini", "[3dfx]\nResolution=4\nSSFileType=0\nSSJPGQuality=3\nLastScene=/s/a.tvn\n"
+                            "SSBaseFileName=pic\nSSBasePath=" + shots + "\nGamma=80\n");
+    Open();
+    EXPECT_EQ(view.fields.resolution, 4);
+    EXPECT_EQ(view.fields.shotFileType, 0);
+    EXPECT_EQ(view.fields.jpegQuality, 3);
+    EXPECT_EQ(view.fields.scenePath, "/s/a.tvn");
+    EXPECT_EQ(view.fields.shotBaseName, "pic");
+    EXPECT_EQ(view.fields.shotFolder, shots);
+    // Truncating 1 - 0.8 would give 19.
+    EXPECT_EQ(view.fields.gammaPosition, 20);
+}
+
+TEST_F(ViewerDlgTest, SceneArgumentStandsInTheFieldButIsNotStoredUntilExit) {
+    folder.Write("TAV.ini", "[3dfx]\nLastScene=/old.tvn\n");
+    Open("/new.tvn");
+    EXPECT_EQ(view.fields.scenePath, "/new.tvn");
+    EXPECT_NE(IniText().find("LastScene=/old.tvn"), std::string::npos);
+    dialog.OnOK();
+    EXPECT_EQ(store.Read(Setting::lastScene), "/new.tvn");
+}
+
+TEST_F(ViewerDlgTest, ResolutionOutsideTheListFallsBackTo640x480) {
+    for (const char* stored : { "-1", "5", "99999" }) {
+        folder.Write("TAV.ini", std::string("[3dfx]\nResolution=") + stored + "\n");
+        Open();
+        EXPECT_EQ(view.fields.resolution, 2) << stored;
+        EXPECT_EQ(dialog.resolution, 2) << stored;
+    }
+}
+
+TEST_F(ViewerDlgTest, DeletedShotFolderFallsBackToScrnshot) {
+    const std::string gone = folder.Path("gone");
+    std::filesystem::create_directories(gone);
+    folder.Write("TAV.ini", "[3dfx]\nSSBasePath=" + gone + "\n");
+    std::filesystem::remove(gone);
+    std::filesystem::create_directories(folder.Path("prog"));
+    Open();
+    EXPECT_EQ(view.fields.shotFolder, folder.Path("prog/scrnshot"));
+    EXPECT_EQ(dialog.ShotSettings().folder, folder.Path("prog/scrnshot"));
+}
+
+// With no scene, "View Scene" applies the slider and then stops at message 117.
+TEST_F(ViewerDlgTest, GammaSliderPositions) {
+    struct Case {
+        int   position;
+        float gamma;
+        int   stored;
+    };
+    for (const Case& c : { Case{ 1, 1.0f, 99 }, Case{ 2, 0.98f, 98 }, Case{ 80, 0.2f, 20 } }) {
+        folder.Write("TAV.ini", "");
+        Open();
+        view.fields.gammaPosition = c.position;
+        testing::internal::CaptureStderr();
+        dialog.OnViewScene();
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), "Please Select a Scene file first\n");
+        EXPECT_FLOAT_EQ(gamma, c.gamma) << c.position;
+        EXPECT_EQ(store.Read(Setting::gamma), c.stored) << c.position;
+        EXPECT_TRUE(view.shown);
+    }
+}
+
+TEST_F(ViewerDlgTest, GammaIsWrittenOnlyWhenTheSliderMoved) {
+    folder.Write("TAV.ini", "[3dfx]\nGamma=90\n");
+    Open();
+    ASSERT_EQ(view.fields.gammaPosition, 10);
+    testing::internal::CaptureStderr();
+    dialog.OnViewScene();
+    EXPECT_EQ(IniText(), "[3dfx]\nGamma=90\n");
+    view.fields.gammaPosition = 30;
+    dialog.OnViewScene();
+    EXPECT_EQ(store.Read(Setting::gamma), 70);
+    folder.Write("TAV.ini", "[3dfx]\nGamma=55\n");
+    dialog.OnViewScene();
+    testing::internal::GetCapturedStderr();
+    EXPECT_EQ(store.Read(Setting::gamma), 55);
+    EXPECT_FLOAT_EQ(gamma, 0.7f);
+}
+
+TEST_F(ViewerDlgTest, ExitStoresWhatTheControlsShow) {
+    Open();
+    view.fields.resolution = 3;
+    view.fields.shotFileType = 0;
+    view.fields.jpegQuality = 1;
+    view.fields.scenePath = "typed.tvn";
+    view.fields.shotBaseName = "frame";
+    view.fields.shotFolder = "/tmp";
+    dialog.OnOK();
+    EXPECT_TRUE(view.closed);
+    EXPECT_EQ(store.Read(Setting::resolution), 3);
+    EXPECT_EQ(store.Read(Setting::shotFileType), 0);
+    EXPECT_EQ(store.Read(Setting::jpegQuality), 1);
+    EXPECT_EQ(store.Read(Setting::lastScene), "typed.tvn");
+    EXPECT_EQ(store.Read(Setting::shotBaseName), "frame");
+    EXPECT_EQ(store.Read(Setting::shotFolder), "/tmp");
+    // Gamma belongs to "View Scene".
+    EXPECT_EQ(IniText().find("Gamma"), std::string::npos);
+}
+
+TEST_F(ViewerDlgTest, CancelStoresNothing) {
+    folder.Write("TAV.ini", "[3dfx]\nSSBaseFileName=keep\n");
+    Open();
+    view.fields.shotBaseName = "changed";
+    view.fields.gammaPosition = 40;
+    dialog.OnCancel();
+    EXPECT_TRUE(view.closed);
+    EXPECT_EQ(IniText(), "[3dfx]\nSSBaseFileName=keep\n");
+}
+
+TEST_F(ViewerDlgTest, EndViewingBringsTheDialogAndTheCursorBack) {
+    Open();
+    dialog.savedCursorX = 300;
+    dialog.savedCursorY = 200;
+    view.shown = false;
+    dialog.EndViewing();
+    EXPECT_TRUE(view.shown);
+    EXPECT_EQ(view.cursorX, 300);
+    EXPECT_EQ(view.cursorY, 200);
+}
+
+TEST(LoadErrorsDlgTest, ReadsTheWholeFile) {
+    CTestFolder folder;
+    const std::string text = "The following files could not be loaded:\r\n    a.pcx\r\n    b.md2\r\n";
+    EXPECT_EQ(CLoadErrorsDlg::ReadErrorFile(folder.Write("errors.txt", text)), text);
+    EXPECT_EQ(CLoadErrorsDlg::ReadErrorFile(folder.Path("missing.txt")), "");
+}
+
+TEST(AboutDlgTest, NamesTheVersionAndTheJpegGroup) {
+    const std::vector<std::string> lines = CAboutDlg::Lines();
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "version 1.9"), lines.end());
+    EXPECT_NE(std::find(lines.begin(), lines.end(),
+                        "This software is based in part on the work of the Independent JPEG Group"),
+              lines.end());
+}
+
+} // namespace

@@ -1,0 +1,72 @@
+#!/usr/bin/env bash
+# End to end: what orrin does before its dialog. Without a display it says
+# so on one line and exits with 1; on a screen of 256 colours it shows
+# message 114 and ends without the dialog.
+#   start_checks_test.sh ORRIN
+# Exits 77 (skipped) when a tool is missing; kills what it started.
+set -u
+orrin=$1
+
+for tool in Xvfb xdotool timeout; do
+    if ! command -v "$tool" >/dev/null; then
+        echo "skipped: $tool is not installed"
+        exit 77
+    fi
+done
+
+work=$(mktemp -d)
+xvfb_pid=
+orrin_pid=
+cleanup() {
+    [ -n "$orrin_pid" ] && kill "$orrin_pid" 2>/dev/null
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+    wait 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+failures=0
+fail() {
+    echo "FAIL: $*"
+    failures=$((failures + 1))
+}
+
+export XDG_CONFIG_HOME="$work/config"
+export ASAN_OPTIONS="${ASAN_OPTIONS:-}:detect_leaks=0"
+
+env -u DISPLAY -u WAYLAND_DISPLAY timeout 20 "$orrin" >"$work/nodisplay.out" 2>&1
+status=$?
+[ "$status" -eq 1 ] || fail "without a display the exit status is $status"
+[ "$(wc -l <"$work/nodisplay.out")" -eq 1 ] || fail "without a display: $(cat "$work/nodisplay.out")"
+grep -q 'display' "$work/nodisplay.out" || fail "the line does not name the display: $(cat "$work/nodisplay.out")"
+
+Xvfb -displayfd 3 -screen 0 640x480x8 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+xvfb_pid=$!
+for _ in $(seq 50); do
+    [ -s "$work/display" ] && break
+    sleep 0.1
+done
+if [ ! -s "$work/display" ]; then
+    echo "skipped: Xvfb did not start"
+    exit 77
+fi
+export DISPLAY=":$(head -n 1 "$work/display")"
+
+timeout 30 "$orrin" >"$work/orrin.out" 2>&1 &
+orrin_pid=$!
+box=$(timeout 10 xdotool search --sync --onlyvisible --name '^Orrin$' 2>/dev/null | head -n 1)
+if [ -z "$box" ]; then
+    fail "no message on a screen of 256 colours"
+else
+    # The dialog is 422 pixels wide; message 114 is a wide alert.
+    width=$(xdotool getwindowgeometry "$box" | sed -n 's/.*Geometry: \([0-9]*\)x.*/\1/p')
+    [ "$width" != 422 ] || fail "the dialog opened on a screen of 256 colours"
+    xdotool windowfocus --sync "$box" key Return
+fi
+wait "$orrin_pid"
+status=$?
+orrin_pid=
+[ "$status" -eq 0 ] || fail "after message 114 the exit status is $status: $(cat "$work/orrin.out")"
+
+[ "$failures" -eq 0 ] && echo "start checks: passed"
+[ "$failures" -eq 0 ]
