@@ -46,6 +46,21 @@ int Fail(int code, const std::string& message) {
     return code;
 }
 
+// "[--json] FILE" in any order; false when anything else is there.
+bool ParseJsonAndPath(int argc, char** argv, bool& asJson, std::string& path) {
+    for (int i = 1; i < argc; i++) {
+        const std::string argument = argv[i];
+        if (argument == "--json") {
+            asJson = true;
+        } else if (path.empty() && (argument.empty() || argument[0] != '-')) {
+            path = argument;
+        } else {
+            return false;
+        }
+    }
+    return !path.empty();
+}
+
 bool EndsWith(const std::string& text, const std::string& end) {
     if (text.size() < end.size()) {
         return false;
@@ -112,17 +127,7 @@ int RunInfo(int argc, char** argv) {
     }
     bool asJson = false;
     std::string path;
-    for (int i = 1; i < argc; i++) {
-        const std::string argument = argv[i];
-        if (argument == "--json") {
-            asJson = true;
-        } else if (path.empty() && (argument.empty() || argument[0] != '-')) {
-            path = argument;
-        } else {
-            return Usage(infoUsage);
-        }
-    }
-    if (path.empty()) {
+    if (!ParseJsonAndPath(argc, argv, asJson, path)) {
         return Usage(infoUsage);
     }
     CToolScene loaded;
@@ -304,17 +309,7 @@ int RunModel(int argc, char** argv) {
     }
     bool asJson = false;
     std::string path;
-    for (int i = 1; i < argc; i++) {
-        const std::string argument = argv[i];
-        if (argument == "--json") {
-            asJson = true;
-        } else if (path.empty() && (argument.empty() || argument[0] != '-')) {
-            path = argument;
-        } else {
-            return Usage(modelUsage);
-        }
-    }
-    if (path.empty()) {
+    if (!ParseJsonAndPath(argc, argv, asJson, path)) {
         return Usage(modelUsage);
     }
     CToolScene loaded;

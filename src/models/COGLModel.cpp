@@ -243,30 +243,7 @@ void COGLModel::DrawSelected() {
     glColor3f(1.0f, 1.0f, 1.0f);
     PlaceModel();
 
-    const float x0 = boundsMin.x, y0 = boundsMin.y, z0 = boundsMin.z;
-    const float x1 = boundsMax.x, y1 = boundsMax.y, z1 = boundsMax.z;
-    glBegin(GL_LINE_LOOP);
-    glVertex3f(x1, y1, z1);
-    glVertex3f(x0, y1, z1);
-    glVertex3f(x0, y0, z1);
-    glVertex3f(x1, y0, z1);
-    glEnd();
-    glBegin(GL_LINE_LOOP);
-    glVertex3f(x1, y1, z0);
-    glVertex3f(x1, y0, z0);
-    glVertex3f(x0, y0, z0);
-    glVertex3f(x0, y1, z0);
-    glEnd();
-    glBegin(GL_LINES);
-    glVertex3f(x0, y0, z1);
-    glVertex3f(x0, y0, z0);
-    glVertex3f(x0, y1, z1);
-    glVertex3f(x0, y1, z0);
-    glVertex3f(x1, y0, z1);
-    glVertex3f(x1, y0, z0);
-    glVertex3f(x1, y1, z1);
-    glVertex3f(x1, y1, z0);
-    glEnd();
+    DrawBoxOutline(boundsMin, boundsMax);
 
     DrawAxes();
     glPopAttrib();

@@ -129,33 +129,37 @@ void COGLObject::DrawSelected() {
     glColor3f(1.0f, 1.0f, 1.0f);
     PlaceObject(0.0f);
 
-    const float ex = extents.x, ey = extents.y, ez = extents.z;
-    glBegin(GL_LINE_LOOP);
-    glVertex3f(ex, ey, ez);
-    glVertex3f(-ex, ey, ez);
-    glVertex3f(-ex, -ey, ez);
-    glVertex3f(ex, -ey, ez);
-    glEnd();
-    glBegin(GL_LINE_LOOP);
-    glVertex3f(ex, ey, -ez);
-    glVertex3f(ex, -ey, -ez);
-    glVertex3f(-ex, -ey, -ez);
-    glVertex3f(-ex, ey, -ez);
-    glEnd();
-    glBegin(GL_LINES);
-    glVertex3f(-ex, -ey, -ez);
-    glVertex3f(-ex, -ey, ez);
-    glVertex3f(-ex, ey, -ez);
-    glVertex3f(-ex, ey, ez);
-    glVertex3f(ex, -ey, -ez);
-    glVertex3f(ex, -ey, ez);
-    glVertex3f(ex, ey, -ez);
-    glVertex3f(ex, ey, ez);
-    glEnd();
-
+    DrawBoxOutline(CVector(-extents.x, -extents.y, -extents.z), extents);
     DrawAxes();
     glPopAttrib();
     glPopMatrix();
+}
+
+void COGLObject::DrawBoxOutline(const CVector& low, const CVector& high) {
+    const float x0 = low.x, y0 = low.y, z0 = low.z;
+    const float x1 = high.x, y1 = high.y, z1 = high.z;
+    glBegin(GL_LINE_LOOP);
+    glVertex3f(x1, y1, z1);
+    glVertex3f(x0, y1, z1);
+    glVertex3f(x0, y0, z1);
+    glVertex3f(x1, y0, z1);
+    glEnd();
+    glBegin(GL_LINE_LOOP);
+    glVertex3f(x1, y1, z0);
+    glVertex3f(x1, y0, z0);
+    glVertex3f(x0, y0, z0);
+    glVertex3f(x0, y1, z0);
+    glEnd();
+    glBegin(GL_LINES);
+    glVertex3f(x0, y0, z1);
+    glVertex3f(x0, y0, z0);
+    glVertex3f(x0, y1, z1);
+    glVertex3f(x0, y1, z0);
+    glVertex3f(x1, y0, z1);
+    glVertex3f(x1, y0, z0);
+    glVertex3f(x1, y1, z1);
+    glVertex3f(x1, y1, z0);
+    glEnd();
 }
 
 void COGLObject::DrawAxes() {

@@ -134,6 +134,8 @@ protected:
     void DrawForSelectionPlaced(float zOffset);
     // Translate, rotate, then scale.
     void PlaceObject(float zOffset);
+    // The twelve edges of the box from low to high, in the current colour.
+    static void DrawBoxOutline(const CVector& low, const CVector& high);
     // The geometry inside the object's transform: the list as it is, or with
     // the object's material and texture when flags carry DRAW_MATERIAL.
     virtual void DrawGeometry(uint32_t list, int flags);

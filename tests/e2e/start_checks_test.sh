@@ -7,29 +7,9 @@
 set -u
 orrin=$1
 
-for tool in Xvfb xdotool timeout; do
-    if ! command -v "$tool" >/dev/null; then
-        echo "skipped: $tool is not installed"
-        exit 77
-    fi
-done
-
-work=$(mktemp -d)
-xvfb_pid=
-orrin_pid=
-cleanup() {
-    [ -n "$orrin_pid" ] && kill "$orrin_pid" 2>/dev/null
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-    wait 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-failures=0
-fail() {
-    echo "FAIL: $*"
-    failures=$((failures + 1))
-}
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/common.sh"
+require_tools Xvfb xdotool timeout
 
 export XDG_CONFIG_HOME="$work/config"
 export ASAN_OPTIONS="${ASAN_OPTIONS:-}:detect_leaks=0"

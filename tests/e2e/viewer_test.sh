@@ -8,29 +8,8 @@ set -u
 orrin=$1
 here=$(cd "$(dirname "$0")" && pwd)
 
-for tool in Xvfb xdotool import convert perl timeout; do
-    if ! command -v "$tool" >/dev/null; then
-        echo "skipped: $tool is not installed"
-        exit 77
-    fi
-done
-
-work=$(mktemp -d)
-xvfb_pid=
-orrin_pid=
-cleanup() {
-    [ -n "$orrin_pid" ] && kill "$orrin_pid" 2>/dev/null
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-    wait 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-failures=0
-fail() {
-    echo "FAIL: $*"
-    failures=$((failures + 1))
-}
+source "$here/common.sh"
+require_tools Xvfb xdotool import convert perl timeout
 
 # The program folder is where orrin lies: log.txt, errors.txt and the
 # screen-shot folder go there, so the copy keeps this test to itself.
