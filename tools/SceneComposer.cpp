@@ -4,6 +4,7 @@
 #include <memory>
 #include <vector>
 
+#include "models/COGLMD2.h"
 #include "objects/COGLObject.h"
 #include "objects/COGLPlane.h"
 #include "objects/COGLPointLight.h"
@@ -12,112 +13,13 @@
 #include "platform/CFileException.h"
 #include "platform/RecordIO.h"
 #include "scene/ObjectFactory.h"
+#include "tools/FieldReader.h"
+#include "tools/ModelComposer.h"
 #include "view/COGLCamera3D.h"
 
 using nlohmann::json;
 
 namespace {
-
-// Reads fields of the description; the first field of the wrong type is
-// kept as the reason to refuse the whole input, and reading goes on with
-// defaults so that callers need no checks of their own.
-class FieldReader {
-public:
-    void Fail(const std::string& what) {
-        if (error.empty()) {
-            error = what;
-        }
-    }
-
-    const json* Field(const json& node, const char* key) {
-        if (!node.is_object()) {
-            Fail(std::string("expected an object holding ") + key);
-            return nullptr;
-        }
-        const auto found = node.find(key);
-        return found == node.end() || found->is_null() ? nullptr : &*found;
-    }
-
-    void Float(const json& node, const char* key, float& out) {
-        if (const json* value = Field(node, key)) {
-            TakeFloat(*value, key, out);
-        }
-    }
-
-    void Floats(const json& node, const char* key, float* out, size_t count) {
-        const json* value = Field(node, key);
-        if (value == nullptr) {
-            return;
-        }
-        if (!value->is_array() || value->size() != count) {
-            Fail(std::string(key) + " must be a list of " + std::to_string(count) + " numbers");
-            return;
-        }
-        for (size_t i = 0; i < count; i++) {
-            TakeFloat((*value)[i], key, out[i]);
-        }
-    }
-
-    void Vector(const json& node, const char* key, CVector& out) {
-        float values[3] = { out.x, out.y, out.z };
-        Floats(node, key, values, 3);
-        out = CVector(values[0], values[1], values[2]);
-    }
-
-    void Bool(const json& node, const char* key, bool& out) {
-        if (const json* value = Field(node, key)) {
-            if (value->is_boolean()) {
-                out = value->get<bool>();
-            } else {
-                Fail(std::string(key) + " must be true or false");
-            }
-        }
-    }
-
-    void Int(const json& node, const char* key, int32_t& out) {
-        if (const json* value = Field(node, key)) {
-            if (value->is_number_integer()) {
-                out = value->get<int32_t>();
-            } else {
-                Fail(std::string(key) + " must be a whole number");
-            }
-        }
-    }
-
-    void String(const json& node, const char* key, std::string& out) {
-        if (const json* value = Field(node, key)) {
-            if (value->is_string()) {
-                out = value->get<std::string>();
-            } else {
-                Fail(std::string(key) + " must be a string");
-            }
-        }
-    }
-
-    const json& List(const json& node, const char* key) {
-        static const json empty = json::array();
-        const json* list = Field(node, key);
-        if (list == nullptr) {
-            return empty;
-        }
-        if (!list->is_array()) {
-            Fail(std::string(key) + " must be a list");
-            return empty;
-        }
-        return *list;
-    }
-
-    std::string error;
-
-private:
-    void TakeFloat(const json& value, const char* key, float& out) {
-        if (value.is_number()) {
-            out = value.get<float>();
-        } else {
-            Fail(std::string(key) + " must be a number");
-        }
-    }
-};
 
 void WriteInt(CFile& file, int32_t value) {
     CRecordWriter out;
@@ -202,12 +104,25 @@ std::unique_ptr<COGLLight> MakeLight(FieldReader& in, const json& node) {
     return light;
 }
 
-std::unique_ptr<COGLObject> MakeObject(FieldReader& in, const json& node) {
+std::unique_ptr<COGLObject> CreateObject(FieldReader& in, const json& node, CModelComposer& models) {
     std::string className;
     in.String(node, "class", className);
+    if (className == "COGLMD2") {
+        // Read first: loading the model file names the object after its folder.
+        auto model = std::make_unique<COGLMD2>();
+        models.ReadModel(in, node, *model);
+        return model;
+    }
     std::unique_ptr<COGLObject> object = CreateSimpleObject(SimpleObjectTypeCode(className));
     if (!object) {
         in.Fail("unknown object class \"" + className + "\"");
+    }
+    return object;
+}
+
+std::unique_ptr<COGLObject> MakeObject(FieldReader& in, const json& node, CModelComposer& models) {
+    std::unique_ptr<COGLObject> object = CreateObject(in, node, models);
+    if (!object) {
         return nullptr;
     }
     in.String(node, "name", object->name);
@@ -270,11 +185,12 @@ struct Composition {
     COGLCamera3D camera;
     std::vector<TextureEntry> textures;
     std::vector<std::unique_ptr<COGLLight>> lights;
+    std::unique_ptr<CModelComposer> models;  // outlives the objects
     std::vector<std::unique_ptr<COGLObject>> objects;
     std::vector<int> textureIndices;
 };
 
-void ReadComposition(FieldReader& in, const json& description, Composition& out) {
+void ReadComposition(FieldReader& in, const json& description, const std::string& outPath, Composition& out) {
     in.Floats(description, "background", out.background, 3);
     in.Floats(description, "ambient", out.ambient, 4);
     in.Bool(description, "usesVWep", out.usesVWep);
@@ -308,10 +224,13 @@ void ReadComposition(FieldReader& in, const json& description, Composition& out)
             out.lights.push_back(std::move(light));
         }
     }
+    out.models = std::make_unique<CModelComposer>(out.paks, outPath);
     for (const json& node : in.List(description, "objects")) {
-        if (std::unique_ptr<COGLObject> object = MakeObject(in, node)) {
+        if (std::unique_ptr<COGLObject> object = MakeObject(in, node, *out.models)) {
+            // A model's texture is one of its skins, which its record lists.
+            const bool isModel = dynamic_cast<COGLModel*>(object.get()) != nullptr;
+            out.textureIndices.push_back(isModel ? -1 : TextureIndex(in, node, out.textures));
             out.objects.push_back(std::move(object));
-            out.textureIndices.push_back(TextureIndex(in, node, out.textures));
         }
     }
 }
@@ -372,7 +291,7 @@ bool ComposeScene(const json& description, const std::string& outPath, std::stri
     if (!description.is_object()) {
         in.Fail("the description must be a JSON object");
     } else {
-        ReadComposition(in, description, scene);
+        ReadComposition(in, description, outPath, scene);
     }
     if (!in.error.empty()) {
         error = in.error;

@@ -19,19 +19,6 @@
 
 namespace {
 
-// A 2 x 2 PCX of one colour index.
-std::string TinyPcx() {
-    Bytes b;
-    b.U8(10).U8(5).U8(1).U8(8).U16(0).U16(0).U16(1).U16(1).Fill(65 - 12).U8(1).U16(2).Fill(128 - 68);
-    b.U8(0xC4).U8(9);
-    b.U8(0x0C).Fill(768, 200);
-    return std::string(b.bytes.begin(), b.bytes.end());
-}
-
-std::string Text(const Bytes& bytes) {
-    return std::string(bytes.bytes.begin(), bytes.bytes.end());
-}
-
 // Frames stand1, stand2, run1: animations stand, run and "<all>" (current).
 Md2Layout ThreeFrames(const std::vector<std::string>& skins) {
     Md2Layout layout;
@@ -182,13 +169,9 @@ TEST_F(Md2Record, FrameNumbersOutsideTheAnimationStartItAgain) {
 
 TEST_F(Md2Record, AModelInAnArchiveTakesItsSkinsFromThere) {
     const Bytes model = ThreeFrames({ "models/ogre/skin.pcx" }).Write();
-    const std::string pcx = TinyPcx();
-    Bytes pak;
-    pak.Text("PACK").U32(static_cast<uint32_t>(12 + model.Size() + pcx.size())).U32(128);
-    pak.Raw(model.bytes.data(), model.Size()).Text(pcx);
-    pak.Field("models/ogre/tris.md2", 56).U32(12).U32(static_cast<uint32_t>(model.Size()));
-    pak.Field("models/ogre/skin.pcx", 56).U32(static_cast<uint32_t>(12 + model.Size())).U32(static_cast<uint32_t>(pcx.size()));
-    ASSERT_EQ(scene->FindOrOpenPak(folder.Write("pak0.pak", Text(pak))), 0);
+    ASSERT_EQ(scene->FindOrOpenPak(folder.Write("pak0.pak", PakOf({ { "models/ogre/tris.md2", Text(model) },
+                                                                   { "models/ogre/skin.pcx", TinyPcx() } }))),
+              0);
 
     ModelRecord record;
     record.path = "models/ogre/tris.md2";

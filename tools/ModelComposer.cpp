@@ -1,0 +1,137 @@
+#include "tools/ModelComposer.h"
+
+#include "image/COGLTexture2D.h"
+#include "models/COGLMD2.h"
+#include "platform/WindowsPath.h"
+#include "scene/CPakFile.h"
+#include "tools/FieldReader.h"
+
+using nlohmann::json;
+
+namespace {
+
+std::string FolderOf(const std::string& path) {
+    const PathParts parts = SplitPath(path);
+    return parts.drive + parts.folder;
+}
+
+}  // namespace
+
+CModelComposer::CModelComposer(std::vector<std::string> paths, const std::string& outputPath)
+    : pakPaths(std::move(paths)), locator(FolderOf(outputPath)) {
+    // Unopened archives still stand for their index in the records.
+    for (size_t i = 0; i < pakPaths.size(); i++) {
+        holder.paks.push_back(std::make_unique<CPakFile>());
+    }
+}
+
+CPakFile* CModelComposer::Archive(int index) {
+    CPakFile* archive = holder.paks[static_cast<size_t>(index)].get();
+    std::string located = pakPaths[static_cast<size_t>(index)];
+    if (archive->GetPath().empty() && !located.empty() && locator.Locate(located)) {
+        archive->Open(located);
+    }
+    return archive;
+}
+
+bool CModelComposer::ReadModelFile(COGLMD2& model, const std::string& modelPath, CPakFile* archive) {
+    if (archive != nullptr) {
+        if (const CPakEntry* entry = archive->FindEntry(modelPath)) {
+            model.LoadFromArchive(*archive, *entry, false);
+            return true;
+        }
+        return false;
+    }
+    std::string located = modelPath;
+    if (!locator.Locate(located)) {
+        return false;
+    }
+    model.LoadFromFile(located, false);
+    return true;
+}
+
+COGLTexture2D* CModelComposer::AddSkin(const std::string& skinPath, bool useDefaultPalette) {
+    // Described only: the record needs the path and the palette option, and
+    // the model's one reference lets the holder delete it with the model.
+    auto skin = std::make_unique<COGLTexture2D>();
+    skin->path = skinPath;
+    skin->useDefaultPalette = useDefaultPalette;
+    skin->refCount = 1;
+    holder.textureCache.push_back(skin.release());
+    return holder.textureCache.back();
+}
+
+void CModelComposer::ReadModel(FieldReader& in, const json& node, COGLMD2& model) {
+    const json* fieldsNode = in.Field(node, "model");
+    const json fields = fieldsNode != nullptr ? *fieldsNode : json::object();
+    std::string modelPath;
+    in.String(fields, "path", modelPath);
+    if (modelPath.empty()) {
+        in.Fail("a model needs model.path");
+        return;
+    }
+    int32_t pakIndex = -1;
+    in.Int(fields, "pak", pakIndex);
+    if (pakIndex >= static_cast<int32_t>(pakPaths.size())) {
+        in.Fail("model.pak " + std::to_string(pakIndex) + " is not in the archive list");
+        return;
+    }
+    CPakFile* archive = pakIndex >= 0 ? Archive(pakIndex) : nullptr;
+    const bool found = ReadModelFile(model, modelPath, archive);
+    if (found && !model.loaded) {
+        in.Fail(modelPath + " is not a valid model");
+        return;
+    }
+    model.path = modelPath;
+    model.pak = archive;
+    model.scene = &holder;
+
+    std::string animationName;
+    in.String(fields, "currentAnimation", animationName);
+    if (!animationName.empty()) {
+        if (!found) {
+            in.Fail("cannot read " + modelPath + " to find its animation \"" + animationName + "\"");
+            return;
+        }
+        model.SelectAnimation(animationName);
+        if (model.GetAnimation() == nullptr) {
+            in.Fail(modelPath + " has no animation \"" + animationName + "\"");
+            return;
+        }
+    }
+    in.Float(fields, "frameStep", model.frameStep);
+    in.Float(fields, "framePosition", model.framePosition);
+    in.Int(fields, "currentFrame", model.currentFrame);
+    in.Int(fields, "nextFrame", model.nextFrame);
+    in.Float(fields, "frameFraction", model.frameFraction);
+    in.Bool(fields, "loop", model.loop);
+    in.Bool(fields, "interpolate", model.interpolate);
+    in.Bool(fields, "flipNormals", model.flipNormals);
+
+    // The file's own skins come first, as a viewer loading the model lists
+    // them, so the chosen skin keeps its position.
+    for (const std::string& skinPath : model.SkinNames()) {
+        if (model.FindSkin(skinPath) == nullptr) {
+            model.skins.push_back(AddSkin(skinPath, false));
+        }
+    }
+    for (const json& skinNode : in.List(fields, "skins")) {
+        std::string skinPath;
+        bool useDefaultPalette = false;
+        if (skinNode.is_string()) {
+            skinPath = skinNode.get<std::string>();
+        } else {
+            in.String(skinNode, "path", skinPath);
+            in.Bool(skinNode, "useDefaultPalette", useDefaultPalette);
+        }
+        if (!skinPath.empty() && model.FindSkin(skinPath) == nullptr) {
+            model.skins.push_back(AddSkin(skinPath, useDefaultPalette));
+        }
+    }
+    std::string chosen;
+    in.String(node, "texture", chosen);
+    model.texture = chosen.empty() ? (model.skins.empty() ? nullptr : model.skins.front()) : model.FindSkin(chosen);
+    if (!chosen.empty() && model.texture == nullptr) {
+        in.Fail("texture " + chosen + " is not a skin of " + modelPath);
+    }
+}

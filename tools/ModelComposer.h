@@ -1,0 +1,37 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "scene/CFileLocator.h"
+#include "scene/COGLScene.h"
+
+class COGLMD2;
+class FieldReader;
+
+// Builds the models of a composition so that their own Save writes the
+// record: the archive each names and the skins it lists are tied to a scene
+// made for the purpose. The model file is read when it can be found (as
+// written, or in the output's folder, where the viewer will look too), which
+// checks it and resolves an animation given by name. Outlives its models.
+class CModelComposer {
+public:
+    CModelComposer(std::vector<std::string> pakPaths, const std::string& outputPath);
+
+    // Reads the "model" fields and the chosen skin ("texture") of an object
+    // node into the model; a wrong field fails the reader.
+    void ReadModel(FieldReader& in, const nlohmann::json& node, COGLMD2& model);
+
+private:
+    CPakFile* Archive(int index);
+    bool      ReadModelFile(COGLMD2& model, const std::string& modelPath, CPakFile* archive);
+    COGLTexture2D* AddSkin(const std::string& skinPath, bool useDefaultPalette);
+
+    std::vector<std::string> pakPaths;
+    CFileLocator locator;
+    // Holds one archive per listed path, opened when it can be, and the skins.
+    COGLScene holder;
+};
