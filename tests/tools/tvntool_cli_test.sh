@@ -90,6 +90,15 @@ if [ -f "$demo/demo.tvn" ] && [ -x /usr/bin/convert ]; then
     lit=$(lightness 150 395)
     shaded=$(lightness 420 330)
     [ "$shaded" -lt "$lit" ] || fail "no shadow darkens the floor beside the ball ($shaded against $lit)"
+    # The crystal, an MD2 in the demo's archive, turns with the redraw timer
+    # and nothing else moves: what changes lies in its corner of the picture.
+    expect 0 "render of the demo after 36 ticks" -- "$tool" render "$demo/demo.tvn" -o "$work/later.png" --ticks 36
+    changed=$(/usr/bin/compare -metric AE -fuzz 3% "$work/demo.png" "$work/later.png" null: 2>&1)
+    [ "$changed" -gt 500 ] || fail "the demo's crystal does not animate ($changed pixels changed)"
+    where=$(/usr/bin/convert "$work/demo.png" "$work/later.png" -compose difference -composite \
+        -colorspace gray -threshold 3% -format "%@" info:)
+    echo "$where" | awk -F'[x+]' '{ exit !($3 >= 380 && $3 + $1 <= 620 && $4 >= 240 && $4 + $2 <= 430) }' ||
+        fail "more than the crystal moved: $where"
 else
     echo "demo checks skipped: no demo scene or no ImageMagick here"
 fi
