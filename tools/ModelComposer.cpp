@@ -130,8 +130,12 @@ void CModelComposer::ReadModel(FieldReader& in, const json& node, COGLMD2& model
     }
     std::string chosen;
     in.String(node, "texture", chosen);
-    model.texture = chosen.empty() ? (model.skins.empty() ? nullptr : model.skins.front()) : model.FindSkin(chosen);
-    if (!chosen.empty() && model.texture == nullptr) {
+    if (chosen.empty()) {
+        model.texture = model.skins.empty() ? nullptr : model.skins.front();
+        return;
+    }
+    model.texture = model.FindSkin(chosen);
+    if (model.texture == nullptr) {
         in.Fail("texture " + chosen + " is not a skin of " + modelPath);
     }
 }
