@@ -6,17 +6,13 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "fuzz/FuzzSetUp.h"
 #include "platform/CFile.h"
 #include "platform/CFileException.h"
-#include "platform/COffscreenContext.h"
 #include "view/COGLCamera3D.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static COffscreenContext context;
-    static const bool ready = context.Create(16, 16);
-    if (!ready) {
-        return 0;
-    }
+    SetUpFuzzing();
     CFile file;
     if (!file.OpenMemory(data, size)) {
         return 0;

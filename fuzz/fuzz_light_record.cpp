@@ -6,16 +6,15 @@
 #include <cstdint>
 #include <memory>
 
+#include "fuzz/FuzzSetUp.h"
 #include "objects/COGLPointLight.h"
 #include "objects/COGLSpotLight.h"
 #include "platform/CFile.h"
 #include "platform/CFileException.h"
-#include "platform/COffscreenContext.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static COffscreenContext context;
-    static const bool ready = context.Create(16, 16);
-    if (!ready || size < 1) {
+    SetUpFuzzing();
+    if (size < 1) {
         return 0;
     }
     CFile file;

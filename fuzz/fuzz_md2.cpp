@@ -3,24 +3,12 @@
 // be refused with a message.
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 
-#include "diag/CDiagnostics.h"
+#include "fuzz/FuzzSetUp.h"
 #include "models/COGLMD2.h"
-#include "platform/CMessageBox.h"
-#include "platform/COffscreenContext.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static COffscreenContext* context = [] {
-        auto* created = new COffscreenContext;
-        if (!created->Create(32, 32)) {
-            std::abort();
-        }
-        CMessageBox::SetBackend(CMessageBox::discard);
-        Diagnostics().SetFolder("");
-        return created;
-    }();
-    (void)context;
+    SetUpFuzzing();
 
     COGLMD2 model;
     if (!model.ReadModel(data, size, false)) {

@@ -2,29 +2,17 @@
 // part, or be refused with a message, and never take the program down.
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 
-#include "diag/CDiagnostics.h"
+#include "fuzz/FuzzSetUp.h"
 #include "objects/SharedListsReset.h"
 #include "platform/CFile.h"
-#include "platform/CMessageBox.h"
-#include "platform/COffscreenContext.h"
 #include "platform/CSettingsStore.h"
 #include "scene/COGLScene.h"
 #include "scene/SceneFile.h"
 #include "view/COGLViewport3D.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static COffscreenContext* context = [] {
-        auto* created = new COffscreenContext;
-        if (!created->Create(64, 64)) {
-            std::abort();
-        }
-        CMessageBox::SetBackend(CMessageBox::discard);
-        Diagnostics().SetFolder("");
-        return created;
-    }();
-    (void)context;
+    SetUpFuzzing();
     static CSettingsStore settings("/nonexistent/orrin-fuzz/TAV.ini");
 
     CFile file;

@@ -83,6 +83,33 @@ bool CommandsAreSound(const std::vector<int32_t>& commands, int32_t vertexCount)
     return true;
 }
 
+// One run of a checked command list: its vertices are three words each
+// (s, t, vertex index) starting at words.
+struct CommandRun {
+    bool           fan;
+    size_t         length;
+    const int32_t* words;
+
+    float   S(size_t i) const { return WordAsFloat(words[3 * i]); }
+    float   T(size_t i) const { return WordAsFloat(words[3 * i + 1]); }
+    int32_t Index(size_t i) const { return words[3 * i + 2]; }
+};
+
+// Walks a list that CommandsAreSound accepted, up to its closing 0.
+template <typename Visit>
+void ForEachRun(const std::vector<int32_t>& commands, Visit visit) {
+    size_t word = 0;
+    while (word < commands.size()) {
+        const int32_t count = commands[word++];
+        if (count == 0) {
+            return;
+        }
+        const CommandRun run = { count < 0, RunLength(count), commands.data() + word };
+        visit(run);
+        word += 3 * run.length;
+    }
+}
+
 bool NormalsAreSound(const std::vector<uint8_t>& frames, int32_t frameSize, int32_t vertexCount) {
     for (size_t frame = 0; frame < frames.size(); frame += static_cast<size_t>(frameSize)) {
         const uint8_t* vertex = frames.data() + frame + COGLMD2::FRAME_HEADER_SIZE;
@@ -389,46 +416,31 @@ void COGLMD2::DrawMesh() {
     const float sign = flipNormals ? -1.0f : 1.0f;
 
     // Vertices go straight to OpenGL, so a run of any length is drawn whole.
-    size_t word = 0;
-    while (word < commands.size()) {
-        const int32_t count = commands[word++];
-        if (count == 0) {
-            break;
-        }
-        const size_t length = RunLength(count);
-        glBegin(count > 0 ? GL_TRIANGLE_STRIP : GL_TRIANGLE_FAN);
-        for (size_t i = 0; i < length; i++, word += 3) {
-            const float s = WordAsFloat(commands[word]);
-            const float t = WordAsFloat(commands[word + 1]);
-            const uint8_t* vertexA = VertexOf(frameA, commands[word + 2]);
+    ForEachRun(commands, [&](const CommandRun& run) {
+        glBegin(run.fan ? GL_TRIANGLE_FAN : GL_TRIANGLE_STRIP);
+        for (size_t i = 0; i < run.length; i++) {
+            const uint8_t* vertexA = VertexOf(frameA, run.Index(i));
             const CVector a = MeshPosition(transformA, vertexA);
-            const CVector b = MeshPosition(transformB, VertexOf(frameB, commands[word + 2]));
+            const CVector b = MeshPosition(transformB, VertexOf(frameB, run.Index(i)));
             const CVector point(a.x + (b.x - a.x) * frameFraction, a.y + (b.y - a.y) * frameFraction,
                                 a.z + (b.z - a.z) * frameFraction);
             const CVector normal = TableNormal(vertexA[3]);
             glNormal3f(sign * normal.x, sign * normal.y, sign * normal.z);
-            glTexCoord2f(s, -t);
+            glTexCoord2f(run.S(i), -run.T(i));
             glVertex3f(point.x, point.y, point.z);
             WidenBounds(point);
         }
         glEnd();
-    }
+    });
 }
 
 int32_t COGLMD2::TriangleCount() const {
     int32_t triangles = 0;
-    size_t word = 0;
-    while (word < commands.size()) {
-        const int32_t count = commands[word++];
-        if (count == 0) {
-            break;
+    ForEachRun(commands, [&](const CommandRun& run) {
+        if (run.length > 2) {
+            triangles += static_cast<int32_t>(run.length - 2);
         }
-        const size_t length = RunLength(count);
-        if (length > 2) {
-            triangles += static_cast<int32_t>(length - 2);
-        }
-        word += 3 * length;
-    }
+    });
     return triangles;
 }
 
@@ -440,15 +452,9 @@ void COGLMD2::FrameBounds(int32_t frame, CVector& min, CVector& max) const {
     const uint8_t* frameData = Frame(frame);
     const FrameTransform transform = TransformOf(frameData);
     bool first = true;
-    size_t word = 0;
-    while (word < commands.size()) {
-        const int32_t count = commands[word++];
-        if (count == 0) {
-            break;
-        }
-        const size_t length = RunLength(count);
-        for (size_t i = 0; i < length; i++, word += 3) {
-            const CVector p = MeshPosition(transform, VertexOf(frameData, commands[word + 2]));
+    ForEachRun(commands, [&](const CommandRun& run) {
+        for (size_t i = 0; i < run.length; i++) {
+            const CVector p = MeshPosition(transform, VertexOf(frameData, run.Index(i)));
             if (first) {
                 min = max = p;
                 first = false;
@@ -456,7 +462,7 @@ void COGLMD2::FrameBounds(int32_t frame, CVector& min, CVector& max) const {
             min = CVector(std::min(min.x, p.x), std::min(min.y, p.y), std::min(min.z, p.z));
             max = CVector(std::max(max.x, p.x), std::max(max.y, p.y), std::max(max.z, p.z));
         }
-    }
+    });
 }
 
 void COGLMD2::RecomputeNormals() {
@@ -470,30 +476,23 @@ void COGLMD2::RecomputeNormals() {
 void COGLMD2::RecomputeFrameNormals(uint8_t* frame) {
     std::vector<NormalSum> sums(static_cast<size_t>(VerticesPerFrame()));
     const FrameTransform transform = TransformOf(frame);
-    std::vector<RunVertex> run;
-    size_t word = 0;
-    while (word < commands.size()) {
-        const int32_t count = commands[word++];
-        if (count == 0) {
-            break;
+    std::vector<RunVertex> corners;
+    ForEachRun(commands, [&](const CommandRun& run) {
+        corners.clear();
+        for (size_t i = 0; i < run.length; i++) {
+            corners.push_back({ run.Index(i), MeshPosition(transform, VertexOf(frame, run.Index(i))) });
         }
-        const size_t length = RunLength(count);
-        run.clear();
-        for (size_t i = 0; i < length; i++, word += 3) {
-            const int32_t index = commands[word + 2];
-            run.push_back({ index, MeshPosition(transform, VertexOf(frame, index)) });
-        }
-        for (size_t m = 2; m < length; m++) {
-            if (count < 0) {
-                AddFace(sums, run[0], run[m - 1], run[m]);
+        for (size_t m = 2; m < run.length; m++) {
+            if (run.fan) {
+                AddFace(sums, corners[0], corners[m - 1], corners[m]);
             } else if (m % 2 == 0) {
                 // Every other strip triangle is wound the other way round.
-                AddFace(sums, run[m - 2], run[m - 1], run[m]);
+                AddFace(sums, corners[m - 2], corners[m - 1], corners[m]);
             } else {
-                AddFace(sums, run[m - 2], run[m], run[m - 1]);
+                AddFace(sums, corners[m - 2], corners[m], corners[m - 1]);
             }
         }
-    }
+    });
     for (size_t v = 0; v < sums.size(); v++) {
         if (sums[v].uses == 0) {
             continue;

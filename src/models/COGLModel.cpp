@@ -233,21 +233,11 @@ void COGLModel::DrawSelected() {
     if (!visible) {
         return;
     }
-    glPushMatrix();
-    glPushAttrib(GL_ENABLE_BIT);
-    glDisable(GL_LIGHTING);
-    glDisable(GL_LINE_SMOOTH);
-    glDisable(GL_POINT_SMOOTH);
-    glDisable(GL_NORMALIZE);
-    glEnable(GL_COLOR_MATERIAL);
-    glColor3f(1.0f, 1.0f, 1.0f);
+    BeginHighlight();
     PlaceModel();
-
     DrawBoxOutline(boundsMin, boundsMax);
-
     DrawAxes();
-    glPopAttrib();
-    glPopMatrix();
+    EndHighlight();
 }
 
 void COGLModel::DrawAxes() {

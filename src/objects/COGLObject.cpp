@@ -119,6 +119,14 @@ void COGLObject::DrawSelected() {
     if (!visible) {
         return;
     }
+    BeginHighlight();
+    PlaceObject(0.0f);
+    DrawBoxOutline(CVector(-extents.x, -extents.y, -extents.z), extents);
+    DrawAxes();
+    EndHighlight();
+}
+
+void COGLObject::BeginHighlight() {
     glPushMatrix();
     glPushAttrib(GL_ENABLE_BIT);
     glDisable(GL_LIGHTING);
@@ -127,10 +135,9 @@ void COGLObject::DrawSelected() {
     glDisable(GL_NORMALIZE);
     glEnable(GL_COLOR_MATERIAL);
     glColor3f(1.0f, 1.0f, 1.0f);
-    PlaceObject(0.0f);
+}
 
-    DrawBoxOutline(CVector(-extents.x, -extents.y, -extents.z), extents);
-    DrawAxes();
+void COGLObject::EndHighlight() {
     glPopAttrib();
     glPopMatrix();
 }

@@ -134,6 +134,10 @@ protected:
     void DrawForSelectionPlaced(float zOffset);
     // Translate, rotate, then scale.
     void PlaceObject(float zOffset);
+    // The white unlit lines of a highlight, around the caller's placing;
+    // EndHighlight restores what BeginHighlight changed.
+    static void BeginHighlight();
+    static void EndHighlight();
     // The twelve edges of the box from low to high, in the current colour.
     static void DrawBoxOutline(const CVector& low, const CVector& high);
     // The geometry inside the object's transform: the list as it is, or with

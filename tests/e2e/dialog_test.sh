@@ -12,27 +12,9 @@ here=$(cd "$(dirname "$0")" && pwd)
 source "$here/common.sh"
 require_tools Xvfb xdotool xwininfo import convert perl timeout
 
-mkdir -p "$work/prog" "$work/config/Fennwick"
-cp "$orrin" "$work/prog/orrin"
+make_program_folder "$orrin" '[3dfx]\nResolution=3\nSSJPGQuality=3\n'
 ini="$work/config/Fennwick/TAV.ini"
-printf '[3dfx]\nResolution=3\nSSJPGQuality=3\n' >"$ini"
-perl -e 'print "JASC-PAL\n0100\n256\n"; print "$_ $_ $_\n" for 0..255' >"$work/prog/quake2.pal"
-perl "$here/write_scene.pl" "$work/box.tvn"
-
-Xvfb -displayfd 3 -screen 0 800x600x16 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 50); do
-    [ -s "$work/display" ] && break
-    sleep 0.1
-done
-if [ ! -s "$work/display" ]; then
-    echo "skipped: Xvfb did not start"
-    exit 77
-fi
-export DISPLAY=":$(head -n 1 "$work/display")"
-export XDG_CONFIG_HOME="$work/config"
-# See viewer_test.sh: the X and OpenGL libraries' leaks cannot be told from ours.
-export ASAN_OPTIONS="${ASAN_OPTIONS:-}:detect_leaks=0"
+start_xvfb 800x600x16
 
 # The visible window called exactly name, within 10 seconds.
 find_window() {

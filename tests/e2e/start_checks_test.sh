@@ -12,7 +12,6 @@ source "$here/common.sh"
 require_tools Xvfb xdotool timeout
 
 export XDG_CONFIG_HOME="$work/config"
-export ASAN_OPTIONS="${ASAN_OPTIONS:-}:detect_leaks=0"
 
 env -u DISPLAY -u WAYLAND_DISPLAY timeout 20 "$orrin" >"$work/nodisplay.out" 2>&1
 status=$?
@@ -20,17 +19,7 @@ status=$?
 [ "$(wc -l <"$work/nodisplay.out")" -eq 1 ] || fail "without a display: $(cat "$work/nodisplay.out")"
 grep -q 'display' "$work/nodisplay.out" || fail "the line does not name the display: $(cat "$work/nodisplay.out")"
 
-Xvfb -displayfd 3 -screen 0 640x480x8 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 50); do
-    [ -s "$work/display" ] && break
-    sleep 0.1
-done
-if [ ! -s "$work/display" ]; then
-    echo "skipped: Xvfb did not start"
-    exit 77
-fi
-export DISPLAY=":$(head -n 1 "$work/display")"
+start_xvfb 640x480x8
 
 timeout 30 "$orrin" >"$work/orrin.out" 2>&1 &
 orrin_pid=$!

@@ -11,33 +11,9 @@ here=$(cd "$(dirname "$0")" && pwd)
 source "$here/common.sh"
 require_tools Xvfb xdotool import convert perl timeout
 
-# The program folder is where orrin lies: log.txt, errors.txt and the
-# screen-shot folder go there, so the copy keeps this test to itself.
-mkdir -p "$work/prog" "$work/config/Fennwick"
-cp "$orrin" "$work/prog/orrin"
-printf '[3dfx]\nResolution=3\nSSFileType=1\nSSJPGQuality=3\n' >"$work/config/Fennwick/TAV.ini"
-perl -e 'print "JASC-PAL\n0100\n256\n"; print "$_ $_ $_\n" for 0..255' >"$work/prog/quake2.pal"
-perl "$here/write_scene.pl" "$work/box.tvn"
+make_program_folder "$orrin" '[3dfx]\nResolution=3\nSSFileType=1\nSSJPGQuality=3\n'
+start_xvfb 800x600x16
 
-# Xvfb picks a free display itself and says which on the descriptor.
-Xvfb -displayfd 3 -screen 0 800x600x16 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 50); do
-    [ -s "$work/display" ] && break
-    sleep 0.1
-done
-if [ ! -s "$work/display" ]; then
-    echo "skipped: Xvfb did not start"
-    exit 77
-fi
-export DISPLAY=":$(head -n 1 "$work/display")"
-export XDG_CONFIG_HOME="$work/config"
-
-# Under the sanitizers: the X, GLX and D-Bus libraries the window brings in
-# keep memory to the end, and SDL unloads OpenGL's before the leak check, so
-# their reports cannot be told from ours. Leaks are the unit tests' business;
-# here the sanitizers still catch every bad access.
-export ASAN_OPTIONS="${ASAN_OPTIONS:-}:detect_leaks=0"
 timeout 40 "$work/prog/orrin" --view "$work/box.tvn" >"$work/orrin.out" 2>&1 &
 orrin_pid=$!
 if ! timeout 10 xdotool search --sync --onlyvisible --name "Test Window" >/dev/null; then
