@@ -102,7 +102,9 @@ void SetKey(std::vector<std::string>& lines, const char* section, const char* ke
         if (!lines.empty() && !Trim(lines.back()).empty()) {
             lines.push_back("");
         }
-        lines.push_back("[" + std::string(section) + "]");
+        // Appended rather than "[" + section + "]", which GCC 12 at -O3 flags
+        // with a false -Wrestrict.
+        lines.push_back(std::string("[").append(section).append("]"));
         lines.push_back(keyLine);
         return;
     }

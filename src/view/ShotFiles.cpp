@@ -73,10 +73,12 @@ bool WriteBmp(const CShotFrame& frame, FILE* file) {
     return frame.ImageSize() == 0 || std::fwrite(frame.Row(0), 1, frame.ImageSize(), file) == frame.ImageSize();
 }
 
-bool WriteJpeg(const CShotFrame& frame, FILE* file, int qualityIndex) {
-    // Everything with a destructor lives before the recovery point, so the
-    // jump back skips none.
-    std::vector<uint8_t> row(static_cast<size_t>(frame.Width()) * 3);
+namespace {
+
+// Nothing with a destructor may live in the function that sets the
+// recovery point: the jump back would skip it, and GCC rightly warns that
+// such locals may be clobbered.
+bool CompressJpeg(const CShotFrame& frame, FILE* file, int qualityIndex, uint8_t* row) {
     jpeg_compress_struct info;
     ReportingErrorManager errors;
     info.err = jpeg_std_error(&errors.standard);
@@ -94,18 +96,26 @@ bool WriteJpeg(const CShotFrame& frame, FILE* file, int qualityIndex) {
     jpeg_set_defaults(&info);
     jpeg_set_quality(&info, JpegQualityOf(qualityIndex), TRUE);
     jpeg_start_compress(&info, TRUE);
+    const size_t rowBytes = static_cast<size_t>(frame.Width()) * 3;
     while (info.next_scanline < info.image_height) {
         const int sourceRow = frame.Height() - static_cast<int>(info.next_scanline) - 1;
         const uint8_t* in = frame.Row(sourceRow);
-        for (size_t i = 0; i < row.size(); i += 3) {
+        for (size_t i = 0; i < rowBytes; i += 3) {
             row[i] = in[i + 2];
             row[i + 1] = in[i + 1];
             row[i + 2] = in[i];
         }
-        JSAMPROW rows[1] = { row.data() };
+        JSAMPROW rows[1] = { row };
         jpeg_write_scanlines(&info, rows, 1);
     }
     jpeg_finish_compress(&info);
     jpeg_destroy_compress(&info);
     return true;
+}
+
+}  // namespace
+
+bool WriteJpeg(const CShotFrame& frame, FILE* file, int qualityIndex) {
+    std::vector<uint8_t> row(static_cast<size_t>(frame.Width()) * 3);
+    return CompressJpeg(frame, file, qualityIndex, row.data());
 }
