@@ -49,7 +49,7 @@ TEST(ObjectRecord, LoadReadsTheFieldsAtTheirOffsetsAndSaveWritesThemBack) {
     EXPECT_EQ(SavedBytes([&](CFile& out) { object.Save(out, textureIndex); }), expected);
 }
 
-TEST(ObjectRecord, NamesAreCutTo99CharactersAndHiddenSavesAsZero) {
+TEST(ObjectRecord, LongNamesAreCutTo99CharactersAndHiddenIsTheVisibleByte) {
     COGLObject object;
     object.name = std::string(150, 'n');
     object.Hide();
@@ -63,22 +63,15 @@ TEST(ObjectRecord, NamesAreCutTo99CharactersAndHiddenSavesAsZero) {
     // and nothing of the next field.
     std::vector<uint8_t> record = SampleObjectPrefix();
     std::memset(record.data(), 'x', 100);
+    record[212] = 0;
     CFile file;
     ASSERT_TRUE(file.OpenMemory(record.data(), record.size()));
     COGLObject loaded;
     loaded.Load(file, 5);
     EXPECT_EQ(loaded.name, std::string(99, 'x'));
-}
-
-TEST(ObjectRecord, HiddenInTheRecordKeepsTheSelectionNameClear) {
-    std::vector<uint8_t> record = SampleObjectPrefix();
-    record[212] = 0;
-    CFile file;
-    ASSERT_TRUE(file.OpenMemory(record.data(), record.size()));
-    COGLObject object;
-    object.Load(file, 5);
-    EXPECT_FALSE(object.visible);
-    EXPECT_EQ(object.selectionName & COGLObject::HIDDEN_BIT, 0u);
+    EXPECT_FALSE(loaded.visible);
+    // Unlike Hide(), loading leaves bit 31 of the selection name clear.
+    EXPECT_EQ(loaded.selectionName & COGLObject::HIDDEN_BIT, 0u);
 }
 
 TEST(ObjectRecord, ATruncatedRecordThrowsAndChangesNothing) {
