@@ -204,13 +204,11 @@ TEST_F(Md2Draw, BoundsAreThoseOfTheLastFrameDrawn) {
     EXPECT_TRUE(ColorNear(BrightestAround(0.0f, 0.0f, 2), 255, 255, 255));
     EXPECT_TRUE(ColorNear(BrightestAround(2.0f, 0.0f, 2), 255, 255, 255));
     EXPECT_TRUE(ColorNear(BrightestAround(1.0f, 0.0f, 2), 0, 0, 0));
-}
 
-TEST_F(Md2Draw, AModelBelowItsOriginHasNegativeBounds) {
+    // A model wholly below its origin has bounds below zero.
     Md2Layout layout;
-    Md2Frame frame = Wall("low", -40.0f, 40, 0);
-    frame.translate[2] = 5.0f;
-    layout.frames = { frame };
+    layout.frames = { Wall("low", -40.0f, 40, 0) };
+    layout.frames[0].translate[2] = 5.0f;
     layout.Run(3).Vertex(0, 0, 0).Vertex(0, 0, 1).Vertex(0, 0, 2).End();
     Load(layout);
     Redraw();
