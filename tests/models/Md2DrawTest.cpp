@@ -1,6 +1,5 @@
 #include <GL/gl.h>
 
-#include <cmath>
 #include <memory>
 
 #include "image/COGLTexture2D.h"
@@ -151,34 +150,6 @@ TEST_F(Md2Draw, FlippedNormalsLightTheOtherSide) {
     glLightfv(GL_LIGHT0, GL_POSITION, fromBehind);
     Redraw();
     EXPECT_TRUE(ColorNear(PixelAt(0.0f, 0.0f), 255, 255, 255));
-}
-
-TEST_F(Md2Draw, ARunOfAHundredVerticesIsDrawnWhole) {
-    // A disc of radius 2 drawn as one fan: the centre, then 99 rim points.
-    Md2Layout layout;
-    std::vector<Md2Vertex> vertices = { { 0, 40, 40, 0 } };
-    layout.Run(-100).Vertex(0, 0, 0);
-    for (int i = 0; i < 99; i++) {
-        const double angle = 2.0 * M_PI * i / 98.0;
-        vertices.push_back({ 0, static_cast<uint8_t>(std::lround(40 + 40 * std::cos(angle))),
-                             static_cast<uint8_t>(std::lround(40 + 40 * std::sin(angle))), 0 });
-        layout.Vertex(0, 0, i + 1);
-    }
-    layout.End();
-    Md2Frame disc = NamedFrame("disc", vertices);
-    disc.translate[1] = -40.0f;
-    layout.frames = { disc };
-    Load(layout);
-    model.SetPosition(0.0f, -2.0f, 0.0f);
-    glColor3f(1.0f, 1.0f, 0.0f);
-    Redraw();
-    for (int degrees = 0; degrees < 360; degrees += 30) {
-        const double angle = degrees * M_PI / 180.0;
-        EXPECT_TRUE(ColorNear(PixelAt(static_cast<float>(1.5 * std::cos(angle)), static_cast<float>(1.5 * std::sin(angle))),
-                              255, 255, 0))
-            << degrees << " degrees";
-    }
-    EXPECT_TRUE(ColorNear(PixelAt(2.4f, 0.0f), 0, 0, 0));
 }
 
 TEST_F(Md2Draw, BoundsAreThoseOfTheLastFrameDrawn) {

@@ -2,6 +2,7 @@
 
 #include <climits>
 #include <cmath>
+#include <numeric>
 
 #include "diag/CDiagnostics.h"
 #include "models/COGLMD2.h"
@@ -139,18 +140,21 @@ TEST_F(Md2Reader, RefusesCommandsAndNormalsNamingWhatIsNotThere) {
         bool closed;
         int triangles;  // -1: refused
     };
+    std::vector<int32_t> hundred(100);
+    std::iota(hundred.begin(), hundred.end(), 0);
     const Case cases[] = {
         { "a strip", 3, { 0, 1, 2 }, true, 1 },
+        { "a fan longer than 64 vertices", -100, hundred, true, 98 },
         { "a fan without its closing zero, ending with the words", -3, { 0, 1, 2 }, false, 1 },
-        { "an index past the vertices", 3, { 0, 1, 3 }, true, -1 },
+        { "an index past the vertices", 3, { 0, 1, 100 }, true, -1 },
         { "a negative index", 3, { -1, 1, 2 }, true, -1 },
         { "a run past the list", 4, { 0, 1, 2 }, true, -1 },
         { "the smallest run", INT_MIN, { 0 }, true, -1 },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        Md2Layout layout = Triangle();
-        layout.commands = Bytes();
+        Md2Layout layout;
+        layout.frames = { NamedFrame("still", std::vector<Md2Vertex>(100, Md2Vertex { 1, 2, 3, 0 })) };
         layout.Run(c.run);
         for (int32_t index : c.indices) layout.Vertex(0, 0, index);
         if (c.closed) layout.End();

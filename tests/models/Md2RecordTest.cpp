@@ -94,7 +94,7 @@ protected:
 
 }  // namespace
 
-TEST_F(Md2Record, ReadsTheModelItsAnimationStateAndItsSkins) {
+TEST_F(Md2Record, ReadsAndSavesBackTheModelItsAnimationStateAndItsSkins) {
     folder.Write("ogre/skin.pcx", TinyPcx());
     folder.Write("ogre/other.pcx", TinyPcx());
     ModelRecord record;
@@ -123,6 +123,13 @@ TEST_F(Md2Record, ReadsTheModelItsAnimationStateAndItsSkins) {
     EXPECT_TRUE(model.skins[1]->useDefaultPalette);
     EXPECT_EQ(model.texture, model.skins[1]);
     EXPECT_EQ(model.SkinNames(), std::vector<std::string> { "models/ogre/skin.pcx" });
+
+    const std::vector<uint8_t> saved = SavedBytes([&](CFile& file) { model.Save(file, 4); });
+    EXPECT_EQ(IntAt(saved, 223), 4);
+    const Bytes expected = record.Write(6);
+    ASSERT_EQ(saved.size(), expected.Size());
+    EXPECT_EQ(std::vector<uint8_t>(saved.begin() + 271, saved.end()),
+              std::vector<uint8_t>(expected.bytes.begin() + 271, expected.bytes.end()));
 }
 
 TEST_F(Md2Record, Version5HasNoInterpolateByte) {
@@ -136,20 +143,17 @@ TEST_F(Md2Record, Version5HasNoInterpolateByte) {
     EXPECT_TRUE(model.flipNormals);
 }
 
-TEST_F(Md2Record, AnimationIndexOutsideTheListKeepsTheFilesChoice) {
+TEST_F(Md2Record, RowsOutsideTheAnimationsFallBack) {
     ModelRecord record;
     record.path = folder.Write("ogre/tris.md2", Text(ThreeFrames({}).Write()));
+    // An animation index outside the list keeps the file's choice.
     for (int32_t index : { -1, 3, 1000 }) {
         record.animationIndex = index;
         COGLMD2& model = Read(record.Write(6));
         ASSERT_NE(model.GetAnimation(), nullptr);
         EXPECT_EQ(model.GetAnimation()->name, "<all>");
     }
-}
-
-TEST_F(Md2Record, FrameNumbersOutsideTheAnimationStartItAgain) {
-    ModelRecord record;
-    record.path = folder.Write("ogre/tris.md2", Text(ThreeFrames({}).Write()));
+    // Frame numbers outside the animation start it again.
     record.animationIndex = 1;  // run: one frame
     record.currentFrame = 1;
     record.nextFrame = -7;
@@ -205,26 +209,4 @@ TEST_F(Md2Record, ModelsSharingSkinsKeepThemUntilTheLastOneGoes) {
     EXPECT_EQ(models[0]->skins[1]->refCount, 1);
     models.clear();
     EXPECT_TRUE(scene->textureCache.empty());
-}
-
-TEST_F(Md2Record, SaveWritesBackTheRowsItRead) {
-    folder.Write("ogre/skin.pcx", TinyPcx());
-    ModelRecord record;
-    record.path = folder.Write("ogre/tris.md2", Text(ThreeFrames({ "skin.pcx" }).Write()));
-    record.animationIndex = 1;
-    record.frameStep = 0.5f;
-    record.reserved = 3;
-    record.interpolate = 0;
-    record.skinIndex = 0;
-    record.flipNormals = 1;
-    COGLMD2& model = Read(record.Write(6));
-    const std::vector<uint8_t> saved = SavedBytes([&](CFile& file) { model.Save(file, 4); });
-
-    EXPECT_EQ(IntAt(saved, 223), 4);
-    // The skin the file named by itself is written by the path it was found at.
-    record.skins = { { 0, folder.Path("ogre/skin.pcx") } };
-    const Bytes expected = record.Write(6);
-    ASSERT_EQ(saved.size(), expected.Size());
-    EXPECT_EQ(std::vector<uint8_t>(saved.begin() + 271, saved.end()),
-              std::vector<uint8_t>(expected.bytes.begin() + 271, expected.bytes.end()));
 }
