@@ -1,7 +1,5 @@
 #include <GL/gl.h>
 
-#include <memory>
-
 #include "image/COGLTexture2D.h"
 #include "models/COGLMD2.h"
 #include "models/Md2Bytes.h"
@@ -53,19 +51,12 @@ protected:
         layout.Run(4).Vertex(0, 0, 0).Vertex(0, 0, 1).Vertex(0, 0, 2).Vertex(0, 0, 3).End();
         Load(layout);
     }
-    void Redraw(int flags = DRAW_MATERIAL) {
+    void Redraw() {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        model.Draw(flags);
+        model.Draw(DRAW_MATERIAL);
     }
     void Tick(int times) {
         for (int i = 0; i < times; i++) model.Animate();
-    }
-    // Red, green / blue, white: row 0 is the t = 0 edge.
-    static std::unique_ptr<COGLTexture2D> FourColours() {
-        const uint8_t texels[] = { 255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 255 };
-        auto texture = std::make_unique<COGLTexture2D>();
-        EXPECT_TRUE(texture->CreateFromPixels(texels, 2, 2));
-        return texture;
     }
 
     COGLMD2 model;
@@ -74,16 +65,19 @@ protected:
 }  // namespace
 
 TEST_F(Md2Draw, TexturedWithTheCommandListsPointsTurnedUpsideDown) {
-    std::unique_ptr<COGLTexture2D> texture = FourColours();
+    // Red, green / blue, white: row 0 is the t = 0 edge.
+    const uint8_t texels[] = { 255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 255 };
+    COGLTexture2D texture;
+    ASSERT_TRUE(texture.CreateFromPixels(texels, 2, 2));
     LoadWall(0.25f, 0.25f, 0.25f);
-    model.SetTexture(texture.get());
+    model.SetTexture(&texture);
     glColor3f(1.0f, 1.0f, 1.0f);
     Redraw();
     // t = 0.25 is drawn at -0.25, which repeats as the lower row.
     EXPECT_TRUE(ColorNear(PixelAt(0.0f, 0.0f), 0, 0, 255));
 
     LoadWall(0.25f, 0.75f, 0.25f);
-    model.SetTexture(texture.get());
+    model.SetTexture(&texture);
     Redraw();
     EXPECT_TRUE(ColorNear(PixelAt(-1.9f, 0.0f), 0, 0, 255));
     EXPECT_TRUE(ColorNear(PixelAt(1.9f, 0.0f), 255, 255, 255));
