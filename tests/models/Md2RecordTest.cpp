@@ -1,21 +1,16 @@
-#include <cstring>
 #include <memory>
 
 #include "diag/CDiagnostics.h"
 #include "image/COGLTexture2D.h"
 #include "models/COGLMD2.h"
 #include "models/Md2Bytes.h"
-#include "objects/COGLBox.h"
 #include "platform/CFile.h"
 #include "platform/CMessageBox.h"
-#include "platform/CSettingsStore.h"
 #include "scene/COGLScene.h"
 #include "scene/CPakFile.h"
-#include "scene/SceneFile.h"
 #include "support/GLTest.h"
 #include "support/RecordBytes.h"
 #include "support/TestFolder.h"
-#include "view/COGLViewport3D.h"
 
 namespace {
 
@@ -89,7 +84,6 @@ protected:
         EXPECT_EQ(file.GetPosition(), record.Size());
         return *models.back();
     }
-    std::string Errors() const { return CTestFolder::Read(Diagnostics().ErrorFilePath()); }
 
     CTestFolder folder;
     CTestFolder logs;
@@ -100,7 +94,7 @@ protected:
 
 }  // namespace
 
-TEST_F(Md2Record, ReadsTheModelItsAnimationStateAndItsSkins) {
+TEST_F(Md2Record, ReadsAndSavesBackTheModelItsAnimationStateAndItsSkins) {
     folder.Write("ogre/skin.pcx", TinyPcx());
     folder.Write("ogre/other.pcx", TinyPcx());
     ModelRecord record;
@@ -129,6 +123,13 @@ TEST_F(Md2Record, ReadsTheModelItsAnimationStateAndItsSkins) {
     EXPECT_TRUE(model.skins[1]->useDefaultPalette);
     EXPECT_EQ(model.texture, model.skins[1]);
     EXPECT_EQ(model.SkinNames(), std::vector<std::string> { "models/ogre/skin.pcx" });
+
+    const std::vector<uint8_t> saved = SavedBytes([&](CFile& file) { model.Save(file, 4); });
+    EXPECT_EQ(IntAt(saved, 223), 4);
+    const Bytes expected = record.Write(6);
+    ASSERT_EQ(saved.size(), expected.Size());
+    EXPECT_EQ(std::vector<uint8_t>(saved.begin() + 271, saved.end()),
+              std::vector<uint8_t>(expected.bytes.begin() + 271, expected.bytes.end()));
 }
 
 TEST_F(Md2Record, Version5HasNoInterpolateByte) {
@@ -142,20 +143,17 @@ TEST_F(Md2Record, Version5HasNoInterpolateByte) {
     EXPECT_TRUE(model.flipNormals);
 }
 
-TEST_F(Md2Record, AnimationIndexOutsideTheListKeepsTheFilesChoice) {
+TEST_F(Md2Record, RowsOutsideTheAnimationsFallBack) {
     ModelRecord record;
     record.path = folder.Write("ogre/tris.md2", Text(ThreeFrames({}).Write()));
+    // An animation index outside the list keeps the file's choice.
     for (int32_t index : { -1, 3, 1000 }) {
         record.animationIndex = index;
         COGLMD2& model = Read(record.Write(6));
         ASSERT_NE(model.GetAnimation(), nullptr);
         EXPECT_EQ(model.GetAnimation()->name, "<all>");
     }
-}
-
-TEST_F(Md2Record, FrameNumbersOutsideTheAnimationStartItAgain) {
-    ModelRecord record;
-    record.path = folder.Write("ogre/tris.md2", Text(ThreeFrames({}).Write()));
+    // Frame numbers outside the animation start it again.
     record.animationIndex = 1;  // run: one frame
     record.currentFrame = 1;
     record.nextFrame = -7;
@@ -186,6 +184,9 @@ TEST_F(Md2Record, AModelInAnArchiveTakesItsSkinsFromThere) {
 
     record.pakIndex = 1;  // no such archive: silently not loaded
     EXPECT_FALSE(Read(record.Write(6)).loaded);
+    record.pakIndex = -1;  // no such file: the same
+    record.path = "C:\\gone\\tris.md2";
+    EXPECT_FALSE(Read(record.Write(6)).loaded);
 }
 
 TEST_F(Md2Record, ModelsSharingSkinsKeepThemUntilTheLastOneGoes) {
@@ -208,63 +209,4 @@ TEST_F(Md2Record, ModelsSharingSkinsKeepThemUntilTheLastOneGoes) {
     EXPECT_EQ(models[0]->skins[1]->refCount, 1);
     models.clear();
     EXPECT_TRUE(scene->textureCache.empty());
-}
-
-TEST_F(Md2Record, SaveWritesTheRowsAfterThePrefix) {
-    folder.Write("ogre/skin.pcx", TinyPcx());
-    ModelRecord record;
-    record.path = folder.Write("ogre/tris.md2", Text(ThreeFrames({ "skin.pcx" }).Write()));
-    record.animationIndex = 1;
-    record.frameStep = 0.5f;
-    record.reserved = 3;
-    record.interpolate = 0;
-    record.skinIndex = 0;
-    record.flipNormals = 1;
-    COGLMD2& model = Read(record.Write(6));
-    const std::vector<uint8_t> saved = SavedBytes([&](CFile& file) { model.Save(file, 4); });
-
-    ASSERT_EQ(saved.size(), 271u + 260 + 4 + 4 + 20 + 3 + 4 + 261 + 4 + 1);
-    EXPECT_EQ(IntAt(saved, 223), 4);
-    EXPECT_STREQ(reinterpret_cast<const char*>(&saved[271]), record.path.c_str());
-    EXPECT_EQ(IntAt(saved, 531), -1);
-    EXPECT_EQ(IntAt(saved, 535), 1);
-    EXPECT_FLOAT_EQ(FloatAt(saved, 539), 0.5f);
-    EXPECT_EQ(saved[559], 1);  // loop
-    EXPECT_EQ(saved[560], 3);
-    EXPECT_EQ(saved[561], 0);  // interpolate
-    EXPECT_EQ(IntAt(saved, 562), 1);
-    EXPECT_EQ(saved[566], 0);
-    EXPECT_STREQ(reinterpret_cast<const char*>(&saved[567]), folder.Path("ogre/skin.pcx").c_str());
-    EXPECT_EQ(IntAt(saved, 827), 0);
-    EXPECT_EQ(saved[831], 1);
-}
-
-TEST_F(Md2Record, TheSceneKeepsOnlyModelsThatLoaded) {
-    CSettingsStore settings(logs.Path("TAV.ini"));
-    COGLViewport3D viewport(settings);
-    ModelRecord present;
-    present.path = folder.Write("ogre/tris.md2", Text(ThreeFrames({}).Write()));
-    ModelRecord missing;
-    missing.path = "C:\\gone\\tris.md2";
-
-    Bytes b;
-    b.Text("TAV2").I32(6).U8(0);
-    b.F32(0).F32(0).F32(0).F32(0).F32(0).F32(0).F32(1);      // background, ambient
-    b.I32(0).I32(3).I32(0).U8(0);                            // lights, objects, textures, shadows
-    for (int i = 0; i < 12; i++) b.I32(-1);                  // shadow slots
-    b.U8(0).F32(1).I32(0).U8(0).F32(30);                     // blend, alpha, paks, background, fov
-    for (int i = 0; i < 13; i++) b.F32(0);                   // camera
-    const Bytes first = present.Write(6);
-    const Bytes second = missing.Write(6);
-    b.I32(12).Raw(first.bytes.data(), first.Size());
-    b.I32(12).Raw(second.bytes.data(), second.Size());
-    b.I32(2).Raw(SampleObjectPrefix().data(), 271);           // a box after them
-    const std::string scenePath = folder.Write("scene.tvn", Text(b));
-
-    EXPECT_EQ(OpenSceneFile(scenePath, *scene, viewport), SceneOpenResult::incomplete);
-    ASSERT_EQ(scene->objects.size(), 2u);
-    EXPECT_STREQ(scene->objects[0]->ClassName(), "COGLMD2");
-    EXPECT_TRUE(scene->objects[0]->animating);
-    EXPECT_STREQ(scene->objects[1]->ClassName(), "COGLBox");
-    EXPECT_NE(Errors().find("C:\\gone\\tris.md2"), std::string::npos);
 }

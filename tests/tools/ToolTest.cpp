@@ -1,19 +1,22 @@
 // tvntool's pieces: a composed scene read back through the viewer's loader
-// describes exactly what was composed, and renders as the viewer would.
+// describes exactly what was composed, models included, from disk or from an
+// archive, and renders as the viewer would; descriptions it cannot honour are
+// refused whole.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
 #include <nlohmann/json.hpp>
 
-#include "image/Palettes.h"
+#include "models/COGLMD2.h"
+#include "models/Md2Bytes.h"
 #include "platform/CMessageBox.h"
 #include "scene/COGLScene.h"
 #include "support/TestFolder.h"
 #include "tools/CToolScene.h"
 #include "tools/SceneComposer.h"
 #include "tools/SceneJson.h"
-#include "view/COGLViewport3D.h"
 
 using nlohmann::json;
 
@@ -50,6 +53,15 @@ const char* const everything = R"({
   ]
 })";
 
+// Frames stand1, stand2, run1, run2: animations stand, run and "<all>".
+std::string FourFrames(const std::vector<std::string>& skins) {
+    Md2Layout layout;
+    layout.skins = skins;
+    layout.frames = { NamedFrame("stand1"), NamedFrame("stand2"), NamedFrame("run1"), NamedFrame("run2") };
+    layout.Run(3).Vertex(0, 0, 0).Vertex(0, 0, 0).Vertex(0, 0, 0).End();
+    return Text(layout.Write());
+}
+
 class Tool : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -59,80 +71,114 @@ protected:
     }
     void TearDown() override { CMessageBox::SetBackend(CMessageBox::standardError); }
 
+    // Composes into the test folder, then loads the result as the viewer does.
+    json ComposeAndDescribe(const json& description, SceneOpenResult expected = SceneOpenResult::loaded) {
+        const std::string path = folder.Path("scene.tvn");
+        std::string error;
+        EXPECT_TRUE(ComposeScene(description, path, error)) << error;
+        EXPECT_EQ(loaded.Load(path), expected);
+        return json::parse(DescribeScene(loaded).dump());
+    }
+
     CTestFolder folder;
     CToolScene  loaded;
 };
+using ModelCompose = Tool;
 
 // Everything of actual that expected names, recursively; numbers to 1e-6.
 ::testing::AssertionResult Holds(const json& actual, const json& expected, const std::string& where = "") {
+    const auto differ = [&] {
+        return ::testing::AssertionFailure() << where << ": " << actual.dump() << " against " << expected.dump();
+    };
     if (expected.is_object()) {
         for (const auto& [key, value] : expected.items()) {
             if (!actual.contains(key)) {
                 return ::testing::AssertionFailure() << where << "." << key << " is missing";
             }
-            const auto result = Holds(actual[key], value, where + "." + key);
-            if (!result) {
-                return result;
-            }
+            if (auto result = Holds(actual[key], value, where + "." + key); !result) return result;
         }
-        return ::testing::AssertionSuccess();
-    }
-    if (expected.is_array()) {
-        if (!actual.is_array() || actual.size() != expected.size()) {
-            return ::testing::AssertionFailure() << where << ": " << actual.dump() << " against " << expected.dump();
-        }
+    } else if (expected.is_array()) {
+        if (!actual.is_array() || actual.size() != expected.size()) return differ();
         for (size_t i = 0; i < expected.size(); i++) {
-            const auto result = Holds(actual[i], expected[i], where + "[" + std::to_string(i) + "]");
-            if (!result) {
-                return result;
-            }
+            if (auto result = Holds(actual[i], expected[i], where + "[" + std::to_string(i) + "]"); !result) return result;
         }
-        return ::testing::AssertionSuccess();
+    } else if (actual != expected && !(expected.is_number() && actual.is_number() &&
+                                       std::abs(actual.get<double>() - expected.get<double>()) < 1e-6)) {
+        return differ();
     }
-    if (expected.is_number() && actual.is_number() && std::abs(actual.get<double>() - expected.get<double>()) < 1e-6) {
-        return ::testing::AssertionSuccess();
-    }
-    if (actual == expected) {
-        return ::testing::AssertionSuccess();
-    }
-    return ::testing::AssertionFailure() << where << ": " << actual.dump() << " against " << expected.dump();
+    return ::testing::AssertionSuccess();
 }
 
 }  // namespace
 
 TEST_F(Tool, ComposedScenesDescribeThemselvesBackExactly) {
     const json composed = json::parse(everything);
-    const std::string path = folder.Path("all.tvn");
-    std::string error;
-    ASSERT_TRUE(ComposeScene(composed, path, error)) << error;
-    EXPECT_EQ(loaded.Load(path), SceneOpenResult::loaded);
-    const json described = json::parse(DescribeScene(loaded).dump());
+    const json described = ComposeAndDescribe(composed);
     EXPECT_TRUE(Holds(described, composed));
     EXPECT_EQ(described["version"], 6);
     EXPECT_EQ(described["loaded"], true);
-    EXPECT_EQ(described["objects"][7]["typeCode"], 2);
-    EXPECT_EQ(described["objects"][0]["class"], "COGLFloor");
     EXPECT_TRUE(described["errors"].empty());
     EXPECT_TRUE(described["backgroundImage"].is_null());
 }
 
-TEST_F(Tool, LeftOutFieldsTakeTheClassDefaults) {
-    const std::string path = folder.Path("bare.tvn");
-    std::string error;
-    ASSERT_TRUE(ComposeScene(json::parse(R"({ "objects": [ { "class": "COGLFloor" }, { "class": "COGLBox" } ] })"),
-                             path, error))
-        << error;
-    ASSERT_EQ(loaded.Load(path), SceneOpenResult::loaded);
-    const json described = json::parse(DescribeScene(loaded).dump());
-    EXPECT_EQ(described["objects"][0]["name"], "Floor");
-    EXPECT_NE(described["objects"][0]["orientation"][3], 1.0);  // floors come turned flat
-    EXPECT_EQ(described["objects"][1]["name"], "Box");
-    EXPECT_TRUE(Holds(described["objects"][1]["diffuse"], json::array({ 0.8, 0.8, 0.8, 1.0 })));
-    EXPECT_EQ(described["fieldOfView"], 45.0);
+TEST_F(ModelCompose, AModelInAnArchiveComesBackWithItsAnimationStateAndSkin) {
+    folder.Write("game.pak", PakOf({ { "models/ogre/tris.md2", FourFrames({ "models/ogre/skin.pcx" }) },
+                                     { "models/ogre/skin.pcx", TinyPcx() } }));
+    // Skins added to a model's own are files on disk.
+    const std::string red = folder.Write("red.pcx", TinyPcx());
+    // The archive is named as the scene will name it: beside the scene file.
+    json composed = json::parse(R"({ "paks": ["game.pak"], "objects": [ {
+        "class": "COGLMD2", "name": "Ogre", "position": [1, 0, 2],
+        "model": { "path": "models/ogre/tris.md2", "pak": 0, "currentAnimation": "run", "frameStep": 0.25,
+                   "framePosition": 1.5, "currentFrame": 1, "nextFrame": 1, "frameFraction": 0.5,
+                   "loop": false, "interpolate": false, "flipNormals": true } } ] })");
+    json& object = composed["objects"][0];
+    object["texture"] = red;
+    object["model"]["skins"] = json::array({ red });
+    const json described = ComposeAndDescribe(composed);
+    // The file's own skin first, as the viewer lists it, then the extra one.
+    object["model"]["skins"] = json::array({ "models/ogre/skin.pcx", red });
+    EXPECT_TRUE(Holds(described["objects"][0], object));
+    EXPECT_EQ(dynamic_cast<COGLMD2&>(*loaded.scene->objects.at(0)).pak, loaded.scene->GetPak(0));
+}
+
+TEST_F(Tool, LeftOutFieldsTakeWhatTheClassOrTheModelFileChooses) {
+    folder.Write("ogre/tris.md2", FourFrames({ folder.Path("ogre/skin.pcx") }));
+    folder.Write("ogre/skin.pcx", TinyPcx());
+    const json described = ComposeAndDescribe(json::parse(R"({ "objects": [ { "class": "COGLFloor" },
+        { "class": "COGLBox" }, { "class": "COGLMD2", "model": { "path": ")" + folder.Path("ogre/tris.md2") + R"(" } } ] })"));
+    const json& objects = described["objects"];
+    EXPECT_NE(objects[0]["orientation"][3], 1.0);  // floors come turned flat
+    EXPECT_TRUE(Holds(objects[1]["diffuse"], json::array({ 0.8, 0.8, 0.8, 1.0 })));
+    // A model is named after its folder and scaled as a new one is, and
+    // shows the file's first skin.
+    EXPECT_TRUE(Holds(objects[2], { { "name", "ogre" }, { "scale", { 0.05, 0.05, 0.05 } },
+                                    { "texture", folder.Path("ogre/skin.pcx") },
+                                    { "model", { { "currentAnimation", "<all>" }, { "pak", nullptr }, { "loop", true } } } }));
+}
+
+TEST_F(Tool, ReportedTextsAndMissingFilesAreListed) {
+    // A model not there yet is still written; the scene keeps what follows it.
+    const json described = ComposeAndDescribe(json::parse(R"({ "paks": ["C:\\q2\\pak7.pak"],
+        "textures": [ { "path": "gone.pcx" } ],
+        "objects": [ { "class": "COGLMD2", "model": { "path": "later/tris.md2" } }, { "class": "COGLBox" } ] })"),
+                                              SceneOpenResult::incomplete);
+    EXPECT_EQ(described["missing"], json::array({ "C:\\q2\\pak7.pak", "gone.pcx", "later/tris.md2" }));
+    ASSERT_EQ(described["errors"].size(), 4u);
+    EXPECT_EQ(described["errors"][0], "The following files could not be loaded:\r\n");
+    EXPECT_EQ(described["loaded"], false);
+    ASSERT_EQ(described["objects"].size(), 1u);
+    EXPECT_EQ(described["objects"][0]["class"], "COGLBox");
 }
 
 TEST_F(Tool, BadDescriptionsAreRefusedWholeAndWriteNothing) {
-    const char* const bad[] = {
+    folder.Write("ogre/tris.md2", FourFrames({}));
+    folder.Write("bad/tris.md2", "IDP2 but nothing more");
+    const auto model = [&](const std::string& fields) {
+        return R"({ "objects": [ { "class": "COGLMD2", )" + fields + " } ] }";
+    };
+    const std::string ogre = R"("path": ")" + folder.Path("ogre/tris.md2") + R"(")";
+    const std::string bad[] = {
         R"([1, 2])",
         R"({ "objects": [ { "class": "COGLTeapot" } ] })",
         R"({ "objects": [ { "class": "COGLBox", "position": [1, 2] } ] })",
@@ -142,8 +188,16 @@ TEST_F(Tool, BadDescriptionsAreRefusedWholeAndWriteNothing) {
         R"({ "shadows": { "planes": [0, 1, 2, 3, 4] } })",
         R"({ "background": "blue" })",
         R"({ "objects": 5 })",
+        R"({ "objects": [ { "class": "COGLMD2" } ] })",
+        model(R"("model": { "path": 7 })"),
+        model(R"("model": { )" + ogre + R"(, "currentAnimation": "fly" })"),
+        model(R"("model": { "path": "gone.md2", "currentAnimation": "run" })"),
+        model(R"("model": { )" + ogre + R"(, "pak": 0 })"),
+        model(R"("model": { )" + ogre + R"( }, "texture": "x.pcx")"),
+        model(R"("model": { )" + ogre + R"(, "skins": [3] })"),
+        model(R"("model": { "path": ")" + folder.Path("bad/tris.md2") + R"(" })"),
     };
-    for (const char* text : bad) {
+    for (const std::string& text : bad) {
         const std::string path = folder.Path("bad.tvn");
         std::string error;
         EXPECT_FALSE(ComposeScene(json::parse(text), path, error)) << text;
@@ -153,29 +207,10 @@ TEST_F(Tool, BadDescriptionsAreRefusedWholeAndWriteNothing) {
     }
 }
 
-TEST_F(Tool, ReportedTextsAndMissingFilesAreListed) {
-    const std::string path = folder.Path("missing.tvn");
-    std::string error;
-    ASSERT_TRUE(ComposeScene(json::parse(R"({ "paks": ["C:\\q2\\pak7.pak"],
-        "textures": [ { "path": "gone.pcx" } ] })"), path, error)) << error;
-    EXPECT_EQ(loaded.Load(path), SceneOpenResult::incomplete);
-    const json described = json::parse(DescribeScene(loaded).dump());
-    EXPECT_EQ(described["missing"], json::array({ "C:\\q2\\pak7.pak", "gone.pcx" }));
-    ASSERT_EQ(described["errors"].size(), 3u);
-    EXPECT_EQ(described["errors"][0], "The following files could not be loaded:\r\n");
-    EXPECT_EQ(described["loaded"], false);
-}
-
 TEST_F(Tool, ARenderShowsTheComposedSceneThroughItsCamera) {
     // A glowing box straight ahead of the default camera, a dark blue background.
-    const std::string path = folder.Path("glow.tvn");
-    std::string error;
-    ASSERT_TRUE(ComposeScene(json::parse(R"({ "background": [0, 0, 0.5],
-        "camera": { "distance": 8 },
-        "objects": [ { "class": "COGLBox", "emission": [1, 0, 0, 1], "diffuse": [0, 0, 0, 1], "ambient": [0, 0, 0, 1] } ] })"),
-                             path, error))
-        << error;
-    ASSERT_EQ(loaded.Load(path), SceneOpenResult::loaded);
+    ComposeAndDescribe(json::parse(R"({ "background": [0, 0, 0.5], "camera": { "distance": 8 },
+        "objects": [ { "class": "COGLBox", "emission": [1, 0, 0, 1], "diffuse": [0, 0, 0, 1], "ambient": [0, 0, 0, 1] } ] })"));
     loaded.Paint();
     const std::vector<uint8_t> middle = loaded.context.ReadPixels(32, 32, 1, 1);
     EXPECT_GT(middle[0], 200);
