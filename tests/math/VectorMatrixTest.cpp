@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "math/CMatrix.h"
-#include "math/CShadowMatrix.h"
 #include "math/CVector.h"
 
 static void ExpectVector(const CVector& v, float x, float y, float z) {
@@ -96,22 +95,4 @@ TEST(CMatrix, InvertOfASingularMatrixFailsAndLeavesIt) {
 
     CMatrix zero(false);
     EXPECT_FALSE(zero.Invert());
-}
-
-TEST(CShadowMatrix, FlattensPointsOntoThePlane) {
-    // Floor z = 0 lit by a point light at (0, 0, 10).
-    const float light[4] = { 0, 0, 10, 1 };
-    const float plane[4] = { 0, 0, 1, 0 };
-    const CShadowMatrix shadow(light, plane);
-    // A point at (1, 0, 5) falls onto (2, 0, 0) after the divide by w.
-    const float p[4] = { 1, 0, 5, 1 };
-    float q[4] = {};
-    for (int r = 0; r < 4; r++) {
-        for (int c = 0; c < 4; c++) {
-            q[r] += shadow.s[4 * c + r] * p[c];
-        }
-    }
-    EXPECT_FLOAT_EQ(q[0] / q[3], 2.0f);
-    EXPECT_FLOAT_EQ(q[1] / q[3], 0.0f);
-    EXPECT_FLOAT_EQ(q[2] / q[3], 0.0f);
 }

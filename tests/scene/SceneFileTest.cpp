@@ -1,18 +1,13 @@
-#include <GL/gl.h>
-
 #include <string>
 #include <vector>
 
 #include "diag/CDiagnostics.h"
 #include "image/COGLTexture2D.h"
-#include "objects/COGLBox.h"
-#include "objects/COGLFloor.h"
 #include "objects/COGLLight.h"
-#include "objects/COGLSpotLight.h"
+#include "objects/COGLObject.h"
 #include "platform/CMessageBox.h"
 #include "platform/StringTable.h"
 #include "scene/COGLScene.h"
-#include "scene/CPakFile.h"
 #include "scene/SceneFile.h"
 #include "support/Bytes.h"
 #include "support/GLTest.h"
