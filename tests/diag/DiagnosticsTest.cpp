@@ -66,26 +66,16 @@ TEST_F(DiagnosticsTest, TwoFailedLoadsOfOneRunBothStayInTheErrorFile) {
               "The following files could not be loaded:\r\n    b.pcx\r\n");
 }
 
-TEST_F(DiagnosticsTest, TextsWithoutLineEndRunOnIntoTheNext) {
+// The file gets the text as it is: without a line end it runs on into the
+// next; the box shows it as one line.
+TEST_F(DiagnosticsTest, ReportedErrorsAreWrittenAsTheyAreAndShown) {
     diagnostics.ReportErrorId(112);
+    EXPECT_EQ(TakeShown(), std::string(GetStringResource(112)) + "\n");
     diagnostics.ReportError("Error opening scene file\r\n");
     EXPECT_EQ(ErrorFile(), std::string(GetStringResource(112)) + "Error opening scene file\r\n");
-}
-
-TEST_F(DiagnosticsTest, ReportedErrorsAreAlsoShown) {
-    diagnostics.ReportError("Not a valid MD2 File.");
-    EXPECT_EQ(TakeShown(), "Not a valid MD2 File.\n");
+    TakeShown();
     diagnostics.LogLine("not shown\n");
     EXPECT_EQ(TakeShown(), "");
-}
-
-TEST_F(DiagnosticsTest, DeletedLogIsCreatedAgainWithoutResettingTheErrorFile) {
-    diagnostics.LogLine("one\n");
-    diagnostics.ReportError("kept\r\n");
-    std::filesystem::remove(diagnostics.LogFilePath());
-    diagnostics.LogLine("two\n");
-    EXPECT_EQ(LogFile(), "two\n");
-    EXPECT_EQ(ErrorFile(), "kept\r\n");
 }
 
 TEST_F(DiagnosticsTest, WithoutAProgramFolderNothingIsWrittenButErrorsAreShown) {
@@ -112,42 +102,24 @@ TEST_F(DiagnosticsTest, CheckGLStateLogsElevenErrorsAndLeavesTheRest) {
     EXPECT_EQ(LogFile().size(), eleven.size() / 11 * 15);
 }
 
-TEST_F(DiagnosticsTest, CheckGLStateWithoutContextSaysSo) {
-    diagnostics.SetGLErrorSource({ [] { return false; }, [] { return unsigned(GL_INVALID_VALUE); } });
-    EXPECT_TRUE(diagnostics.CheckGLState("Before Render BG Image"));
-    EXPECT_EQ(LogFile(), "ERROR: No Current Rendering Context at Before Render BG Image\n");
-}
-
+// Texts of any length are written whole.
 TEST_F(DiagnosticsTest, CheckGLErrorConsumesOneError) {
-    QueueGLErrors(2, GL_INVALID_VALUE);
-    EXPECT_TRUE(diagnostics.CheckGLError("delete lists"));
-    EXPECT_EQ(pending.size(), 1u);
-    EXPECT_EQ(LogFile(), "delete lists had error: #(1281) invalid value\n");
-}
-
-TEST_F(DiagnosticsTest, LongTextsAreWrittenWhole) {
     const std::string where(100000, 'w');
-    QueueGLErrors(1, GL_OUT_OF_MEMORY);
+    QueueGLErrors(2, GL_INVALID_VALUE);
     EXPECT_TRUE(diagnostics.CheckGLError(where));
-    EXPECT_EQ(LogFile(), where + " had error: #(1285) out of memory\n");
+    EXPECT_EQ(pending.size(), 1u);
+    EXPECT_EQ(LogFile(), where + " had error: #(1281) invalid value\n");
 }
 
-TEST_F(DiagnosticsTest, FatalErrorOnlyAsksForTheEndOfViewing) {
-    EXPECT_FALSE(diagnostics.TakeEndViewingRequest());
-    diagnostics.FatalError("Out of memory");
-    EXPECT_EQ(ErrorFile(), "Out of memory");
-    EXPECT_TRUE(diagnostics.TakeEndViewingRequest());
-    EXPECT_FALSE(diagnostics.TakeEndViewingRequest());
-}
-
-TEST_F(DiagnosticsTest, AllocOrFailReportsWhatCannotBeMet) {
+// Fatal errors only ask for the end of viewing, once; the viewer ends it.
+TEST_F(DiagnosticsTest, AllocOrFailReportsWhatCannotBeMetAsFatal) {
     EXPECT_NE(diagnostics.AllocOrFail(64), nullptr);
     EXPECT_NE(diagnostics.AllocOrFail(0), nullptr);
     EXPECT_FALSE(diagnostics.TakeEndViewingRequest());
-
     EXPECT_EQ(diagnostics.AllocOrFail(SIZE_MAX), nullptr);
     EXPECT_EQ(ErrorFile(), "Out of memory");
     EXPECT_TRUE(diagnostics.TakeEndViewingRequest());
+    EXPECT_FALSE(diagnostics.TakeEndViewingRequest());
 }
 
 TEST_F(DiagnosticsTest, OpenGLFailureKeepsItsFirstSentenceAndEndsViewing) {

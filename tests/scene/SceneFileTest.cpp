@@ -1,18 +1,13 @@
-#include <GL/gl.h>
-
 #include <string>
 #include <vector>
 
 #include "diag/CDiagnostics.h"
 #include "image/COGLTexture2D.h"
-#include "objects/COGLBox.h"
-#include "objects/COGLFloor.h"
 #include "objects/COGLLight.h"
-#include "objects/COGLSpotLight.h"
+#include "objects/COGLObject.h"
 #include "platform/CMessageBox.h"
 #include "platform/StringTable.h"
 #include "scene/COGLScene.h"
-#include "scene/CPakFile.h"
 #include "scene/SceneFile.h"
 #include "support/Bytes.h"
 #include "support/GLTest.h"
@@ -127,37 +122,53 @@ protected:
 
 }  // namespace
 
-TEST_F(SceneFile, EmptyVersion5SceneLoadsWithoutAFieldOfView) {
+TEST_F(SceneFile, Version5HasNoFieldOfViewAndTrailingBytesAreIgnored) {
     SceneHeader header;
     header.version = 5;
     Bytes bytes = header.Write();
-    bytes.F32(99.0f);  // trailing bytes are ignored
+    bytes.F32(99.0f);
     EXPECT_EQ(Open(bytes), SceneOpenResult::loaded);
     EXPECT_EQ(viewport.fieldOfView, 45.0f);
-    EXPECT_FLOAT_EQ(scene->backgroundColour[2], 0.3f);
-    EXPECT_FLOAT_EQ(scene->ambient[1], 0.5f);
     EXPECT_EQ(Errors(), "");
-
     header.version = 6;
-    COGLScene second;
-    const Bytes six = header.Write();
-    const std::string path = folder.Write("v6.tvn", std::string(six.bytes.begin(), six.bytes.end()));
-    EXPECT_EQ(OpenSceneFile(path, second, viewport), SceneOpenResult::loaded);
+    scene = std::make_unique<COGLScene>();
+    EXPECT_EQ(Open(header.Write(), "v6.tvn"), SceneOpenResult::loaded);
     EXPECT_EQ(viewport.fieldOfView, 30.0f);
 }
 
-TEST_F(SceneFile, NotAScene) {
+// Each refusal ends the load with one clear message and keeps what was read.
+TEST_F(SceneFile, BadFilesAreAbortedWithAClearMessage) {
     Bytes wrongMagic;
     wrongMagic.Text("TAV1").I32(6);
-    EXPECT_EQ(Open(wrongMagic, "old.tvn"), SceneOpenResult::aborted);
-    EXPECT_EQ(Errors(), folder.Path("old.tvn") + " is not a TAV File.\r\n");
-
     SceneHeader header;
     header.version = 4;
-    EXPECT_EQ(Open(header.Write(), "v4.tvn"), SceneOpenResult::aborted);
-    EXPECT_NE(Errors().find(folder.Path("v4.tvn") + " is not compatable with this version of TAV.\r\n"),
-              std::string::npos);
-
+    const Bytes old = header.Write();
+    header.version = 6;
+    header.objects = 3;
+    Bytes cut = header.Write();
+    AppendObject(cut, 2, -1);
+    AppendObject(cut, 3, -1);
+    cut.bytes.resize(cut.Size() - 100);
+    header.objects = 2000000000;  // more than the file can hold
+    header.lights = 3;
+    const Bytes huge = header.Write();
+    const std::string exception = "An execption occured while loading the scene file.\r\n";
+    const struct { const char* name; const Bytes& bytes; std::string error; size_t objects; } cases[] = {
+        { "old.tvn", wrongMagic, folder.Path("old.tvn") + " is not a TAV File.\r\n", 0 },
+        { "v4.tvn", old, folder.Path("v4.tvn") + " is not compatable with this version of TAV.\r\n", 0 },
+        { "cut.tvn", cut, exception, 1 },
+        { "huge.tvn", huge, exception, 0 },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::remove(Diagnostics().ErrorFilePath());
+        Diagnostics().SetFolder(logs.Path());
+        scene = std::make_unique<COGLScene>();
+        EXPECT_EQ(Open(c.bytes, c.name), SceneOpenResult::aborted);
+        EXPECT_EQ(Errors(), c.error);
+        EXPECT_EQ(scene->objects.size(), c.objects);
+        EXPECT_TRUE(scene->lights.empty());
+    }
     EXPECT_EQ(OpenSceneFile(folder.Path("none.tvn"), *scene, viewport), SceneOpenResult::aborted);
     EXPECT_EQ(OpenSceneFile(folder.Path(), *scene, viewport), SceneOpenResult::aborted);  // a folder
     EXPECT_NE(Errors().find("Error opening scene file\r\n"), std::string::npos);
@@ -181,48 +192,30 @@ TEST_F(SceneFile, ARejectedTextureShiftsTheLaterOnes) {
     EXPECT_EQ(scene->objects[1]->texture, nullptr);
 }
 
-TEST_F(SceneFile, UnknownTypeCodesTakeOnlyTheirFourBytes) {
-    SceneHeader header;
-    header.objects = 3;
-    Bytes bytes = header.Write();
-    bytes.I32(19);
-    AppendObject(bytes, 2, -1);
-    bytes.I32(-4);
-    EXPECT_EQ(Open(bytes), SceneOpenResult::loaded);
-    ASSERT_EQ(scene->objects.size(), 1u);
-    EXPECT_STREQ(scene->objects[0]->ClassName(), "COGLBox");
-    EXPECT_EQ(scene->objects[0]->name, "Crate");
-}
-
-TEST_F(SceneFile, LightsAndTheirTypes) {
+TEST_F(SceneFile, MixedRecordsAndTheShadowSlotsThatPointIntoThem) {
     SceneHeader header;
     header.lights = 2;
-    Bytes bytes = header.Write();
-    AppendPointLight(bytes, 0);
-    bytes.I32(7).Field("Spot", 100).Fill(208 - 100);  // any non-zero type is a spot
-    EXPECT_EQ(Open(bytes), SceneOpenResult::loaded);
-    ASSERT_EQ(scene->lights.size(), 2u);
-    EXPECT_STREQ(scene->lights[0]->ClassName(), "COGLPointLight");
-    EXPECT_STREQ(scene->lights[1]->ClassName(), "COGLSpotLight");
-    EXPECT_FALSE(scene->lights[0]->Marker().visible);  // markers hidden after loading
-}
-
-TEST_F(SceneFile, ShadowSlotsCountObjectsAsAppended) {
-    SceneHeader header;
-    header.lights = 1;
-    header.objects = 3;
+    header.objects = 4;
     header.shadows = true;
     header.shadowLights[0] = -1;
     header.shadowLights[1] = 0;
     header.shadowPlanes[0] = 1;
     Bytes bytes = header.Write();
     AppendPointLight(bytes, 0);
+    bytes.I32(7).Field("Spot", 100).Fill(208 - 100);  // any non-zero type is a spot
     AppendObject(bytes, 2, -1);
-    bytes.I32(19);                // takes no place in the list
+    bytes.I32(19);                // unknown: its four bytes only, and no place in the list
     AppendObject(bytes, 1, -1);   // the floor is object 1
     bytes.U8(0);                  // its tail: not subdivided
+    bytes.I32(-4);
     EXPECT_EQ(Open(bytes), SceneOpenResult::loaded);
+    ASSERT_EQ(scene->lights.size(), 2u);
+    EXPECT_STREQ(scene->lights[0]->ClassName(), "COGLPointLight");
+    EXPECT_STREQ(scene->lights[1]->ClassName(), "COGLSpotLight");
+    EXPECT_FALSE(scene->lights[0]->Marker().visible);  // markers hidden after loading
     ASSERT_EQ(scene->objects.size(), 2u);
+    EXPECT_STREQ(scene->objects[0]->ClassName(), "COGLBox");
+    EXPECT_EQ(scene->objects[0]->name, "Crate");
     EXPECT_EQ(scene->shadowPlanes[0], scene->objects[1].get());
     EXPECT_EQ(scene->shadowLightCount, 1);  // slot 1 resolved and counted
     EXPECT_FALSE(scene->shadowsEnabled);     // but slot 0 decides
@@ -270,28 +263,6 @@ TEST_F(SceneFile, ALooseTextureIsFoundInTheScenesFolder) {
     ASSERT_EQ(scene->textures.size(), 1u);
     EXPECT_EQ(scene->textures[0]->path, folder.Path("wood.pcx"));
     EXPECT_EQ(Errors(), "");
-}
-
-TEST_F(SceneFile, ACutFileKeepsWhatWasRead) {
-    SceneHeader header;
-    header.objects = 3;
-    Bytes bytes = header.Write();
-    AppendObject(bytes, 2, -1);
-    AppendObject(bytes, 3, -1);
-    bytes.bytes.resize(bytes.Size() - 100);
-    EXPECT_EQ(Open(bytes), SceneOpenResult::aborted);
-    EXPECT_EQ(scene->objects.size(), 1u);
-    EXPECT_EQ(Errors(), "An execption occured while loading the scene file.\r\n");
-}
-
-TEST_F(SceneFile, CountsTheFileCannotHoldAreRefusedUpFront) {
-    SceneHeader header;
-    header.objects = 2000000000;
-    header.lights = 3;
-    Bytes bytes = header.Write();
-    EXPECT_EQ(Open(bytes), SceneOpenResult::aborted);
-    EXPECT_TRUE(scene->lights.empty());
-    EXPECT_EQ(Errors(), "An execption occured while loading the scene file.\r\n");
 }
 
 TEST_F(SceneFile, KindsWithoutAReaderEndTheLoadClearly) {

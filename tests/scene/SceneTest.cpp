@@ -9,7 +9,6 @@
 #include "objects/COGLBox.h"
 #include "objects/COGLFloor.h"
 #include "objects/COGLPointLight.h"
-#include "objects/COGLSphere.h"
 #include "platform/CMessageBox.h"
 #include "scene/COGLScene.h"
 #include "support/GLTest.h"
@@ -174,22 +173,4 @@ TEST_F(Scene, SharedTexturesAreCountedAndDeletedWithTheirLastHolder) {
     EXPECT_EQ(viaFolder->path, folder.Path("models/skin.pcx"));
     EXPECT_EQ(scene->FindTexture("C:\\q2\\skin.pcx"), nullptr);
     EXPECT_EQ(scene->FindOrLoadTexture("gone.pcx", nullptr, "", false, true), nullptr);
-}
-
-TEST_F(Scene, OnlyTheFirst32LightMarkersAreHidden) {
-    for (int i = 0; i < 40; i++) {
-        scene->AddLight(std::make_unique<COGLPointLight>(0.0f, 1.0f, 3.0f));
-    }
-    scene->lights[3]->Marker().Hide();
-    EXPECT_EQ(scene->HideLightMarkers(), ~(1u << 3));
-    EXPECT_FALSE(scene->lights[31]->Marker().visible);
-    EXPECT_TRUE(scene->lights[32]->Marker().visible);
-}
-
-TEST_F(Scene, AnimateAllReportsWhetherAnythingMoved) {
-    COGLSphere& sphere = Add<COGLSphere>(1, 1, 1);
-    EXPECT_FALSE(scene->AnimateAll());
-    scene->StartAnimations();
-    EXPECT_TRUE(sphere.animating);
-    EXPECT_TRUE(scene->AnimateAll());
 }
