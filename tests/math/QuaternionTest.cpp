@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <numbers>
 
 #include "math/CMatrix.h"
 #include "math/CQuaternion.h"
@@ -54,6 +55,39 @@ TEST(CQuaternion, ToMatrixIsTheTransposeOfTheBoneRotation) {
     EXPECT_EQ(m.m[3], 0.0);
     EXPECT_EQ(m.m[12], 0.0);
     EXPECT_EQ(m.m[15], 1.0);
+}
+
+// The bone routines wait for the skeletal models; their order and axis
+// conventions are what that drawing will rely on.
+TEST(FloatArrays, ConcatAndTransform3x4) {
+    // a: rotate 90 degrees about z, translate (1, 0, 0); b: translate (0, 2, 0).
+    const float a[3][4] = { { 0, -1, 0, 1 }, { 1, 0, 0, 0 }, { 0, 0, 1, 0 } };
+    const float b[3][4] = { { 1, 0, 0, 0 }, { 0, 1, 0, 2 }, { 0, 0, 1, 0 } };
+    float ab[3][4];
+    ConcatMatrix3x4(a, b, ab);
+    const float origin[3] = { 0, 0, 0 };
+    float p[3];
+    TransformPoint3x4(origin, ab, p);  // b first: (0, 2, 0), then a: (-2 + 1, 0, 0)
+    EXPECT_FLOAT_EQ(p[0], -1.0f);
+    EXPECT_FLOAT_EQ(p[1], 0.0f);
+    const float v[3] = { 0, 1, 0 };
+    float back[3];
+    InverseRotate3x4(v, a, back);  // the transposed rotation turns y back into x
+    EXPECT_FLOAT_EQ(back[0], 1.0f);
+    EXPECT_FLOAT_EQ(back[1], 0.0f);
+}
+
+TEST(FloatArrays, AnglesToQuaternionMatchesAxisAngle) {
+    const float yaw[3] = { 0.0f, 0.0f, std::numbers::pi_v<float> / 2 };
+    float q[4];
+    AnglesToQuaternion(yaw, q);
+    EXPECT_NEAR(q[2], std::sqrt(0.5), 1e-6);
+    EXPECT_NEAR(q[3], std::sqrt(0.5), 1e-6);
+    float m[3][4] = {};
+    m[0][3] = 7.0f;
+    QuaternionToMatrix3x4(q, m);
+    EXPECT_NEAR(m[1][0], 1.0f, 1e-6);  // x turns into y
+    EXPECT_EQ(m[0][3], 7.0f);          // column 3 untouched
 }
 
 // Equal inputs (sin of the angle is 0), and an opposite q that means the same
