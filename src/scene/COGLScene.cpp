@@ -100,16 +100,21 @@ void COGLScene::DrawShadows() {
         glDisable(GL_LIGHTING);
         glColor3f(0.0f, 0.0f, 0.0f);
     }
-    for (int p = 0; p < shadowPlaneCount; p++) {
-        auto* plane = dynamic_cast<COGLPlane*>(shadowPlanes[p]);
+    // The slots keep the numbers the file gave them, so an editor's removed
+    // shadow light or plane leaves an empty slot anywhere.
+    for (COGLObject* receiver : shadowPlanes) {
+        auto* plane = dynamic_cast<COGLPlane*>(receiver);
         if (plane == nullptr) {
             continue;  // only planes have an equation to project onto
         }
         float equation[4];
         plane->GetPlaneEquation(equation);
-        for (int l = 0; l < shadowLightCount; l++) {
-            const COGLObject& marker = shadowLights[l]->Marker();
-            const float light[4] = { marker.position.x, marker.position.y, marker.position.z, shadowLights[l]->w };
+        for (const COGLLight* caster : shadowLights) {
+            if (caster == nullptr) {
+                continue;
+            }
+            const COGLObject& marker = caster->Marker();
+            const float light[4] = { marker.position.x, marker.position.y, marker.position.z, caster->w };
             const CShadowMatrix shadow(light, equation);
             for (const std::unique_ptr<COGLObject>& object : objects) {
                 if (dynamic_cast<COGLPlane*>(object.get()) != nullptr) {

@@ -199,6 +199,7 @@ TEST_F(SceneFile, MixedRecordsAndTheShadowSlotsThatPointIntoThem) {
     header.shadows = true;
     header.shadowLights[0] = -1;
     header.shadowLights[1] = 0;
+    header.shadowLights[3] = 5;   // a light that no longer exists
     header.shadowPlanes[0] = 1;
     Bytes bytes = header.Write();
     AppendPointLight(bytes, 0);

@@ -72,11 +72,12 @@ TEST_F(Scene, ABoxCastsABlendedOrAFlatShadowOnTheFloor) {
     box.SetPosition(0, 1, 0);
     box.SetScale(0.5f, 0.5f, 0.5f);
     auto light = std::make_unique<COGLPointLight>(2.0f, 5.0f, 0.0f);
-    scene->shadowLights[0] = light.get();
+    // Slots with gaps before them, as the editor leaves them after removals.
+    scene->shadowLights[2] = light.get();
     scene->shadowLightCount = 1;
     scene->AddLight(std::move(light));
     scene->HideLightMarkers();
-    scene->shadowPlanes[0] = &floor;
+    scene->shadowPlanes[1] = &floor;
     scene->shadowPlaneCount = 1;
     scene->shadowsEnabled = true;
     scene->shadowBlend = true;
