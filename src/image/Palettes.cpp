@@ -141,7 +141,7 @@ bool LoadDefaultPaletteFrom(const std::string& path) {
 }
 
 bool FindDefaultPalette() {
-    for (const std::string& folder : { ExecutableFolder(), UserDataFolder() }) {
+    for (const std::string& folder : { ExecutableFolder(), UserDataFolder(), InstalledDataFolder() }) {
         if (!folder.empty() && LoadDefaultPaletteFrom(folder + "quake2.pal")) {
             return true;
         }

@@ -30,9 +30,10 @@ void ConvertPalette(PaletteTable out, const uint8_t in[768]);
 bool ReadPaletteFile(const std::string& path, PaletteTable out);
 bool ReadJascPalette(const std::string& path, PaletteTable out);
 
-// Builds defaultPaletteTable from "quake2.pal" beside the program or in the
-// user's data folder; without one, tells the user (message 107) and uses the
-// Quake II table. Called once at start-up, after ApplyGamma.
+// Builds defaultPaletteTable from "quake2.pal" beside the program, in the
+// user's data folder or in the installed data folder; without one, tells the
+// user (message 107) and uses the Quake II table. Called once at start-up,
+// after ApplyGamma.
 void LoadDefaultPalette();
 // The same without telling anyone; false when the Quake II table is used.
 bool FindDefaultPalette();

@@ -18,6 +18,18 @@ std::string ExecutableFolder() {
     return folder;
 }
 
+#ifndef ORRIN_DATA_FROM_BIN
+#define ORRIN_DATA_FROM_BIN "../share/orrin"
+#endif
+
+std::string InstalledDataFolder() {
+    const std::string executableFolder = ExecutableFolder();
+    if (executableFolder.empty()) {
+        return {};
+    }
+    return executableFolder + ORRIN_DATA_FROM_BIN "/";
+}
+
 std::string UserDataFolder() {
     std::string base;
     const char* dataHome = std::getenv("XDG_DATA_HOME");
