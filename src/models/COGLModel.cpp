@@ -38,7 +38,7 @@ uint8_t ReadByte(CFile& file) {
 std::string ReadPath(CFile& file) {
     uint8_t field[PATH_FIELD_SIZE];
     file.Read(field, sizeof field);
-    return CRecordReader(field, sizeof field).ReadName(PATH_FIELD_SIZE);
+    return CRecordReader(field, sizeof field).ReadPath(PATH_FIELD_SIZE);
 }
 
 // Outside a scene load there is no locator; the file is then looked for as named.

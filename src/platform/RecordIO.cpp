@@ -50,6 +50,11 @@ std::string CRecordReader::ReadName(size_t fieldSize) {
     return std::string(field, strnlen(field, limit));
 }
 
+std::string CRecordReader::ReadPath(size_t fieldSize) {
+    const char* field = reinterpret_cast<const char*>(Take(fieldSize));
+    return std::string(field, strnlen(field, fieldSize));
+}
+
 void CRecordReader::Skip(size_t count) {
     Take(count);
 }

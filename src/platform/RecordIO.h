@@ -21,6 +21,9 @@ public:
     void     ReadFloats(float* out, int count);
     // A fixed field holding a NUL-terminated name; never longer than fieldSize - 1.
     std::string ReadName(size_t fieldSize);
+    // A fixed field holding a path; one filled to the end without a
+    // terminator is a path of fieldSize characters.
+    std::string ReadPath(size_t fieldSize);
     void     Skip(size_t count);
 
     size_t   Remaining() const { return size - offset; }

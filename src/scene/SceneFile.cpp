@@ -1,6 +1,7 @@
 #include "scene/SceneFile.h"
 
 #include <memory>
+#include <new>
 
 #include "diag/CDiagnostics.h"
 #include "image/COGLTexture2D.h"
@@ -68,7 +69,7 @@ std::string ReadPathField(CFile& file) {
     uint8_t field[PATH_FIELD_SIZE];
     file.Read(field, sizeof field);
     CRecordReader in(field, sizeof field);
-    return in.ReadName(PATH_FIELD_SIZE);
+    return in.ReadPath(PATH_FIELD_SIZE);
 }
 
 // The texture record: pakIndex, useDefaultPalette, path. Accepted when the
@@ -79,7 +80,7 @@ std::unique_ptr<COGLTexture2D> ReadTextureRecord(CFile& file, COGLScene& scene) 
     CRecordReader in(record, sizeof record);
     const int32_t pakIndex = in.ReadInt32();
     const bool useDefaultPalette = in.ReadBool();
-    std::string path = in.ReadName(PATH_FIELD_SIZE);
+    std::string path = in.ReadPath(PATH_FIELD_SIZE);
 
     auto texture = std::make_unique<COGLTexture2D>();
     if (pakIndex < 0) {
@@ -128,6 +129,12 @@ void PrepareVisibleWeapons(COGLScene& scene) {
         LoadSharedSkin(scene, "players/male/flag1.pcx", scene.ctfPak, false);
         LoadSharedSkin(scene, "players/male/flag2.pcx", scene.ctfPak, false);
     }
+}
+
+SceneOpenResult AbortLoad(const std::string& path, const std::string& why) {
+    LogLine("Scene file " + path + ": " + why + "\n");
+    ReportError("An execption occured while loading the scene file.\r\n");
+    return SceneOpenResult::aborted;
 }
 
 }  // namespace
@@ -283,9 +290,13 @@ SceneOpenResult OpenSceneFile(const std::string& path, COGLScene& scene, COGLVie
 SceneOpenResult ReadSceneFile(CFile& file, const std::string& path, COGLScene& scene, COGLViewport3D& viewport) {
     SceneOpenResult result = SceneOpenResult::aborted;
     try {
-        uint8_t start[8];
-        file.Read(start, 4);
-        if (start[0] != 'T' || start[1] != 'A' || start[2] != 'V' || start[3] != '2') {
+        uint8_t start[8] = {};
+        // A file too short for the magic is no scene, not a damaged one.
+        const bool hasMagic = file.GetLength() >= 4;
+        if (hasMagic) {
+            file.Read(start, 4);
+        }
+        if (!hasMagic || start[0] != 'T' || start[1] != 'A' || start[2] != 'V' || start[3] != '2') {
             ReportError(FormatMessage(MSG_NOT_A_TAV_FILE, path));
         } else {
             file.Read(start + 4, 4);
@@ -299,9 +310,11 @@ SceneOpenResult ReadSceneFile(CFile& file, const std::string& path, COGLScene& s
             }
         }
     } catch (const CFileException& e) {
-        LogLine(std::string("Scene file ") + path + ": " + e.Describe() + "\n");
-        ReportError("An execption occured while loading the scene file.\r\n");
-        return SceneOpenResult::aborted;
+        return AbortLoad(path, e.Describe());
+    } catch (const std::bad_alloc&) {
+        // A model or picture too big for this machine: the user keeps the
+        // dialog and the rest of the program.
+        return AbortLoad(path, "out of memory");
     }
     file.Close();
     scene.HideLightMarkers();

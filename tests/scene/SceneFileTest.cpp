@@ -1,5 +1,12 @@
+#include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
+
+#include <malloc.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "diag/CDiagnostics.h"
 #include "image/COGLTexture2D.h"
@@ -153,8 +160,13 @@ TEST_F(SceneFile, BadFilesAreAbortedWithAClearMessage) {
     header.lights = 3;
     const Bytes huge = header.Write();
     const std::string exception = "An execption occured while loading the scene file.\r\n";
+    const Bytes empty;
+    Bytes threeBytes;
+    threeBytes.Text("TAV");
     const struct { const char* name; const Bytes& bytes; std::string error; size_t objects; } cases[] = {
         { "old.tvn", wrongMagic, folder.Path("old.tvn") + " is not a TAV File.\r\n", 0 },
+        { "empty.tvn", empty, folder.Path("empty.tvn") + " is not a TAV File.\r\n", 0 },
+        { "three.tvn", threeBytes, folder.Path("three.tvn") + " is not a TAV File.\r\n", 0 },
         { "v4.tvn", old, folder.Path("v4.tvn") + " is not compatable with this version of TAV.\r\n", 0 },
         { "cut.tvn", cut, exception, 1 },
         { "huge.tvn", huge, exception, 0 },
@@ -172,6 +184,62 @@ TEST_F(SceneFile, BadFilesAreAbortedWithAClearMessage) {
     EXPECT_EQ(OpenSceneFile(folder.Path("none.tvn"), *scene, viewport), SceneOpenResult::aborted);
     EXPECT_EQ(OpenSceneFile(folder.Path(), *scene, viewport), SceneOpenResult::aborted);  // a folder
     EXPECT_NE(Errors().find("Error opening scene file\r\n"), std::string::npos);
+}
+
+// The model's file is read whole; in a process that cannot have that much
+// memory the load must end like a damaged file, not end the program. The
+// load runs in a fresh process: one that has run OpenGL has other threads'
+// heaps, which would serve the allocation in spite of the limit.
+TEST(SceneFileMemory, RunningOutOfMemoryIsReportedLikeADamagedFile) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "an address-space limit and the address sanitizer's shadow memory do not mix";
+#else
+    if (const char* scenePath = std::getenv("ORRIN_TEST_SCENE_WITHOUT_MEMORY")) {
+        long pages = 0;
+        FILE* statm = std::fopen("/proc/self/statm", "r");
+        if (statm == nullptr || std::fscanf(statm, "%ld", &pages) != 1) _exit(3);
+        std::fclose(statm);
+        // Room for the load's small allocations, not for the model's file,
+        // which must come from a new mapping.
+        mallopt(M_MMAP_THRESHOLD, 1 << 20);
+        const rlim_t limit = static_cast<rlim_t>(pages) * static_cast<rlim_t>(sysconf(_SC_PAGESIZE)) + (16u << 20);
+        const rlimit addressSpace = { limit, limit };
+        if (setrlimit(RLIMIT_AS, &addressSpace) != 0) _exit(3);
+        CMessageBox::SetBackend(CMessageBox::discard);
+        CTestFolder logs;
+        Diagnostics().SetFolder(logs.Path());
+        CSettingsStore settings { logs.Path("TAV.ini") };
+        COGLViewport3D viewport { settings };
+        COGLScene scene;
+        const bool aborted = OpenSceneFile(scenePath, scene, viewport) == SceneOpenResult::aborted;
+        const std::string errors = CTestFolder::Read(Diagnostics().ErrorFilePath());
+        _exit(aborted && errors == "An execption occured while loading the scene file.\r\n" ? 0 : 1);
+    }
+    CTestFolder folder;
+    const std::string model = folder.Write("big.md2", "");
+    std::filesystem::resize_file(model, 30u << 20);  // sparse: nothing is written
+    SceneHeader header;
+    header.objects = 1;
+    Bytes bytes = header.Write();
+    const std::vector<uint8_t> prefix = SampleObjectPrefix();
+    bytes.I32(12).Raw(prefix.data(), prefix.size());
+    bytes.Field(model.c_str(), 260).I32(-1).I32(-1).F32(0.1f).F32(0).I32(0).I32(0).F32(0);
+    bytes.U8(1).U8(0).U8(1).I32(0).I32(-1).U8(0);
+    const std::string scenePath = folder.Write("big.tvn", std::string(bytes.bytes.begin(), bytes.bytes.end()));
+
+    const pid_t child = fork();
+    ASSERT_NE(child, -1);
+    if (child == 0) {
+        setenv("ORRIN_TEST_SCENE_WITHOUT_MEMORY", scenePath.c_str(), 1);
+        execl("/proc/self/exe", "orrin_tests",
+              "--gtest_filter=SceneFileMemory.RunningOutOfMemoryIsReportedLikeADamagedFile", nullptr);
+        _exit(4);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status)) << "the load ended the process (signal " << WTERMSIG(status) << ")";
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "not reported as an aborted load";
+#endif
 }
 
 TEST_F(SceneFile, ARejectedTextureShiftsTheLaterOnes) {
@@ -245,13 +313,16 @@ TEST_F(SceneFile, OneArchiveForTwoFieldsAndNothingForAnInvalidOne) {
 TEST_F(SceneFile, MissingFilesAreListedAtTheEnd) {
     SceneHeader header;
     header.paks = { "C:\\Quake2\\baseq2\\pak9.pak" };
-    header.textures = 1;
+    header.textures = 2;
     Bytes bytes = header.Write();
     AppendTexture(bytes, -1, "C:\\textures\\gone.tga");
+    const std::string fullField(260, 'x');  // no terminator: all 260 are the path
+    bytes.I32(-1).U8(0).Raw(fullField.data(), fullField.size());
     EXPECT_EQ(Open(bytes), SceneOpenResult::incomplete);
     EXPECT_EQ(Errors(), "The following files could not be loaded:\r\n"
                         "    C:\\Quake2\\baseq2\\pak9.pak\r\n"
-                        "    C:\\textures\\gone.tga\r\n");
+                        "    C:\\textures\\gone.tga\r\n"
+                        "    " + fullField + "\r\n");
 }
 
 TEST_F(SceneFile, ALooseTextureIsFoundInTheScenesFolder) {
