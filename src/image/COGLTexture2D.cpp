@@ -48,9 +48,20 @@ bool COGLTexture2D::SetSource(const std::string& sourcePath, CPakFile* sourceArc
 }
 
 bool COGLTexture2D::Prepare() {
-    if (image) {
+    if (image || loadTried) {
         return textureName != 0;
     }
+    loadTried = true;
+    if (!LoadDescribed()) {
+        // Held like an uploaded texture: its holders keep it, and the
+        // picture is neither decoded nor reported again.
+        refCount += 1;
+        return false;
+    }
+    return true;
+}
+
+bool COGLTexture2D::LoadDescribed() {
     if (archive == nullptr) {
         return LoadFromFile(path, useDefaultPalette);
     }

@@ -33,7 +33,8 @@ public:
     // null) must open, else false and nothing changes.
     bool SetSource(const std::string& sourcePath, CPakFile* sourceArchive, bool defaultPalette);
     // Loads and uploads the described picture the first time; later calls
-    // answer at once, even when the first load failed.
+    // answer at once, even when the first load failed. The first call gives
+    // the caller the first reference, whether the picture loaded or not.
     bool Prepare();
     bool LoadFromFile(const std::string& filePath, bool defaultPalette);
     bool LoadFromArchive(CPakFile* sourceArchive, const std::string& entryName, uint32_t offset, uint32_t size,
@@ -56,6 +57,8 @@ public:
     std::string path;
 
 private:
+    bool        loadTried = false;
+    bool LoadDescribed();
     COGLImage& AttachNewImage();
     bool CreateFromBuffer(const uint8_t* pixels, int width, int height, bool rgba);
     void Upload();

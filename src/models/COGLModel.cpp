@@ -117,15 +117,22 @@ bool COGLModel::AdoptSkin(COGLTexture2D* skin) {
     if (skin == nullptr) {
         return false;
     }
-    // A described texture counts no holder until its upload; preparing it
-    // now gives this model its reference, so another model sharing the skin
-    // cannot delete it under this one.
-    if (!skin->Prepare()) {
-        scene->ReleaseTexture(skin);
-        return false;
-    }
+    // A described texture counts no holder until its first load; preparing
+    // it now gives this model its reference, so another model sharing the
+    // skin cannot delete it under this one. A skin whose picture fails keeps
+    // its place, so skin indices and saved records stay as they were.
+    skin->Prepare();
     skins.push_back(skin);
     return true;
+}
+
+void COGLModel::SetTexture(COGLTexture2D* newTexture) {
+    // Kept even when its picture failed: drawn untextured, still the chosen
+    // skin when the model is saved.
+    if (newTexture != nullptr) {
+        newTexture->Prepare();
+    }
+    texture = newTexture;
 }
 
 void COGLModel::Animate() {
@@ -201,7 +208,7 @@ void COGLModel::Draw(int flags) {
     if ((flags & DRAW_MATERIAL) != 0) {
         ApplyMaterial();
     }
-    if ((flags & DRAW_MATERIAL) != 0 && texture != nullptr) {
+    if ((flags & DRAW_MATERIAL) != 0 && texture != nullptr && texture->textureName != 0) {
         glEnable(GL_TEXTURE_2D);
         glBindTexture(GL_TEXTURE_2D, texture->textureName);
         glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, textureMode);

@@ -43,6 +43,7 @@ public:
     void Animate() override;
     // The common prefix, then the model's own rows.
     void Save(CFile& file, int textureIndex) const override;
+    void SetTexture(COGLTexture2D* newTexture) override;
 
     virtual void SelectAnimation(const std::string& animationName) = 0;
     virtual void SetAnimation(CModelAnimation* animation) = 0;

@@ -1,3 +1,5 @@
+#include <GL/gl.h>
+
 #include <memory>
 
 #include "diag/CDiagnostics.h"
@@ -207,6 +209,41 @@ TEST_F(Md2Record, ModelsSharingSkinsKeepThemUntilTheLastOneGoes) {
     models.erase(models.begin());
     ASSERT_EQ(scene->textureCache.size(), 2u);
     EXPECT_EQ(models[0]->skins[1]->refCount, 1);
+    models.clear();
+    EXPECT_TRUE(scene->textureCache.empty());
+}
+
+// A skin that fails to decode keeps its place: the record's skin index picks
+// the same skin, Save writes the record read, and the file is decoded (and
+// reported) once for every model that shares it.
+TEST_F(Md2Record, ASkinThatFailsToDecodeKeepsItsPlace) {
+    const std::vector<std::string> skins = { folder.Write("ogre/a.pcx", TinyPcx()),
+                                             folder.Write("ogre/bad.pcx", "not a picture"),
+                                             folder.Write("ogre/c.pcx", TinyPcx()) };
+    ModelRecord record;
+    record.path = folder.Write("ogre/tris.md2", Text(ThreeFrames(skins).Write()));
+    for (const std::string& skin : skins) record.skins.push_back({ 0, skin });
+    record.animationIndex = 1;
+    record.skinIndex = 1;
+    COGLMD2& chosenBad = Read(record.Write(6));
+    record.skinIndex = 2;
+    COGLMD2& chosenGood = Read(record.Write(6));
+
+    ASSERT_EQ(chosenBad.skins.size(), 3u);
+    EXPECT_EQ(chosenBad.texture, chosenBad.skins[1]);
+    EXPECT_EQ(chosenGood.texture, chosenGood.skins[2]);
+    EXPECT_NE(chosenGood.texture->textureName, 0u);
+    const std::string errors = CTestFolder::Read(Diagnostics().ErrorFilePath());
+    EXPECT_EQ(errors.find("Could not load Bitmap."), errors.rfind("Could not load Bitmap."));
+    EXPECT_NE(errors.find("Could not load Bitmap."), std::string::npos);
+
+    const std::vector<uint8_t> saved = SavedBytes([&](CFile& file) { chosenBad.Save(file, 4); });
+    const Bytes expected = [&] { record.skinIndex = 1; return record.Write(6); }();
+    EXPECT_EQ(std::vector<uint8_t>(saved.begin() + 271, saved.end()),
+              std::vector<uint8_t>(expected.bytes.begin() + 271, expected.bytes.end()));
+
+    chosenBad.Draw(DRAW_MATERIAL);  // untextured, without touching texture 0
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
     models.clear();
     EXPECT_TRUE(scene->textureCache.empty());
 }
