@@ -9,7 +9,7 @@
 
 #include "diag/CDiagnostics.h"
 #include "platform/CMessageBox.h"
-#include "scene/CPakFile.h"
+#include "platform/CPakFile.h"
 
 namespace {
 

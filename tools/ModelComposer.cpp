@@ -1,9 +1,9 @@
 #include "tools/ModelComposer.h"
 
 #include "image/COGLTexture2D.h"
-#include "models/COGLMD2.h"
+#include "models/COGLModel.h"
 #include "platform/WindowsPath.h"
-#include "scene/CPakFile.h"
+#include "platform/CPakFile.h"
 #include "tools/FieldReader.h"
 
 using nlohmann::json;
@@ -34,22 +34,6 @@ CPakFile* CModelComposer::Archive(int index) {
     return archive;
 }
 
-bool CModelComposer::ReadModelFile(COGLMD2& model, const std::string& modelPath, CPakFile* archive) {
-    if (archive != nullptr) {
-        if (const CPakEntry* entry = archive->FindEntry(modelPath)) {
-            model.LoadFromArchive(*archive, *entry, false);
-            return true;
-        }
-        return false;
-    }
-    std::string located = modelPath;
-    if (!locator.Locate(located)) {
-        return false;
-    }
-    model.LoadFromFile(located, false);
-    return true;
-}
-
 COGLTexture2D* CModelComposer::AddSkin(const std::string& skinPath, bool useDefaultPalette) {
     // Described only: the record needs the path and the palette option, and
     // the model's one reference lets the holder delete it with the model.
@@ -61,7 +45,7 @@ COGLTexture2D* CModelComposer::AddSkin(const std::string& skinPath, bool useDefa
     return holder.textureCache.back();
 }
 
-void CModelComposer::ReadModel(FieldReader& in, const json& node, COGLMD2& model) {
+void CModelComposer::ReadModel(FieldReader& in, const json& node, COGLModel& model) {
     const json* fieldsNode = in.Field(node, "model");
     const json fields = fieldsNode != nullptr ? *fieldsNode : json::object();
     std::string modelPath;
@@ -77,14 +61,14 @@ void CModelComposer::ReadModel(FieldReader& in, const json& node, COGLMD2& model
         return;
     }
     CPakFile* archive = pakIndex >= 0 ? Archive(pakIndex) : nullptr;
-    const bool found = ReadModelFile(model, modelPath, archive);
+    const bool found = model.LoadFrom(archive, modelPath, &locator);
     if (found && !model.loaded) {
         in.Fail(modelPath + " is not a valid model");
         return;
     }
     model.path = modelPath;
     model.pak = archive;
-    model.scene = &holder;
+    model.resources = &holder;
 
     std::string animationName;
     in.String(fields, "currentAnimation", animationName);

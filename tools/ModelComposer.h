@@ -6,10 +6,10 @@
 
 #include <nlohmann/json.hpp>
 
-#include "scene/CFileLocator.h"
+#include "platform/CFileLocator.h"
 #include "scene/COGLScene.h"
 
-class COGLMD2;
+class COGLModel;
 class FieldReader;
 
 // Builds the models of a composition so that their own Save writes the
@@ -23,11 +23,10 @@ public:
 
     // Reads the "model" fields and the chosen skin ("texture") of an object
     // node into the model; a wrong field fails the reader.
-    void ReadModel(FieldReader& in, const nlohmann::json& node, COGLMD2& model);
+    void ReadModel(FieldReader& in, const nlohmann::json& node, COGLModel& model);
 
 private:
     CPakFile* Archive(int index);
-    bool      ReadModelFile(COGLMD2& model, const std::string& modelPath, CPakFile* archive);
     COGLTexture2D* AddSkin(const std::string& skinPath, bool useDefaultPalette);
 
     std::vector<std::string> pakPaths;

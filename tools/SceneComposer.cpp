@@ -4,7 +4,7 @@
 #include <memory>
 #include <vector>
 
-#include "models/COGLMD2.h"
+#include "models/COGLModel.h"
 #include "objects/COGLObject.h"
 #include "objects/COGLPlane.h"
 #include "objects/COGLPointLight.h"
@@ -12,7 +12,7 @@
 #include "platform/CFile.h"
 #include "platform/CFileException.h"
 #include "platform/RecordIO.h"
-#include "scene/ObjectFactory.h"
+#include "scene/ObjectKinds.h"
 #include "tools/FieldReader.h"
 #include "tools/ModelComposer.h"
 #include "view/COGLCamera3D.h"
@@ -31,7 +31,7 @@ void WriteTextureRecord(CFile& file, int32_t pakIndex, bool useDefaultPalette, c
     CRecordWriter out;
     out.WriteInt32(pakIndex);
     out.WriteBool(useDefaultPalette);
-    out.WriteName(path, 260);
+    out.WriteName(path, PATH_FIELD_SIZE);
     file.Write(out.Bytes().data(), out.Bytes().size());
 }
 
@@ -107,15 +107,15 @@ std::unique_ptr<COGLLight> MakeLight(FieldReader& in, const json& node) {
 std::unique_ptr<COGLObject> CreateObject(FieldReader& in, const json& node, CModelComposer& models) {
     std::string className;
     in.String(node, "class", className);
-    if (className == "COGLMD2") {
-        // Read first: loading the model file names the object after its folder.
-        auto model = std::make_unique<COGLMD2>();
-        models.ReadModel(in, node, *model);
-        return model;
-    }
-    std::unique_ptr<COGLObject> object = CreateSimpleObject(SimpleObjectTypeCode(className));
-    if (!object) {
+    const ObjectKind* kind = FindObjectKind(className);
+    if (kind == nullptr || kind->create == nullptr) {
         in.Fail("unknown object class \"" + className + "\"");
+        return nullptr;
+    }
+    std::unique_ptr<COGLObject> object = kind->create();
+    if (auto* model = dynamic_cast<COGLModel*>(object.get())) {
+        // Read first: loading the model file names the object after its folder.
+        models.ReadModel(in, node, *model);
     }
     return object;
 }
@@ -258,7 +258,7 @@ void WriteComposition(const Composition& scene, CFile& file) {
     header.WriteFloat(scene.shadowAlpha);
     header.WriteInt32(static_cast<int32_t>(scene.paks.size()));
     for (const std::string& pak : scene.paks) {
-        header.WriteName(pak, 260);
+        header.WriteName(pak, PATH_FIELD_SIZE);
     }
     header.WriteBool(!scene.backgroundImage.empty());
     file.Write(header.Bytes().data(), header.Bytes().size());

@@ -10,7 +10,7 @@
 #include "objects/COGLPlane.h"
 #include "objects/COGLSpotLight.h"
 #include "scene/COGLScene.h"
-#include "scene/CPakFile.h"
+#include "platform/CPakFile.h"
 #include "tools/CToolScene.h"
 #include "view/COGLViewport3D.h"
 
@@ -125,7 +125,7 @@ ordered_json DescribeModel(const COGLModel& model) {
         skins.push_back(skin != nullptr ? ordered_json(skin->path) : ordered_json(nullptr));
     }
     const CModelAnimation* current = model.GetAnimation();
-    const int pak = model.scene != nullptr && model.pak != nullptr ? model.scene->IndexOfPak(model.pak) : -1;
+    const int pak = model.resources != nullptr && model.pak != nullptr ? model.resources->IndexOfPak(model.pak) : -1;
     return {
         { "path", model.path },
         { "pak", pak >= 0 ? ordered_json(pak) : ordered_json(nullptr) },

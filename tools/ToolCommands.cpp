@@ -14,7 +14,8 @@
 #include <nlohmann/json.hpp>
 
 #include "image/COGLTexture2D.h"
-#include "models/COGLMD2.h"
+#include "models/COGLModel.h"
+#include "models/ModelFiles.h"
 #include "platform/BufferedStream.h"
 #include "scene/COGLScene.h"
 #include "tools/CToolScene.h"
@@ -100,19 +101,6 @@ const char* const renderUsage = "render SCENE -o OUT.png|.bmp|.jpg [--size WxH] 
 const char* const composeUsage = "compose IN.json -o OUT.tvn";
 const char* const checkUsage = "check SCENE";
 const char* const modelUsage = "model [--json] FILE";
-
-// The model classes by the magic their files start with.
-std::unique_ptr<COGLModel> ModelForFile(const std::string& path) {
-    char magic[4] = { 0, 0, 0, 0 };
-    if (FILE* file = OpenStreamForReading(path)) {
-        const size_t got = std::fread(magic, 1, 4, file);
-        std::fclose(file);
-        if (got == 4 && std::memcmp(magic, "IDP2", 4) == 0) {
-            return std::make_unique<COGLMD2>();
-        }
-    }
-    return nullptr;
-}
 
 }  // namespace
 
@@ -317,31 +305,30 @@ int RunModel(int argc, char** argv) {
     if (!loaded.CreateContext(64, 64, error)) {
         return Fail(EXIT_NOT_A_SCENE, error);
     }
-    std::unique_ptr<COGLModel> model = ModelForFile(path);
+    std::unique_ptr<COGLModel> model = CreateModelForFile(path);
     if (!model) {
         return Fail(EXIT_NOT_A_SCENE, path + " is not a model file the viewer reads");
     }
-    auto* md2 = dynamic_cast<COGLMD2*>(model.get());
-    model->scene = loaded.scene.get();
-    md2->LoadFromFile(path, false);
+    model->resources = loaded.scene.get();
+    model->LoadFromFile(path);
     if (!model->loaded) {
         return EXIT_NOT_A_SCENE;
     }
     nlohmann::ordered_json description = DescribeModel(*model);
     CVector min, max;
-    md2->FrameBounds(0, min, max);
-    description["kind"] = "MD2";
+    model->FrameBounds(0, min, max);
+    description["kind"] = model->Kind();
     description["class"] = model->ClassName();
-    description["vertices"] = md2->VerticesPerFrame();
-    description["triangles"] = md2->TriangleCount();
-    description["skinNames"] = md2->SkinNames();
+    description["vertices"] = model->VertexCount();
+    description["triangles"] = model->TriangleCount();
+    description["skinNames"] = model->SkinNames();
     description["bounds"] = { { "min", { min.x, min.y, min.z } }, { "max", { max.x, max.y, max.z } } };
     description["errors"] = loaded.errors;
     if (asJson) {
         std::cout << description.dump(2) << '\n';
     } else {
         std::cout << "file:       " << path << '\n'
-                  << "kind:       MD2\n"
+                  << "kind:       " << model->Kind() << '\n'
                   << "frames:     " << description["frameCount"] << '\n'
                   << "vertices:   " << description["vertices"] << " a frame\n"
                   << "triangles:  " << description["triangles"] << '\n';
@@ -355,6 +342,6 @@ int RunModel(int argc, char** argv) {
     }
     const bool allSkins = static_cast<size_t>(std::count_if(model->skins.begin(), model->skins.end(),
                                                             [](const COGLTexture2D* s) { return s != nullptr; })) ==
-                          md2->SkinNames().size();
+                          model->SkinNames().size();
     return allSkins ? EXIT_LOADED : EXIT_INCOMPLETE;
 }

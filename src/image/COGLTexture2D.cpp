@@ -8,7 +8,7 @@
 #include "image/COGLImage.h"
 #include "platform/BufferedStream.h"
 #include "platform/WindowsPath.h"
-#include "scene/CPakFile.h"
+#include "platform/CPakFile.h"
 
 void ApplyTextureFilter(uint32_t textureName, int filter) {
     glBindTexture(GL_TEXTURE_2D, textureName);

@@ -1,7 +1,7 @@
 #include <cstring>
 
 #include "image/ImageDecoders.h"
-#include "image/LittleEndian.h"
+#include "platform/LittleEndian.h"
 #include "image/SourcePicture.h"
 
 namespace {

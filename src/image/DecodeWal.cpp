@@ -2,7 +2,7 @@
 #include <cstring>
 
 #include "image/ImageDecoders.h"
-#include "image/LittleEndian.h"
+#include "platform/LittleEndian.h"
 #include "image/Palettes.h"
 #include "image/SourcePicture.h"
 

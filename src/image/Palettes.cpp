@@ -7,6 +7,7 @@
 
 #include "image/GamePalettes.h"
 #include "platform/CMessageBox.h"
+#include "platform/LittleEndian.h"
 #include "platform/ProgramFolder.h"
 #include "platform/StringTable.h"
 
@@ -50,9 +51,6 @@ bool ReadExactly(FILE* file, void* buffer, size_t count) {
     return std::fread(buffer, 1, count, file) == count;
 }
 
-uint16_t LittleEndian16(const uint8_t bytes[2]) {
-    return static_cast<uint16_t>(bytes[0] | bytes[1] << 8);
-}
 
 // After "RIFF": length, "PAL ", "data", chunk length, version 0x0300,
 // count 256, then the entries as they are.
@@ -68,7 +66,7 @@ bool ReadRiffBody(FILE* file, PaletteTable out) {
     if (!ReadExactly(file, versionAndCount, 4)) {
         return false;
     }
-    if (LittleEndian16(versionAndCount) != 0x0300 || LittleEndian16(versionAndCount + 2) != 256) {
+    if (U16(versionAndCount) != 0x0300 || U16(versionAndCount + 2) != 256) {
         return false;
     }
     return ReadExactly(file, out, sizeof(PaletteTable));

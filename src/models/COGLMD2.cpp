@@ -7,11 +7,12 @@
 
 #include "diag/CDiagnostics.h"
 #include "image/COGLTexture2D.h"
+#include "models/CModelResources.h"
 #include "models/Md2Normals.h"
 #include "platform/CFile.h"
+#include "platform/CPakFile.h"
+#include "platform/LittleEndian.h"
 #include "platform/WindowsPath.h"
-#include "scene/COGLScene.h"
-#include "scene/CPakFile.h"
 
 namespace {
 
@@ -29,20 +30,6 @@ enum HeaderField {
     H_TEXCOORD_COUNT, H_TRIANGLE_COUNT, H_COMMAND_COUNT, H_FRAME_COUNT, H_SKIN_OFFSET,
     H_TEXCOORD_OFFSET, H_TRIANGLE_OFFSET, H_FRAME_OFFSET, H_COMMAND_OFFSET, H_END_OFFSET,
 };
-
-int32_t Int32At(const uint8_t* bytes) {
-    uint32_t value = uint32_t(bytes[0]) | uint32_t(bytes[1]) << 8 | uint32_t(bytes[2]) << 16 | uint32_t(bytes[3]) << 24;
-    int32_t result;
-    std::memcpy(&result, &value, 4);
-    return result;
-}
-
-float FloatAt(const uint8_t* bytes) {
-    const int32_t bits = Int32At(bytes);
-    float value;
-    std::memcpy(&value, &bits, 4);
-    return value;
-}
 
 float WordAsFloat(int32_t word) {
     float value;
@@ -218,19 +205,7 @@ COGLMD2::COGLMD2() {
     SetDiffuse(1.0f, 1.0f, 1.0f, 1.0f);
 }
 
-void COGLMD2::LoadModel(CFile& file, int version, COGLScene& owner) {
-    ReadModelRecord(file, version, owner);
-}
-
-void COGLMD2::LoadFromArchiveEntry(CPakFile& archive, const CPakEntry& entry) {
-    LoadFromArchive(archive, entry, false);
-}
-
-void COGLMD2::LoadFromDisk(const std::string& modelPath) {
-    LoadFromFile(modelPath, false);
-}
-
-void COGLMD2::LoadFromFile(const std::string& filePath, bool recomputeNormals) {
+void COGLMD2::LoadFromFile(const std::string& filePath) {
     CFile file;
     if (!file.Open(filePath, CFile::modeRead)) {
         return;
@@ -249,7 +224,7 @@ void COGLMD2::LoadFromFile(const std::string& filePath, bool recomputeNormals) {
     RenameFromPath(filePath);
 }
 
-void COGLMD2::LoadFromArchive(CPakFile& archive, const CPakEntry& entry, bool recomputeNormals) {
+void COGLMD2::LoadFromArchive(CPakFile& archive, const CPakEntry& entry) {
     pak = &archive;
     std::vector<uint8_t> data;
     if (static_cast<uint64_t>(entry.length) > MAX_FILE_SIZE) {
@@ -263,7 +238,7 @@ void COGLMD2::LoadFromArchive(CPakFile& archive, const CPakEntry& entry, bool re
     RenameFromPath(entry.name);
 }
 
-bool COGLMD2::ReadModel(const uint8_t* data, size_t size, bool recomputeNormals) {
+bool COGLMD2::ReadModel(const uint8_t* data, size_t size, bool recompute) {
     if (size < HEADER_SIZE || size > MAX_FILE_SIZE) {
         return Refuse();
     }
@@ -319,7 +294,7 @@ bool COGLMD2::ReadModel(const uint8_t* data, size_t size, bool recomputeNormals)
     // With the mesh axes and the half turn about x, the lowest point of
     // frame 0 then sits at the object's origin height.
     yOffset = FloatAt(frames.data() + 20);
-    if (recomputeNormals) {
+    if (recompute) {
         RecomputeNormals();
     }
     dataLoaded = true;
@@ -327,11 +302,11 @@ bool COGLMD2::ReadModel(const uint8_t* data, size_t size, bool recomputeNormals)
 }
 
 void COGLMD2::LoadSkins(const std::vector<std::string>& names) {
-    if (scene == nullptr) {
+    if (resources == nullptr) {
         return;
     }
     for (const std::string& skinName : names) {
-        AdoptSkin(scene->FindOrLoadTexture(skinName, pak, folder, false, searchAllPaks));
+        AdoptSkin(resources->FindOrLoadTexture(skinName, pak, folder, false, searchAllPaks));
     }
 }
 
@@ -474,7 +449,7 @@ void COGLMD2::RecomputeNormals() {
 // Each vertex takes the table normal nearest the average of the faces that
 // use it; vertices no face uses keep theirs.
 void COGLMD2::RecomputeFrameNormals(uint8_t* frame) {
-    std::vector<NormalSum> sums(static_cast<size_t>(VerticesPerFrame()));
+    std::vector<NormalSum> sums(static_cast<size_t>(VertexCount()));
     const FrameTransform transform = TransformOf(frame);
     std::vector<RunVertex> corners;
     ForEachRun(commands, [&](const CommandRun& run) {
@@ -509,7 +484,7 @@ void COGLMD2::CopyModel(const COGLMD2& source) {
     folder = source.folder;
     path = source.path;
     pak = source.pak;
-    scene = source.scene;
+    resources = source.resources;
     if (!source.dataLoaded) {
         return;
     }

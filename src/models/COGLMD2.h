@@ -28,27 +28,23 @@ public:
     // Animates only a model with more than one frame.
     void StartAnimation() override;
 
-    // Reads the model record of a scene file; the scene keeps the model when
-    // loaded is set afterwards.
-    void LoadModel(CFile& file, int version, COGLScene& owner);
     // A copy sharing the source's skins (one more reference each).
     void CopyModel(const COGLMD2& source);
-    // Nothing changes when the file does not open; otherwise loaded tells
-    // whether it was a valid model ("Not a valid MD2 File." when not).
-    virtual void LoadFromFile(const std::string& filePath, bool recomputeNormals);
-    void LoadFromArchive(CPakFile& archive, const CPakEntry& entry, bool recomputeNormals);
+    // "Not a valid MD2 File." when the file is not one.
+    void LoadFromFile(const std::string& filePath) override;
+    void LoadFromArchive(CPakFile& archive, const CPakEntry& entry) override;
     // Parses a whole model file held in memory. Everything is checked against
     // size before it is used; false after reporting when the file is not a
     // valid model, and the model is then unchanged.
-    bool ReadModel(const uint8_t* data, size_t size, bool recomputeNormals);
+    bool ReadModel(const uint8_t* data, size_t size, bool recompute);
 
-    int32_t VerticesPerFrame() const { return (frameSize - FRAME_HEADER_SIZE) / 4; }
+    const char* Kind() const override { return "MD2"; }
+    // Vertices of one frame.
+    int32_t VertexCount() const override { return (frameSize - FRAME_HEADER_SIZE) / 4; }
     // Triangles the command list draws.
-    int32_t TriangleCount() const;
-    // Box of a frame as the mesh draws it (model axes, before yOffset).
-    void FrameBounds(int32_t frame, CVector& min, CVector& max) const;
-    // Skin names as the file gives them, found or not.
-    const std::vector<std::string>& SkinNames() const { return skinNames; }
+    int32_t TriangleCount() const override;
+    void FrameBounds(int32_t frame, CVector& min, CVector& max) const override;
+    std::vector<std::string> SkinNames() const override { return skinNames; }
 
     CModelAnimation*     currentAnimation = nullptr;
     int32_t              commandCount = 0;
@@ -57,12 +53,12 @@ public:
     int32_t              frameSize = 0;
     int32_t              frameCount = 0;
     bool                 searchAllPaks = false;
+    // Normals made from the mesh instead of the file's (weapons and flags).
+    bool                 recomputeNormals = false;
 
 protected:
     void DrawMesh() override;
     ModelRecordLayout RecordLayout() const override { return { true, true }; }
-    void LoadFromArchiveEntry(CPakFile& archive, const CPakEntry& entry) override;
-    void LoadFromDisk(const std::string& modelPath) override;
     bool SearchesAllPaks() const override { return searchAllPaks; }
 
 private:

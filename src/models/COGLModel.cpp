@@ -9,41 +9,15 @@
 #include "platform/BufferedStream.h"
 #include "platform/CFile.h"
 #include "platform/RecordIO.h"
-#include "scene/CFileLocator.h"
-#include "scene/COGLScene.h"
-#include "scene/CPakFile.h"
+#include "models/CModelResources.h"
+#include "platform/CFileLocator.h"
+#include "platform/CPakFile.h"
 
 namespace {
 
-constexpr size_t PATH_FIELD_SIZE = 260;
-
-int32_t ReadInt32(CFile& file) {
-    uint8_t bytes[4];
-    file.Read(bytes, 4);
-    return CRecordReader(bytes, 4).ReadInt32();
-}
-
-float ReadFloat(CFile& file) {
-    uint8_t bytes[4];
-    file.Read(bytes, 4);
-    return CRecordReader(bytes, 4).ReadFloat();
-}
-
-uint8_t ReadByte(CFile& file) {
-    uint8_t value = 0;
-    file.Read(&value, 1);
-    return value;
-}
-
-std::string ReadPath(CFile& file) {
-    uint8_t field[PATH_FIELD_SIZE];
-    file.Read(field, sizeof field);
-    return CRecordReader(field, sizeof field).ReadPath(PATH_FIELD_SIZE);
-}
-
 // Outside a scene load there is no locator; the file is then looked for as named.
-bool Locate(COGLScene& scene, std::string& filePath) {
-    if (CFileLocator* locator = scene.Locator()) {
+bool Locate(CFileLocator* locator, std::string& filePath) {
+    if (locator != nullptr) {
         return locator->Locate(filePath);
     }
     return !filePath.empty() && StreamPtr(OpenStreamForReading(filePath)) != nullptr;
@@ -57,8 +31,8 @@ COGLModel::~COGLModel() {
 
 void COGLModel::ReleaseSkins() {
     for (COGLTexture2D* skin : skins) {
-        if (scene != nullptr) {
-            scene->ReleaseTexture(skin);
+        if (resources != nullptr) {
+            resources->ReleaseTexture(skin);
         }
     }
     skins.clear();
@@ -262,21 +236,34 @@ void COGLModel::DrawAxes() {
     glEnd();
 }
 
-void COGLModel::ReadModelRecord(CFile& file, int version, COGLScene& owner) {
-    scene = &owner;
+bool COGLModel::LoadFrom(CPakFile* archive, const std::string& modelPath, CFileLocator* locator) {
+    if (archive != nullptr) {
+        const CPakEntry* entry = archive->FindEntry(modelPath);
+        if (entry == nullptr) {
+            return false;
+        }
+        LoadFromArchive(*archive, *entry);
+        return true;
+    }
+    std::string located = modelPath;
+    if (!Locate(locator, located)) {
+        return false;
+    }
+    LoadFromFile(located);
+    return true;
+}
+
+void COGLModel::LoadModel(CFile& file, int version, CModelResources& owner) {
+    resources = &owner;
     Load(file, version);
     const std::string recordName = name;
 
-    std::string modelPath = ReadPath(file);
+    const std::string modelPath = ReadPathField(file);
     const int32_t pakIndex = ReadInt32(file);
-    if (pakIndex >= 0) {
-        CPakFile* archive = owner.GetPak(pakIndex);
-        const CPakEntry* entry = archive != nullptr ? archive->FindEntry(modelPath) : nullptr;
-        if (entry != nullptr) {
-            LoadFromArchiveEntry(*archive, *entry);
-        }
-    } else if (Locate(owner, modelPath)) {
-        LoadFromDisk(modelPath);
+    if (pakIndex < 0) {
+        LoadFrom(nullptr, modelPath, owner.Locator());
+    } else if (CPakFile* archive = owner.GetPak(pakIndex)) {
+        LoadFrom(archive, modelPath, nullptr);
     }
 
     const int32_t animationIndex = ReadInt32(file);
@@ -317,12 +304,12 @@ void COGLModel::KeepAnimationStateInRange() {
     }
 }
 
-void COGLModel::ReadSkinRecords(CFile& file, COGLScene& owner) {
+void COGLModel::ReadSkinRecords(CFile& file, CModelResources& owner) {
     const int32_t skinCount = ReadInt32(file);
     for (int32_t i = 0; i < skinCount; i++) {
         const bool useDefaultPalette = ReadByte(file) != 0;
-        std::string skinPath = ReadPath(file);
-        if (FindSkin(skinPath) != nullptr || !Locate(owner, skinPath)) {
+        std::string skinPath = ReadPathField(file);
+        if (FindSkin(skinPath) != nullptr || !Locate(owner.Locator(), skinPath)) {
             continue;
         }
         COGLTexture2D* skin = owner.FindOrLoadTexture(skinPath, pak, "", useDefaultPalette, SearchesAllPaks());
@@ -337,7 +324,7 @@ void COGLModel::Save(CFile& file, int textureIndex) const {
     CRecordWriter out;
     WritePrefix(out, textureIndex);
     out.WriteName(path, PATH_FIELD_SIZE);
-    out.WriteInt32(scene != nullptr && pak != nullptr ? scene->IndexOfPak(pak) : -1);
+    out.WriteInt32(resources != nullptr && pak != nullptr ? resources->IndexOfPak(pak) : -1);
     out.WriteInt32(AnimationIndex());
     out.WriteFloat(frameStep);
     out.WriteFloat(framePosition);

@@ -10,7 +10,8 @@
 #include "objects/COGLObject.h"
 
 class CFile;
-class COGLScene;
+class CFileLocator;
+class CModelResources;
 class CPakFile;
 struct CPakEntry;
 
@@ -51,6 +52,28 @@ public:
     virtual int  GetFrameCount() const = 0;
     virtual void SetFlipNormals(bool flip) { flipNormals = flip; }
 
+    // The record after the prefix: loads the model file it names, then takes
+    // the animation state and the skins. The object keeps the name it had in
+    // the record; the scene keeps the model when loaded is set afterwards.
+    virtual void LoadModel(CFile& file, int version, CModelResources& owner);
+    // Reads the model file: entry modelPath of archive, or with no archive a
+    // file on disk, found through locator when there is one. False when
+    // there is no such file or entry; loaded then tells whether it was valid.
+    bool LoadFrom(CPakFile* archive, const std::string& modelPath, CFileLocator* locator);
+    // Nothing changes when the file does not open; otherwise loaded tells
+    // whether it was a valid model (reported when not).
+    virtual void LoadFromFile(const std::string& filePath) = 0;
+    virtual void LoadFromArchive(CPakFile& archive, const CPakEntry& entry) = 0;
+
+    // What the command-line tool tells of a model file.
+    virtual const char* Kind() const = 0;
+    virtual int32_t VertexCount() const = 0;
+    virtual int32_t TriangleCount() const = 0;
+    // Box of a frame as the mesh draws it (model axes, before yOffset).
+    virtual void FrameBounds(int32_t frame, CVector& min, CVector& max) const = 0;
+    // Skin names as the file gives them, found or not.
+    virtual std::vector<std::string> SkinNames() const = 0;
+
     void ResetAnimation();
     bool SetSource(CPakFile* archive, const std::string& modelPath);
     // Stores the path when the file opens; loads nothing.
@@ -83,21 +106,15 @@ public:
     CVector boundsMax;
     // Holds the skins in its texture cache and the archives; not owned. Null
     // for a model read on its own, which then has no skins.
-    COGLScene* scene = nullptr;
+    CModelResources* resources = nullptr;
 
 protected:
     // Draws the current frame, blended towards the next, widening the bounds.
     virtual void DrawMesh() = 0;
     virtual ModelRecordLayout RecordLayout() const = 0;
-    virtual void LoadFromArchiveEntry(CPakFile& archive, const CPakEntry& entry) = 0;
-    virtual void LoadFromDisk(const std::string& modelPath) = 0;
     // Whether skins missing where the model lives are looked for in every archive.
     virtual bool SearchesAllPaks() const { return false; }
 
-    // The record after the prefix: loads the model file it names, then takes
-    // the animation state and the skins. The object keeps the name it had in
-    // the record.
-    void ReadModelRecord(CFile& file, int version, COGLScene& owner);
     void ResetBounds();
     void WidenBounds(const CVector& point);
     // Takes a texture from the scene's cache as a skin: prepared now, so that
@@ -108,6 +125,6 @@ protected:
 
 private:
     void PlaceModel();
-    void ReadSkinRecords(CFile& file, COGLScene& owner);
+    void ReadSkinRecords(CFile& file, CModelResources& owner);
     void KeepAnimationStateInRange();
 };

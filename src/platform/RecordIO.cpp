@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "platform/CFile.h"
 #include "platform/CFileException.h"
 
 const uint8_t* CRecordReader::Take(size_t count) {
@@ -96,4 +97,28 @@ void CRecordWriter::WriteName(const std::string& name, size_t fieldSize) {
     const size_t length = name.size() < fieldSize - 1 ? name.size() : fieldSize - 1;
     bytes.insert(bytes.end(), name.begin(), name.begin() + static_cast<std::ptrdiff_t>(length));
     bytes.insert(bytes.end(), fieldSize - length, 0);
+}
+
+uint8_t ReadByte(CFile& file) {
+    uint8_t value = 0;
+    file.Read(&value, 1);
+    return value;
+}
+
+int32_t ReadInt32(CFile& file) {
+    uint8_t bytes[4];
+    file.Read(bytes, 4);
+    return CRecordReader(bytes, 4).ReadInt32();
+}
+
+float ReadFloat(CFile& file) {
+    uint8_t bytes[4];
+    file.Read(bytes, 4);
+    return CRecordReader(bytes, 4).ReadFloat();
+}
+
+std::string ReadPathField(CFile& file) {
+    uint8_t field[PATH_FIELD_SIZE];
+    file.Read(field, sizeof field);
+    return CRecordReader(field, sizeof field).ReadPath(PATH_FIELD_SIZE);
 }

@@ -5,6 +5,11 @@
 #include <string>
 #include <vector>
 
+class CFile;
+
+// Paths in records are fixed fields of this many bytes.
+constexpr size_t PATH_FIELD_SIZE = 260;
+
 // Records in scene and model files are little-endian fields with no padding.
 // A record is read whole from its file first and then taken apart here, so a
 // short file fails before anything is changed; reading past the record's end
@@ -53,3 +58,9 @@ public:
 private:
     std::vector<uint8_t> bytes;
 };
+
+// Single fields read straight from a file; a short file throws CFileException.
+uint8_t     ReadByte(CFile& file);
+int32_t     ReadInt32(CFile& file);
+float       ReadFloat(CFile& file);
+std::string ReadPathField(CFile& file);

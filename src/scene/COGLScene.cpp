@@ -11,10 +11,16 @@
 #include "objects/COGLLight.h"
 #include "objects/COGLObject.h"
 #include "objects/COGLPlane.h"
+#include "platform/CFileLocator.h"
+#include "platform/CPakFile.h"
+#include "platform/StringTable.h"
 #include "platform/WindowsPath.h"
-#include "scene/CFileLocator.h"
-#include "scene/CPakFile.h"
-#include "view/COGLCamera3D.h"
+
+namespace {
+
+constexpr int MSG_NOT_AN_ARCHIVE = 113;
+
+}  // namespace
 
 COGLScene::COGLScene() = default;
 
@@ -44,7 +50,7 @@ void COGLScene::AddTexture(std::unique_ptr<COGLTexture2D> texture) {
     textures.push_back(std::move(texture));
 }
 
-void COGLScene::Render(int drawFlags, COGLCamera3D& camera) {
+void COGLScene::Render(int drawFlags, const CVector& eye) {
     glColor3fv(lightMarkerColour);
     for (const std::unique_ptr<COGLLight>& light : lights) {
         light->Apply();
@@ -57,7 +63,7 @@ void COGLScene::Render(int drawFlags, COGLCamera3D& camera) {
     std::vector<Placed> order;
     order.reserve(objects.size());
     for (const std::unique_ptr<COGLObject>& object : objects) {
-        const CVector offset = object->position - camera.eye;
+        const CVector offset = object->position - eye;
         order.push_back({ object.get(), offset.Length() });
     }
     // Farthest first, so transparent objects blend over what lies behind;
@@ -234,6 +240,11 @@ int COGLScene::FindOrOpenPak(const std::string& path) {
     }
     auto pak = std::make_unique<CPakFile>();
     if (!pak->Open(path)) {
+        if (pak->GetFailure() == CPakFile::Failure::notAnArchive) {
+            ReportError(path + GetStringResource(MSG_NOT_AN_ARCHIVE));
+        } else if (pak->GetFailure() == CPakFile::Failure::outOfMemory) {
+            FatalError("Out of memory");
+        }
         return -1;
     }
     paks.push_back(std::move(pak));

@@ -5,15 +5,15 @@
 #include <string>
 #include <vector>
 
-#include "scene/CFileLocator.h"
-#include "view/CViewportScene.h"
+#include "models/CModelResources.h"
+#include "platform/CFileLocator.h"
+#include "scene/CViewportScene.h"
 
 class CFile;
-class COGLCamera3D;
 class COGLLight;
 class COGLObject;
 class COGLTexture2D;
-class COGLViewport3D;
+class CSceneView;
 class CPakFile;
 
 // Everything a viewer window shows: lights, objects, the scene's texture
@@ -21,7 +21,7 @@ class CPakFile;
 // the planar-shadow settings. It owns all of them. Filled once by LoadScene;
 // drawn by the viewport every frame; animated by the redraw timer. Create and
 // destroy it with the window's OpenGL context current.
-class COGLScene : public CViewportScene {
+class COGLScene : public CViewportScene, public CModelResources {
 public:
     static constexpr int MAX_SHADOW_LIGHTS = 8;
     static constexpr int MAX_SHADOW_PLANES = 4;
@@ -38,13 +38,13 @@ public:
     void AddTexture(std::unique_ptr<COGLTexture2D> texture);
 
     // Reads everything after the version field; the camera and field of view
-    // go to viewport. False when a file the scene names could not be found
+    // go to the view. False when a file the scene names could not be found
     // (reported). Throws CFileException when the file ends early.
-    bool LoadScene(CFile& file, COGLViewport3D& viewport, int version);
+    bool LoadScene(CFile& file, CSceneView& view, int version);
 
     // Lights, then objects farthest first, then shadows when enabled and
     // drawFlags allows them (0x40 or 0x80).
-    void Render(int drawFlags, COGLCamera3D& camera) override;
+    void Render(int drawFlags, const CVector& eye) override;
     void ApplyAmbient() override;
     bool HasBackgroundImage() const override { return hasBackground; }
     bool DrawBackground(int width, int height) override;
@@ -58,23 +58,16 @@ public:
     void ApplyTextureFilter(const COGLTexture2D& texture) const;
 
     // Index of the archive opened from exactly this path, opening and
-    // appending it when needed; -1 when it is not an archive.
+    // appending it when needed; -1 when it is not an archive (reported).
     int       FindOrOpenPak(const std::string& path);
-    CPakFile* GetPak(int index) const;
-    int       IndexOfPak(const CPakFile* pak) const;
+    CPakFile* GetPak(int index) const override;
+    int       IndexOfPak(const CPakFile* pak) const override;
 
-    // Shared textures of the models: a cached texture by exact path, with one
-    // more reference; or a new one described from disk (name, or folder + its
-    // file name) or from an archive entry, optionally looked for in every
-    // archive. Null when none has it.
-    COGLTexture2D* FindTexture(const std::string& name);
+    COGLTexture2D* FindTexture(const std::string& name) override;
     COGLTexture2D* FindOrLoadTexture(const std::string& name, CPakFile* pak, const std::string& folder,
-                                     bool useDefaultPalette, bool searchAllPaks);
-    // One reference back; false when the texture is not a shared one.
-    bool ReleaseTexture(COGLTexture2D* texture);
-
-    // The file locator of the load in progress, for models; null otherwise.
-    CFileLocator* Locator() const { return locator.get(); }
+                                     bool useDefaultPalette, bool searchAllPaks) override;
+    bool ReleaseTexture(COGLTexture2D* texture) override;
+    CFileLocator* Locator() const override { return locator.get(); }
 
     float backgroundColour[3] = { 0.0f, 0.0f, 0.0f };
     float lightMarkerColour[3] = { 1.0f, 1.0f, 0.5f };
@@ -106,7 +99,21 @@ public:
     std::vector<FileLookup> fileLookups;
 
 private:
+    struct FileHeader;
+
     void DrawShadows();
+
+    FileHeader ReadFileHeader(CFile& file);
+    void PrepareVisibleWeapons();
+    void ReadArchives(CFile& file, int32_t count);
+    void ReadBackground(CFile& file);
+    std::unique_ptr<COGLTexture2D> ReadTextureRecord(CFile& file);
+    void ReadTextureTable(CFile& file, int32_t count);
+    void ReadLights(CFile& file, int32_t count, int version);
+    bool ReadObjects(CFile& file, int32_t count, int version);
+    void ResolveShadowSlots(const FileHeader& header);
+    void ReportMissingFiles() const;
+    void CompactPaks();
 
     std::unique_ptr<CFileLocator> locator;
 };

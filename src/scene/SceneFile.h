@@ -4,7 +4,7 @@
 
 class CFile;
 class COGLScene;
-class COGLViewport3D;
+class CSceneView;
 
 enum class SceneOpenResult {
     loaded,       // everything the scene names was found and read
@@ -13,10 +13,10 @@ enum class SceneOpenResult {
 };
 
 // Opens a ".tvn" file, checks its magic and version and reads it into scene,
-// with the camera and field of view going to viewport. After a load that
+// with the camera and field of view going to view. After a load that
 // was not aborted the light markers are hidden and every object's animation
 // started, as the viewer shows a scene. Every problem is reported through
 // ReportError. Needs the OpenGL context current.
-SceneOpenResult OpenSceneFile(const std::string& path, COGLScene& scene, COGLViewport3D& viewport);
+SceneOpenResult OpenSceneFile(const std::string& path, COGLScene& scene, CSceneView& view);
 // The same for a file already open; path is what messages name.
-SceneOpenResult ReadSceneFile(CFile& file, const std::string& path, COGLScene& scene, COGLViewport3D& viewport);
+SceneOpenResult ReadSceneFile(CFile& file, const std::string& path, COGLScene& scene, CSceneView& view);

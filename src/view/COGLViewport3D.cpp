@@ -6,7 +6,7 @@
 #include "platform/CFile.h"
 #include "platform/CSettingsStore.h"
 #include "platform/RecordIO.h"
-#include "view/CViewportScene.h"
+#include "scene/CViewportScene.h"
 
 COGLViewport3D::COGLViewport3D(CSettingsStore& settings) : settings(settings) {
     SetRenderStyle(129);
@@ -114,7 +114,7 @@ void COGLViewport3D::Draw(CViewportScene& scene) {
     if (axisIndicatorOn) {
         DrawAxisIndicator();
     }
-    scene.Render(renderStyle, camera);
+    scene.Render(renderStyle, camera.eye);
     glPopAttrib();
 }
 

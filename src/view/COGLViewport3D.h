@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "scene/CSceneView.h"
 #include "view/COGLCamera3D.h"
 
 class CFile;
@@ -12,13 +13,13 @@ class CViewportScene;
 // projection and OpenGL state. Draws the scene every frame, with the floor
 // grid and the axis indicator when they are switched on; sets up picking.
 // Everything but the constructor needs the OpenGL context current.
-class COGLViewport3D {
+class COGLViewport3D : public CSceneView {
 public:
     // Render style 129; the grid and axis switches as settings holds them.
     // The viewer passes AppSettings(); the store must outlive the viewport.
     explicit COGLViewport3D(CSettingsStore& settings);
     // Writes the grid and axis switches back to the settings.
-    ~COGLViewport3D();
+    ~COGLViewport3D() override;
     COGLViewport3D(const COGLViewport3D&) = delete;
     COGLViewport3D& operator=(const COGLViewport3D&) = delete;
 
@@ -51,6 +52,8 @@ public:
     // Version 6 and later store the field of view; earlier files have none.
     // Throws CFileException when the file ends first.
     void Load(CFile& file, int version);
+    void LoadFieldOfView(CFile& file, int version) override { Load(file, version); }
+    void LoadCamera(CFile& file, int version) override { camera.Load(file, version); }
 
     int32_t x = 0;
     int32_t y = 0;

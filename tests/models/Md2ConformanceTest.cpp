@@ -97,11 +97,11 @@ TEST(Md2Conformance, RealModelsReadAsAPlainReadingSays) {
         const std::vector<uint8_t> data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         const Md2Facts facts = ReadFacts(data);
         COGLMD2 model;
-        model.LoadFromFile(file.string(), false);
+        model.LoadFromFile(file.string());
         ASSERT_EQ(model.loaded, facts.valid);
         if (!facts.valid) continue;
         EXPECT_EQ(model.GetFrameCount(), facts.frameCount);
-        EXPECT_EQ(model.VerticesPerFrame(), facts.vertices);
+        EXPECT_EQ(model.VertexCount(), facts.vertices);
         EXPECT_EQ(model.TriangleCount(), facts.triangles);
         EXPECT_EQ(model.SkinNames(), facts.skins);
         ASSERT_EQ(model.animations.size(), facts.animations.size());

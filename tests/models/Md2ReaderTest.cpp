@@ -8,7 +8,7 @@
 #include "models/COGLMD2.h"
 #include "models/Md2Normals.h"
 #include "platform/CMessageBox.h"
-#include "scene/CPakFile.h"
+#include "platform/CPakFile.h"
 #include "support/TestFolder.h"
 #include "models/Md2Bytes.h"
 
@@ -218,7 +218,7 @@ TEST_F(Md2Reader, TakesItsNameFromTheFolderOfItsPath) {
         COGLMD2 fromArchive;
         const CPakEntry* entry = pak.FindEntry(path);
         ASSERT_NE(entry, nullptr);
-        fromArchive.LoadFromArchive(pak, *entry, false);
+        fromArchive.LoadFromArchive(pak, *entry);
         EXPECT_TRUE(fromArchive.loaded);
         EXPECT_EQ(fromArchive.name, name) << path;
     }
@@ -231,14 +231,14 @@ TEST_F(Md2Reader, OnlyTheFirst55CharactersOfThePathNameIt) {
     if (start.size() + 10 > 55) {
         GTEST_SKIP() << "the temporary folder's path is too long for this case";
     }
-    model.LoadFromFile(folder.Write("models/" + longFolder + "/tris.md2", Text(Triangle().Write())), false);
+    model.LoadFromFile(folder.Write("models/" + longFolder + "/tris.md2", Text(Triangle().Write())));
     EXPECT_TRUE(model.loaded);
     EXPECT_EQ(model.folder, start + longFolder + "/");
     EXPECT_EQ(model.name, "models");
 }
 
 TEST_F(Md2Reader, AFileThatDoesNotOpenChangesNothing) {
-    model.LoadFromFile("/nonexistent/models/tank/tris.md2", false);
+    model.LoadFromFile("/nonexistent/models/tank/tris.md2");
     EXPECT_FALSE(model.loaded);
     EXPECT_EQ(model.name, "md2");
     EXPECT_TRUE(model.path.empty());

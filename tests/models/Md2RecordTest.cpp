@@ -9,7 +9,7 @@
 #include "platform/CFile.h"
 #include "platform/CMessageBox.h"
 #include "scene/COGLScene.h"
-#include "scene/CPakFile.h"
+#include "platform/CPakFile.h"
 #include "support/GLTest.h"
 #include "support/RecordBytes.h"
 #include "support/TestFolder.h"

@@ -302,6 +302,7 @@ TEST_F(SceneFile, OneArchiveForTwoFieldsAndNothingForAnInvalidOne) {
     AppendObject(bytes, 2, 0);
     EXPECT_EQ(Open(bytes), SceneOpenResult::loaded);
     EXPECT_EQ(scene->paks.size(), 1u);  // the null slot of the invalid one is compacted away
+    EXPECT_EQ(Errors(), folder.Path("notapak.pak") + "Not a valid Quake2 Pak file.");
     EXPECT_EQ(scene->GetPak(-1), nullptr);
     EXPECT_EQ(scene->GetPak(1), nullptr);
     ASSERT_EQ(scene->textures.size(), 1u);

@@ -57,7 +57,7 @@ TEST_F(Scene, FarthestObjectsAreDrawnFirst) {
     front.SetTransparent(true);
     COGLBox& back = Add<COGLBox>(1, 0, 0);
     back.SetPosition(0, 0, -3);
-    scene->Render(DRAW_MATERIAL, camera);
+    scene->Render(DRAW_MATERIAL, camera.eye);
     EXPECT_TRUE(ColorNear(PixelAt(0.0f, 0.0f), 64, 0, 191));  // two thin faces of blue over red
     EXPECT_TRUE(ColorNear(PixelAt(0.8f, 0.8f), 255, 0, 0));
 }
@@ -84,19 +84,19 @@ TEST_F(Scene, ABoxCastsABlendedOrAFlatShadowOnTheFloor) {
     scene->shadowAlpha = 0.5f;
 
     // The light at x = 2 throws the box's shadow towards -x, past the box.
-    scene->Render(DRAW_MATERIAL, camera);
+    scene->Render(DRAW_MATERIAL, camera.eye);
     EXPECT_TRUE(ColorNear(PixelOfWorld(0, 1.5f, 0), 0, 255, 0));
     EXPECT_TRUE(ColorNear(PixelOfWorld(2.0f, 0, 0), 255, 255, 255));
     EXPECT_TRUE(ColorNear(PixelOfWorld(-1.2f, 0, 0), 255, 255, 255));  // no shadow without the flag
 
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    scene->Render(DRAW_MATERIAL | 0x80, camera);
+    scene->Render(DRAW_MATERIAL | 0x80, camera.eye);
     EXPECT_TRUE(ColorNear(PixelOfWorld(-1.2f, 0, 0), 128, 128, 128));
     EXPECT_TRUE(ColorNear(PixelOfWorld(2.0f, 0, 0), 255, 255, 255));
 
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     scene->shadowBlend = false;
-    scene->Render(DRAW_MATERIAL | 0x40, camera);
+    scene->Render(DRAW_MATERIAL | 0x40, camera.eye);
     EXPECT_TRUE(ColorNear(PixelOfWorld(-1.2f, 0, 0), 0, 0, 0));
     EXPECT_TRUE(glIsEnabled(GL_LIGHTING));  // the enable state comes back
 }
@@ -136,7 +136,7 @@ TEST_F(Scene, SmallTexturesAreMipmapped) {
     box.SetScale(0.5f, 0.5f, 0.5f);  // 64 texels over 16 pixels
     box.SetTexture(texture);
     box.SetTextureMode(GL_REPLACE);
-    scene->Render(DRAW_MATERIAL, camera);
+    scene->Render(DRAW_MATERIAL, camera.eye);
     EXPECT_TRUE(ColorNear(AverageAround(0.0f, 0.0f, 2), 128, 0, 128, 24));
     EXPECT_TRUE(ColorNear(PixelAt(0.1f, 0.1f), 128, 0, 128, 40));
     box.SetTexture(nullptr);

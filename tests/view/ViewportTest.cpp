@@ -12,7 +12,7 @@
 #include "support/RecordBytes.h"
 #include "support/TestFolder.h"
 #include "view/COGLViewport3D.h"
-#include "view/CViewportScene.h"
+#include "scene/CViewportScene.h"
 
 namespace {
 
@@ -27,7 +27,7 @@ public:
         return true;
     }
     void ApplyAmbient() override { calls.push_back("ambient"); }
-    void Render(int drawFlags, COGLCamera3D&) override {
+    void Render(int drawFlags, const CVector&) override {
         calls.push_back("render");
         flags = drawFlags;
         depthTest = glIsEnabled(GL_DEPTH_TEST);

@@ -23,11 +23,15 @@ public:
     CPakFile(const CPakFile&) = delete;
     CPakFile& operator=(const CPakFile&) = delete;
 
-    // False, silently, when the file cannot be opened: the caller reports
-    // missing files. False after reporting the path followed by string 113
-    // when it is not an archive: wrong magic, too short, or a directory or an
-    // entry with a negative offset or length, or a directory not inside the file.
+    enum class Failure { none, notAnArchive, outOfMemory };
+
+    // False when the file cannot be opened, or with GetFailure telling why:
+    // not an archive (wrong magic, too short, or a directory or an entry with
+    // a negative offset or length, or a directory not inside the file), or no
+    // memory for the directory. Nothing is reported; the caller knows what
+    // the archive was for.
     bool Open(const std::string& path);
+    Failure GetFailure() const { return failure; }
 
     // First entry whose name equals name ignoring ASCII case; '/' and '\' are
     // different characters here. Null when there is none. The pointer lives
@@ -53,11 +57,12 @@ public:
 
 private:
     bool ReadDirectory(FILE* file, const uint8_t* header);
-    bool ReportInvalid();
+    bool Refuse();
 
     int                    nameLength = 0;   // 56 for "PACK", 120 for "SPAK"
     std::vector<CPakEntry> entries;
     FILE*                  sharedFile = nullptr;
     std::string            path;
     int                    openCount = 0;
+    Failure                failure = Failure::none;
 };

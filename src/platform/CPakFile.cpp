@@ -1,26 +1,19 @@
-#include "scene/CPakFile.h"
+#include "platform/CPakFile.h"
 
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <new>
 
-#include "diag/CDiagnostics.h"
 #include "platform/AsciiText.h"
 #include "platform/BufferedStream.h"
-#include "platform/StringTable.h"
+#include "platform/LittleEndian.h"
 
 namespace {
 
 constexpr int headerSize = 12;
 constexpr int packNameLength = 56;
 constexpr int spakNameLength = 120;
-constexpr int notAnArchiveMessage = 113;
-
-int32_t ReadInt32(const uint8_t* bytes) {
-    const uint32_t value = uint32_t(bytes[0]) | uint32_t(bytes[1]) << 8 | uint32_t(bytes[2]) << 16 |
-                           uint32_t(bytes[3]) << 24;
-    return static_cast<int32_t>(value);
-}
 
 } // namespace
 
@@ -30,9 +23,9 @@ CPakFile::~CPakFile() {
     }
 }
 
-bool CPakFile::ReportInvalid() {
+bool CPakFile::Refuse() {
     entries.clear();
-    ReportError(path + GetStringResource(notAnArchiveMessage));
+    failure = Failure::notAnArchive;
     return false;
 }
 
@@ -45,37 +38,38 @@ bool CPakFile::Open(const std::string& archivePath) {
     entries.clear();
     uint8_t header[headerSize];
     if (std::fread(header, 1, headerSize, file.get()) != headerSize) {
-        return ReportInvalid();
+        return Refuse();
     }
     if (std::memcmp(header, "PACK", 4) == 0) {
         nameLength = packNameLength;
     } else if (std::memcmp(header, "SPAK", 4) == 0) {
         nameLength = spakNameLength;
     } else {
-        return ReportInvalid();
+        return Refuse();
     }
     return ReadDirectory(file.get(), header);
 }
 
 bool CPakFile::ReadDirectory(FILE* file, const uint8_t* header) {
-    const int32_t directoryOffset = ReadInt32(header + 4);
-    const int32_t directoryLength = ReadInt32(header + 8);
+    const int32_t directoryOffset = Int32At(header + 4);
+    const int32_t directoryLength = Int32At(header + 8);
     const int64_t fileLength = StreamLength(file);
     // Checked before anything is allocated, so a forged length cannot ask for
     // more memory than the file holds.
     if (directoryOffset < 0 || directoryLength < 0 || fileLength < 0 ||
         int64_t(directoryOffset) + directoryLength > fileLength) {
-        return ReportInvalid();
+        return Refuse();
     }
     const size_t size = static_cast<size_t>(directoryLength);
-    const std::unique_ptr<uint8_t[]> directory = AllocOrFail(size);
+    const std::unique_ptr<uint8_t[]> directory(new (std::nothrow) uint8_t[size]);
     if (directory == nullptr) {
         entries.clear();
+        failure = Failure::outOfMemory;
         return false;
     }
     if (fseeko(file, directoryOffset, SEEK_SET) != 0 ||
         std::fread(directory.get(), 1, size, file) != size) {
-        return ReportInvalid();
+        return Refuse();
     }
 
     const size_t entrySize = static_cast<size_t>(nameLength) + 8;
@@ -86,10 +80,10 @@ bool CPakFile::ReadDirectory(FILE* file, const uint8_t* header) {
         const char* name = reinterpret_cast<const char*>(record);
         CPakEntry entry;
         entry.name.assign(name, strnlen(name, static_cast<size_t>(nameLength)));
-        entry.offset = ReadInt32(record + nameLength);
-        entry.length = ReadInt32(record + nameLength + 4);
+        entry.offset = Int32At(record + nameLength);
+        entry.length = Int32At(record + nameLength + 4);
         if (entry.offset < 0 || entry.length < 0) {
-            return ReportInvalid();
+            return Refuse();
         }
         entries.push_back(std::move(entry));
     }

@@ -1,6 +1,6 @@
 #pragma once
 
-class COGLCamera3D;
+class CVector;
 
 // What a viewport needs of the scene it draws: the scene draws its own
 // background, ambient light, contents and selection geometry once the
@@ -14,8 +14,9 @@ public:
     virtual bool DrawBackground(int width, int height) = 0;
     // Sets the light-model ambient colour.
     virtual void ApplyAmbient() = 0;
-    // Lights, objects and shadows, the objects drawn with drawFlags.
-    virtual void Render(int drawFlags, COGLCamera3D& camera) = 0;
+    // Lights, objects and shadows, the objects drawn with drawFlags; eye is
+    // the camera's eye, which orders the objects.
+    virtual void Render(int drawFlags, const CVector& eye) = 0;
     // Every light's and every object's selection geometry, in list order.
     virtual void DrawForSelection() = 0;
 };

@@ -5,6 +5,28 @@
 #include <cstdint>
 #include <cstring>
 
+// Little-endian fields of the file formats, in one place.
+
+// Fields the caller has checked lie inside its data.
+inline uint16_t U16(const uint8_t* bytes) {
+    return static_cast<uint16_t>(bytes[0] | bytes[1] << 8);
+}
+
+inline int32_t Int32At(const uint8_t* bytes) {
+    const uint32_t value =
+        uint32_t(bytes[0]) | uint32_t(bytes[1]) << 8 | uint32_t(bytes[2]) << 16 | uint32_t(bytes[3]) << 24;
+    int32_t result;
+    std::memcpy(&result, &value, 4);
+    return result;
+}
+
+inline float FloatAt(const uint8_t* bytes) {
+    const int32_t bits = Int32At(bytes);
+    float value;
+    std::memcpy(&value, &bits, 4);
+    return value;
+}
+
 // Field readers for picture headers: a field past the end of the data reads
 // as zero, the way a short read leaves a zeroed header.
 

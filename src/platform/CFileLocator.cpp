@@ -1,6 +1,5 @@
-#include "scene/CFileLocator.h"
+#include "platform/CFileLocator.h"
 
-#include "diag/CDiagnostics.h"
 #include "platform/BufferedStream.h"
 #include "platform/WindowsPath.h"
 
@@ -30,11 +29,4 @@ bool CFileLocator::Locate(std::string& path) {
 
 void CFileLocator::NoteArchiveEntry(const std::string& entry, const std::string& archivePath, bool found) {
     lookups.push_back({ entry, archivePath, found });
-}
-
-void CFileLocator::ReportMissing() const {
-    ReportError("The following files could not be loaded:\r\n");
-    for (const std::string& path : missing) {
-        ReportError("    " + path + "\r\n");
-    }
 }

@@ -22,8 +22,6 @@ public:
     // True when the file exists; path may be rewritten to the scene folder's
     // copy. A path not found is added to the missing list as given.
     bool Locate(std::string& path);
-    // "The following files could not be loaded:" and the list, through ReportError.
-    void ReportMissing() const;
     // Records an archive entry looked up by name; archives keep no missing list.
     void NoteArchiveEntry(const std::string& entry, const std::string& archivePath, bool found);
 

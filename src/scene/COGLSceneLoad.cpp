@@ -1,0 +1,277 @@
+// COGLScene::LoadScene and its steps: everything of a scene file after the
+// version field, in the order the file holds it.
+#include "scene/COGLScene.h"
+
+#include "diag/CDiagnostics.h"
+#include "image/COGLTexture2D.h"
+#include "objects/COGLObject.h"
+#include "objects/COGLPointLight.h"
+#include "objects/COGLSpotLight.h"
+#include "platform/CFile.h"
+#include "platform/CFileException.h"
+#include "platform/CPakFile.h"
+#include "platform/CSettingsStore.h"
+#include "platform/RecordIO.h"
+#include "platform/SettingsKeys.h"
+#include "platform/WindowsPath.h"
+#include "scene/CSceneView.h"
+#include "scene/ObjectKinds.h"
+
+namespace {
+
+constexpr int MSG_VWEP_SKINS = 112;
+
+constexpr size_t TEXTURE_RECORD_SIZE = 4 + 1 + PATH_FIELD_SIZE;
+constexpr size_t HEADER_SIZE = 107 - 8;  // usesVWep to pakCount, after the version
+
+// The fewest bytes one record of each list can take, to refuse counts the
+// rest of the file cannot hold before anything is made for them.
+constexpr uint64_t MIN_LIGHT_BYTES = 4 + 172;
+constexpr uint64_t MIN_OBJECT_BYTES = 4;
+
+uint64_t BytesLeft(const CFile& file) {
+    const uint64_t length = file.GetLength();
+    const uint64_t position = file.GetPosition();
+    return length > position ? length - position : 0;
+}
+
+// A count the rest of the file cannot hold is a cut or forged file.
+void CheckCount(const CFile& file, int32_t count, uint64_t minimumRecordBytes) {
+    if (count > 0 && static_cast<uint64_t>(count) * minimumRecordBytes > BytesLeft(file)) {
+        throw CFileException(CFileException::endOfFile, file.GetFilePath());
+    }
+}
+
+void LoadSharedSkin(COGLScene& scene, const char* name, CPakFile* pak, bool useDefaultPalette) {
+    if (scene.FindOrLoadTexture(name, pak, "", useDefaultPalette, false) == nullptr) {
+        ReportErrorId(MSG_VWEP_SKINS);
+    }
+}
+
+}  // namespace
+
+// The scene-level fields between the version and the archive paths.
+struct COGLScene::FileHeader {
+    int32_t lightCount = 0;
+    int32_t objectCount = 0;
+    int32_t textureCount = 0;
+    bool    wantShadows = false;
+    int32_t lightSlots[MAX_SHADOW_LIGHTS] = {};
+    int32_t planeSlots[MAX_SHADOW_PLANES] = {};
+    int32_t pakCount = 0;
+};
+
+bool COGLScene::LoadScene(CFile& file, CSceneView& view, int version) {
+    const PathParts sceneParts = SplitPath(file.GetFilePath());
+    locator = std::make_unique<CFileLocator>(sceneParts.drive + sceneParts.folder);
+    fileVersion = version;
+
+    const FileHeader header = ReadFileHeader(file);
+    ReadArchives(file, header.pakCount);
+    ReadBackground(file);
+    if (version >= 6) {
+        view.LoadFieldOfView(file, version);
+    }
+    view.LoadCamera(file, version);
+    ReadTextureTable(file, header.textureCount);
+    ReadLights(file, header.lightCount, version);
+    bool result = ReadObjects(file, header.objectCount, version);
+    ResolveShadowSlots(header);
+
+    if (!locator->Missing().empty()) {
+        ReportMissingFiles();
+        result = false;
+    }
+    fileLookups = locator->TakeLookups();
+    locator.reset();
+    CompactPaks();
+    return result;
+}
+
+COGLScene::FileHeader COGLScene::ReadFileHeader(CFile& file) {
+    uint8_t bytes[HEADER_SIZE];
+    file.Read(bytes, sizeof bytes);
+    CRecordReader in(bytes, sizeof bytes);
+    FileHeader header;
+    usesVWep = in.ReadBool();
+    if (usesVWep) {
+        PrepareVisibleWeapons();
+    }
+    in.ReadFloats(backgroundColour, 3);
+    in.ReadFloats(ambient, 4);
+    header.lightCount = in.ReadInt32();
+    header.objectCount = in.ReadInt32();
+    header.textureCount = in.ReadInt32();
+    header.wantShadows = in.ReadBool();
+    for (int32_t& slot : header.lightSlots) {
+        slot = in.ReadInt32();
+    }
+    for (int32_t& slot : header.planeSlots) {
+        slot = in.ReadInt32();
+    }
+    shadowBlend = in.ReadBool();
+    shadowAlpha = in.ReadFloat();
+    header.pakCount = in.ReadInt32();
+    return header;
+}
+
+// Visible weapons and flags: their archives and skins, named by the editor's
+// settings. The outcome does not change the load's result.
+void COGLScene::PrepareVisibleWeapons() {
+    CSettingsStore& settings = AppSettings();
+    vwepEnabled = settings.Read(Setting::vwepEnabled) != 0;
+    if (!vwepEnabled) {
+        return;
+    }
+    const std::string vwepPath = settings.Read(Setting::vwepPakFile);
+    if (!vwepPath.empty()) {
+        vwepPak = GetPak(FindOrOpenPak(vwepPath));
+    }
+    const std::string ctfPath = settings.Read(Setting::ctfPakFile);
+    if (!ctfPath.empty()) {
+        ctfPak = GetPak(FindOrOpenPak(ctfPath));
+    }
+    if (vwepPak != nullptr) {
+        LoadSharedSkin(*this, "models/weapons/g_blast/base.pcx", vwepPak, true);
+        LoadSharedSkin(*this, "models/weapons/g_flareg/base.pcx", vwepPak, true);
+    }
+    if (ctfPak != nullptr) {
+        LoadSharedSkin(*this, "players/male/flag1.pcx", ctfPak, false);
+        LoadSharedSkin(*this, "players/male/flag2.pcx", ctfPak, false);
+    }
+}
+
+void COGLScene::ReadArchives(CFile& file, int32_t count) {
+    CheckCount(file, count, PATH_FIELD_SIZE);
+    for (int32_t i = 0; i < count; i++) {
+        std::string path = ReadPathField(file);
+        if (path.empty() || !locator->Locate(path)) {
+            continue;
+        }
+        if (FindOrOpenPak(path) < 0) {
+            paks.push_back(nullptr);  // keeps later archives at their indices
+        }
+    }
+}
+
+void COGLScene::ReadBackground(CFile& file) {
+    if (ReadByte(file) == 0) {
+        return;
+    }
+    std::unique_ptr<COGLTexture2D> image = ReadTextureRecord(file);
+    if (image && image->Prepare()) {
+        ApplyTextureFilter(*image);
+        background = std::move(image);
+        hasBackground = true;
+    }
+}
+
+// The texture record: pakIndex, useDefaultPalette, path. Accepted when the
+// file or the archive entry exists; the picture loads later.
+std::unique_ptr<COGLTexture2D> COGLScene::ReadTextureRecord(CFile& file) {
+    uint8_t record[TEXTURE_RECORD_SIZE];
+    file.Read(record, sizeof record);
+    CRecordReader in(record, sizeof record);
+    const int32_t pakIndex = in.ReadInt32();
+    const bool useDefaultPalette = in.ReadBool();
+    std::string path = in.ReadPath(PATH_FIELD_SIZE);
+
+    auto texture = std::make_unique<COGLTexture2D>();
+    if (pakIndex < 0) {
+        // A loose file's palette flag is read and not used.
+        if (!locator->Locate(path) || !texture->SetSource(path, nullptr, false)) {
+            return nullptr;
+        }
+        return texture;
+    }
+    CPakFile* pak = GetPak(pakIndex);
+    const bool inArchive = pak != nullptr && pak->FindEntry(path) != nullptr;
+    locator->NoteArchiveEntry(path, pak != nullptr ? pak->GetPath() : "", inArchive);
+    if (!inArchive || !texture->SetSource(path, pak, useDefaultPalette)) {
+        return nullptr;
+    }
+    return texture;
+}
+
+void COGLScene::ReadTextureTable(CFile& file, int32_t count) {
+    CheckCount(file, count, TEXTURE_RECORD_SIZE);
+    for (int32_t i = 0; i < count; i++) {
+        if (std::unique_ptr<COGLTexture2D> texture = ReadTextureRecord(file)) {
+            AddTexture(std::move(texture));
+        }
+    }
+}
+
+void COGLScene::ReadLights(CFile& file, int32_t count, int version) {
+    CheckCount(file, count, MIN_LIGHT_BYTES);
+    for (int32_t i = 0; i < count; i++) {
+        std::unique_ptr<COGLLight> light;
+        if (ReadInt32(file) == 0) {
+            light = std::make_unique<COGLPointLight>(0.0f, 1.0f, 3.0f);
+        } else {
+            light = std::make_unique<COGLSpotLight>(0.0f, 1.0f, 3.0f);
+        }
+        light->Load(file, version);
+        AddLight(std::move(light));
+    }
+}
+
+// False when a kind this program cannot read yet ends the load early.
+bool COGLScene::ReadObjects(CFile& file, int32_t count, int version) {
+    CheckCount(file, count, MIN_OBJECT_BYTES);
+    for (int32_t i = 0; i < count; i++) {
+        const int32_t typeCode = ReadInt32(file);
+        const ObjectKind* kind = FindObjectKind(typeCode);
+        if (kind == nullptr) {
+            continue;  // an unknown code is just its four bytes
+        }
+        if (kind->create == nullptr) {
+            // Its record's length is known only to a reader we do not have.
+            ReportError("Objects of type " + std::to_string(typeCode) +
+                        " cannot be shown yet; the rest of the scene was skipped.\r\n");
+            return false;
+        }
+        std::unique_ptr<COGLObject> object = kind->create();
+        if (kind->read(*object, file, version, *this)) {
+            AddObject(std::move(object));
+        }
+    }
+    return true;
+}
+
+void COGLScene::ResolveShadowSlots(const FileHeader& header) {
+    shadowLightCount = 0;
+    for (int slot = 0; slot < MAX_SHADOW_LIGHTS; slot++) {
+        const int32_t index = header.lightSlots[slot];
+        if (index >= 0 && static_cast<size_t>(index) < lights.size()) {
+            shadowLights[slot] = lights[static_cast<size_t>(index)].get();
+            shadowLightCount++;
+        }
+    }
+    shadowPlaneCount = 0;
+    for (int slot = 0; slot < MAX_SHADOW_PLANES; slot++) {
+        const int32_t index = header.planeSlots[slot];
+        if (index >= 0 && static_cast<size_t>(index) < objects.size()) {
+            shadowPlanes[slot] = objects[static_cast<size_t>(index)].get();
+            shadowPlaneCount++;
+        }
+    }
+    shadowsEnabled = header.wantShadows && shadowLights[0] != nullptr && shadowPlanes[0] != nullptr;
+}
+
+void COGLScene::ReportMissingFiles() const {
+    ReportError("The following files could not be loaded:\r\n");
+    for (const std::string& path : locator->Missing()) {
+        ReportError("    " + path + "\r\n");
+    }
+}
+
+// Archives that were not archives leave null slots while later indices are
+// read; the first slot stays whatever it holds.
+void COGLScene::CompactPaks() {
+    for (size_t i = paks.size(); i-- > 1;) {
+        if (!paks[i]) {
+            paks.erase(paks.begin() + static_cast<std::ptrdiff_t>(i));
+        }
+    }
+}
