@@ -40,9 +40,9 @@ COGLTexture2D* CModelComposer::AddSkin(const std::string& skinPath, bool useDefa
     auto skin = std::make_unique<COGLTexture2D>();
     skin->path = skinPath;
     skin->useDefaultPalette = useDefaultPalette;
-    skin->refCount = 1;
-    holder.textureCache.push_back(skin.release());
-    return holder.textureCache.back();
+    COGLTexture2D* added = holder.textureCache.Add(std::move(skin));
+    holder.AddTextureReference(added);
+    return added;
 }
 
 void CModelComposer::ReadModel(FieldReader& in, const json& node, COGLModel& model) {

@@ -178,12 +178,3 @@ void COGLTexture2D::Upload() {
     refCount += 1;
     picture.FreePixels();
 }
-
-bool COGLTexture2D::Release() {
-    refCount -= 1;
-    if (refCount >= 1) {
-        return false;
-    }
-    delete this;
-    return true;
-}

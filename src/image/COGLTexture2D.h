@@ -18,8 +18,8 @@ void ApplyTextureFilter(uint32_t textureName, int filter);
 
 // One OpenGL texture object made from one picture. A texture is first
 // described (a file on disk, or an entry of an archive) and loaded on demand
-// by Prepare, at most once; it is then shared and counted by its holders and
-// deletes itself, with its OpenGL texture, when the last one releases it.
+// by Prepare, at most once. Textures models share live in a CTextureCache,
+// which counts their holders; the count starts at the first load.
 // Everything that touches OpenGL needs the context current.
 class COGLTexture2D {
 public:
@@ -45,18 +45,20 @@ public:
     // Tightly packed pixels, the first row at t = 0, used at their own size.
     bool CreateFromPixels(const uint8_t* pixels, int width, int height);
     bool CreateFromPixelsRGBA(const uint8_t* pixels, int width, int height);
-    // Gives a reference back; true when this call deleted the texture.
-    bool Release();
+    // Holders counted by the cache that shares the texture.
+    int32_t References() const { return refCount; }
 
     uint32_t    textureName = 0;
     std::unique_ptr<COGLImage> image;
     bool        useDefaultPalette = false;
     std::string title;
-    int32_t     refCount = 0;
     CPakFile*   archive = nullptr;   // not owned
     std::string path;
 
 private:
+    friend class CTextureCache;
+
+    int32_t     refCount = 0;
     bool        loadTried = false;
     bool LoadDescribed();
     COGLImage& AttachNewImage();

@@ -21,6 +21,8 @@ public:
     // every archive. Null when none has it.
     virtual COGLTexture2D* FindOrLoadTexture(const std::string& name, CPakFile* pak, const std::string& folder,
                                              bool useDefaultPalette, bool searchAllPaks) = 0;
+    // One more holder of a shared texture.
+    virtual void AddTextureReference(COGLTexture2D* texture) = 0;
     // One reference back; false when the texture is not a shared one.
     virtual bool ReleaseTexture(COGLTexture2D* texture) = 0;
 

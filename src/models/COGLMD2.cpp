@@ -490,7 +490,7 @@ void COGLMD2::CopyModel(const COGLMD2& source) {
     }
     ReleaseSkins();
     for (COGLTexture2D* skin : source.skins) {
-        skin->refCount += 1;
+        resources->AddTextureReference(skin);
         skins.push_back(skin);
     }
     texture = source.texture;

@@ -29,10 +29,7 @@ COGLScene::~COGLScene() {
     lights.clear();
     objects.clear();
     textures.clear();
-    for (COGLTexture2D* texture : textureCache) {
-        delete texture;
-    }
-    textureCache.clear();
+    textureCache.Clear();
     background.reset();
     paks.clear();
     locator.reset();
@@ -268,13 +265,7 @@ int COGLScene::IndexOfPak(const CPakFile* pak) const {
 }
 
 COGLTexture2D* COGLScene::FindTexture(const std::string& name) {
-    for (COGLTexture2D* texture : textureCache) {
-        if (texture->path == name) {
-            texture->refCount += 1;
-            return texture;
-        }
-    }
-    return nullptr;
+    return textureCache.Find(name);
 }
 
 COGLTexture2D* COGLScene::FindOrLoadTexture(const std::string& name, CPakFile* pak, const std::string& folder,
@@ -292,8 +283,7 @@ COGLTexture2D* COGLScene::FindOrLoadTexture(const std::string& name, CPakFile* p
         described = texture->SetSource(name, pak, useDefaultPalette);
     }
     if (described) {
-        textureCache.push_back(texture.release());
-        return textureCache.back();
+        return textureCache.Add(std::move(texture));
     }
     if (!searchAllPaks) {
         return nullptr;
@@ -306,13 +296,10 @@ COGLTexture2D* COGLScene::FindOrLoadTexture(const std::string& name, CPakFile* p
     return nullptr;
 }
 
+void COGLScene::AddTextureReference(COGLTexture2D* texture) {
+    textureCache.AddReference(texture);
+}
+
 bool COGLScene::ReleaseTexture(COGLTexture2D* texture) {
-    const auto found = std::find(textureCache.begin(), textureCache.end(), texture);
-    if (found == textureCache.end()) {
-        return false;
-    }
-    if (texture->Release()) {
-        textureCache.erase(found);
-    }
-    return true;
+    return textureCache.Release(texture);
 }

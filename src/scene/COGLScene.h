@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "image/CTextureCache.h"
 #include "models/CModelResources.h"
 #include "platform/CFileLocator.h"
 #include "scene/CViewportScene.h"
@@ -66,6 +67,7 @@ public:
     COGLTexture2D* FindTexture(const std::string& name) override;
     COGLTexture2D* FindOrLoadTexture(const std::string& name, CPakFile* pak, const std::string& folder,
                                      bool useDefaultPalette, bool searchAllPaks) override;
+    void AddTextureReference(COGLTexture2D* texture) override;
     bool ReleaseTexture(COGLTexture2D* texture) override;
     CFileLocator* Locator() const override { return locator.get(); }
 
@@ -76,7 +78,7 @@ public:
     std::vector<std::unique_ptr<COGLLight>>     lights;
     std::vector<std::unique_ptr<COGLObject>>    objects;
     std::vector<std::unique_ptr<COGLTexture2D>> textures;
-    std::vector<COGLTexture2D*> textureCache;   // counted; deleted by ReleaseTexture
+    CTextureCache textureCache;
     std::vector<std::unique_ptr<CPakFile>> paks;  // null slots only while loading
     int   textureFilter = 2;
     bool  shadowsEnabled = false;

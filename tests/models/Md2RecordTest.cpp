@@ -202,15 +202,15 @@ TEST_F(Md2Record, ModelsSharingSkinsKeepThemUntilTheLastOneGoes) {
     record.skinIndex = 0;
     Read(record.Write(6));
     Read(record.Write(6));
-    ASSERT_EQ(scene->textureCache.size(), 2u);
+    ASSERT_EQ(scene->textureCache.Size(), 2u);
     EXPECT_EQ(models[0]->skins, models[1]->skins);
-    EXPECT_EQ(models[0]->skins[1]->refCount, 2);  // b is no model's texture
+    EXPECT_EQ(models[0]->skins[1]->References(), 2);  // b is no model's texture
 
     models.erase(models.begin());
-    ASSERT_EQ(scene->textureCache.size(), 2u);
-    EXPECT_EQ(models[0]->skins[1]->refCount, 1);
+    ASSERT_EQ(scene->textureCache.Size(), 2u);
+    EXPECT_EQ(models[0]->skins[1]->References(), 1);
     models.clear();
-    EXPECT_TRUE(scene->textureCache.empty());
+    EXPECT_TRUE(scene->textureCache.Empty());
 }
 
 // A skin that fails to decode keeps its place: the record's skin index picks
@@ -245,5 +245,5 @@ TEST_F(Md2Record, ASkinThatFailsToDecodeKeepsItsPlace) {
     chosenBad.Draw(DRAW_MATERIAL);  // untextured, without touching texture 0
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
     models.clear();
-    EXPECT_TRUE(scene->textureCache.empty());
+    EXPECT_TRUE(scene->textureCache.Empty());
 }

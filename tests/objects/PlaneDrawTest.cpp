@@ -1,5 +1,7 @@
 #include <GL/gl.h>
 
+#include <memory>
+
 #include "image/COGLTexture2D.h"
 #include "objects/COGLBillboard.h"
 #include "objects/COGLCeiling.h"
@@ -37,11 +39,11 @@ protected:
 };
 
 // Red below alpha 0.1, then alpha 0.5, then opaque; black where opaque.
-COGLTexture2D* CutOutTexture() {
+std::unique_ptr<COGLTexture2D> CutOutTexture() {
     const uint8_t texels[4 * 4] = {
         0, 0, 0, 25, 0, 0, 0, 25, 0, 0, 0, 128, 0, 0, 0, 255,
     };
-    COGLTexture2D* texture = new COGLTexture2D;
+    auto texture = std::make_unique<COGLTexture2D>();
     EXPECT_TRUE(texture->CreateFromPixelsRGBA(texels, 4, 1));
     return texture;
 }
@@ -114,10 +116,10 @@ TEST_F(PlaneDraw, SubdividedPlaneMapsTheTextureLikeTheQuad) {
     for (int i = 0; i < 8; i++) {
         pixels[3 * i + (i < 4 ? 0 : 2)] = 255;  // red for s < 0.5, blue above
     }
-    COGLTexture2D* texture = new COGLTexture2D;
+    auto texture = std::make_unique<COGLTexture2D>();
     ASSERT_TRUE(texture->CreateFromPixels(pixels, 8, 1));
     COGLPlane plane;
-    plane.SetTexture(texture);
+    plane.SetTexture(texture.get());
     plane.SetTextureMode(GL_REPLACE);
     for (bool subdivided : { false, true }) {
         SCOPED_TRACE(subdivided ? "subdivided" : "one quad");
@@ -138,7 +140,6 @@ TEST_F(PlaneDraw, SubdividedPlaneMapsTheTextureLikeTheQuad) {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     plane.Draw(DRAW_WIRE);
     EXPECT_TRUE(ColorNear(PixelAt(1.0f, 1.0f), 0, 255, 0));
-    EXPECT_TRUE(texture->Release());
 }
 
 TEST_F(PlaneDraw, BillboardFacesTheCameraFromEveryAngle) {
@@ -187,10 +188,10 @@ TEST_F(PlaneDraw, BillboardFacesTheCameraFromEveryAngle) {
 TEST_F(PlaneDraw, BillboardLeavesOutTexelsOfAlphaAtMostOneTenth) {
     glDisable(GL_LIGHTING);
     glClearColor(1, 1, 1, 1);
-    COGLTexture2D* texture = CutOutTexture();
+    std::unique_ptr<COGLTexture2D> texture = CutOutTexture();
     COGLBillboard billboard;
     billboard.SetScale(3, 3, 1);
-    billboard.SetTexture(texture);
+    billboard.SetTexture(texture.get());
     Redraw(billboard);
     // s = 0.25 lies between the two texels of alpha 25/255: blended they
     // would darken the white by a tenth.
@@ -204,5 +205,4 @@ TEST_F(PlaneDraw, BillboardLeavesOutTexelsOfAlphaAtMostOneTenth) {
     EXPECT_FALSE(glIsEnabled(GL_BLEND));
     EXPECT_FALSE(glIsEnabled(GL_ALPHA_TEST));
     EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
-    EXPECT_TRUE(texture->Release());
 }

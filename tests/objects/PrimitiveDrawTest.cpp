@@ -1,5 +1,7 @@
 #include <GL/gl.h>
 
+#include <memory>
+
 #include "image/COGLTexture2D.h"
 #include "objects/COGLBox.h"
 #include "objects/COGLCone.h"
@@ -199,12 +201,12 @@ TEST_F(PrimitiveDraw, TextureFollowsTheTextureTransform) {
     for (int i = 0; i < 8; i++) {
         pixels[3 * i + (i < 4 ? 0 : 2)] = 255;
     }
-    COGLTexture2D* texture = new COGLTexture2D;
+    auto texture = std::make_unique<COGLTexture2D>();
     ASSERT_TRUE(texture->CreateFromPixels(pixels, 8, 1));
     COGLBox box;
     box.SetScale(3.0f, 3.0f, 3.0f);
-    box.SetTexture(texture);
-    ASSERT_EQ(box.texture, texture);
+    box.SetTexture(texture.get());
+    ASSERT_EQ(box.texture, texture.get());
     box.SetTextureMode(GL_REPLACE);
     box.Draw(DRAW_MATERIAL);
     EXPECT_TRUE(ColorNear(PixelAt(-1.5f, 0.0f), 255, 0, 0));
@@ -226,7 +228,6 @@ TEST_F(PrimitiveDraw, TextureFollowsTheTextureTransform) {
     glColor3f(0, 1, 0);
     box.Draw(0);
     EXPECT_TRUE(ColorNear(PixelAt(-1.5f, 0.0f), 0, 255, 0));
-    EXPECT_TRUE(texture->Release());
 }
 
 TEST_F(PrimitiveDraw, ListsAreSharedPerClassAndRebuiltForANewContext) {

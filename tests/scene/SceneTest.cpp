@@ -130,17 +130,16 @@ TEST_F(Scene, SmallTexturesAreMipmapped) {
             checks[size_t(y * 64 + x) * 3 + ((x + y) % 2 == 0 ? 0 : 2)] = 255;
         }
     }
-    COGLTexture2D* texture = new COGLTexture2D;
+    auto texture = std::make_unique<COGLTexture2D>();
     ASSERT_TRUE(texture->CreateFromPixels(checks.data(), 64, 64));
     COGLBox& box = Add<COGLBox>(1, 1, 1);
     box.SetScale(0.5f, 0.5f, 0.5f);  // 64 texels over 16 pixels
-    box.SetTexture(texture);
+    box.SetTexture(texture.get());
     box.SetTextureMode(GL_REPLACE);
     scene->Render(DRAW_MATERIAL, camera.eye);
     EXPECT_TRUE(ColorNear(AverageAround(0.0f, 0.0f, 2), 128, 0, 128, 24));
     EXPECT_TRUE(ColorNear(PixelAt(0.1f, 0.1f), 128, 0, 128, 40));
     box.SetTexture(nullptr);
-    texture->Release();
 }
 
 TEST_F(Scene, SharedTexturesAreCountedAndDeletedWithTheirLastHolder) {
@@ -155,7 +154,7 @@ TEST_F(Scene, SharedTexturesAreCountedAndDeletedWithTheirLastHolder) {
     ASSERT_TRUE(first->Prepare());
     COGLTexture2D* second = scene->FindOrLoadTexture(path, nullptr, "", false, false);
     EXPECT_EQ(second, first);
-    EXPECT_EQ(first->refCount, 2);
+    EXPECT_EQ(first->References(), 2);
     const GLuint name = first->textureName;
     EXPECT_TRUE(glIsTexture(name));
 
@@ -163,7 +162,7 @@ TEST_F(Scene, SharedTexturesAreCountedAndDeletedWithTheirLastHolder) {
     EXPECT_TRUE(glIsTexture(name));
     EXPECT_TRUE(scene->ReleaseTexture(second));
     EXPECT_FALSE(glIsTexture(name));
-    EXPECT_TRUE(scene->textureCache.empty());
+    EXPECT_TRUE(scene->textureCache.Empty());
     COGLTexture2D stranger;
     EXPECT_FALSE(scene->ReleaseTexture(&stranger));
 
