@@ -90,7 +90,9 @@ void CModelComposer::ReadModel(FieldReader& in, const json& node, COGLModel& mod
     in.Float(fields, "frameFraction", model.frameFraction);
     in.Bool(fields, "loop", model.loop);
     in.Bool(fields, "interpolate", model.interpolate);
-    in.Bool(fields, "flipNormals", model.flipNormals);
+    bool flipNormals = model.flipNormals;
+    in.Bool(fields, "flipNormals", flipNormals);
+    model.SetFlipNormals(flipNormals);
 
     // The file's own skins come first, as a viewer loading the model lists
     // them, so the chosen skin keeps its position.

@@ -1,5 +1,6 @@
 #include "tools/SceneComposer.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <vector>
@@ -135,18 +136,35 @@ std::unique_ptr<COGLObject> MakeObject(FieldReader& in, const json& node, CModel
     float orientation[4] = { made.x, made.y, made.z, made.w };
     in.Floats(node, "orientation", orientation, 4);
     object->orientation = CQuaternion(orientation[0], orientation[1], orientation[2], orientation[3]);
-    in.Bool(node, "visible", object->visible);
-    in.Bool(node, "transparent", object->transparent);
+    // Through the setters where there are any: a model passes them on to
+    // what it carries.
+    bool visible = object->visible, transparent = object->transparent;
+    in.Bool(node, "visible", visible);
+    in.Bool(node, "transparent", transparent);
+    object->SetVisible(visible);
+    object->SetTransparent(transparent);
     in.Bool(node, "animating", object->animating);
-    in.Floats(node, "ambient", object->ambient, 4);
-    in.Floats(node, "diffuse", object->diffuse, 4);
-    in.Floats(node, "specular", object->specular, 4);
-    in.Floats(node, "emission", object->emission, 4);
-    in.Float(node, "shininess", object->shininess);
+    float colour[4];
+    const struct { const char* key; const float* current; void (COGLObject::*set)(float, float, float, float); } materials[] = {
+        { "ambient", object->ambient, &COGLObject::SetAmbient },
+        { "diffuse", object->diffuse, &COGLObject::SetDiffuse },
+        { "specular", object->specular, &COGLObject::SetSpecular },
+        { "emission", object->emission, &COGLObject::SetEmission },
+    };
+    for (const auto& material : materials) {
+        std::copy(material.current, material.current + 4, colour);
+        in.Floats(node, material.key, colour, 4);
+        ((*object).*material.set)(colour[0], colour[1], colour[2], colour[3]);
+    }
+    float shininess = object->shininess;
+    in.Float(node, "shininess", shininess);
+    object->SetShininess(shininess);
     in.Vector(node, "textureRotation", object->textureRotation);
     in.Vector(node, "textureScale", object->textureScale);
     in.Vector(node, "textureTranslation", object->textureTranslation);
-    in.Int(node, "textureMode", object->textureMode);
+    int32_t textureMode = object->textureMode;
+    in.Int(node, "textureMode", textureMode);
+    object->SetTextureMode(textureMode);
     if (auto* plane = dynamic_cast<COGLPlane*>(object.get())) {
         in.Bool(node, "subdivided", plane->subdivided);
     }
