@@ -4,12 +4,11 @@
 #include <string>
 #include <vector>
 
-#include "diag/CDiagnostics.h"
 #include "image/COGLImage.h"
 #include "image/GamePalettes.h"
 #include "image/Palettes.h"
-#include "platform/CMessageBox.h"
 #include "platform/StringTable.h"
+#include "support/CapturedReports.h"
 #include "support/Bytes.h"
 #include "support/TestFolder.h"
 #include "support/TestJpeg.h"
@@ -46,17 +45,12 @@ class Image : public ::testing::Test {
 protected:
     void SetUp() override {
         ApplyGamma(1.0f);
-        previousFolder = Diagnostics().GetFolder();
-        Diagnostics().SetFolder(folder.Path());
-        CMessageBox::SetBackend(CMessageBox::discard);
     }
     void TearDown() override {
-        Diagnostics().SetFolder(previousFolder);
-        CMessageBox::SetBackend(CMessageBox::standardError);
         ApplyGamma(1.0f);
     }
 
-    std::string Errors() const { return CTestFolder::Read(Diagnostics().ErrorFilePath()); }
+    std::string Errors() const { return reports.Errors(); }
     static std::string Message(int id) { return GetStringResource(id); }
 
     // RGB(A) of the finished pixel at column x of row y counted from the bottom.
@@ -67,7 +61,7 @@ protected:
     }
 
     CTestFolder folder;
-    std::string previousFolder;
+    CCapturedReports reports;
     COGLImage   image;
 };
 

@@ -4,11 +4,10 @@
 #include <cmath>
 #include <numeric>
 
-#include "diag/CDiagnostics.h"
 #include "models/COGLMD2.h"
 #include "models/Md2Normals.h"
-#include "platform/CMessageBox.h"
 #include "platform/CPakFile.h"
+#include "support/CapturedReports.h"
 #include "support/TestFolder.h"
 #include "models/Md2Bytes.h"
 
@@ -16,16 +15,6 @@ namespace {
 
 class Md2Reader : public ::testing::Test {
 protected:
-    void SetUp() override {
-        previousFolder = Diagnostics().GetFolder();
-        Diagnostics().SetFolder(logs.Path());
-        CMessageBox::SetBackend(CMessageBox::discard);
-    }
-    void TearDown() override {
-        Diagnostics().SetFolder(previousFolder);
-        CMessageBox::SetBackend(CMessageBox::standardError);
-    }
-
     bool Read(const Bytes& bytes) { return model.ReadModel(bytes.bytes.data(), bytes.Size(), false); }
     // Refused whole, with the message.
     bool Refused(const Bytes& bytes) {
@@ -34,10 +23,9 @@ protected:
         return !fresh.ReadModel(bytes.bytes.data(), bytes.Size(), false) && !fresh.dataLoaded &&
                Errors().find("Not a valid MD2 File.", logged) != std::string::npos;
     }
-    std::string Errors() const { return CTestFolder::Read(Diagnostics().ErrorFilePath()); }
+    std::string Errors() const { return reports.Errors(); }
 
-    CTestFolder logs;
-    std::string previousFolder;
+    CCapturedReports reports;
     COGLMD2 model;
 };
 

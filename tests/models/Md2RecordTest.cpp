@@ -2,14 +2,13 @@
 
 #include <memory>
 
-#include "diag/CDiagnostics.h"
 #include "image/COGLTexture2D.h"
 #include "models/COGLMD2.h"
 #include "models/Md2Bytes.h"
 #include "platform/CFile.h"
-#include "platform/CMessageBox.h"
 #include "scene/COGLScene.h"
 #include "platform/CPakFile.h"
+#include "support/CapturedReports.h"
 #include "support/GLTest.h"
 #include "support/RecordBytes.h"
 #include "support/TestFolder.h"
@@ -65,15 +64,10 @@ class Md2Record : public GLTest {
 protected:
     void SetUp() override {
         GLTest::SetUp();
-        previousFolder = Diagnostics().GetFolder();
-        Diagnostics().SetFolder(logs.Path());
-        CMessageBox::SetBackend(CMessageBox::discard);
     }
     void TearDown() override {
         models.clear();
         scene.reset();
-        Diagnostics().SetFolder(previousFolder);
-        CMessageBox::SetBackend(CMessageBox::standardError);
         GLTest::TearDown();
     }
 
@@ -88,8 +82,7 @@ protected:
     }
 
     CTestFolder folder;
-    CTestFolder logs;
-    std::string previousFolder;
+    CCapturedReports reports;
     std::unique_ptr<COGLScene> scene = std::make_unique<COGLScene>();
     std::vector<std::unique_ptr<COGLMD2>> models;
 };
@@ -233,7 +226,7 @@ TEST_F(Md2Record, ASkinThatFailsToDecodeKeepsItsPlace) {
     EXPECT_EQ(chosenBad.texture, chosenBad.skins[1]);
     EXPECT_EQ(chosenGood.texture, chosenGood.skins[2]);
     EXPECT_NE(chosenGood.texture->textureName, 0u);
-    const std::string errors = CTestFolder::Read(Diagnostics().ErrorFilePath());
+    const std::string errors = reports.Errors();
     EXPECT_EQ(errors.find("Could not load Bitmap."), errors.rfind("Could not load Bitmap."));
     EXPECT_NE(errors.find("Could not load Bitmap."), std::string::npos);
 

@@ -8,15 +8,15 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "diag/CDiagnostics.h"
 #include "image/COGLTexture2D.h"
 #include "objects/COGLLight.h"
 #include "objects/COGLObject.h"
-#include "platform/CMessageBox.h"
 #include "platform/StringTable.h"
 #include "scene/COGLScene.h"
 #include "scene/SceneFile.h"
 #include "support/Bytes.h"
+#include "support/CapturedReports.h"
+#include "support/GameFiles.h"
 #include "support/GLTest.h"
 #include "support/RecordBytes.h"
 #include "support/TestFolder.h"
@@ -74,42 +74,10 @@ void AppendPointLight(Bytes& b, int32_t type) {
     b.I32(type).Field("Lamp", 100).Fill(172 - 100);
 }
 
-// "PACK", the directory's offset and length, the data, then 64-byte entries.
-std::string PakFile(const std::vector<std::pair<std::string, std::string>>& entries) {
-    Bytes data;
-    for (const auto& entry : entries) data.Text(entry.second);
-    Bytes b;
-    b.Text("PACK").U32(static_cast<uint32_t>(12 + data.Size())).U32(static_cast<uint32_t>(64 * entries.size()));
-    b.Raw(data.bytes.data(), data.Size());
-    uint32_t offset = 12;
-    for (const auto& entry : entries) {
-        b.Field(entry.first.c_str(), 56).U32(offset).U32(static_cast<uint32_t>(entry.second.size()));
-        offset += static_cast<uint32_t>(entry.second.size());
-    }
-    return std::string(b.bytes.begin(), b.bytes.end());
-}
-
-// A 2 x 2 PCX of one colour index.
-std::string TinyPcx() {
-    Bytes b;
-    b.U8(10).U8(5).U8(1).U8(8).U16(0).U16(0).U16(1).U16(1).Fill(65 - 12).U8(1).U16(2).Fill(128 - 68);
-    b.U8(0xC4).U8(9);
-    b.U8(0x0C).Fill(768, 200);
-    return std::string(b.bytes.begin(), b.bytes.end());
-}
-
 class SceneFile : public GLTest {
 protected:
-    void SetUp() override {
-        GLTest::SetUp();
-        previousFolder = Diagnostics().GetFolder();
-        Diagnostics().SetFolder(logs.Path());
-        CMessageBox::SetBackend(CMessageBox::discard);
-    }
     void TearDown() override {
         scene.reset();
-        Diagnostics().SetFolder(previousFolder);
-        CMessageBox::SetBackend(CMessageBox::standardError);
         GLTest::TearDown();
     }
 
@@ -117,12 +85,11 @@ protected:
         const std::string path = folder.Write(name, std::string(bytes.bytes.begin(), bytes.bytes.end()));
         return OpenSceneFile(path, *scene, viewport);
     }
-    std::string Errors() const { return CTestFolder::Read(Diagnostics().ErrorFilePath()); }
+    std::string Errors() const { return reports.Errors(); }
 
     CTestFolder folder;
-    CTestFolder logs;
-    std::string previousFolder;
-    CSettingsStore settings { logs.Path("TAV.ini") };
+    CCapturedReports reports;
+    CSettingsStore settings { reports.Folder().Path("TAV.ini") };
     COGLViewport3D viewport { settings };
     std::unique_ptr<COGLScene> scene = std::make_unique<COGLScene>();
 };
@@ -173,8 +140,7 @@ TEST_F(SceneFile, BadFilesAreAbortedWithAClearMessage) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        std::filesystem::remove(Diagnostics().ErrorFilePath());
-        Diagnostics().SetFolder(logs.Path());
+        reports.Clear();
         scene = std::make_unique<COGLScene>();
         EXPECT_EQ(Open(c.bytes, c.name), SceneOpenResult::aborted);
         EXPECT_EQ(Errors(), c.error);
@@ -205,15 +171,12 @@ TEST(SceneFileMemory, RunningOutOfMemoryIsReportedLikeADamagedFile) {
         const rlim_t limit = static_cast<rlim_t>(pages) * static_cast<rlim_t>(sysconf(_SC_PAGESIZE)) + (16u << 20);
         const rlimit addressSpace = { limit, limit };
         if (setrlimit(RLIMIT_AS, &addressSpace) != 0) _exit(3);
-        CMessageBox::SetBackend(CMessageBox::discard);
-        CTestFolder logs;
-        Diagnostics().SetFolder(logs.Path());
-        CSettingsStore settings { logs.Path("TAV.ini") };
+        CCapturedReports reports;
+        CSettingsStore settings { reports.Folder().Path("TAV.ini") };
         COGLViewport3D viewport { settings };
         COGLScene scene;
         const bool aborted = OpenSceneFile(scenePath, scene, viewport) == SceneOpenResult::aborted;
-        const std::string errors = CTestFolder::Read(Diagnostics().ErrorFilePath());
-        _exit(aborted && errors == "An execption occured while loading the scene file.\r\n" ? 0 : 1);
+        _exit(aborted && reports.Errors() == "An execption occured while loading the scene file.\r\n" ? 0 : 1);
     }
     CTestFolder folder;
     const std::string model = folder.Write("big.md2", "");
@@ -291,7 +254,7 @@ TEST_F(SceneFile, MixedRecordsAndTheShadowSlotsThatPointIntoThem) {
 }
 
 TEST_F(SceneFile, OneArchiveForTwoFieldsAndNothingForAnInvalidOne) {
-    const std::string pak = folder.Write("pak0.pak", PakFile({ { "pics/skin.pcx", TinyPcx() } }));
+    const std::string pak = folder.Write("pak0.pak", PakOf({ { "pics/skin.pcx", TinyPcx() } }));
     folder.Write("notapak.pak", "this is not an archive");
     SceneHeader header;
     header.paks = { pak, folder.Path("notapak.pak"), pak };

@@ -4,13 +4,12 @@
 #include <string>
 #include <vector>
 
-#include "diag/CDiagnostics.h"
 #include "image/COGLTexture2D.h"
 #include "objects/COGLBox.h"
 #include "objects/COGLFloor.h"
 #include "objects/COGLPointLight.h"
-#include "platform/CMessageBox.h"
 #include "scene/COGLScene.h"
+#include "support/CapturedReports.h"
 #include "support/GLTest.h"
 #include "support/TestFolder.h"
 #include "view/COGLCamera3D.h"
@@ -21,13 +20,11 @@ class Scene : public GLTest {
 protected:
     void SetUp() override {
         GLTest::SetUp();
-        CMessageBox::SetBackend(CMessageBox::discard);
         EmissionOnlyLighting();
         camera.eye = CVector(0.0f, 0.0f, 10.0f);
     }
     void TearDown() override {
         scene.reset();
-        CMessageBox::SetBackend(CMessageBox::standardError);
         GLTest::TearDown();
     }
 
@@ -42,6 +39,7 @@ protected:
         return added;
     }
 
+    CCapturedReports reports;
     std::unique_ptr<COGLScene> scene = std::make_unique<COGLScene>();
     COGLCamera3D camera;
 };

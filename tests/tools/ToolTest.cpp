@@ -11,8 +11,8 @@
 
 #include "models/COGLMD2.h"
 #include "models/Md2Bytes.h"
-#include "platform/CMessageBox.h"
 #include "scene/COGLScene.h"
+#include "support/CapturedReports.h"
 #include "support/TestFolder.h"
 #include "tools/CToolScene.h"
 #include "tools/SceneComposer.h"
@@ -65,11 +65,9 @@ std::string FourFrames(const std::vector<std::string>& skins) {
 class Tool : public ::testing::Test {
 protected:
     void SetUp() override {
-        CMessageBox::SetBackend(CMessageBox::discard);
         std::string error;
         ASSERT_TRUE(loaded.CreateContext(64, 64, error)) << error;
     }
-    void TearDown() override { CMessageBox::SetBackend(CMessageBox::standardError); }
 
     // Composes into the test folder, then loads the result as the viewer does.
     json ComposeAndDescribe(const json& description, SceneOpenResult expected = SceneOpenResult::loaded) {
@@ -80,6 +78,7 @@ protected:
         return json::parse(DescribeScene(loaded).dump());
     }
 
+    CCapturedReports reports;
     CTestFolder folder;
     CToolScene  loaded;
 };
