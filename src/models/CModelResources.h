@@ -31,4 +31,9 @@ public:
     virtual int       IndexOfPak(const CPakFile* pak) const = 0;
     // The file locator of the load in progress; null otherwise.
     virtual CFileLocator* Locator() const = 0;
+
+    // Whether players collect their visible weapons, and the archive that
+    // holds the capture-the-flag flag (null for none).
+    virtual bool      VisibleWeaponsEnabled() const = 0;
+    virtual CPakFile* CtfArchive() const = 0;
 };

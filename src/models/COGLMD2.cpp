@@ -190,11 +190,6 @@ uint8_t NearestTableNormal(const CVector& direction) {
     return static_cast<uint8_t>(best);
 }
 
-bool Refuse() {
-    ReportErrorId(MSG_NOT_A_VALID_MD2);
-    return false;
-}
-
 }  // namespace
 
 COGLMD2::COGLMD2() {
@@ -203,6 +198,13 @@ COGLMD2::COGLMD2() {
     scale = CVector(0.05f, 0.05f, 0.05f);
     Rotate(CVector(1.0f, 0.0f, 0.0f), 180.0f);
     SetDiffuse(1.0f, 1.0f, 1.0f, 1.0f);
+}
+
+bool COGLMD2::Refuse() const {
+    if (reportsInvalid) {
+        ReportErrorId(MSG_NOT_A_VALID_MD2);
+    }
+    return false;
 }
 
 void COGLMD2::LoadFromFile(const std::string& filePath) {

@@ -55,6 +55,8 @@ public:
     bool                 searchAllPaks = false;
     // Normals made from the mesh instead of the file's (weapons and flags).
     bool                 recomputeNormals = false;
+    // "Not a valid MD2 File." when it is not; a player's weapon fails quietly.
+    bool                 reportsInvalid = true;
 
 protected:
     void DrawMesh() override;
@@ -62,6 +64,7 @@ protected:
     bool SearchesAllPaks() const override { return searchAllPaks; }
 
 private:
+    bool Refuse() const;
     void BuildAnimations();
     void RecomputeNormals();
     void RecomputeFrameNormals(uint8_t* frame);

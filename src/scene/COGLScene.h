@@ -70,6 +70,8 @@ public:
     void AddTextureReference(COGLTexture2D* texture) override;
     bool ReleaseTexture(COGLTexture2D* texture) override;
     CFileLocator* Locator() const override { return locator.get(); }
+    bool      VisibleWeaponsEnabled() const override { return vwepEnabled; }
+    CPakFile* CtfArchive() const override { return ctfPak; }
 
     float backgroundColour[3] = { 0.0f, 0.0f, 0.0f };
     float lightMarkerColour[3] = { 1.0f, 1.0f, 0.5f };

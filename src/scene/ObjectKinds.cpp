@@ -1,6 +1,7 @@
 #include "scene/ObjectKinds.h"
 
 #include "models/COGLMD2.h"
+#include "models/COGLPlayer.h"
 #include "objects/COGLBillboard.h"
 #include "objects/COGLBox.h"
 #include "objects/COGLCeiling.h"
@@ -53,7 +54,7 @@ const ObjectKind kinds[] = {
     { 10, "COGLCone", Make<COGLCone>, ReadObject },
     { 11, "COGLDisk", Make<COGLDisk>, ReadObject },
     { 12, "COGLMD2", Make<COGLMD2>, ReadModel },
-    { 13, "COGLPlayer", nullptr, nullptr },
+    { 13, "COGLPlayer", Make<COGLPlayer>, ReadModel },
     { 14, "COGLSBM", nullptr, nullptr },
     { 15, "COGLMDL", nullptr, nullptr },
     { 16, "COGLBillboard", Make<COGLBillboard>, ReadObject },

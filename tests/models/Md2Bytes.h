@@ -7,6 +7,7 @@
 
 #include "support/Bytes.h"
 #include "support/GameFiles.h"
+#include "support/RecordBytes.h"
 
 // MD2 files for reader tests, laid out field by field: the 68-byte header,
 // then the skin names, the frames and the command list.
@@ -89,3 +90,50 @@ inline Md2Frame NamedFrame(const std::string& name, std::vector<Md2Vertex> verti
     frame.vertices = std::move(vertices);
     return frame;
 }
+
+// A wall in the file's plane x = 0, width units along file y and 40 up
+// along file z, drawn at 1/20 scale: 2 world units high, standing on the
+// object's origin height because frame 0's z translation becomes yOffset.
+inline Md2Frame Wall(const std::string& name, float leftY, uint8_t width, uint8_t normal) {
+    Md2Frame frame = NamedFrame(name, { { 0, 0, 0, normal }, { 0, width, 0, normal }, { 0, 0, 40, normal },
+                                        { 0, width, 40, normal } });
+    frame.translate[1] = leftY;
+    frame.translate[2] = -10.0f;
+    return frame;
+}
+
+struct SkinRecord {
+    uint8_t     option;
+    std::string path;
+};
+
+// The model's rows after the object prefix, in the order they are stored.
+struct ModelRecord {
+    std::string path;
+    int32_t pakIndex = -1;
+    int32_t animationIndex = -1;
+    float   frameStep = 0.125f;
+    float   framePosition = 0.0f;
+    int32_t currentFrame = 0;
+    int32_t nextFrame = 0;
+    float   frameFraction = 0.0f;
+    uint8_t loop = 1;
+    uint8_t reserved = 0;
+    uint8_t interpolate = 1;
+    std::vector<SkinRecord> skins;
+    int32_t skinIndex = -1;
+    uint8_t flipNormals = 0;
+
+    Bytes Write(int version) const {
+        Bytes b;
+        b.bytes = SampleObjectPrefix();
+        b.Field(path.c_str(), 260).I32(pakIndex).I32(animationIndex);
+        b.F32(frameStep).F32(framePosition).I32(currentFrame).I32(nextFrame).F32(frameFraction);
+        b.U8(loop).U8(reserved);
+        if (version >= 6) b.U8(interpolate);
+        b.I32(static_cast<int32_t>(skins.size()));
+        for (const SkinRecord& skin : skins) b.U8(skin.option).Field(skin.path.c_str(), 260);
+        b.I32(skinIndex).U8(flipNormals);
+        return b;
+    }
+};

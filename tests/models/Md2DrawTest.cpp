@@ -18,17 +18,6 @@ uint8_t TowardsTheViewer() {
     return static_cast<uint8_t>(best);
 }
 
-// A wall in the file's plane x = 0, width units along file y and 40 up
-// along file z, drawn at 1/20 scale: 2 world units high, standing on the
-// object's origin height because frame 0's z translation becomes yOffset.
-Md2Frame Wall(const std::string& name, float leftY, uint8_t width, uint8_t normal) {
-    Md2Frame frame = NamedFrame(name, { { 0, 0, 0, normal }, { 0, width, 0, normal }, { 0, 0, 40, normal },
-                                        { 0, width, 40, normal } });
-    frame.translate[1] = leftY;
-    frame.translate[2] = -10.0f;
-    return frame;
-}
-
 class Md2Draw : public GLTest {
 protected:
     void Load(const Md2Layout& layout) {

@@ -24,42 +24,6 @@ Md2Layout ThreeFrames(const std::vector<std::string>& skins) {
     return layout;
 }
 
-struct SkinRecord {
-    uint8_t     option;
-    std::string path;
-};
-
-// The model's rows after the object prefix, in the order they are stored.
-struct ModelRecord {
-    std::string path;
-    int32_t pakIndex = -1;
-    int32_t animationIndex = -1;
-    float   frameStep = 0.125f;
-    float   framePosition = 0.0f;
-    int32_t currentFrame = 0;
-    int32_t nextFrame = 0;
-    float   frameFraction = 0.0f;
-    uint8_t loop = 1;
-    uint8_t reserved = 0;
-    uint8_t interpolate = 1;
-    std::vector<SkinRecord> skins;
-    int32_t skinIndex = -1;
-    uint8_t flipNormals = 0;
-
-    Bytes Write(int version) const {
-        Bytes b;
-        b.bytes = SampleObjectPrefix();
-        b.Field(path.c_str(), 260).I32(pakIndex).I32(animationIndex);
-        b.F32(frameStep).F32(framePosition).I32(currentFrame).I32(nextFrame).F32(frameFraction);
-        b.U8(loop).U8(reserved);
-        if (version >= 6) b.U8(interpolate);
-        b.I32(static_cast<int32_t>(skins.size()));
-        for (const SkinRecord& skin : skins) b.U8(skin.option).Field(skin.path.c_str(), 260);
-        b.I32(skinIndex).U8(flipNormals);
-        return b;
-    }
-};
-
 class Md2Record : public GLTest {
 protected:
     void SetUp() override {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
@@ -8,13 +9,13 @@
 
 // Small game files the tests lay out byte by byte.
 
-// A 2 x 2 PCX of one colour index.
-inline std::string TinyPcx() {
-    Bytes b;
-    b.U8(10).U8(5).U8(1).U8(8).U16(0).U16(0).U16(1).U16(1).Fill(65 - 12).U8(1).U16(2).Fill(128 - 68);
-    b.U8(0xC4).U8(9);
-    b.U8(0x0C).Fill(768, 200);
-    return std::string(b.bytes.begin(), b.bytes.end());
+// A 2 x 2 PCX of one colour, grey unless told.
+inline std::string TinyPcx(uint8_t r = 200, uint8_t g = 200, uint8_t b = 200) {
+    Bytes pcx;
+    pcx.U8(10).U8(5).U8(1).U8(8).U16(0).U16(0).U16(1).U16(1).Fill(65 - 12).U8(1).U16(2).Fill(128 - 68);
+    pcx.U8(0xC4).U8(9);
+    pcx.U8(0x0C).Fill(9 * 3, 200).U8(r).U8(g).U8(b).Fill(768 - 10 * 3, 200);
+    return std::string(pcx.bytes.begin(), pcx.bytes.end());
 }
 
 inline std::string Text(const Bytes& bytes) {
