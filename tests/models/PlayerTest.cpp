@@ -1,0 +1,238 @@
+#include <GL/gl.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "image/COGLTexture2D.h"
+#include "image/Palettes.h"
+#include "models/COGLPlayer.h"
+#include "models/Md2Bytes.h"
+#include "platform/CFile.h"
+#include "platform/CPakFile.h"
+#include "scene/COGLScene.h"
+#include "support/CapturedReports.h"
+#include "support/GLTest.h"
+#include "support/RecordBytes.h"
+#include "support/TestFolder.h"
+
+namespace {
+
+// A wall of every frame of the given groups, over the left (body) or the
+// right (weapon, flag) half of the view.
+std::string Walls(const std::vector<std::pair<std::string, int>>& groups, bool right) {
+    Md2Layout layout;
+    for (const auto& [group, count] : groups) {
+        for (int i = 1; i <= count; i++) {
+            layout.frames.push_back(Wall(group + std::to_string(i), right ? 0.0f : -40.0f, 40, 0));
+        }
+    }
+    layout.Run(4).Vertex(0, 0, 0).Vertex(1, 0, 1).Vertex(0, 1, 2).Vertex(1, 1, 3).End();
+    return Text(layout.Write());
+}
+
+const std::string body = Walls({ { "stand", 3 }, { "run", 2 } }, false);
+const std::string gun = Walls({ { "stand", 2 }, { "run", 2 } }, true);
+
+class Player : public GLTest {
+protected:
+    void SetUp() override {
+        GLTest::SetUp();
+        ApplyGamma(1.0f);  // skins come out as their palettes say
+    }
+    void TearDown() override {
+        players.clear();
+        scene.reset();
+        GLTest::TearDown();
+    }
+
+    // The body, its pictures and weapons, in a folder of their own.
+    std::string WriteFolder(const std::vector<std::string>& weaponFiles) {
+        const std::string tris = folder.Write("players/grunt/tris.md2", body);
+        for (const char* picture : { "GRUNT.PCX", "grunt_I.pcx", "Weapon.pcx", "b.pcx" }) {
+            folder.Write(std::string("players/grunt/") + picture, TinyPcx());
+        }
+        for (const std::string& file : weaponFiles) {
+            folder.Write("players/grunt/" + file, gun);
+        }
+        return tris;
+    }
+    COGLPlayer& FromFolder(const std::string& tris) {
+        players.push_back(std::make_unique<COGLPlayer>());
+        COGLPlayer& player = *players.back();
+        player.resources = scene.get();
+        player.LoadFromFile(tris);
+        player.SetPosition(0.0f, -1.0f, 0.0f);
+        player.frameStep = 1.0f;
+        return player;
+    }
+    // Reads one record; the file must end exactly where the record does.
+    COGLPlayer& Read(const Bytes& record) {
+        players.push_back(std::make_unique<COGLPlayer>());
+        CFile file;
+        EXPECT_TRUE(file.OpenMemory(record.bytes.data(), record.Size()));
+        players.back()->LoadModel(file, 6, *scene);
+        EXPECT_EQ(file.GetPosition(), record.Size());
+        return *players.back();
+    }
+    static Bytes PlayerRecord(const ModelRecord& md2, bool flagShown, bool flag1, int32_t weaponIndex) {
+        Bytes b = md2.Write(6);
+        b.U8(flagShown ? 1 : 0).U8(flag1 ? 1 : 0).I32(weaponIndex);
+        return b;
+    }
+    void Redraw(COGLPlayer& player) {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        player.Draw(DRAW_MATERIAL);
+    }
+    bool LeftShows() const { return PixelAt(-1.0f, 0.0f).r > 100; }
+    bool RightShows() const { return PixelAt(1.0f, 0.0f).r > 100; }
+
+    CCapturedReports reports;
+    CTestFolder folder;
+    std::unique_ptr<COGLScene> scene = std::make_unique<COGLScene>();
+    std::vector<std::unique_ptr<COGLPlayer>> players;
+};
+
+std::vector<std::string> Titles(const std::vector<COGLTexture2D*>& skins) {
+    std::vector<std::string> titles;
+    for (const COGLTexture2D* skin : skins) titles.push_back(skin->title);
+    return titles;
+}
+
+std::vector<std::string> Names(const COGLPlayer& player) {
+    std::vector<std::string> names;
+    for (const auto& weapon : player.weapons) names.push_back(weapon->name);
+    return names;
+}
+
+}  // namespace
+
+TEST_F(Player, TakesTheFoldersSkinsAndWeaponsInTheOrderWindowsListsThem) {
+    const std::string tris = WriteFolder({ "weapon.md2", "w_b.md2", "W_A.md2", "a_x.md2", "x_y.md2" });
+    COGLPlayer& plain = FromFolder(tris);
+    EXPECT_EQ(Titles(plain.skins), (std::vector<std::string> { "b", "GRUNT" }));
+    EXPECT_EQ(Names(plain), std::vector<std::string> { "default" });
+
+    scene->vwepEnabled = true;
+    COGLPlayer& armed = FromFolder(tris);
+    EXPECT_EQ(Names(armed), (std::vector<std::string> { "default", "W_A", "w_b", "a_x" }));
+    for (const auto& weapon : armed.weapons) {
+        EXPECT_FALSE(weapon->dataLoaded) << "read on first attachment only";
+    }
+    EXPECT_EQ(armed.flag, nullptr);  // no CTF archive
+}
+
+TEST_F(Player, TheRecordNamesTheWeaponAndComesBackAsItWasRead) {
+    scene->vwepEnabled = true;
+    folder.Write("players/grunt/w_bad.md2", "not a model");
+    ModelRecord md2;
+    md2.path = WriteFolder({ "weapon.md2", "w_gun.md2" });
+    md2.animationIndex = 0;
+    md2.skins = { { 0, folder.Path("players/grunt/b.pcx") }, { 0, folder.Path("players/grunt/GRUNT.PCX") } };
+    md2.skinIndex = 1;
+    // Weapons: default, w_bad, w_gun. A flag row without a CTF archive is
+    // read and shows nothing.
+    const Bytes record = PlayerRecord(md2, true, true, 2);
+    COGLPlayer& player = Read(record);
+    ASSERT_TRUE(player.loaded);
+    ASSERT_EQ(player.weapon, player.weapons[2].get());
+    EXPECT_TRUE(player.weapon->dataLoaded);
+    EXPECT_EQ(player.weapon->name, "w_gun");
+    EXPECT_EQ(player.weapon->GetAnimation()->name, "stand");
+    EXPECT_EQ(player.weapon->texture, nullptr);  // it has no skins of its own
+    EXPECT_EQ(player.flag, nullptr);
+
+    const std::vector<uint8_t> saved = SavedBytes([&](CFile& file) { player.Save(file, -1); });
+    const Bytes expected = PlayerRecord(md2, false, false, 2);
+    EXPECT_EQ(std::vector<uint8_t>(saved.begin() + 271, saved.end()),
+              std::vector<uint8_t>(expected.bytes.begin() + 271, expected.bytes.end()));
+
+    // An invalid weapon is not attached, and nothing is said; an index past
+    // the list leaves the player unarmed.
+    for (int32_t index : { 1, 3, -1 }) {
+        EXPECT_EQ(Read(PlayerRecord(md2, false, false, index)).weapon, nullptr) << index;
+    }
+    EXPECT_EQ(reports.Errors(), "");
+}
+
+TEST_F(Player, TheWeaponFollowsTheBodyAndHidesPastItsOwnFrames) {
+    glDisable(GL_LIGHTING);
+    glColor3f(1.0f, 1.0f, 1.0f);
+    COGLPlayer& player = FromFolder(WriteFolder({ "weapon.md2" }));
+    player.SelectAnimation("stand");
+    player.SetWeapon(player.weapons[0].get());
+    ASSERT_NE(player.weapon, nullptr);
+    Redraw(player);
+    EXPECT_TRUE(LeftShows());
+    EXPECT_TRUE(RightShows());
+
+    // stand has three frames for the body, two for the weapon.
+    const bool expectedWeapon[] = { true, false, true, true };
+    for (bool shown : expectedWeapon) {
+        player.Animate();
+        Redraw(player);
+        EXPECT_TRUE(LeftShows()) << "frame " << player.currentFrame;
+        EXPECT_EQ(RightShows(), shown) << "frame " << player.currentFrame;
+        EXPECT_EQ(player.weapon->currentFrame, shown ? player.currentFrame : player.weapon->currentFrame);
+    }
+
+    // Moves, scales and materials reach the weapon.
+    player.Move(0.0f, 1.0f, 0.0f);
+    player.SetScale(0.025f, 0.025f, 0.025f);  // half height: y 0 .. 1
+    EmissionOnlyLighting();
+    player.SetEmission(0.0f, 1.0f, 0.0f, 1.0f);
+    player.SetDiffuse(0.0f, 0.0f, 0.0f, 1.0f);
+    player.SetAmbient(0.0f, 0.0f, 0.0f, 1.0f);
+    Redraw(player);
+    EXPECT_TRUE(ColorNear(PixelAt(-0.5f, 0.5f), 0, 255, 0));
+    EXPECT_TRUE(ColorNear(PixelAt(0.5f, 0.5f), 0, 255, 0));
+    EXPECT_TRUE(ColorNear(PixelAt(0.5f, -0.5f), 0, 0, 0));
+
+    // A hidden player takes its weapon with it, whatever the tick says.
+    player.SetVisible(false);
+    player.Animate();
+    Redraw(player);
+    EXPECT_TRUE(ColorNear(PixelAt(0.5f, 0.5f), 0, 0, 0));
+}
+
+TEST_F(Player, TheFlagComesFromTheCtfArchiveWithTheSkinTheRecordNames) {
+    glDisable(GL_LIGHTING);
+    glColor3f(1.0f, 1.0f, 1.0f);
+    const std::string pak = folder.Write("ctf.pak", PakOf({ { "players/male/flag1.md2", gun },
+                                                            { "players/male/flag1.pcx", TinyPcx(255, 0, 0) },
+                                                            { "players/male/flag2.pcx", TinyPcx(0, 0, 255) } }));
+    scene->vwepEnabled = true;
+    scene->ctfPak = scene->GetPak(scene->FindOrOpenPak(pak));
+    ASSERT_NE(scene->ctfPak, nullptr);
+    for (const char* skin : { "players/male/flag1.pcx", "players/male/flag2.pcx" }) {
+        scene->FindOrLoadTexture(skin, scene->ctfPak, "", false, false);  // as the scene's preparation does
+    }
+    ModelRecord md2;
+    md2.path = WriteFolder({});
+    md2.animationIndex = 0;
+    md2.skins = { { 0, folder.Path("players/grunt/b.pcx") } };
+    md2.skinIndex = 0;
+    for (const auto& [flag1, r, b] : { std::tuple { true, 255, 0 }, std::tuple { false, 0, 255 } }) {
+        SCOPED_TRACE(flag1 ? "flag1" : "flag2");
+        COGLPlayer& player = Read(PlayerRecord(md2, true, flag1, -1));
+        ASSERT_NE(player.flag, nullptr);
+        EXPECT_TRUE(player.flagShown);
+        player.SetPosition(0.0f, -1.0f, 0.0f);
+        player.orientation = COGLMD2().orientation;
+        player.flag->orientation = player.orientation;
+        player.SetScale(0.05f, 0.05f, 0.05f);
+        Redraw(player);
+        EXPECT_TRUE(ColorNear(PixelAt(1.0f, 0.0f), r, 0, b));
+
+        const std::vector<uint8_t> saved = SavedBytes([&](CFile& file) { player.Save(file, -1); });
+        EXPECT_EQ(saved[saved.size() - 6], 1);
+        EXPECT_EQ(saved[saved.size() - 5], flag1 ? 1 : 0);
+
+        // No texture on the player leaves the attachments without theirs.
+        player.SetTexture(nullptr);
+        EXPECT_EQ(player.flag->texture, nullptr);
+        player.HideFlag();
+        Redraw(player);
+        EXPECT_TRUE(ColorNear(PixelAt(1.0f, 0.0f), 0, 0, 0));
+    }
+}
