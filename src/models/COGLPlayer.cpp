@@ -74,24 +74,29 @@ void COGLPlayer::KeepInStep(COGLMD2* model) {
 void COGLPlayer::Save(CFile& file, int textureIndex) const {
     COGLMD2::Save(file, textureIndex);
     CRecordWriter out;
-    out.WriteBool(flagShown && flag != nullptr);
-    out.WriteBool(flag != nullptr && flag->texture != nullptr && flag->texture->title == "flag1");
-    out.WriteInt32(WeaponIndex());
+    if (flag != nullptr) {
+        out.WriteBool(flagShown);
+        out.WriteBool(flag->texture != nullptr && flag->texture->title == "flag1");
+    } else {
+        out.WriteBool(recordFlagShown);
+        out.WriteBool(recordFlag1);
+    }
+    out.WriteInt32(weapons.empty() ? recordWeaponIndex : WeaponIndex());
     file.Write(out.Bytes().data(), out.Bytes().size());
 }
 
 void COGLPlayer::LoadModel(CFile& file, int version, CModelResources& owner) {
     COGLMD2::LoadModel(file, version, owner);
-    const bool flagRow = ReadByte(file) != 0;
-    const bool flag1Row = ReadByte(file) != 0;
-    const int32_t weaponIndex = ReadInt32(file);
-    if (flag != nullptr && flagRow) {
+    recordFlagShown = ReadByte(file) != 0;
+    recordFlag1 = ReadByte(file) != 0;
+    recordWeaponIndex = ReadInt32(file);
+    if (flag != nullptr && recordFlagShown) {
         AttachFlag();
         // The scene preloads both flag skins from the CTF archive.
-        flag->SetTexture(owner.FindTexture(flag1Row ? FLAG1_SKIN : FLAG2_SKIN));
+        flag->SetTexture(owner.FindTexture(recordFlag1 ? FLAG1_SKIN : FLAG2_SKIN));
     }
-    if (weaponIndex >= 0 && static_cast<size_t>(weaponIndex) < weapons.size()) {
-        SetWeapon(weapons[static_cast<size_t>(weaponIndex)].get());
+    if (recordWeaponIndex >= 0 && static_cast<size_t>(recordWeaponIndex) < weapons.size()) {
+        SetWeapon(weapons[static_cast<size_t>(recordWeaponIndex)].get());
     }
 }
 

@@ -86,6 +86,13 @@ public:
     COGLMD2* weapon = nullptr;   // one of weapons
     std::unique_ptr<COGLMD2> flag;
 
+    // Rows of the record the player had nothing to apply to (no flag model,
+    // no weapons to choose from): written back as they were read, so a scene
+    // read without its CTF archive or its player folder keeps them.
+    bool    recordFlagShown = false;
+    bool    recordFlag1 = false;
+    int32_t recordWeaponIndex = -1;
+
 private:
     void AddSkin(const std::string& skinPath, bool useDefaultPalette);
     void CollectSkins();

@@ -142,10 +142,26 @@ TEST_F(Player, TheRecordNamesTheWeaponAndComesBackAsItWasRead) {
     EXPECT_EQ(player.weapon->texture, nullptr);  // it has no skins of its own
     EXPECT_EQ(player.flag, nullptr);
 
+    // Saved as read: the flag rows too, though there was no flag to show.
     const std::vector<uint8_t> saved = SavedBytes([&](CFile& file) { player.Save(file, -1); });
-    const Bytes expected = PlayerRecord(md2, false, false, 2);
     EXPECT_EQ(std::vector<uint8_t>(saved.begin() + 271, saved.end()),
-              std::vector<uint8_t>(expected.bytes.begin() + 271, expected.bytes.end()));
+              std::vector<uint8_t>(record.bytes.begin() + 271, record.bytes.end()));
+
+    // A player stored in an archive reads only its model: no weapons to
+    // choose from, and the record's choice is kept for the next save.
+    ASSERT_EQ(scene->FindOrOpenPak(folder.Write("pak0.pak", PakOf({ { "players/grunt/tris.md2", body } }))), 0);
+    ModelRecord stored = md2;
+    stored.path = "players/grunt/tris.md2";
+    stored.pakIndex = 0;
+    stored.skins.clear();
+    stored.skinIndex = -1;
+    const Bytes archived = PlayerRecord(stored, false, false, 2);
+    COGLPlayer& fromArchive = Read(archived);
+    EXPECT_TRUE(fromArchive.loaded);
+    EXPECT_TRUE(fromArchive.weapons.empty());
+    const std::vector<uint8_t> resaved = SavedBytes([&](CFile& file) { fromArchive.Save(file, -1); });
+    EXPECT_EQ(std::vector<uint8_t>(resaved.begin() + 271, resaved.end()),
+              std::vector<uint8_t>(archived.bytes.begin() + 271, archived.bytes.end()));
 
     // An invalid weapon is not attached, and nothing is said; an index past
     // the list leaves the player unarmed.
