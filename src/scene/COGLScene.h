@@ -15,6 +15,7 @@ class COGLLight;
 class COGLObject;
 class COGLTexture2D;
 class CSceneView;
+class CSettingsStore;
 class CPakFile;
 
 // Everything a viewer window shows: lights, objects, the scene's texture
@@ -95,6 +96,8 @@ public:
     CPakFile* vwepPak = nullptr;
     CPakFile* ctfPak = nullptr;
     bool  vwepEnabled = false;
+    // Where the "VWep" settings are read; the application's when null.
+    const CSettingsStore* settings = nullptr;
 
     // What the last load read from its header and which files it looked
     // for, for the command-line tool.

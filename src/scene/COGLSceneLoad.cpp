@@ -118,16 +118,16 @@ COGLScene::FileHeader COGLScene::ReadFileHeader(CFile& file) {
 // Visible weapons and flags: their archives and skins, named by the editor's
 // settings. The outcome does not change the load's result.
 void COGLScene::PrepareVisibleWeapons() {
-    CSettingsStore& settings = AppSettings();
-    vwepEnabled = settings.Read(Setting::vwepEnabled) != 0;
+    const CSettingsStore& store = settings != nullptr ? *settings : AppSettings();
+    vwepEnabled = store.Read(Setting::vwepEnabled) != 0;
     if (!vwepEnabled) {
         return;
     }
-    const std::string vwepPath = settings.Read(Setting::vwepPakFile);
+    const std::string vwepPath = store.Read(Setting::vwepPakFile);
     if (!vwepPath.empty()) {
         vwepPak = GetPak(FindOrOpenPak(vwepPath));
     }
-    const std::string ctfPath = settings.Read(Setting::ctfPakFile);
+    const std::string ctfPath = store.Read(Setting::ctfPakFile);
     if (!ctfPath.empty()) {
         ctfPak = GetPak(FindOrOpenPak(ctfPath));
     }

@@ -22,6 +22,7 @@
 #include "support/TestFolder.h"
 #include "view/COGLViewport3D.h"
 #include "platform/CSettingsStore.h"
+#include "platform/SettingsKeys.h"
 
 namespace {
 
@@ -29,6 +30,7 @@ namespace {
 // stored; tests change what they need and append the records.
 struct SceneHeader {
     int32_t version = 6;
+    bool    usesVWep = false;
     int32_t lights = 0;
     int32_t objects = 0;
     int32_t textures = 0;
@@ -40,7 +42,7 @@ struct SceneHeader {
 
     Bytes Write() const {
         Bytes b;
-        b.Text("TAV2").I32(version).U8(0);
+        b.Text("TAV2").I32(version).U8(usesVWep ? 1 : 0);
         b.F32(0.1f).F32(0.2f).F32(0.3f);                 // background
         b.F32(0.4f).F32(0.5f).F32(0.6f).F32(1.0f);       // ambient
         b.I32(lights).I32(objects).I32(textures).U8(shadows ? 1 : 0);
@@ -310,4 +312,33 @@ TEST_F(SceneFile, KindsWithoutAReaderEndTheLoadClearly) {
     EXPECT_EQ(Open(bytes), SceneOpenResult::incomplete);
     EXPECT_EQ(scene->objects.size(), 1u);
     EXPECT_NE(Errors().find("type 14"), std::string::npos);
+}
+
+// With visible weapons on, the scene opens the VWep and CTF archives its
+// settings name and caches their skins; a skin that is missing is told once
+// and the load goes on.
+TEST_F(SceneFile, VisibleWeaponsBringTheirArchivesAndSkins) {
+    const std::string vwep = folder.Write("vwep.pak", PakOf({ { "models/weapons/g_blast/base.pcx", TinyPcx() } }));
+    const std::string ctf = folder.Write("ctf.pak", PakOf({ { "players/male/flag1.pcx", TinyPcx() },
+                                                            { "players/male/flag2.pcx", TinyPcx() } }));
+    CSettingsStore vwepSettings { reports.Folder().Path("vwep.ini") };
+    vwepSettings.Write(Setting::vwepEnabled, 1);
+    vwepSettings.Write(Setting::vwepPakFile, vwep);
+    vwepSettings.Write(Setting::ctfPakFile, ctf);
+    scene->settings = &vwepSettings;
+    SceneHeader header;
+    header.usesVWep = true;
+    EXPECT_EQ(Open(header.Write()), SceneOpenResult::loaded);
+    EXPECT_TRUE(scene->vwepEnabled);
+    ASSERT_EQ(scene->paks.size(), 2u);
+    EXPECT_EQ(scene->vwepPak, scene->GetPak(0));
+    EXPECT_EQ(scene->ctfPak, scene->GetPak(1));
+    EXPECT_EQ(scene->textureCache.Size(), 3u);
+    EXPECT_EQ(Errors(), std::string(GetStringResource(112)));
+
+    vwepSettings.Write(Setting::vwepEnabled, 0);  // off: nothing is opened
+    scene = std::make_unique<COGLScene>();
+    scene->settings = &vwepSettings;
+    EXPECT_EQ(Open(header.Write(), "off.tvn"), SceneOpenResult::loaded);
+    EXPECT_TRUE(scene->paks.empty());
 }
