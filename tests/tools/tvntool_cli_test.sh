@@ -55,6 +55,24 @@ grep -q '"name": "Crate"' "$work/out" || fail "info --json does not name the cra
 expect 0 "check of the box" -- "$tool" check "$work/box.tvn"
 expect 2 "render of a non-scene" -- "$tool" render "$work/zip.tvn" -o "$work/zip.png"
 [ ! -e "$work/zip.png" ] || fail "a failed render wrote a picture"
+# Scenes the viewer shows although something in them is missing or invalid:
+# an archive that is not one, an entry an archive lacks, a missing file, a
+# picture that does not decode (found only when drawn).
+printf 'not an archive' >"$work/bad.pak"
+printf 'PACK\014\000\000\000\000\000\000\000' >"$work/empty.pak"
+printf 'not a picture' >"$work/broken.pcx"
+echo '{ "paks": ["bad.pak"], "objects": [ { "class": "COGLBox" } ] }' >"$work/badpak.json"
+echo '{ "paks": ["empty.pak"], "textures": [ { "path": "gone.pcx", "pak": 0 } ] }' >"$work/noentry.json"
+echo '{ "textures": [ { "path": "gone.pcx" } ] }' >"$work/nofile.json"
+echo '{ "textures": [ { "path": "broken.pcx" } ],
+        "objects": [ { "class": "COGLBox", "texture": "broken.pcx" } ] }' >"$work/broken.json"
+for scene in badpak noentry nofile broken; do
+    expect 0 "compose of $scene" -- "$tool" compose "$work/$scene.json" -o "$work/$scene.tvn"
+    expect 1 "render of $scene" -- "$tool" render "$work/$scene.tvn" -o "$work/$scene.png"
+    [ "$scene" = broken ] && continue
+    expect 1 "info of $scene" -- "$tool" info "$work/$scene.tvn"
+    expect 1 "check of $scene" -- "$tool" check "$work/$scene.tvn"
+done
 for help in info render compose check; do
     "$tool" "$help" --help >/dev/null || fail "$help --help"
 done
