@@ -162,7 +162,9 @@ int RunInfo(int argc, char** argv) {
     if (!loaded.CreateContext(64, 64, error)) {
         return Fail(EXIT_NOT_A_SCENE, error);
     }
-    loaded.Load(path);
+    if (loaded.Load(path) == SceneOpenResult::aborted) {
+        return EXIT_NOT_A_SCENE;  // the loader has said why
+    }
     const nlohmann::ordered_json description = DescribeScene(loaded);
     if (asJson) {
         std::cout << description.dump(2) << '\n';

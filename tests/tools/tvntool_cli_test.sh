@@ -35,7 +35,12 @@ echo '{ "objects": [ { "class": "COGLBox", "scale": "big" } ] }' >"$work/types.j
 echo 'objects: none' >"$work/notjson.json"
 echo '{ "objects": [ { "class": "COGLBox", "name": "Crate" } ] }' >"$work/box.json"
 
+expect 64 "no command" -- "$tool"
 expect 2 "info of a missing file" -- "$tool" info "$work/none.tvn"
+[ ! -s "$work/out" ] && [ "$(grep -c '' "$work/err")" -eq 1 ] ||
+    fail "info of a missing file says more than its one error line"
+expect 2 "info --json of a cut scene" -- "$tool" info --json "$work/cut.tvn"
+[ ! -s "$work/out" ] || fail "info --json of a cut scene describes it"
 expect 2 "info of a folder" -- "$tool" info "$work"
 expect 2 "info of a non-scene" -- "$tool" info "$work/zip.tvn"
 expect 2 "info of a cut scene" -- "$tool" info "$work/cut.tvn"
