@@ -54,12 +54,3 @@ void CToolScene::Paint() {
     viewport->Draw(*scene);
     glFinish();
 }
-
-int ExitCodeFor(SceneOpenResult result) {
-    switch (result) {
-    case SceneOpenResult::loaded:     return EXIT_LOADED;
-    case SceneOpenResult::incomplete: return EXIT_INCOMPLETE;
-    case SceneOpenResult::aborted:    return EXIT_NOT_A_SCENE;
-    }
-    return EXIT_NOT_A_SCENE;
-}

@@ -44,5 +44,3 @@ enum ToolExit {
     EXIT_NOT_A_SCENE = 2,
     EXIT_USAGE = 64,
 };
-
-int ExitCodeFor(SceneOpenResult result);

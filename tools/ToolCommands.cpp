@@ -96,6 +96,33 @@ bool WriteShot(const std::string& path, const std::vector<uint8_t>& rgba, int wi
     return std::fclose(file) == 0;
 }
 
+// Names on standard error each file the load looked for in vain that no
+// report named (the viewer passes over an entry its archive lacks in
+// silence), then gives the exit code: 2 when the load was aborted, 1 when
+// anything was reported or missed, reports made while painting included,
+// else 0.
+int Conclude(const CToolScene& loaded) {
+    if (loaded.result == SceneOpenResult::aborted) {
+        return EXIT_NOT_A_SCENE;
+    }
+    bool allFound = true;
+    for (const FileLookup& lookup : loaded.scene->fileLookups) {
+        if (lookup.found) {
+            continue;
+        }
+        allFound = false;
+        const bool named = std::any_of(loaded.errors.begin(), loaded.errors.end(), [&](const std::string& text) {
+            return text.find(lookup.asked) != std::string::npos;
+        });
+        if (!named) {
+            std::fprintf(stderr, "tvntool: %s is missing from %s\n", lookup.asked.c_str(),
+                         lookup.used.empty() ? "an archive that did not open" : lookup.used.c_str());
+        }
+    }
+    const bool clean = loaded.result == SceneOpenResult::loaded && loaded.errors.empty() && allFound;
+    return clean ? EXIT_LOADED : EXIT_INCOMPLETE;
+}
+
 const char* const infoUsage = "info [--json] SCENE";
 const char* const renderUsage = "render SCENE -o OUT.png|.bmp|.jpg [--size WxH] [--ticks N] [--grid] [--axis]";
 const char* const composeUsage = "compose IN.json -o OUT.tvn";
@@ -123,7 +150,9 @@ int RunInfo(int argc, char** argv) {
     if (!loaded.CreateContext(64, 64, error)) {
         return Fail(EXIT_NOT_A_SCENE, error);
     }
-    loaded.Load(path);
+    if (loaded.Load(path) == SceneOpenResult::aborted) {
+        return EXIT_NOT_A_SCENE;  // the loader has said why
+    }
     const nlohmann::ordered_json description = DescribeScene(loaded);
     if (asJson) {
         std::cout << description.dump(2) << '\n';
@@ -143,7 +172,7 @@ int RunInfo(int argc, char** argv) {
             std::cout << "missing:  " << missing.get<std::string>() << '\n';
         }
     }
-    return ExitCodeFor(loaded.result);
+    return Conclude(loaded);
 }
 
 int RunRender(int argc, char** argv) {
@@ -213,7 +242,7 @@ int RunRender(int argc, char** argv) {
     if (!(png ? WritePng(output, rgba, width, height) : WriteShot(output, rgba, width, height, bmp))) {
         return Fail(EXIT_NOT_A_SCENE, "cannot write " + output);
     }
-    return ExitCodeFor(result);
+    return Conclude(loaded);
 }
 
 int RunCompose(int argc, char** argv) {
@@ -262,7 +291,8 @@ int RunCheck(int argc, char** argv) {
     if (WantsHelp(argc, argv)) {
         std::printf("usage: tvntool %s\n\n"
                     "Lists every file the scene names, found or not, with the path looked at.\n"
-                    "Exit 0 only when all are found; 1 when some are missing; 2 when it is not a scene.\n",
+                    "Exit 0 only when all are found and nothing was reported; 1 when files are missing\n"
+                    "or invalid; 2 when it is not a scene.\n",
                     checkUsage);
         return EXIT_LOADED;
     }
@@ -277,12 +307,10 @@ int RunCheck(int argc, char** argv) {
     if (loaded.Load(argv[1]) == SceneOpenResult::aborted) {
         return EXIT_NOT_A_SCENE;
     }
-    bool allFound = true;
     for (const FileLookup& lookup : loaded.scene->fileLookups) {
         std::printf("%-8s %s -> %s\n", lookup.found ? "found" : "MISSING", lookup.asked.c_str(), lookup.used.c_str());
-        allFound = allFound && lookup.found;
     }
-    return allFound ? EXIT_LOADED : EXIT_INCOMPLETE;
+    return Conclude(loaded);
 }
 
 int RunModel(int argc, char** argv) {
@@ -290,8 +318,8 @@ int RunModel(int argc, char** argv) {
         std::printf("usage: tvntool %s\n\n"
                     "Loads one model file as a scene would and prints what info prints for a\n"
                     "model, with its kind, vertices, triangles and the bounds of frame 0.\n"
-                    "Exit 0 when it loaded, 1 when its skins are missing, 2 when it is not a\n"
-                    "model file the viewer reads or is invalid.\n",
+                    "Exit 0 when it loaded, 1 when its skins are missing or invalid, 2 when it\n"
+                    "is not a model file the viewer reads or is invalid.\n",
                     modelUsage);
         return EXIT_LOADED;
     }
@@ -343,5 +371,5 @@ int RunModel(int argc, char** argv) {
     const bool allSkins = static_cast<size_t>(std::count_if(model->skins.begin(), model->skins.end(),
                                                             [](const COGLTexture2D* s) { return s != nullptr; })) ==
                           model->SkinNames().size();
-    return allSkins ? EXIT_LOADED : EXIT_INCOMPLETE;
+    return allSkins && loaded.errors.empty() ? EXIT_LOADED : EXIT_INCOMPLETE;
 }

@@ -7,21 +7,20 @@
 #include "tools/CToolScene.h"
 #include "tools/ToolCommands.h"
 
-static void PrintUsage(FILE* out) {
-    std::fprintf(out,
-                 "usage: tvntool COMMAND [OPTIONS]\n"
-                 "\n"
-                 "  info [--json] SCENE     what the scene holds\n"
-                 "  render SCENE -o OUT.png|.bmp|.jpg [--size WxH] [--ticks N] [--grid] [--axis]\n"
-                 "                          the first frame the viewer would paint\n"
-                 "  compose IN.json -o OUT.tvn\n"
-                 "                          a scene file from JSON shaped like info --json\n"
-                 "  check SCENE             every file the scene names, found or not\n"
-                 "  model [--json] FILE     one model file: frames, animations, skins, bounds\n"
-                 "\n"
-                 "'tvntool COMMAND --help' tells more. Exit codes: 0 loaded completely,\n"
-                 "1 loaded with missing or invalid files, 2 not a scene or unusable input,\n"
-                 "64 wrong usage.\n");
+static void PrintUsage() {
+    std::printf("usage: tvntool COMMAND [OPTIONS]\n"
+                "\n"
+                "  info [--json] SCENE     what the scene holds\n"
+                "  render SCENE -o OUT.png|.bmp|.jpg [--size WxH] [--ticks N] [--grid] [--axis]\n"
+                "                          the first frame the viewer would paint\n"
+                "  compose IN.json -o OUT.tvn\n"
+                "                          a scene file from JSON shaped like info --json\n"
+                "  check SCENE             every file the scene names, found or not\n"
+                "  model [--json] FILE     one model file: frames, animations, skins, bounds\n"
+                "\n"
+                "'tvntool COMMAND --help' tells more. Exit codes: 0 loaded completely,\n"
+                "1 loaded with missing or invalid files, 2 not a scene or unusable input,\n"
+                "64 wrong usage.\n");
 }
 
 int main(int argc, char** argv) {
@@ -31,11 +30,11 @@ int main(int argc, char** argv) {
         return EXIT_LOADED;
     }
     if (argc >= 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "help") == 0)) {
-        PrintUsage(stdout);
+        PrintUsage();
         return EXIT_LOADED;
     }
     if (argc < 2) {
-        PrintUsage(stderr);
+        std::fprintf(stderr, "usage: tvntool COMMAND [OPTIONS]; 'tvntool --help' lists the commands\n");
         return EXIT_USAGE;
     }
     const char* command = argv[1];
