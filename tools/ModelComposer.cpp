@@ -2,6 +2,7 @@
 
 #include "image/COGLTexture2D.h"
 #include "models/COGLModel.h"
+#include "models/COGLPlayer.h"
 #include "platform/WindowsPath.h"
 #include "platform/CPakFile.h"
 #include "tools/FieldReader.h"
@@ -95,11 +96,15 @@ void CModelComposer::ReadModel(FieldReader& in, const json& node, COGLModel& mod
     model.SetFlipNormals(flipNormals);
 
     // The file's own skins come first, as a viewer loading the model lists
-    // them, so the chosen skin keeps its position.
+    // them, then a player's folder pictures, so the chosen skin keeps its
+    // position.
     for (const std::string& skinPath : model.SkinNames()) {
         if (model.FindSkin(skinPath) == nullptr) {
             model.skins.push_back(AddSkin(skinPath, false));
         }
+    }
+    if (auto* player = dynamic_cast<COGLPlayer*>(&model)) {
+        ReadPlayer(in, fields, *player, found);
     }
     for (const json& skinNode : in.List(fields, "skins")) {
         std::string skinPath;
@@ -123,5 +128,31 @@ void CModelComposer::ReadModel(FieldReader& in, const json& node, COGLModel& mod
     model.texture = model.FindSkin(chosen);
     if (model.texture == nullptr) {
         in.Fail("texture " + chosen + " is not a skin of " + modelPath);
+    }
+}
+
+// The player rows, written as given; the weapon index is checked against
+// the weapons the folder holds when the model was found.
+void CModelComposer::ReadPlayer(FieldReader& in, const json& fields, COGLPlayer& player, bool found) {
+    if (found && player.pak == nullptr) {
+        for (const std::string& skinPath : COGLPlayer::FolderSkins(player.folder)) {
+            player.skins.push_back(AddSkin(skinPath, false));
+        }
+    }
+    in.Int(fields, "weaponIndex", player.recordWeaponIndex);
+    in.Bool(fields, "flagShown", player.recordFlagShown);
+    std::string flagSkin = player.recordFlagShown ? "flag2" : "";
+    in.String(fields, "flagSkin", flagSkin);
+    if (!flagSkin.empty() && flagSkin != "flag1" && flagSkin != "flag2") {
+        in.Fail("model.flagSkin must be \"flag1\" or \"flag2\"");
+    }
+    player.recordFlag1 = flagSkin == "flag1";
+    if (!found || player.pak != nullptr || player.recordWeaponIndex < 0) {
+        return;
+    }
+    const size_t weaponCount = COGLPlayer::WeaponFiles(player.folder, true).size();
+    if (static_cast<size_t>(player.recordWeaponIndex) >= weaponCount) {
+        in.Fail("model.weaponIndex " + std::to_string(player.recordWeaponIndex) + " is past the " +
+                std::to_string(weaponCount) + " weapons of " + player.folder);
     }
 }

@@ -10,6 +10,7 @@
 #include "scene/COGLScene.h"
 
 class COGLModel;
+class COGLPlayer;
 class FieldReader;
 
 // Builds the models of a composition so that their own Save writes the
@@ -28,6 +29,7 @@ public:
 private:
     CPakFile* Archive(int index);
     COGLTexture2D* AddSkin(const std::string& skinPath, bool useDefaultPalette);
+    void ReadPlayer(FieldReader& in, const nlohmann::json& fields, COGLPlayer& player, bool found);
 
     std::vector<std::string> pakPaths;
     CFileLocator locator;

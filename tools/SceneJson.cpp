@@ -5,6 +5,7 @@
 
 #include "image/COGLTexture2D.h"
 #include "models/COGLModel.h"
+#include "models/COGLPlayer.h"
 #include "objects/COGLLight.h"
 #include "objects/COGLObject.h"
 #include "objects/COGLPlane.h"
@@ -174,6 +175,18 @@ ordered_json DescribeObject(const COGLObject& object, const COGLScene& /*scene*/
     }
     if (const auto* model = dynamic_cast<const COGLModel*>(&object)) {
         out["model"] = DescribeModel(*model);
+    }
+    if (const auto* player = dynamic_cast<const COGLPlayer*>(&object)) {
+        ordered_json& model = out["model"];
+        ordered_json weapons = ordered_json::array();
+        for (const std::unique_ptr<COGLMD2>& weapon : player->weapons) {
+            weapons.push_back(weapon->name);
+        }
+        model["weapons"] = weapons;
+        model["weaponIndex"] = player->SavedWeaponIndex();
+        model["flagShown"] = player->SavedFlagShown();
+        model["flagSkin"] = player->SavedFlagShown() ? ordered_json(player->SavedFlag1() ? "flag1" : "flag2")
+                                                     : ordered_json(nullptr);
     }
     return out;
 }

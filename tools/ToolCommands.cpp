@@ -15,8 +15,10 @@
 
 #include "image/COGLTexture2D.h"
 #include "models/COGLModel.h"
+#include "models/COGLPlayer.h"
 #include "models/ModelFiles.h"
 #include "platform/BufferedStream.h"
+#include "platform/CPakFile.h"
 #include "scene/COGLScene.h"
 #include "tools/CToolScene.h"
 #include "view/CScreenShot.h"
@@ -309,6 +311,20 @@ int RunCheck(int argc, char** argv) {
     }
     for (const FileLookup& lookup : loaded.scene->fileLookups) {
         std::printf("%-8s %s -> %s\n", lookup.found ? "found" : "MISSING", lookup.asked.c_str(), lookup.used.c_str());
+    }
+    // A player's weapons and flag are found by listing its folder and the
+    // CTF archive, not by name.
+    for (const std::unique_ptr<COGLObject>& object : loaded.scene->objects) {
+        const auto* player = dynamic_cast<const COGLPlayer*>(object.get());
+        if (player == nullptr) {
+            continue;
+        }
+        for (const std::unique_ptr<COGLMD2>& weapon : player->weapons) {
+            std::printf("%-8s %s -> %s\n", "weapon", weapon->name.c_str(), weapon->path.c_str());
+        }
+        if (player->flag != nullptr && player->flag->pak != nullptr) {
+            std::printf("%-8s %s -> %s\n", "flag", player->flag->path.c_str(), player->flag->pak->GetPath().c_str());
+        }
     }
     return Conclude(loaded);
 }

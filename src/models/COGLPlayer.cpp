@@ -7,6 +7,7 @@
 #include "platform/CPakFile.h"
 #include "platform/FileFinder.h"
 #include "platform/RecordIO.h"
+#include "platform/WindowsPath.h"
 
 namespace {
 
@@ -74,14 +75,9 @@ void COGLPlayer::KeepInStep(COGLMD2* model) {
 void COGLPlayer::Save(CFile& file, int textureIndex) const {
     COGLMD2::Save(file, textureIndex);
     CRecordWriter out;
-    if (flag != nullptr) {
-        out.WriteBool(flagShown);
-        out.WriteBool(flag->texture != nullptr && flag->texture->title == "flag1");
-    } else {
-        out.WriteBool(recordFlagShown);
-        out.WriteBool(recordFlag1);
-    }
-    out.WriteInt32(weapons.empty() ? recordWeaponIndex : WeaponIndex());
+    out.WriteBool(SavedFlagShown());
+    out.WriteBool(SavedFlag1());
+    out.WriteInt32(SavedWeaponIndex());
     file.Write(out.Bytes().data(), out.Bytes().size());
 }
 
@@ -105,43 +101,52 @@ void COGLPlayer::LoadFromFile(const std::string& filePath) {
     if (!loaded || resources == nullptr) {
         return;
     }
-    CollectSkins();
+    // Every picture of the folder, the ones the body's file names included:
+    // stored skin indices count them that way.
+    for (const std::string& skinPath : FolderSkins(folder)) {
+        AdoptSkin(resources->FindOrLoadTexture(skinPath, pak, folder, false, false));
+    }
     CollectWeapons();
     CollectFlag();
 }
 
-void COGLPlayer::AddSkin(const std::string& skinPath, bool useDefaultPalette) {
-    AdoptSkin(resources->FindOrLoadTexture(skinPath, pak, folder, useDefaultPalette, false));
-}
-
-// Every picture of the folder, the ones the body's file names included:
-// stored skin indices count them that way.
-void COGLPlayer::CollectSkins() {
+std::vector<std::string> COGLPlayer::FolderSkins(const std::string& folder) {
+    std::vector<std::string> skinPaths;
     for (const FoundFile& found : FindFiles(folder + "*.pcx")) {
         if (IsSkinTitle(found.title)) {
-            AddSkin(found.path, false);
+            skinPaths.push_back(found.path);
         }
     }
+    return skinPaths;
 }
 
 // In the order the folder lists them: stored weapon indices count that way.
-void COGLPlayer::CollectWeapons() {
-    auto defaultWeapon = std::make_unique<COGLMD2>();
-    if (defaultWeapon->SetSourceIfExists(folder + "weapon.md2")) {
-        defaultWeapon->name = "default";
-        AddWeapon(std::move(defaultWeapon));
+std::vector<std::string> COGLPlayer::WeaponFiles(const std::string& folder, bool visibleWeapons) {
+    std::vector<std::string> files;
+    const std::vector<FoundFile> defaults = FindFiles(folder + "weapon.md2");
+    if (!defaults.empty()) {
+        files.push_back(defaults.front().path);
     }
-    if (!resources->VisibleWeaponsEnabled()) {
-        return;
+    if (!visibleWeapons) {
+        return files;
     }
     for (const char* pattern : { "w_*.md2", "a_*.md2" }) {
         for (const FoundFile& found : FindFiles(folder + pattern)) {
-            auto model = std::make_unique<COGLMD2>();
-            if (model->SetSourceIfExists(found.path)) {
-                model->name = found.title;
-                AddWeapon(std::move(model));
-            }
+            files.push_back(found.path);
         }
+    }
+    return files;
+}
+
+void COGLPlayer::CollectWeapons() {
+    for (const std::string& weaponPath : WeaponFiles(folder, resources->VisibleWeaponsEnabled())) {
+        auto model = std::make_unique<COGLMD2>();
+        if (!model->SetSourceIfExists(weaponPath)) {
+            continue;
+        }
+        const std::string title = SplitPath(weaponPath).name;
+        model->name = EqualsIgnoringAsciiCase(title, "weapon") ? "default" : title;
+        AddWeapon(std::move(model));
     }
 }
 
@@ -237,6 +242,18 @@ void COGLPlayer::HideFlag() {
         flagShown = false;
         flag->Hide();
     }
+}
+
+bool COGLPlayer::SavedFlagShown() const {
+    return flag != nullptr ? flagShown : recordFlagShown;
+}
+
+bool COGLPlayer::SavedFlag1() const {
+    return flag != nullptr ? flag->texture != nullptr && flag->texture->title == "flag1" : recordFlag1;
+}
+
+int32_t COGLPlayer::SavedWeaponIndex() const {
+    return weapons.empty() ? recordWeaponIndex : WeaponIndex();
 }
 
 int32_t COGLPlayer::WeaponIndex() const {

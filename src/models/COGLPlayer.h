@@ -80,6 +80,16 @@ public:
     void HideFlag();
     // Position of the attached weapon in weapons, -1 for none.
     int32_t WeaponIndex() const;
+    // The player rows as Save writes them.
+    bool    SavedFlagShown() const;
+    bool    SavedFlag1() const;
+    int32_t SavedWeaponIndex() const;
+
+    // What a player in folder (ending with a separator) takes from it: the
+    // skin pictures, and the weapon models in the order weapon indices
+    // count them ("weapon.md2" first, then visible weapons when asked for).
+    static std::vector<std::string> FolderSkins(const std::string& folder);
+    static std::vector<std::string> WeaponFiles(const std::string& folder, bool visibleWeapons);
 
     std::vector<std::unique_ptr<COGLMD2>> weapons;
     bool     flagShown = false;
@@ -94,8 +104,6 @@ public:
     int32_t recordWeaponIndex = -1;
 
 private:
-    void AddSkin(const std::string& skinPath, bool useDefaultPalette);
-    void CollectSkins();
     void CollectWeapons();
     void CollectFlag();
     void SyncAttachment(COGLMD2& model);

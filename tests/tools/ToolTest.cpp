@@ -141,6 +141,20 @@ TEST_F(ModelCompose, AModelInAnArchiveComesBackWithItsAnimationStateAndSkin) {
     EXPECT_EQ(dynamic_cast<COGLMD2&>(*loaded.scene->objects.at(0)).pak, loaded.scene->GetPak(0));
 }
 
+TEST_F(ModelCompose, APlayerComesBackWithItsFolderSkinsWeaponAndFlagRows) {
+    const std::string tris = folder.Write("grunt/tris.md2", FourFrames({}));
+    folder.Write("grunt/weapon.md2", FourFrames({}));
+    const std::string skin = folder.Write("grunt/b.pcx", TinyPcx());
+    folder.Write("grunt/b_i.pcx", TinyPcx());
+    json composed = { { "objects", { { { "class", "COGLPlayer" }, { "texture", skin },
+        { "model", { { "path", tris }, { "weaponIndex", 0 }, { "flagShown", true }, { "flagSkin", "flag2" } } } } } } };
+    const json described = ComposeAndDescribe(composed);
+    // No CTF archive here: the flag rows stay as they were written.
+    EXPECT_TRUE(Holds(described["objects"][0], { { "class", "COGLPlayer" }, { "typeCode", 13 }, { "texture", skin },
+        { "model", { { "skins", { skin } }, { "weaponIndex", 0 }, { "flagShown", true }, { "flagSkin", "flag2" } } } }));
+    EXPECT_EQ(described["objects"][0]["model"]["weapons"][0], "default");
+}
+
 TEST_F(Tool, LeftOutFieldsTakeWhatTheClassOrTheModelFileChooses) {
     folder.Write("ogre/tris.md2", FourFrames({ folder.Path("ogre/skin.pcx") }));
     folder.Write("ogre/skin.pcx", TinyPcx());
@@ -177,6 +191,10 @@ TEST_F(Tool, BadDescriptionsAreRefusedWholeAndWriteNothing) {
         return R"({ "objects": [ { "class": "COGLMD2", )" + fields + " } ] }";
     };
     const std::string ogre = R"("path": ")" + folder.Path("ogre/tris.md2") + R"(")";
+    folder.Write("ogre/weapon.md2", FourFrames({}));  // the only weapon
+    const auto player = [&](const std::string& fields) {
+        return R"({ "objects": [ { "class": "COGLPlayer", "model": { )" + ogre + ", " + fields + " } } ] }";
+    };
     const std::string bad[] = {
         R"([1, 2])",
         R"({ "objects": [ { "class": "COGLTeapot" } ] })",
@@ -195,6 +213,8 @@ TEST_F(Tool, BadDescriptionsAreRefusedWholeAndWriteNothing) {
         model(R"("model": { )" + ogre + R"( }, "texture": "x.pcx")"),
         model(R"("model": { )" + ogre + R"(, "skins": [3] })"),
         model(R"("model": { "path": ")" + folder.Path("bad/tris.md2") + R"(" })"),
+        player(R"("weaponIndex": 1)"),
+        player(R"("flagSkin": "flag3")"),
     };
     for (const std::string& text : bad) {
         const std::string path = folder.Path("bad.tvn");
