@@ -3,6 +3,7 @@
 #include "image/COGLTexture2D.h"
 #include "models/COGLModel.h"
 #include "models/COGLPlayer.h"
+#include "platform/BufferedStream.h"
 #include "platform/WindowsPath.h"
 #include "platform/CPakFile.h"
 #include "tools/FieldReader.h"
@@ -44,6 +45,18 @@ COGLTexture2D* CModelComposer::AddSkin(const std::string& skinPath, bool useDefa
     COGLTexture2D* added = holder.textureCache.Add(std::move(skin));
     holder.AddTextureReference(added);
     return added;
+}
+
+// Where a viewer loading the model finds a skin its file names: in the
+// model's archive by that name, or on disk beside the model. Empty when it
+// finds none; the skin then takes no place in the viewer's list either.
+std::string CModelComposer::FileSkinPath(const COGLModel& model, const std::string& skinName) {
+    if (model.pak != nullptr) {
+        return model.pak->FindEntry(skinName) != nullptr ? skinName : "";
+    }
+    const PathParts parts = SplitPath(skinName);
+    const std::string beside = model.folder + parts.name + parts.extension;
+    return StreamPtr(OpenStreamForReading(beside)) != nullptr ? beside : "";
 }
 
 void CModelComposer::ReadModel(FieldReader& in, const json& node, COGLModel& model) {
@@ -98,8 +111,9 @@ void CModelComposer::ReadModel(FieldReader& in, const json& node, COGLModel& mod
     // The file's own skins come first, as a viewer loading the model lists
     // them, then a player's folder pictures, so the chosen skin keeps its
     // position.
-    for (const std::string& skinPath : model.SkinNames()) {
-        if (model.FindSkin(skinPath) == nullptr) {
+    for (const std::string& skinName : model.SkinNames()) {
+        const std::string skinPath = FileSkinPath(model, skinName);
+        if (!skinPath.empty() && model.FindSkin(skinPath) == nullptr) {
             model.skins.push_back(AddSkin(skinPath, false));
         }
     }

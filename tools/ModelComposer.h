@@ -29,6 +29,7 @@ public:
 private:
     CPakFile* Archive(int index);
     COGLTexture2D* AddSkin(const std::string& skinPath, bool useDefaultPalette);
+    static std::string FileSkinPath(const COGLModel& model, const std::string& skinName);
     void ReadPlayer(FieldReader& in, const nlohmann::json& fields, COGLPlayer& player, bool found);
 
     std::vector<std::string> pakPaths;

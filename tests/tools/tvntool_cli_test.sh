@@ -97,6 +97,35 @@ else
 fi
 expect 2 "model of something else" -- "$tool" model "$work/box.json"
 
+# A real Quake II player from its folder, with and without its weapon: the
+# weapon is all that differs, and it is in the player's hand.
+player=$(dirname "$0")/../../../shared/testdata/player/didux-quake/players/male
+if [ -f "$player/tris.md2" ] && [ -x /usr/bin/convert ]; then
+    player=$(cd "$player" && pwd)
+    for weapon in 0 -1; do
+        cat >"$work/player$weapon.json" <<EOF
+{ "camera": { "distance": 6 }, "objects": [ { "class": "COGLPlayer", "emission": [0.8, 0.8, 0.8, 1],
+  "position": [0, -1.3, 0], "texture": "$player/elkan.pcx",
+  "model": { "path": "$player/tris.md2", "weaponIndex": $weapon, "currentAnimation": "stand" } } ] }
+EOF
+        expect 0 "compose of a player with weapon $weapon" -- \
+            "$tool" compose "$work/player$weapon.json" -o "$work/player$weapon.tvn"
+        expect 0 "render of a player with weapon $weapon" -- \
+            "$tool" render "$work/player$weapon.tvn" -o "$work/player$weapon.png" --size 320x240
+    done
+    expect 0 "check of a player" -- "$tool" check "$work/player0.tvn"
+    grep -q "^weapon   default -> .*weapon.md2" "$work/out" || fail "check does not list the player's default weapon"
+    body=$(/usr/bin/convert "$work/player-1.png" -format "%[fx:int(255*p{160,100}.intensity)]" info:)
+    [ "$body" -gt 30 ] || fail "the player is not drawn in the middle ($body)"
+    where=$(/usr/bin/convert "$work/player0.png" "$work/player-1.png" -compose difference -composite \
+        -colorspace gray -threshold 3% -format "%@" info:)
+    echo "$where" | awk -F'[x+]' '{ exit !($1 * $2 >= 50 && $3 >= 110 && $3 + $1 <= 200 && $4 >= 40 && $4 + $2 <= 160) }' ||
+        fail "the weapon is not in the player's hand: $where"
+else
+    echo "player checks skipped: no test data or no ImageMagick here"
+    skipped=1
+fi
+
 if [ -n "$demo" ] && { [ ! -f "$demo/demo.tvn" ] || [ ! -x /usr/bin/convert ]; }; then
     echo "demo checks skipped: no demo scene or no ImageMagick here"
     skipped=1
