@@ -56,6 +56,24 @@ within "$wait_seconds" box_closed || die "the message box does not close with Re
 errors=$(find_window 'Errors ')
 [ -n "$errors" ] || die "no error list for a missing scene"
 grep -q "Error opening scene file" "$work/prog/errors.txt" || fail "errors.txt: $(cat "$work/prog/errors.txt")"
+# The list's white foot shows the window is painted; then the heading, one
+# line at y 6..25, must end inside the window: the last columns of its band
+# hold no text.
+errors_painted() {
+    import -window "$errors" "$work/errors.png" && [ "$(pixel "$work/errors.png" 20 140)" = "255 255 255" ]
+}
+heading_whole() {
+    local width
+    width=$(convert "$1" -format %w info:)
+    convert "$1" -crop "8x20+$((width - 8))+6" +repage -depth 8 -colorspace gray txt:- |
+        sed -n '2,$p' | sed -E 's/^[^(]*\(([0-9.]+).*/\1/' |
+        awk '$1 < 128 { dark = 1 } END { exit dark ? 1 : 0 }'
+}
+if within "$wait_seconds" errors_painted; then
+    heading_whole "$work/errors.png" || fail "the error list cuts its heading"
+else
+    fail "the error list is not painted"
+fi
 press_in "$errors" Return
 window_gone 'Errors ' || die "the error list does not close with Return"
 kill -0 "$orrin_pid" 2>/dev/null || die "orrin ended after a failed load"
