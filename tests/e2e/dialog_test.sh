@@ -92,5 +92,9 @@ grep -q '^SSJPGQuality=3$' <<<"$settings" || fail "SSJPGQuality not stored: $set
 grep -q '^SSBaseFileName=shot$' <<<"$settings" || fail "SSBaseFileName not stored: $settings"
 grep -q "^SSBasePath=$work/prog/scrnshot\$" <<<"$settings" || fail "SSBasePath not stored: $settings"
 grep -q "^LastScene=$work/missing.tvn\$" <<<"$settings" || fail "LastScene not stored: $settings"
+# Gamma 1.0 is slider position 0, which the slider shows as 1: the first
+# "View Scene" finds it moved and stores 100 - 1.
+grep -q '^Gamma=99$' <<<"$settings" || fail "Gamma not stored: $settings"
+
 [ "$failures" -eq 0 ] && echo "dialog end to end: passed"
 [ "$failures" -eq 0 ]
