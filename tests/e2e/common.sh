@@ -5,8 +5,11 @@
 # nothing after can recover from; start_xvfb, make_program_folder, the
 # window helpers and the pixel helpers below.
 #
-# No wait here lasts longer than $wait_seconds: a window that does not come
-# or go is a failure with its own message, never a run into ctest's timeout.
+# Every wait is bounded twice: a window must come or go within
+# $window_seconds and anything else (a key's effect on the screen, a file,
+# orrin's exit) happen within $effect_seconds, and the whole script ends
+# within $script_seconds, well inside ctest's timeout, however many steps
+# fail. A failure always ends with its own message, never in a timeout.
 
 require_tools() {
     local tool
@@ -18,7 +21,9 @@ require_tools() {
     done
 }
 
-wait_seconds=5
+window_seconds=5
+effect_seconds=10
+script_seconds=45
 
 work=$(mktemp -d)
 xvfb_pid=
@@ -48,16 +53,26 @@ fail() {
 # die MESSAGE: fail, show what orrin said, and end the script. With
 # ORRIN_E2E_KEEP naming a folder, the screen at that moment is kept there.
 die() {
+    [ "$SECONDS" -ge "$script_seconds" ] && set -- "$* (the script has used its $script_seconds seconds)"
     fail "$*"
     [ -s "$work/orrin.out" ] && sed 's/^/orrin: /' "$work/orrin.out"
     [ -n "${ORRIN_E2E_KEEP:-}" ] && import -window root "$ORRIN_E2E_KEEP/$(basename "$0" .sh).png"
     exit 1
 }
 
+# budget SECONDS: $granted = SECONDS, or what is left of the script's time
+# if less; status 1 when nothing is left.
+budget() {
+    local left=$((script_seconds - SECONDS))
+    granted=$(($1 < left ? $1 : left))
+    [ "$granted" -gt 0 ]
+}
+
 # within SECONDS COMMAND...: runs COMMAND every 0.2 seconds until it succeeds
 # (status 0) or SECONDS pass (status 1).
 within() {
-    local deadline=$((SECONDS + $1))
+    budget "$1" || die "out of time"
+    local deadline=$((SECONDS + granted))
     shift
     while :; do
         "$@" && return 0
@@ -71,7 +86,7 @@ within() {
 start_xvfb() {
     Xvfb -displayfd 3 -screen 0 "$1" -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
     xvfb_pid=$!
-    if ! within "$wait_seconds" test -s "$work/display"; then
+    if ! within "$window_seconds" test -s "$work/display"; then
         echo "skipped: Xvfb did not start"
         exit 77
     fi
@@ -98,11 +113,11 @@ start_orrin() {
     orrin_pid=$!
 }
 
-# wait_orrin: orrin's exit status once it ends, within $wait_seconds; a
+# wait_orrin: orrin's exit status once it ends, within $effect_seconds; a
 # failure (and orrin killed) when it does not.
 wait_orrin() {
     local status
-    if ! within "$wait_seconds" orrin_ended; then
+    if ! within "$effect_seconds" orrin_ended; then
         fail "orrin does not end"
         kill -KILL "$orrin_pid" 2>/dev/null
     fi
@@ -114,13 +129,14 @@ wait_orrin() {
 orrin_ended() { ! kill -0 "$orrin_pid" 2>/dev/null; }
 
 # find_window NAME: the id of the visible window called exactly NAME, within
-# $wait_seconds; nothing when there is none.
+# $window_seconds; nothing when there is none.
 find_window() {
-    timeout "$wait_seconds" xdotool search --sync --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1
+    budget "$window_seconds" || return 1
+    timeout "$granted" xdotool search --sync --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1
 }
 
-# window_gone NAME: no visible window called NAME, within $wait_seconds.
-window_gone() { within "$wait_seconds" no_window "$1"; }
+# window_gone NAME: no visible window called NAME, within $window_seconds.
+window_gone() { within "$window_seconds" no_window "$1"; }
 no_window() { [ -z "$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null)" ]; }
 
 # focus WINDOW: gives WINDOW the keyboard. Without a window manager nobody
@@ -164,12 +180,12 @@ is_red() {
 
 # screen_until NAME CHECK ARG...: screenshots of the X screen into
 # $work/NAME.png until CHECK (given the picture, then the arguments) passes
-# on one, or $wait_seconds pass: keys take effect when orrin gets to them,
+# on one, or $effect_seconds pass: keys take effect when orrin gets to them,
 # later on a busy machine.
 screen_until() {
     local name=$1
     shift
-    within "$wait_seconds" screen_check "$name" "$@"
+    within "$effect_seconds" screen_check "$name" "$@"
 }
 screen_check() {
     local name=$1 check=$2

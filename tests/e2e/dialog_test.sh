@@ -47,11 +47,11 @@ xdotool type "$work/missing.tvn"
 click_in "$dialog" "$view_x" "$view_y"
 box=
 take_box() { box=$(message_box "$dialog"); }
-within "$wait_seconds" take_box || die "no message box for the missing scene"
+within "$window_seconds" take_box || die "no message box for the missing scene"
 # Return presses the box's one button, wherever the box's fonts put it.
 press_in "$box" Return
 box_closed() { ! xwininfo -id "$box" 2>/dev/null | grep -q 'IsViewable'; }
-within "$wait_seconds" box_closed || die "the message box does not close with Return"
+within "$window_seconds" box_closed || die "the message box does not close with Return"
 
 errors=$(find_window 'Errors ')
 [ -n "$errors" ] || die "no error list for a missing scene"
@@ -69,7 +69,7 @@ heading_whole() {
         sed -n '2,$p' | sed -E 's/^[^(]*\(([0-9.]+).*/\1/' |
         awk '$1 < 128 { dark = 1 } END { exit dark ? 1 : 0 }'
 }
-if within "$wait_seconds" errors_painted; then
+if within "$effect_seconds" errors_painted; then
     heading_whole "$work/errors.png" || fail "the error list cuts its heading"
 else
     fail "the error list is not painted"

@@ -13,7 +13,7 @@ require_tools Xvfb xdotool timeout
 
 export XDG_CONFIG_HOME="$work/config"
 
-env -u DISPLAY -u WAYLAND_DISPLAY timeout -s KILL "$wait_seconds" "$orrin" >"$work/nodisplay.out" 2>&1
+env -u DISPLAY -u WAYLAND_DISPLAY timeout -s KILL "$effect_seconds" "$orrin" >"$work/nodisplay.out" 2>&1
 status=$?
 [ "$status" -eq 1 ] || fail "without a display the exit status is $status"
 [ "$(wc -l <"$work/nodisplay.out")" -eq 1 ] || fail "without a display: $(cat "$work/nodisplay.out")"

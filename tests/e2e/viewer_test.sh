@@ -49,7 +49,7 @@ jpeg_complete() {
 
 xdotool key F12
 shot="$work/prog/scrnshot/shot000.jpg"
-within "$wait_seconds" jpeg_complete "$shot"
+within "$effect_seconds" jpeg_complete "$shot"
 screen_until after-shot has_grid || fail "the grid is gone after the screen shot"
 if jpeg_complete "$shot"; then
     is_red "$shot" 400 300 || fail "the screen shot does not show the box"
