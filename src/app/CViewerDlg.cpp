@@ -140,6 +140,9 @@ bool CViewerDlg::CreateView() {
 }
 
 void CViewerDlg::EndViewing() {
+    // A fatal error during a load that failed anyway was never taken by the
+    // viewer's loop; left standing it would end the next viewing at once.
+    Diagnostics().TakeEndViewingRequest();
     view.reset();
     window->Show();
     window->SetCursorPosition(savedCursorX, savedCursorY);

@@ -169,7 +169,9 @@ CMainDialogWindow::~CMainDialogWindow() = default;
 void CMainDialogWindow::SetFields(const DialogFields& fields) {
     controls->scenePath->value(fields.scenePath.c_str());
     SetIndex(controls->resolution, fields.resolution);
-    controls->gamma->value(fields.gammaPosition);
+    // Like the slider the dialog was made with, a position outside the range
+    // shows at its nearer end: gamma 1.0 is position 0 and reads 1.
+    controls->gamma->value(controls->gamma->clamp(fields.gammaPosition));
     controls->shotFolder->value(fields.shotFolder.c_str());
     controls->shotBaseName->value(fields.shotBaseName.c_str());
     SetIndex(controls->shotFileType, fields.shotFileType);

@@ -3,6 +3,7 @@
 #include <FL/Fl.H>
 #include <FL/fl_ask.H>
 #include <SDL.h>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -26,17 +27,30 @@ bool HasDisplay() {
     return std::getenv("DISPLAY") != nullptr || std::getenv("WAYLAND_DISPLAY") != nullptr;
 }
 
+// The texts end their lines the Windows way; a box would show each '\r' as
+// a control character, and the final line end as an empty line.
+std::string BoxText(std::string text) {
+    text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
+    while (!text.empty() && text.back() == '\n') {
+        text.pop_back();
+    }
+    return text;
+}
+
 void ShowOnDesktop(const std::string& text) {
+    const std::string shown = BoxText(text);
     if (viewerWindow != nullptr &&
-        SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_WARNING, boxTitle, text.c_str(), viewerWindow) == 0) {
+        SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_WARNING, boxTitle, shown.c_str(), viewerWindow) == 0) {
         return;
     }
     if (!HasDisplay()) {
         WriteToStandardError(text);
         return;
     }
+    // FLTK's alert labels its one button "Close".
+    fl_close = "OK";
     fl_message_title(boxTitle);
-    fl_alert("%s", text.c_str());
+    fl_alert("%s", shown.c_str());
 }
 
 } // namespace

@@ -36,17 +36,20 @@ bool ParseSectionHeader(std::string_view line, std::string_view& name) {
     return true;
 }
 
+// The value is everything after the '=', blanks included: a string comes
+// back as it was written.
 bool ParseKeyLine(std::string_view line, std::string_view& key, std::string_view& value) {
     const size_t equals = line.find('=');
     if (equals == std::string_view::npos) {
         return false;
     }
     key = Trim(line.substr(0, equals));
-    value = Trim(line.substr(equals + 1));
+    value = line.substr(equals + 1);
     return !key.empty() && key.front() != ';' && key.front() != '#';
 }
 
 bool ParseInt(std::string_view text, int& value) {
+    text = Trim(text);
     if (!text.empty() && text.front() == '+') {
         text.remove_prefix(1);
     }

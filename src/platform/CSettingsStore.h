@@ -10,7 +10,8 @@
 // wrote while we run is seen; every write replaces the whole file through a
 // temporary file and a rename, so a crash never leaves half a file, and keeps
 // every line it does not change. Sections and keys match ignoring ASCII case,
-// as registry names did; values are trimmed of surrounding blanks.
+// as registry names did; a string value is read back exactly as written,
+// blanks included, and an integer may have blanks around it.
 class CSettingsStore {
 public:
     explicit CSettingsStore(std::string filePath) : filePath(std::move(filePath)) {}

@@ -34,7 +34,10 @@ ViewerKey KeyOf(SDL_Keycode code) {
     case SDLK_UP:        return VK_UP;
     case SDLK_RIGHT:     return VK_RIGHT;
     case SDLK_DOWN:      return VK_DOWN;
+    // SDL names a key by what it types unshifted: "=" for the US "=/+" key,
+    // "+" where a layout gives "+" a key of its own.
     case SDLK_KP_PLUS:
+    case SDLK_PLUS:
     case SDLK_EQUALS:    return VK_PLUS;
     case SDLK_KP_MINUS:
     case SDLK_MINUS:     return VK_MINUS;

@@ -7,6 +7,8 @@
 #include <FL/Fl_Text_Buffer.H>
 #include <FL/Fl_Text_Display.H>
 #include <FL/Fl_Window.H>
+#include <FL/fl_draw.H>
+#include <FL/x.H>
 #include <algorithm>
 
 namespace {
@@ -46,8 +48,16 @@ void ShowAboutWindow(const std::string& caption, const std::vector<std::string>&
 }
 
 void ShowTextListWindow(const std::string& caption, const std::string& heading, const std::string& text) {
-    Fl_Window window(X(208), Y(125), caption.c_str());
-    Fl_Box* label = new Fl_Box(X(7), Y(4), X(194), Y(12));
+    // The heading is one line; the window widens to show it whole in
+    // whatever font the system gives, the list and OK keeping their places
+    // relative to its sides and middle.
+    fl_open_display();
+    fl_font(FL_HELVETICA, FL_NORMAL_SIZE);
+    const int headingWidth = static_cast<int>(fl_width(heading.c_str())) + 1;
+    const int width = std::max(X(208), X(7) + headingWidth + X(7));
+    const int grown = width - X(208);
+    Fl_Window window(width, Y(125), caption.c_str());
+    Fl_Box* label = new Fl_Box(X(7), Y(4), X(194) + grown, Y(12));
     label->copy_label(heading.c_str());
     label->align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE);
     Fl_Text_Buffer buffer;
@@ -55,9 +65,9 @@ void ShowTextListWindow(const std::string& caption, const std::string& heading, 
     std::string shown = text;
     shown.erase(std::remove(shown.begin(), shown.end(), '\r'), shown.end());
     buffer.text(shown.c_str());
-    Fl_Text_Display* list = new Fl_Text_Display(X(7), Y(18), X(194), Y(82));
+    Fl_Text_Display* list = new Fl_Text_Display(X(7), Y(18), X(194) + grown, Y(82));
     list->buffer(&buffer);
-    Fl_Return_Button* ok = new Fl_Return_Button(X(81), Y(104), X(50), Y(14), "OK");
+    Fl_Return_Button* ok = new Fl_Return_Button(X(81) + grown / 2, Y(104), X(50), Y(14), "OK");
     ok->callback(OnOkButton);
     window.end();
     RunModal(window);

@@ -12,8 +12,8 @@ enum ViewerKey {
     VK_UP,
     VK_RIGHT,
     VK_DOWN,
-    VK_PLUS,    // numeric-pad + and the =/+ key
-    VK_MINUS,   // numeric-pad - and the -/_ key
+    VK_PLUS,    // numeric-pad + and the main keyboard's + (or =/+) key
+    VK_MINUS,   // numeric-pad - and the main keyboard's - key
     VK_F1,
     VK_F12,
     VK_LETTER,  // letter holds which

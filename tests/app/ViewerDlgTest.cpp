@@ -4,6 +4,7 @@
 
 #include "app/CLoadErrorsDlg.h"
 #include "app/CViewerDlg.h"
+#include "diag/CDiagnostics.h"
 #include "image/Palettes.h"
 #include "platform/CMainDialogView.h"
 #include "platform/CSettingsStore.h"
@@ -164,7 +165,14 @@ TEST_F(ViewerDlgTest, CancelStoresNothing) {
     EXPECT_EQ(IniText(), "[3dfx]\nSSBaseFileName=keep\n");
 }
 
+// Also drops the end-of-viewing request of a fatal error raised during a
+// load that failed, which no viewer loop took.
 TEST_F(ViewerDlgTest, EndViewingBringsTheDialogAndTheCursorBack) {
+    const std::string previousFolder = Diagnostics().GetFolder();
+    Diagnostics().SetFolder(folder.Path());
+    testing::internal::CaptureStderr();
+    FatalError("Out of memory");
+    testing::internal::GetCapturedStderr();
     Open();
     dialog.savedCursorX = 300;
     dialog.savedCursorY = 200;
@@ -173,6 +181,8 @@ TEST_F(ViewerDlgTest, EndViewingBringsTheDialogAndTheCursorBack) {
     EXPECT_TRUE(view.shown);
     EXPECT_EQ(view.cursorX, 300);
     EXPECT_EQ(view.cursorY, 200);
+    EXPECT_FALSE(Diagnostics().TakeEndViewingRequest());
+    Diagnostics().SetFolder(previousFolder);
 }
 
 TEST(LoadErrorsDlgTest, ReadsTheWholeFile) {

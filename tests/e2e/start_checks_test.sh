@@ -13,7 +13,7 @@ require_tools Xvfb xdotool timeout
 
 export XDG_CONFIG_HOME="$work/config"
 
-env -u DISPLAY -u WAYLAND_DISPLAY timeout 20 "$orrin" >"$work/nodisplay.out" 2>&1
+env -u DISPLAY -u WAYLAND_DISPLAY timeout -s KILL "$effect_seconds" "$orrin" >"$work/nodisplay.out" 2>&1
 status=$?
 [ "$status" -eq 1 ] || fail "without a display the exit status is $status"
 [ "$(wc -l <"$work/nodisplay.out")" -eq 1 ] || fail "without a display: $(cat "$work/nodisplay.out")"
@@ -21,20 +21,15 @@ grep -q 'display' "$work/nodisplay.out" || fail "the line does not name the disp
 
 start_xvfb 640x480x8
 
-timeout 30 "$orrin" >"$work/orrin.out" 2>&1 &
-orrin_pid=$!
-box=$(timeout 10 xdotool search --sync --onlyvisible --name '^Orrin$' 2>/dev/null | head -n 1)
-if [ -z "$box" ]; then
-    fail "no message on a screen of 256 colours"
-else
-    # The dialog is 422 pixels wide; message 114 is a wide alert.
-    width=$(xdotool getwindowgeometry "$box" | sed -n 's/.*Geometry: \([0-9]*\)x.*/\1/p')
-    [ "$width" != 422 ] || fail "the dialog opened on a screen of 256 colours"
-    xdotool windowfocus --sync "$box" key Return
-fi
-wait "$orrin_pid"
+start_orrin "$orrin"
+box=$(find_window Orrin)
+[ -n "$box" ] || die "no message on a screen of 256 colours"
+# The dialog is 422 pixels wide; message 114 is a wide alert.
+width=$(xdotool getwindowgeometry "$box" | sed -n 's/.*Geometry: \([0-9]*\)x.*/\1/p')
+[ "$width" != 422 ] || die "the dialog opened on a screen of 256 colours"
+press_in "$box" Return
+wait_orrin
 status=$?
-orrin_pid=
 [ "$status" -eq 0 ] || fail "after message 114 the exit status is $status: $(cat "$work/orrin.out")"
 
 [ "$failures" -eq 0 ] && echo "start checks: passed"

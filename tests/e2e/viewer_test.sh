@@ -14,27 +14,9 @@ require_tools Xvfb xdotool import convert perl timeout
 make_program_folder "$orrin" '[3dfx]\nResolution=3\nSSFileType=1\nSSJPGQuality=3\n'
 start_xvfb 800x600x16
 
-timeout 40 "$work/prog/orrin" --view "$work/box.tvn" >"$work/orrin.out" 2>&1 &
-orrin_pid=$!
-if ! timeout 10 xdotool search --sync --onlyvisible --name "Test Window" >/dev/null; then
-    cat "$work/orrin.out"
-    echo "FAIL: no viewer window"
-    exit 1
-fi
+start_orrin "$work/prog/orrin" --view "$work/box.tvn"
+[ -n "$(find_window 'Test Window')" ] || die "no viewer window"
 sleep 1
-
-# "r g b" of one pixel of a picture, 0..255.
-pixel() {
-    convert "$1" -crop "1x1+$2+$3" +repage -depth 8 -colorspace sRGB txt:- |
-        sed -n 2p | sed -E 's/^[^(]*\(([0-9.]+),([0-9.]+),([0-9.]+).*/\1 \2 \3/' |
-        awk '{ printf "%d %d %d\n", $1, $2, $3 }'
-}
-
-is_red() {
-    local r g b
-    read -r r g b <<<"$(pixel "$1" "$2" "$3")"
-    [ "$r" -gt 200 ] && [ "$g" -lt 60 ] && [ "$b" -lt 60 ]
-}
 
 # The grid lies in the plane y = 0, seen edge on: a light line across the
 # middle of the screen, left of the box.
@@ -53,20 +35,6 @@ has_help() {
 
 no_help() { ! has_help "$@"; }
 
-# Screenshots of the X screen until check (given the picture, then the
-# arguments) passes on one, or 8 seconds pass: keys take effect when the
-# viewer gets to them, later on a busy machine.
-screen_until() {
-    local name=$1 check=$2
-    shift 2
-    for _ in $(seq 40); do
-        import -window root "$work/$name.png"
-        "$check" "$work/$name.png" "$@" && return 0
-        sleep 0.2
-    done
-    return 1
-}
-
 screen_until shown is_red 400 300 || fail "the box is not in the middle of the screen: $(pixel "$work/shown.png" 400 300)"
 is_red "$work/shown.png" 100 100 && fail "the background is red too"
 has_grid "$work/shown.png" && fail "a grid is shown before Alt+G"
@@ -81,10 +49,7 @@ jpeg_complete() {
 
 xdotool key F12
 shot="$work/prog/scrnshot/shot000.jpg"
-for _ in $(seq 40); do
-    jpeg_complete "$shot" && break
-    sleep 0.2
-done
+within "$effect_seconds" jpeg_complete "$shot"
 screen_until after-shot has_grid || fail "the grid is gone after the screen shot"
 if jpeg_complete "$shot"; then
     is_red "$shot" 400 300 || fail "the screen shot does not show the box"
@@ -102,9 +67,8 @@ screen_until no-help no_help || fail "a second F1 does not hide the key referenc
 xdotool key alt+a
 sleep 1
 xdotool key Escape
-wait "$orrin_pid"
+wait_orrin
 status=$?
-orrin_pid=
 [ "$status" -eq 0 ] || fail "orrin exited with $status: $(cat "$work/orrin.out")"
 
 log=$(cat "$work/prog/log.txt" 2>/dev/null)

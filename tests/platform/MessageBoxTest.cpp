@@ -1,6 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <FL/Fl.H>
+#include <FL/Fl_Button.H>
+#include <FL/Fl_Window.H>
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
 #include "platform/CMessageBox.h"
+#include "support/VirtualDisplay.h"
 
 namespace {
 
@@ -11,6 +20,62 @@ TEST(MessageBoxTest, StandardErrorIsTheDefaultAndEndsTheLineOnce) {
     CMessageBox::Show("Error opening scene file\r\n");
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
               "No more lights are available.\nError opening scene file\r\n");
+}
+
+// What a desktop box showed: its title, the texts and the buttons visible.
+struct ShownBox {
+    std::string              title;
+    std::vector<std::string> texts;
+    std::vector<std::string> buttons;
+};
+
+void CollectLabels(const Fl_Group& group, ShownBox& box) {
+    for (int i = 0; i < group.children(); i++) {
+        const Fl_Widget* widget = group.child(i);
+        if (!widget->visible() || widget->label() == nullptr) {
+            continue;
+        }
+        (dynamic_cast<const Fl_Button*>(widget) != nullptr ? box.buttons : box.texts).push_back(widget->label());
+    }
+}
+
+// Runs inside the box's modal loop: reads the box, then closes it.
+void ReadAndClose(void* data) {
+    Fl_Window* window = Fl::first_window();
+    if (window == nullptr) {
+        return;
+    }
+    ShownBox& box = *static_cast<ShownBox*>(data);
+    box.title = window->label() != nullptr ? window->label() : "";
+    CollectLabels(*window, box);
+    window->hide();
+}
+
+TEST(MessageBoxTest, DesktopBoxShowsTheTextWithoutLineEndsAndAnOkButton) {
+    const char* display = VirtualDisplay();
+    if (display == nullptr) {
+        GTEST_SKIP() << "Xvfb is not installed or did not start";
+    }
+    const char* saved = std::getenv("DISPLAY");
+    const std::string savedDisplay = saved != nullptr ? saved : "";
+    setenv("DISPLAY", display, 1);
+    CMessageBox::SetBackend(CMessageBox::desktop);
+
+    ShownBox box;
+    Fl::add_timeout(0.0, ReadAndClose, &box);
+    CMessageBox::Show("Error opening scene file\r\n");
+    Fl::remove_timeout(ReadAndClose, &box);
+
+    CMessageBox::SetBackend(CMessageBox::standardError);
+    if (saved != nullptr) {
+        setenv("DISPLAY", savedDisplay.c_str(), 1);
+    } else {
+        unsetenv("DISPLAY");
+    }
+    EXPECT_EQ(box.title, "Orrin");
+    EXPECT_EQ(box.buttons, std::vector<std::string>{ "OK" });
+    EXPECT_TRUE(std::find(box.texts.begin(), box.texts.end(), "Error opening scene file") != box.texts.end())
+        << testing::PrintToString(box.texts);
 }
 
 } // namespace

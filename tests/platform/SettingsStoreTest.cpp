@@ -36,12 +36,14 @@ TEST_F(SettingsStoreTest, NamesMatchIgnoringCaseAndOnlyInTheirSection) {
     EXPECT_EQ(store.ReadInt("settings", "GAMMA", 0), 20);
 }
 
-TEST_F(SettingsStoreTest, WrittenValuesReadBack) {
+TEST_F(SettingsStoreTest, WrittenValuesReadBackAsWritten) {
     ASSERT_TRUE(store.Write(Setting::gamma, -42));
-    ASSERT_TRUE(store.Write(Setting::lastScene, "/home/me/My Scenes/room.tvn"));
     const CSettingsStore fresh(iniPath);
     EXPECT_EQ(fresh.Read(Setting::gamma), -42);
-    EXPECT_EQ(fresh.Read(Setting::lastScene), "/home/me/My Scenes/room.tvn");
+    for (const char* value : { "/home/me/My Scenes/room.tvn", " shot", "shot ", "\t two  blanks  ", " ", "" }) {
+        ASSERT_TRUE(store.Write(Setting::shotBaseName, value));
+        EXPECT_EQ(fresh.Read(Setting::shotBaseName), value);
+    }
 }
 
 TEST_F(SettingsStoreTest, OtherProgramsKeysSurviveOurWrite) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <GL/gl.h>
+#include <fontconfig/fontconfig.h>
 
 #include "platform/CSettingsStore.h"
 #include "support/GLTest.h"
@@ -24,6 +25,21 @@ int LitPixelsInRows(const std::vector<uint8_t>& picture, int fromTop, int toTop)
     return lit;
 }
 
+// Whether fontconfig knows any outline font: without one there is nothing
+// to draw the picture's text from, and only then may its tests skip.
+bool OutlineFontInstalled() {
+    FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>(":outline=true"));
+    FcObjectSet* objects = FcObjectSetBuild(FC_FILE, nullptr);
+    FcFontSet* fonts = FcFontList(nullptr, pattern, objects);
+    const bool found = fonts != nullptr && fonts->nfont > 0;
+    if (fonts != nullptr) {
+        FcFontSetDestroy(fonts);
+    }
+    FcObjectSetDestroy(objects);
+    FcPatternDestroy(pattern);
+    return found;
+}
+
 } // namespace
 
 TEST(KeyReferencePicture, GreenTextOnBlackFromTheTopDown) {
@@ -33,8 +49,8 @@ TEST(KeyReferencePicture, GreenTextOnBlackFromTheTopDown) {
         ASSERT_EQ(picture[i], 0);
         ASSERT_EQ(picture[i + 2], 0);
     }
-    if (LitPixelsInRows(picture, 0, KEY_REFERENCE_SIZE) == 0) {
-        GTEST_SKIP() << "no outline font for Arial on this system";
+    if (!OutlineFontInstalled()) {
+        GTEST_SKIP() << "no outline font installed";
     }
     // Twelve lines fill the picture; the first one is at the top.
     EXPECT_GT(LitPixelsInRows(picture, 0, 24), 100);
@@ -90,10 +106,10 @@ TEST_F(HelpOverlay, LaysGreenTextOverTheSceneAndRestoresTheState) {
         }
     }
     EXPECT_GT(red, 20000);
-    if (DrawKeyReferencePicture()[KEY_REFERENCE_SIZE * rowBytes - rowBytes] == 0 && green == 0) {
-        GTEST_SKIP() << "no outline font for Arial on this system";
-    }
-    EXPECT_GT(green, 500);
     EXPECT_TRUE(ColorNear(Pixel(30, 100), 255, 0, 0));
     EXPECT_TRUE(ColorNear(Pixel(300, 300), 255, 0, 0));
+    if (!OutlineFontInstalled()) {
+        GTEST_SKIP() << "no outline font installed";
+    }
+    EXPECT_GT(green, 500);
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <SDL2/SDL.h>
 #include <chrono>
 #include <cstdlib>
 #include <thread>
@@ -12,7 +13,7 @@ namespace {
 
 // The window's event queue and timer without a display: SDL's dummy video
 // driver, and no window created.
-class ViewerWindowTimer : public ::testing::Test {
+class ViewerWindow : public ::testing::Test {
 protected:
     void SetUp() override {
         previousFolder = Diagnostics().GetFolder();
@@ -35,7 +36,7 @@ protected:
 
 } // namespace
 
-TEST_F(ViewerWindowTimer, TicksWaitingDuringASlowFrameArriveAsOneEvent) {
+TEST_F(ViewerWindow, TicksWaitingDuringASlowFrameArriveAsOneEvent) {
     ASSERT_TRUE(window.StartTimer(10));
     Sleep(200);
     ViewerEvent event;
@@ -45,7 +46,7 @@ TEST_F(ViewerWindowTimer, TicksWaitingDuringASlowFrameArriveAsOneEvent) {
     EXPECT_FALSE(window.PollEvent(event) && event.type == ViewerEvent::TIMER_TICK);
 }
 
-TEST_F(ViewerWindowTimer, NoTickArrivesAfterTheTimerStopped) {
+TEST_F(ViewerWindow, NoTickArrivesAfterTheTimerStopped) {
     ASSERT_TRUE(window.StartTimer(10));
     Sleep(50);
     window.StopTimer();
@@ -56,4 +57,25 @@ TEST_F(ViewerWindowTimer, NoTickArrivesAfterTheTimerStopped) {
         EXPECT_NE(event.type, ViewerEvent::TIMER_TICK);
     }
     EXPECT_FALSE(window.WaitEvent(event, 50));
+}
+
+// A layout with a key of its own for "+" (German, for one) reports
+// SDLK_PLUS; the US "=/+" key reports SDLK_EQUALS, shifted or not.
+TEST_F(ViewerWindow, PlusAndMinusFromTheKeypadAndTheMainKeyboard) {
+    struct Case { SDL_Keycode code; ViewerKey key; };
+    const Case cases[] = {
+        { SDLK_PLUS, VK_PLUS },   { SDLK_EQUALS, VK_PLUS },   { SDLK_KP_PLUS, VK_PLUS },
+        { SDLK_MINUS, VK_MINUS }, { SDLK_KP_MINUS, VK_MINUS },
+    };
+    for (const Case& c : cases) {
+        SDL_Event pressed;
+        SDL_zero(pressed);
+        pressed.type = SDL_KEYDOWN;
+        pressed.key.keysym.sym = c.code;
+        ASSERT_EQ(SDL_PushEvent(&pressed), 1) << SDL_GetError();
+        ViewerEvent event;
+        ASSERT_TRUE(window.WaitEvent(event, 1000));
+        EXPECT_EQ(event.type, ViewerEvent::KEY_DOWN);
+        EXPECT_EQ(event.key, c.key) << SDL_GetKeyName(c.code);
+    }
 }
