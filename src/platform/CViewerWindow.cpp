@@ -1,9 +1,11 @@
 #include "platform/CViewerWindow.h"
 
 #include <SDL.h>
+
+#include <string>
+#include <utility>
 #include <vector>
 
-#include "diag/CDiagnostics.h"
 #include "platform/CMessageBox.h"
 #include "platform/DisplayModeSearch.h"
 
@@ -68,6 +70,14 @@ int ButtonOf(uint8_t button) {
 
 } // namespace
 
+void CViewerWindow::Note(const std::string& line) {
+    notes += line;
+}
+
+std::string CViewerWindow::TakeNotes() {
+    return std::exchange(notes, {});
+}
+
 CViewerWindow::~CViewerWindow() {
     Destroy();
 }
@@ -77,7 +87,7 @@ bool CViewerWindow::StartSdl() {
         return true;
     }
     if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER) != 0) {
-        LogLine(std::string("SDL_Init failed: ") + SDL_GetError() + "\n");
+        Note(std::string("SDL_Init failed: ") + SDL_GetError() + "\n");
         return false;
     }
     sdlStarted = true;
@@ -93,6 +103,9 @@ bool CViewerWindow::ChangeDisplayMode(int width, int height) {
         return false;
     }
     modeIndex = FindDisplayMode(ListDisplayModes(), width, height);
+    if (modeIndex < 0) {
+        Note("ChangeDisplaySettings - Requested mode is not present.\n");
+    }
     return modeIndex >= 0;
 }
 
@@ -108,7 +121,7 @@ bool CViewerWindow::Create(int width, int height) {
     const uint32_t flags = SDL_WINDOW_OPENGL | SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN;
     window = SDL_CreateWindow("Test Window", 0, 0, width, height, flags);
     if (window == nullptr) {
-        LogLine(std::string("SDL_CreateWindow failed: ") + SDL_GetError() + "\n");
+        Note(std::string("SDL_CreateWindow failed: ") + SDL_GetError() + "\n");
         return false;
     }
     if (modeIndex >= 0) {
@@ -116,14 +129,14 @@ bool CViewerWindow::Create(int width, int height) {
         if (SDL_GetDisplayMode(0, modeIndex, &mode) == 0 && SDL_SetWindowDisplayMode(window, &mode) == 0 &&
             SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN) == 0) {
             fullScreen = true;
-            LogLine("ChangeDisplaySettings Succeeded.\n");
+            Note("ChangeDisplaySettings Succeeded.\n");
         } else {
-            LogLine("ChangeDisplaySettings Failed.\n");
+            Note("ChangeDisplaySettings Failed.\n");
         }
     }
     glContext = SDL_GL_CreateContext(window);
     if (glContext == nullptr) {
-        LogLine(std::string("SDL_GL_CreateContext failed: ") + SDL_GetError() + "\n");
+        Note(std::string("SDL_GL_CreateContext failed: ") + SDL_GetError() + "\n");
         return false;
     }
     SDL_GL_MakeCurrent(window, glContext);

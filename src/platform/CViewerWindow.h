@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <string>
 
 #include "platform/ViewerEvent.h"
 
@@ -20,13 +21,13 @@ public:
     CViewerWindow& operator=(const CViewerWindow&) = delete;
 
     // Looks for width x height at 16 bits per pixel and, when found, makes
-    // the window (created next) take the screen in that mode; Create logs
+    // the window (created next) take the screen in that mode; Create notes
     // whether the change succeeded. False when the mode is not there.
     bool ChangeDisplayMode(int width, int height);
     // The screen is in the window's own mode and must be given back.
     bool IsDisplayModeChanged() const { return fullScreen; }
     // Hidden until Show; the context (5-6-5 colour, 16-bit depth, double
-    // buffered) is current on return. False, with the reason logged, when
+    // buffered) is current on return. False, with the reason noted, when
     // the window or the context cannot be made.
     bool Create(int width, int height);
     void Show();
@@ -38,6 +39,10 @@ public:
     bool HasContext() const { return glContext != nullptr; }
     void SwapBuffers();
     void GetClientSize(int& width, int& height) const;
+
+    // Lines for the log about the display mode and the window, gathered
+    // since the last call; the caller writes them where logs go.
+    std::string TakeNotes();
 
     void MoveCursor(int x, int y);
     void CaptureMouse(bool capture);
@@ -55,6 +60,7 @@ public:
     bool IsTimerRunning() const { return timerId != 0; }
 
 private:
+    void            Note(const std::string& line);
     bool            StartSdl();
     static uint32_t TimerCallback(uint32_t interval, void* window);
     bool            Translate(const void* sdlEvent, ViewerEvent& event);
@@ -69,4 +75,5 @@ private:
     int                  timerId = 0;
     uint32_t             tickEventType = 0;
     std::atomic<int>     ticksPending { 0 };
+    std::string          notes;
 };

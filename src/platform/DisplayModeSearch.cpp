@@ -1,6 +1,6 @@
 #include "platform/DisplayModeSearch.h"
 
-#include "diag/CDiagnostics.h"
+#include <cstddef>
 
 int FindDisplayMode(const std::vector<DisplayModeInfo>& modes, int width, int height) {
     for (size_t i = 0; i < modes.size(); i++) {
@@ -9,6 +9,5 @@ int FindDisplayMode(const std::vector<DisplayModeInfo>& modes, int width, int he
             return static_cast<int>(i);
         }
     }
-    LogLine("ChangeDisplaySettings - Requested mode is not present.\n");
     return -1;
 }

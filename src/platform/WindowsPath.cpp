@@ -9,6 +9,14 @@
 
 namespace {
 
+std::string TrimBlanks(const std::string& text) {
+    const size_t first = text.find_first_not_of(" \t");
+    if (first == std::string::npos) {
+        return {};
+    }
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
 // Code points of bytes 0x80..0x9F; the five bytes Windows leaves undefined
 // map to the C1 controls of the same value, as Windows converts them.
 constexpr char16_t cp1252High[32] = {
@@ -133,7 +141,9 @@ std::string ResolvePath(const std::string& path, const CSettingsStore& settings)
     }
     if (HasDriveLetter(unixPath)) {
         const char key[2] = { ToUpperAscii(unixPath[0]), '\0' };
-        const std::string mapped = settings.ReadString(Setting::drivesSection, key, "");
+        // Hand-written lines often read "C = /mnt/c"; no folder starts or ends
+        // with a blank here.
+        const std::string mapped = TrimBlanks(settings.ReadString(Setting::drivesSection, key, ""));
         if (mapped.empty()) {
             return path;
         }

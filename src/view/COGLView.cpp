@@ -46,7 +46,9 @@ bool COGLView::Create(int newWidth, int newHeight) {
     width = newWidth;
     height = newHeight;
     window.ChangeDisplayMode(width, height);
-    if (!window.Create(width, height)) {
+    const bool created = window.Create(width, height);
+    LogLine(window.TakeNotes());
+    if (!created) {
         return false;
     }
     displayModeChanged = window.IsDisplayModeChanged();

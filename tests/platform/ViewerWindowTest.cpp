@@ -5,9 +5,7 @@
 #include <cstdlib>
 #include <thread>
 
-#include "diag/CDiagnostics.h"
 #include "platform/CViewerWindow.h"
-#include "support/TestFolder.h"
 
 namespace {
 
@@ -16,21 +14,16 @@ namespace {
 class ViewerWindow : public ::testing::Test {
 protected:
     void SetUp() override {
-        previousFolder = Diagnostics().GetFolder();
-        Diagnostics().SetFolder(logs.Path());
         setenv("SDL_VIDEODRIVER", "dummy", 1);
         window.ChangeDisplayMode(640, 480);
     }
     void TearDown() override {
         window.Destroy();
         unsetenv("SDL_VIDEODRIVER");
-        Diagnostics().SetFolder(previousFolder);
     }
 
     static void Sleep(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
-    CTestFolder   logs;
-    std::string   previousFolder;
     CViewerWindow window;
 };
 

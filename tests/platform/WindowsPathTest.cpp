@@ -11,7 +11,7 @@ class WindowsPathTest : public ::testing::Test {
 protected:
     void SetUp() override {
         boxPath = folder.Write("windows-c/scenes/models/box.tga", "box");
-        folder.Write("TAV.ini", "[Drives]\nC=" + folder.Path("windows-c") + "\n");
+        folder.Write("TAV.ini", "[Drives]\nC = " + folder.Path("windows-c") + " \n");  // as a hand writes it
     }
 
     CTestFolder    folder;
