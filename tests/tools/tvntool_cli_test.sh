@@ -70,6 +70,28 @@ else
 fi
 expect 2 "model of something else" -- "$tool" model "$work/box.json"
 
+testdata=$(dirname "$0")/../../../shared/testdata
+if [ -f "$testdata/mdl/slipgate/progs/h_knight.mdl" ]; then
+    # Extensions in capitals are names like any other.
+    cp "$testdata/mdl/slipgate/progs/h_knight.mdl" "$work/H_KNIGHT.MDL"
+    expect 0 "model of a real MDL" -- "$tool" model --json "$work/H_KNIGHT.MDL"
+    for field in '"kind": "MDL"' '"triangles": 256' '"skinCountInFile": 4' '"skinWidth": 92' '"skinHeight": 57'; do
+        grep -q "$field" "$work/out" || fail "h_knight.mdl does not show $field"
+    done
+    expect 2 "model of a cut MDL" -- "$tool" model "$testdata/mdl/trenchbroom/invalid.mdl"
+    printf '{ "objects": [ { "class": "COGLMDL", "model": { "path": "H_KNIGHT.MDL" } } ] }' >"$work/knight.json"
+    expect 0 "compose of an MDL" -- "$tool" compose "$work/knight.json" -o "$work/knight.tvn"
+    expect 0 "check of the MDL scene" -- "$tool" check "$work/knight.tvn"
+    grep -q '^found .*H_KNIGHT.MDL' "$work/out" || fail "check does not list the MDL as found"
+    expect 0 "info of the MDL scene" -- "$tool" info --json "$work/knight.tvn"
+    grep -q '"class": "COGLMDL"' "$work/out" || fail "info does not show the MDL"
+    grep -q '"skinCountInFile": 4' "$work/out" || fail "info does not count the MDL's skins"
+fi
+if [ -f "$testdata/hlmdl/sven-lowdef/grenade.mdl" ]; then
+    expect 2 "model of a Half-Life model" -- "$tool" model "$testdata/hlmdl/sven-lowdef/grenade.mdl"
+    grep -q 'not supported yet' "$work/err" || fail "a Half-Life model is not told apart: $(cat "$work/err")"
+fi
+
 if [ -f "$demo/demo.tvn" ] && [ -x /usr/bin/convert ]; then
     expect 0 "render of the demo" -- "$tool" render "$demo/demo.tvn" -o "$work/demo.png"
     expect 0 "check of the demo" -- "$tool" check "$demo/demo.tvn"
