@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "image/COGLTexture2D.h"
+#include "models/COGLMDL.h"
 #include "models/COGLModel.h"
 #include "models/COGLPlayer.h"
 #include "objects/COGLLight.h"
@@ -127,7 +128,7 @@ ordered_json DescribeModel(const COGLModel& model) {
     }
     const CModelAnimation* current = model.GetAnimation();
     const int pak = model.resources != nullptr && model.pak != nullptr ? model.resources->IndexOfPak(model.pak) : -1;
-    return {
+    ordered_json out = {
         { "path", model.path },
         { "pak", pak >= 0 ? ordered_json(pak) : ordered_json(nullptr) },
         { "frameCount", model.GetFrameCount() },
@@ -144,6 +145,15 @@ ordered_json DescribeModel(const COGLModel& model) {
         { "yOffset", Tidy(model.yOffset) },
         { "skins", skins },
     };
+    // An MDL holds its skins (those without a path) and counts frames per
+    // animation; the file's frames are told here.
+    if (const auto* mdl = dynamic_cast<const COGLMDL*>(&model)) {
+        out["frameCount"] = mdl->FileFrameCount();
+        out["skinWidth"] = mdl->skinWidth;
+        out["skinHeight"] = mdl->skinHeight;
+        out["skinCountInFile"] = mdl->skinCountInFile;
+    }
+    return out;
 }
 
 ordered_json DescribeObject(const COGLObject& object, const COGLScene& /*scene*/) {

@@ -351,7 +351,9 @@ int RunModel(int argc, char** argv) {
     }
     std::unique_ptr<COGLModel> model = CreateModelForFile(path);
     if (!model) {
-        return Fail(EXIT_NOT_A_SCENE, path + " is not a model file the viewer reads");
+        const char* kind = ModelKindOfFile(path);
+        return Fail(EXIT_NOT_A_SCENE, kind != nullptr ? path + " is a " + kind + " model, a kind not supported yet"
+                                                      : path + " is not a model file the viewer reads");
     }
     model->resources = loaded.scene.get();
     model->LoadFromFile(path);
@@ -384,8 +386,9 @@ int RunModel(int argc, char** argv) {
             std::cout << "skin:       " << skin.get<std::string>() << '\n';
         }
     }
+    // Skins a model file holds itself (MDL) come without names.
     const bool allSkins = static_cast<size_t>(std::count_if(model->skins.begin(), model->skins.end(),
-                                                            [](const COGLTexture2D* s) { return s != nullptr; })) ==
+                                                            [](const COGLTexture2D* s) { return s != nullptr; })) >=
                           model->SkinNames().size();
     return allSkins && loaded.errors.empty() ? EXIT_LOADED : EXIT_INCOMPLETE;
 }

@@ -19,3 +19,16 @@ public:
     int32_t     first = 0;
     int32_t     count = 0;
 };
+
+// Frame names number the frames of an animation: "stand01" is in "stand".
+// The first character always stays ("123" is in "1").
+inline std::string GroupName(const std::string& frameName) {
+    if (frameName.empty()) {
+        return frameName;
+    }
+    size_t last = frameName.size() - 1;
+    while (last > 0 && frameName[last] >= '0' && frameName[last] <= '9') {
+        last--;
+    }
+    return frameName.substr(0, last + 1);
+}

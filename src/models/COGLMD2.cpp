@@ -145,18 +145,6 @@ std::string FrameName(const uint8_t* frame) {
     return std::string(text, strnlen(text, FRAME_NAME_SIZE));
 }
 
-// Frame names number the frames of an animation: "stand01" is in "stand".
-std::string GroupName(const std::string& frameName) {
-    if (frameName.empty()) {
-        return frameName;
-    }
-    size_t last = frameName.size() - 1;
-    while (last > 0 && frameName[last] >= '0' && frameName[last] <= '9') {
-        last--;
-    }
-    return frameName.substr(0, last + 1);
-}
-
 struct NormalSum {
     int     uses = 0;
     CVector sum;

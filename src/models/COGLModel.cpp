@@ -15,6 +15,23 @@
 
 namespace {
 
+// With skins from the model file counted but not written, the count does not
+// tell how many records follow: it counts the embedded skins the writer
+// managed to decode, and a model whose file is missing knows of none. A
+// record starts with an option of 0 or 1 and a path that is not empty; the
+// skin index after the last record (-1, or a position among fewer than 256
+// skins) never starts that way.
+bool SkinRecordFollows(CFile& file) {
+    const uint64_t at = file.GetPosition();
+    if (file.GetLength() < at + 2) {
+        return false;
+    }
+    uint8_t start[2];
+    file.Read(start, sizeof start);
+    file.Seek(static_cast<int64_t>(at), CFile::begin);
+    return start[0] <= 1 && start[1] != 0;
+}
+
 // Outside a scene load there is no locator; the file is then looked for as named.
 bool Locate(CFileLocator* locator, std::string& filePath) {
     if (locator != nullptr) {
@@ -306,7 +323,11 @@ void COGLModel::KeepAnimationStateInRange() {
 
 void COGLModel::ReadSkinRecords(CFile& file, CModelResources& owner) {
     const int32_t skinCount = ReadInt32(file);
+    const bool embeddedSkins = RecordLayout().embeddedSkins;
     for (int32_t i = 0; i < skinCount; i++) {
+        if (embeddedSkins && !SkinRecordFollows(file)) {
+            break;
+        }
         const bool useDefaultPalette = ReadByte(file) != 0;
         std::string skinPath = ReadPathField(file);
         if (FindSkin(skinPath) != nullptr || !Locate(owner.Locator(), skinPath)) {
@@ -335,13 +356,17 @@ void COGLModel::Save(CFile& file, int textureIndex) const {
     out.WriteByte(reserved);
     out.WriteBool(interpolate);
     out.WriteInt32(static_cast<int32_t>(skins.size()));
+    const bool embeddedSkins = RecordLayout().embeddedSkins;
     int32_t skinIndex = -1;
     for (size_t i = 0; i < skins.size(); i++) {
-        out.WriteBool(skins[i]->useDefaultPalette);
-        out.WriteName(skins[i]->path, PATH_FIELD_SIZE);
         if (skins[i] == texture && skinIndex < 0) {
             skinIndex = static_cast<int32_t>(i);
         }
+        if (embeddedSkins && skins[i]->path.empty()) {
+            continue;
+        }
+        out.WriteBool(skins[i]->useDefaultPalette);
+        out.WriteName(skins[i]->path, PATH_FIELD_SIZE);
     }
     out.WriteInt32(skinIndex);
     if (RecordLayout().hasFlipNormals) {

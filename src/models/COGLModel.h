@@ -19,6 +19,9 @@ struct CPakEntry;
 struct ModelRecordLayout {
     bool interpolateFromVersion6;   // else the interpolate byte is always there
     bool hasFlipNormals;            // a flipNormals byte ends the record
+    // Skins the model file holds itself have no path: the skin count
+    // counts them, but only skins with a path get a record.
+    bool embeddedSkins = false;
 };
 
 // Base of the frame-animated models. Adds to COGLObject the animation state

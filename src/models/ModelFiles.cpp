@@ -4,12 +4,15 @@
 #include <cstring>
 
 #include "models/COGLMD2.h"
+#include "models/COGLMDL.h"
 #include "platform/BufferedStream.h"
 
 namespace {
 
 struct ModelSignature {
     char magic[4];
+    const char* kind;
+    // Null for a kind this program does not read yet.
     std::unique_ptr<COGLModel> (*create)();
 };
 
@@ -19,12 +22,13 @@ std::unique_ptr<COGLModel> Make() {
 }
 
 const ModelSignature signatures[] = {
-    { { 'I', 'D', 'P', '2' }, Make<COGLMD2> },
+    { { 'I', 'D', 'P', '2' }, "MD2", Make<COGLMD2> },
+    { { 'I', 'D', 'P', 'O' }, "MDL", Make<COGLMDL> },
+    // Half-Life models share the extension ".mdl" with classic ones.
+    { { 'I', 'D', 'S', 'T' }, "Half-Life", nullptr },
 };
 
-}  // namespace
-
-std::unique_ptr<COGLModel> CreateModelForFile(const std::string& path) {
+const ModelSignature* FindSignature(const std::string& path) {
     char magic[4] = {};
     StreamPtr file(OpenStreamForReading(path));
     if (!file || std::fread(magic, 1, sizeof magic, file.get()) != sizeof magic) {
@@ -32,8 +36,20 @@ std::unique_ptr<COGLModel> CreateModelForFile(const std::string& path) {
     }
     for (const ModelSignature& signature : signatures) {
         if (std::memcmp(magic, signature.magic, sizeof magic) == 0) {
-            return signature.create();
+            return &signature;
         }
     }
     return nullptr;
+}
+
+}  // namespace
+
+std::unique_ptr<COGLModel> CreateModelForFile(const std::string& path) {
+    const ModelSignature* signature = FindSignature(path);
+    return signature != nullptr && signature->create != nullptr ? signature->create() : nullptr;
+}
+
+const char* ModelKindOfFile(const std::string& path) {
+    const ModelSignature* signature = FindSignature(path);
+    return signature != nullptr ? signature->kind : nullptr;
 }

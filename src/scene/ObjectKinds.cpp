@@ -1,6 +1,7 @@
 #include "scene/ObjectKinds.h"
 
 #include "models/COGLMD2.h"
+#include "models/COGLMDL.h"
 #include "models/COGLPlayer.h"
 #include "objects/COGLBillboard.h"
 #include "objects/COGLBox.h"
@@ -56,7 +57,7 @@ const ObjectKind kinds[] = {
     { 12, "COGLMD2", Make<COGLMD2>, ReadModel },
     { 13, "COGLPlayer", Make<COGLPlayer>, ReadModel },
     { 14, "COGLSBM", nullptr, nullptr },
-    { 15, "COGLMDL", nullptr, nullptr },
+    { 15, "COGLMDL", Make<COGLMDL>, ReadModel },
     { 16, "COGLBillboard", Make<COGLBillboard>, ReadObject },
     { 17, "COGLSprite", nullptr, nullptr },
     { 18, "COGLHLModel", nullptr, nullptr },

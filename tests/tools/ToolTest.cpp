@@ -11,6 +11,7 @@
 
 #include "models/COGLMD2.h"
 #include "models/Md2Bytes.h"
+#include "models/MdlBytes.h"
 #include "scene/COGLScene.h"
 #include "support/CapturedReports.h"
 #include "support/TestFolder.h"
@@ -153,6 +154,23 @@ TEST_F(ModelCompose, APlayerComesBackWithItsFolderSkinsWeaponAndFlagRows) {
     EXPECT_TRUE(Holds(described["objects"][0], { { "class", "COGLPlayer" }, { "typeCode", 13 }, { "texture", skin },
         { "model", { { "skins", { skin } }, { "weaponIndex", 0 }, { "flagShown", true }, { "flagSkin", "flag2" } } } }));
     EXPECT_EQ(described["objects"][0]["model"]["weapons"][0], "default");
+}
+
+TEST_F(ModelCompose, AnMdlComesBackWithTheSkinsItHoldsAndAPictureChosen) {
+    const std::string mdl = folder.Write("progs/ogre.mdl", Text(MdlTriangle({ "walk1", "walk2", "run1" }, 2).Write()));
+    const std::string grey = folder.Write("progs/grey.pcx", TinyPcx());
+    json object = { { "class", "COGLMDL" }, { "texture", grey },
+                    { "model", { { "path", mdl }, { "currentAnimation", "run" }, { "skins", json::array({ grey }) } } } };
+    const json described = ComposeAndDescribe({ { "objects", json::array({ object }) } });
+    // The skins the file holds have no path; the picture follows them.
+    object["typeCode"] = 15;
+    object["name"] = "ogre";
+    object["model"]["skins"] = json::array({ "", "", grey });
+    object["model"]["frameCount"] = 3;
+    object["model"]["skinCountInFile"] = 2;
+    object["model"]["skinWidth"] = 2;
+    object["model"]["skinHeight"] = 2;
+    EXPECT_TRUE(Holds(described["objects"][0], object));
 }
 
 TEST_F(Tool, LeftOutFieldsTakeWhatTheClassOrTheModelFileChooses) {

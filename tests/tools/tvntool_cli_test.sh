@@ -126,6 +126,31 @@ else
     skipped=1
 fi
 
+testdata=$(dirname "$0")/../../../shared/testdata
+if [ -f "$testdata/mdl/slipgate/progs/h_knight.mdl" ]; then
+    # Extensions in capitals are names like any other.
+    cp "$testdata/mdl/slipgate/progs/h_knight.mdl" "$work/H_KNIGHT.MDL"
+    expect 0 "model of a real MDL" -- "$tool" model --json "$work/H_KNIGHT.MDL"
+    for field in '"kind": "MDL"' '"triangles": 256' '"skinCountInFile": 4' '"skinWidth": 92' '"skinHeight": 57'; do
+        grep -q "$field" "$work/out" || fail "h_knight.mdl does not show $field"
+    done
+    expect 2 "model of a cut MDL" -- "$tool" model "$testdata/mdl/trenchbroom/invalid.mdl"
+    printf '{ "objects": [ { "class": "COGLMDL", "model": { "path": "H_KNIGHT.MDL" } } ] }' >"$work/knight.json"
+    expect 0 "compose of an MDL" -- "$tool" compose "$work/knight.json" -o "$work/knight.tvn"
+    expect 0 "check of the MDL scene" -- "$tool" check "$work/knight.tvn"
+    grep -q '^found .*H_KNIGHT.MDL' "$work/out" || fail "check does not list the MDL as found"
+    expect 0 "info of the MDL scene" -- "$tool" info --json "$work/knight.tvn"
+    grep -q '"class": "COGLMDL"' "$work/out" || fail "info does not show the MDL"
+    grep -q '"skinCountInFile": 4' "$work/out" || fail "info does not count the MDL's skins"
+else
+    echo "MDL checks skipped: no test data here"
+    skipped=1
+fi
+if [ -f "$testdata/hlmdl/sven-lowdef/grenade.mdl" ]; then
+    expect 2 "model of a Half-Life model" -- "$tool" model "$testdata/hlmdl/sven-lowdef/grenade.mdl"
+    grep -q 'not supported yet' "$work/err" || fail "a Half-Life model is not told apart: $(cat "$work/err")"
+fi
+
 if [ -n "$demo" ] && { [ ! -f "$demo/demo.tvn" ] || [ ! -x /usr/bin/convert ]; }; then
     echo "demo checks skipped: no demo scene or no ImageMagick here"
     skipped=1

@@ -1,0 +1,176 @@
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "models/COGLMDL.h"
+#include "support/CapturedReports.h"
+#include "support/GLTest.h"
+
+namespace {
+
+// What a plain reading of an MDL file gives, written apart from the viewer's
+// reader so that the two can be compared.
+struct MdlFacts {
+    bool valid = false;
+    int skins = 0, skinWidth = 0, skinHeight = 0, vertices = 0, triangles = 0, frames = 0;
+    std::vector<std::pair<std::string, int>> animations;
+    float min[3] = { 0, 0, 0 }, max[3] = { 0, 0, 0 };   // frame 0 in mesh axes
+};
+
+struct Reader {
+    const std::vector<uint8_t>& data;
+    size_t at = 0;
+
+    int32_t Int() {
+        int32_t v = 0;
+        if (at + 4 <= data.size()) std::memcpy(&v, &data[at], 4);
+        at += 4;
+        return v;
+    }
+    float Float(size_t offset) const {
+        float v;
+        std::memcpy(&v, &data[offset], 4);
+        return v;
+    }
+};
+
+std::string Group(std::string name) {
+    const size_t keep = name.find_last_not_of("0123456789");
+    return name.substr(0, keep == std::string::npos ? std::min<size_t>(1, name.size()) : keep + 1);
+}
+
+MdlFacts ReadFacts(const std::vector<uint8_t>& data) {
+    MdlFacts facts;
+    if (data.size() < 84 || std::memcmp(data.data(), "IDPO", 4) != 0) return facts;
+    Reader in { data, 48 };
+    facts.skins = in.Int();
+    facts.skinWidth = in.Int();
+    facts.skinHeight = in.Int();
+    facts.vertices = in.Int();
+    facts.triangles = in.Int();
+    const int entries = in.Int();
+    in.at = 84;
+    for (int i = 0; i < facts.skins; i++) in.at += 4 + size_t(facts.skinWidth) * facts.skinHeight;
+    const size_t points = in.at;
+    const size_t triangles = points + 12 * size_t(facts.vertices);
+    in.at = triangles + 16 * size_t(facts.triangles);
+    size_t firstFrame = 0;
+    std::string previous;
+    for (int i = 0; i < entries; i++) {
+        const bool group = in.Int() != 0;
+        const int count = group ? in.Int() : 1;
+        if (group) in.at += 8 + 4 * size_t(count);
+        for (int f = 0; f < count; f++) {
+            in.at += 8;
+            if (in.at + 16 + 4 * size_t(facts.vertices) > data.size()) return facts;
+            const std::string name = Group(std::string(reinterpret_cast<const char*>(&data[in.at]), strnlen(reinterpret_cast<const char*>(&data[in.at]), 16)));
+            if (facts.frames == 0) firstFrame = in.at + 16;
+            // A group starts afresh and is never joined by what follows it.
+            if (facts.animations.empty() || (group && f == 0) || name != previous) facts.animations.emplace_back(name, 0);
+            facts.animations.back().second++;
+            previous = group && f == count - 1 ? std::string("\n") : name;
+            facts.frames++;
+            in.at += 16 + 4 * size_t(facts.vertices);
+        }
+    }
+    facts.valid = facts.frames > 0;
+    // Mesh x, y, z are the file's y, z, x.
+    for (int t = 0; t < facts.triangles; t++) {
+        for (int corner = 0; corner < 3; corner++) {
+            int32_t v;
+            std::memcpy(&v, &data[triangles + 16 * size_t(t) + 4 + 4 * corner], 4);
+            for (int axis = 0; axis < 3; axis++) {
+                const int file = (axis + 1) % 3;
+                const float translate = in.Float(20 + 4 * file) - in.Float(36 + 4 * file);
+                const float p = data[firstFrame + 4 * size_t(v) + file] * in.Float(8 + 4 * file) + translate;
+                facts.min[axis] = t == 0 && corner == 0 ? p : std::min(facts.min[axis], p);
+                facts.max[axis] = t == 0 && corner == 0 ? p : std::max(facts.max[axis], p);
+            }
+        }
+    }
+    return facts;
+}
+
+std::vector<uint8_t> ReadFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+std::vector<std::filesystem::path> RealModels() {
+    std::vector<std::filesystem::path> found;
+    const std::filesystem::path root = std::filesystem::path(ORRIN_TESTDATA) / "mdl";
+    std::error_code error;
+    for (auto it = std::filesystem::recursive_directory_iterator(root, error);
+         !error && it != std::filesystem::recursive_directory_iterator(); it.increment(error)) {
+        if (it->path().extension() == ".mdl") found.push_back(it->path());
+    }
+    std::sort(found.begin(), found.end());
+    return found;
+}
+
+class MdlConformance : public GLTest {
+protected:
+    CCapturedReports reports;
+};
+
+}  // namespace
+
+TEST_F(MdlConformance, RealModelsReadAsAPlainReadingSays) {
+    const std::vector<std::filesystem::path> models = RealModels();
+    if (models.empty()) {
+        GTEST_SKIP() << "no MDL test data";
+    }
+    for (const std::filesystem::path& file : models) {
+        SCOPED_TRACE(file.string());
+        const MdlFacts facts = ReadFacts(ReadFile(file));
+        reports.Clear();
+        COGLMDL model;
+        model.LoadFromFile(file.string());
+        ASSERT_EQ(model.loaded, facts.valid);
+        if (!facts.valid) {
+            EXPECT_NE(reports.Errors().find("Not a valid MDL (classic quake model) file."), std::string::npos);
+            continue;
+        }
+        EXPECT_EQ(model.FileFrameCount(), facts.frames);
+        std::vector<std::pair<std::string, int>> animations;
+        for (const auto& animation : model.animations) animations.emplace_back(animation->name, animation->count);
+        EXPECT_EQ(animations, facts.animations);
+        EXPECT_EQ(model.skinCountInFile, facts.skins);
+        EXPECT_EQ(model.skins.size(), static_cast<size_t>(facts.skins));
+        EXPECT_EQ(model.skinWidth, facts.skinWidth);
+        EXPECT_EQ(model.skinHeight, facts.skinHeight);
+        EXPECT_EQ(model.VertexCount(), facts.vertices);
+        EXPECT_EQ(model.TriangleCount(), facts.triangles);
+        CVector min, max;
+        model.FrameBounds(0, min, max);
+        EXPECT_FLOAT_EQ(min.x, facts.min[0]);
+        EXPECT_FLOAT_EQ(min.y, facts.min[1]);
+        EXPECT_FLOAT_EQ(min.z, facts.min[2]);
+        EXPECT_FLOAT_EQ(max.x, facts.max[0]);
+        EXPECT_FLOAT_EQ(max.y, facts.max[1]);
+        EXPECT_FLOAT_EQ(max.z, facts.max[2]);
+        EXPECT_TRUE(reports.Errors().empty());
+    }
+}
+
+TEST_F(MdlConformance, EveryTruncationOfARealModelIsRefusedOrDrawnSafely) {
+    const std::vector<uint8_t> data = ReadFile(std::filesystem::path(ORRIN_TESTDATA) / "mdl/slipgate/progs/grenade.mdl");
+    if (data.empty()) {
+        GTEST_SKIP() << "no MDL test data";
+    }
+    for (size_t cut = 0; cut <= data.size(); cut++) {
+        // A copy of exactly the cut's length, so that reading past it is caught.
+        const std::vector<uint8_t> truncated(data.begin(), data.begin() + static_cast<std::ptrdiff_t>(cut));
+        COGLMDL model;
+        if (model.ReadModel(truncated.data(), truncated.size())) {
+            model.SelectFirstSkin();
+            model.Draw(DRAW_MATERIAL);
+        }
+        EXPECT_EQ(model.dataLoaded, cut == data.size()) << "cut at " << cut;
+    }
+}
