@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "models/COGLMD2.h"
+#include "models/COGLSprite.h"
 #include "platform/BufferedStream.h"
 
 namespace {
@@ -20,6 +21,9 @@ std::unique_ptr<COGLModel> Make() {
 
 const ModelSignature signatures[] = {
     { { 'I', 'D', 'P', '2' }, Make<COGLMD2> },
+    { { 'I', 'D', 'S', '2' }, Make<COGLSprite> },
+    { { 'I', 'D', 'S', 'P' }, Make<COGLSprite> },
+    { { 'S', 'P', 'R', 'T' }, Make<COGLSprite> },
 };
 
 }  // namespace
