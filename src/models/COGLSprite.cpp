@@ -98,7 +98,7 @@ std::vector<std::string> TextLines(const uint8_t* data, size_t size) {
 // Frames read so far; the sprite takes them only when the whole file read.
 struct COGLSprite::ReadFrames {
     std::vector<COGLTexture2D*> frames;
-    std::vector<std::string>    titles;
+    std::vector<FrameInfo>      info;
     std::vector<std::string>    pictureNames;
     std::vector<std::unique_ptr<COGLTexture2D>> owned;
     int32_t     renderMode = -1;
@@ -217,7 +217,7 @@ bool COGLSprite::ReadSprite(const uint8_t* data, size_t size) {
     ReleaseFrames();
     kind = newKind;
     frames = std::move(read.frames);
-    frameTitles = std::move(read.titles);
+    frameInfo = std::move(read.info);
     pictureNames = std::move(read.pictureNames);
     ownFrames = std::move(read.owned);
     frameCount = static_cast<int32_t>(frames.size());
@@ -257,9 +257,13 @@ COGLTexture2D* COGLSprite::LoadPicture(const std::string& picturePath, bool besi
     COGLTexture2D* picture = resources->FindOrLoadTexture(picturePath, pak, "", false, false);
     // Names are relative to the game's folder, which a viewer on Linux does
     // not run from: a sprite on disk also finds its pictures from its own folder.
+    // Looked up by the whole path, so that sprites sharing a picture share
+    // its texture.
     if (picture == nullptr && pak == nullptr && !fileFolder.empty()) {
-        picture = besideByName ? resources->FindOrLoadTexture(picturePath, nullptr, fileFolder, false, false)
-                               : resources->FindOrLoadTexture(fileFolder + picturePath, nullptr, "", false, false);
+        const PathParts parts = SplitPath(picturePath);
+        const std::string beside =
+            fileFolder + (besideByName ? parts.name + parts.extension : picturePath);
+        picture = resources->FindOrLoadTexture(beside, nullptr, "", false, false);
     }
     if (picture == nullptr) {
         return nullptr;
@@ -297,7 +301,8 @@ bool COGLSprite::ReadQuake2(const uint8_t* data, size_t size, ReadFrames& out) {
             return false;
         }
         out.frames.push_back(picture);
-        out.titles.push_back(picture->title);
+        out.info.push_back({ Int32At(data + QUAKE2_HEADER_SIZE + QUAKE2_FRAME_SIZE * i),
+                             Int32At(data + QUAKE2_HEADER_SIZE + QUAKE2_FRAME_SIZE * i + 4), picture->title });
     }
     return true;
 }
@@ -355,7 +360,7 @@ bool COGLSprite::ReadIndexed(const uint8_t* data, size_t size, ReadFrames& out) 
             return false;
         }
         offset += static_cast<size_t>(pixelCount);
-        out.titles.push_back("frame " + std::to_string(i));
+        out.info.push_back({ width, height, "frame " + std::to_string(i) });
         out.frames.push_back(frame.get());
         out.owned.push_back(std::move(frame));
     }
@@ -419,7 +424,8 @@ bool COGLSprite::ReadTextLine(const std::string& line, ReadFrames& out) {
     }
     picture->title = title;
     out.frames.push_back(picture);
-    out.titles.push_back(title);
+    const COGLImage* image = picture->image.get();
+    out.info.push_back({ image != nullptr ? image->width : 0, image != nullptr ? image->height : 0, title });
     return true;
 }
 
@@ -564,12 +570,18 @@ void COGLSprite::Draw(int flags) {
         // test would ignore the frame's transparent texels; replace gives the
         // same colours with the frame's own alpha.
         const int32_t envMode = textureMode == GL_DECAL_MODE ? GL_REPLACE : textureMode;
+        GLint previousTexture = 0;
+        GLint previousEnvMode = GL_MODULATE;
+        glGetIntegerv(GL_TEXTURE_BINDING_2D, &previousTexture);
+        glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &previousEnvMode);
         glEnable(GL_TEXTURE_2D);
         glBindTexture(GL_TEXTURE_2D, texture != nullptr ? texture->textureName : 0);
         glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, envMode);
         glMatrixMode(GL_MODELVIEW);
         DrawQuad(GL_QUADS);
         glDisable(GL_TEXTURE_2D);
+        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, previousEnvMode);
+        glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(previousTexture));
         if (alphaTest) {
             glDisable(GL_ALPHA_TEST);
         }

@@ -22,6 +22,14 @@ public:
 
     enum SpriteKind { KIND_NONE, KIND_SP2, KIND_SPR, KIND_TEXT };
 
+    // A frame as the file describes it: the size it gives (the picture's
+    // for text sprites) and its title.
+    struct FrameInfo {
+        int32_t     width;
+        int32_t     height;
+        std::string title;
+    };
+
     COGLSprite();
     // Shared frames go back to the scene, the sprite's own are deleted.
     ~COGLSprite() override;
@@ -77,7 +85,7 @@ public:
     int32_t     frameCount = 0;
     // One texture per frame, in file order; the current one is the object's.
     std::vector<COGLTexture2D*> frames;
-    std::vector<std::string>    frameTitles;
+    std::vector<FrameInfo>      frameInfo;
     std::vector<std::string>    pictureNames;
     float       roll = 0.0f;
     // Folder of the file on disk; frame pictures not found as named are
