@@ -97,6 +97,19 @@ else
 fi
 expect 2 "model of something else" -- "$tool" model "$work/box.json"
 
+sprites=$(dirname "$0")/../../../shared/testdata/sprite
+if [ -f "$sprites/didux-quake/sprites/s_bfg2.sp2" ]; then
+    expect 0 "model of a real Quake II sprite" -- "$tool" model --json "$sprites/didux-quake/sprites/s_bfg2.sp2"
+    grep -q '"kind": "sp2"' "$work/out" || fail "s_bfg2.sp2 is not told as an sp2"
+    grep -q '"frameCount": 4' "$work/out" || fail "s_bfg2.sp2 does not show 4 frames"
+    expect 0 "model of a real indexed sprite" -- "$tool" model --json "$sprites/valve-addon/sprites/640_pain.spr"
+    grep -q '"renderMode": 1' "$work/out" || fail "640_pain.spr does not show render mode 1"
+    expect 2 "model of a Quake sprite" -- "$tool" model "$sprites/vgio/test.spr"
+else
+    echo "sprite model checks skipped: no test data here"
+    skipped=1
+fi
+
 # A real Quake II player from its folder, with and without its weapon: the
 # weapon is all that differs, and it is in the player's hand.
 player=$(dirname "$0")/../../../shared/testdata/player/didux-quake/players/male
