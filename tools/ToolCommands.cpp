@@ -335,7 +335,9 @@ int RunCheck(int argc, char** argv) {
         }
         const std::vector<std::string> pictures = sprite->SkinNames();
         for (size_t i = 0; i < pictures.size() && i < sprite->frames.size(); i++) {
-            std::printf("%-8s %s -> %s\n", "frame", pictures[i].c_str(), sprite->frames[i]->path.c_str());
+            const COGLTexture2D* frame = sprite->frames[i];
+            const std::string where = frame->archive != nullptr ? frame->archive->GetPath() : frame->path;
+            std::printf("%-8s %s -> %s\n", "frame", pictures[i].c_str(), where.c_str());
         }
     }
     return Conclude(loaded);

@@ -147,6 +147,7 @@ fi
 if [ -n "$demo" ]; then
     expect 0 "render of the demo" -- "$tool" render "$demo/demo.tvn" -o "$work/demo.png"
     expect 0 "check of the demo" -- "$tool" check "$demo/demo.tvn"
+    grep -q '^frame .*sprites/glow_3.tga -> .*demo.pak' "$work/out" || fail "check does not list the glow's frames"
     expect 0 "render of the demo as BMP" -- "$tool" render "$demo/demo.tvn" -o "$work/demo.bmp" --size 101x60
     [ "$(stat -c %s "$work/demo.bmp")" -eq $((54 + 304 * 60)) ] || fail "a 101 x 60 BMP is not 54 + 304 x 60 bytes"
     expect 0 "render of the demo as JPEG" -- "$tool" render "$demo/demo.tvn" -o "$work/demo.jpg"
