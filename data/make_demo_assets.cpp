@@ -2,7 +2,9 @@
 //   floor.pcx  128 x 128 warm tiles with grout lines and a little grain
 //   demo.pak   an archive holding models/crystal/tris.md2, a faceted crystal
 //              that spins and bobs ("spin", 16 frames) or swells ("pulse",
-//              8 frames), and its skin models/crystal/skin.pcx
+//              8 frames), and its skin models/crystal/skin.pcx; and a
+//              text sprite sprites/glow.txt whose four TGA frames
+//              sprites/glow_0.tga .. glow_3.tga pulse beside the crystal
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -236,6 +238,33 @@ Bytes CrystalModel(const std::string& skinName) {
     return out.Bytes();
 }
 
+// A round glow, white-hot in the middle and fading to nothing at its rim,
+// a little larger and redder in each frame: 32-bit TGA, top row first.
+Bytes GlowFrame(int frame) {
+    const int side = 32;
+    Bytes file = { 0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, side, 0, side, 0, 32, 0x28 };
+    const float radius = 11.0f + 1.5f * static_cast<float>(frame);
+    for (int y = 0; y < side; y++) {
+        for (int x = 0; x < side; x++) {
+            const float dx = static_cast<float>(x) - 15.5f;
+            const float dy = static_cast<float>(y) - 15.5f;
+            const float t = std::fmax(0.0f, 1.0f - std::sqrt(dx * dx + dy * dy) / radius);
+            file.push_back(static_cast<uint8_t>(60.0f + 195.0f * t * t));                  // blue
+            file.push_back(static_cast<uint8_t>(140.0f + 115.0f * t - 10.0f * frame));    // green
+            file.push_back(255);                                                         // red
+            file.push_back(static_cast<uint8_t>(255.0f * t));                            // alpha
+        }
+    }
+    return file;
+}
+
+// The text sprite naming the frames; its lines end in CR LF as the format has them.
+Bytes GlowSprite() {
+    const std::string text = "SPRT\r\n// a pulsing glow\r\npath sprites\r\nscale 1\r\n"
+                             "glow0 glow_0.tga\r\nglow1 glow_1.tga\r\nglow2 glow_2.tga\r\nglow3 glow_3.tga\r\n";
+    return Bytes(text.begin(), text.end());
+}
+
 struct PakEntry {
     std::string name;
     Bytes       data;
@@ -283,7 +312,10 @@ int main(int argc, char** argv) {
     }
     const std::string folder = std::string(argv[1]) + "/";
     const std::string skinName = "models/crystal/skin.pcx";
-    const Bytes pak = EncodePak({ { "models/crystal/tris.md2", CrystalModel(skinName) }, { skinName, CrystalSkin() } });
+    const Bytes pak = EncodePak({ { "models/crystal/tris.md2", CrystalModel(skinName) }, { skinName, CrystalSkin() },
+                                  { "sprites/glow.txt", GlowSprite() }, { "sprites/glow_0.tga", GlowFrame(0) },
+                                  { "sprites/glow_1.tga", GlowFrame(1) }, { "sprites/glow_2.tga", GlowFrame(2) },
+                                  { "sprites/glow_3.tga", GlowFrame(3) } });
     if (!WriteFile(folder + "floor.pcx", FloorTexture()) || !WriteFile(folder + "demo.pak", pak)) {
         std::fprintf(stderr, "make_demo_assets: cannot write into %s\n", folder.c_str());
         return 1;

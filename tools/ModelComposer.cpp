@@ -3,6 +3,7 @@
 #include "image/COGLTexture2D.h"
 #include "models/COGLModel.h"
 #include "models/COGLPlayer.h"
+#include "models/COGLSprite.h"
 #include "platform/BufferedStream.h"
 #include "platform/WindowsPath.h"
 #include "platform/CPakFile.h"
@@ -75,6 +76,10 @@ void CModelComposer::ReadModel(FieldReader& in, const json& node, COGLModel& mod
         return;
     }
     CPakFile* archive = pakIndex >= 0 ? Archive(pakIndex) : nullptr;
+    if (auto* sprite = dynamic_cast<COGLSprite*>(&model)) {
+        ReadSprite(in, fields, archive, modelPath, *sprite);
+        return;
+    }
     const bool found = model.LoadFrom(archive, modelPath, &locator);
     if (found && !model.loaded) {
         in.Fail(modelPath + " is not a valid model");
@@ -143,6 +148,25 @@ void CModelComposer::ReadModel(FieldReader& in, const json& node, COGLModel& mod
     if (model.texture == nullptr) {
         in.Fail("texture " + chosen + " is not a skin of " + modelPath);
     }
+}
+
+// A sprite finds its frame pictures while it loads, so it reads through the
+// holder's texture cache; its record has no skins.
+void CModelComposer::ReadSprite(FieldReader& in, const json& fields, CPakFile* archive, const std::string& spritePath,
+                                COGLSprite& sprite) {
+    sprite.resources = &holder;
+    const bool found = sprite.LoadFrom(archive, spritePath, &locator);
+    if (found && !sprite.loaded) {
+        in.Fail(spritePath + " is not a valid sprite");
+        return;
+    }
+    sprite.path = spritePath;
+    sprite.pak = archive;
+    in.Float(fields, "frameStep", sprite.frameStep);
+    in.Float(fields, "framePosition", sprite.framePosition);
+    in.Int(fields, "currentFrame", sprite.currentFrame);
+    in.Float(fields, "roll", sprite.roll);
+    in.Int(fields, "renderMode", sprite.renderMode);
 }
 
 // The player rows, written as given; the weapon index is checked against

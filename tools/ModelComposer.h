@@ -11,6 +11,8 @@
 
 class COGLModel;
 class COGLPlayer;
+class COGLSprite;
+class CPakFile;
 class FieldReader;
 
 // Builds the models of a composition so that their own Save writes the
@@ -31,6 +33,8 @@ private:
     COGLTexture2D* AddSkin(const std::string& skinPath, bool useDefaultPalette);
     static std::string FileSkinPath(const COGLModel& model, const std::string& skinName);
     void ReadPlayer(FieldReader& in, const nlohmann::json& fields, COGLPlayer& player, bool found);
+    void ReadSprite(FieldReader& in, const nlohmann::json& fields, CPakFile* archive, const std::string& spritePath,
+                    COGLSprite& sprite);
 
     std::vector<std::string> pakPaths;
     CFileLocator locator;

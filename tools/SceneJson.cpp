@@ -7,6 +7,7 @@
 #include "models/COGLMDL.h"
 #include "models/COGLModel.h"
 #include "models/COGLPlayer.h"
+#include "models/COGLSprite.h"
 #include "objects/COGLLight.h"
 #include "objects/COGLObject.h"
 #include "objects/COGLPlane.h"
@@ -156,6 +157,29 @@ ordered_json DescribeModel(const COGLModel& model) {
     return out;
 }
 
+ordered_json DescribeSprite(const COGLSprite& sprite) {
+    ordered_json frames = ordered_json::array();
+    if (sprite.kind == COGLSprite::KIND_SPR) {
+        for (const COGLSprite::FrameInfo& frame : sprite.frameInfo) {
+            frames.push_back(frame.title);
+        }
+    } else {
+        frames = sprite.SkinNames();
+    }
+    const int pak = sprite.resources != nullptr && sprite.pak != nullptr ? sprite.resources->IndexOfPak(sprite.pak) : -1;
+    return {
+        { "path", sprite.path },
+        { "pak", pak >= 0 ? ordered_json(pak) : ordered_json(nullptr) },
+        { "frameStep", Tidy(sprite.frameStep) },
+        { "framePosition", Tidy(sprite.framePosition) },
+        { "currentFrame", sprite.currentFrame },
+        { "roll", Tidy(sprite.roll) },
+        { "renderMode", sprite.renderMode },
+        { "frameCount", sprite.frameCount },
+        { "frames", frames },
+    };
+}
+
 ordered_json DescribeObject(const COGLObject& object, const COGLScene& /*scene*/) {
     const float orientation[4] = { object.orientation.x, object.orientation.y, object.orientation.z,
                                    object.orientation.w };
@@ -183,7 +207,9 @@ ordered_json DescribeObject(const COGLObject& object, const COGLScene& /*scene*/
     if (const auto* plane = dynamic_cast<const COGLPlane*>(&object)) {
         out["subdivided"] = plane->subdivided;
     }
-    if (const auto* model = dynamic_cast<const COGLModel*>(&object)) {
+    if (const auto* sprite = dynamic_cast<const COGLSprite*>(&object)) {
+        out["model"] = DescribeSprite(*sprite);
+    } else if (const auto* model = dynamic_cast<const COGLModel*>(&object)) {
         out["model"] = DescribeModel(*model);
     }
     if (const auto* player = dynamic_cast<const COGLPlayer*>(&object)) {

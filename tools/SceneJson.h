@@ -15,3 +15,7 @@ nlohmann::ordered_json DescribeLight(const COGLLight& light);
 class COGLModel;
 // A model's own part: its file, animations, animation state and skins.
 nlohmann::ordered_json DescribeModel(const COGLModel& model);
+class COGLSprite;
+// A sprite's own part: its file, animation state, roll, render mode and
+// frames (the pictures it names, or the titles of the frames it holds).
+nlohmann::ordered_json DescribeSprite(const COGLSprite& sprite);

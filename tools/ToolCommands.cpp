@@ -16,6 +16,7 @@
 #include "image/COGLTexture2D.h"
 #include "models/COGLModel.h"
 #include "models/COGLPlayer.h"
+#include "models/COGLSprite.h"
 #include "models/ModelFiles.h"
 #include "platform/BufferedStream.h"
 #include "platform/CPakFile.h"
@@ -326,6 +327,19 @@ int RunCheck(int argc, char** argv) {
             std::printf("%-8s %s -> %s\n", "flag", player->flag->path.c_str(), player->flag->pak->GetPath().c_str());
         }
     }
+    // A sprite's frame pictures are found by the names inside its file.
+    for (const std::unique_ptr<COGLObject>& object : loaded.scene->objects) {
+        const auto* sprite = dynamic_cast<const COGLSprite*>(object.get());
+        if (sprite == nullptr) {
+            continue;
+        }
+        const std::vector<std::string> pictures = sprite->SkinNames();
+        for (size_t i = 0; i < pictures.size() && i < sprite->frames.size(); i++) {
+            const COGLTexture2D* frame = sprite->frames[i];
+            const std::string where = frame->archive != nullptr ? frame->archive->GetPath() : frame->path;
+            std::printf("%-8s %s -> %s\n", "frame", pictures[i].c_str(), where.c_str());
+        }
+    }
     return Conclude(loaded);
 }
 
@@ -360,7 +374,15 @@ int RunModel(int argc, char** argv) {
     if (!model->loaded) {
         return EXIT_NOT_A_SCENE;
     }
-    nlohmann::ordered_json description = DescribeModel(*model);
+    const auto* sprite = dynamic_cast<const COGLSprite*>(model.get());
+    nlohmann::ordered_json description = sprite != nullptr ? DescribeSprite(*sprite) : DescribeModel(*model);
+    if (sprite != nullptr) {
+        nlohmann::ordered_json frames = nlohmann::ordered_json::array();
+        for (const COGLSprite::FrameInfo& frame : sprite->frameInfo) {
+            frames.push_back({ { "width", frame.width }, { "height", frame.height }, { "title", frame.title } });
+        }
+        description["frames"] = frames;
+    }
     CVector min, max;
     model->FrameBounds(0, min, max);
     description["kind"] = model->Kind();
@@ -385,6 +407,16 @@ int RunModel(int argc, char** argv) {
         for (const auto& skin : description["skinNames"]) {
             std::cout << "skin:       " << skin.get<std::string>() << '\n';
         }
+        if (sprite != nullptr) {
+            std::cout << "renderMode: " << sprite->renderMode << '\n';
+            for (const COGLSprite::FrameInfo& frame : sprite->frameInfo) {
+                std::cout << "frame:      " << frame.width << " x " << frame.height << " " << frame.title << '\n';
+            }
+        }
+    }
+    // A sprite loads only with every frame picture.
+    if (sprite != nullptr) {
+        return loaded.errors.empty() ? EXIT_LOADED : EXIT_INCOMPLETE;
     }
     // Skins a model file holds itself (MDL) come without names.
     const bool allSkins = static_cast<size_t>(std::count_if(model->skins.begin(), model->skins.end(),

@@ -5,6 +5,7 @@
 
 #include "models/COGLMD2.h"
 #include "models/COGLMDL.h"
+#include "models/COGLSprite.h"
 #include "platform/BufferedStream.h"
 
 namespace {
@@ -24,6 +25,9 @@ std::unique_ptr<COGLModel> Make() {
 const ModelSignature signatures[] = {
     { { 'I', 'D', 'P', '2' }, "MD2", Make<COGLMD2> },
     { { 'I', 'D', 'P', 'O' }, "MDL", Make<COGLMDL> },
+    { { 'I', 'D', 'S', '2' }, "sprite", Make<COGLSprite> },
+    { { 'I', 'D', 'S', 'P' }, "sprite", Make<COGLSprite> },
+    { { 'S', 'P', 'R', 'T' }, "sprite", Make<COGLSprite> },
     // Half-Life models share the extension ".mdl" with classic ones.
     { { 'I', 'D', 'S', 'T' }, "Half-Life", nullptr },
 };

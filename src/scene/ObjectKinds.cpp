@@ -3,6 +3,7 @@
 #include "models/COGLMD2.h"
 #include "models/COGLMDL.h"
 #include "models/COGLPlayer.h"
+#include "models/COGLSprite.h"
 #include "objects/COGLBillboard.h"
 #include "objects/COGLBox.h"
 #include "objects/COGLCeiling.h"
@@ -59,7 +60,7 @@ const ObjectKind kinds[] = {
     { 14, "COGLSBM", nullptr, nullptr },
     { 15, "COGLMDL", Make<COGLMDL>, ReadModel },
     { 16, "COGLBillboard", Make<COGLBillboard>, ReadObject },
-    { 17, "COGLSprite", nullptr, nullptr },
+    { 17, "COGLSprite", Make<COGLSprite>, ReadModel },
     { 18, "COGLHLModel", nullptr, nullptr },
 };
 

@@ -8,6 +8,7 @@
 #include "models/COGLModel.h"
 #include "models/Md2Bytes.h"
 #include "models/MdlBytes.h"
+#include "models/SpriteBytes.h"
 #include "objects/COGLObject.h"
 #include "scene/ObjectKinds.h"
 #include "support/GLTest.h"
@@ -41,8 +42,9 @@ std::map<std::string, std::string> SampleModelFiles() {
     const std::vector<Md2Vertex> vertices = { { 0, 0, 0, 5 }, { 10, 0, 0, 5 }, { 0, 10, 0, 5 } };
     md2.frames = { NamedFrame("stand1", vertices), NamedFrame("stand2", vertices) };
     md2.Run(3).Vertex(0, 0, 0).Vertex(1, 0, 1).Vertex(0, 1, 2).End();
+    const std::string sprite = IndexedSprite(1, { { 4, 4 }, { 4, 4 } }, { { 0, 0, 0 }, { 200, 0, 0 } });
     return { { "COGLMD2", Text(md2.Write()) }, { "COGLPlayer", Text(md2.Write()) },
-             { "COGLMDL", Text(MdlTriangle({ "stand1", "stand2" }, 1).Write()) } };
+             { "COGLMDL", Text(MdlTriangle({ "stand1", "stand2" }, 1).Write()) }, { "COGLSprite", sprite } };
 }
 
 class ObjectKindsTest : public GLTest {};

@@ -12,6 +12,7 @@
 #include "models/COGLMD2.h"
 #include "models/Md2Bytes.h"
 #include "models/MdlBytes.h"
+#include "models/SpriteBytes.h"
 #include "scene/COGLScene.h"
 #include "support/CapturedReports.h"
 #include "support/TestFolder.h"
@@ -255,4 +256,25 @@ TEST_F(Tool, ARenderShowsTheComposedSceneThroughItsCamera) {
     const std::vector<uint8_t> corner = loaded.context.ReadPixels(1, 1, 1, 1);
     EXPECT_LT(corner[0], 20);
     EXPECT_NEAR(corner[2], 128, 12);
+}
+
+// A sprite composed from disk comes back with its animation state, and info
+// tells its frames as the file names them; check lists each frame picture.
+TEST_F(ModelCompose, ASpriteComesBackWithItsFramesAndAnimationState) {
+    folder.Write("sprites/f0.pcx", TinyPcx(255, 0, 0));
+    folder.Write("sprites/f1.pcx", TinyPcx(0, 255, 0));
+    const std::string sprite = folder.Write("sprites/glow.sp2", Quake2Sprite({ "sprites/f0.pcx", "sprites/f1.pcx" }));
+    json composed = { { "objects", { { { "class", "COGLSprite" }, { "name", "Glow" }, { "position", { 1, 2, 3 } },
+        { "model", { { "path", sprite }, { "frameStep", 0.5 }, { "framePosition", 1 }, { "currentFrame", 1 } } } } } } };
+    const json described = ComposeAndDescribe(composed);
+    EXPECT_TRUE(Holds(described["objects"][0], { { "class", "COGLSprite" }, { "typeCode", 17 }, { "name", "Glow" },
+        { "model", { { "path", sprite }, { "pak", nullptr }, { "frameStep", 0.5 }, { "framePosition", 1 },
+                     { "currentFrame", 1 }, { "renderMode", -1 }, { "frameCount", 2 },
+                     { "frames", { "sprites/f0.pcx", "sprites/f1.pcx" } } } } }))
+        << described["objects"][0].dump();
+
+    composed["objects"][0]["model"]["path"] = folder.Write("bad.spr", "IDSP\x01");
+    std::string error;
+    EXPECT_FALSE(ComposeScene(composed, folder.Path("bad.tvn"), error));
+    EXPECT_NE(error.find("is not a valid sprite"), std::string::npos) << error;
 }

@@ -97,6 +97,19 @@ else
 fi
 expect 2 "model of something else" -- "$tool" model "$work/box.json"
 
+sprites=$(dirname "$0")/../../../shared/testdata/sprite
+if [ -f "$sprites/didux-quake/sprites/s_bfg2.sp2" ]; then
+    expect 0 "model of a real Quake II sprite" -- "$tool" model --json "$sprites/didux-quake/sprites/s_bfg2.sp2"
+    grep -q '"kind": "sp2"' "$work/out" || fail "s_bfg2.sp2 is not told as an sp2"
+    grep -q '"frameCount": 4' "$work/out" || fail "s_bfg2.sp2 does not show 4 frames"
+    expect 0 "model of a real indexed sprite" -- "$tool" model --json "$sprites/valve-addon/sprites/640_pain.spr"
+    grep -q '"renderMode": 1' "$work/out" || fail "640_pain.spr does not show render mode 1"
+    expect 2 "model of a Quake sprite" -- "$tool" model "$sprites/vgio/test.spr"
+else
+    echo "sprite model checks skipped: no test data here"
+    skipped=1
+fi
+
 # A real Quake II player from its folder, with and without its weapon: the
 # weapon is all that differs, and it is in the player's hand.
 player=$(dirname "$0")/../../../shared/testdata/player/didux-quake/players/male
@@ -159,6 +172,7 @@ fi
 if [ -n "$demo" ]; then
     expect 0 "render of the demo" -- "$tool" render "$demo/demo.tvn" -o "$work/demo.png"
     expect 0 "check of the demo" -- "$tool" check "$demo/demo.tvn"
+    grep -q '^frame .*sprites/glow_3.tga -> .*demo.pak' "$work/out" || fail "check does not list the glow's frames"
     expect 0 "render of the demo as BMP" -- "$tool" render "$demo/demo.tvn" -o "$work/demo.bmp" --size 101x60
     [ "$(stat -c %s "$work/demo.bmp")" -eq $((54 + 304 * 60)) ] || fail "a 101 x 60 BMP is not 54 + 304 x 60 bytes"
     expect 0 "render of the demo as JPEG" -- "$tool" render "$demo/demo.tvn" -o "$work/demo.jpg"
