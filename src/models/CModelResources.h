@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <string>
 
 class CFileLocator;
@@ -21,6 +22,9 @@ public:
     // every archive. Null when none has it.
     virtual COGLTexture2D* FindOrLoadTexture(const std::string& name, CPakFile* pak, const std::string& folder,
                                              bool useDefaultPalette, bool searchAllPaks) = 0;
+    // Shares a texture a model made itself; the caller holds its first
+    // reference (the one its upload counted).
+    virtual COGLTexture2D* ShareTexture(std::unique_ptr<COGLTexture2D> texture) = 0;
     // One more holder of a shared texture.
     virtual void AddTextureReference(COGLTexture2D* texture) = 0;
     // One reference back; false when the texture is not a shared one.

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "models/COGLHLModel.h"
 #include "models/COGLMD2.h"
 #include "models/COGLMDL.h"
 #include "models/COGLSprite.h"
@@ -29,7 +30,7 @@ const ModelSignature signatures[] = {
     { { 'I', 'D', 'S', 'P' }, "sprite", Make<COGLSprite> },
     { { 'S', 'P', 'R', 'T' }, "sprite", Make<COGLSprite> },
     // Half-Life models share the extension ".mdl" with classic ones.
-    { { 'I', 'D', 'S', 'T' }, "Half-Life", nullptr },
+    { { 'I', 'D', 'S', 'T' }, "Half-Life", Make<COGLHLModel> },
 };
 
 const ModelSignature* FindSignature(const std::string& path) {

@@ -296,6 +296,10 @@ COGLTexture2D* COGLScene::FindOrLoadTexture(const std::string& name, CPakFile* p
     return nullptr;
 }
 
+COGLTexture2D* COGLScene::ShareTexture(std::unique_ptr<COGLTexture2D> texture) {
+    return textureCache.Add(std::move(texture));
+}
+
 void COGLScene::AddTextureReference(COGLTexture2D* texture) {
     textureCache.AddReference(texture);
 }

@@ -68,6 +68,7 @@ public:
     COGLTexture2D* FindTexture(const std::string& name) override;
     COGLTexture2D* FindOrLoadTexture(const std::string& name, CPakFile* pak, const std::string& folder,
                                      bool useDefaultPalette, bool searchAllPaks) override;
+    COGLTexture2D* ShareTexture(std::unique_ptr<COGLTexture2D> texture) override;
     void AddTextureReference(COGLTexture2D* texture) override;
     bool ReleaseTexture(COGLTexture2D* texture) override;
     CFileLocator* Locator() const override { return locator.get(); }

@@ -1,5 +1,6 @@
 #include "scene/ObjectKinds.h"
 
+#include "models/COGLHLModel.h"
 #include "models/COGLMD2.h"
 #include "models/COGLMDL.h"
 #include "models/COGLPlayer.h"
@@ -61,7 +62,7 @@ const ObjectKind kinds[] = {
     { 15, "COGLMDL", Make<COGLMDL>, ReadModel },
     { 16, "COGLBillboard", Make<COGLBillboard>, ReadObject },
     { 17, "COGLSprite", Make<COGLSprite>, ReadModel },
-    { 18, "COGLHLModel", nullptr, nullptr },
+    { 18, "COGLHLModel", Make<COGLHLModel>, ReadModel },
 };
 
 }  // namespace

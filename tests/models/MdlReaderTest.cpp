@@ -209,7 +209,7 @@ TEST_F(MdlReader, TheSignatureTellsClassicModelsFromHalfLifeOnes) {
     ASSERT_NE(made, nullptr);
     EXPECT_STREQ(made->ClassName(), "COGLMDL");
     EXPECT_STREQ(ModelKindOfFile(classic), "MDL");
-    EXPECT_EQ(CreateModelForFile(halfLife), nullptr);
+    EXPECT_STREQ(CreateModelForFile(halfLife)->ClassName(), "COGLHLModel");
     EXPECT_STREQ(ModelKindOfFile(halfLife), "Half-Life");
     EXPECT_EQ(ModelKindOfFile(folder.Write("notes.mdl", "IDPX")), nullptr);
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "models/COGLModel.h"
+#include "models/HlBytes.h"
 #include "models/Md2Bytes.h"
 #include "models/MdlBytes.h"
 #include "models/SpriteBytes.h"
@@ -44,7 +45,8 @@ std::map<std::string, std::string> SampleModelFiles() {
     md2.Run(3).Vertex(0, 0, 0).Vertex(1, 0, 1).Vertex(0, 1, 2).End();
     const std::string sprite = IndexedSprite(1, { { 4, 4 }, { 4, 4 } }, { { 0, 0, 0 }, { 200, 0, 0 } });
     return { { "COGLMD2", Text(md2.Write()) }, { "COGLPlayer", Text(md2.Write()) },
-             { "COGLMDL", Text(MdlTriangle({ "stand1", "stand2" }, 1).Write()) }, { "COGLSprite", sprite } };
+             { "COGLMDL", Text(MdlTriangle({ "stand1", "stand2" }, 1).Write()) }, { "COGLSprite", sprite },
+             { "COGLHLModel", HlText(HlLayout().Write()) } };
 }
 
 class ObjectKindsTest : public GLTest {};

@@ -1,0 +1,119 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class CPakFile;
+class COGLHLModel;
+class COGLTexture2D;
+
+// Limits of the work areas that pose and draw Half-Life models; a file that
+// needs more is refused when it is read.
+constexpr int32_t HL_MAX_BONES = 128;
+constexpr int32_t HL_MAX_VERTICES = 2048;          // also normals, per sub-model
+constexpr int32_t HL_MAX_SEQUENCE_GROUPS = 32;
+constexpr int32_t HL_MAX_BLENDS = 4;
+constexpr int32_t HL_MAX_CONTROLLERS = 8;
+
+// Record sizes and header fields of Half-Life model files (version 10).
+namespace hl {
+constexpr size_t HEADER_SIZE = 244;
+constexpr size_t GROUP_HEADER_SIZE = 76;        // a sequence-group file ("IDSQ")
+constexpr size_t BONE_SIZE = 112;
+constexpr size_t CONTROLLER_SIZE = 24;
+constexpr size_t SEQUENCE_SIZE = 176;
+constexpr size_t GROUP_SIZE = 104;
+constexpr size_t TEXTURE_SIZE = 80;
+constexpr size_t BODY_PART_SIZE = 76;
+constexpr size_t SUB_MODEL_SIZE = 112;
+constexpr size_t MESH_SIZE = 20;
+constexpr size_t NAME_SIZE = 32;                // bones, sequences, groups
+constexpr size_t LONG_NAME_SIZE = 64;           // textures, body parts, sub-models
+
+enum HeaderField {
+    H_BONE_COUNT = 140, H_BONES = 144, H_CONTROLLER_COUNT = 148, H_CONTROLLERS = 152, H_SEQUENCE_COUNT = 164,
+    H_SEQUENCES = 168, H_GROUP_COUNT = 172, H_GROUPS = 176, H_TEXTURE_COUNT = 180, H_TEXTURES = 184,
+    H_SKIN_REF_COUNT = 192, H_SKIN_FAMILY_COUNT = 196, H_SKINS = 200, H_BODY_PART_COUNT = 204, H_BODY_PARTS = 208,
+};
+enum SequenceField {
+    S_FRAME_COUNT = 56, S_MOTION_TYPE = 68, S_MOTION_BONE = 72, S_BOX_MIN = 96, S_BOX_MAX = 108,
+    S_BLEND_COUNT = 120, S_ANIMATION = 124, S_BLEND_TYPE = 128, S_BLEND_START = 136, S_BLEND_END = 144,
+    S_GROUP = 156,
+};
+enum ControllerField { C_TYPE = 4, C_START = 8, C_END = 12, C_INDEX = 20 };
+enum TextureField { T_FLAGS = 64, T_WIDTH = 68, T_HEIGHT = 72, T_DATA = 76 };
+
+constexpr int32_t CONTROLLER_ROTATIONS = 8 | 16 | 32;
+constexpr int32_t CONTROLLER_WRAPS = 0x8000;
+constexpr int32_t MOUTH_SLOT = 4;
+}  // namespace hl
+
+// The file buffers and the skeletal settings of one Half-Life model. Every
+// buffer is checked whole when it is read, so that what poses and draws the
+// model may follow the file's counts and offsets without checking them.
+class CHLModelData {
+public:
+    explicit CHLModelData(COGLHLModel* model) : owner(model) {}
+
+    // Reads the model file and the files it needs beside it: "…T.mdl" when
+    // the header has no textures, "…01.mdl" on for more sequence groups.
+    // False after reporting when one cannot be opened or is not sound; the
+    // data is then unusable.
+    bool Init(const std::string& path);
+    bool InitFromArchive(CPakFile& archive, const std::string& entryName);
+
+    // Settings of the current sequence, controllers, mouth and blends; each
+    // returns the value the setting stands for.
+    void  SelectSequence(int32_t number);
+    float SetControllerValue(int32_t slot, float value);
+    float SetMouthValue(float value);
+    float SetBlendValue(int32_t slot, float value);
+
+    // The records of the files, by number; callers keep the numbers below
+    // the counts.
+    const uint8_t* Header() const { return header.data(); }
+    // The file that holds the textures and the skin table: the companion
+    // texture file when there is one, else the model file.
+    const std::vector<uint8_t>& TextureBuffer() const { return hasTextureFile ? textureFile : header; }
+    const uint8_t* Sequence(int32_t number) const;
+    const uint8_t* CurrentSequence() const;
+    const uint8_t* Texture(int32_t number) const;
+    const uint8_t* BodyPart(int32_t number) const;
+    int32_t HeaderValue(size_t field) const;
+    int32_t TextureHeaderValue(size_t field) const;
+
+    COGLHLModel* owner;
+    float   origin[3] = {};
+    float   angles[3] = {};
+    int32_t sequence = 0;
+    float   frame = 0.0f;
+    int32_t bodyNumber = 0;
+    int32_t skinNumber = 0;
+    uint8_t controller[4] = {};
+    uint8_t blending[2] = {};
+    uint8_t mouth = 0;
+    std::vector<uint8_t> header;
+    bool hasTextureFile = false;
+    std::vector<uint8_t> textureFile;   // the companion "…T.mdl"
+    // Entries 1 to the group count - 1 hold the sequence-group files.
+    std::vector<uint8_t> groupHeaders[HL_MAX_SEQUENCE_GROUPS];
+    float   adjust[HL_MAX_CONTROLLERS] = {};
+
+private:
+    // Reads a companion the way the model itself was read.
+    using Reader = bool (*)(void* from, const std::string& name, std::vector<uint8_t>& into);
+    bool InitWith(const std::string& name, Reader read, void* from);
+    float SetSetting(const uint8_t* controllerRecord, float value, int32_t steps, uint8_t& setting) const;
+};
+
+// The model's name with its last four characters (".mdl") replaced.
+std::string HLCompanionName(const std::string& name, const char* ending);
+// The base name a file's textures are shared under: its file name without
+// folder and extension.
+std::string HLTextureBaseName(const std::string& path);
+// Why a whole model file (with its texture file and sequence-group files as
+// read) cannot be posed and drawn safely; empty when it can.
+std::string CheckHLModel(const std::vector<uint8_t>& model, const std::vector<uint8_t>& textures,
+                         const std::vector<uint8_t>* groups);

@@ -1,0 +1,83 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "models/CHLModelData.h"
+#include "models/COGLModel.h"
+
+// A Half-Life studio model ("IDST" version 10): bones posed per frame from
+// the sequences' channels, textures in the file or in its "…T.mdl"
+// companion, animations in sequence-group files "…01.mdl" on. The files and
+// the skeletal settings live in modelData; animations holds one record per
+// sequence (first = its number, count 0). Scene type code 18.
+class COGLHLModel : public COGLModel {
+public:
+    static constexpr int32_t TYPE_CODE = 18;
+
+    COGLHLModel();
+    ~COGLHLModel() override;
+
+    const char* ClassName() const override { return "COGLHLModel"; }
+
+    // Animates whatever the frame count.
+    void StartAnimation() override { animating = true; }
+    void SelectAnimation(const std::string& /*animationName*/) override {}
+    // One of this model's own records: selects its sequence.
+    void SetAnimation(CModelAnimation* animation) override;
+    CModelAnimation* GetAnimation() const override { return currentSequence; }
+    // Frames of the current sequence.
+    int  GetFrameCount() const override;
+
+    void Save(CFile& file, int textureIndex) const override;
+    // The record names the model file and the animation state only. A
+    // model file that is missing leaves a model with no data, still kept;
+    // one that cannot be read whole (a companion missing or any part
+    // unsound) is reported and not kept.
+    void LoadModel(CFile& file, int version, CModelResources& owner) override;
+    // Nothing changes when the file does not open; otherwise loaded tells
+    // whether it and its companions were read (reported when not).
+    void LoadFromFile(const std::string& filePath) override;
+    void LoadFromArchive(CPakFile& archive, const CPakEntry& entry) override;
+    // A copy sharing the source's textures: one more reference each.
+    void CopyModel(const COGLHLModel& source);
+
+    const char* Kind() const override { return "HL"; }
+    // Of the first sub-model of every body part.
+    int32_t VertexCount() const override;
+    int32_t TriangleCount() const override;
+    // The first sequence's box, in drawn axes, whatever the frame.
+    void FrameBounds(int32_t frame, CVector& min, CVector& max) const override;
+    // The texture names of the file that holds the textures.
+    std::vector<std::string> SkinNames() const override;
+
+    // What the command-line tool tells of the file; zero without data.
+    int32_t SequenceFrameCount(int32_t sequence) const;
+    int32_t HeaderCount(size_t field) const;
+    int32_t SkinFamilyCount() const;
+    struct BodyPartInfo {
+        std::string name;
+        int32_t     models;
+    };
+    std::vector<BodyPartInfo> BodyParts() const;
+    // The companion files read with the model: texture file, then groups.
+    std::vector<std::string> CompanionFiles() const;
+
+    std::unique_ptr<CHLModelData> modelData;
+    CModelAnimation* currentSequence = nullptr;   // one of animations
+
+protected:
+    // Posing the skeleton and drawing the meshes come here; until then the
+    // model draws nothing and its bounds stay empty.
+    void DrawMesh() override {}
+    ModelRecordLayout RecordLayout() const override { return { false, false }; }
+
+private:
+    bool ReadData(std::unique_ptr<CHLModelData> data, bool read, const std::string& modelPath);
+    void UploadTextures(const std::string& baseName);
+    COGLTexture2D* UploadTexture(const uint8_t* record, const uint8_t* file, const std::string& textureName);
+    void BuildAnimationList();
+    void Rename(const std::string& modelPath);
+};

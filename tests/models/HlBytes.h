@@ -1,0 +1,158 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "support/Bytes.h"
+
+// Half-Life model files for reader tests, laid out field by field: the
+// 244-byte header, then one bone, the controllers, the sequences with their
+// (constant) channel blocks, the groups, the textures, the skin table and one
+// body part whose sub-model has a single strip over three vertices.
+struct HlLayout {
+    struct Controller {
+        int32_t type;
+        float start, end;
+        int32_t slot;
+    };
+    struct Sequence {
+        std::string label;
+        int32_t frames = 1;
+        int32_t group = 0;
+        int32_t blends = 1;
+    };
+    struct Texture {
+        std::string name;
+        int32_t width = 2, height = 2;
+        uint8_t index = 0;       // every texel
+        uint8_t rgb[3] = { 0, 0, 0 };   // palette colour of that index
+    };
+
+    std::string magic = "IDST";
+    int32_t version = 10;
+    std::vector<Controller> controllers;
+    std::vector<Sequence> sequences = { { "idle", 1, 0, 1 } };
+    int32_t groupCount = 1;
+    std::vector<Texture> textures = { { "skin.bmp" } };
+
+    static constexpr size_t HEADER = 244;
+
+    std::vector<uint8_t> Write() const {
+        Bytes b;
+        b.Text(magic).I32(version).Fill(HEADER - 8);
+        // Bone: name, parent -1, flags, no controllers, values 0, scales 1.
+        b.PutU32(140, 1).PutU32(144, uint32_t(b.Size()));
+        b.Field("root", 32).I32(-1).I32(0);
+        for (int i = 0; i < 6; i++) {
+            b.I32(-1);
+        }
+        b.Fill(24);
+        for (int i = 0; i < 6; i++) {
+            b.F32(1.0f);
+        }
+        b.PutU32(148, uint32_t(controllers.size())).PutU32(152, uint32_t(b.Size()));
+        for (const Controller& c : controllers) {
+            b.I32(0).I32(c.type).F32(c.start).F32(c.end).I32(0).I32(c.slot);
+        }
+        // Channel blocks of every sequence in this file: all constant.
+        std::vector<size_t> animation;
+        for (const Sequence& s : sequences) {
+            animation.push_back(b.Size());
+            if (s.group == 0) {
+                b.Fill(12 * size_t(s.blends));
+            }
+        }
+        b.PutU32(164, uint32_t(sequences.size())).PutU32(168, uint32_t(b.Size()));
+        for (size_t i = 0; i < sequences.size(); i++) {
+            const Sequence& s = sequences[i];
+            const size_t start = b.Size();
+            b.Field(s.label.c_str(), 32).Fill(SEQUENCE - 32);
+            b.PutU32(start + 56, uint32_t(s.frames)).PutU32(start + 120, uint32_t(s.blends));
+            b.PutU32(start + 124, uint32_t(s.group == 0 ? animation[i] : GROUP_HEADER));
+            b.PutU32(start + 156, uint32_t(s.group));
+            // Box from (-1, -2, -3) to (4, 5, 6).
+            const float box[6] = { -1, -2, -3, 4, 5, 6 };
+            for (int k = 0; k < 6; k++) {
+                PutF32(b, start + 96 + 4 * size_t(k), box[k]);
+            }
+        }
+        b.PutU32(172, uint32_t(groupCount)).PutU32(176, uint32_t(b.Size()));
+        for (int32_t i = 0; i < groupCount; i++) {
+            b.Field("group", 32).Fill(64).I32(0).I32(0);
+        }
+        b.PutU32(180, uint32_t(textures.size())).PutU32(184, uint32_t(b.Size()));
+        std::vector<size_t> records;
+        for (const Texture& t : textures) {
+            records.push_back(b.Size());
+            b.Field(t.name.c_str(), 64).I32(0).I32(t.width).I32(t.height).I32(0);
+        }
+        for (size_t i = 0; i < textures.size(); i++) {
+            const Texture& t = textures[i];
+            b.PutU32(records[i] + 76, uint32_t(b.Size()));
+            b.Fill(size_t(t.width) * size_t(t.height), t.index);
+            for (int k = 0; k < 256; k++) {
+                if (k == t.index) {
+                    b.U8(t.rgb[0]).U8(t.rgb[1]).U8(t.rgb[2]);
+                } else {
+                    b.Fill(3);
+                }
+            }
+        }
+        b.PutU32(192, uint32_t(textures.size())).PutU32(196, textures.empty() ? 0 : 1).PutU32(200, uint32_t(b.Size()));
+        for (size_t i = 0; i < textures.size(); i++) {
+            b.U16(uint16_t(i));
+        }
+        // Body part, sub-model, mesh, vertex bones, vertices, normals, strip.
+        b.PutU32(204, 1).PutU32(208, uint32_t(b.Size()));
+        const size_t part = b.Size();
+        b.Field("body", 64).I32(1).I32(1).I32(uint32_t(part + 76));
+        const size_t subModel = b.Size();
+        b.Field("studio", 64).Fill(SUB_MODEL - 64);
+        const size_t mesh = b.Size();
+        b.I32(1).I32(0).I32(0).I32(textures.empty() ? 0 : 3).I32(0);
+        const size_t bones = b.Size();
+        b.Fill(3);
+        const size_t vertices = b.Size();
+        const float points[9] = { 0, 0, 0, 10, 0, 0, 0, 10, 0 };
+        for (float p : points) {
+            b.F32(p);
+        }
+        const size_t normals = b.Size();
+        for (int i = 0; i < 3; i++) {
+            b.F32(0).F32(0).F32(1);
+        }
+        const size_t commands = b.Size();
+        b.U16(3);
+        for (uint16_t i = 0; i < 3; i++) {
+            b.U16(i).U16(i).U16(0).U16(0);
+        }
+        b.U16(0);
+        b.PutU32(mesh + 4, uint32_t(commands));
+        b.PutU32(subModel + 72, textures.empty() ? 0 : 1).PutU32(subModel + 76, uint32_t(mesh));
+        b.PutU32(subModel + 80, 3).PutU32(subModel + 84, uint32_t(bones)).PutU32(subModel + 88, uint32_t(vertices));
+        b.PutU32(subModel + 92, 3).PutU32(subModel + 96, uint32_t(bones)).PutU32(subModel + 100, uint32_t(normals));
+        return b.bytes;
+    }
+
+    // A sequence-group file holding one constant channel block at its offset.
+    static std::vector<uint8_t> GroupFile() {
+        Bytes b;
+        b.Text("IDSQ").I32(10).Field("group", 64).I32(0).Fill(12);
+        return b.bytes;
+    }
+
+    static constexpr size_t SEQUENCE = 176;
+    static constexpr size_t SUB_MODEL = 112;
+    static constexpr size_t GROUP_HEADER = 76;
+
+    static void PutF32(Bytes& b, size_t at, float value) {
+        uint32_t u;
+        std::memcpy(&u, &value, 4);
+        b.PutU32(at, u);
+    }
+};
+
+inline std::string HlText(const std::vector<uint8_t>& bytes) {
+    return std::string(bytes.begin(), bytes.end());
+}

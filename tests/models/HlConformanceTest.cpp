@@ -1,0 +1,145 @@
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+
+#include "image/COGLTexture2D.h"
+#include "models/COGLHLModel.h"
+#include "scene/COGLScene.h"
+#include "support/CapturedReports.h"
+#include "support/GLTest.h"
+
+namespace {
+
+std::vector<uint8_t> ReadFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+int32_t Int(const std::vector<uint8_t>& file, size_t at) {
+    int32_t value = 0;
+    std::memcpy(&value, file.data() + at, 4);   // the test machines are little-endian
+    return value;
+}
+
+std::string Name(const std::vector<uint8_t>& file, size_t at, size_t size) {
+    const char* text = reinterpret_cast<const char*>(file.data() + at);
+    return std::string(text, strnlen(text, size));
+}
+
+// What a plain reading of the headers says.
+struct HlFacts {
+    int32_t bones = 0;
+    std::vector<std::pair<std::string, int32_t>> sequences;   // label, frames
+    int32_t bodyParts = 0;
+    struct Texture {
+        std::string name;
+        int32_t flags, width, height;
+    };
+    std::vector<Texture> textures;
+    int32_t skinFamilies = 0;
+};
+
+HlFacts ReadFacts(const std::vector<uint8_t>& model, const std::vector<uint8_t>& textures) {
+    HlFacts facts;
+    facts.bones = Int(model, 140);
+    for (int32_t i = 0; i < Int(model, 164); i++) {
+        const size_t at = size_t(Int(model, 168)) + 176 * size_t(i);
+        facts.sequences.emplace_back(Name(model, at, 32), Int(model, at + 56));
+    }
+    facts.bodyParts = Int(model, 204);
+    for (int32_t i = 0; i < Int(textures, 180); i++) {
+        const size_t at = size_t(Int(textures, 184)) + 80 * size_t(i);
+        facts.textures.push_back({ Name(textures, at, 64), Int(textures, at + 64), Int(textures, at + 68),
+                                   Int(textures, at + 72) });
+    }
+    facts.skinFamilies = Int(textures, 196);
+    return facts;
+}
+
+// Models: "IDST" files with sequences (texture files have none).
+std::vector<std::filesystem::path> RealModels() {
+    std::vector<std::filesystem::path> found;
+    const std::filesystem::path root = std::filesystem::path(ORRIN_TESTDATA) / "hlmdl";
+    std::error_code error;
+    for (auto it = std::filesystem::recursive_directory_iterator(root, error);
+         !error && it != std::filesystem::recursive_directory_iterator(); it.increment(error)) {
+        if (!it->is_regular_file()) {
+            continue;
+        }
+        const std::vector<uint8_t> file = ReadFile(it->path());
+        if (file.size() >= 244 && std::memcmp(file.data(), "IDST", 4) == 0 && Int(file, 164) > 0) {
+            found.push_back(it->path());
+        }
+    }
+    std::sort(found.begin(), found.end());
+    return found;
+}
+
+int32_t PowerOfTwo(int32_t size) {
+    int32_t side = 1;
+    while (side < size && side < 256) {
+        side *= 2;
+    }
+    return side;
+}
+
+class HlConformance : public GLTest {
+protected:
+    CCapturedReports reports;
+};
+
+}  // namespace
+
+TEST_F(HlConformance, RealModelsReadAsAPlainReadingSays) {
+    const std::vector<std::filesystem::path> models = RealModels();
+    if (models.empty()) {
+        GTEST_SKIP() << "no Half-Life test data";
+    }
+    for (const std::filesystem::path& file : models) {
+        SCOPED_TRACE(file.string());
+        const std::vector<uint8_t> bytes = ReadFile(file);
+        std::vector<uint8_t> textures = bytes;
+        if (Int(bytes, 180) == 0) {
+            // The companion's "T" may be either case on a case-sensitive disk.
+            std::filesystem::path companion = file;
+            companion.replace_filename(file.stem().string() + "T.mdl");
+            if (!std::filesystem::exists(companion)) {
+                companion.replace_filename(file.stem().string() + "t.mdl");
+            }
+            textures = ReadFile(companion);
+        }
+        const HlFacts facts = ReadFacts(bytes, textures);
+        COGLScene scene;
+        COGLHLModel model;
+        model.resources = &scene;
+        model.LoadFromFile(file.string());
+        ASSERT_TRUE(model.loaded) << reports.Errors();
+        EXPECT_EQ(model.HeaderCount(hl::H_BONE_COUNT), facts.bones);
+        ASSERT_EQ(model.animations.size(), facts.sequences.size());
+        for (size_t i = 0; i < facts.sequences.size(); i++) {
+            EXPECT_EQ(model.animations[i]->name, facts.sequences[i].first);
+            EXPECT_EQ(model.SequenceFrameCount(int32_t(i)), facts.sequences[i].second);
+        }
+        EXPECT_EQ(int32_t(model.BodyParts().size()), facts.bodyParts);
+        EXPECT_EQ(model.SkinFamilyCount(), facts.skinFamilies);
+        ASSERT_EQ(model.skins.size(), facts.textures.size());
+        for (size_t i = 0; i < facts.textures.size(); i++) {
+            const HlFacts::Texture& texture = facts.textures[i];
+            EXPECT_EQ(model.SkinNames()[i], texture.name);
+            int32_t flags = 0;
+            std::memcpy(&flags, model.modelData->Texture(int32_t(i)) + 64, 4);
+            EXPECT_EQ(flags, texture.flags);
+            glBindTexture(GL_TEXTURE_2D, model.skins[i]->textureName);
+            GLint width = 0, height = 0;
+            glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+            glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
+            EXPECT_EQ(width, PowerOfTwo(texture.width)) << texture.name;
+            EXPECT_EQ(height, PowerOfTwo(texture.height)) << texture.name;
+        }
+        EXPECT_TRUE(reports.Errors().empty()) << reports.Errors();
+    }
+}
