@@ -1,6 +1,7 @@
 #include "tools/ModelComposer.h"
 
 #include "image/COGLTexture2D.h"
+#include "models/COGLHLModel.h"
 #include "models/COGLModel.h"
 #include "models/COGLPlayer.h"
 #include "models/COGLSprite.h"
@@ -97,7 +98,15 @@ void CModelComposer::ReadModel(FieldReader& in, const json& node, COGLModel& mod
             return;
         }
         model.SelectAnimation(animationName);
-        if (model.GetAnimation() == nullptr) {
+        // A Half-Life model takes its sequence by record, not by name.
+        bool named = dynamic_cast<COGLHLModel*>(&model) == nullptr;
+        for (const std::unique_ptr<CModelAnimation>& animation : model.animations) {
+            if (!named && animation->name == animationName) {
+                model.SetAnimation(animation.get());
+                named = true;
+            }
+        }
+        if (model.GetAnimation() == nullptr || !named) {
             in.Fail(modelPath + " has no animation \"" + animationName + "\"");
             return;
         }

@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "image/COGLTexture2D.h"
+#include "models/COGLHLModel.h"
 #include "models/COGLMDL.h"
 #include "models/COGLModel.h"
 #include "models/COGLPlayer.h"
@@ -153,6 +154,22 @@ ordered_json DescribeModel(const COGLModel& model) {
         out["skinWidth"] = mdl->skinWidth;
         out["skinHeight"] = mdl->skinHeight;
         out["skinCountInFile"] = mdl->skinCountInFile;
+    }
+    // A Half-Life model's records stand for sequences, which count their
+    // frames in the file.
+    if (const auto* hlModel = dynamic_cast<const COGLHLModel*>(&model)) {
+        for (size_t i = 0; i < model.animations.size(); i++) {
+            out["animations"][i]["count"] = hlModel->SequenceFrameCount(model.animations[i]->first);
+        }
+        ordered_json parts = ordered_json::array();
+        for (const COGLHLModel::BodyPartInfo& part : hlModel->BodyParts()) {
+            parts.push_back({ { "name", part.name }, { "models", part.models } });
+        }
+        out["bones"] = hlModel->HeaderCount(hl::H_BONE_COUNT);
+        out["bodyParts"] = parts;
+        out["skinFamilies"] = hlModel->SkinFamilyCount();
+        out["controllers"] = hlModel->HeaderCount(hl::H_CONTROLLER_COUNT);
+        out["sequenceGroups"] = hlModel->HeaderCount(hl::H_GROUP_COUNT);
     }
     return out;
 }

@@ -14,6 +14,7 @@
 #include <nlohmann/json.hpp>
 
 #include "image/COGLTexture2D.h"
+#include "models/COGLHLModel.h"
 #include "models/COGLModel.h"
 #include "models/COGLPlayer.h"
 #include "models/COGLSprite.h"
@@ -325,6 +326,16 @@ int RunCheck(int argc, char** argv) {
         }
         if (player->flag != nullptr && player->flag->pak != nullptr) {
             std::printf("%-8s %s -> %s\n", "flag", player->flag->path.c_str(), player->flag->pak->GetPath().c_str());
+        }
+    }
+    // A Half-Life model reads its texture and sequence-group files by the
+    // model's own name; one that lacks any was reported and left out.
+    for (const std::unique_ptr<COGLObject>& object : loaded.scene->objects) {
+        if (const auto* hlModel = dynamic_cast<const COGLHLModel*>(object.get())) {
+            for (const std::string& companion : hlModel->CompanionFiles()) {
+                std::printf("%-8s %s -> %s\n", "needs", companion.c_str(),
+                            hlModel->pak != nullptr ? hlModel->pak->GetPath().c_str() : companion.c_str());
+            }
         }
     }
     // A sprite's frame pictures are found by the names inside its file.

@@ -11,6 +11,7 @@
 
 #include "models/COGLMD2.h"
 #include "models/Md2Bytes.h"
+#include "models/HlBytes.h"
 #include "models/MdlBytes.h"
 #include "models/SpriteBytes.h"
 #include "scene/COGLScene.h"
@@ -277,4 +278,35 @@ TEST_F(ModelCompose, ASpriteComesBackWithItsFramesAndAnimationState) {
     std::string error;
     EXPECT_FALSE(ComposeScene(composed, folder.Path("bad.tvn"), error));
     EXPECT_NE(error.find("is not a valid sprite"), std::string::npos) << error;
+}
+
+TEST_F(ModelCompose, AHalfLifeModelComesBackWithItsSequenceAndAMissingCompanionDropsOnlyIt) {
+    HlLayout layout;
+    layout.textures.clear();
+    layout.sequences = { { "idle", 10, 0, 1 }, { "walk", 4, 0, 1 } };
+    const std::string path = folder.Write("hl/man.mdl", HlText(layout.Write()));
+    const std::string textures = folder.Write("hl/manT.mdl", HlText(HlLayout().Write()));
+    const json object = { { "class", "COGLHLModel" },
+                          { "model", { { "path", path }, { "currentAnimation", "walk" }, { "loop", false } } } };
+    const json scene = { { "objects", json::array({ object, { { "class", "COGLBox" } } }) } };
+    const json described = ComposeAndDescribe(scene);
+    EXPECT_TRUE(Holds(described["objects"][0],
+                      { { "class", "COGLHLModel" }, { "typeCode", 18 }, { "name", "man" },
+                        { "model", { { "currentAnimation", "walk" }, { "loop", false }, { "frameCount", 4 },
+                                     { "animations", { { { "name", "idle" }, { "first", 0 }, { "count", 10 } },
+                                                       { { "name", "walk" }, { "first", 1 }, { "count", 4 } } } },
+                                     { "bones", 1 }, { "bodyParts", { { { "name", "body" }, { "models", 1 } } } },
+                                     { "skinFamilies", 1 }, { "controllers", 0 }, { "sequenceGroups", 1 } } } }));
+
+    // Without its texture file the model is reported and left out; the
+    // rest of the scene stays.
+    std::filesystem::remove(textures);
+    CToolScene reloaded;
+    std::string error;
+    ASSERT_TRUE(reloaded.CreateContext(64, 64, error)) << error;
+    EXPECT_NE(reloaded.Load(folder.Path("scene.tvn")), SceneOpenResult::aborted);
+    const json again = json::parse(DescribeScene(reloaded).dump());
+    ASSERT_EQ(again["objects"].size(), 1u);
+    EXPECT_EQ(again["objects"][0]["class"], "COGLBox");
+    EXPECT_NE(again["errors"].dump().find("unable to open " + textures), std::string::npos) << again["errors"].dump();
 }

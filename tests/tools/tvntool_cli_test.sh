@@ -159,9 +159,28 @@ else
     echo "MDL checks skipped: no test data here"
     skipped=1
 fi
-if [ -f "$testdata/hlmdl/sven-lowdef/grenade.mdl" ]; then
-    expect 2 "model of a Half-Life model" -- "$tool" model "$testdata/hlmdl/sven-lowdef/grenade.mdl"
-    grep -q 'not supported yet' "$work/err" || fail "a Half-Life model is not told apart: $(cat "$work/err")"
+if [ -f "$testdata/hlmdl/assimp/man/man.mdl" ]; then
+    expect 0 "model of a Half-Life model" -- "$tool" model --json "$testdata/hlmdl/sven-lowdef/grenade.mdl"
+    for field in '"kind": "HL"' '"bones": 2' '"sequenceGroups": 1'; do
+        grep -q "$field" "$work/out" || fail "grenade.mdl does not show $field"
+    done
+    # A model whose texture file goes missing is reported and left out; the
+    # rest of the scene still loads.
+    cp "$testdata/hlmdl/assimp/man/man.mdl" "$testdata/hlmdl/assimp/man/manT.mdl" \
+        "$testdata/hlmdl/assimp/man/man01.mdl" "$work/"
+    printf '{ "objects": [ { "class": "COGLHLModel", "model": { "path": "man.mdl", "currentAnimation": "walk" } }, { "class": "COGLBox" } ] }' >"$work/man.json"
+    expect 0 "compose of a Half-Life model" -- "$tool" compose "$work/man.json" -o "$work/man.tvn"
+    expect 0 "check of the Half-Life scene" -- "$tool" check "$work/man.tvn"
+    grep -q '^needs .*man01.mdl' "$work/out" || fail "check does not list the sequence-group file"
+    rm "$work/manT.mdl"
+    expect 1 "check without the texture file" -- "$tool" check "$work/man.tvn"
+    grep -q 'unable to open .*manT.mdl' "$work/out" "$work/err" || fail "the missing texture file is not listed"
+    expect 1 "info without the texture file" -- "$tool" info --json "$work/man.tvn"
+    grep -q '"class": "COGLBox"' "$work/out" || fail "the rest of the scene is not shown"
+    ! grep -q '"class": "COGLHLModel"' "$work/out" || fail "a model without its texture file is shown"
+else
+    echo "Half-Life checks skipped: no test data here"
+    skipped=1
 fi
 
 if [ -n "$demo" ] && { [ ! -f "$demo/demo.tvn" ] || [ ! -x /usr/bin/convert ]; }; then
