@@ -1,0 +1,98 @@
+// Half-Life model files come from scenes and archives with companions beside
+// them: any bytes must either load into a model whose settings, counts and
+// copies stay within its files, or be refused with a report. The first byte
+// chooses the files: 0 the model alone; otherwise a 4-byte length follows
+// and the bytes after the model become its texture file (1) or its first
+// sequence-group file (2).
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <unistd.h>
+
+#include "fuzz/FuzzSetUp.h"
+#include "models/COGLHLModel.h"
+#include "scene/COGLScene.h"
+
+namespace {
+
+const std::string& Folder() {
+    static const std::string folder = [] {
+        char pattern[] = "/tmp/fuzz_hlmdl.XXXXXX";
+        return std::string(mkdtemp(pattern) != nullptr ? pattern : "/tmp");
+    }();
+    return folder;
+}
+
+void WriteFile(const std::string& path, const uint8_t* data, size_t size) {
+    FILE* file = std::fopen(path.c_str(), "wb");
+    if (file == nullptr) {
+        std::abort();
+    }
+    std::fwrite(data, 1, size, file);
+    std::fclose(file);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    SetUpFuzzing();
+    if (size < 1) {
+        return 0;
+    }
+    const uint8_t mode = data[0] % 3;
+    data++;
+    size--;
+    size_t modelSize = size;
+    if (mode != 0) {
+        if (size < 4) {
+            return 0;
+        }
+        uint32_t length = 0;
+        std::memcpy(&length, data, 4);
+        data += 4;
+        size -= 4;
+        modelSize = length < size ? length : size;
+    }
+    const std::string model = Folder() + "/m.mdl";
+    const std::string textures = Folder() + "/mT.mdl";
+    const std::string group = Folder() + "/m01.mdl";
+    std::remove(textures.c_str());
+    std::remove(group.c_str());
+    WriteFile(model, data, modelSize);
+    if (mode != 0) {
+        WriteFile(mode == 1 ? textures : group, data + modelSize, size - modelSize);
+    }
+
+    COGLScene scene;
+    COGLHLModel hl;
+    hl.resources = &scene;
+    hl.LoadFromFile(model);
+    if (!hl.loaded) {
+        return 0;
+    }
+    for (size_t i = 0; i < hl.animations.size() && i < 3; i++) {
+        hl.SetAnimation(hl.animations[i].get());
+        hl.GetFrameCount();
+        CHLModelData& settings = *hl.modelData;
+        for (int32_t slot = -1; slot <= 4; slot++) {
+            settings.SetControllerValue(slot, 370.0f);
+            settings.SetBlendValue(slot, -20.0f);
+        }
+        settings.SetMouthValue(1e30f);
+        hl.Draw(DRAW_MATERIAL);
+    }
+    CVector min, max;
+    hl.FrameBounds(0, min, max);
+    hl.VertexCount();
+    hl.TriangleCount();
+    hl.SkinNames();
+    hl.BodyParts();
+    hl.CompanionFiles();
+    COGLHLModel copy;
+    copy.CopyModel(hl);
+    copy.SetAnimation(copy.animations.back().get());
+    copy.Draw(DRAW_MATERIAL);
+    return 0;
+}
