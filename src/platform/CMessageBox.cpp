@@ -51,6 +51,10 @@ void ShowOnDesktop(const std::string& text) {
     fl_close = "OK";
     fl_message_title(boxTitle);
     fl_alert("%s", shown.c_str());
+    // Without the dialog's event loop running (the viewer started on its
+    // own) nothing else sends the box's closing to the X server, and it
+    // would stay mapped behind the viewer.
+    Fl::flush();
 }
 
 } // namespace
