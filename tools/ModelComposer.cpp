@@ -3,6 +3,7 @@
 #include "image/COGLTexture2D.h"
 #include "models/COGLModel.h"
 #include "models/COGLPlayer.h"
+#include "models/COGLSBM.h"
 #include "models/COGLSprite.h"
 #include "platform/BufferedStream.h"
 #include "platform/WindowsPath.h"
@@ -55,6 +56,10 @@ std::string CModelComposer::FileSkinPath(const COGLModel& model, const std::stri
     if (model.pak != nullptr) {
         return model.pak->FindEntry(skinName) != nullptr ? skinName : "";
     }
+    // A SiN definition names its skins with their folder already.
+    if (dynamic_cast<const COGLSBM*>(&model) != nullptr) {
+        return StreamPtr(OpenStreamForReading(skinName)) != nullptr ? skinName : "";
+    }
     const PathParts parts = SplitPath(skinName);
     const std::string beside = model.folder + parts.name + parts.extension;
     return StreamPtr(OpenStreamForReading(beside)) != nullptr ? beside : "";
@@ -97,7 +102,8 @@ void CModelComposer::ReadModel(FieldReader& in, const json& node, COGLModel& mod
             return;
         }
         model.SelectAnimation(animationName);
-        if (model.GetAnimation() == nullptr) {
+        // Some kinds keep their animation when the name matches none.
+        if (model.GetAnimation() == nullptr || model.GetAnimation()->name != animationName) {
             in.Fail(modelPath + " has no animation \"" + animationName + "\"");
             return;
         }

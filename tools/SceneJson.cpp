@@ -5,6 +5,7 @@
 
 #include "image/COGLTexture2D.h"
 #include "models/COGLMDL.h"
+#include "models/COGLSBM.h"
 #include "models/COGLModel.h"
 #include "models/COGLPlayer.h"
 #include "models/COGLSprite.h"
@@ -153,6 +154,10 @@ ordered_json DescribeModel(const COGLModel& model) {
         out["skinWidth"] = mdl->skinWidth;
         out["skinHeight"] = mdl->skinHeight;
         out["skinCountInFile"] = mdl->skinCountInFile;
+    }
+    if (const auto* sin = dynamic_cast<const COGLSBM*>(&model)) {
+        out["mesh"] = sin->meshPath;
+        out["groups"] = sin->groups.size();
     }
     return out;
 }
