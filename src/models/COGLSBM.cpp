@@ -327,7 +327,9 @@ void COGLSBM::HandleLine(const std::string& text) {
         }
     }
     if (StartsWithNoCase(text, "scale")) {
-        const float s = static_cast<float>(std::strtod(text.c_str() + 5, nullptr) * 0.05f);
+        // Kept within float range: the number is the file's, any size.
+        const double largest = std::numeric_limits<float>::max();
+        const float s = static_cast<float>(std::clamp(std::strtod(text.c_str() + 5, nullptr) * 0.05f, -largest, largest));
         if (!scaleFromRecord) {
             SetScale(s, s, s);
         }

@@ -1,3 +1,4 @@
+#include <limits>
 #include <memory>
 #include <string>
 #include <vector>
@@ -162,6 +163,8 @@ TEST_F(SinReader, DefinitionLines) {
 TEST_F(SinReader, ScaleLineTimesTheDefaultUnlessARecordHasItsOwn) {
     const std::string text = SinDefinition({ "model.sbm", "Scale 2", "idle.sam" });
     ExpectVector(LoadDefinition(text).scale, 0.1f, 0.1f, 0.1f);
+    EXPECT_FLOAT_EQ(LoadDefinition(SinDefinition({ "model.sbm", "scale 1e300", "idle.sam" })).scale.x,
+                    std::numeric_limits<float>::max());
 
     ModelRecord record;
     const CVector recordScale = Read(record.Write(6)).scale;  // names no model
