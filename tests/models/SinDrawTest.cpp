@@ -31,11 +31,12 @@ std::string SquareMesh() {
     return Text(mesh.Write());
 }
 
-// Frame 0 from world x -2 to 0, frame 1 from 0 to 2; both from y 0 to 2.
+// Frame 0 from world x -2 to 0, frame 1 from 0 to 2, frame 2 from -3 to -1;
+// all from y 0 to 2.
 std::vector<std::pair<std::string, std::string>> ModelFiles() {
     return { { "x.def", SinDefinition({ "path models/x", "model.sbm", "walk.sam", "skin base.tga" }) },
              { "models/x/model.sbm", SquareMesh() },
-             { "models/x/walk.sam", Text(SinAnimationFile({ Square(-40), Square(0) })) },
+             { "models/x/walk.sam", Text(SinAnimationFile({ Square(-40), Square(0), Square(-60) })) },
              { "models/x/base.tga", TinyTga(2, 2, 255, 0, 0) } };
 }
 
@@ -109,6 +110,24 @@ TEST_F(SinDraw, DrawsTexturedWhereItsBoundsSay) {
     ASSERT_EQ(model->groups.size(), 1u);
     EXPECT_FLOAT_EQ(model->groups[0]->groupMin.x, -40.0f);
     EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
+
+    // A frame wholly on the negative side keeps a negative maximum.
+    model->currentFrame = model->nextFrame = 2;
+    Redraw();
+    EXPECT_FLOAT_EQ(model->boundsMax.x, -20.0f);
+    EXPECT_FLOAT_EQ(model->groups[0]->groupMax.x, -20.0f);
+    EXPECT_TRUE(ColorNear(PixelAt(-2.0f, 1.0f), 255, 0, 0));
+}
+
+TEST_F(SinDraw, AnArchiveDefinitionWithoutAPathLineFindsItsFilesAtTheTop) {
+    const std::string pak = SpakOf({ { "y.def", SinDefinition({ "model.sbm", "walk.sam" }) }, { "model.sbm", SquareMesh() },
+                                     { "walk.sam", Text(SinAnimationFile({ Square(-40) })) } });
+    ASSERT_EQ(scene->FindOrOpenPak(folder.Write("pak1.pak", pak)), 0);
+    CPakFile* archive = scene->GetPak(0);
+    Fresh().LoadFromArchive(*archive, *archive->FindEntry("y.def"));
+    EXPECT_TRUE(model->loaded);
+    EXPECT_EQ(model->meshPath, "model.sbm");
+    EXPECT_EQ(model->name, "y");
 }
 
 TEST_F(SinDraw, AnimatesBlendingTheCurrentAndTheNextFrame) {
@@ -160,7 +179,7 @@ TEST_F(SinDraw, ForgedRunsAreSkipped) {
     model->FrameBounds(0, min, max);
     EXPECT_FLOAT_EQ(min.x, -40.0f);
 
-    model->currentFrame = 2;  // beyond the animation's two frames: nothing drawn
+    model->currentFrame = 3;  // beyond the animation's three frames: nothing drawn
     Redraw();
     EXPECT_TRUE(ColorNear(PixelAt(-1.5f, 0.3f), 0, 0, 0));
 }
