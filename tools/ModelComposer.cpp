@@ -4,6 +4,7 @@
 #include "models/COGLHLModel.h"
 #include "models/COGLModel.h"
 #include "models/COGLPlayer.h"
+#include "models/COGLSBM.h"
 #include "models/COGLSprite.h"
 #include "platform/BufferedStream.h"
 #include "platform/WindowsPath.h"
@@ -56,6 +57,10 @@ std::string CModelComposer::FileSkinPath(const COGLModel& model, const std::stri
     if (model.pak != nullptr) {
         return model.pak->FindEntry(skinName) != nullptr ? skinName : "";
     }
+    // A SiN definition names its skins with their folder already.
+    if (dynamic_cast<const COGLSBM*>(&model) != nullptr) {
+        return StreamPtr(OpenStreamForReading(skinName)) != nullptr ? skinName : "";
+    }
     const PathParts parts = SplitPath(skinName);
     const std::string beside = model.folder + parts.name + parts.extension;
     return StreamPtr(OpenStreamForReading(beside)) != nullptr ? beside : "";
@@ -98,7 +103,8 @@ void CModelComposer::ReadModel(FieldReader& in, const json& node, COGLModel& mod
             return;
         }
         model.SelectAnimation(animationName);
-        // A Half-Life model takes its sequence by record, not by name.
+        // A Half-Life model takes its sequence by record, not by name, and
+        // some kinds keep their animation when the name matches none.
         bool named = dynamic_cast<COGLHLModel*>(&model) == nullptr;
         for (const std::unique_ptr<CModelAnimation>& animation : model.animations) {
             if (!named && animation->name == animationName) {
@@ -106,7 +112,7 @@ void CModelComposer::ReadModel(FieldReader& in, const json& node, COGLModel& mod
                 named = true;
             }
         }
-        if (model.GetAnimation() == nullptr || !named) {
+        if (model.GetAnimation() == nullptr || !named || model.GetAnimation()->name != animationName) {
             in.Fail(modelPath + " has no animation \"" + animationName + "\"");
             return;
         }

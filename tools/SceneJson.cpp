@@ -6,6 +6,7 @@
 #include "image/COGLTexture2D.h"
 #include "models/COGLHLModel.h"
 #include "models/COGLMDL.h"
+#include "models/COGLSBM.h"
 #include "models/COGLModel.h"
 #include "models/COGLPlayer.h"
 #include "models/COGLSprite.h"
@@ -170,6 +171,10 @@ ordered_json DescribeModel(const COGLModel& model) {
         out["skinFamilies"] = hlModel->SkinFamilyCount();
         out["controllers"] = hlModel->HeaderCount(hl::H_CONTROLLER_COUNT);
         out["sequenceGroups"] = hlModel->HeaderCount(hl::H_GROUP_COUNT);
+    }
+    if (const auto* sin = dynamic_cast<const COGLSBM*>(&model)) {
+        out["mesh"] = sin->meshPath;
+        out["groups"] = sin->groups.size();
     }
     return out;
 }

@@ -17,6 +17,7 @@
 #include "models/COGLHLModel.h"
 #include "models/COGLModel.h"
 #include "models/COGLPlayer.h"
+#include "models/COGLSBM.h"
 #include "models/COGLSprite.h"
 #include "models/ModelFiles.h"
 #include "platform/BufferedStream.h"
@@ -351,6 +352,26 @@ int RunCheck(int argc, char** argv) {
             std::printf("%-8s %s -> %s\n", "frame", pictures[i].c_str(), where.c_str());
         }
     }
+    // A SiN model's mesh, animations and skins are named by its definition.
+    for (const std::unique_ptr<COGLObject>& object : loaded.scene->objects) {
+        const auto* sin = dynamic_cast<const COGLSBM*>(object.get());
+        if (sin == nullptr) {
+            continue;
+        }
+        const std::string archive = sin->pak != nullptr ? sin->pak->GetPath() : "";
+        const std::string meshWhere = sin->modelEntry != nullptr ? archive : sin->meshPath;
+        std::printf("%-8s %s -> %s\n", "mesh", sin->meshPath.c_str(), meshWhere.c_str());
+        for (const std::unique_ptr<CModelAnimation>& record : sin->animations) {
+            const auto& animation = static_cast<const CSinAnimation&>(*record);
+            const std::string where = animation.entry != nullptr ? archive : animation.animPath;
+            std::printf("%-8s %s -> %s\n", "anim", animation.name.c_str(), where.c_str());
+        }
+        for (const std::string& skinFile : sin->SkinNames()) {
+            const COGLTexture2D* skin = sin->FindSkin(skinFile);
+            const std::string where = skin == nullptr ? "MISSING" : skin->archive != nullptr ? skin->archive->GetPath() : skin->path;
+            std::printf("%-8s %s -> %s\n", "skin", skinFile.c_str(), where.c_str());
+        }
+    }
     return Conclude(loaded);
 }
 
@@ -411,6 +432,10 @@ int RunModel(int argc, char** argv) {
                   << "frames:     " << description["frameCount"] << '\n'
                   << "vertices:   " << description["vertices"] << " a frame\n"
                   << "triangles:  " << description["triangles"] << '\n';
+        if (description.contains("mesh")) {
+            std::cout << "mesh:       " << description["mesh"].get<std::string>() << '\n'
+                      << "groups:     " << description["groups"] << '\n';
+        }
         for (const auto& animation : description["animations"]) {
             std::cout << "animation:  " << animation["name"].get<std::string>() << " frames "
                       << animation["first"] << " + " << animation["count"] << '\n';

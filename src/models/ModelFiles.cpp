@@ -6,6 +6,7 @@
 #include "models/COGLHLModel.h"
 #include "models/COGLMD2.h"
 #include "models/COGLMDL.h"
+#include "models/COGLSBM.h"
 #include "models/COGLSprite.h"
 #include "platform/BufferedStream.h"
 
@@ -26,6 +27,7 @@ std::unique_ptr<COGLModel> Make() {
 const ModelSignature signatures[] = {
     { { 'I', 'D', 'P', '2' }, "MD2", Make<COGLMD2> },
     { { 'I', 'D', 'P', 'O' }, "MDL", Make<COGLMDL> },
+    { { 'S', 'D', 'E', 'F' }, "SiN", Make<COGLSBM> },
     { { 'I', 'D', 'S', '2' }, "sprite", Make<COGLSprite> },
     { { 'I', 'D', 'S', 'P' }, "sprite", Make<COGLSprite> },
     { { 'S', 'P', 'R', 'T' }, "sprite", Make<COGLSprite> },

@@ -4,6 +4,7 @@
 #include "models/COGLMD2.h"
 #include "models/COGLMDL.h"
 #include "models/COGLPlayer.h"
+#include "models/COGLSBM.h"
 #include "models/COGLSprite.h"
 #include "objects/COGLBillboard.h"
 #include "objects/COGLBox.h"
@@ -58,7 +59,7 @@ const ObjectKind kinds[] = {
     { 11, "COGLDisk", Make<COGLDisk>, ReadObject },
     { 12, "COGLMD2", Make<COGLMD2>, ReadModel },
     { 13, "COGLPlayer", Make<COGLPlayer>, ReadModel },
-    { 14, "COGLSBM", nullptr, nullptr },
+    { 14, "COGLSBM", Make<COGLSBM>, ReadModel },
     { 15, "COGLMDL", Make<COGLMDL>, ReadModel },
     { 16, "COGLBillboard", Make<COGLBillboard>, ReadObject },
     { 17, "COGLSprite", Make<COGLSprite>, ReadModel },

@@ -13,6 +13,7 @@
 #include "objects/COGLObject.h"
 #include "scene/ObjectKinds.h"
 #include "support/GLTest.h"
+#include "support/SinFiles.h"
 #include "support/TestFolder.h"
 
 namespace {
@@ -46,7 +47,19 @@ std::map<std::string, std::string> SampleModelFiles() {
     const std::string sprite = IndexedSprite(1, { { 4, 4 }, { 4, 4 } }, { { 0, 0, 0 }, { 200, 0, 0 } });
     return { { "COGLMD2", Text(md2.Write()) }, { "COGLPlayer", Text(md2.Write()) },
              { "COGLMDL", Text(MdlTriangle({ "stand1", "stand2" }, 1).Write()) }, { "COGLSprite", sprite },
-             { "COGLHLModel", HlText(HlLayout().Write()) } };
+             { "COGLHLModel", HlText(HlLayout().Write()) },
+             { "COGLSBM", SinDefinition({ "sample.sbm", "sample.sam" }) } };
+}
+
+// Files a sample loads from beside it.
+std::map<std::string, std::string> SampleCompanionFiles(const std::string& className) {
+    if (className != "COGLSBM") {
+        return {};
+    }
+    SinMesh mesh;
+    mesh.Group().Strip({ { 0, 0, 0 }, { 1, 0, 1 }, { 0, 1, 2 } }).End();
+    const SinFrame frame = { { 1, 1, 1 }, { 0, 0, 0 }, { { 0, 0, 0, 5 }, { 10, 0, 0, 5 }, { 0, 10, 0, 5 } } };
+    return { { "sample.sbm", Text(mesh.Write()) }, { "sample.sam", Text(SinAnimationFile({ frame, frame })) } };
 }
 
 class ObjectKindsTest : public GLTest {};
@@ -79,6 +92,9 @@ TEST_F(ObjectKindsTest, EveryKindIsWhatTheTableSaysAndDrawsCleanly) {
         EXPECT_EQ(object->typeCode, kind.typeCode);
         if (auto* model = dynamic_cast<COGLModel*>(object.get())) {
             ASSERT_EQ(samples.count(kind.className), 1u) << "no sample file for this model kind";
+            for (const auto& [name, bytes] : SampleCompanionFiles(kind.className)) {
+                folder.Write(name, bytes);
+            }
             model->LoadFromFile(folder.Write("sample", samples.at(kind.className)));
             ASSERT_TRUE(model->loaded);
         }

@@ -16,6 +16,7 @@
 #include "models/SpriteBytes.h"
 #include "scene/COGLScene.h"
 #include "support/CapturedReports.h"
+#include "support/SinFiles.h"
 #include "support/TestFolder.h"
 #include "tools/CToolScene.h"
 #include "tools/SceneComposer.h"
@@ -173,6 +174,27 @@ TEST_F(ModelCompose, AnMdlComesBackWithTheSkinsItHoldsAndAPictureChosen) {
     object["model"]["skinWidth"] = 2;
     object["model"]["skinHeight"] = 2;
     EXPECT_TRUE(Holds(described["objects"][0], object));
+}
+
+TEST_F(ModelCompose, ASinModelComesBackWithItsMeshGroupsAndDefinitionSkin) {
+    SinMesh mesh;
+    mesh.Group().Strip({ { 0, 0, 0 }, { 1, 0, 1 }, { 0, 1, 2 } }).End().Group().Fan({ { 0, 0, 0 }, { 0, 1, 2 }, { 1, 1, 1 } }).End();
+    const SinFrame frame = { { 1, 1, 1 }, { 0, 0, 0 }, { { 0, 0, 0, 0 }, { 10, 0, 0, 0 }, { 0, 10, 0, 0 } } };
+    folder.Write("sin/model.sbm", Text(mesh.Write()));
+    folder.Write("sin/idle.sam", Text(SinAnimationFile({ frame })));
+    folder.Write("sin/run.sam", Text(SinAnimationFile({ frame, frame, frame })));
+    const std::string skin = folder.Write("sin/base.tga", TinyTga(2, 2, 9, 9, 9));
+    const std::string definition = folder.Write("sin/x.def", SinDefinition({ "model.sbm", "idle.sam", "run.sam", "skin1 base.tga" }));
+    json object = { { "class", "COGLSBM" }, { "model", { { "path", definition }, { "currentAnimation", "run" } } } };
+    const json described = ComposeAndDescribe({ { "objects", json::array({ object }) } });
+    EXPECT_TRUE(Holds(described["objects"][0], { { "class", "COGLSBM" }, { "typeCode", 14 }, { "name", "x" }, { "texture", skin },
+        { "model", { { "mesh", folder.Path("sin/model.sbm") }, { "groups", 2 }, { "frameCount", 3 },
+                     { "currentAnimation", "run" }, { "skins", { skin } } } } }));
+
+    object["model"]["currentAnimation"] = "walk";  // no such animation: refused, not the first one kept
+    std::string error;
+    EXPECT_FALSE(ComposeScene({ { "objects", json::array({ object }) } }, folder.Path("bad.tvn"), error));
+    EXPECT_NE(error.find("has no animation \"walk\""), std::string::npos) << error;
 }
 
 TEST_F(Tool, LeftOutFieldsTakeWhatTheClassOrTheModelFileChooses) {

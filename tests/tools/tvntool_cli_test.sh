@@ -139,6 +139,25 @@ else
     skipped=1
 fi
 
+# The smallest SiN model: a mesh of no groups and an animation of no frames.
+mkdir -p "$work/sin"
+printf 'SDEF\r\nmesh.sbm\r\nidle.sam\r\nbase.tga\r\n' >"$work/sin/x.def"
+{ printf 'SBM \001\000\000\000'; head -c 24 /dev/zero; } >"$work/sin/mesh.sbm"
+head -c 128 /dev/zero >"$work/sin/idle.sam"
+printf '\000\000\002\000\000\000\000\000\000\000\000\000\001\000\001\000\030\000\200\200\200' >"$work/sin/base.tga"
+expect 0 "model of a SiN definition" -- "$tool" model --json "$work/sin/x.def"
+for field in '"kind": "SiN"' '"groups": 0' '"mesh": ".*/sin/mesh.sbm"' '"name": "idle"' '"skinNames": \[$'; do
+    grep -q "$field" "$work/out" || fail "the SiN model does not show $field"
+done
+printf '{ "objects": [ { "class": "COGLSBM", "model": { "path": "%s/sin/x.def" } } ] }' "$work" >"$work/sin.json"
+expect 0 "compose of a SiN model" -- "$tool" compose "$work/sin.json" -o "$work/sin.tvn"
+expect 0 "check of the SiN scene" -- "$tool" check "$work/sin.tvn"
+grep -q '^mesh .*sin/mesh.sbm$' "$work/out" || fail "check does not list the SiN mesh"
+grep -q '^anim .*sin/idle.sam$' "$work/out" || fail "check does not list the SiN animation"
+grep -q '^skin .*sin/base.tga -> .*sin/base.tga$' "$work/out" || fail "check does not list the SiN skin"
+head -c 20 "$work/sin/mesh.sbm" >"$work/sin/cut.sbm" && mv "$work/sin/cut.sbm" "$work/sin/mesh.sbm"
+expect 2 "model of a SiN model with a cut mesh" -- "$tool" model "$work/sin/x.def"
+
 testdata=$(dirname "$0")/../../../shared/testdata
 if [ -f "$testdata/mdl/slipgate/progs/h_knight.mdl" ]; then
     # Extensions in capitals are names like any other.

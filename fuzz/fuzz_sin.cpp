@@ -1,0 +1,85 @@
+// SiN models come from scenes and archives as three files: a definition, a
+// mesh and animations. One input holds all three: a 16-bit length of the
+// definition, a 16-bit length of the mesh, the definition, the mesh, and the
+// rest as the animation file. Written beside each other where the definition
+// finds them, any bytes must either load into a model that draws and
+// animates within its data, or be refused with a message.
+#include <stdlib.h>
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "fuzz/FuzzSetUp.h"
+#include "models/COGLSBM.h"
+
+namespace {
+
+// A folder of the process's own, removed when it exits.
+struct CFuzzFolder {
+    CFuzzFolder() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "orrin-fuzz-sin-XXXXXX").string();
+        if (mkdtemp(pattern.data()) == nullptr) {
+            std::abort();
+        }
+        path = pattern + "/";
+    }
+    ~CFuzzFolder() {
+        std::error_code error;
+        std::filesystem::remove_all(path, error);
+    }
+    std::string path;
+};
+
+const std::string& Folder() {
+    static const CFuzzFolder folder;
+    return folder.path;
+}
+
+void WriteFile(const std::string& name, const uint8_t* data, size_t size) {
+    std::ofstream(Folder() + name, std::ios::binary).write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    SetUpFuzzing();
+    if (size < 4) {
+        return 0;
+    }
+    const size_t rest = size - 4;
+    const size_t defLength = std::min<size_t>(rest, data[0] | data[1] << 8);
+    const size_t meshLength = std::min<size_t>(rest - defLength, data[2] | data[3] << 8);
+    const uint8_t* def = data + 4;
+    WriteFile("m.def", def, defLength);
+    WriteFile("m.sbm", def + defLength, meshLength);
+    WriteFile("a.sam", def + defLength + meshLength, rest - defLength - meshLength);
+
+    COGLSBM model;
+    model.LoadFromFile(Folder() + "m.def");
+    if (!model.loaded) {
+        return 0;
+    }
+    model.StartAnimation();
+    for (int tick = 0; tick < 6; tick++) {
+        model.Animate();
+        model.Draw(DRAW_MATERIAL);
+    }
+    model.DrawSelected();
+    model.TriangleCount();
+    CVector min, max;
+    for (int32_t frame = -1; frame < model.GetFrameCount() + 1 && frame < 4; frame++) {
+        model.FrameBounds(frame, min, max);
+    }
+
+    COGLSBM copy;
+    copy.CopyModel(model);
+    if (!model.animations.empty()) {
+        copy.SelectAnimation(model.animations.back()->name);
+    }
+    copy.Draw(DRAW_MATERIAL);
+    return 0;
+}

@@ -1,0 +1,211 @@
+#include <GL/gl.h>
+
+#include <limits>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "image/COGLTexture2D.h"
+#include "image/Palettes.h"
+#include "models/COGLSBM.h"
+#include "models/SpriteBytes.h"
+#include "platform/CPakFile.h"
+#include "scene/COGLScene.h"
+#include "support/CapturedReports.h"
+#include "support/GLTest.h"
+#include "support/GameFiles.h"
+#include "support/SinFiles.h"
+#include "support/TestFolder.h"
+
+namespace {
+
+// A square of 40 x 40 file units in the file's y and z, which the default
+// half turn and scale show as 2 x 2 world units: world x is file y, world y file z.
+SinFrame Square(float fileY) {
+    return { { 1, 1, 1 }, { 0, fileY, 0 }, { { 0, 0, 0, 0 }, { 0, 40, 0, 0 }, { 0, 0, 40, 0 }, { 0, 40, 40, 0 } } };
+}
+
+std::string SquareMesh() {
+    SinMesh mesh;
+    mesh.Group().Strip({ { 0.25f, 0.25f, 0 }, { 0.75f, 0.25f, 1 }, { 0.25f, 0.75f, 2 }, { 0.75f, 0.75f, 3 } }).End();
+    return Text(mesh.Write());
+}
+
+// Frame 0 from world x -2 to 0, frame 1 from 0 to 2, frame 2 from -3 to -1;
+// all from y 0 to 2.
+std::vector<std::pair<std::string, std::string>> ModelFiles() {
+    return { { "x.def", SinDefinition({ "path models/x", "model.sbm", "walk.sam", "skin base.tga" }) },
+             { "models/x/model.sbm", SquareMesh() },
+             { "models/x/walk.sam", Text(SinAnimationFile({ Square(-40), Square(0), Square(-60) })) },
+             { "models/x/base.tga", TinyTga(2, 2, 255, 0, 0) } };
+}
+
+class SinDraw : public GLTest {
+protected:
+    void SetUp() override {
+        GLTest::SetUp();
+        ApplyGamma(1.0f);
+        glColor3f(1.0f, 1.0f, 1.0f);
+    }
+    void TearDown() override {
+        model.reset();
+        scene.reset();
+        GLTest::TearDown();
+    }
+    // From disk: the definition's path line names a folder of the test's own.
+    void LoadFromFolder() {
+        for (const auto& [name, bytes] : ModelFiles()) {
+            folder.Write(name, bytes);
+        }
+        std::string definition = SinDefinition({ "path " + folder.Path("models/x"), "model.sbm", "walk.sam", "skin base.tga" });
+        Fresh().LoadFromFile(folder.Write("x.def", definition));
+        ASSERT_TRUE(model->loaded);
+    }
+    void LoadFromArchive() {
+        ASSERT_EQ(scene->FindOrOpenPak(folder.Write("pak0.pak", SpakOf(ModelFiles()))), 0);
+        CPakFile* pak = scene->GetPak(0);
+        ASSERT_EQ(pak->GetNameLength(), 120);
+        Fresh().LoadFromArchive(*pak, *pak->FindEntry("x.def"));
+        ASSERT_TRUE(model->loaded);
+        EXPECT_EQ(model->modelEntry, pak->FindEntry("models/x/model.sbm"));
+    }
+    COGLSBM& Fresh() {
+        model = std::make_unique<COGLSBM>();
+        model->resources = scene.get();
+        return *model;
+    }
+    void Redraw() {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        model->Draw(DRAW_MATERIAL);
+    }
+    void Tick(int times) {
+        for (int i = 0; i < times; i++) model->Animate();
+    }
+    std::vector<uint8_t> Screen() const {
+        std::vector<uint8_t> pixels(SIZE * SIZE * 4);
+        glReadPixels(0, 0, SIZE, SIZE, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+        return pixels;
+    }
+
+    CTestFolder folder;
+    CCapturedReports reports;
+    std::unique_ptr<COGLScene> scene = std::make_unique<COGLScene>();
+    std::unique_ptr<COGLSBM> model;
+};
+
+}  // namespace
+
+TEST_F(SinDraw, DrawsTexturedWhereItsBoundsSay) {
+    LoadFromFolder();
+    Redraw();
+    EXPECT_TRUE(ColorNear(PixelAt(-1.0f, 1.0f), 255, 0, 0));
+    EXPECT_TRUE(ColorNear(PixelAt(1.0f, 1.0f), 0, 0, 0));
+    EXPECT_TRUE(ColorNear(PixelAt(-1.0f, -1.0f), 0, 0, 0));
+    // Mesh axes: (file y, -file z, -file x), before the half turn and scale.
+    EXPECT_FLOAT_EQ(model->boundsMin.x, -40.0f);
+    EXPECT_FLOAT_EQ(model->boundsMin.y, -40.0f);
+    EXPECT_FLOAT_EQ(model->boundsMax.x, 0.0f);
+    EXPECT_FLOAT_EQ(model->boundsMax.y, 0.0f);
+    EXPECT_FLOAT_EQ(model->boundsMax.z, 0.0f);
+    ASSERT_EQ(model->groups.size(), 1u);
+    EXPECT_FLOAT_EQ(model->groups[0]->groupMin.x, -40.0f);
+    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
+
+    // A frame wholly on the negative side keeps a negative maximum.
+    model->currentFrame = model->nextFrame = 2;
+    Redraw();
+    EXPECT_FLOAT_EQ(model->boundsMax.x, -20.0f);
+    EXPECT_FLOAT_EQ(model->groups[0]->groupMax.x, -20.0f);
+    EXPECT_TRUE(ColorNear(PixelAt(-2.0f, 1.0f), 255, 0, 0));
+}
+
+TEST_F(SinDraw, AnArchiveDefinitionWithoutAPathLineFindsItsFilesAtTheTop) {
+    const std::string pak = SpakOf({ { "y.def", SinDefinition({ "model.sbm", "walk.sam" }) }, { "model.sbm", SquareMesh() },
+                                     { "walk.sam", Text(SinAnimationFile({ Square(-40) })) } });
+    ASSERT_EQ(scene->FindOrOpenPak(folder.Write("pak1.pak", pak)), 0);
+    CPakFile* archive = scene->GetPak(0);
+    Fresh().LoadFromArchive(*archive, *archive->FindEntry("y.def"));
+    EXPECT_TRUE(model->loaded);
+    EXPECT_EQ(model->meshPath, "model.sbm");
+    EXPECT_EQ(model->name, "y");
+}
+
+TEST_F(SinDraw, AnimatesBlendingTheCurrentAndTheNextFrame) {
+    LoadFromFolder();
+    model->StartAnimation();
+    Tick(4);  // half way from frame 0 to frame 1: x from -1 to 1
+    EXPECT_EQ(model->currentFrame, 0);
+    EXPECT_EQ(model->nextFrame, 1);
+    Redraw();
+    EXPECT_TRUE(ColorNear(PixelAt(0.5f, 1.0f), 255, 0, 0));
+    EXPECT_TRUE(ColorNear(PixelAt(-1.5f, 1.0f), 0, 0, 0));
+    EXPECT_FLOAT_EQ(model->boundsMin.x, -20.0f);
+    Tick(4);
+    EXPECT_EQ(model->currentFrame, 1);
+    Redraw();
+    EXPECT_TRUE(ColorNear(PixelAt(1.0f, 1.0f), 255, 0, 0));
+    EXPECT_TRUE(ColorNear(PixelAt(-1.0f, 1.0f), 0, 0, 0));
+}
+
+TEST_F(SinDraw, TheSameFromAFolderAndFromAnArchive) {
+    LoadFromFolder();
+    Redraw();
+    const std::vector<uint8_t> fromFolder = Screen();
+    LoadFromArchive();
+    EXPECT_EQ(model->path, "x.def");
+    EXPECT_EQ(model->meshPath, "models/x/model.sbm");
+    ASSERT_EQ(model->skins.size(), 1u);
+    EXPECT_EQ(model->skins[0]->archive, scene->GetPak(0));
+    Redraw();
+    EXPECT_TRUE(ColorNear(PixelAt(-1.0f, 1.0f), 255, 0, 0));
+    EXPECT_EQ(Screen(), fromFolder);
+}
+
+// Runs naming vertices the frames lack, and runs longer than their list, are
+// not drawn; what comes before them is.
+TEST_F(SinDraw, ForgedRunsAreSkipped) {
+    for (const auto& [name, bytes] : ModelFiles()) folder.Write(name, bytes);
+    SinMesh mesh;
+    mesh.Group().Strip({ { 0, 0, 0 }, { 0, 0, 4 }, { 0, 0, 2 } }).Strip({ { 0, 0, -1 }, { 0, 0, 1 }, { 0, 0, 2 } });
+    mesh.Group().Fan({ { 0, 0, 0 }, { 0, 0, 1 }, { 0, 0, 2 }, { 0, 0, 3 } }).Word(1000).Word(0);
+    mesh.Group().Word(std::numeric_limits<int32_t>::min()).Word(0).Word(0).Word(0);
+    folder.Write("models/x/model.sbm", Text(mesh.Write()));
+    Fresh().LoadFromFile(folder.Write("x.def", SinDefinition({ "path " + folder.Path("models/x"), "model.sbm", "walk.sam" })));
+    ASSERT_TRUE(model->loaded);
+    EXPECT_EQ(model->TriangleCount(), 2);
+    Redraw();
+    EXPECT_TRUE(ColorNear(PixelAt(-1.5f, 0.3f), 255, 255, 255));
+    CVector min, max;
+    model->FrameBounds(0, min, max);
+    EXPECT_FLOAT_EQ(min.x, -40.0f);
+
+    model->currentFrame = 3;  // beyond the animation's three frames: nothing drawn
+    Redraw();
+    EXPECT_TRUE(ColorNear(PixelAt(-1.5f, 0.3f), 0, 0, 0));
+}
+
+// Every shortened file is refused or drawn without reading outside its data.
+TEST_F(SinDraw, EveryTruncationIsRefusedOrDrawnSafely) {
+    for (const auto& [name, bytes] : ModelFiles()) folder.Write(name, bytes);
+    const std::string definition = SinDefinition({ "path " + folder.Path("models/x"), "model.sbm", "walk.sam" });
+    const std::string files[][2] = { { "x.def", definition },
+                                     { "models/x/model.sbm", SquareMesh() },
+                                     { "models/x/walk.sam", Text(SinAnimationFile({ Square(-40), Square(0) })) } };
+    for (const auto& [name, whole] : files) {
+        for (size_t length = 0; length < whole.size(); length++) {
+            SCOPED_TRACE(name + " cut to " + std::to_string(length));
+            for (const auto& file : files) folder.Write(file[0], file[1]);
+            folder.Write(name, whole.substr(0, length));
+            Fresh().LoadFromFile(folder.Path("x.def"));
+            model->StartAnimation();
+            for (int tick = 0; tick < 3; tick++) {
+                Tick(3);
+                Redraw();
+            }
+            // A cut animation is dropped; a cut definition or mesh is refused.
+            const bool animation = name == "models/x/walk.sam";
+            EXPECT_EQ(model->loaded, animation);
+            EXPECT_TRUE(model->animations.empty() || !animation);
+        }
+    }
+}

@@ -1,0 +1,306 @@
+#include <limits>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "image/COGLTexture2D.h"
+#include "models/COGLSBM.h"
+#include "models/Md2Bytes.h"
+#include "models/ModelFiles.h"
+#include "models/SpriteBytes.h"
+#include "platform/CFile.h"
+#include "scene/COGLScene.h"
+#include "support/CapturedReports.h"
+#include "support/GLTest.h"
+#include "support/GameFiles.h"
+#include "support/RecordBytes.h"
+#include "support/SinFiles.h"
+#include "support/TestFolder.h"
+
+namespace {
+
+// Four vertices: the origin and one on each file axis (10, 20, 30 bytes).
+SinFrame AxisFrame(std::array<float, 3> scale, std::array<float, 3> translate, uint8_t normal = 0) {
+    return { scale, translate, { { 0, 0, 0, normal }, { 10, 0, 0, normal }, { 0, 20, 0, normal }, { 0, 0, 30, normal } } };
+}
+
+// Group 7: a strip of all four vertices and a fan of three; group 9: a fan.
+SinMesh StripAndFan() {
+    SinMesh mesh;
+    mesh.Group(7).Strip({ { 0, 0, 0 }, { 1, 0, 1 }, { 0, 1, 2 }, { 1, 1, 3 } }).Fan({ { 0, 0, 0 }, { 0, 1, 2 }, { 1, 1, 3 } }).End();
+    mesh.Group(9).Fan({ { 0, 0, 1 }, { 0, 1, 2 }, { 1, 1, 3 } }).End();
+    return mesh;
+}
+
+class SinReader : public GLTest {
+protected:
+    void TearDown() override {
+        models.clear();
+        scene.reset();
+        GLTest::TearDown();
+    }
+
+    // model.sbm, idle.sam (2 frames), run.sam (3 frames) and base.tga in sub.
+    void WriteModelFiles(const std::string& sub) {
+        folder.Write(sub + "/model.sbm", Text(StripAndFan().Write()));
+        const SinFrame unit = AxisFrame({ 1, 1, 1 }, { 0, 0, 0 });
+        const SinFrame moved = AxisFrame({ 2, 2, 2 }, { 1, 2, 3 });
+        folder.Write(sub + "/idle.sam", Text(SinAnimationFile({ unit, moved })));
+        folder.Write(sub + "/run.sam", Text(SinAnimationFile({ unit, unit, moved })));
+        folder.Write(sub + "/base.tga", TinyTga(2, 2, 255, 0, 0));
+    }
+    COGLSBM& Load(const std::string& definitionPath) {
+        models.push_back(std::make_unique<COGLSBM>());
+        models.back()->resources = scene.get();
+        models.back()->LoadFromFile(definitionPath);
+        return *models.back();
+    }
+    COGLSBM& LoadDefinition(const std::string& text) {
+        WriteModelFiles("m");
+        return Load(folder.Write("m/x.def", text));
+    }
+    COGLSBM& Read(const Bytes& record) {
+        models.push_back(std::make_unique<COGLSBM>());
+        CFile file;
+        EXPECT_TRUE(file.OpenMemory(record.bytes.data(), record.Size()));
+        models.back()->LoadModel(file, 6, *scene);
+        EXPECT_EQ(file.GetPosition(), record.Size());
+        return *models.back();
+    }
+
+    CTestFolder folder;
+    CCapturedReports reports;
+    std::unique_ptr<COGLScene> scene = std::make_unique<COGLScene>();
+    std::vector<std::unique_ptr<COGLSBM>> models;
+};
+
+std::vector<std::string> Names(const COGLSBM& model) {
+    std::vector<std::string> names;
+    for (const auto& animation : model.animations) names.push_back(animation->name);
+    return names;
+}
+
+void ExpectVector(const CVector& v, float x, float y, float z) {
+    EXPECT_FLOAT_EQ(v.x, x);
+    EXPECT_FLOAT_EQ(v.y, y);
+    EXPECT_FLOAT_EQ(v.z, z);
+}
+
+}  // namespace
+
+TEST_F(SinReader, ReadsTheFilesItsDefinitionNamesFromThePathLine) {
+    WriteModelFiles("models/x");
+    COGLSBM& model = Load(folder.Write("defs/x.def", SinDefinition({ "path " + folder.Path("models/x"), "model.sbm",
+                                                                       "idle idle.sam", "run.sam", "skin1 base.tga" })));
+    ASSERT_TRUE(model.loaded);
+    EXPECT_TRUE(model.dataLoaded);
+    EXPECT_EQ(model.name, "x");
+    EXPECT_EQ(model.meshPath, folder.Path("models/x/model.sbm"));
+    EXPECT_EQ(Names(model), (std::vector<std::string> { "idle", "run" }));
+    EXPECT_EQ(model.animations[0]->count, 2);
+    EXPECT_EQ(model.animations[1]->count, 3);
+    EXPECT_EQ(model.GetAnimation(), model.animations[0].get());
+    EXPECT_EQ(model.GetFrameCount(), 2);
+    ASSERT_EQ(model.skins.size(), 1u);
+    EXPECT_EQ(model.skins[0]->title, "skin1");
+    EXPECT_EQ(model.texture, model.skins[0]);
+    EXPECT_EQ(model.SkinNames(), std::vector<std::string> { folder.Path("models/x/base.tga") });
+    ExpectVector(model.scale, 0.05f, 0.05f, 0.05f);
+
+    // Hand-computed from the bytes: header triples at 96, 72, 84; 4 vertices of 4 bytes.
+    const auto& idle = static_cast<const CSinAnimation&>(*model.animations[0]);
+    EXPECT_EQ(idle.animPath, folder.Path("models/x/idle.sam"));
+    EXPECT_FLOAT_EQ(idle.triples[0][0], 7.0f);
+    EXPECT_FLOAT_EQ(idle.triples[1][2], 3.0f);
+    EXPECT_FLOAT_EQ(idle.triples[2][1], 5.0f);
+    EXPECT_EQ(idle.frameSize, 16);
+    ASSERT_EQ(model.groups.size(), 2u);
+    EXPECT_EQ(model.groups[0]->value, 7);
+    EXPECT_EQ(model.groups[0]->commandCount, 1 + 12 + 1 + 9 + 1);
+    EXPECT_EQ(model.groups[1]->value, 9);
+    EXPECT_EQ(model.VertexCount(), 4);
+    EXPECT_EQ(model.TriangleCount(), 2 + 1 + 1);
+    EXPECT_STREQ(model.Kind(), "SiN");
+
+    // Drawn as (y, -z, -x) of byte * scale + translate.
+    CVector min, max;
+    model.FrameBounds(0, min, max);
+    ExpectVector(min, 0, -30, -10);
+    ExpectVector(max, 20, 0, 0);
+    model.FrameBounds(1, min, max);
+    ExpectVector(min, 2, -63, -21);
+    ExpectVector(max, 42, -3, -1);
+    EXPECT_STREQ(ModelKindOfFile(folder.Path("defs/x.def")), "SiN");
+}
+
+TEST_F(SinReader, DefinitionLines) {
+    struct Case {
+        const char* what;
+        std::string text;
+        std::vector<std::string> names;
+    };
+    const std::string longLine(3000, 'a');
+    const Case cases[] = {
+        { "the final line without CR LF is not read", "SDEF\r\nmodel.sbm\r\nidle.sam\r\nrun.sam", { "idle" } },
+        { "block and line comments", SinDefinition({ "model.sbm", "/* run.sam */idle.sam", "/*", "run.sam", "*/",
+                                                     "// run.sam", "x run.sam // y.sam" }), { "idle", "x" } },
+        { "names", SinDefinition({ "model.sbm", " idle.sam", "walk fast run.sam", "run.samples" }), { "", "walk", "run" } },
+        { "missing files skipped", SinDefinition({ "model.sbm", "gone.sam", "idle.sam", "gone.tga" }), { "idle" } },
+        { "lines beyond the buffer are cut", SinDefinition({ "model.sbm", longLine + ".sam", "idle.sam" }), { "idle" } },
+        { "the name keeps 64 characters", SinDefinition({ "model.sbm", std::string(70, 'n') + " idle.sam" }),
+          { std::string(64, 'n') } },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        COGLSBM& model = LoadDefinition(c.text);
+        EXPECT_TRUE(model.loaded);
+        EXPECT_EQ(Names(model), c.names);
+        EXPECT_TRUE(model.skins.empty());
+        EXPECT_EQ(reports.Errors(), "");
+    }
+}
+
+TEST_F(SinReader, ScaleLineTimesTheDefaultUnlessARecordHasItsOwn) {
+    const std::string text = SinDefinition({ "model.sbm", "Scale 2", "idle.sam" });
+    ExpectVector(LoadDefinition(text).scale, 0.1f, 0.1f, 0.1f);
+    EXPECT_FLOAT_EQ(LoadDefinition(SinDefinition({ "model.sbm", "scale 1e300", "idle.sam" })).scale.x,
+                    std::numeric_limits<float>::max());
+
+    ModelRecord record;
+    const CVector recordScale = Read(record.Write(6)).scale;  // names no model
+    record.path = folder.Path("m/x.def");
+    COGLSBM& fromRecord = Read(record.Write(6));
+    EXPECT_TRUE(fromRecord.loaded);
+    EXPECT_EQ(fromRecord.name, "Crate");
+    ExpectVector(fromRecord.scale, recordScale.x, recordScale.x, recordScale.x);
+}
+
+TEST_F(SinReader, RefusalsAbandonTheLoad) {
+    struct Case {
+        const char* what;
+        std::string text;
+        std::string mesh;
+        const char* message;
+    };
+    Bytes badVersion = StripAndFan().Write();
+    badVersion.PutU32(4, 2);
+    Bytes tooManyGroups = StripAndFan().Write();
+    tooManyGroups.PutU32(16, 0x10000000);
+    Bytes commandsOutside = StripAndFan().Write();
+    commandsOutside.PutU32(28 + 12, 4000);
+    Bytes negativeCount = StripAndFan().Write();
+    negativeCount.PutU32(28 + 24 + 8, 0xFFFFFFFF);
+    const std::string valid = SinDefinition({ "model.sbm", "idle.sam" });
+    const Case cases[] = {
+        { "no SDEF", "SDEX\r\nmodel.sbm\r\nidle.sam\r\n", "", "Not a valid SIN def file." },
+        { "empty", "", "", "Not a valid SIN def file." },
+        { "no mesh line", SinDefinition({ "idle.sam" }), "", "Cannot locate the Model (.sbm) file." },
+        { "mesh missing", SinDefinition({ "gone.sbm", "idle.sam" }), "", "Cannot locate the Model (.sbm) file." },
+        { "every animation missing", SinDefinition({ "model.sbm", "gone.sam" }), "",
+          "Cannot locate any anim (.sam) files for this model." },
+        { "not a mesh", valid, "SBM\0", "Not a valid SIN Model (.sbm) file." },
+        { "version 2", valid, Text(badVersion), "Not a valid SIN Model (.sbm) file." },
+        { "more groups than the file holds", valid, Text(tooManyGroups), "Not a valid SIN Model (.sbm) file." },
+        { "commands outside the file", valid, Text(commandsOutside), "Not a valid SIN Model (.sbm) file." },
+        { "negative command count", valid, Text(negativeCount), "Not a valid SIN Model (.sbm) file." },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        reports.Clear();
+        WriteModelFiles("m");
+        if (!c.mesh.empty()) folder.Write("m/model.sbm", c.mesh);
+        COGLSBM& model = Load(folder.Write("m/x.def", c.text));
+        EXPECT_FALSE(model.loaded);
+        EXPECT_FALSE(model.dataLoaded);
+        EXPECT_NE(reports.Errors().find(c.message), std::string::npos) << reports.Errors();
+    }
+}
+
+// Animation files whose counts, offsets or normals the file cannot hold are
+// dropped like missing ones.
+TEST_F(SinReader, AnimationsThatCannotBeReadWholeAreDropped) {
+    Bytes badNormal = SinAnimationFile({ AxisFrame({ 1, 1, 1 }, { 0, 0, 0 }, 162) });
+    Bytes manyFrames = SinAnimationFile({ AxisFrame({ 1, 1, 1 }, { 0, 0, 0 }) });
+    manyFrames.PutU32(116, 0x7FFFFFFF);
+    Bytes dataOutside = SinAnimationFile({ AxisFrame({ 1, 1, 1 }, { 0, 0, 0 }) });
+    dataOutside.PutU32(128 + 40, 0x7FFFFF00);
+    Bytes manyVertices = SinAnimationFile({ AxisFrame({ 1, 1, 1 }, { 0, 0, 0 }) });
+    manyVertices.PutU32(112, 0x40000000);
+    WriteModelFiles("m");
+    folder.Write("m/a.sam", Text(badNormal));
+    folder.Write("m/b.sam", Text(manyFrames));
+    folder.Write("m/c.sam", Text(dataOutside));
+    folder.Write("m/d.sam", Text(manyVertices));
+    folder.Write("m/e.sam", "short");
+    COGLSBM& model = Load(folder.Write("m/x.def", SinDefinition({ "model.sbm", "a.sam", "b.sam", "c.sam", "d.sam",
+                                                                   "e.sam", "idle.sam" })));
+    EXPECT_TRUE(model.loaded);
+    EXPECT_EQ(Names(model), std::vector<std::string> { "idle" });
+    EXPECT_EQ(reports.Errors(), "");
+}
+
+TEST_F(SinReader, SelectingAnimations) {
+    COGLSBM& model = LoadDefinition(SinDefinition({ "model.sbm", "idle.sam", "run.sam" }));
+    model.SelectAnimation("run");
+    EXPECT_EQ(model.GetAnimation(), model.animations[1].get());
+    model.StartAnimation();
+    EXPECT_TRUE(model.animating);
+    model.Animate();
+    model.SetVisible(false);
+    model.SelectAnimation("Run");  // names are case-sensitive: nothing changes
+    EXPECT_EQ(model.GetAnimation(), model.animations[1].get());
+    EXPECT_FALSE(model.visible);
+    EXPECT_FLOAT_EQ(model.framePosition, 0.125f);
+    model.SelectAnimation("idle");
+    EXPECT_TRUE(model.visible);
+    EXPECT_EQ(model.GetAnimation(), model.animations[0].get());
+}
+
+TEST_F(SinReader, CopiesOwnTheirMeshAndAnimationsAndShareTheSkins) {
+    COGLSBM& source = LoadDefinition(SinDefinition({ "model.sbm", "idle.sam", "run.sam", "base.tga" }));
+    source.SelectAnimation("run");
+    COGLSBM copy;
+    copy.CopyModel(source);
+    EXPECT_TRUE(copy.dataLoaded);
+    ASSERT_EQ(copy.animations.size(), 2u);
+    EXPECT_EQ(copy.GetAnimation(), copy.animations[1].get());
+    EXPECT_NE(copy.animations[1].get(), source.animations[1].get());
+    ASSERT_EQ(copy.groups.size(), 2u);
+    EXPECT_EQ(copy.groups[0]->commands, source.groups[0]->commands);
+    EXPECT_EQ(copy.skins, source.skins);
+    EXPECT_EQ(copy.meshPath, source.meshPath);
+    models.clear();  // the copy's skin reference outlives the source
+    EXPECT_EQ(copy.skins.size(), 1u);
+    CVector min, max;
+    copy.FrameBounds(2, min, max);
+    ExpectVector(max, 42, -3, -1);
+}
+
+TEST_F(SinReader, RecordReadsBackAsItWasWritten) {
+    WriteModelFiles("m");
+    ModelRecord record;
+    record.path = folder.Write("m/x.def", SinDefinition({ "model.sbm", "idle.sam", "run.sam", "base.tga" }));
+    record.animationIndex = 1;
+    record.frameStep = 0.5f;
+    record.currentFrame = 1;
+    record.nextFrame = 2;
+    record.frameFraction = 0.25f;
+    record.reserved = 3;
+    record.skins = { { 0, folder.Path("m/base.tga") } };
+    record.skinIndex = 0;
+    record.flipNormals = 1;
+    COGLSBM& model = Read(record.Write(6));
+    ASSERT_TRUE(model.loaded);
+    EXPECT_EQ(model.GetAnimation()->name, "run");
+    EXPECT_EQ(model.nextFrame, 2);
+    EXPECT_EQ(model.skins.size(), 1u);  // the definition's skin is the record's
+
+    const std::vector<uint8_t> saved = SavedBytes([&](CFile& file) { model.Save(file, 4); });
+    const Bytes expected = record.Write(6);
+    ASSERT_EQ(saved.size(), expected.Size());
+    EXPECT_EQ(std::vector<uint8_t>(saved.begin() + 271, saved.end()),
+              std::vector<uint8_t>(expected.bytes.begin() + 271, expected.bytes.end()));
+
+    record.currentFrame = 3;  // beyond run's three frames
+    EXPECT_EQ(Read(record.Write(6)).currentFrame, 0);
+}
