@@ -22,15 +22,8 @@ constexpr size_t PALETTE_SIZE = 256 * 3;
 constexpr uint64_t CHANNEL_BLOCK_SIZE = 12;
 
 bool ReadDiskFile(void* /*from*/, const std::string& name, std::vector<uint8_t>& into) {
-    CFile file;
-    if (!file.Open(name, CFile::modeRead)) {
-        return false;
-    }
-    const uint64_t length = file.GetLength();
-    // Too big to be a model: read nothing, so the check refuses it.
-    into.assign(length > MAX_FILE_SIZE ? 0 : static_cast<size_t>(length), 0);
-    file.Read(into.data(), into.size());
-    return true;
+    // Too big to be a model: nothing is read, so the check refuses it.
+    return ReadWholeFile(name, MAX_FILE_SIZE, into) != WholeFile::missing;
 }
 
 bool ReadArchiveEntry(void* from, const std::string& name, std::vector<uint8_t>& into) {

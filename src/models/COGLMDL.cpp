@@ -234,21 +234,15 @@ COGLMDL::~COGLMDL() {
 }
 
 void COGLMDL::LoadFromFile(const std::string& filePath) {
-    CFile file;
-    if (!file.Open(filePath, CFile::modeRead)) {
+    std::vector<uint8_t> data;
+    const WholeFile read = ReadWholeFile(filePath, MAX_FILE_SIZE, data);
+    if (read == WholeFile::missing) {
         return;
     }
     path = filePath;
     const PathParts parts = SplitPath(filePath);
     folder = parts.drive + parts.folder;
-    const uint64_t length = file.GetLength();
-    if (length > MAX_FILE_SIZE) {
-        loaded = Refuse();
-    } else {
-        std::vector<uint8_t> data(static_cast<size_t>(length));
-        file.Read(data.data(), data.size());
-        loaded = ReadModel(data.data(), data.size());
-    }
+    loaded = read == WholeFile::read ? ReadModel(data.data(), data.size()) : Refuse();
     Rename(filePath);
 }
 

@@ -218,19 +218,13 @@ void COGLSBM::Clear() {
 }
 
 void COGLSBM::LoadFromFile(const std::string& filePath) {
-    CFile file;
-    if (!file.Open(filePath, CFile::modeRead)) {
+    std::vector<uint8_t> data;
+    if (ReadWholeFile(filePath, MAX_FILE_SIZE, data) == WholeFile::missing) {
         return;
     }
     path = filePath;
     const PathParts parts = SplitPath(filePath);
     folder = parts.drive + parts.folder;
-    const uint64_t length = file.GetLength();
-    std::vector<uint8_t> data;
-    if (length <= MAX_FILE_SIZE) {
-        data.resize(static_cast<size_t>(length));
-        file.Read(data.data(), data.size());
-    }
     // A file too big to be a definition fails its "SDEF" test as empty.
     loaded = ReadDefinition(data.data(), data.size());
     name = parts.name;
@@ -388,13 +382,7 @@ bool COGLSBM::ReadWhole(const CPakEntry* entry, const std::string& diskPath, std
     if (entry != nullptr) {
         return pak != nullptr && static_cast<uint64_t>(entry->length) <= MAX_FILE_SIZE && pak->ReadEntry(*entry, data);
     }
-    CFile file;
-    if (!file.Open(diskPath, CFile::modeRead) || file.GetLength() > MAX_FILE_SIZE) {
-        return false;
-    }
-    data.resize(static_cast<size_t>(file.GetLength()));
-    file.Read(data.data(), data.size());
-    return true;
+    return ReadWholeFile(diskPath, MAX_FILE_SIZE, data) == WholeFile::read;
 }
 
 bool COGLSBM::ReadMesh() {

@@ -148,8 +148,9 @@ void COGLSprite::RenameFromPath(const std::string& spritePath) {
 }
 
 void COGLSprite::LoadFromFile(const std::string& filePath) {
-    CFile file;
-    if (!file.Open(filePath, CFile::modeRead)) {
+    std::vector<uint8_t> data;
+    const WholeFile read = ReadWholeFile(filePath, MAX_FILE_SIZE, data);
+    if (read == WholeFile::missing) {
         return;
     }
     path = filePath;
@@ -157,14 +158,11 @@ void COGLSprite::LoadFromFile(const std::string& filePath) {
     const PathParts parts = SplitPath(filePath);
     fileFolder = parts.drive + parts.folder;
     pak = nullptr;
-    const uint64_t length = file.GetLength();
-    if (length > MAX_FILE_SIZE) {
+    if (read == WholeFile::tooLarge) {
         ReportErrorId(MSG_ERROR_READING_SPRITE);
         loaded = false;
         return;
     }
-    std::vector<uint8_t> data(static_cast<size_t>(length));
-    file.Read(data.data(), data.size());
     loaded = ReadSprite(data.data(), data.size());
 }
 

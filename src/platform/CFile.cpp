@@ -75,3 +75,18 @@ uint64_t CFile::GetLength() const {
     const int64_t length = StreamLength(stream);
     return length < 0 ? 0 : static_cast<uint64_t>(length);
 }
+
+WholeFile ReadWholeFile(const std::string& path, uint64_t limit, std::vector<uint8_t>& data) {
+    data.clear();
+    CFile file;
+    if (!file.Open(path, CFile::modeRead)) {
+        return WholeFile::missing;
+    }
+    const uint64_t length = file.GetLength();
+    if (length > limit) {
+        return WholeFile::tooLarge;
+    }
+    data.resize(static_cast<size_t>(length));
+    file.Read(data.data(), data.size());
+    return WholeFile::read;
+}

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 // A binary file on disk (or a block of memory read like one). Reads and writes
 // move bytes unchanged; a short read, a failed write or a failed seek throws
@@ -38,3 +39,8 @@ private:
     FILE*       stream = nullptr;
     std::string path;
 };
+
+enum class WholeFile { missing, tooLarge, read };
+// A whole file into data, when it opens and holds at most limit bytes; a
+// larger one is not read (forged or foreign files are refused by size first).
+WholeFile ReadWholeFile(const std::string& path, uint64_t limit, std::vector<uint8_t>& data);
