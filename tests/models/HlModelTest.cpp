@@ -13,6 +13,7 @@
 #include "scene/COGLScene.h"
 #include "support/CapturedReports.h"
 #include "support/GLTest.h"
+#include "support/ModelRecordReader.h"
 #include "support/RecordBytes.h"
 #include "support/TestFolder.h"
 
@@ -45,14 +46,7 @@ protected:
         models.back()->LoadFromFile(path);
         return *models.back();
     }
-    COGLHLModel& Read(const Bytes& record) {
-        models.push_back(std::make_unique<COGLHLModel>());
-        CFile file;
-        EXPECT_TRUE(file.OpenMemory(record.bytes.data(), record.Size()));
-        models.back()->LoadModel(file, 6, *scene);
-        EXPECT_EQ(file.GetPosition(), record.Size());
-        return *models.back();
-    }
+    COGLHLModel& Read(const Bytes& record) { return ReadModelRecord(models, record, *scene); }
 
     CTestFolder folder;
     CCapturedReports reports;

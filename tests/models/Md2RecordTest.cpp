@@ -10,6 +10,7 @@
 #include "platform/CPakFile.h"
 #include "support/CapturedReports.h"
 #include "support/GLTest.h"
+#include "support/ModelRecordReader.h"
 #include "support/RecordBytes.h"
 #include "support/TestFolder.h"
 
@@ -35,15 +36,7 @@ protected:
         GLTest::TearDown();
     }
 
-    // Reads one record; the file must end exactly where the record does.
-    COGLMD2& Read(const Bytes& record, int version = 6) {
-        models.push_back(std::make_unique<COGLMD2>());
-        CFile file;
-        EXPECT_TRUE(file.OpenMemory(record.bytes.data(), record.Size()));
-        models.back()->LoadModel(file, version, *scene);
-        EXPECT_EQ(file.GetPosition(), record.Size());
-        return *models.back();
-    }
+    COGLMD2& Read(const Bytes& record, int version = 6) { return ReadModelRecord(models, record, *scene, version); }
 
     CTestFolder folder;
     CCapturedReports reports;

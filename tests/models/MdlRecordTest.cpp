@@ -10,6 +10,7 @@
 #include "scene/COGLScene.h"
 #include "support/CapturedReports.h"
 #include "support/GLTest.h"
+#include "support/ModelRecordReader.h"
 #include "support/RecordBytes.h"
 #include "support/TestFolder.h"
 
@@ -72,15 +73,7 @@ protected:
         GLTest::TearDown();
     }
 
-    // Reads one record; the file must end exactly where the record does.
-    COGLMDL& Read(const Bytes& record, int version = 6) {
-        models.push_back(std::make_unique<COGLMDL>());
-        CFile file;
-        EXPECT_TRUE(file.OpenMemory(record.bytes.data(), record.Size()));
-        models.back()->LoadModel(file, version, *scene);
-        EXPECT_EQ(file.GetPosition(), record.Size());
-        return *models.back();
-    }
+    COGLMDL& Read(const Bytes& record, int version = 6) { return ReadModelRecord(models, record, *scene, version); }
     // The rows after the prefix that Save writes.
     static std::vector<uint8_t> SavedRows(const COGLMDL& model) {
         const std::vector<uint8_t> saved = SavedBytes([&](CFile& file) { model.Save(file, 4); });

@@ -13,6 +13,7 @@
 #include "scene/COGLScene.h"
 #include "support/CapturedReports.h"
 #include "support/GLTest.h"
+#include "support/ModelRecordReader.h"
 #include "support/RecordBytes.h"
 #include "support/TestFolder.h"
 
@@ -66,15 +67,7 @@ protected:
         player.frameStep = 1.0f;
         return player;
     }
-    // Reads one record; the file must end exactly where the record does.
-    COGLPlayer& Read(const Bytes& record) {
-        players.push_back(std::make_unique<COGLPlayer>());
-        CFile file;
-        EXPECT_TRUE(file.OpenMemory(record.bytes.data(), record.Size()));
-        players.back()->LoadModel(file, 6, *scene);
-        EXPECT_EQ(file.GetPosition(), record.Size());
-        return *players.back();
-    }
+    COGLPlayer& Read(const Bytes& record) { return ReadModelRecord(players, record, *scene); }
     static Bytes PlayerRecord(const ModelRecord& md2, bool flagShown, bool flag1, int32_t weaponIndex) {
         Bytes b = md2.Write(6);
         b.U8(flagShown ? 1 : 0).U8(flag1 ? 1 : 0).I32(weaponIndex);

@@ -12,6 +12,7 @@
 #include "scene/COGLScene.h"
 #include "support/CapturedReports.h"
 #include "support/GLTest.h"
+#include "support/ModelRecordReader.h"
 #include "support/GameFiles.h"
 #include "support/RecordBytes.h"
 #include "support/SinFiles.h"
@@ -59,14 +60,7 @@ protected:
         WriteModelFiles("m");
         return Load(folder.Write("m/x.def", text));
     }
-    COGLSBM& Read(const Bytes& record) {
-        models.push_back(std::make_unique<COGLSBM>());
-        CFile file;
-        EXPECT_TRUE(file.OpenMemory(record.bytes.data(), record.Size()));
-        models.back()->LoadModel(file, 6, *scene);
-        EXPECT_EQ(file.GetPosition(), record.Size());
-        return *models.back();
-    }
+    COGLSBM& Read(const Bytes& record) { return ReadModelRecord(models, record, *scene); }
 
     CTestFolder folder;
     CCapturedReports reports;
