@@ -1,7 +1,6 @@
 #include "tools/ModelComposer.h"
 
 #include "image/COGLTexture2D.h"
-#include "models/COGLHLModel.h"
 #include "models/COGLModel.h"
 #include "models/COGLPlayer.h"
 #include "models/COGLSBM.h"
@@ -102,20 +101,14 @@ void CModelComposer::ReadModel(FieldReader& in, const json& node, COGLModel& mod
             in.Fail("cannot read " + modelPath + " to find its animation \"" + animationName + "\"");
             return;
         }
-        model.SelectAnimation(animationName);
-        // A Half-Life model takes its sequence by record, not by name, and
-        // some kinds keep their animation when the name matches none.
-        bool named = dynamic_cast<COGLHLModel*>(&model) == nullptr;
-        for (const std::unique_ptr<CModelAnimation>& animation : model.animations) {
-            if (!named && animation->name == animationName) {
-                model.SetAnimation(animation.get());
-                named = true;
-            }
-        }
-        if (model.GetAnimation() == nullptr || !named || model.GetAnimation()->name != animationName) {
+        // Set by record, as a scene file stores it: a Half-Life model takes
+        // its sequences no other way.
+        CModelAnimation* animation = model.FindAnimation(animationName);
+        if (animation == nullptr) {
             in.Fail(modelPath + " has no animation \"" + animationName + "\"");
             return;
         }
+        model.SetAnimation(animation);
     }
     in.Float(fields, "frameStep", model.frameStep);
     in.Float(fields, "framePosition", model.framePosition);

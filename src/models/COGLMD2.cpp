@@ -333,12 +333,10 @@ void COGLMD2::RenameFromPath(const std::string& modelPath) {
 }
 
 void COGLMD2::SelectAnimation(const std::string& animationName) {
-    for (const std::unique_ptr<CModelAnimation>& animation : animations) {
-        if (animation->name == animationName) {
-            SetVisible(true);
-            SetAnimation(animation.get());
-            return;
-        }
+    if (CModelAnimation* animation = FindAnimation(animationName)) {
+        SetVisible(true);
+        SetAnimation(animation);
+        return;
     }
     // Without the animation asked for the model is hidden: a player's
     // weapon that lacks it must not show.

@@ -321,12 +321,10 @@ int32_t COGLMDL::FileFrameCount() const {
 }
 
 void COGLMDL::SelectAnimation(const std::string& animationName) {
-    for (const std::unique_ptr<CModelAnimation>& animation : animations) {
-        if (animation->name == animationName) {
-            SetVisible(true);
-            SetAnimation(animation.get());
-            return;
-        }
+    if (CModelAnimation* animation = FindAnimation(animationName)) {
+        SetVisible(true);
+        SetAnimation(animation);
+        return;
     }
     // Without the animation asked for the model is hidden, as an MD2 is.
     currentAnimation = nullptr;

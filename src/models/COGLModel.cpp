@@ -94,6 +94,15 @@ bool COGLModel::SelectFirstSkin() {
     return true;
 }
 
+CModelAnimation* COGLModel::FindAnimation(const std::string& animationName) const {
+    for (const std::unique_ptr<CModelAnimation>& animation : animations) {
+        if (animation->name == animationName) {
+            return animation.get();
+        }
+    }
+    return nullptr;
+}
+
 int COGLModel::AnimationIndex() const {
     const CModelAnimation* current = GetAnimation();
     for (size_t i = 0; i < animations.size(); i++) {

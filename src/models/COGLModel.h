@@ -84,6 +84,8 @@ public:
     // The skin bound to exactly this path (case-sensitive), or null.
     COGLTexture2D* FindSkin(const std::string& skinPath) const;
     bool SelectFirstSkin();
+    // The first animation of that name, or null.
+    CModelAnimation* FindAnimation(const std::string& animationName) const;
     // Position of the current animation in animations, or -1.
     int  AnimationIndex() const;
 

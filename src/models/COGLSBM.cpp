@@ -437,12 +437,10 @@ bool COGLSBM::ReadAnimations() {
 }
 
 void COGLSBM::SelectAnimation(const std::string& animationName) {
-    for (const std::unique_ptr<CModelAnimation>& animation : animations) {
-        if (animation->name == animationName) {
-            SetVisible(true);
-            SetAnimation(animation.get());
-            return;
-        }
+    if (CModelAnimation* animation = FindAnimation(animationName)) {
+        SetVisible(true);
+        SetAnimation(animation);
+        return;
     }
 }
 
