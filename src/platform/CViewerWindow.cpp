@@ -134,14 +134,13 @@ void CViewerWindow::TakeScreen(int width, int height) {
         }
         Note("ChangeDisplaySettings Failed.\n");
     }
-    // No mode to switch to: the window takes the whole screen as it is.
-    if (SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) {
-        Note(std::string("Full screen: cannot cover the screen: ") + SDL_GetError() + "\n");
-        return;
-    }
-    // The window takes the screen's size when it is shown.
+    // No mode to switch to: the window takes the whole screen as it is. The
+    // size is for an X server without a window manager, the full-screen
+    // state for a window manager to put it above its panels.
     SDL_Rect screen = { 0, 0, width, height };
     SDL_GetDisplayBounds(0, &screen);
+    SDL_SetWindowSize(window, screen.w, screen.h);
+    SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP);
     Note("Full screen: no display mode of " + size + "; the window covers the " + std::to_string(screen.w) +
          " x " + std::to_string(screen.h) + " screen without a mode change.\n");
 }
