@@ -37,8 +37,9 @@ static EGLConfig ChooseConfig(EGLDisplay display, bool colorBits16, bool stencil
         return nullptr;
     }
     // eglChooseConfig puts deeper buffers first; the depth buffer's precision
-    // decides which coplanar faces win, so take exactly what was asked for,
-    // and else the exact colour with the stencil asked for.
+    // decides which coplanar faces win, so take exactly what was asked for.
+    // Stencil comes packed with 24 depth bits on most drivers, as in the
+    // viewer's window: then the exact colour with the stencil asked for.
     EGLConfig fallback = nullptr;
     for (EGLint i = 0; i < count; i++) {
         EGLint r, g, b, depth, s;

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <ostream>
 
 #include "platform/CSettingsStore.h"
 #include "support/GLTest.h"
@@ -77,6 +78,10 @@ namespace {
 struct WindowSize {
     int width, height;
 };
+
+void PrintTo(const WindowSize& size, std::ostream* out) {
+    *out << size.width << " x " << size.height;
+}
 
 class HelpOverlay : public GLTest, public ::testing::WithParamInterface<WindowSize> {
 protected:
