@@ -18,15 +18,17 @@ bool COffscreenContext::Fail(const char* what) {
     return false;
 }
 
-static EGLConfig ChooseConfig(EGLDisplay display, bool colorBits16) {
+static EGLConfig ChooseConfig(EGLDisplay display, bool colorBits16, bool stencil) {
     const EGLint red = colorBits16 ? 5 : 8;
     const EGLint green = colorBits16 ? 6 : 8;
     const EGLint blue = colorBits16 ? 5 : 8;
+    const EGLint stencilSize = stencil ? 8 : 0;
     const EGLint wanted[] = {
         EGL_SURFACE_TYPE, EGL_PBUFFER_BIT,
         EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT,
         EGL_RED_SIZE, red, EGL_GREEN_SIZE, green, EGL_BLUE_SIZE, blue,
         EGL_DEPTH_SIZE, 16,
+        EGL_STENCIL_SIZE, stencilSize,
         EGL_NONE,
     };
     EGLConfig configs[64];
@@ -36,20 +38,33 @@ static EGLConfig ChooseConfig(EGLDisplay display, bool colorBits16) {
     }
     // eglChooseConfig puts deeper buffers first; the depth buffer's precision
     // decides which coplanar faces win, so take exactly what was asked for.
+    // Stencil comes packed with 24 depth bits on most drivers, as in the
+    // viewer's window: then the exact colour with the stencil asked for.
+    EGLConfig fallback = nullptr;
     for (EGLint i = 0; i < count; i++) {
-        EGLint r, g, b, depth;
+        EGLint r, g, b, depth, s;
         eglGetConfigAttrib(display, configs[i], EGL_RED_SIZE, &r);
         eglGetConfigAttrib(display, configs[i], EGL_GREEN_SIZE, &g);
         eglGetConfigAttrib(display, configs[i], EGL_BLUE_SIZE, &b);
         eglGetConfigAttrib(display, configs[i], EGL_DEPTH_SIZE, &depth);
-        if (r == red && g == green && b == blue && depth == 16) {
+        eglGetConfigAttrib(display, configs[i], EGL_STENCIL_SIZE, &s);
+        if (r != red || g != green || b != blue || (s > 0) != stencil) {
+            continue;
+        }
+        if (depth == 16) {
             return configs[i];
         }
+        if (fallback == nullptr) {
+            fallback = configs[i];
+        }
     }
-    return count > 0 ? configs[0] : nullptr;
+    if (fallback == nullptr && count > 0) {
+        fallback = configs[0];
+    }
+    return fallback;
 }
 
-bool COffscreenContext::Create(int w, int h, bool colorBits16) {
+bool COffscreenContext::Create(int w, int h, bool colorBits16, bool stencil) {
     Destroy();
     error.clear();
     const auto getPlatformDisplay = reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(
@@ -62,7 +77,7 @@ bool COffscreenContext::Create(int w, int h, bool colorBits16) {
         return Fail("eglInitialize");
     }
     display = eglDisplay;
-    EGLConfig config = ChooseConfig(eglDisplay, colorBits16);
+    EGLConfig config = ChooseConfig(eglDisplay, colorBits16, stencil);
     if (config == nullptr) {
         return Fail("eglChooseConfig");
     }

@@ -17,8 +17,9 @@ public:
 
     // Creates the context with 16 depth bits and makes it current. colorBits16
     // asks for the 5-6-5 colour buffer of the viewer's display mode instead of
-    // 8 bits a channel. False, with the reason in GetError(), when EGL cannot.
-    bool Create(int width, int height, bool colorBits16 = false);
+    // 8 bits a channel; stencil for 8 stencil bits, as the viewer asks for.
+    // False, with the reason in GetError(), when EGL cannot.
+    bool Create(int width, int height, bool colorBits16 = false, bool stencil = true);
     void Destroy();
     bool MakeCurrent();
     bool IsCreated() const { return context != nullptr; }

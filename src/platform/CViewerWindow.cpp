@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "platform/CMessageBox.h"
-#include "platform/DisplayModeSearch.h"
 
 namespace {
 
@@ -102,11 +101,48 @@ bool CViewerWindow::ChangeDisplayMode(int width, int height) {
     if (!StartSdl()) {
         return false;
     }
-    modeIndex = FindDisplayMode(ListDisplayModes(), width, height);
-    if (modeIndex < 0) {
+    SDL_DisplayMode desktop;
+    const int desktopBits = SDL_GetDesktopDisplayMode(0, &desktop) == 0 ? SDL_BITSPERPIXEL(desktop.format) : 0;
+    modeChoice = ChooseDisplayMode(ListDisplayModes(), width, height, desktopBits);
+    modeChosen = true;
+    if (modeChoice.way != DisplayModeChoice::SIXTEEN_BIT) {
         Note("ChangeDisplaySettings - Requested mode is not present.\n");
     }
-    return modeIndex >= 0;
+    return modeChoice.way != DisplayModeChoice::COVER_SCREEN;
+}
+
+bool CViewerWindow::SwitchMode() {
+    SDL_DisplayMode mode;
+    return SDL_GetDisplayMode(0, modeChoice.modeIndex, &mode) == 0 && SDL_SetWindowDisplayMode(window, &mode) == 0 &&
+           SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN) == 0;
+}
+
+void CViewerWindow::TakeScreen(int width, int height) {
+    const std::string size = std::to_string(width) + " x " + std::to_string(height);
+    if (modeChoice.way != DisplayModeChoice::COVER_SCREEN) {
+        if (SwitchMode()) {
+            fullScreen = true;
+            if (modeChoice.way == DisplayModeChoice::SIXTEEN_BIT) {
+                Note("ChangeDisplaySettings Succeeded.\n");
+            } else {
+                SDL_DisplayMode mode;
+                SDL_GetWindowDisplayMode(window, &mode);
+                Note("Full screen: display mode changed to " + size + " at the desktop's " +
+                     std::to_string(SDL_BITSPERPIXEL(mode.format)) + " bits per pixel.\n");
+            }
+            return;
+        }
+        Note("ChangeDisplaySettings Failed.\n");
+    }
+    // No mode to switch to: the window takes the whole screen as it is. The
+    // size is for an X server without a window manager, the full-screen
+    // state for a window manager to put it above its panels.
+    SDL_Rect screen = { 0, 0, width, height };
+    SDL_GetDisplayBounds(0, &screen);
+    SDL_SetWindowSize(window, screen.w, screen.h);
+    SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP);
+    Note("Full screen: no display mode of " + size + "; the window covers the " + std::to_string(screen.w) +
+         " x " + std::to_string(screen.h) + " screen without a mode change.\n");
 }
 
 bool CViewerWindow::Create(int width, int height) {
@@ -117,22 +153,22 @@ bool CViewerWindow::Create(int width, int height) {
     SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 6);
     SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 5);
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
+    // Blended shadows darken each pixel once by marking it in the stencil.
+    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     const uint32_t flags = SDL_WINDOW_OPENGL | SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN;
     window = SDL_CreateWindow("Test Window", 0, 0, width, height, flags);
     if (window == nullptr) {
+        // A visual without stencil still shows the scene; shadows then blend as they always did.
+        SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
+        window = SDL_CreateWindow("Test Window", 0, 0, width, height, flags);
+    }
+    if (window == nullptr) {
         Note(std::string("SDL_CreateWindow failed: ") + SDL_GetError() + "\n");
         return false;
     }
-    if (modeIndex >= 0) {
-        SDL_DisplayMode mode;
-        if (SDL_GetDisplayMode(0, modeIndex, &mode) == 0 && SDL_SetWindowDisplayMode(window, &mode) == 0 &&
-            SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN) == 0) {
-            fullScreen = true;
-            Note("ChangeDisplaySettings Succeeded.\n");
-        } else {
-            Note("ChangeDisplaySettings Failed.\n");
-        }
+    if (modeChosen) {
+        TakeScreen(width, height);
     }
     glContext = SDL_GL_CreateContext(window);
     if (glContext == nullptr) {
@@ -153,6 +189,7 @@ void CViewerWindow::RestoreDisplayMode() {
     if (window != nullptr && fullScreen) {
         SDL_SetWindowFullscreen(window, 0);
         fullScreen = false;
+        Note("Full screen: display mode restored.\n");
     }
 }
 

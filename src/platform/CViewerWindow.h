@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/DisplayModeSearch.h"
 #include "platform/ViewerEvent.h"
 
 struct SDL_Window;
@@ -20,15 +21,18 @@ public:
     CViewerWindow(const CViewerWindow&) = delete;
     CViewerWindow& operator=(const CViewerWindow&) = delete;
 
-    // Looks for width x height at 16 bits per pixel and, when found, makes
-    // the window (created next) take the screen in that mode; Create notes
-    // whether the change succeeded. False when the mode is not there.
+    // Chooses how the window (created next) takes the screen: width x height
+    // at 16 bits per pixel, else at the desktop's depth, else covering the
+    // screen at its own size without a mode change. Create notes which way
+    // it went. False when the display has no mode of that size at all.
     bool ChangeDisplayMode(int width, int height);
     // The screen is in the window's own mode and must be given back.
     bool IsDisplayModeChanged() const { return fullScreen; }
-    // Hidden until Show; the context (5-6-5 colour, 16-bit depth, double
-    // buffered) is current on return. False, with the reason noted, when
-    // the window or the context cannot be made.
+    // Hidden until Show; the context (5-6-5 colour, 16-bit depth, stencil,
+    // double buffered) is current on return. False, with the reason noted,
+    // when the window or the context cannot be made. The window's real size
+    // (GetClientSize) differs from the one asked for when it covers a screen
+    // that has no mode of that size.
     bool Create(int width, int height);
     void Show();
     // Leaves full screen, which gives the desktop its own mode back.
@@ -61,6 +65,8 @@ public:
 
 private:
     void            Note(const std::string& line);
+    void            TakeScreen(int width, int height);
+    bool            SwitchMode();
     bool            StartSdl();
     static uint32_t TimerCallback(uint32_t interval, void* window);
     bool            Translate(const void* sdlEvent, ViewerEvent& event);
@@ -70,7 +76,8 @@ private:
     SDL_Window*          window = nullptr;
     void*                glContext = nullptr;
     bool                 fullScreen = false;
-    int                  modeIndex = -1;
+    bool                 modeChosen = false;
+    DisplayModeChoice    modeChoice { DisplayModeChoice::COVER_SCREEN, -1 };
     bool                 captured = false;
     int                  timerId = 0;
     uint32_t             tickEventType = 0;

@@ -84,15 +84,16 @@ void COGLScene::Render(int drawFlags, const CVector& eye) {
 }
 
 void COGLScene::DrawShadows() {
-    glPushAttrib(GL_ENABLE_BIT);
+    // With a stencil buffer each plane pixel is darkened once per light,
+    // however many faces cover it; without one, every face blends again.
+    GLint stencilBits = 0;
+    glGetIntegerv(GL_STENCIL_BITS, &stencilBits);
+    glPushAttrib(GL_ENABLE_BIT | GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
     glDisable(GL_AUTO_NORMAL);
     glDisable(GL_NORMALIZE);
     glDisable(GL_LINE_SMOOTH);
     if (shadowBlend) {
         glEnable(GL_LIGHTING);
-        glEnable(GL_BLEND);
-        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-        glDepthMask(GL_FALSE);
         const float shade[4] = { 0.0f, 0.0f, 0.0f, shadowAlpha };
         glMaterialf(GL_FRONT, GL_SHININESS, 0.0f);
         glMaterialfv(GL_FRONT, GL_EMISSION, shade);
@@ -118,23 +119,57 @@ void COGLScene::DrawShadows() {
             }
             const COGLObject& marker = caster->Marker();
             const float light[4] = { marker.position.x, marker.position.y, marker.position.z, caster->w };
-            const CShadowMatrix shadow(light, equation);
-            for (const std::unique_ptr<COGLObject>& object : objects) {
-                if (dynamic_cast<COGLPlane*>(object.get()) != nullptr) {
-                    continue;
-                }
-                glPushMatrix();
-                glMultMatrixf(shadow.s);
-                object->Draw(0);
-                glPopMatrix();
+            if (stencilBits > 0) {
+                MarkShadowPlane(*plane);
             }
+            DrawShadowCasters(CShadowMatrix(light, equation));
         }
     }
-    if (shadowBlend) {
-        glDepthMask(GL_TRUE);
-        glDisable(GL_BLEND);
-    }
     glPopAttrib();
+}
+
+void COGLScene::MarkShadowPlane(COGLPlane& plane) {
+    glClearStencil(0);
+    glStencilMask(0xFF);
+    glClear(GL_STENCIL_BUFFER_BIT);
+    glEnable(GL_STENCIL_TEST);
+    glStencilFunc(GL_ALWAYS, 1, 0xFF);
+    glStencilOp(GL_KEEP, GL_KEEP, GL_REPLACE);
+    glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
+    glDepthMask(GL_FALSE);
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LEQUAL);
+    // The same geometry as drawn a moment ago passes where the plane shows.
+    // An invisible plane still takes shadows, as it always did.
+    const bool visible = plane.visible;
+    plane.visible = true;
+    plane.Draw(0);
+    plane.visible = visible;
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    // Only marked pixels take the shadow, and each takes it once; being
+    // clipped to the plane's own pixels, it needs no depth test to stay on it.
+    glStencilFunc(GL_EQUAL, 1, 0xFF);
+    glStencilOp(GL_KEEP, GL_KEEP, GL_ZERO);
+    glDisable(GL_DEPTH_TEST);
+}
+
+void COGLScene::DrawShadowCasters(const CShadowMatrix& shadow) {
+    for (const std::unique_ptr<COGLObject>& object : objects) {
+        if (dynamic_cast<COGLPlane*>(object.get()) != nullptr) {
+            continue;
+        }
+        // A transparent caster's own drawing ends blending and turns depth
+        // writes back on; every shadow after it must still blend.
+        if (shadowBlend) {
+            glEnable(GL_BLEND);
+            glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+            glDepthMask(GL_FALSE);
+        }
+        glPushMatrix();
+        glMultMatrixf(shadow.s);
+        object->Draw(0);
+        glPopMatrix();
+    }
 }
 
 void COGLScene::ApplyAmbient() {

@@ -13,9 +13,11 @@
 class CFile;
 class COGLLight;
 class COGLObject;
+class COGLPlane;
 class COGLTexture2D;
 class CSceneView;
 class CSettingsStore;
+class CShadowMatrix;
 class CPakFile;
 
 // Everything a viewer window shows: lights, objects, the scene's texture
@@ -110,6 +112,9 @@ private:
     struct FileHeader;
 
     void DrawShadows();
+    // Stencil 1 where the plane shows; shadows drawn next go only there.
+    void MarkShadowPlane(COGLPlane& plane);
+    void DrawShadowCasters(const CShadowMatrix& shadow);
 
     FileHeader ReadFileHeader(CFile& file);
     void PrepareVisibleWeapons();

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <vector>
 
 class COGLViewport3D;
 
@@ -15,16 +14,12 @@ public:
     CHelpOverlay(const CHelpOverlay&) = delete;
     CHelpOverlay& operator=(const CHelpOverlay&) = delete;
 
-    // Stretched over x 50..487 and y windowHeight-285..windowHeight-50
-    // (OpenGL's window coordinates); black parts let the scene through.
-    // Restores every OpenGL state it changes.
+    // Blended over x 50..487 and y windowHeight-285..windowHeight-50
+    // (OpenGL's window coordinates), one texel a pixel; the scene shows
+    // between the glyphs. Restores every OpenGL state it changes.
     void Draw(COGLViewport3D& viewport, int windowHeight);
     void DeleteTexture();
     uint32_t TextureName() const { return helpTexture; }
-
-    // Red, green, blue bytes to red, green, blue, alpha: alpha 0 for pure
-    // black, 255 for any other colour.
-    static std::vector<uint8_t> BlackTransparent(const std::vector<uint8_t>& rgb);
 
 private:
     void CreateTexture();

@@ -40,6 +40,7 @@ COGLView::~COGLView() {
         ResetSharedLists();
     }
     window.Destroy();
+    LogLine(window.TakeNotes());
 }
 
 bool COGLView::Create(int newWidth, int newHeight) {
@@ -67,6 +68,12 @@ bool COGLView::OpenScene(const std::string& path) {
 
 void COGLView::Show() {
     window.Show();
+    // Covering a screen that has no mode of the chosen size, the window
+    // comes up at the screen's size; everything follows the real size.
+    int shownWidth = width;
+    int shownHeight = height;
+    window.GetClientSize(shownWidth, shownHeight);
+    OnSize(shownWidth, shownHeight);
     Paint();
 }
 

@@ -1,5 +1,7 @@
 #include <GL/gl.h>
 
+#include <algorithm>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
@@ -39,6 +41,9 @@ protected:
         return added;
     }
 
+    void SetUpShadows(std::initializer_list<float> lightZs);
+    void ShadowRange(int& darkest, int& lightest) const;
+
     CCapturedReports reports;
     std::unique_ptr<COGLScene> scene = std::make_unique<COGLScene>();
     COGLCamera3D camera;
@@ -60,7 +65,9 @@ TEST_F(Scene, FarthestObjectsAreDrawnFirst) {
     EXPECT_TRUE(ColorNear(PixelAt(0.8f, 0.8f), 255, 0, 0));
 }
 
-TEST_F(Scene, ABoxCastsABlendedOrAFlatShadowOnTheFloor) {
+// A white floor seen from above, a green box of side 1 standing 0.5 above
+// it, and a point light at (2, 5, z) for each z given, each a shadow light.
+void Scene::SetUpShadows(std::initializer_list<float> lightZs) {
     LookAt(0, 10, 0, 0, 0, 0, 0, 0, -1);
     glDepthFunc(GL_LEQUAL);  // as the viewport draws
     glEnable(GL_CULL_FACE);
@@ -69,18 +76,38 @@ TEST_F(Scene, ABoxCastsABlendedOrAFlatShadowOnTheFloor) {
     COGLBox& box = Add<COGLBox>(0, 1, 0);
     box.SetPosition(0, 1, 0);
     box.SetScale(0.5f, 0.5f, 0.5f);
-    auto light = std::make_unique<COGLPointLight>(2.0f, 5.0f, 0.0f);
     // Slots with gaps before them, as the editor leaves them after removals.
-    scene->shadowLights[2] = light.get();
-    scene->shadowLightCount = 1;
-    scene->AddLight(std::move(light));
+    int slot = 2;
+    for (float z : lightZs) {
+        auto light = std::make_unique<COGLPointLight>(2.0f, 5.0f, z);
+        scene->shadowLights[slot++] = light.get();
+        scene->shadowLightCount++;
+        scene->AddLight(std::move(light));
+    }
     scene->HideLightMarkers();
     scene->shadowPlanes[1] = &floor;
     scene->shadowPlaneCount = 1;
     scene->shadowsEnabled = true;
     scene->shadowBlend = true;
     scene->shadowAlpha = 0.5f;
+}
 
+// Darkest and lightest grey of the box's shadow along the middle of its
+// length, from near the box to near its far end.
+void Scene::ShadowRange(int& darkest, int& lightest) const {
+    darkest = 255;
+    lightest = 0;
+    for (float x = -1.5f; x <= -0.7f; x += 0.1f) {
+        for (float z = -0.3f; z <= 0.3f; z += 0.15f) {
+            const int red = PixelOfWorld(x, 0, z).r;
+            darkest = std::min(darkest, red);
+            lightest = std::max(lightest, red);
+        }
+    }
+}
+
+TEST_F(Scene, ABoxCastsABlendedOrAFlatShadowOnTheFloor) {
+    SetUpShadows({ 0.0f });
     // The light at x = 2 throws the box's shadow towards -x, past the box.
     scene->Render(DRAW_MATERIAL, camera.eye);
     EXPECT_TRUE(ColorNear(PixelOfWorld(0, 1.5f, 0), 0, 255, 0));
@@ -88,15 +115,70 @@ TEST_F(Scene, ABoxCastsABlendedOrAFlatShadowOnTheFloor) {
     EXPECT_TRUE(ColorNear(PixelOfWorld(-1.2f, 0, 0), 255, 255, 255));  // no shadow without the flag
 
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    scene->Render(DRAW_MATERIAL | 0x80, camera.eye);
-    EXPECT_TRUE(ColorNear(PixelOfWorld(-1.2f, 0, 0), 128, 128, 128));
-    EXPECT_TRUE(ColorNear(PixelOfWorld(2.0f, 0, 0), 255, 255, 255));
-
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     scene->shadowBlend = false;
     scene->Render(DRAW_MATERIAL | 0x40, camera.eye);
     EXPECT_TRUE(ColorNear(PixelOfWorld(-1.2f, 0, 0), 0, 0, 0));
+    EXPECT_TRUE(ColorNear(PixelOfWorld(2.0f, 0, 0), 255, 255, 255));
     EXPECT_TRUE(glIsEnabled(GL_LIGHTING));  // the enable state comes back
+    EXPECT_FALSE(glIsEnabled(GL_STENCIL_TEST));
+}
+
+// However many faces of the box cover a floor pixel, it is darkened once,
+// by the stored alpha, culled or not; a transparent caster drawn first
+// changes nothing.
+TEST_F(Scene, ABlendedShadowDarkensTheFloorOnceByItsAlpha) {
+    SetUpShadows({ 0.0f });
+    COGLBox& glass = Add<COGLBox>(0, 0, 1, 0.5f);
+    glass.SetPosition(0, 1, 2.5f);
+    glass.SetScale(0.2f, 0.2f, 0.2f);
+    glass.SetTransparent(true);
+    std::rotate(scene->objects.begin(), scene->objects.end() - 1, scene->objects.end());
+    for (bool culled : { true, false }) {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        (culled ? glEnable : glDisable)(GL_CULL_FACE);
+        scene->Render(DRAW_MATERIAL | 0x80, camera.eye);
+        int darkest = 0;
+        int lightest = 0;
+        ShadowRange(darkest, lightest);
+        EXPECT_NEAR(darkest, 128, 8) << (culled ? "culled" : "not culled");
+        EXPECT_NEAR(lightest, 128, 8) << (culled ? "culled" : "not culled");
+        EXPECT_TRUE(ColorNear(PixelOfWorld(2.0f, 0, 0), 255, 255, 255));
+        EXPECT_TRUE(ColorNear(PixelOfWorld(0, 1.5f, 0), 0, 255, 0));
+    }
+}
+
+// Each light darkens once; where two lights' shadows overlap, twice.
+TEST_F(Scene, ShadowsOfTwoLightsOverlapDarker) {
+    SetUpShadows({ 0.0f, 1.5f });
+    scene->Render(DRAW_MATERIAL | 0x80, camera.eye);
+    EXPECT_TRUE(ColorNear(PixelOfWorld(-1.2f, 0, -0.1f), 64, 64, 64));
+    EXPECT_TRUE(ColorNear(PixelOfWorld(-1.2f, 0, 0.5f), 128, 128, 128));
+    EXPECT_TRUE(ColorNear(PixelOfWorld(-1.2f, 0, -0.95f), 128, 128, 128));
+}
+
+namespace {
+
+class SceneWithoutStencil : public Scene {
+protected:
+    SceneWithoutStencil() { contextStencil = false; }
+};
+
+} // namespace
+
+// Without stencil bits every face blends again, as shadows always did:
+// unculled, the front and the back of the box both darken the floor.
+TEST_F(SceneWithoutStencil, BlendedShadowsDarkenOncePerFace) {
+    GLint stencilBits = -1;
+    glGetIntegerv(GL_STENCIL_BITS, &stencilBits);
+    ASSERT_EQ(stencilBits, 0);
+    SetUpShadows({ 0.0f });
+    glDisable(GL_CULL_FACE);
+    scene->Render(DRAW_MATERIAL | 0x80, camera.eye);
+    int darkest = 0;
+    int lightest = 0;
+    ShadowRange(darkest, lightest);
+    EXPECT_NEAR(darkest, 64, 8);
+    EXPECT_NEAR(lightest, 64, 8);
 }
 
 TEST_F(Scene, TheBackgroundImageFillsTheViewport) {

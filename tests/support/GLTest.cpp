@@ -9,7 +9,7 @@
 #include "objects/SharedListsReset.h"
 
 void GLTest::SetUp() {
-    ASSERT_TRUE(context.Create(contextWidth, contextHeight)) << context.GetError();
+    ASSERT_TRUE(context.Create(contextWidth, contextHeight, false, contextStencil)) << context.GetError();
     // Lists of an earlier context in this process are not valid here.
     ResetSharedLists();
     glMatrixMode(GL_PROJECTION);

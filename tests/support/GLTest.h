@@ -51,6 +51,7 @@ protected:
     // ortho view helpers assume the square default.
     int contextWidth = SIZE;
     int contextHeight = SIZE;
+    bool contextStencil = true;
 };
 
 // Each channel within tolerance of the expected 0..255 value.

@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# End to end: the viewer takes the whole screen on a display without 16-bit
+# modes. Xvfb offers one mode, 1024 x 768 at 24 bits: 640 x 480 is not there
+# at all, so the window covers the screen unchanged; 1024 x 768 is there at
+# the desktop's depth, so the mode is set and given back on Escape.
+#   fullscreen_test.sh ORRIN
+# Exits 77 (skipped) when a tool is missing.
+set -u
+orrin=$1
+here=$(cd "$(dirname "$0")" && pwd)
+
+source "$here/common.sh"
+require_tools Xvfb xdotool import convert perl timeout
+
+# Resolution 2 is 640 x 480, 4 is 1024 x 768.
+make_program_folder "$orrin" '[3dfx]\nResolution=2\n'
+start_xvfb 1024x768x24
+
+# The scene's dark blue background, not the black of the X root window.
+is_background() {
+    local r g b
+    read -r r g b <<<"$(pixel "$1" "$2" "$3")"
+    [ "$r" -lt 30 ] && [ "$g" -lt 30 ] && [ "$b" -gt 45 ] && [ "$b" -lt 90 ]
+}
+covers_screen() {
+    is_red "$1" 512 384 && is_background "$1" 1010 750 && is_background "$1" 1010 10 && is_background "$1" 10 750
+}
+
+# view RESOLUTION NAME: one viewing, left with Escape; the screen while it
+# showed in $work/NAME.png.
+view() {
+    sed -i "s/^Resolution=.*/Resolution=$1/" "$work/config/Fennwick/TAV.ini"
+    : >"$work/prog/log.txt"
+    start_orrin "$work/prog/orrin" --view "$work/box.tvn"
+    [ -n "$(find_window 'Test Window')" ] || die "no viewer window at resolution $1"
+    screen_until "$2" covers_screen ||
+        fail "resolution $1: the scene does not cover the screen: centre $(pixel "$work/$2.png" 512 384), corner $(pixel "$work/$2.png" 1010 750)"
+    xdotool key Escape
+    wait_orrin
+    local status=$?
+    [ "$status" -eq 0 ] || fail "resolution $1: orrin exited with $status: $(cat "$work/orrin.out")"
+}
+
+view 2 covered
+log=$(cat "$work/prog/log.txt")
+grep -q '^ChangeDisplaySettings - Requested mode is not present.$' <<<"$log" || fail "no 16-bit search in the log: $log"
+grep -q '^Full screen: no display mode of 640 x 480; the window covers the 1024 x 768 screen without a mode change.$' <<<"$log" ||
+    fail "the log does not say the screen was covered: $log"
+grep -q 'restored' <<<"$log" && fail "a mode never changed was restored: $log"
+
+view 4 changed
+log=$(cat "$work/prog/log.txt")
+grep -q "^Full screen: display mode changed to 1024 x 768 at the desktop's 24 bits per pixel.$" <<<"$log" ||
+    fail "the log does not say the mode was changed: $log"
+grep -q '^Full screen: display mode restored.$' <<<"$log" || fail "Escape did not restore the mode: $log"
+
+[ "$failures" -eq 0 ] && echo "full screen end to end: passed"
+[ "$failures" -eq 0 ]
