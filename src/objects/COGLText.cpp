@@ -2,6 +2,8 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
+
 #include "diag/CDiagnostics.h"
 #include "image/COGLTexture2D.h"
 #include "objects/GlyphLists.h"
@@ -104,7 +106,8 @@ void COGLText::FreeLists() {
 }
 
 void COGLText::BuildLists() {
-    count = static_cast<int>(text.size());
+    // The list-offset table bounds the text, whoever set it.
+    count = static_cast<int>(std::min(text.size(), MAX_TEXT_LENGTH));
     metrics.assign(static_cast<size_t>(count), GlyphMetrics());
     polygonBase = glGenLists(count);
     lineBase = glGenLists(count);
@@ -112,7 +115,6 @@ void COGLText::BuildLists() {
     if (polygonBase == 0 || lineBase == 0) {
         LogLine("Text: no display lists for \"" + text + "\"\n");
         FreeLists();
-        metrics.assign(static_cast<size_t>(count), GlyphMetrics());
         return;
     }
 
