@@ -60,8 +60,9 @@ void COGLText::SetText(const std::string& newText) {
 }
 
 bool COGLText::FindFont(const std::string& face) {
+    // Face names are Windows-1252, fontconfig's are UTF-8.
     OutlineFontFile file;
-    if (!FindOutlineFont(face, false, file)) {
+    if (!FindOutlineFont(Cp1252ToUtf8(face), false, file)) {
         return false;
     }
     font.faceName = face.substr(0, FACE_NAME_SIZE - 1);
@@ -121,7 +122,7 @@ void COGLText::BuildLists() {
     // Whatever font is nearest when the family has gone since it was
     // chosen: some lettering rather than none.
     OutlineFontFile file;
-    FindOutlineFont(font.faceName, font.italic, file);
+    FindOutlineFont(Cp1252ToUtf8(font.faceName), font.italic, file);
     COutlineFont outlines;
     if (!outlines.Open(file.path, file.faceIndex, font.italic && !file.italic)) {
         LogLine("Text: cannot read the font file \"" + file.path + "\" for \"" + font.faceName + "\"\n");
