@@ -10,8 +10,10 @@
 #include "objects/COGLPlane.h"
 #include "objects/COGLPointLight.h"
 #include "objects/COGLSpotLight.h"
+#include "objects/COGLText.h"
 #include "platform/CFile.h"
 #include "platform/CFileException.h"
+#include "platform/Cp1252.h"
 #include "platform/RecordIO.h"
 #include "scene/ObjectKinds.h"
 #include "tools/FieldReader.h"
@@ -105,11 +107,39 @@ std::unique_ptr<COGLLight> MakeLight(FieldReader& in, const json& node) {
     return light;
 }
 
+// Strings in JSON are UTF-8; the record holds Windows-1252.
+void ReadCp1252(FieldReader& in, const json& node, const char* key, std::string& out) {
+    std::string utf8;
+    in.String(node, key, utf8);
+    if (in.Field(node, key) != nullptr && !Utf8ToCp1252(utf8, out)) {
+        in.Fail(std::string(key) + " holds characters Windows-1252 does not have");
+    }
+}
+
+// Built like the editor builds it, the scale already set; an offset given
+// is stored as given (a loaded scene computes its own).
+void ReadText(FieldReader& in, const json& node, COGLText& text) {
+    std::string words = text.text, face = text.font.faceName;
+    ReadCp1252(in, node, "text", words);
+    ReadCp1252(in, node, "font", face);
+    in.Bool(node, "italic", text.font.italic);
+    in.Float(node, "extrusion", text.extrusion);
+    in.Bool(node, "centred", text.centred);
+    const bool italic = text.font.italic;
+    text.SetText(words);
+    text.SetFont(face, text.extrusion);
+    if (text.font.italic != italic) {
+        text.font.italic = italic;
+        text.Rebuild();
+    }
+    in.Vector(node, "offset", text.offset);
+}
+
 std::unique_ptr<COGLObject> CreateObject(FieldReader& in, const json& node, CModelComposer& models) {
     std::string className;
     in.String(node, "class", className);
     const ObjectKind* kind = FindObjectKind(className);
-    if (kind == nullptr || kind->create == nullptr) {
+    if (kind == nullptr) {
         in.Fail("unknown object class \"" + className + "\"");
         return nullptr;
     }
@@ -167,6 +197,9 @@ std::unique_ptr<COGLObject> MakeObject(FieldReader& in, const json& node, CModel
     object->SetTextureMode(textureMode);
     if (auto* plane = dynamic_cast<COGLPlane*>(object.get())) {
         in.Bool(node, "subdivided", plane->subdivided);
+    }
+    if (auto* text = dynamic_cast<COGLText*>(object.get())) {
+        ReadText(in, node, *text);
     }
     return object;
 }

@@ -14,6 +14,8 @@
 #include "objects/COGLObject.h"
 #include "objects/COGLPlane.h"
 #include "objects/COGLSpotLight.h"
+#include "objects/COGLText.h"
+#include "platform/Cp1252.h"
 #include "scene/COGLScene.h"
 #include "platform/CPakFile.h"
 #include "tools/CToolScene.h"
@@ -228,6 +230,14 @@ ordered_json DescribeObject(const COGLObject& object, const COGLScene& /*scene*/
     };
     if (const auto* plane = dynamic_cast<const COGLPlane*>(&object)) {
         out["subdivided"] = plane->subdivided;
+    }
+    if (const auto* text = dynamic_cast<const COGLText*>(&object)) {
+        out["text"] = Cp1252ToUtf8(text->text);
+        out["font"] = Cp1252ToUtf8(text->font.faceName);
+        out["italic"] = text->font.italic;
+        out["extrusion"] = Tidy(text->extrusion);
+        out["centred"] = text->centred;
+        out["offset"] = Vector(text->offset);
     }
     if (const auto* sprite = dynamic_cast<const COGLSprite*>(&object)) {
         out["model"] = DescribeSprite(*sprite);

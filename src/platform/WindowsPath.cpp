@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "platform/AsciiText.h"
+#include "platform/Cp1252.h"
 #include "platform/CSettingsStore.h"
 
 namespace {
@@ -15,28 +16,6 @@ std::string TrimBlanks(const std::string& text) {
         return {};
     }
     return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
-// Code points of bytes 0x80..0x9F; the five bytes Windows leaves undefined
-// map to the C1 controls of the same value, as Windows converts them.
-constexpr char16_t cp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
-};
-
-void AppendUtf8(std::string& out, char16_t code) {
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
 }
 
 bool HasDriveLetter(std::string_view path) {
@@ -114,20 +93,6 @@ std::string MatchComponents(const std::string& path) {
 }
 
 } // namespace
-
-std::string Cp1252ToUtf8(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte >= 0x80 && byte < 0xA0) {
-            AppendUtf8(out, cp1252High[byte - 0x80]);
-        } else {
-            AppendUtf8(out, byte);
-        }
-    }
-    return out;
-}
 
 std::string ResolvePath(const std::string& path, const CSettingsStore& settings) {
     if (path.empty() || Exists(path)) {

@@ -21,9 +21,6 @@ std::string ResolvePath(const std::string& path, const CSettingsStore& settings)
 // Drives from the process's settings store.
 std::string ResolvePath(const std::string& path);
 
-// Bytes 128..255 read as Windows-1252 and written as UTF-8; ASCII unchanged.
-std::string Cp1252ToUtf8(std::string_view text);
-
 // A path taken apart as Windows does: "C:" + "\Scenes\" + "box" + ".tga".
 // Either separator ends the folder; the extension starts at the name's last
 // '.' and keeps it. Joining the four parts gives the path back.

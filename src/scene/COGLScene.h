@@ -123,7 +123,7 @@ private:
     std::unique_ptr<COGLTexture2D> ReadTextureRecord(CFile& file);
     void ReadTextureTable(CFile& file, int32_t count);
     void ReadLights(CFile& file, int32_t count, int version);
-    bool ReadObjects(CFile& file, int32_t count, int version);
+    void ReadObjects(CFile& file, int32_t count, int version);
     void ResolveShadowSlots(const FileHeader& header);
     void ReportMissingFiles() const;
     void CompactPaks();

@@ -75,12 +75,12 @@ bool COGLScene::LoadScene(CFile& file, CSceneView& view, int version) {
     view.LoadCamera(file, version);
     ReadTextureTable(file, header.textureCount);
     ReadLights(file, header.lightCount, version);
-    bool result = ReadObjects(file, header.objectCount, version);
+    ReadObjects(file, header.objectCount, version);
     ResolveShadowSlots(header);
 
-    if (!locator->Missing().empty()) {
+    const bool result = locator->Missing().empty();
+    if (!result) {
         ReportMissingFiles();
-        result = false;
     }
     fileLookups = locator->TakeLookups();
     locator.reset();
@@ -216,8 +216,7 @@ void COGLScene::ReadLights(CFile& file, int32_t count, int version) {
     }
 }
 
-// False when a kind this program cannot read yet ends the load early.
-bool COGLScene::ReadObjects(CFile& file, int32_t count, int version) {
+void COGLScene::ReadObjects(CFile& file, int32_t count, int version) {
     CheckCount(file, count, MIN_OBJECT_BYTES);
     for (int32_t i = 0; i < count; i++) {
         const int32_t typeCode = ReadInt32(file);
@@ -225,18 +224,11 @@ bool COGLScene::ReadObjects(CFile& file, int32_t count, int version) {
         if (kind == nullptr) {
             continue;  // an unknown code is just its four bytes
         }
-        if (kind->create == nullptr) {
-            // Its record's length is known only to a reader we do not have.
-            ReportError("Objects of type " + std::to_string(typeCode) +
-                        " cannot be shown yet; the rest of the scene was skipped.\r\n");
-            return false;
-        }
         std::unique_ptr<COGLObject> object = kind->create();
         if (kind->read(*object, file, version, *this)) {
             AddObject(std::move(object));
         }
     }
-    return true;
 }
 
 void COGLScene::ResolveShadowSlots(const FileHeader& header) {

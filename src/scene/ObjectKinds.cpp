@@ -18,6 +18,7 @@
 #include "objects/COGLRightWall.h"
 #include "objects/COGLRod.h"
 #include "objects/COGLSphere.h"
+#include "objects/COGLText.h"
 #include "scene/COGLScene.h"
 
 namespace {
@@ -52,7 +53,7 @@ const ObjectKind kinds[] = {
     { 4, "COGLRightWall", Make<COGLRightWall>, ReadObject },
     { 5, "COGLLeftWall", Make<COGLLeftWall>, ReadObject },
     { 6, "COGLCeiling", Make<COGLCeiling>, ReadObject },
-    { 7, "COGLText", nullptr, nullptr },
+    { 7, "COGLText", Make<COGLText>, ReadObject },
     { 8, "COGLRod", Make<COGLRod>, ReadObject },
     { 9, "COGLCylinder", Make<COGLCylinder>, ReadObject },
     { 10, "COGLCone", Make<COGLCone>, ReadObject },

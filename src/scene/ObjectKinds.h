@@ -13,9 +13,8 @@ class COGLScene;
 struct ObjectKind {
     int         typeCode;
     const char* className;
-    // A new object of the kind, with its defaults. Null for kinds whose
-    // records this program cannot read yet; their length is unknown, so a
-    // load that meets one cannot go on. Needs the OpenGL context current.
+    // A new object of the kind, with its defaults. Needs the OpenGL context
+    // current.
     std::unique_ptr<COGLObject> (*create)();
     // Reads the record that follows the type code into object, made by
     // create. False when the scene is not to keep it (a model whose files

@@ -3,6 +3,7 @@
 #include "platform/CFile.h"
 #include "platform/CSettingsStore.h"
 #include "support/TestFolder.h"
+#include "platform/Cp1252.h"
 #include "platform/WindowsPath.h"
 
 namespace {

@@ -11,6 +11,7 @@
 #include "image/COGLTexture2D.h"
 #include "objects/COGLLight.h"
 #include "objects/COGLObject.h"
+#include "objects/COGLText.h"
 #include "platform/StringTable.h"
 #include "scene/COGLScene.h"
 #include "scene/SceneFile.h"
@@ -303,15 +304,22 @@ TEST_F(SceneFile, ALooseTextureIsFoundInTheScenesFolder) {
     EXPECT_EQ(Errors(), "");
 }
 
-TEST_F(SceneFile, KindsWithoutAReaderEndTheLoadClearly) {
+// A text record is longer than the others: what follows it still loads.
+TEST_F(SceneFile, TextRecordsLoadBetweenOtherObjects) {
     SceneHeader header;
-    header.objects = 2;
+    header.objects = 3;
     Bytes bytes = header.Write();
     AppendObject(bytes, 2, -1);
-    bytes.I32(7).Fill(400);
-    EXPECT_EQ(Open(bytes), SceneOpenResult::incomplete);
-    EXPECT_EQ(scene->objects.size(), 1u);
-    EXPECT_NE(Errors().find("type 7"), std::string::npos);
+    Bytes text;
+    text.bytes = SampleTextRecord("Orrin", "Arial", true, false);
+    text.PutU32(223, static_cast<uint32_t>(-1));  // no texture
+    bytes.I32(7).Raw(text.bytes.data(), text.Size());
+    AppendObject(bytes, 3, -1);
+    EXPECT_EQ(Open(bytes), SceneOpenResult::loaded);
+    ASSERT_EQ(scene->objects.size(), 3u);
+    EXPECT_STREQ(scene->objects[1]->ClassName(), "COGLText");
+    EXPECT_EQ(static_cast<COGLText&>(*scene->objects[1]).text, "Orrin");
+    EXPECT_STREQ(scene->objects[2]->ClassName(), "COGLSphere");
 }
 
 // With visible weapons on, the scene opens the VWep and CTF archives its

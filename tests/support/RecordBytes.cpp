@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -58,4 +59,16 @@ std::vector<uint8_t> SavedBytes(const std::function<void(CFile&)>& save) {
     file.Close();
     std::filesystem::remove(path);
     return bytes;
+}
+
+std::vector<uint8_t> SampleTextRecord(const std::string& text, const char* face, bool centred, bool italic) {
+    Bytes b;
+    b.bytes = SampleObjectPrefix();
+    b.U8(centred ? 1 : 0);
+    b.F32(5.0f).F32(6.0f).F32(7.0f);
+    b.F32(0.25f);
+    b.Text(text.substr(0, 32)).Fill(32 - std::min<size_t>(text.size(), 32));
+    b.Field(face, 32);
+    b.U8(italic ? 1 : 0);
+    return b.bytes;
 }

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "support/Bytes.h"
@@ -17,3 +18,8 @@ int32_t IntAt(const std::vector<uint8_t>& bytes, size_t offset);
 
 // What save writes to a fresh file.
 std::vector<uint8_t> SavedBytes(const std::function<void(CFile&)>& save);
+
+// A text record: the sample prefix, then centred, offset (5, 6, 7),
+// extrusion 0.25, the text NUL-padded to 32 bytes (32 characters fill it),
+// the face name and the italic byte.
+std::vector<uint8_t> SampleTextRecord(const std::string& text, const char* face, bool centred, bool italic);

@@ -53,7 +53,9 @@ const char* const everything = R"({
       "emission": [0.05, 0.04, 0.03, 0.02], "shininess": 42, "textureRotation": [1, 2, 3],
       "textureScale": [2, 2, 1], "textureTranslation": [0.5, 0.25, 0], "textureMode": 7681 },
     { "class": "COGLSphere", "name": "S" }, { "class": "COGLCylinder", "name": "Cy" },
-    { "class": "COGLRod", "name": "Ro" }, { "class": "COGLCone", "name": "Co" }
+    { "class": "COGLRod", "name": "Ro" }, { "class": "COGLCone", "name": "Co" },
+    { "class": "COGLText", "name": "Words", "position": [0, 1, 1], "text": "Orrin €", "font": "Courier New",
+      "italic": true, "extrusion": 0.2, "centred": false, "offset": [0, 0, 0] }
   ]
 })";
 
@@ -243,6 +245,8 @@ TEST_F(Tool, BadDescriptionsAreRefusedWholeAndWriteNothing) {
         R"({ "objects": [ { "class": "COGLBox", "position": [1, 2] } ] })",
         R"({ "objects": [ { "class": "COGLBox", "visible": "yes" } ] })",
         R"({ "objects": [ { "class": "COGLBox", "texture": "nowhere.pcx" } ] })",
+        R"({ "objects": [ { "class": "COGLText", "text": "日本" } ] })",
+        R"({ "objects": [ { "class": "COGLText", "italic": 1 } ] })",
         R"({ "lights": [ { "type": "laser" } ] })",
         R"({ "shadows": { "planes": [0, 1, 2, 3, 4] } })",
         R"({ "background": "blue" })",

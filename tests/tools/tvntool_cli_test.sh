@@ -225,6 +225,9 @@ if [ -n "$demo" ]; then
     }
     [ "$(warmth 320 400)" -gt 40 ] || fail "the demo's floor is not textured warm at (320, 400)"
     [ "$(warmth 320 20)" -lt 10 ] || fail "the demo's background is not cool at (320, 20)"
+    # The gold lettering at the back, where the background shows without it.
+    gold=$(/usr/bin/convert "$work/demo.png" -crop 130x25+175+195 -format "%[fx:int(255*(mean.g-mean.b))]" info:)
+    [ "$gold" -gt 10 ] || fail "the demo's 3-D text is not drawn above the crate ($gold)"
     lit=$(lightness 150 395)
     shaded=$(lightness 420 330)
     [ "$shaded" -lt "$lit" ] || fail "no shadow darkens the floor beside the ball ($shaded against $lit)"

@@ -1,0 +1,82 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "objects/COGLObject.h"
+#include "objects/COutlineFont.h"
+
+// Size of a text record: the object prefix, then centred, offset, extrusion,
+// the text, the font's face name and its italic byte.
+constexpr size_t TEXT_RECORD_SIZE = OBJECT_RECORD_SIZE + 82;
+constexpr size_t MAX_TEXT_LENGTH = 32;
+constexpr size_t FACE_NAME_SIZE = 32;
+
+// The font a text is drawn in: a TrueType family by name and its slant.
+struct CFontDescription {
+    std::string faceName = "Arial";
+    bool        italic = false;
+};
+
+// A short string as solid 3-D lettering: every character an extruded glyph
+// of a system outline font, one display list each (and one of its outline,
+// for wire-frame and picking), called in sequence along +x in em units with
+// the baseline at y = 0 and the depth towards -z. Centred text is moved so
+// that its position is the middle of its advance. The lists are the
+// object's own and need the context current to be made and deleted.
+class COGLText : public COGLObject {
+public:
+    // Needs the OpenGL context current: builds the lists of " ".
+    COGLText();
+    ~COGLText() override;
+
+    const char* ClassName() const override { return "COGLText"; }
+    void Draw(int flags) override;
+    // Picks with the line glyphs in render mode 2, else the solid ones.
+    void DrawForSelection() override;
+    // The box from the pen's start to the end of the advance, one em high,
+    // as deep as the extrusion.
+    void DrawSelected() override;
+    void DrawAxes() override;
+    void Save(CFile& file, int textureIndex) const override;
+    // Reads the whole record, then takes the text and the font from it and
+    // rebuilds; the offset stored is recomputed.
+    int  Load(CFile& file, int version) override;
+    void SetScaleX(float x) override;
+    void SetScaleY(float y) override;
+    void SetScaleZ(float z) override;
+
+    // Keeps at most 32 characters of Windows-1252 text (told when it cuts)
+    // and makes an empty text one space. The lists follow on Rebuild.
+    void SetText(const std::string& newText);
+    // Takes the family when the system has it or a metric-compatible
+    // substitute; false otherwise, the font left as it was.
+    bool FindFont(const std::string& face);
+    // The family, or "Arial" when there is none such; then rebuilds.
+    void SetFont(const std::string& face, float newExtrusion);
+    // New lists for the current text, font, extrusion and render mode.
+    void Rebuild();
+    // Where centred text starts and how wide it is, from the glyph metrics.
+    void ComputeOffset();
+
+    std::string      text = " ";
+    float            extrusion = 0.5f;
+    std::vector<GlyphMetrics> metrics;
+    bool             centred = true;
+    CFontDescription font;
+    CVector          offset { 0.0f, 0.0f, 0.0f };
+    int              count = 1;
+    // The lists the last BuildLists made: count of each from these bases.
+    uint32_t         polygonBase = 0;
+    uint32_t         lineBase = 0;
+
+private:
+    void ChooseFont(const std::string& face);
+    void BuildLists();
+    void FreeLists();
+    void PlaceText();
+    void CallGlyphs(uint32_t base) const;
+    void CallGlyphsTextured(uint32_t base) const;
+
+    int builtCount = 0;
+};

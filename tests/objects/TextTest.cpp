@@ -1,0 +1,310 @@
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "image/COGLTexture2D.h"
+#include "objects/COGLText.h"
+#include "platform/CFile.h"
+#include "platform/CFileException.h"
+#include "support/CapturedReports.h"
+#include "support/GLTest.h"
+#include "support/RecordBytes.h"
+
+namespace {
+
+// Text drawn white (lighting off) on black in the ortho view of GLTest.
+class TextTest : public GLTest {
+protected:
+    struct Span {
+        float left = 0.0f, right = 0.0f;
+        int   pixels = 0;
+        float Middle() const { return (left + right) / 2.0f; }
+    };
+
+    // The world x range and number of lit pixels between heights bottom and top.
+    Span LitSpan(float bottom, float top) const {
+        const std::vector<uint8_t> p = context.ReadPixels(0, 0, SIZE, SIZE);
+        Span span;
+        for (int py = ToPixel(bottom); py < ToPixel(top); py++) {
+            for (int px = 0; px < SIZE; px++) {
+                if (p[4 * (py * SIZE + px) + 1] < 128) {
+                    continue;
+                }
+                const float x = (float(px) + 0.5f) / PIXELS_PER_UNIT - HALF_WIDTH;
+                span.left = span.pixels == 0 ? x : std::min(span.left, x);
+                span.right = span.pixels == 0 ? x : std::max(span.right, x);
+                span.pixels++;
+            }
+        }
+        return span;
+    }
+
+    static int ToPixel(float world) { return static_cast<int>((world + HALF_WIDTH) * PIXELS_PER_UNIT); }
+
+    static std::unique_ptr<COGLText> MakeText(const std::string& words, float size, bool centred) {
+        auto text = std::make_unique<COGLText>();
+        text->SetText(words);
+        text->centred = centred;
+        text->SetScale(size, size, size);
+        text->Rebuild();
+        return text;
+    }
+
+    void Redraw(COGLText& text) const {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        text.Draw(DRAW_MATERIAL);
+    }
+
+    static constexpr float PIXELS_PER_UNIT = SIZE / (2 * HALF_WIDTH);
+    CCapturedReports reports;
+};
+
+std::vector<uint8_t> Load(COGLText& text, const std::vector<uint8_t>& record, int& textureIndex) {
+    CFile file;
+    EXPECT_TRUE(file.OpenMemory(record.data(), record.size()));
+    textureIndex = text.Load(file, 6);
+    EXPECT_EQ(file.GetPosition(), TEXT_RECORD_SIZE);
+    return SavedBytes([&](CFile& out) { text.Save(out, textureIndex); });
+}
+
+}  // namespace
+
+TEST_F(TextTest, TheRecordTailIsReadAtItsOffsetsAndWrittenBack) {
+    const std::string full = "ABCDEFGHIJKLMNOPQRSTUVWXYZ012345";
+    const std::vector<uint8_t> record = SampleTextRecord(full, "Times New Roman", false, true);
+    ASSERT_EQ(record.size(), TEXT_RECORD_SIZE);
+    COGLText text;
+    int textureIndex = 0;
+    const std::vector<uint8_t> saved = Load(text, record, textureIndex);
+    EXPECT_EQ(textureIndex, 3);
+    EXPECT_EQ(text.text, full);
+    EXPECT_EQ(text.count, 32);
+    EXPECT_EQ(text.font.faceName, "Times New Roman");
+    EXPECT_TRUE(text.font.italic);
+    EXPECT_FALSE(text.centred);
+    EXPECT_EQ(text.extrusion, 0.25f);
+    EXPECT_EQ(text.metrics.size(), 32u);
+    // The sample prefix has render mode 2: picking uses the line glyphs.
+    EXPECT_EQ(text.selectionList, text.lineBase);
+    EXPECT_TRUE(glIsList(text.polygonBase + 31) && glIsList(text.lineBase + 31));
+    // Not centred: the stored offset gives way to none.
+    EXPECT_EQ(text.offset.x, 0.0f);
+    EXPECT_EQ(text.offset.z, 0.0f);
+
+    std::vector<uint8_t> expected = record;
+    std::memcpy(expected.data() + 196, expected.data() + 208, 4);  // the repeated position x won
+    std::memset(expected.data() + 272, 0, 12);
+    EXPECT_EQ(saved, expected);
+
+    CFile cut;
+    ASSERT_TRUE(cut.OpenMemory(record.data(), TEXT_RECORD_SIZE - 1));
+    EXPECT_THROW(text.Load(cut, 6), CFileException);
+    EXPECT_EQ(text.text, full);
+}
+
+TEST_F(TextTest, TextIsCutAt32CharactersAndEmptyTextIsOneSpace) {
+    COGLText text;
+    CMessageBox::SetBackend(CMessageBox::standardError);
+    testing::internal::CaptureStderr();
+    text.SetText(std::string(40, 'x'));
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "Text too long, truncating.\n");
+    CMessageBox::SetBackend(CMessageBox::discard);
+    text.Rebuild();
+    EXPECT_EQ(text.text, std::string(32, 'x'));
+    EXPECT_EQ(text.count, 32);
+    EXPECT_TRUE(glIsList(text.polygonBase + 31) && glIsList(text.lineBase + 31));
+
+    text.SetText("");
+    text.Rebuild();
+    EXPECT_EQ(text.text, " ");
+    EXPECT_EQ(text.count, 1);
+    EXPECT_EQ(text.metrics.size(), 1u);
+}
+
+TEST_F(TextTest, CentringMovesByHalfTheScaledAdvance) {
+    COGLText text;
+    text.metrics.assign(3, GlyphMetrics());
+    text.metrics[0].cellIncX = 1.0f;
+    text.metrics[1].cellIncX = 0.5f;
+    text.metrics[2].cellIncX = 1.5f;
+    text.SetScaleX(2.0f);
+    EXPECT_EQ(text.offset.x, -3.0f);
+    EXPECT_EQ(text.extents.x, 3.0f);
+    EXPECT_EQ(text.offset.z, 0.25f);
+}
+
+TEST_F(TextTest, CentredTextIsCentredOnItsPositionAndUncentredStartsThere) {
+    std::unique_ptr<COGLText> text = MakeText("HIH", 2.0f, true);
+    text->SetPosition(0.5f, -1.0f, 0.0f);
+    Redraw(*text);
+    const Span centred = LitSpan(-1.0f, 0.0f);
+    ASSERT_GT(centred.pixels, 50);
+    EXPECT_NEAR(centred.Middle(), 0.5f, 0.15f);
+
+    // A record that is not centred draws from the position whatever offset it holds.
+    COGLText loaded;
+    int textureIndex = 0;
+    Load(loaded, SampleTextRecord("HIH", "Arial", false, false), textureIndex);
+    loaded.orientation = CQuaternion();
+    loaded.SetScale(2.0f, 2.0f, 2.0f);
+    loaded.SetPosition(-3.0f, -1.0f, 0.0f);
+    loaded.transparent = false;
+    loaded.SetTexture(nullptr);
+    Redraw(loaded);
+    const Span uncentred = LitSpan(-1.0f, 0.0f);
+    // H starts 0.08 em after the pen.
+    EXPECT_NEAR(uncentred.left, -3.0f + 2.0f * 0.08f, 0.15f);
+    EXPECT_NEAR(uncentred.right - uncentred.left, centred.right - centred.left, 0.15f);
+}
+
+TEST_F(TextTest, ItalicLeans) {
+    std::unique_ptr<COGLText> text = MakeText("I", 4.0f, true);
+    text->SetPosition(0.0f, -1.5f, 0.0f);
+    Redraw(*text);
+    const float upright = LitSpan(0.7f, 1.0f).Middle() - LitSpan(-1.5f, -1.2f).Middle();
+    text->font.italic = true;
+    text->Rebuild();
+    Redraw(*text);
+    const float slanted = LitSpan(0.7f, 1.0f).Middle() - LitSpan(-1.5f, -1.2f).Middle();
+    EXPECT_NEAR(upright, 0.0f, 0.1f);
+    EXPECT_GT(slanted, 0.3f);
+}
+
+// Turned 0.6 rad about y and lit in turn along its front's normal and along
+// the normal of the side walls that face the viewer: each time the lit
+// surfaces shine and the others show only the ambient light. Back faces are
+// culled, so walls wound inwards would show the far walls instead.
+TEST_F(TextTest, ExtrusionShowsSideWallsLitApartFromTheFront) {
+    const float ambient[4] = { 0.3f, 0.3f, 0.3f, 1.0f };
+    const float white[4] = { 1.0f, 1.0f, 1.0f, 1.0f };
+    glLightModelfv(GL_LIGHT_MODEL_AMBIENT, ambient);
+    glLightfv(GL_LIGHT0, GL_DIFFUSE, white);
+    glEnable(GL_LIGHT0);
+    glEnable(GL_LIGHTING);
+    glEnable(GL_NORMALIZE);
+    glEnable(GL_CULL_FACE);
+    std::unique_ptr<COGLText> text = MakeText("H", 3.0f, true);
+    text->SetAmbient(1.0f, 1.0f, 1.0f, 1.0f);
+    text->SetDiffuse(1.0f, 1.0f, 1.0f, 1.0f);
+    text->RotateY(0.6f * 180.0f / 3.14159265f);
+    text->SetPosition(0.0f, -1.0f, 0.0f);
+    struct Counts {
+        int lit = 0, ambientOnly = 0;
+    };
+    auto draw = [&](float lightX, float lightZ, float extrusion) {
+        const float direction[4] = { lightX, 0.0f, lightZ, 0.0f };
+        glLightfv(GL_LIGHT0, GL_POSITION, direction);
+        text->extrusion = extrusion;
+        text->Rebuild();
+        Redraw(*text);
+        Counts counts;
+        const std::vector<uint8_t> p = context.ReadPixels(0, 0, SIZE, SIZE);
+        for (size_t i = 0; i < p.size(); i += 4) {
+            counts.lit += p[i] > 230;
+            counts.ambientOnly += p[i] > 50 && p[i] < 110;
+        }
+        return counts;
+    };
+    const Counts front = draw(-std::sin(0.6f), std::cos(0.6f), 1.0f);
+    const Counts walls = draw(std::cos(0.6f), std::sin(0.6f), 1.0f);
+    const Counts flat = draw(-std::sin(0.6f), std::cos(0.6f), 0.0f);
+    EXPECT_GT(front.lit, 150);
+    EXPECT_GT(front.ambientOnly, 3 * front.lit);
+    EXPECT_NEAR(walls.lit, front.ambientOnly, front.ambientOnly / 10);
+    EXPECT_NEAR(walls.ambientOnly, front.lit, front.lit / 10);
+    EXPECT_NEAR(flat.lit, front.lit, front.lit / 10);
+    EXPECT_LT(flat.ambientOnly, 10);
+}
+
+TEST_F(TextTest, TextureCoordinatesComeFromTheGlyphPlane) {
+    // Red for s < 0.5, green above: one repeat per em.
+    uint8_t texels[8 * 3] = {};
+    for (int i = 0; i < 8; i++) {
+        texels[3 * i + (i < 4 ? 0 : 1)] = 255;
+    }
+    auto texture = std::make_unique<COGLTexture2D>();
+    ASSERT_TRUE(texture->CreateFromPixels(texels, 8, 1));
+    std::unique_ptr<COGLText> text = MakeText("H", 5.0f, false);
+    text->SetPosition(-3.0f, -2.0f, 0.0f);
+    text->SetTexture(texture.get());
+    text->SetTextureMode(GL_REPLACE);
+    Redraw(*text);
+    // The stems of H lie at 0.13 and 0.59 em.
+    const float y = -2.0f + 5.0f * 0.3f;
+    EXPECT_TRUE(ColorNear(PixelAt(-3.0f + 5.0f * 0.13f, y), 255, 0, 0, 40));
+    EXPECT_TRUE(ColorNear(PixelAt(-3.0f + 5.0f * 0.59f, y), 0, 255, 0, 40));
+    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_GEN_S));
+}
+
+// Picking through the pick matrix at a world point: true when the text is hit.
+TEST_F(TextTest, RenderMode2PicksWithTheLineGlyphs) {
+    std::unique_ptr<COGLText> text = MakeText("I", 4.0f, false);
+    text->SetPosition(-1.0f, -1.0f, 0.0f);
+    const float stemMiddle = -1.0f + 4.0f * (189.0f + 380.0f) / 2.0f / 2048.0f;
+    const float stemEdge = -1.0f + 4.0f * 189.0f / 2048.0f;
+    auto hits = [&](float x) {
+        GLuint buffer[64];
+        glSelectBuffer(64, buffer);
+        glRenderMode(GL_SELECT);
+        glInitNames();
+        glPushName(0);
+        GLint viewport[4];
+        glGetIntegerv(GL_VIEWPORT, viewport);
+        glMatrixMode(GL_PROJECTION);
+        glPushMatrix();
+        glLoadIdentity();
+        gluPickMatrix((x + HALF_WIDTH) * PIXELS_PER_UNIT, (0.0f + HALF_WIDTH) * PIXELS_PER_UNIT, 2.0, 2.0, viewport);
+        glOrtho(-HALF_WIDTH, HALF_WIDTH, -HALF_WIDTH, HALF_WIDTH, -20.0, 20.0);
+        glMatrixMode(GL_MODELVIEW);
+        text->DrawForSelection();
+        glMatrixMode(GL_PROJECTION);
+        glPopMatrix();
+        glMatrixMode(GL_MODELVIEW);
+        return glRenderMode(GL_RENDER);
+    };
+    EXPECT_EQ(hits(stemMiddle), 1);
+    text->renderMode = 2;
+    text->Rebuild();
+    EXPECT_EQ(hits(stemMiddle), 0);
+    EXPECT_EQ(hits(stemEdge), 1);
+}
+
+TEST_F(TextTest, AFamilyWithNoMatchDrawsInArial) {
+    std::unique_ptr<COGLText> text = MakeText("Rag", 2.0f, true);
+    Redraw(*text);
+    const std::vector<uint8_t> arial = context.ReadPixels(0, 0, SIZE, SIZE);
+    text->SetFont("Times New Roman", 0.5f);
+    Redraw(*text);
+    EXPECT_NE(context.ReadPixels(0, 0, SIZE, SIZE), arial) << "the serif font draws differently";
+    text->SetFont("No Such Family Anywhere", 0.5f);
+    EXPECT_EQ(text->font.faceName, "Arial");
+    Redraw(*text);
+    EXPECT_EQ(context.ReadPixels(0, 0, SIZE, SIZE), arial);
+    EXPECT_NE(CTestFolder::Read(Diagnostics().LogFilePath()).find("\"No Such Family Anywhere\"; using Arial"),
+              std::string::npos);
+}
+
+// The euro sign is Windows-1252's byte 0x80; 0x81 is a control no font draws:
+// it draws nothing, and the text after it keeps its place.
+TEST_F(TextTest, AMissingGlyphDrawsNothingAndKeepsItsAdvance) {
+    std::unique_ptr<COGLText> text = MakeText("\x80\x81H", 2.0f, false);
+    text->SetPosition(-3.0f, -1.0f, 0.0f);
+    ASSERT_EQ(text->metrics.size(), 3u);
+    EXPECT_GT(text->metrics[0].blackBoxX, 0.3f);
+    EXPECT_EQ(text->metrics[1].blackBoxX, 0.0f);
+    EXPECT_GT(text->metrics[1].cellIncX, 0.2f);
+    Redraw(*text);
+    const Span withGap = LitSpan(-1.0f, 0.5f);
+    std::unique_ptr<COGLText> closed = MakeText("\x80H", 2.0f, false);
+    closed->SetPosition(-3.0f, -1.0f, 0.0f);
+    Redraw(*closed);
+    const Span without = LitSpan(-1.0f, 0.5f);
+    EXPECT_NEAR(withGap.pixels, without.pixels, without.pixels / 20);
+    EXPECT_NEAR(withGap.right - without.right, 2.0f * text->metrics[1].cellIncX, 0.15f);
+}
