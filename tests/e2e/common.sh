@@ -129,10 +129,18 @@ wait_orrin() {
 orrin_ended() { ! kill -0 "$orrin_pid" 2>/dev/null; }
 
 # find_window NAME: the id of the visible window called exactly NAME, within
-# $window_seconds; nothing when there is none.
+# $window_seconds; nothing when there is none. Searched again and again
+# rather than with --sync: a search that meets a window being destroyed (a
+# message box just closed) ends with an X error instead of waiting on.
 find_window() {
     budget "$window_seconds" || return 1
-    timeout "$granted" xdotool search --sync --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1
+    local deadline=$((SECONDS + granted)) id
+    while :; do
+        id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1)
+        [ -n "$id" ] && { echo "$id"; return 0; }
+        [ "$SECONDS" -ge "$deadline" ] && return 1
+        sleep 0.2
+    done
 }
 
 # window_gone NAME: no visible window called NAME, within $window_seconds.
