@@ -27,6 +27,7 @@ struct HlLayout {
         int32_t width = 2, height = 2;
         uint8_t index = 0;       // every texel
         uint8_t rgb[3] = { 0, 0, 0 };   // palette colour of that index
+        int32_t flags = 0;
     };
 
     std::string magic = "IDST";
@@ -35,6 +36,8 @@ struct HlLayout {
     std::vector<Sequence> sequences = { { "idle", 1, 0, 1 } };
     int32_t groupCount = 1;
     std::vector<Texture> textures = { { "skin.bmp" } };
+    // The strip's three vertices, file (x, y, z) each.
+    float points[9] = { 0, 0, 0, 10, 0, 0, 0, 10, 0 };
 
     static constexpr size_t HEADER = 244;
 
@@ -85,7 +88,7 @@ struct HlLayout {
         std::vector<size_t> records;
         for (const Texture& t : textures) {
             records.push_back(b.Size());
-            b.Field(t.name.c_str(), 64).I32(0).I32(t.width).I32(t.height).I32(0);
+            b.Field(t.name.c_str(), 64).I32(t.flags).I32(t.width).I32(t.height).I32(0);
         }
         for (size_t i = 0; i < textures.size(); i++) {
             const Texture& t = textures[i];
@@ -114,7 +117,6 @@ struct HlLayout {
         const size_t bones = b.Size();
         b.Fill(3);
         const size_t vertices = b.Size();
-        const float points[9] = { 0, 0, 0, 10, 0, 0, 0, 10, 0 };
         for (float p : points) {
             b.F32(p);
         }
