@@ -214,8 +214,9 @@ const uint8_t* CHLModelData::AnimationData(const uint8_t* sequenceRecord, const 
     const int32_t group = Int32At(sequenceRecord + S_GROUP);
     const int32_t offset = Int32At(sequenceRecord + S_ANIMATION);
     if (group == 0) {
+        // The reader saw the sum land inside the file, whatever each part says.
         end = header.data() + header.size();
-        return header.data() + Int32At(header.data() + HeaderValue(H_GROUPS) + 100) + offset;
+        return header.data() + (int64_t(Int32At(header.data() + HeaderValue(H_GROUPS) + 100)) + offset);
     }
     end = groupHeaders[group].data() + groupHeaders[group].size();
     return groupHeaders[group].data() + offset;

@@ -8,7 +8,7 @@
 
 // Half-Life model files for reader tests, laid out field by field: the
 // 244-byte header, then one bone, the controllers, the sequences with their
-// (constant) channel blocks, the groups, the textures, the skin table and one
+// channel blocks (constant unless xRuns say), the groups, the textures, the skin table and one
 // body part whose sub-model has a single strip over three vertices.
 struct HlLayout {
     struct Controller {
@@ -36,6 +36,9 @@ struct HlLayout {
     std::vector<Sequence> sequences = { { "idle", 1, 0, 1 } };
     int32_t groupCount = 1;
     std::vector<Texture> textures = { { "skin.bmp" } };
+    // Runs of the bone's x channel in every sequence of this file: headers
+    // (valid, total) each followed by valid 16-bit values; none when empty.
+    std::vector<uint8_t> xRuns;
     // The strip's three vertices, file (x, y, z) each.
     float points[9] = { 0, 0, 0, 10, 0, 0, 0, 10, 0 };
 
@@ -64,6 +67,10 @@ struct HlLayout {
             animation.push_back(b.Size());
             if (s.group == 0) {
                 b.Fill(12 * size_t(s.blends));
+                if (!xRuns.empty()) {
+                    b.bytes[animation.back()] = uint8_t(12 * s.blends);
+                    b.Raw(xRuns.data(), xRuns.size());
+                }
             }
         }
         b.PutU32(164, uint32_t(sequences.size())).PutU32(168, uint32_t(b.Size()));

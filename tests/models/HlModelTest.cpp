@@ -337,6 +337,23 @@ TEST_F(HlModelTest, TheTickStepsThroughTheFramesLoopsAndStopsOnFrameZero) {
     EXPECT_EQ(model.framePosition, 0.0f);
 }
 
+// Frames 10, 20, 40, 40 in two runs; a run's last value does not lead into
+// the next run, and the last frame has no next run to lead into.
+TEST_F(HlModelTest, ChannelRunsArePosedFrameByFrameAndTheLastFrameHoldsItsValue) {
+    HlLayout layout;
+    layout.sequences = { { "runs", 4, 0, 1 } };
+    layout.xRuns = { 2, 2, 10, 0, 20, 0, 1, 2, 40, 0 };
+    COGLHLModel& model = Load(folder.Write("runs.mdl", HlText(layout.Write())));
+    ASSERT_TRUE(model.loaded) << reports.Errors();
+    const std::pair<float, float> cases[] = { { 0.0f, 10.0f }, { 0.5f, 15.0f }, { 1.5f, 20.0f }, { 2.5f, 40.0f },
+                                              { 3.0f, 40.0f }, { 3.7f, 40.0f }, { -2.0f, 10.0f } };
+    for (const auto& [frame, x] : cases) {
+        model.modelData->frame = frame;
+        model.modelData->SetUpBones();
+        EXPECT_EQ(HLWork().boneTransform[0][0][3], x) << frame;
+    }
+}
+
 // The strip's first point is file (1, 2, 3); the triangle faces file +z,
 // which is world +y, and covers world (1, -1) at z = 1.
 TEST_F(HlModelTest, FilePointsAreSentAsYZXAndLitByTheSwitchedOnLights) {
