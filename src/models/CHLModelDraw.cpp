@@ -75,6 +75,13 @@ void LightNormal(const float normal[3], int32_t bone, int32_t flags, float out[3
     }
 }
 
+// 0 to 64 for a unit normal; a normal of the file that is not one (or not
+// a number) is held to that range.
+int32_t ChromeCoordinate(float dot) {
+    const float texel = (dot + 1.0f) * 32.0f;
+    return texel > 0.0f ? static_cast<int32_t>(std::fmin(texel, 64.0f)) : 0;
+}
+
 // Texture coordinates that follow the camera: the normal against the bone's
 // view of the camera's up and right, worked out once per bone per draw.
 void ChromeNormal(const float normal[3], int32_t bone, const float origin[3], int32_t out[2]) {
@@ -95,8 +102,8 @@ void ChromeNormal(const float normal[3], int32_t bone, const float origin[3], in
         InverseRotate3x4(side, work.boneTransform[bone], work.chromeRight[bone]);
         work.chromeAge[bone] = work.drawCount;
     }
-    out[0] = static_cast<int32_t>((Dot3(normal, work.chromeRight[bone]) + 1.0f) * 32.0f);
-    out[1] = static_cast<int32_t>((Dot3(normal, work.chromeUp[bone]) + 1.0f) * 32.0f);
+    out[0] = ChromeCoordinate(Dot3(normal, work.chromeRight[bone]));
+    out[1] = ChromeCoordinate(Dot3(normal, work.chromeUp[bone]));
 }
 
 // Runs a mesh's strips and fans; texture coordinates and colours when

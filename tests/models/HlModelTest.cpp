@@ -89,6 +89,12 @@ protected:
     std::vector<std::unique_ptr<COGLHLModel>> models;
 };
 
+// A file of the Half-Life test data; empty when it is absent.
+std::vector<uint8_t> TestFile(const char* relative) {
+    std::ifstream in(std::filesystem::path(ORRIN_TESTDATA) / "hlmdl" / relative, std::ios::binary);
+    return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
 std::vector<uint8_t> WithValue(std::vector<uint8_t> bytes, size_t at, uint32_t value) {
     for (int i = 0; i < 4; i++) {
         bytes[at + size_t(i)] = static_cast<uint8_t>(value >> (8 * i));
@@ -290,8 +296,7 @@ TEST_F(HlModelTest, TheRecordRoundTripsAndAMissingCompanionDropsOnlyThatModel) {
 
 // Every shorter piece of a real model is refused or read within its bytes.
 TEST(HlModelFiles, EveryTruncationOfARealModelIsCheckedSafely) {
-    std::ifstream in(std::filesystem::path(ORRIN_TESTDATA) / "hlmdl/sven-lowdef/grenade.mdl", std::ios::binary);
-    const std::vector<uint8_t> whole((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::vector<uint8_t> whole = TestFile("sven-lowdef/grenade.mdl");
     if (whole.empty()) {
         GTEST_SKIP() << "no Half-Life test data";
     }
@@ -508,10 +513,7 @@ TEST_F(HlModelTest, ARealModelStandsOnItsBoxAndTicksIntoThePoseOfAPlainReading) 
     EXPECT_NEAR(man->boundsMin.y, 9.756f, 1e-3f);   // the larger corner
     EXPECT_NEAR(man->boundsMax.y, 0.008f, 1e-3f);
 
-    const std::vector<uint8_t> file = [] {
-        std::ifstream in(std::filesystem::path(ORRIN_TESTDATA) / "hlmdl/assimp/man/man.mdl", std::ios::binary);
-        return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    }();
+    const std::vector<uint8_t> file = TestFile("assimp/man/man.mdl");
     man->SetAnimation(man->animations[1].get());   // "walk", 26 frames
     man->StartAnimation();
     for (int i = 0; i < 37; i++) {
@@ -531,7 +533,9 @@ TEST_F(HlModelTest, ARealModelStandsOnItsBoxAndTicksIntoThePoseOfAPlainReading) 
 
     // Not looping, the walk ends where it began.
     man->loop = false;
-    const std::vector<int> first = (man->ResetAnimation(), man->modelData->frame = 0.0f, Picture(*man, 0));
+    man->ResetAnimation();
+    man->modelData->frame = 0.0f;
+    const std::vector<int> first = Picture(*man, 0);
     for (int i = 0; i < 26 * 8 && man->animating; i++) {
         man->Animate();
     }
