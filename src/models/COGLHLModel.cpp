@@ -235,12 +235,20 @@ void COGLHLModel::Draw(int flags) {
     modelData->SetBlendValue(0, 0.0f);
     modelData->SetBlendValue(1, 0.0f);
     if ((flags & DRAW_MATERIAL) != 0) {
+        // The model lights itself; lighting and texturing are put back as
+        // they were, not switched on for whatever draws next.
+        const GLboolean lit = glIsEnabled(GL_LIGHTING);
+        const GLboolean textured = glIsEnabled(GL_TEXTURE_2D);
         glDisable(GL_LIGHTING);
         glEnable(GL_TEXTURE_2D);
         glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, textureMode);
         modelData->DrawModel();
-        glDisable(GL_TEXTURE_2D);
-        glEnable(GL_LIGHTING);
+        if (!textured) {
+            glDisable(GL_TEXTURE_2D);
+        }
+        if (lit) {
+            glEnable(GL_LIGHTING);
+        }
     } else {
         modelData->DrawModelUntextured();
     }
