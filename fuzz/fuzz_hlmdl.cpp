@@ -1,6 +1,7 @@
 // Half-Life model files come from scenes and archives with companions beside
-// them: any bytes must either load into a model whose settings, counts and
-// copies stay within its files, or be refused with a report. The first byte
+// them: any bytes must either load into a model whose settings, counts,
+// copies, poses and draws (lit, chrome, every frame up to the last) stay
+// within its files and the work areas, or be refused with a report. The first byte
 // chooses the files: 0 the model alone; otherwise a 4-byte length follows
 // and the bytes after the model become its texture file (1) or its first
 // sequence-group file (2).
@@ -8,11 +9,13 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <unistd.h>
 
 #include "fuzz/FuzzSetUp.h"
 #include "models/COGLHLModel.h"
+#include "objects/COGLPointLight.h"
 #include "scene/COGLScene.h"
 
 namespace {
@@ -66,6 +69,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
 
     COGLScene scene;
+    scene.AddLight(std::make_unique<COGLPointLight>(1.0f, 2.0f, 3.0f));
+    CHLModelData::cameraRight[1] = 1.0f;
     COGLHLModel hl;
     hl.resources = &scene;
     hl.LoadFromFile(model);
@@ -82,6 +87,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
         settings.SetMouthValue(1e30f);
         hl.Draw(DRAW_MATERIAL);
+        settings.blending[0] = 200;
+        settings.blending[1] = 40;
+        settings.controller[0] = 255;
+        settings.SetUpBones();
+        // The last frame and past it: the runs end there.
+        settings.frame = static_cast<float>(hl.GetFrameCount()) - 0.5f;
+        hl.Draw(0);
+        settings.frame = 1e9f;
+        settings.bodyNumber = 7;
+        settings.skinNumber = 1;
+        hl.Draw(DRAW_MATERIAL);
+        settings.bodyNumber = settings.skinNumber = 0;
+        hl.loop = i == 1;
+        hl.StartAnimation();
+        for (int tick = 0; tick < 3; tick++) {
+            hl.Animate();
+            hl.Draw(DRAW_MATERIAL);
+        }
+        hl.DrawSelected();
     }
     CVector min, max;
     hl.FrameBounds(0, min, max);

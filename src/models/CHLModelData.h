@@ -45,6 +45,12 @@ enum SequenceField {
 enum ControllerField { C_TYPE = 4, C_START = 8, C_END = 12, C_INDEX = 20 };
 enum TextureField { T_FLAGS = 64, T_WIDTH = 68, T_HEIGHT = 72, T_DATA = 76 };
 
+// Texture flags.
+constexpr int32_t HL_TEXTURE_FLAT = 1;
+constexpr int32_t HL_TEXTURE_CHROME = 2;
+constexpr int32_t HL_TEXTURE_ADDITIVE = 0x20;
+constexpr int32_t HL_TEXTURE_MASKED = 0x40;     // palette index 255 is see-through
+
 constexpr int32_t CONTROLLER_ROTATIONS = 8 | 16 | 32;
 constexpr int32_t CONTROLLER_WRAPS = 0x8000;
 constexpr int32_t MOUTH_SLOT = 4;
@@ -82,6 +88,18 @@ public:
     const uint8_t* Texture(int32_t number) const;
     const uint8_t* BodyPart(int32_t number) const;
     int32_t HeaderValue(size_t field) const;
+
+    // Poses the skeleton for the current fractional frame into the shared
+    // bone transforms (sequence 0 when the sequence is not in the file).
+    void SetUpBones();
+    // Poses, lights and draws every body part's chosen sub-model in file
+    // coordinates sent as (y, z, x); the untextured one sends vertices only.
+    void DrawModel();
+    void DrawModelUntextured();
+
+    // The camera's right vector in model order (z, x, y), kept current by the
+    // camera; the chrome effect turns with it.
+    static float cameraRight[3];
     int32_t TextureHeaderValue(size_t field) const;
 
     COGLHLModel* owner;
@@ -95,6 +113,7 @@ public:
     uint8_t blending[2] = {};
     uint8_t mouth = 0;
     std::vector<uint8_t> header;
+    const uint8_t* subModel = nullptr;  // in header: the one being drawn
     bool hasTextureFile = false;
     std::vector<uint8_t> textureFile;   // the companion "…T.mdl"
     // Entries 1 to the group count - 1 hold the sequence-group files.
@@ -102,6 +121,16 @@ public:
     float   adjust[HL_MAX_CONTROLLERS] = {};
 
 private:
+    void CalcControllers();
+    // The first channel block of a sequence, and the end of the file it is in.
+    const uint8_t* AnimationData(const uint8_t* sequenceRecord, const uint8_t*& end) const;
+    void SetUpLighting();
+    // Offset in header of the sub-model a body part shows.
+    int32_t SubModelOf(int32_t bodyPart) const;
+    // The texture number a mesh draws with, through the skin table.
+    int32_t MeshTexture(const uint8_t* mesh) const;
+    void DrawSubModel(bool textured);
+
     // Reads a companion the way the model itself was read.
     using Reader = bool (*)(void* from, const std::string& name, std::vector<uint8_t>& into);
     bool InitWith(const std::string& name, Reader read, void* from);

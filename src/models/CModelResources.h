@@ -1,9 +1,11 @@
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <string>
 
 class CFileLocator;
+class COGLLight;
 class COGLTexture2D;
 class CPakFile;
 
@@ -35,6 +37,10 @@ public:
     virtual int       IndexOfPak(const CPakFile* pak) const = 0;
     // The file locator of the load in progress; null otherwise.
     virtual CFileLocator* Locator() const = 0;
+
+    // The scene's lights, for models that light themselves.
+    virtual size_t           LightCount() const = 0;
+    virtual const COGLLight& Light(size_t index) const = 0;
 
     // Whether players collect their visible weapons, and the archive that
     // holds the capture-the-flag flag (null for none).

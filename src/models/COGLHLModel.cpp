@@ -1,8 +1,11 @@
 #include "models/COGLHLModel.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
+
+#include <GL/gl.h>
 
 #include "image/COGLTexture2D.h"
 #include "models/CModelResources.h"
@@ -119,15 +122,18 @@ void COGLHLModel::UploadTextures(const std::string& baseName) {
 }
 
 // Resampled to powers of two, each texel the mean of four of the source,
-// with the file's palette; no gamma, no alpha.
+// with the file's palette; no gamma. A masked texture keeps index 255 as
+// alpha: its texels are the mean of the opaque ones among the four.
 COGLTexture2D* COGLHLModel::UploadTexture(const uint8_t* record, const uint8_t* file, const std::string& textureName) {
     const int32_t width = Int32At(record + T_WIDTH);
     const int32_t height = Int32At(record + T_HEIGHT);
+    const bool masked = (Int32At(record + T_FLAGS) & HL_TEXTURE_MASKED) != 0;
     const uint8_t* indices = file + Int32At(record + T_DATA);
     const uint8_t* palette = indices + static_cast<size_t>(width) * static_cast<size_t>(height);
     const int32_t targetWidth = TextureSide(width);
     const int32_t targetHeight = TextureSide(height);
-    std::vector<uint8_t> pixels(static_cast<size_t>(targetWidth) * static_cast<size_t>(targetHeight) * 3);
+    const size_t channels = masked ? 4 : 3;
+    std::vector<uint8_t> pixels(static_cast<size_t>(targetWidth) * static_cast<size_t>(targetHeight) * channels);
     const double stepX = double(width) / targetWidth;
     const double stepY = double(height) / targetHeight;
     uint8_t* out = pixels.data();
@@ -135,19 +141,34 @@ COGLTexture2D* COGLHLModel::UploadTexture(const uint8_t* record, const uint8_t* 
         const size_t rows[2] = { size_t((y + 0.25) * stepY), size_t((y + 0.75) * stepY) };
         for (int32_t x = 0; x < targetWidth; x++) {
             const size_t columns[2] = { size_t((x + 0.25) * stepX), size_t((x + 0.75) * stepX) };
-            for (int channel = 0; channel < 3; channel++) {
-                int sum = 0;
-                for (size_t row : rows) {
-                    for (size_t column : columns) {
-                        sum += palette[3 * indices[row * size_t(width) + column] + size_t(channel)];
+            int sum[3] = { 0, 0, 0 };
+            int opaque = 0;
+            for (size_t row : rows) {
+                for (size_t column : columns) {
+                    const uint8_t index = indices[row * size_t(width) + column];
+                    if (masked && index == 255) {
+                        continue;
+                    }
+                    opaque++;
+                    for (int channel = 0; channel < 3; channel++) {
+                        sum[channel] += palette[3 * index + size_t(channel)];
                     }
                 }
-                *out++ = static_cast<uint8_t>(sum >> 2);
+            }
+            for (int channel = 0; channel < 3; channel++) {
+                *out++ = static_cast<uint8_t>(masked ? (opaque > 0 ? sum[channel] / opaque : 0) : sum[channel] >> 2);
+            }
+            if (masked) {
+                *out++ = static_cast<uint8_t>(opaque * 255 / 4);
             }
         }
     }
     auto texture = std::make_unique<COGLTexture2D>();
-    texture->CreateFromPixels(pixels.data(), targetWidth, targetHeight);
+    if (masked) {
+        texture->CreateFromPixelsRGBA(pixels.data(), targetWidth, targetHeight);
+    } else {
+        texture->CreateFromPixels(pixels.data(), targetWidth, targetHeight);
+    }
     texture->path = textureName;
     texture->title = textureName;
     return resources->ShareTexture(std::move(texture));
@@ -166,6 +187,103 @@ void COGLHLModel::BuildAnimationList() {
         animations.push_back(std::make_unique<CModelAnimation>(NameAt(data.Sequence(i), NAME_SIZE), i, 0));
     }
     currentSequence = animations.front().get();
+}
+
+void COGLHLModel::Animate() {
+    const int32_t frames = GetFrameCount();
+    if (frames <= 1) {
+        return;
+    }
+    framePosition += frameStep;
+    // A forged step must not take the frame below the sequence.
+    if (!(framePosition >= 0.0f)) {
+        framePosition = 0.0f;
+    }
+    currentFrame = static_cast<int32_t>(std::fmin(framePosition, float(frames)));
+    if (currentFrame >= frames - 1) {
+        if (loop) {
+            currentFrame = 0;
+            framePosition = 0.0f;
+        } else {
+            animating = false;
+            ResetAnimation();
+        }
+    }
+    modelData->frame = framePosition;
+}
+
+void COGLHLModel::Draw(int flags) {
+    if (!visible || modelData == nullptr) {
+        return;
+    }
+    if (transparent) {
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        glDepthMask(GL_FALSE);
+    }
+    glPushMatrix();
+    glTranslatef(position.x, position.y, position.z);
+    ApplyRotation();
+    glScalef(scale.x, scale.y, scale.z);
+    const uint8_t* sequence = modelData->CurrentSequence();
+    const auto box = [&](size_t at, int axis) { return FloatAt(sequence + at + 4 * size_t(axis)); };
+    yOffset = -box(S_BOX_MIN, 2);
+    glTranslatef(0.0f, yOffset, 0.0f);
+    GLint cullFace = GL_BACK;
+    glGetIntegerv(GL_CULL_FACE_MODE, &cullFace);
+    glCullFace(GL_FRONT);
+    modelData->SetBlendValue(0, 0.0f);
+    modelData->SetBlendValue(1, 0.0f);
+    if ((flags & DRAW_MATERIAL) != 0) {
+        // The model lights itself; lighting and texturing are put back as
+        // they were, not switched on for whatever draws next.
+        const GLboolean lit = glIsEnabled(GL_LIGHTING);
+        const GLboolean textured = glIsEnabled(GL_TEXTURE_2D);
+        glDisable(GL_LIGHTING);
+        glEnable(GL_TEXTURE_2D);
+        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, textureMode);
+        modelData->DrawModel();
+        if (!textured) {
+            glDisable(GL_TEXTURE_2D);
+        }
+        if (lit) {
+            glEnable(GL_LIGHTING);
+        }
+    } else {
+        modelData->DrawModelUntextured();
+    }
+    glCullFace(static_cast<GLenum>(cullFace));
+    glPopMatrix();
+    if (transparent) {
+        glDepthMask(GL_TRUE);
+        glDisable(GL_BLEND);
+    }
+    // The larger corner in boundsMin, as the axes below expect.
+    boundsMin = CVector(box(S_BOX_MAX, 1), box(S_BOX_MAX, 2), box(S_BOX_MAX, 0));
+    boundsMax = CVector(box(S_BOX_MIN, 1), box(S_BOX_MIN, 2), box(S_BOX_MIN, 0));
+}
+
+void COGLHLModel::DrawForSelection() {
+    if ((selectionName & HIDDEN_BIT) != 0) {
+        return;
+    }
+    glLoadName(selectionName);
+    Draw(0);
+}
+
+void COGLHLModel::DrawAxes() {
+    const float length = 5.0f;
+    glBegin(GL_LINES);
+    glColor3f(1.0f, 0.0f, 0.0f);
+    glVertex3f(boundsMin.x, boundsMax.y, 0.0f);
+    glVertex3f(boundsMin.x + length, boundsMax.y, 0.0f);
+    glColor3f(0.0f, 1.0f, 0.0f);
+    glVertex3f(0.0f, boundsMin.y, 0.0f);
+    glVertex3f(0.0f, boundsMin.y + length, 0.0f);
+    glColor3f(0.0f, 0.0f, 1.0f);
+    glVertex3f(0.0f, boundsMax.y, boundsMin.z);
+    glVertex3f(0.0f, boundsMax.y, boundsMin.z + length);
+    glEnd();
 }
 
 void COGLHLModel::SetAnimation(CModelAnimation* animation) {

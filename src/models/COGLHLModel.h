@@ -22,6 +22,15 @@ public:
 
     const char* ClassName() const override { return "COGLHLModel"; }
 
+    // Posed, lit and drawn for the current frame on every draw, resting on
+    // the lowest point of its sequence's box; the bounds become that box.
+    void Draw(int flags) override;
+    void DrawForSelection() override;
+    void DrawAxes() override;
+    // One tick: the frame steps on; the last frame is only blended towards,
+    // then the sequence starts over or, not looping, stops on frame 0.
+    void Animate() override;
+
     // Animates whatever the frame count.
     void StartAnimation() override { animating = true; }
     void SelectAnimation(const std::string& /*animationName*/) override {}
@@ -69,8 +78,7 @@ public:
     CModelAnimation* currentSequence = nullptr;   // one of animations
 
 protected:
-    // Posing the skeleton and drawing the meshes come here; until then the
-    // model draws nothing and its bounds stay empty.
+    // Draw does it all: the mesh is posed, not stored per frame.
     void DrawMesh() override {}
     ModelRecordLayout RecordLayout() const override { return { false, false }; }
 

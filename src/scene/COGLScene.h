@@ -74,6 +74,8 @@ public:
     void AddTextureReference(COGLTexture2D* texture) override;
     bool ReleaseTexture(COGLTexture2D* texture) override;
     CFileLocator* Locator() const override { return locator.get(); }
+    size_t           LightCount() const override { return lights.size(); }
+    const COGLLight& Light(size_t index) const override { return *lights[index]; }
     bool      VisibleWeaponsEnabled() const override { return vwepEnabled; }
     CPakFile* CtfArchive() const override { return ctfPak; }
 

@@ -8,8 +8,6 @@
 #include "platform/CFile.h"
 #include "platform/RecordIO.h"
 
-float COGLCamera3D::modelRight[3] = { 0.0f, 0.0f, 0.0f };
-
 static const char* const viewNames[] = { "Perspective", "Top", "Front", "Left", "Right" };
 
 COGLCamera3D::COGLCamera3D() {

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "math/CVector.h"
+#include "models/CHLModelData.h"
 
 class CFile;
 
@@ -69,7 +70,7 @@ public:
 
     // The unsnapped right direction of the last recomputation in the (z, x, y)
     // order of model space; read by the Half-Life chrome effect.
-    static float modelRight[3];
+    static inline float (&modelRight)[3] = CHLModelData::cameraRight;
 
 private:
     void ResetWithAngles(float x, float y, ViewKind kind);

@@ -8,7 +8,7 @@
 
 // Half-Life model files for reader tests, laid out field by field: the
 // 244-byte header, then one bone, the controllers, the sequences with their
-// (constant) channel blocks, the groups, the textures, the skin table and one
+// channel blocks (constant unless xRuns say), the groups, the textures, the skin table and one
 // body part whose sub-model has a single strip over three vertices.
 struct HlLayout {
     struct Controller {
@@ -27,6 +27,7 @@ struct HlLayout {
         int32_t width = 2, height = 2;
         uint8_t index = 0;       // every texel
         uint8_t rgb[3] = { 0, 0, 0 };   // palette colour of that index
+        int32_t flags = 0;
     };
 
     std::string magic = "IDST";
@@ -35,6 +36,11 @@ struct HlLayout {
     std::vector<Sequence> sequences = { { "idle", 1, 0, 1 } };
     int32_t groupCount = 1;
     std::vector<Texture> textures = { { "skin.bmp" } };
+    // Runs of the bone's x channel in every sequence of this file: headers
+    // (valid, total) each followed by valid 16-bit values; none when empty.
+    std::vector<uint8_t> xRuns;
+    // The strip's three vertices, file (x, y, z) each.
+    float points[9] = { 0, 0, 0, 10, 0, 0, 0, 10, 0 };
 
     static constexpr size_t HEADER = 244;
 
@@ -61,6 +67,10 @@ struct HlLayout {
             animation.push_back(b.Size());
             if (s.group == 0) {
                 b.Fill(12 * size_t(s.blends));
+                if (!xRuns.empty()) {
+                    b.bytes[animation.back()] = uint8_t(12 * s.blends);
+                    b.Raw(xRuns.data(), xRuns.size());
+                }
             }
         }
         b.PutU32(164, uint32_t(sequences.size())).PutU32(168, uint32_t(b.Size()));
@@ -85,7 +95,7 @@ struct HlLayout {
         std::vector<size_t> records;
         for (const Texture& t : textures) {
             records.push_back(b.Size());
-            b.Field(t.name.c_str(), 64).I32(0).I32(t.width).I32(t.height).I32(0);
+            b.Field(t.name.c_str(), 64).I32(t.flags).I32(t.width).I32(t.height).I32(0);
         }
         for (size_t i = 0; i < textures.size(); i++) {
             const Texture& t = textures[i];
@@ -114,7 +124,6 @@ struct HlLayout {
         const size_t bones = b.Size();
         b.Fill(3);
         const size_t vertices = b.Size();
-        const float points[9] = { 0, 0, 0, 10, 0, 0, 0, 10, 0 };
         for (float p : points) {
             b.F32(p);
         }

@@ -1,4 +1,5 @@
 #include <GL/gl.h>
+#include <GL/glu.h>
 
 #include <algorithm>
 #include <cmath>
@@ -7,6 +8,10 @@
 #include <memory>
 
 #include "image/COGLTexture2D.h"
+#include "math/FloatArrays.h"
+#include "models/HLWorkAreas.h"
+#include "objects/COGLPointLight.h"
+#include "view/COGLCamera3D.h"
 #include "models/COGLHLModel.h"
 #include "models/HlBytes.h"
 #include "platform/CFile.h"
@@ -47,12 +52,48 @@ protected:
         return *models.back();
     }
     COGLHLModel& Read(const Bytes& record) { return ReadModelRecord(models, record, *scene); }
+    // A model of the test data, or null when the data is absent.
+    COGLHLModel* LoadReal(const char* relative) {
+        const std::filesystem::path path = std::filesystem::path(ORRIN_TESTDATA) / "hlmdl" / relative;
+        if (!std::filesystem::exists(path)) {
+            return nullptr;
+        }
+        COGLHLModel& model = Load(path.string());
+        EXPECT_TRUE(model.loaded) << reports.Errors();
+        return &model;
+    }
+    // The picture of a fresh draw, red channel only.
+    std::vector<int> Picture(COGLHLModel& model, int flags) {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glColor3f(1.0f, 1.0f, 1.0f);
+        model.Draw(flags);
+        std::vector<int> red;
+        for (int y = 0; y < SIZE; y++) {
+            for (int x = 0; x < SIZE; x++) {
+                red.push_back(Pixel(x, y).r);
+            }
+        }
+        return red;
+    }
+    // A square of one grey behind everything the models draw.
+    void Backdrop(float r, float g, float b) {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glDisable(GL_LIGHTING);
+        glColor3f(r, g, b);
+        glRectf(-4.0f, -4.0f, 4.0f, 4.0f);   // at z = 0, behind models placed at z > 0
+    }
 
     CTestFolder folder;
     CCapturedReports reports;
     std::unique_ptr<COGLScene> scene = std::make_unique<COGLScene>();
     std::vector<std::unique_ptr<COGLHLModel>> models;
 };
+
+// A file of the Half-Life test data; empty when it is absent.
+std::vector<uint8_t> TestFile(const char* relative) {
+    std::ifstream in(std::filesystem::path(ORRIN_TESTDATA) / "hlmdl" / relative, std::ios::binary);
+    return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
 
 std::vector<uint8_t> WithValue(std::vector<uint8_t> bytes, size_t at, uint32_t value) {
     for (int i = 0; i < 4; i++) {
@@ -255,8 +296,7 @@ TEST_F(HlModelTest, TheRecordRoundTripsAndAMissingCompanionDropsOnlyThatModel) {
 
 // Every shorter piece of a real model is refused or read within its bytes.
 TEST(HlModelFiles, EveryTruncationOfARealModelIsCheckedSafely) {
-    std::ifstream in(std::filesystem::path(ORRIN_TESTDATA) / "hlmdl/sven-lowdef/grenade.mdl", std::ios::binary);
-    const std::vector<uint8_t> whole((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::vector<uint8_t> whole = TestFile("sven-lowdef/grenade.mdl");
     if (whole.empty()) {
         GTEST_SKIP() << "no Half-Life test data";
     }
@@ -269,4 +309,331 @@ TEST(HlModelFiles, EveryTruncationOfARealModelIsCheckedSafely) {
     }
     // Only trailing bytes nothing points at may go.
     EXPECT_LT(accepted, 16);
+}
+
+TEST_F(HlModelTest, TheTickStepsThroughTheFramesLoopsAndStopsOnFrameZero) {
+    HlLayout layout;
+    layout.sequences = { { "loop", 10, 0, 1 }, { "once", 10, 0, 1 }, { "still", 1, 0, 1 } };
+    COGLHLModel& model = Load(folder.Write("tick.mdl", HlText(layout.Write())));
+    ASSERT_TRUE(model.loaded);
+    model.StartAnimation();
+    std::vector<float> frames;
+    for (int i = 0; i < 72; i++) {
+        model.Animate();
+        frames.push_back(model.modelData->frame);
+    }
+    EXPECT_EQ(frames[0], 0.125f);
+    EXPECT_EQ(frames[70], 8.875f);   // the last frame is only blended towards
+    EXPECT_EQ(frames[71], 0.0f);
+    EXPECT_EQ(*std::max_element(frames.begin(), frames.end()), 8.875f);
+
+    model.loop = false;
+    model.SetAnimation(model.animations[1].get());
+    for (int i = 0; i < 72; i++) {
+        model.Animate();
+    }
+    EXPECT_FALSE(model.animating);
+    EXPECT_EQ(model.modelData->frame, 0.0f);
+    EXPECT_EQ(model.framePosition, 0.0f);
+
+    model.StartAnimation();
+    model.SetAnimation(model.animations[2].get());
+    model.Animate();
+    EXPECT_EQ(model.framePosition, 0.0f);
+}
+
+// Frames 10, 20, 40, 40 in two runs; a run's last value does not lead into
+// the next run, and the last frame has no next run to lead into.
+TEST_F(HlModelTest, ChannelRunsArePosedFrameByFrameAndTheLastFrameHoldsItsValue) {
+    HlLayout layout;
+    layout.sequences = { { "runs", 4, 0, 1 } };
+    layout.xRuns = { 2, 2, 10, 0, 20, 0, 1, 2, 40, 0 };
+    COGLHLModel& model = Load(folder.Write("runs.mdl", HlText(layout.Write())));
+    ASSERT_TRUE(model.loaded) << reports.Errors();
+    const std::pair<float, float> cases[] = { { 0.0f, 10.0f }, { 0.5f, 15.0f }, { 1.5f, 20.0f }, { 2.5f, 40.0f },
+                                              { 3.0f, 40.0f }, { 3.7f, 40.0f }, { -2.0f, 10.0f } };
+    for (const auto& [frame, x] : cases) {
+        model.modelData->frame = frame;
+        model.modelData->SetUpBones();
+        EXPECT_EQ(HLWork().boneTransform[0][0][3], x) << frame;
+    }
+}
+
+// The strip's first point is file (1, 2, 3); the triangle faces file +z,
+// which is world +y, and covers world (1, -1) at z = 1.
+TEST_F(HlModelTest, FilePointsAreSentAsYZXAndLitByTheSwitchedOnLights) {
+    struct Case {
+        int32_t textureFlags;
+        float lightY;       // 0 for no light
+        bool lightOn;
+        int expected;       // 0..255
+    };
+    const Case cases[] = {
+        { 0, 0.0f, false, 160 },     // no light: 32 + 192 - 192 / 3
+        { 1, 0.0f, false, 186 },     // flat: 32 + 153.6
+        { 0, -10.0f, false, 160 },   // a light switched off does not count
+        { 0, 10.0f, true, 224 },     // above, facing it
+        { 0, -10.0f, true, 32 },     // below, facing away
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.expected);
+        HlLayout layout;
+        layout.textures = { { "white.bmp", 2, 2, 0, { 255, 255, 255 }, c.textureFlags } };
+        const float points[9] = { 1, 2, 3, 1, -2, -2, 1, 2, -2 };
+        std::copy(std::begin(points), std::end(points), layout.points);
+        scene = std::make_unique<COGLScene>();
+        if (c.lightY != 0.0f) {
+            auto light = std::make_unique<COGLPointLight>(0.0f, c.lightY, 0.0f);
+            light->enabled = c.lightOn ? 1 : 0;
+            scene->AddLight(std::move(light));
+        }
+        COGLHLModel& model = Load(folder.Write("lit" + std::to_string(c.textureFlags) + ".mdl", HlText(layout.Write())));
+        ASSERT_TRUE(model.loaded) << reports.Errors();
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glDisable(GL_LIGHTING);
+        glEnable(GL_TEXTURE_2D);
+        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+        model.modelData->DrawModel();
+        glDisable(GL_TEXTURE_2D);
+        EXPECT_TRUE(ColorNear(PixelAt(1.0f, -1.0f), c.expected, c.expected, c.expected, 2));
+        models.clear();
+    }
+
+    HlLayout layout;
+    const float points[9] = { 1, 2, 3, 0, 1, 0, 0, 0, 1 };   // all inside the view, so none is clipped
+    std::copy(std::begin(points), std::end(points), layout.points);
+    COGLHLModel& model = Load(folder.Write("axes.mdl", HlText(layout.Write())));
+    GLfloat feedback[64];
+    glFeedbackBuffer(64, GL_3D, feedback);
+    glRenderMode(GL_FEEDBACK);
+    model.modelData->DrawModelUntextured();
+    ASSERT_GT(glRenderMode(GL_RENDER), 0);
+    GLdouble modelview[16], projection[16];
+    GLint viewport[4];
+    glGetDoublev(GL_MODELVIEW_MATRIX, modelview);
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    GLdouble x, y, z;
+    gluProject(2.0, 3.0, 1.0, modelview, projection, viewport, &x, &y, &z);
+    // Token, vertex count, then the first vertex.
+    EXPECT_NEAR(feedback[2], x, 1e-3);
+    EXPECT_NEAR(feedback[3], y, 1e-3);
+    EXPECT_NEAR(feedback[4], z, 1e-3);
+}
+
+namespace {
+
+int16_t I16At(const std::vector<uint8_t>& file, size_t at) {
+    return static_cast<int16_t>(file[at] | file[at + 1] << 8);
+}
+int32_t I32At(const std::vector<uint8_t>& file, size_t at) {
+    return static_cast<int32_t>(file[at] | file[at + 1] << 8 | file[at + 2] << 16 | uint32_t(file[at + 3]) << 24);
+}
+float F32At(const std::vector<uint8_t>& file, size_t at) {
+    const int32_t bits = I32At(file, at);
+    float value;
+    std::memcpy(&value, &bits, 4);
+    return value;
+}
+
+// A channel's value at every frame, its runs spelled out (each run's last
+// value repeated to its total).
+std::vector<float> ChannelFrames(const std::vector<uint8_t>& file, size_t at, int32_t frames) {
+    std::vector<float> values;
+    while (int32_t(values.size()) < frames) {
+        const int valid = file[at];
+        const int total = file[at + 1];
+        for (int i = 0; i < total; i++) {
+            values.push_back(I16At(file, at + 2 + 2 * size_t(std::min(i, valid - 1))));
+        }
+        at += 2 + 2 * size_t(valid);
+    }
+    return values;
+}
+
+// Bone b's transform at frame f of the sequence, built up its parent chain
+// from a plain reading of the file (no controllers, blend 0).
+void ChainTransform(const std::vector<uint8_t>& file, int32_t sequence, float f, int32_t b, float out[3][4]) {
+    const size_t record = size_t(I32At(file, 168)) + 176 * size_t(sequence);
+    const int32_t frames = I32At(file, record + 56);
+    const size_t block = size_t(I32At(file, size_t(I32At(file, 176)) + 100) + I32At(file, record + 124)) + 12 * size_t(b);
+    const size_t bone = size_t(I32At(file, 144)) + 112 * size_t(b);
+    const int32_t k = int32_t(f);
+    const int32_t next = std::min(k + 1, frames - 1);
+    float channels[2][6];
+    for (int c = 0; c < 6; c++) {
+        const uint16_t offset = uint16_t(I16At(file, block + 2 * size_t(c)));
+        const float value = F32At(file, bone + 64 + 4 * size_t(c));
+        const float scale = F32At(file, bone + 88 + 4 * size_t(c));
+        const std::vector<float> runs = offset != 0 ? ChannelFrames(file, block + offset, frames)
+                                                    : std::vector<float>(size_t(frames), 0.0f);
+        channels[0][c] = value + runs[size_t(k)] * scale;
+        channels[1][c] = value + runs[size_t(next)] * scale;
+    }
+    float q1[4], q2[4], q[4], local[3][4];
+    AnglesToQuaternion(channels[0] + 3, q1);
+    AnglesToQuaternion(channels[1] + 3, q2);
+    // Angles within 0.001 of each other are not interpolated.
+    SlerpQuaternion(q1, q2, VectorsEqual3(channels[0] + 3, channels[1] + 3) ? 0.0f : f - float(k), q);
+    QuaternionToMatrix3x4(q, local);
+    for (int i = 0; i < 3; i++) {
+        local[i][3] = channels[0][i] + (channels[1][i] - channels[0][i]) * (f - float(k));
+    }
+    const int32_t parent = I32At(file, bone + 32);
+    if (parent < 0) {
+        std::memcpy(out, local, sizeof local);
+        return;
+    }
+    float above[3][4];
+    ChainTransform(file, sequence, f, parent, above);
+    ConcatMatrix3x4(above, local, out);
+}
+
+}  // namespace
+
+TEST_F(HlModelTest, ARealModelStandsOnItsBoxAndTicksIntoThePoseOfAPlainReading) {
+    COGLHLModel* man = LoadReal("assimp/man/man.mdl");
+    if (man == nullptr) {
+        GTEST_SKIP() << "no Half-Life test data";
+    }
+    man->SetScale(0.5f, 0.5f, 0.5f);
+    man->SetPosition(0.0f, -3.0f, 2.0f);
+    const std::vector<int> standing = Picture(*man, 0);
+    // Lowest and highest rows drawn: the box's bottom on the origin, its
+    // top (file z 9.76 above 0.008) 4.87 units higher.
+    int low = SIZE, high = -1;
+    for (int i = 0; i < SIZE * SIZE; i++) {
+        if (standing[size_t(i)] > 0) {
+            low = std::min(low, i / SIZE);
+            high = std::max(high, i / SIZE);
+        }
+    }
+    EXPECT_NEAR(low, (4.0f - 3.0f) * 16.0f, 2.0f);
+    EXPECT_NEAR(high, (4.0f - 3.0f + 4.87f) * 16.0f, 3.0f);
+    EXPECT_NEAR(man->boundsMin.y, 9.756f, 1e-3f);   // the larger corner
+    EXPECT_NEAR(man->boundsMax.y, 0.008f, 1e-3f);
+
+    const std::vector<uint8_t> file = TestFile("assimp/man/man.mdl");
+    man->SetAnimation(man->animations[1].get());   // "walk", 26 frames
+    man->StartAnimation();
+    for (int i = 0; i < 37; i++) {
+        man->Animate();
+    }
+    ASSERT_EQ(man->modelData->frame, 4.625f);
+    const std::vector<int> walking = Picture(*man, 0);
+    EXPECT_NE(walking, standing);
+    const int32_t leaf = 5;   // RightArm, under Spine, Pelvis and Root: no controllers on the way
+    float expected[3][4];
+    ChainTransform(file, 1, 4.625f, leaf, expected);
+    for (int i = 0; i < 3; i++) {
+        for (int j = 0; j < 4; j++) {
+            EXPECT_NEAR(HLWork().boneTransform[leaf][i][j], expected[i][j], j == 3 ? 2e-3f : 1e-4f) << i << j;
+        }
+    }
+
+    // Not looping, the walk ends where it began.
+    man->loop = false;
+    man->ResetAnimation();
+    man->modelData->frame = 0.0f;
+    const std::vector<int> first = Picture(*man, 0);
+    for (int i = 0; i < 26 * 8 && man->animating; i++) {
+        man->Animate();
+    }
+    EXPECT_FALSE(man->animating);
+    EXPECT_EQ(man->modelData->frame, 0.0f);
+    EXPECT_EQ(Picture(*man, 0), first);
+}
+
+TEST_F(HlModelTest, BlendSlotsMoveThePoseContinuously) {
+    COGLHLModel* man = LoadReal("assimp/man/man.mdl");
+    if (man == nullptr) {
+        GTEST_SKIP() << "no Half-Life test data";
+    }
+    man->SetAnimation(man->animations[2].get());   // "arms_up", four blends
+    CHLModelData& data = *man->modelData;
+    const int32_t bones = man->HeaderCount(hl::H_BONE_COUNT);
+    for (int slot = 0; slot < 2; slot++) {
+        SCOPED_TRACE(slot);
+        std::vector<std::vector<float>> poses;
+        for (int setting = 0; setting <= 255; setting += 15) {
+            data.blending[slot] = uint8_t(setting);
+            data.blending[1 - slot] = 0;
+            data.SetUpBones();
+            std::vector<float> pose;
+            for (int32_t b = 0; b < bones; b++) {
+                for (int i = 0; i < 3; i++) {
+                    pose.push_back(HLWork().boneTransform[b][i][3]);
+                }
+            }
+            poses.push_back(pose);
+        }
+        const auto distance = [](const std::vector<float>& a, const std::vector<float>& b) {
+            float largest = 0.0f;
+            for (size_t i = 0; i < a.size(); i++) {
+                largest = std::max(largest, std::fabs(a[i] - b[i]));
+            }
+            return largest;
+        };
+        const float span = distance(poses.front(), poses.back());
+        EXPECT_GT(span, 0.5f);
+        for (size_t i = 1; i < poses.size(); i++) {
+            EXPECT_LT(distance(poses[i - 1], poses[i]), span / 4.0f) << i;
+        }
+    }
+}
+
+TEST_F(HlModelTest, ChromeFollowsTheCameraMaskedTexelsShowThroughAdditiveOnesBrighten) {
+    COGLHLModel* sphere = LoadReal("assimp/chrome_sphere.mdl");
+    COGLHLModel* masked = LoadReal("assimp/alpha_test.mdl");
+    COGLHLModel* additive = LoadReal("assimp/blend_additive.mdl");
+    if (sphere == nullptr || masked == nullptr || additive == nullptr) {
+        GTEST_SKIP() << "no Half-Life test data";
+    }
+    std::vector<std::vector<int32_t>> chrome;
+    for (float orbit : { 0.0f, 40.0f }) {
+        COGLCamera3D camera;
+        camera.OrbitY(orbit);
+        glPushMatrix();
+        camera.Apply();
+        glPopMatrix();
+        Picture(*sphere, DRAW_MATERIAL);
+        chrome.emplace_back(&HLWork().chrome[0][0], &HLWork().chrome[0][0] + 2 * HL_MAX_VERTICES);
+    }
+    EXPECT_NE(chrome[0], chrome[1]);
+    EXPECT_GE(*std::min_element(chrome[1].begin(), chrome[1].end()), 0);
+    EXPECT_LE(*std::max_element(chrome[1].begin(), chrome[1].end()), 64);
+
+    // The cube of alpha_test spans -5 to 5: at scale 0.5 it covers world -2.5 to 2.5.
+    masked->SetScale(0.5f, 0.5f, 0.5f);
+    masked->SetPosition(0.0f, -2.5f, 5.0f);
+    Backdrop(1.0f, 0.0f, 0.0f);
+    masked->Draw(DRAW_MATERIAL);
+    int red = 0, covered = 0;
+    for (float x = -2.0f; x <= 2.0f; x += 0.25f) {
+        for (float y = -2.0f; y <= 2.0f; y += 0.25f) {
+            const bool behind = ColorNear(PixelAt(x, y), 255, 0, 0, 2);
+            red += behind ? 1 : 0;
+            covered += behind ? 0 : 1;
+        }
+    }
+    EXPECT_GT(red, 0);
+    EXPECT_GT(covered, 0);
+
+    // blend_additive is flat in file z, drawn as world y: seen from above.
+    additive->SetScale(2.0f, 2.0f, 2.0f);
+    Backdrop(0.3f, 0.3f, 0.3f);
+    glPushMatrix();
+    glTranslatef(0.0f, 0.0f, 5.0f);
+    glRotatef(90.0f, 1.0f, 0.0f, 0.0f);
+    additive->Draw(DRAW_MATERIAL);
+    glPopMatrix();
+    int brighter = 0;
+    for (float x = -1.5f; x <= 1.5f; x += 0.25f) {
+        for (float y = -1.0f; y <= 1.0f; y += 0.25f) {
+            const Rgba pixel = PixelAt(x, y);
+            EXPECT_GE(std::min({ pixel.r, pixel.g, pixel.b }), 74);
+            brighter += pixel.r + pixel.g + pixel.b > 3 * 77 + 30 ? 1 : 0;
+        }
+    }
+    EXPECT_GT(brighter, 0);
 }

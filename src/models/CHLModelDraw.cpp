@@ -1,0 +1,277 @@
+#include <GL/gl.h>
+
+#include <cmath>
+
+#include "image/COGLTexture2D.h"
+#include "math/FloatArrays.h"
+#include "models/CHLModelData.h"
+#include "models/CModelResources.h"
+#include "models/COGLHLModel.h"
+#include "models/HLWorkAreas.h"
+#include "objects/COGLLight.h"
+#include "platform/LittleEndian.h"
+
+using namespace hl;
+
+namespace {
+
+struct SubModel {
+    int32_t meshCount;
+    const uint8_t* meshes;
+    int32_t vertexCount;
+    const uint8_t* vertexBones;
+    const uint8_t* vertices;
+    int32_t normalCount;
+    const uint8_t* normalBones;
+    const uint8_t* normals;
+};
+
+SubModel ReadSubModel(const uint8_t* file, const uint8_t* record) {
+    return { Int32At(record + 72), file + Int32At(record + 76), Int32At(record + 80), file + Int32At(record + 84),
+             file + Int32At(record + 88), Int32At(record + 92), file + Int32At(record + 96),
+             file + Int32At(record + 100) };
+}
+
+void Vector3At(const uint8_t* at, float v[3]) {
+    for (int i = 0; i < 3; i++) {
+        v[i] = FloatAt(at + 4 * i);
+    }
+}
+
+float Dot3(const float a[3], const float b[3]) {
+    return a[0] * b[0] + a[1] * b[1] + a[2] * b[2];
+}
+
+void TransformVertices(const SubModel& model) {
+    HLWorkAreas& work = HLWork();
+    for (int32_t i = 0; i < model.vertexCount; i++) {
+        float v[3];
+        Vector3At(model.vertices + 12 * size_t(i), v);
+        TransformPoint3x4(v, work.boneTransform[model.vertexBones[i]], work.vertex[i]);
+    }
+}
+
+// The light value of a normal of bone, in each colour channel.
+void LightNormal(const float normal[3], int32_t bone, int32_t flags, float out[3]) {
+    const HLWorkAreas& work = HLWork();
+    float illum = float(work.ambientLight);
+    if ((flags & HL_TEXTURE_FLAT) != 0) {
+        illum += work.shadeLight * 0.8f;
+    } else {
+        float c = std::fmin(Dot3(normal, work.boneLight[bone]), 1.0f);
+        illum += work.shadeLight;
+        const float r = work.lambert > 1.0f ? work.lambert : 1.0f;
+        c = (c + r - 1.0f) / r;
+        if (c > 0.0f) {
+            illum -= work.shadeLight * c;
+        }
+        if (illum < 0.0f) {
+            illum = 0.0f;
+        }
+    }
+    const float value = std::fmin(illum, 255.0f) / 255.0f;
+    for (int i = 0; i < 3; i++) {
+        out[i] = value * work.lightColour[i];
+    }
+}
+
+// 0 to 64 for a unit normal; a normal of the file that is not one (or not
+// a number) is held to that range.
+int32_t ChromeCoordinate(float dot) {
+    const float texel = (dot + 1.0f) * 32.0f;
+    return texel > 0.0f ? static_cast<int32_t>(std::fmin(texel, 64.0f)) : 0;
+}
+
+// Texture coordinates that follow the camera: the normal against the bone's
+// view of the camera's up and right, worked out once per bone per draw.
+void ChromeNormal(const float normal[3], int32_t bone, const float origin[3], int32_t out[2]) {
+    HLWorkAreas& work = HLWork();
+    if (work.chromeAge[bone] != work.drawCount) {
+        float d[3];
+        for (int i = 0; i < 3; i++) {
+            d[i] = work.boneTransform[bone][i][3] - origin[i];
+        }
+        Normalize3(d);
+        float up[3];
+        CrossProduct3(d, CHLModelData::cameraRight, up);
+        Normalize3(up);
+        float side[3];
+        CrossProduct3(d, up, side);
+        Normalize3(side);
+        InverseRotate3x4(up, work.boneTransform[bone], work.chromeUp[bone]);
+        InverseRotate3x4(side, work.boneTransform[bone], work.chromeRight[bone]);
+        work.chromeAge[bone] = work.drawCount;
+    }
+    out[0] = ChromeCoordinate(Dot3(normal, work.chromeRight[bone]));
+    out[1] = ChromeCoordinate(Dot3(normal, work.chromeUp[bone]));
+}
+
+// Runs a mesh's strips and fans; texture coordinates and colours when
+// textured is set.
+void RunCommands(const uint8_t* command, bool textured, bool chrome, float s, float t) {
+    const HLWorkAreas& work = HLWork();
+    for (int32_t n = static_cast<int16_t>(U16(command)); n != 0; n = static_cast<int16_t>(U16(command))) {
+        command += 2;
+        glBegin(n > 0 ? GL_TRIANGLE_STRIP : GL_TRIANGLE_FAN);
+        for (int32_t i = n < 0 ? -n : n; i > 0; i--, command += 8) {
+            const int32_t vertex = static_cast<int16_t>(U16(command));
+            const int32_t normal = static_cast<int16_t>(U16(command + 2));
+            if (textured) {
+                if (chrome) {
+                    glTexCoord2f(s * float(work.chrome[normal][0]), t * float(work.chrome[normal][1]));
+                } else {
+                    glTexCoord2f(s * static_cast<int16_t>(U16(command + 4)), t * static_cast<int16_t>(U16(command + 6)));
+                }
+                const float* light = work.light[normal];
+                glColor4f(light[0], light[1], light[2], 1.0f);
+            }
+            const float* v = work.vertex[vertex];
+            glVertex3f(v[1], v[2], v[0]);
+        }
+        glEnd();
+    }
+}
+
+// Masked texels (palette index 255) are cut out; additive textures add to
+// what is behind them without hiding it.
+void BeginTextureKind(int32_t flags) {
+    if ((flags & HL_TEXTURE_MASKED) != 0) {
+        glEnable(GL_ALPHA_TEST);
+        glAlphaFunc(GL_GREATER, 0.5f);
+    }
+    if ((flags & HL_TEXTURE_ADDITIVE) != 0) {
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_ONE, GL_ONE);
+        glDepthMask(GL_FALSE);
+    }
+}
+
+void EndTextureKind(int32_t flags, bool transparent) {
+    if ((flags & HL_TEXTURE_MASKED) != 0) {
+        glDisable(GL_ALPHA_TEST);
+    }
+    if ((flags & HL_TEXTURE_ADDITIVE) != 0) {
+        // Back to what the model as a whole draws with.
+        if (transparent) {
+            glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        } else {
+            glDisable(GL_BLEND);
+            glDepthMask(GL_TRUE);
+        }
+    }
+}
+
+}  // namespace
+
+int32_t CHLModelData::SubModelOf(int32_t bodyPart) const {
+    const uint8_t* part = BodyPart(bodyPart);
+    const int32_t count = Int32At(part + 64);
+    int32_t index = (bodyNumber / Int32At(part + 68)) % count;
+    if (index < 0) {
+        index += count;
+    }
+    return Int32At(part + 72) + index * int32_t(SUB_MODEL_SIZE);
+}
+
+int32_t CHLModelData::MeshTexture(const uint8_t* mesh) const {
+    const int32_t families = TextureHeaderValue(H_SKIN_FAMILY_COUNT);
+    const int32_t references = TextureHeaderValue(H_SKIN_REF_COUNT);
+    const int32_t row = skinNumber > 0 && skinNumber < families ? skinNumber : 0;
+    const uint8_t* skins = TextureBuffer().data() + TextureHeaderValue(H_SKINS);
+    return U16(skins + 2 * (size_t(row) * size_t(references) + size_t(Int32At(mesh + 8))));
+}
+
+void CHLModelData::SetUpLighting() {
+    HLWorkAreas& work = HLWork();
+    work.ambientLight = 32;
+    work.shadeLight = 192.0f;
+    work.lightColour[0] = work.lightColour[1] = work.lightColour[2] = 1.0f;
+    const int32_t boneCount = HeaderValue(H_BONE_COUNT);
+    for (int32_t b = 0; b < boneCount; b++) {
+        work.boneLight[b][0] = work.boneLight[b][1] = work.boneLight[b][2] = 0.0f;
+    }
+    const CModelResources* scene = owner != nullptr ? owner->resources : nullptr;
+    if (scene == nullptr) {
+        return;
+    }
+    for (size_t i = 0; i < scene->LightCount(); i++) {
+        const COGLLight& light = scene->Light(i);
+        if (light.enabled == 0) {
+            continue;
+        }
+        const CVector d = owner->position - light.Marker().position;
+        const float inModel[3] = { d.z, d.x, d.y };
+        for (int32_t b = 0; b < boneCount; b++) {
+            float rotated[3];
+            InverseRotate3x4(inModel, work.boneTransform[b], rotated);
+            for (int k = 0; k < 3; k++) {
+                work.boneLight[b][k] += rotated[k];
+            }
+        }
+    }
+}
+
+void CHLModelData::DrawModel() {
+    HLWorkAreas& work = HLWork();
+    work.drawCount++;
+    const int32_t parts = HeaderValue(H_BODY_PART_COUNT);
+    if (parts <= 0) {
+        return;
+    }
+    SetUpBones();
+    SetUpLighting();
+    for (int32_t p = 0; p < parts; p++) {
+        subModel = header.data() + SubModelOf(p);
+        DrawSubModel(true);
+    }
+}
+
+void CHLModelData::DrawModelUntextured() {
+    HLWork().drawCount++;
+    SetUpBones();
+    for (int32_t p = 0; p < HeaderValue(H_BODY_PART_COUNT); p++) {
+        subModel = header.data() + SubModelOf(p);
+        DrawSubModel(false);
+    }
+}
+
+void CHLModelData::DrawSubModel(bool textured) {
+    HLWorkAreas& work = HLWork();
+    const SubModel model = ReadSubModel(header.data(), subModel);
+    TransformVertices(model);
+    if (textured) {
+        // The meshes take the sub-model's normals in turn.
+        int32_t normal = 0;
+        for (int32_t m = 0; m < model.meshCount; m++) {
+            const uint8_t* mesh = model.meshes + size_t(m) * MESH_SIZE;
+            const int32_t flags = Int32At(Texture(MeshTexture(mesh)) + T_FLAGS);
+            for (int32_t i = Int32At(mesh + 12); i > 0; i--, normal++) {
+                float n[3];
+                Vector3At(model.normals + 12 * size_t(normal), n);
+                const int32_t bone = model.normalBones[normal];
+                LightNormal(n, bone, flags, work.light[normal]);
+                if ((flags & HL_TEXTURE_CHROME) != 0) {
+                    ChromeNormal(n, bone, origin, work.chrome[normal]);
+                }
+            }
+        }
+    }
+    for (int32_t m = 0; m < model.meshCount; m++) {
+        const uint8_t* mesh = model.meshes + size_t(m) * MESH_SIZE;
+        const uint8_t* commands = header.data() + Int32At(mesh + 4);
+        if (!textured) {
+            RunCommands(commands, false, false, 0.0f, 0.0f);
+            continue;
+        }
+        const int32_t textureNumber = MeshTexture(mesh);
+        const uint8_t* texture = Texture(textureNumber);
+        const int32_t flags = Int32At(texture + T_FLAGS);
+        const bool hasSkin = owner != nullptr && size_t(textureNumber) < owner->skins.size() &&
+                             owner->skins[size_t(textureNumber)] != nullptr;
+        glBindTexture(GL_TEXTURE_2D, hasSkin ? owner->skins[size_t(textureNumber)]->textureName : 0);
+        BeginTextureKind(flags);
+        RunCommands(commands, true, (flags & HL_TEXTURE_CHROME) != 0, 1.0f / float(Int32At(texture + T_WIDTH)),
+                    1.0f / float(Int32At(texture + T_HEIGHT)));
+        EndTextureKind(flags, owner != nullptr && owner->transparent);
+    }
+}
