@@ -54,7 +54,7 @@ void COGLText::SetText(const std::string& newText) {
         text.resize(MAX_TEXT_LENGTH);
     }
     if (text.empty()) {
-        text = " ";
+        text.assign(1, ' ');  // not = " ": GCC 12 at -O3 warns falsely (-Wrestrict)
     }
     count = static_cast<int>(text.size());
 }
