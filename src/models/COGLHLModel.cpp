@@ -216,11 +216,7 @@ void COGLHLModel::Draw(int flags) {
     if (!visible || modelData == nullptr) {
         return;
     }
-    if (transparent) {
-        glEnable(GL_BLEND);
-        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-        glDepthMask(GL_FALSE);
-    }
+    BeginTransparency();
     glPushMatrix();
     glTranslatef(position.x, position.y, position.z);
     ApplyRotation();
@@ -254,10 +250,7 @@ void COGLHLModel::Draw(int flags) {
     }
     glCullFace(static_cast<GLenum>(cullFace));
     glPopMatrix();
-    if (transparent) {
-        glDepthMask(GL_TRUE);
-        glDisable(GL_BLEND);
-    }
+    EndTransparency();
     // The larger corner in boundsMin, as the axes below expect.
     boundsMin = CVector(box(S_BOX_MAX, 1), box(S_BOX_MAX, 2), box(S_BOX_MAX, 0));
     boundsMax = CVector(box(S_BOX_MIN, 1), box(S_BOX_MIN, 2), box(S_BOX_MIN, 0));

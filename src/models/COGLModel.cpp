@@ -196,11 +196,7 @@ void COGLModel::Draw(int flags) {
     if (!visible) {
         return;
     }
-    if (transparent) {
-        glEnable(GL_BLEND);
-        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-        glDepthMask(GL_FALSE);
-    }
+    BeginTransparency();
     glPushMatrix();
     PlaceModel();
     // Model meshes wind their front faces clockwise.
@@ -219,10 +215,7 @@ void COGLModel::Draw(int flags) {
     }
     glFrontFace(GL_CCW);
     glPopMatrix();
-    if (transparent) {
-        glDepthMask(GL_TRUE);
-        glDisable(GL_BLEND);
-    }
+    EndTransparency();
 }
 
 void COGLModel::DrawForSelection() {

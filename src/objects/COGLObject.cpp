@@ -40,24 +40,63 @@ void COGLObject::ApplyMaterial() const {
     glMaterialfv(GL_FRONT_AND_BACK, GL_EMISSION, emission);
 }
 
+void COGLObject::BeginTransparency() const {
+    if (transparent) {
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        glDepthMask(GL_FALSE);
+    }
+}
+
+void COGLObject::EndTransparency() const {
+    if (transparent) {
+        glDepthMask(GL_TRUE);
+        glDisable(GL_BLEND);
+    }
+}
+
+void COGLObject::PushTextureTransform(const CVector& translate, const CVector& scale) const {
+    glMatrixMode(GL_TEXTURE);
+    glPushMatrix();
+    glLoadIdentity();
+    glTranslatef(translate.x, translate.y, translate.z);
+    glRotatef(textureRotation.x, 1.0f, 0.0f, 0.0f);
+    glRotatef(textureRotation.y, 0.0f, 1.0f, 0.0f);
+    glRotatef(textureRotation.z, 0.0f, 0.0f, 1.0f);
+    glScalef(scale.x, scale.y, scale.z);
+    glMatrixMode(GL_MODELVIEW);
+}
+
+void COGLObject::EnableObjectLinearTexGen() {
+    static const float sPlane[4] = { 1.0f, 0.0f, 0.0f, 0.0f };
+    static const float tPlane[4] = { 0.0f, 1.0f, 0.0f, 0.0f };
+    glTexGeni(GL_S, GL_TEXTURE_GEN_MODE, GL_OBJECT_LINEAR);
+    glTexGenfv(GL_S, GL_OBJECT_PLANE, sPlane);
+    glTexGeni(GL_T, GL_TEXTURE_GEN_MODE, GL_OBJECT_LINEAR);
+    glTexGenfv(GL_T, GL_OBJECT_PLANE, tPlane);
+    glEnable(GL_TEXTURE_GEN_S);
+    glEnable(GL_TEXTURE_GEN_T);
+}
+
+void COGLObject::DisableObjectLinearTexGen() {
+    glDisable(GL_TEXTURE_GEN_S);
+    glDisable(GL_TEXTURE_GEN_T);
+}
+
+void COGLObject::PopTextureTransform() {
+    glMatrixMode(GL_TEXTURE);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+}
+
 void COGLObject::CallListTextured(uint32_t list, int envMode) const {
     glEnable(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, texture->textureName);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, envMode);
-    glMatrixMode(GL_TEXTURE);
-    glPushMatrix();
-    glLoadIdentity();
-    glTranslatef(textureTranslation.x, textureTranslation.y, textureTranslation.z);
-    glRotatef(textureRotation.x, 1.0f, 0.0f, 0.0f);
-    glRotatef(textureRotation.y, 0.0f, 1.0f, 0.0f);
-    glRotatef(textureRotation.z, 0.0f, 0.0f, 1.0f);
-    glScalef(textureScale.x, textureScale.y, textureScale.z);
-    glMatrixMode(GL_MODELVIEW);
+    PushTextureTransform(textureTranslation, textureScale);
     glCallList(list);
     glDisable(GL_TEXTURE_2D);
-    glMatrixMode(GL_TEXTURE);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
+    PopTextureTransform();
 }
 
 void COGLObject::Draw(int flags) {
@@ -68,11 +107,7 @@ void COGLObject::DrawPlaced(int flags, float zOffset) {
     if (!visible) {
         return;
     }
-    if (transparent) {
-        glEnable(GL_BLEND);
-        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-        glDepthMask(GL_FALSE);
-    }
+    BeginTransparency();
     glPushMatrix();
     PlaceObject(zOffset);
     DrawGeometry((flags & DRAW_WIRE) ? wireList : solidList, flags);
@@ -80,10 +115,7 @@ void COGLObject::DrawPlaced(int flags, float zOffset) {
         DrawAxes();
     }
     glPopMatrix();
-    if (transparent) {
-        glDepthMask(GL_TRUE);
-        glDisable(GL_BLEND);
-    }
+    EndTransparency();
 }
 
 void COGLObject::DrawGeometry(uint32_t list, int flags) {

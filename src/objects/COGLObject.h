@@ -144,6 +144,18 @@ protected:
     // the object's material and texture when flags carry DRAW_MATERIAL.
     virtual void DrawGeometry(uint32_t list, int flags);
     void ApplyMaterial() const;
+    // Blending over what is drawn, without depth writes, for a transparent
+    // object; nothing for an opaque one.
+    void BeginTransparency() const;
+    void EndTransparency() const;
+    // The texture matrix pushed and set to translate, the object's texture
+    // rotation, then scale; PopTextureTransform restores it.
+    void PushTextureTransform(const CVector& translate, const CVector& scale) const;
+    static void PopTextureTransform();
+    // Texture coordinates made from the object-space x and y, for meshes
+    // that carry none.
+    static void EnableObjectLinearTexGen();
+    static void DisableObjectLinearTexGen();
     // Calls list with the texture bound, applied in envMode, and the
     // texture matrix set up.
     void CallListTextured(uint32_t list, int envMode) const;

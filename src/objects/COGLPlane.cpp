@@ -88,34 +88,18 @@ void COGLPlane::SetScaleZ(float /*z*/) {
 // object-space position, and the texture matrix maps -1..1 onto 0..1 the way
 // the quad's own coordinates run.
 void COGLPlane::CallMeshTextured() const {
-    static const float sPlane[4] = { 1.0f, 0.0f, 0.0f, 0.0f };
-    static const float tPlane[4] = { 0.0f, 1.0f, 0.0f, 0.0f };
     glEnable(GL_TEXTURE_2D);
-    glTexGeni(GL_S, GL_TEXTURE_GEN_MODE, GL_OBJECT_LINEAR);
-    glTexGenfv(GL_S, GL_OBJECT_PLANE, sPlane);
-    glTexGeni(GL_T, GL_TEXTURE_GEN_MODE, GL_OBJECT_LINEAR);
-    glTexGenfv(GL_T, GL_OBJECT_PLANE, tPlane);
-    glEnable(GL_TEXTURE_GEN_S);
-    glEnable(GL_TEXTURE_GEN_T);
+    EnableObjectLinearTexGen();
     glBindTexture(GL_TEXTURE_2D, texture->textureName);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, textureMode);
-    glMatrixMode(GL_TEXTURE);
-    glPushMatrix();
-    glLoadIdentity();
-    glTranslatef(0.5f * textureScale.x + textureTranslation.x,
-                 0.5f * textureScale.y + textureTranslation.y, textureTranslation.z);
-    glRotatef(textureRotation.x, 1.0f, 0.0f, 0.0f);
-    glRotatef(textureRotation.y, 0.0f, 1.0f, 0.0f);
-    glRotatef(textureRotation.z, 0.0f, 0.0f, 1.0f);
-    glScalef(0.5f * textureScale.x, 0.5f * textureScale.y, textureScale.z);
-    glMatrixMode(GL_MODELVIEW);
+    const CVector translate(0.5f * textureScale.x + textureTranslation.x,
+                            0.5f * textureScale.y + textureTranslation.y, textureTranslation.z);
+    const CVector scale(0.5f * textureScale.x, 0.5f * textureScale.y, textureScale.z);
+    PushTextureTransform(translate, scale);
     glCallList(meshList);
     glDisable(GL_TEXTURE_2D);
-    glDisable(GL_TEXTURE_GEN_S);
-    glDisable(GL_TEXTURE_GEN_T);
-    glMatrixMode(GL_TEXTURE);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
+    DisableObjectLinearTexGen();
+    PopTextureTransform();
 }
 
 // The mesh has no wire form: it is drawn whatever DRAW_WIRE says.

@@ -192,44 +192,22 @@ void COGLText::CallGlyphs(uint32_t base) const {
 // The glyphs have no texture coordinates of their own: they are made from
 // the glyph-space x and y, one texture repeat per em.
 void COGLText::CallGlyphsTextured(uint32_t base) const {
-    static const float sPlane[4] = { 1.0f, 0.0f, 0.0f, 0.0f };
-    static const float tPlane[4] = { 0.0f, 1.0f, 0.0f, 0.0f };
     glEnable(GL_TEXTURE_2D);
-    glTexGeni(GL_S, GL_TEXTURE_GEN_MODE, GL_OBJECT_LINEAR);
-    glTexGenfv(GL_S, GL_OBJECT_PLANE, sPlane);
-    glTexGeni(GL_T, GL_TEXTURE_GEN_MODE, GL_OBJECT_LINEAR);
-    glTexGenfv(GL_T, GL_OBJECT_PLANE, tPlane);
-    glEnable(GL_TEXTURE_GEN_S);
-    glEnable(GL_TEXTURE_GEN_T);
+    EnableObjectLinearTexGen();
     glBindTexture(GL_TEXTURE_2D, texture->textureName);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, textureMode);
-    glMatrixMode(GL_TEXTURE);
-    glPushMatrix();
-    glLoadIdentity();
-    glTranslatef(textureTranslation.x, textureTranslation.y, textureTranslation.z);
-    glRotatef(textureRotation.x, 1.0f, 0.0f, 0.0f);
-    glRotatef(textureRotation.y, 0.0f, 1.0f, 0.0f);
-    glRotatef(textureRotation.z, 0.0f, 0.0f, 1.0f);
-    glScalef(textureScale.x, textureScale.y, textureScale.z);
-    glMatrixMode(GL_MODELVIEW);
+    PushTextureTransform(textureTranslation, textureScale);
     CallGlyphs(base);
     glDisable(GL_TEXTURE_2D);
-    glDisable(GL_TEXTURE_GEN_S);
-    glDisable(GL_TEXTURE_GEN_T);
-    glMatrixMode(GL_TEXTURE);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
+    DisableObjectLinearTexGen();
+    PopTextureTransform();
 }
 
 void COGLText::Draw(int flags) {
     if (!visible) {
         return;
     }
-    if (transparent) {
-        glEnable(GL_BLEND);
-        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-        glDepthMask(GL_FALSE);
-    }
+    BeginTransparency();
     glPushMatrix();
     PlaceText();
     if (flags & DRAW_AXES) {
@@ -249,10 +227,7 @@ void COGLText::Draw(int flags) {
     }
     glPopMatrix();
     glFrontFace(GL_CCW);
-    if (transparent) {
-        glDepthMask(GL_TRUE);
-        glDisable(GL_BLEND);
-    }
+    EndTransparency();
 }
 
 void COGLText::DrawForSelection() {
