@@ -142,7 +142,9 @@ void CMainDialogWindow::Controls::Build() {
 
 void CMainDialogWindow::Controls::ChooseScene() {
     Fl_Native_File_Chooser chooser(Fl_Native_File_Chooser::BROWSE_FILE);
-    chooser.filter("TAV Scene Files (*.tvn)\t*.tvn");
+    // Files written on Windows keep upper-case extensions as often as not.
+    chooser.filter("TAV Scene Files (*.tvn)\t*.{tvn,TVN}\n"
+                   "Models and sprites\t*.{md2,mdl,def,sp2,spr,MD2,MDL,DEF,SP2,SPR}");
     if (chooser.show() == 0 && chooser.filename() != nullptr) {
         scenePath->value(chooser.filename());
     }
