@@ -1,6 +1,7 @@
 #include "tools/ToolCommands.h"
 
 #include <getopt.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -31,6 +32,7 @@
 #include "tools/PngWriter.h"
 #include "tools/SceneComposer.h"
 #include "tools/SceneJson.h"
+#include "tools/Thumbnail.h"
 #include "view/COGLViewport3D.h"
 
 namespace {
@@ -137,6 +139,10 @@ const char* const renderUsage =
 const char* const composeUsage = "compose IN.json -o OUT.tvn";
 const char* const checkUsage = "check SCENE";
 const char* const modelUsage = "model [--json] FILE";
+const char* const thumbnailUsage = "thumbnail IN OUT.png SIZE";
+// A file manager waits for its thumbnailers; a file that would keep one busy
+// longer than this gets no picture rather than a stuck process.
+const unsigned THUMBNAIL_SECONDS = 10;
 
 }  // namespace
 
@@ -524,4 +530,40 @@ int RunModel(int argc, char** argv) {
                                                             [](const COGLTexture2D* s) { return s != nullptr; })) >=
                           model->SkinNames().size();
     return allSkins && loaded.errors.empty() ? EXIT_LOADED : EXIT_INCOMPLETE;
+}
+
+int RunThumbnail(int argc, char** argv) {
+    if (WantsHelp(argc, argv)) {
+        std::printf("usage: tvntool %s\n\n"
+                    "Writes a PNG of at most SIZE x SIZE pixels (%d to %d) of a scene, or of a\n"
+                    "model or sprite file in the scene the viewer makes for it, for file managers.\n"
+                    "Gives up after %u seconds. Exit 0 when written, 2 when the file is no scene\n"
+                    "or model, or the picture cannot be written.\n",
+                    thumbnailUsage, MIN_THUMBNAIL_SIZE, MAX_THUMBNAIL_SIZE, THUMBNAIL_SECONDS);
+        return EXIT_LOADED;
+    }
+    int size = 0;
+    char end = 0;
+    if (argc != 4 || argv[1][0] == '-' || argv[2][0] == '-' || std::sscanf(argv[3], "%d%c", &size, &end) != 1) {
+        return Usage(thumbnailUsage);
+    }
+    if (size < MIN_THUMBNAIL_SIZE || size > MAX_THUMBNAIL_SIZE) {
+        return Fail(EXIT_USAGE, "the size must be from " + std::to_string(MIN_THUMBNAIL_SIZE) + " to " +
+                                    std::to_string(MAX_THUMBNAIL_SIZE) + ", not " + argv[3]);
+    }
+    alarm(THUMBNAIL_SECONDS);
+    Thumbnail picture;
+    std::string error;
+    if (!MakeThumbnail(argv[1], size, picture, error)) {
+        return Fail(EXIT_NOT_A_SCENE, error);
+    }
+    // Written aside and renamed, so that no reader ever sees half a picture.
+    const std::string output = argv[2];
+    const std::string partial = output + ".part";
+    if (!WritePng(partial, picture.rgba, picture.width, picture.height) ||
+        std::rename(partial.c_str(), output.c_str()) != 0) {
+        std::remove(partial.c_str());
+        return Fail(EXIT_NOT_A_SCENE, "cannot write " + output);
+    }
+    return EXIT_LOADED;
 }
