@@ -81,7 +81,10 @@ for scene in badpak noentry nofile broken; do
     expect 1 "info of $scene" -- "$tool" info "$work/$scene.tvn"
     expect 1 "check of $scene" -- "$tool" check "$work/$scene.tvn"
 done
-for help in info render compose check; do
+expect 64 "thumbnail at a silly size" -- "$tool" thumbnail "$work/box.tvn" "$work/thumb.png" 5000
+expect 2 "thumbnail of a non-scene" -- "$tool" thumbnail "$work/zip.tvn" "$work/thumb.png" 128
+[ ! -e "$work/thumb.png" ] && [ ! -e "$work/thumb.png.part" ] || fail "a refused thumbnail left a file"
+for help in info render compose check thumbnail; do
     "$tool" "$help" --help >/dev/null || fail "$help --help"
 done
 
