@@ -8,6 +8,7 @@
 
 #include "platform/CMessageBox.h"
 #include "platform/DisplayModeSearch.h"
+#include "platform/ProgramIcon.h"
 
 namespace {
 
@@ -109,6 +110,18 @@ bool CViewerWindow::ChangeDisplayMode(int width, int height) {
     return modeIndex >= 0;
 }
 
+// The task bar and window switcher show it; SDL copies the pixels.
+void CViewerWindow::SetIcon() {
+    const int size = 64;
+    std::vector<uint8_t> pixels = DrawProgramIcon(size);
+    SDL_Surface* icon = SDL_CreateRGBSurfaceWithFormatFrom(pixels.data(), size, size, 32, size * 4,
+                                                           SDL_PIXELFORMAT_RGBA32);
+    if (icon != nullptr) {
+        SDL_SetWindowIcon(window, icon);
+        SDL_FreeSurface(icon);
+    }
+}
+
 bool CViewerWindow::Create(int width, int height) {
     if (!StartSdl()) {
         return false;
@@ -124,6 +137,7 @@ bool CViewerWindow::Create(int width, int height) {
         Note(std::string("SDL_CreateWindow failed: ") + SDL_GetError() + "\n");
         return false;
     }
+    SetIcon();
     if (modeIndex >= 0) {
         SDL_DisplayMode mode;
         if (SDL_GetDisplayMode(0, modeIndex, &mode) == 0 && SDL_SetWindowDisplayMode(window, &mode) == 0 &&

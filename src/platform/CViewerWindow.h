@@ -62,6 +62,7 @@ public:
 private:
     void            Note(const std::string& line);
     bool            StartSdl();
+    void            SetIcon();
     static uint32_t TimerCallback(uint32_t interval, void* window);
     bool            Translate(const void* sdlEvent, ViewerEvent& event);
     void            DropPendingTicks();

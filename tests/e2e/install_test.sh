@@ -38,6 +38,13 @@ if grep -q "quake2.pal" "$work/stderr"; then
 fi
 
 desktop-file-validate "$prefix/share/applications/orrin.desktop" || fail "the desktop entry does not validate"
+grep -q '^Icon=orrin$' "$prefix/share/applications/orrin.desktop" || fail "the desktop entry names no icon"
+# The icon in the theme's sizes, each a PNG of its size.
+for size in 16 22 24 32 48 64 128 256; do
+    icon="$prefix/share/icons/hicolor/${size}x$size/apps/orrin.png"
+    dimensions=$(od -An -tu1 -j16 -N8 "$icon" 2>/dev/null | awk '{ print $3 * 256 + $4, $7 * 256 + $8 }')
+    [ "$dimensions" = "$size $size" ] || fail "no ${size}x$size icon: $dimensions"
+done
 for package in "$prefix"/share/mime/packages/orrin-*.xml; do
     xmllint --noout "$package" || fail "$package is not well-formed XML"
 done

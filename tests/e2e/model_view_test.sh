@@ -11,12 +11,15 @@ testdata=$3
 here=$(cd "$(dirname "$0")" && pwd)
 
 source "$here/common.sh"
-require_tools Xvfb xdotool import convert compare perl timeout
+require_tools Xvfb xdotool xprop import convert compare perl timeout
 [ -f "$testdata/md2/assimp/faerie.md2" ] || { echo "skipped: no test data"; exit 77; }
 script_seconds=80
 
 make_program_folder "$orrin" '[3dfx]\nResolution=3\n'
 start_xvfb 800x600x24
+
+# has_icon WINDOW: the window carries the program's icon for the desktop.
+has_icon() { xprop -id "$1" _NET_WM_ICON 2>/dev/null | grep -q 'Icon ('; }
 
 # Where two pictures differ, as WxH+X+Y; empty when they do not.
 moved() {
@@ -52,7 +55,9 @@ for model in $models; do
     expected=$(moved "$work/$name-tool000.png" "$work/$name-tool001.png")
 
     start_orrin "$work/prog/orrin" --view "$testdata/$model"
-    [ -n "$(find_window 'Test Window')" ] || die "no viewer window for $model"
+    viewer=$(find_window 'Test Window')
+    [ -n "$viewer" ] || die "no viewer window for $model"
+    has_icon "$viewer" || fail "the viewer window has no icon"
     screen_until "$name-a" near "$work/$name-tool000.png" 20 20 ||
         fail "$model: the viewer's sky is not tvntool's at (20, 20)"
     near "$work/$name-a.png" "$work/$name-tool000.png" 400 590 ||
@@ -68,6 +73,25 @@ for model in $models; do
     xdotool key Escape
     wait_orrin || fail "orrin --view $model exited with $?: $(cat "$work/orrin.out")"
 done
+
+# From the dialog: the model named on the command line fills the scene
+# field, and "View Scene" shows it moving too.
+start_orrin "$work/prog/orrin" "$testdata/md2/assimp/faerie.md2"
+dialog=$(find_window Orrin)
+[ -n "$dialog" ] || die "no dialog"
+has_icon "$dialog" || fail "the dialog has no icon"
+sleep 0.5
+xdotool mousemove --window "$dialog" 48 214 click 1
+[ -n "$(find_window 'Test Window')" ] || die "View Scene shows no viewer window for the model"
+screen_until from-dialog-a near "$work/faerie_md2-tool000.png" 20 20 || fail "the dialog's viewer shows another stage"
+screen_until from-dialog-b differs_from "$work/from-dialog-a.png" || fail "the model does not animate from the dialog"
+xdotool key Escape
+window_gone 'Test Window' || die "Escape leaves the viewer up"
+dialog=$(find_window Orrin)
+[ -n "$dialog" ] || die "the dialog is not back after Escape"
+focus "$dialog"
+xdotool key Escape
+wait_orrin || fail "orrin exited with $? after the dialog"
 
 printf 'IDP2 but nothing after' >"$work/broken.md2"
 start_orrin "$work/prog/orrin" --view "$work/broken.md2"
