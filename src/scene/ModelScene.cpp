@@ -84,6 +84,10 @@ std::unique_ptr<COGLModel> LoadFromDisk(const std::string& path, COGLScene& scen
 }
 
 std::unique_ptr<COGLModel> LoadFromArchive(const ArchivePath& where, COGLScene& scene) {
+    if (!FileOpens(where.archive)) {
+        ReportError("Error opening " + where.archive + "\r\n");
+        return nullptr;
+    }
     CPakFile* archive = scene.GetPak(scene.FindOrOpenPak(where.archive));
     if (archive == nullptr) {
         return nullptr;  // the archive has said why

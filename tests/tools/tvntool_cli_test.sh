@@ -212,6 +212,8 @@ printf "not a model" >"$work/none.md2"
 expect 2 "render of a file named as a model that is none" -- "$tool" render "$work/none.md2" -o "$work/x.png"
 printf 'PACK\014\000\000\000\000\000\000\000' >"$work/none.pak"
 expect 2 "render of an entry an archive lacks" -- "$tool" render "$work/none.pak:models/x.md2" -o "$work/x.png"
+expect 2 "render of an entry of a missing archive" -- "$tool" render "$work/gone.pak:models/x.md2" -o "$work/x.png"
+expect 2 "render of an entry of a non-archive" -- "$tool" render "$work/bad.pak:models/x.md2" -o "$work/x.png"
 expect 64 "--skin of a scene" -- "$tool" render "$work/box.tvn" --skin 1 -o "$work/x.png"
 expect 64 "--frames 0" -- "$tool" render "$work/box.tvn" --frames 0 -o "$work/x.png"
 # A scene with nothing animating gives equal pictures.
