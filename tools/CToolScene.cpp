@@ -41,9 +41,10 @@ bool CToolScene::CreateContext(int width, int height, std::string& error) {
     return true;
 }
 
-SceneOpenResult CToolScene::Load(const std::string& scenePath) {
+SceneOpenResult CToolScene::Load(const std::string& scenePath, const ModelSceneChoice& choice) {
     path = scenePath;
-    result = OpenSceneFile(scenePath, *scene, *viewport);
+    result = IsModelPath(scenePath) ? OpenModelScene(scenePath, *scene, *viewport, choice)
+                                    : OpenSceneFile(scenePath, *scene, *viewport);
     return result;
 }
 

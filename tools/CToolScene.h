@@ -6,6 +6,7 @@
 
 #include "platform/COffscreenContext.h"
 #include "platform/CSettingsStore.h"
+#include "scene/ModelScene.h"
 #include "scene/SceneFile.h"
 
 class COGLScene;
@@ -23,7 +24,9 @@ public:
 
     // False, with the reason in error, when no OpenGL context can be made.
     bool CreateContext(int width, int height, std::string& error);
-    SceneOpenResult Load(const std::string& scenePath);
+    // A scene file, or a model file shown in a scene made for it with the
+    // chosen animation and skin.
+    SceneOpenResult Load(const std::string& scenePath, const ModelSceneChoice& choice = {});
     // One frame as the viewer paints its first: cleared to the background
     // colour, then the viewport with its camera, grid and axis switches.
     void Paint();

@@ -8,3 +8,4 @@ int RunRender(int argc, char** argv);
 int RunCompose(int argc, char** argv);
 int RunCheck(int argc, char** argv);
 int RunModel(int argc, char** argv);
+int RunThumbnail(int argc, char** argv);

@@ -11,12 +11,16 @@ static void PrintUsage() {
     std::printf("usage: tvntool COMMAND [OPTIONS]\n"
                 "\n"
                 "  info [--json] SCENE     what the scene holds\n"
-                "  render SCENE -o OUT.png|.bmp|.jpg [--size WxH] [--ticks N] [--grid] [--axis]\n"
-                "                          the first frame the viewer would paint\n"
+                "  render SCENE|MODEL -o OUT.png|.bmp|.jpg [--size WxH] [--ticks N] [--grid] [--axis]\n"
+                "         [--animation NAME] [--skin N] [--frames N [--every K]]\n"
+                "                          the first frame (or N frames) the viewer would paint;\n"
+                "                          a model file is shown in a scene made for it\n"
                 "  compose IN.json -o OUT.tvn\n"
                 "                          a scene file from JSON shaped like info --json\n"
                 "  check SCENE             every file the scene names, found or not\n"
                 "  model [--json] FILE     one model file: frames, animations, skins, bounds\n"
+                "  thumbnail IN OUT.png SIZE\n"
+                "                          a picture of a scene or model file for file managers\n"
                 "\n"
                 "'tvntool COMMAND --help' tells more. Exit codes: 0 loaded completely,\n"
                 "1 loaded with missing or invalid files, 2 not a scene or unusable input,\n"
@@ -43,6 +47,7 @@ int main(int argc, char** argv) {
     if (std::strcmp(command, "compose") == 0) return RunCompose(argc - 1, argv + 1);
     if (std::strcmp(command, "check") == 0) return RunCheck(argc - 1, argv + 1);
     if (std::strcmp(command, "model") == 0) return RunModel(argc - 1, argv + 1);
+    if (std::strcmp(command, "thumbnail") == 0) return RunThumbnail(argc - 1, argv + 1);
     std::fprintf(stderr, "tvntool: unknown command \"%s\"; 'tvntool --help' lists the commands\n", command);
     return EXIT_USAGE;
 }

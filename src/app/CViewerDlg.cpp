@@ -13,6 +13,7 @@
 #include "platform/CSettingsStore.h"
 #include "platform/StringTable.h"
 #include "platform/WindowsPath.h"
+#include "scene/ModelScene.h"
 #include "view/COGLView.h"
 
 namespace {
@@ -125,6 +126,10 @@ void CViewerDlg::OnViewScene() {
         return;
     }
     view->Show();
+    // A model file is there to be seen moving.
+    if (IsModelPath(scenePath)) {
+        view->StartTimer();
+    }
     view->Run();
     EndViewing();
 }

@@ -1,7 +1,8 @@
 // orrin: the desktop viewer. "orrin [SCENE]" opens the settings dialog, with
 // SCENE in its scene field; for scripts, "orrin --view SCENE" opens the viewer
 // straight away with the settings the dialog would use, and exits when the
-// viewer closes.
+// viewer closes. SCENE may also be a model or sprite file, or an archive
+// entry "ARCHIVE.pak:entry", shown in a scene made for it.
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -14,6 +15,7 @@
 #include "platform/CSettingsStore.h"
 #include "platform/ProgramFolder.h"
 #include "platform/WindowsPath.h"
+#include "scene/ModelScene.h"
 #include "view/COGLView.h"
 #include "view/CScreenShot.h"
 
@@ -88,6 +90,10 @@ int ViewScene(const std::string& path) {
         return 1;
     }
     view->Show();
+    // A model file is there to be seen moving.
+    if (IsModelPath(path)) {
+        view->StartTimer();
+    }
     view->Run();
     view.reset();
     return 0;
@@ -97,6 +103,7 @@ void PrintUsage() {
     std::fprintf(stderr,
                  "usage: orrin [SCENE]        the settings dialog, with SCENE filled in\n"
                  "       orrin --view SCENE   show a scene full screen; Escape closes it\n"
+                 "SCENE is a .tvn file, a model or sprite file, or ARCHIVE.pak:entry/path.\n"
                  "       orrin --version\n");
 }
 

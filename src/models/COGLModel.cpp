@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "image/COGLTexture2D.h"
+#include "math/CMatrix.h"
 #include "platform/BufferedStream.h"
 #include "platform/CFile.h"
 #include "platform/RecordIO.h"
@@ -168,6 +169,25 @@ void COGLModel::Animate() {
         nextFrame = currentFrame;
     }
     frameFraction = framePosition - static_cast<float>(currentFrame);
+}
+
+void COGLModel::PlacedBounds(CVector& min, CVector& max) const {
+    CVector low, high;
+    FrameBounds(0, low, high);
+    CMatrix rotation;
+    orientation.ToMatrix(rotation);
+    const float largest = std::numeric_limits<float>::max();
+    min = CVector(largest, largest, largest);
+    max = CVector(-largest, -largest, -largest);
+    for (int corner = 0; corner < 8; corner++) {
+        const CVector local((corner & 1) != 0 ? high.x : low.x, ((corner & 2) != 0 ? high.y : low.y) + yOffset,
+                            (corner & 4) != 0 ? high.z : low.z);
+        CVector placed;
+        rotation.TransformVector(CVector(local.x * scale.x, local.y * scale.y, local.z * scale.z), placed);
+        placed = CVector(placed.x + position.x, placed.y + position.y, placed.z + position.z);
+        min = CVector(std::min(min.x, placed.x), std::min(min.y, placed.y), std::min(min.z, placed.z));
+        max = CVector(std::max(max.x, placed.x), std::max(max.y, placed.y), std::max(max.z, placed.z));
+    }
 }
 
 void COGLModel::ResetBounds() {

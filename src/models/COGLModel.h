@@ -76,6 +76,9 @@ public:
     virtual void FrameBounds(int32_t frame, CVector& min, CVector& max) const = 0;
     // Skin names as the file gives them, found or not.
     virtual std::vector<std::string> SkinNames() const = 0;
+    // The box of frame 0 as Draw places it: moved by yOffset, scaled,
+    // turned and moved to the position.
+    virtual void PlacedBounds(CVector& min, CVector& max) const;
 
     void ResetAnimation();
     bool SetSource(CPakFile* archive, const std::string& modelPath);

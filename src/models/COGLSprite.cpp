@@ -630,6 +630,11 @@ void COGLSprite::FrameBounds(int32_t, CVector& min, CVector& max) const {
     max = CVector(scale.x, scale.y, 0.0f);
 }
 
+void COGLSprite::PlacedBounds(CVector& min, CVector& max) const {
+    min = CVector(position.x - scale.x, position.y - scale.y, position.z - scale.x);
+    max = CVector(position.x + scale.x, position.y + scale.y, position.z + scale.x);
+}
+
 void COGLSprite::LoadModel(CFile& file, int version, CModelResources& owner) {
     resources = &owner;
     Load(file, version);

@@ -78,6 +78,8 @@ public:
     int32_t TriangleCount() const override { return 2; }
     // The quad, the same for every frame.
     void FrameBounds(int32_t frame, CVector& min, CVector& max) const override;
+    // The quad turns to face the viewer: as deep as it is wide.
+    void PlacedBounds(CVector& min, CVector& max) const override;
     // The frame pictures the file names (none for indexed sprites).
     std::vector<std::string> SkinNames() const override { return pictureNames; }
 

@@ -35,24 +35,36 @@ const ModelSignature signatures[] = {
     { { 'I', 'D', 'S', 'T' }, "Half-Life", Make<COGLHLModel> },
 };
 
-const ModelSignature* FindSignature(const std::string& path) {
-    char magic[4] = {};
-    StreamPtr file(OpenStreamForReading(path));
-    if (!file || std::fread(magic, 1, sizeof magic, file.get()) != sizeof magic) {
+const ModelSignature* FindSignature(const uint8_t* start, size_t size) {
+    if (size < 4) {
         return nullptr;
     }
     for (const ModelSignature& signature : signatures) {
-        if (std::memcmp(magic, signature.magic, sizeof magic) == 0) {
+        if (std::memcmp(start, signature.magic, 4) == 0) {
             return &signature;
         }
     }
     return nullptr;
 }
 
+const ModelSignature* FindSignature(const std::string& path) {
+    uint8_t magic[4] = {};
+    StreamPtr file(OpenStreamForReading(path));
+    if (!file || std::fread(magic, 1, sizeof magic, file.get()) != sizeof magic) {
+        return nullptr;
+    }
+    return FindSignature(magic, sizeof magic);
+}
+
 }  // namespace
 
 std::unique_ptr<COGLModel> CreateModelForFile(const std::string& path) {
     const ModelSignature* signature = FindSignature(path);
+    return signature != nullptr && signature->create != nullptr ? signature->create() : nullptr;
+}
+
+std::unique_ptr<COGLModel> CreateModelForStart(const uint8_t* start, size_t size) {
+    const ModelSignature* signature = FindSignature(start, size);
     return signature != nullptr && signature->create != nullptr ? signature->create() : nullptr;
 }
 

@@ -9,11 +9,16 @@
 #include <FL/Fl_Native_File_Chooser.H>
 #include <FL/Fl_Return_Button.H>
 #include <FL/Fl_Tooltip.H>
+#include <FL/Fl_RGB_Image.H>
 #include <FL/Fl_Window.H>
 #include <FL/x.H>
 
+#include <memory>
+#include <vector>
+
 #include "platform/CMainDialogHandler.h"
 #include "platform/CTickSlider.h"
+#include "platform/ProgramIcon.h"
 #include "platform/StringTable.h"
 
 namespace {
@@ -90,7 +95,26 @@ void OnWindowClose(Fl_Widget*, void* data) { static_cast<Controls*>(data)->handl
 
 } // namespace
 
+namespace {
+
+// Every window of the dialogs, message boxes included, shows the program's
+// icon; FLTK copies the pictures.
+void SetDefaultIcons() {
+    std::vector<std::vector<uint8_t>> pixels;
+    std::vector<std::unique_ptr<Fl_RGB_Image>> images;
+    std::vector<const Fl_RGB_Image*> list;
+    for (const int size : { 16, 32, 48, 64 }) {
+        pixels.push_back(DrawProgramIcon(size));
+        images.push_back(std::make_unique<Fl_RGB_Image>(pixels.back().data(), size, size, 4));
+        list.push_back(images.back().get());
+    }
+    Fl_Window::default_icons(list.data(), static_cast<int>(list.size()));
+}
+
+}  // namespace
+
 void CMainDialogWindow::Controls::Build() {
+    SetDefaultIcons();
     window.begin();
     AddLabel("Scene", 7, 7, 27, 11);
     scenePath = new Fl_Input(X(49), Y(7), X(190), Y(12));
@@ -142,7 +166,9 @@ void CMainDialogWindow::Controls::Build() {
 
 void CMainDialogWindow::Controls::ChooseScene() {
     Fl_Native_File_Chooser chooser(Fl_Native_File_Chooser::BROWSE_FILE);
-    chooser.filter("TAV Scene Files (*.tvn)\t*.tvn");
+    // Files written on Windows keep upper-case extensions as often as not.
+    chooser.filter("TAV Scene Files (*.tvn)\t*.{tvn,TVN}\n"
+                   "Models and sprites\t*.{md2,mdl,def,sp2,spr,MD2,MDL,DEF,SP2,SPR}");
     if (chooser.show() == 0 && chooser.filename() != nullptr) {
         scenePath->value(chooser.filename());
     }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/CMessageBox.h"
+#include "platform/ProgramIcon.h"
 
 namespace {
 
@@ -145,6 +146,18 @@ void CViewerWindow::TakeScreen(int width, int height) {
          " x " + std::to_string(screen.h) + " screen without a mode change.\n");
 }
 
+// The task bar and window switcher show it; SDL copies the pixels.
+void CViewerWindow::SetIcon() {
+    const int size = 64;
+    std::vector<uint8_t> pixels = DrawProgramIcon(size);
+    SDL_Surface* icon = SDL_CreateRGBSurfaceWithFormatFrom(pixels.data(), size, size, 32, size * 4,
+                                                           SDL_PIXELFORMAT_RGBA32);
+    if (icon != nullptr) {
+        SDL_SetWindowIcon(window, icon);
+        SDL_FreeSurface(icon);
+    }
+}
+
 bool CViewerWindow::Create(int width, int height) {
     if (!StartSdl()) {
         return false;
@@ -167,6 +180,7 @@ bool CViewerWindow::Create(int width, int height) {
         Note(std::string("SDL_CreateWindow failed: ") + SDL_GetError() + "\n");
         return false;
     }
+    SetIcon();
     if (modeChosen) {
         TakeScreen(width, height);
     }

@@ -68,6 +68,7 @@ private:
     void            TakeScreen(int width, int height);
     bool            SwitchMode();
     bool            StartSdl();
+    void            SetIcon();
     static uint32_t TimerCallback(uint32_t interval, void* window);
     bool            Translate(const void* sdlEvent, ViewerEvent& event);
     void            DropPendingTicks();

@@ -8,6 +8,7 @@
 #include "platform/RecordIO.h"
 #include "platform/StringTable.h"
 #include "scene/COGLScene.h"
+#include "scene/ModelScene.h"
 
 namespace {
 
@@ -32,6 +33,9 @@ SceneOpenResult AbortLoad(const std::string& path, const std::string& why) {
 }  // namespace
 
 SceneOpenResult OpenSceneFile(const std::string& path, COGLScene& scene, CSceneView& view) {
+    if (IsModelPath(path)) {
+        return OpenModelScene(path, scene, view);
+    }
     CFile file;
     if (!file.Open(path, CFile::modeRead)) {
         ReportError("Error opening scene file\r\n");

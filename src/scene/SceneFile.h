@@ -12,7 +12,8 @@ enum class SceneOpenResult {
     aborted,      // not a scene, unreadable, or cut short (reported)
 };
 
-// Opens a ".tvn" file, checks its magic and version and reads it into scene,
+// Opens a ".tvn" file (a model or sprite file instead is shown in a scene
+// made for it, see OpenModelScene), checks its magic and version and reads it into scene,
 // with the camera and field of view going to view. After a load that
 // was not aborted the light markers are hidden and every object's animation
 // started, as the viewer shows a scene. Every problem is reported through

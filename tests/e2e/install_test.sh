@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # An installed copy under a fresh prefix, started by a user with an empty
-# home, finds its default palette: no message 107 before anything else.
+# home, finds its default palette: no message 107 before anything else. The
+# desktop entry, the MIME packages and the thumbnailer entry are valid, and
+# the command the thumbnailer entry names makes thumbnails.
 #   install_test.sh BUILD_DIR
 set -u
 build=$1
@@ -13,7 +15,8 @@ if ! cmake --install "$build" --prefix "$prefix" >"$work/install.log" 2>&1; then
     exit 1
 fi
 for file in bin/orrin bin/tvntool share/orrin/quake2.pal share/applications/orrin.desktop \
-            share/mime/packages/orrin-tvn.xml; do
+            share/mime/packages/orrin-tvn.xml share/mime/packages/orrin-models.xml \
+            share/thumbnailers/orrin.thumbnailer; do
     [ -e "$prefix/$file" ] || fail "not installed: $file"
 done
 
@@ -33,6 +36,39 @@ status=$?
 if grep -q "quake2.pal" "$work/stderr"; then
     fail "the installed copy did not find its palette: $(cat "$work/stderr")"
 fi
+
+desktop-file-validate "$prefix/share/applications/orrin.desktop" || fail "the desktop entry does not validate"
+grep -q '^Icon=orrin$' "$prefix/share/applications/orrin.desktop" || fail "the desktop entry names no icon"
+# The icon in the theme's sizes, each a PNG of its size.
+for size in 16 22 24 32 48 64 128 256; do
+    icon="$prefix/share/icons/hicolor/${size}x$size/apps/orrin.png"
+    dimensions=$(od -An -tu1 -j16 -N8 "$icon" 2>/dev/null | awk '{ print $3 * 256 + $4, $7 * 256 + $8 }')
+    [ "$dimensions" = "$size $size" ] || fail "no ${size}x$size icon: $dimensions"
+done
+for package in "$prefix"/share/mime/packages/orrin-*.xml; do
+    xmllint --noout "$package" || fail "$package is not well-formed XML"
+done
+# The MIME database built from the packages alone knows every extension.
+XDG_DATA_DIRS="$prefix/share" update-mime-database "$prefix/share/mime" 2>"$work/mime.log" || fail "update-mime-database: $(cat "$work/mime.log")"
+[ ! -s "$work/mime.log" ] || fail "update-mime-database warns: $(cat "$work/mime.log")"
+for glob in tvn md2 mdl sp2 spr; do
+    grep -q ":\*\.$glob\$" "$prefix/share/mime/globs2" || fail "no MIME type for *.$glob"
+done
+# Every type the thumbnailer and the desktop entry name is one the packages
+# define, and the thumbnailer's command, run as a file manager would, makes
+# a picture of at most the size it is given.
+thumbnailer="$prefix/share/thumbnailers/orrin.thumbnailer"
+[ "$(head -n 1 "$thumbnailer")" = "[Thumbnailer Entry]" ] || fail "the thumbnailer entry has no group header"
+for entry in "$thumbnailer" "$prefix/share/applications/orrin.desktop"; do
+    for type in $(sed -n 's/^MimeType=//p' "$entry" | tr ';' ' '); do
+        grep -q "^$type\$" "$prefix/share/mime/types" || fail "$(basename "$entry") names the unknown type $type"
+    done
+done
+perl "$(dirname "$0")/write_scene.pl" "$work/box.tvn"
+command=$(sed -n 's/^Exec=//p' "$thumbnailer" | sed "s|%i|$work/box.tvn|; s|%o|$work/box.png|; s|%s|128|")
+env -i PATH="$PATH" HOME="$work/home" ASAN_OPTIONS="${ASAN_OPTIONS:-}" $command || fail "the thumbnailer fails: $command"
+size=$(od -An -tu1 -j16 -N8 "$work/box.png" 2>/dev/null | awk '{ print $3 * 256 + $4, $7 * 256 + $8 }')
+[ "$size" = "128 96" ] || fail "the thumbnail of a scene is not 128 x 96 but $size"
 
 [ "$failures" -eq 0 ] || exit 1
 echo "install: ok"

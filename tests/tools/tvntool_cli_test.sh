@@ -81,7 +81,10 @@ for scene in badpak noentry nofile broken; do
     expect 1 "info of $scene" -- "$tool" info "$work/$scene.tvn"
     expect 1 "check of $scene" -- "$tool" check "$work/$scene.tvn"
 done
-for help in info render compose check; do
+expect 64 "thumbnail at a silly size" -- "$tool" thumbnail "$work/box.tvn" "$work/thumb.png" 5000
+expect 2 "thumbnail of a non-scene" -- "$tool" thumbnail "$work/zip.tvn" "$work/thumb.png" 128
+[ ! -e "$work/thumb.png" ] && [ ! -e "$work/thumb.png.part" ] || fail "a refused thumbnail left a file"
+for help in info render compose check thumbnail; do
     "$tool" "$help" --help >/dev/null || fail "$help --help"
 done
 
@@ -221,6 +224,50 @@ else
     skipped=1
 fi
 
+# A model file rendered on its own, in the scene made for it: the model in
+# the middle of the picture, brighter or darker than the floor and sky
+# around it, and its animation moving it.
+printf "not a model" >"$work/none.md2"
+expect 2 "render of a file named as a model that is none" -- "$tool" render "$work/none.md2" -o "$work/x.png"
+printf 'PACK\014\000\000\000\000\000\000\000' >"$work/none.pak"
+expect 2 "render of an entry an archive lacks" -- "$tool" render "$work/none.pak:models/x.md2" -o "$work/x.png"
+expect 2 "render of an entry of a missing archive" -- "$tool" render "$work/gone.pak:models/x.md2" -o "$work/x.png"
+expect 2 "render of an entry of a non-archive" -- "$tool" render "$work/bad.pak:models/x.md2" -o "$work/x.png"
+expect 64 "--skin of a scene" -- "$tool" render "$work/box.tvn" --skin 1 -o "$work/x.png"
+expect 64 "--frames 0" -- "$tool" render "$work/box.tvn" --frames 0 -o "$work/x.png"
+# A scene with nothing animating gives equal pictures.
+expect 0 "8 frames of a box" -- "$tool" render "$work/box.tvn" --frames 8 -o "$work/box.png" --size 64x48
+[ "$(cat "$work"/box00[0-7].png | md5sum)" = "$(for i in 0 1 2 3 4 5 6 7; do cat "$work/box000.png"; done | md5sum)" ] ||
+    fail "the 8 frames of a still box differ"
+[ ! -e "$work/box008.png" ] || fail "more than 8 frames were written"
+if [ -f "$testdata/md2/assimp/faerie.md2" ] && [ -x /usr/bin/convert ]; then
+    cp "$testdata/md2/assimp/faerie.md2" "$work/x.md2"
+    expect 2 "render of an unknown animation" -- "$tool" render "$work/x.md2" --animation dance -o "$work/x.png"
+    expect 2 "render of a skin past the list" -- "$tool" render "$work/x.md2" --skin 9 -o "$work/x.png"
+    printf '\000\000\000\000' | dd of="$work/x.md2" bs=1 seek=4 conv=notrunc 2>/dev/null
+    expect 2 "render of a broken MD2" -- "$tool" render "$work/x.md2" -o "$work/x.png"
+    models="md2/assimp/faerie.md2 player/didux-quake/players/male/tris.md2 mdl/slipgate/progs/flame.mdl
+            sprite/didux-quake/sprites/s_bfg2.sp2"
+    for model in $models; do
+        name=$(echo "$model" | tr '/.' '__')
+        expect 0 "render of $model" -- "$tool" render "$testdata/$model" -o "$work/$name.png" --size 160x120 \
+            --frames 2 --every 8
+        # What moves between the two is the model, in the middle.
+        where=$(/usr/bin/convert "$work/${name}000.png" "$work/${name}001.png" -compose difference -composite \
+            -colorspace gray -threshold 3% -format "%@" info:)
+        echo "$where" | awk -F'[x+]' '{ cx = $3 + $1 / 2; cy = $4 + $2 / 2;
+            exit !($1 * $2 >= 40 && cx > 40 && cx < 120 && cy > 25 && cy < 95) }' ||
+            fail "$model does not move in the middle of its picture: $where"
+    done
+    expect 0 "render of a model in an archive" -- "$tool" render "$testdata/pak/vgio/test.pak:./test_data/test.mdl" \
+        -o "$work/inpak.png" --size 160x120
+    expect 0 "render of a player's run" -- "$tool" render "$testdata/player/didux-quake/players/male/tris.md2" \
+        --animation run --skin 0 --ticks 3 -o "$work/run.png" --size 160x120
+else
+    echo "model render checks skipped: no test data or no ImageMagick here"
+    skipped=1
+fi
+
 if [ -n "$demo" ] && { [ ! -f "$demo/demo.tvn" ] || [ ! -x /usr/bin/convert ]; }; then
     echo "demo checks skipped: no demo scene or no ImageMagick here"
     skipped=1
@@ -254,6 +301,10 @@ if [ -n "$demo" ]; then
     # and nothing else moves: what changes lies in its corner of the picture.
     expect 0 "render of the demo after 36 ticks" -- "$tool" render "$demo/demo.tvn" -o "$work/later.png" --ticks 36
     changed=$(/usr/bin/compare -metric AE -fuzz 3% "$work/demo.png" "$work/later.png" null: 2>&1)
+    # Eight frames of the turning crystal, one load: no two alike.
+    expect 0 "8 frames of the demo" -- "$tool" render "$demo/demo.tvn" -o "$work/turn.png" --frames 8 --every 4
+    [ "$(md5sum "$work"/turn00[0-7].png | cut -d' ' -f1 | sort -u | wc -l)" -eq 8 ] ||
+        fail "the 8 frames of the demo are not 8 different pictures"
     [ "$changed" -gt 500 ] || fail "the demo's crystal does not animate ($changed pixels changed)"
     where=$(/usr/bin/convert "$work/demo.png" "$work/later.png" -compose difference -composite \
         -colorspace gray -threshold 3% -format "%@" info:)

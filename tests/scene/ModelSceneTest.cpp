@@ -1,0 +1,155 @@
+// A model file opened on its own: the scene made for it stands the model on
+// a floor that fits it, lights it from above with two shadow-casting
+// lights, points the camera at it from far enough to see all of it, and
+// starts its first animation in its first skin.
+#include <cmath>
+#include <string>
+
+#include "image/COGLTexture2D.h"
+#include "models/COGLModel.h"
+#include "models/Md2Bytes.h"
+#include "objects/COGLFloor.h"
+#include "objects/COGLLight.h"
+#include "platform/CSettingsStore.h"
+#include "scene/COGLScene.h"
+#include "scene/ModelScene.h"
+#include "support/CapturedReports.h"
+#include "support/GLTest.h"
+#include "support/TestFolder.h"
+#include "view/COGLViewport3D.h"
+
+namespace {
+
+class ModelScene : public GLTest {
+protected:
+    void TearDown() override {
+        scene.reset();
+        GLTest::TearDown();
+    }
+
+    // A wall 2 units high at the model's default scale, standing on the
+    // origin, in two animations; named skins "a.pcx" and "b.pcx".
+    std::string WriteWallModel(bool withSkins = true) {
+        Md2Layout layout;
+        layout.skins = { "models/a.pcx", "models/b.pcx" };
+        layout.frames = { Wall("stand1", -20.0f, 40, 0), Wall("stand2", -20.0f, 40, 0), Wall("run1", -20.0f, 40, 0) };
+        layout.Run(4).Vertex(0, 0, 0).Vertex(0, 0, 1).Vertex(0, 0, 2).Vertex(0, 0, 3).End();
+        if (withSkins) {
+            folder.Write("a.pcx", TinyPcx(200, 0, 0));
+            folder.Write("b.pcx", TinyPcx(0, 200, 0));
+        }
+        return folder.Write("wall.md2", Text(layout.Write()));
+    }
+
+    COGLModel& Model() const { return dynamic_cast<COGLModel&>(*scene->objects[1]); }
+
+    CTestFolder folder;
+    CCapturedReports reports;
+    CSettingsStore settings { reports.Folder().Path("TAV.ini") };
+    COGLViewport3D viewport { settings };
+    std::unique_ptr<COGLScene> scene = std::make_unique<COGLScene>();
+};
+
+TEST_F(ModelScene, TheModelStandsOnAFloorThatFitsItUnderTwoShadowCastingLights) {
+    ASSERT_EQ(OpenSceneFile(WriteWallModel(), *scene, viewport), SceneOpenResult::loaded) << reports.Errors();
+    ASSERT_EQ(scene->objects.size(), 2u);
+    const auto* floor = dynamic_cast<const COGLFloor*>(scene->objects[0].get());
+    ASSERT_NE(floor, nullptr);
+    const COGLModel& model = Model();
+    CVector min, max;
+    model.PlacedBounds(min, max);
+    EXPECT_NEAR(model.position.x, 0.0f, 1e-6f);
+    EXPECT_NEAR(model.position.y, 0.0f, 1e-6f);
+    // The wall stands on the origin, so the floor lies there; it was made
+    // bigger, not moved.
+    EXPECT_NEAR(min.y, 0.0f, 1e-4f);
+    EXPECT_NEAR(floor->position.y, 0.0f, 1e-4f);
+    EXPECT_GT(max.y - min.y, 2.0f);
+    EXPECT_GE(floor->scale.x, std::max(std::abs(min.x), std::abs(max.x)));
+    EXPECT_GE(floor->scale.y, std::max(std::abs(min.z), std::abs(max.z)));
+
+    ASSERT_EQ(scene->lights.size(), 2u);
+    for (const auto& light : scene->lights) {
+        EXPECT_GT(light->Marker().position.y, max.y);
+        EXPECT_FALSE(light->Marker().visible);
+    }
+    EXPECT_TRUE(scene->shadowsEnabled);
+    EXPECT_EQ(scene->shadowLightCount, 2);
+    EXPECT_EQ(scene->shadowPlaneCount, 1);
+    EXPECT_EQ(scene->shadowPlanes[0], floor);
+    EXPECT_TRUE(scene->shadowBlend);
+}
+
+TEST_F(ModelScene, TheCameraLooksAtTheModelFromFarEnoughToSeeAllOfIt) {
+    ASSERT_EQ(OpenSceneFile(WriteWallModel(), *scene, viewport), SceneOpenResult::loaded);
+    CVector min, max;
+    Model().PlacedBounds(min, max);
+    const COGLCamera3D& camera = viewport.camera;
+    EXPECT_NEAR(camera.center.x, -(min.x + max.x) / 2, 1e-4f);
+    EXPECT_NEAR(camera.center.y, -(min.y + max.y) / 2, 1e-4f);
+    EXPECT_NEAR(camera.center.z, -(min.z + max.z) / 2, 1e-4f);
+    const CVector size(max.x - min.x, max.y - min.y, max.z - min.z);
+    const float radius = 0.5f * std::sqrt(size.x * size.x + size.y * size.y + size.z * size.z);
+    const float halfAngle = viewport.fieldOfView * 0.5f * 3.14159265f / 180.0f;
+    EXPECT_GE(camera.distance * std::sin(halfAngle), radius);
+    // Floor and model lie inside the viewport's depth range.
+    EXPECT_GT(camera.distance - radius, viewport.zNear);
+    EXPECT_LT(camera.distance + 3 * radius, viewport.zFar);
+    EXPECT_GT(camera.angleX, 0.0f);  // from above
+}
+
+TEST_F(ModelScene, ItPlaysTheFirstAnimationInTheChosenSkin) {
+    ModelSceneChoice choice;
+    choice.skin = 1;
+    ASSERT_EQ(OpenModelScene(WriteWallModel(), *scene, viewport, choice), SceneOpenResult::loaded);
+    const COGLModel& model = Model();
+    ASSERT_NE(model.GetAnimation(), nullptr);
+    EXPECT_EQ(model.GetAnimation()->name, "stand");
+    EXPECT_TRUE(model.animating);
+    ASSERT_EQ(model.skins.size(), 2u);
+    EXPECT_EQ(model.texture, model.skins[1]);
+
+    scene = std::make_unique<COGLScene>();
+    choice = {};
+    choice.animation = "run";
+    ASSERT_EQ(OpenModelScene(folder.Path("wall.md2"), *scene, viewport, choice), SceneOpenResult::loaded);
+    EXPECT_EQ(Model().GetAnimation()->name, "run");
+    EXPECT_EQ(Model().texture, Model().skins[0]);
+}
+
+TEST_F(ModelScene, WrongChoicesAbortAndMissingSkinsAreListed) {
+    const std::string path = WriteWallModel(false);
+    ModelSceneChoice choice;
+    choice.animation = "dance";
+    EXPECT_EQ(OpenModelScene(path, *scene, viewport, choice), SceneOpenResult::aborted);
+    EXPECT_NE(reports.Errors().find("has no animation \"dance\""), std::string::npos) << reports.Errors();
+    scene = std::make_unique<COGLScene>();
+    choice = {};
+    choice.skin = 5;
+    EXPECT_EQ(OpenModelScene(path, *scene, viewport, choice), SceneOpenResult::aborted);
+
+    reports.Clear();
+    scene = std::make_unique<COGLScene>();
+    EXPECT_EQ(OpenSceneFile(path, *scene, viewport), SceneOpenResult::incomplete);
+    EXPECT_NE(reports.Errors().find("models/a.pcx"), std::string::npos) << reports.Errors();
+    EXPECT_NE(reports.Errors().find("models/b.pcx"), std::string::npos) << reports.Errors();
+    EXPECT_EQ(scene->objects.size(), 2u);  // shown untextured all the same
+}
+
+TEST_F(ModelScene, AModelInAnArchiveIsNamedArchiveColonEntry) {
+    Md2Layout layout;
+    layout.frames = { Wall("stand1", -20.0f, 40, 0) };
+    layout.Run(4).Vertex(0, 0, 0).Vertex(0, 0, 1).Vertex(0, 0, 2).Vertex(0, 0, 3).End();
+    const std::string archive = folder.Write("game.pak", PakOf({ { "models/wall.md2", Text(layout.Write()) },
+                                                                   { "readme.txt", "not a model" } }));
+    EXPECT_TRUE(IsModelPath(archive + ":models/wall.md2"));
+    EXPECT_EQ(OpenSceneFile(archive + ":models/wall.md2", *scene, viewport), SceneOpenResult::loaded)
+        << reports.Errors();
+    EXPECT_EQ(Model().pak, scene->GetPak(0));
+    for (const char* entry : { ":models/none.md2", ":readme.txt" }) {
+        scene = std::make_unique<COGLScene>();
+        EXPECT_EQ(OpenSceneFile(archive + entry, *scene, viewport), SceneOpenResult::aborted) << entry;
+    }
+}
+
+}  // namespace
