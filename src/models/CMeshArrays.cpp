@@ -14,6 +14,15 @@ uint32_t Bits(float value) {
 
 }  // namespace
 
+void AppendRunTriangles(bool fan, const uint32_t* runCorners, size_t length, std::vector<uint32_t>& indices) {
+    for (size_t m = 2; m < length; m++) {
+        const bool flipped = !fan && m % 2 == 1;
+        indices.push_back(fan ? runCorners[0] : runCorners[flipped ? m - 1 : m - 2]);
+        indices.push_back(runCorners[flipped ? m - 2 : m - 1]);
+        indices.push_back(runCorners[m]);
+    }
+}
+
 size_t CMeshArrays::CornerKeyHash::operator()(const CornerKey& key) const {
     return (static_cast<size_t>(key.vertex) * 0x9E3779B1u) ^ (static_cast<size_t>(key.s) * 0x85EBCA77u) ^
            (static_cast<size_t>(key.t) * 0xC2B2AE3Du);
@@ -48,18 +57,6 @@ void CMeshArrays::AddTriangle(uint32_t a, uint32_t b, uint32_t c) {
     indices.push_back(a);
     indices.push_back(b);
     indices.push_back(c);
-}
-
-void CMeshArrays::AddRun(bool fan, const uint32_t* runCorners, size_t length) {
-    for (size_t m = 2; m < length; m++) {
-        if (fan) {
-            AddTriangle(runCorners[0], runCorners[m - 1], runCorners[m]);
-        } else if (m % 2 == 0) {
-            AddTriangle(runCorners[m - 2], runCorners[m - 1], runCorners[m]);
-        } else {
-            AddTriangle(runCorners[m - 1], runCorners[m - 2], runCorners[m]);
-        }
-    }
 }
 
 void CMeshArrays::SetPosition(size_t corner, float x, float y, float z) {

@@ -5,6 +5,11 @@
 #include <unordered_map>
 #include <vector>
 
+// A strip or fan of corners appended to indices as separate triangles, each
+// wound the way OpenGL winds it within the run, so culling and lighting are
+// unchanged.
+void AppendRunTriangles(bool fan, const uint32_t* runCorners, size_t length, std::vector<uint32_t>& indices);
+
 // The vertex arrays of one textured part of a frame-animated model. Its
 // corners (a frame vertex with a texture point) and the triangles over them
 // are made once when the model loads; each draw blends the frames into the
@@ -17,9 +22,9 @@ public:
     // already made for the same vertex and point is shared.
     uint32_t AddCorner(int32_t vertex, float s, float t);
     void AddTriangle(uint32_t a, uint32_t b, uint32_t c);
-    // A strip or fan of corners as separate triangles, each wound the way
-    // OpenGL winds it within the run, so culling and lighting are unchanged.
-    void AddRun(bool fan, const uint32_t* runCorners, size_t length);
+    void AddRun(bool fan, const uint32_t* runCorners, size_t length) {
+        AppendRunTriangles(fan, runCorners, length, indices);
+    }
 
     size_t CornerCount() const { return cornerVertex.size(); }
     int32_t CornerVertex(size_t corner) const { return cornerVertex[corner]; }
