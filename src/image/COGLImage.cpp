@@ -147,8 +147,9 @@ bool COGLImage::Decode(const std::string& extension, const std::vector<uint8_t>&
 }
 
 // Nearest-neighbour scaling: every pixel takes one source pixel's colour, so
-// key colours stay exact and nothing is blended. The key test runs on the
-// scaled colours.
+// key colours stay exact and nothing is blended. Colours the decoder left for
+// the gamma table go through it in the same pass. The key test runs on the
+// finished colours.
 bool COGLImage::Finish(const SourcePicture& source) {
     width = fitToTexture ? FitTextureSize(source.width) : source.width;
     height = fitToTexture ? FitTextureSize(source.height) : source.height;
@@ -163,15 +164,37 @@ bool COGLImage::Finish(const SourcePicture& source) {
         const int64_t sx = (2 * int64_t(x) + 1) * source.width / (2 * int64_t(width));
         columnOffsets[size_t(x)] = static_cast<size_t>(sx) * source.channels;
     }
+    const bool gamma = source.gammaPending && source.channels != 1 && !GammaIsIdentity();
+    uint8_t corrected[3];
+    const bool wholeRows = !transparent && source.channels == 3 && width == source.width;
     uint8_t* out = pixels.data();
     for (int row = 0; row < height; row++) {
         const int pictureRow = height - 1 - row;  // rows are stored bottom first
         const int64_t sy = (2 * int64_t(pictureRow) + 1) * source.height / (2 * int64_t(height));
         const int64_t sourceRow = source.bottomUp ? source.height - 1 - sy : sy;
         const uint8_t* in = source.data.data() + static_cast<size_t>(sourceRow) * source.width * source.channels;
+        if (wholeRows) {
+            // An opaque RGB row kept at its width is a straight copy.
+            const size_t rowBytes = static_cast<size_t>(width) * 3;
+            if (gamma) {
+                for (size_t i = 0; i < rowBytes; i++) {
+                    out[i] = gammaTable[in[i]];
+                }
+            } else {
+                std::memcpy(out, in, rowBytes);
+            }
+            out += rowBytes;
+            continue;
+        }
         for (int x = 0; x < width; x++, out += channels) {
             const uint8_t* pixel = in + columnOffsets[size_t(x)];
             const uint8_t* color = source.channels == 1 ? source.palette[*pixel] : pixel;
+            if (gamma) {
+                corrected[0] = gammaTable[color[0]];
+                corrected[1] = gammaTable[color[1]];
+                corrected[2] = gammaTable[color[2]];
+                color = corrected;
+            }
             out[0] = color[0];
             out[1] = color[1];
             out[2] = color[2];

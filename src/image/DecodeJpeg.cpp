@@ -4,7 +4,6 @@
 #include <jpeglib.h>
 
 #include "image/ImageDecoders.h"
-#include "image/Palettes.h"
 #include "image/SourcePicture.h"
 
 namespace {
@@ -55,9 +54,7 @@ bool DecodeInto(const uint8_t* data, size_t size, jpeg_decompress_struct& info, 
         JSAMPROW row = out.data.data() + rowBytes * info.output_scanline;
         jpeg_read_scanlines(&info, &row, 1);
     }
-    for (uint8_t& byte : out.data) {
-        byte = gammaTable[byte];
-    }
+    out.gammaPending = true;
     jpeg_finish_decompress(&info);
     return true;
 }

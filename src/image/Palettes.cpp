@@ -31,6 +31,15 @@ void ApplyGamma(float gamma) {
     ConvertPalette(quakePaletteTable, quakePalette);
 }
 
+bool GammaIsIdentity() {
+    for (int v = 0; v < 256; v++) {
+        if (gammaTable[v] != v) {
+            return false;
+        }
+    }
+    return true;
+}
+
 void ConvertPalette(PaletteTable out, const uint8_t in[768]) {
     for (int i = 0; i < 256; i++) {
         out[i][0] = gammaTable[in[3 * i]];

@@ -22,6 +22,9 @@ extern PaletteTable defaultPaletteTable;
 // brightens), then the Quake II and Quake tables.
 void ApplyGamma(float gamma);
 
+// True when gammaTable leaves every value as it is.
+bool GammaIsIdentity();
+
 // out[i] = (T[R], T[G], T[B], 0) for the 256 entries of a 768-byte palette.
 void ConvertPalette(PaletteTable out, const uint8_t in[768]);
 

@@ -14,6 +14,9 @@ struct SourcePicture {
     int      height = 0;
     int      channels = 1;
     bool     bottomUp = false;
+    // Direct colour still to go through the gamma table, which fitting the
+    // picture does on its way.
+    bool     gammaPending = false;
     std::vector<uint8_t> data;
     PaletteTable palette = {};
     // Four bytes a pixel in the finished buffer; alpha from the data when

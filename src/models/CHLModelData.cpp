@@ -396,6 +396,7 @@ bool CHLModelData::InitFromArchive(CPakFile& archive, const std::string& entryNa
 }
 
 bool CHLModelData::InitWith(const std::string& name, Reader read, void* from) {
+    meshTriangles.clear();
     if (!read(from, name, header)) {
         return ReportUnopened(name);
     }

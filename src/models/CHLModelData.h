@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 class CPakFile;
@@ -55,6 +56,20 @@ constexpr int32_t CONTROLLER_ROTATIONS = 8 | 16 | 32;
 constexpr int32_t CONTROLLER_WRAPS = 0x8000;
 constexpr int32_t MOUTH_SLOT = 4;
 }  // namespace hl
+
+// One mesh's strips and fans as a triangle list over its corners (a vertex,
+// a normal and a texture point of the file each), made when the mesh is
+// first drawn, with the vertex arrays each draw fills.
+struct HLMeshTriangles {
+    std::vector<int16_t>  vertex;
+    std::vector<int16_t>  normal;
+    std::vector<int16_t>  s;
+    std::vector<int16_t>  t;
+    std::vector<uint32_t> indices;
+    std::vector<float>    positions;
+    std::vector<float>    colours;
+    std::vector<float>    texCoords;
+};
 
 // The file buffers and the skeletal settings of one Half-Life model. Every
 // buffer is checked whole when it is read, so that what poses and draws the
@@ -119,6 +134,8 @@ public:
     // Entries 1 to the group count - 1 hold the sequence-group files.
     std::vector<uint8_t> groupHeaders[HL_MAX_SEQUENCE_GROUPS];
     float   adjust[HL_MAX_CONTROLLERS] = {};
+    // By the offset of the mesh's commands in header.
+    std::unordered_map<int32_t, HLMeshTriangles> meshTriangles;
 
 private:
     void CalcControllers();
@@ -130,6 +147,7 @@ private:
     // The texture number a mesh draws with, through the skin table.
     int32_t MeshTexture(const uint8_t* mesh) const;
     void DrawSubModel(bool textured);
+    HLMeshTriangles& TrianglesOf(int32_t commandOffset);
 
     // Reads a companion the way the model itself was read.
     using Reader = bool (*)(void* from, const std::string& name, std::vector<uint8_t>& into);

@@ -1,10 +1,12 @@
 #include <GL/gl.h>
 
 #include <cmath>
+#include <cstring>
 
 #include "image/COGLTexture2D.h"
 #include "math/FloatArrays.h"
 #include "models/CHLModelData.h"
+#include "models/CMeshArrays.h"
 #include "models/CModelResources.h"
 #include "models/COGLHLModel.h"
 #include "models/HLWorkAreas.h"
@@ -106,29 +108,60 @@ void ChromeNormal(const float normal[3], int32_t bone, const float origin[3], in
     out[1] = ChromeCoordinate(Dot3(normal, work.chromeUp[bone]));
 }
 
-// Runs a mesh's strips and fans; texture coordinates and colours when
-// textured is set.
-void RunCommands(const uint8_t* command, bool textured, bool chrome, float s, float t) {
+// Draws the mesh's triangles from its arrays: positions always, texture
+// coordinates and colours when textured. The colour last given is left
+// current, as drawing vertex by vertex left it.
+void DrawTriangles(HLMeshTriangles& mesh, bool textured, bool chrome, float s, float t) {
     const HLWorkAreas& work = HLWork();
-    for (int32_t n = static_cast<int16_t>(U16(command)); n != 0; n = static_cast<int16_t>(U16(command))) {
-        command += 2;
-        glBegin(n > 0 ? GL_TRIANGLE_STRIP : GL_TRIANGLE_FAN);
-        for (int32_t i = n < 0 ? -n : n; i > 0; i--, command += 8) {
-            const int32_t vertex = static_cast<int16_t>(U16(command));
-            const int32_t normal = static_cast<int16_t>(U16(command + 2));
-            if (textured) {
-                if (chrome) {
-                    glTexCoord2f(s * float(work.chrome[normal][0]), t * float(work.chrome[normal][1]));
-                } else {
-                    glTexCoord2f(s * static_cast<int16_t>(U16(command + 4)), t * static_cast<int16_t>(U16(command + 6)));
-                }
-                const float* light = work.light[normal];
-                glColor4f(light[0], light[1], light[2], 1.0f);
+    const size_t corners = mesh.vertex.size();
+    for (size_t c = 0; c < corners; c++) {
+        const float* v = work.vertex[mesh.vertex[c]];
+        float* position = mesh.positions.data() + 3 * c;
+        position[0] = v[1];
+        position[1] = v[2];
+        position[2] = v[0];
+    }
+    if (textured) {
+        for (size_t c = 0; c < corners; c++) {
+            const int32_t normal = mesh.normal[c];
+            float* texCoord = mesh.texCoords.data() + 2 * c;
+            if (chrome) {
+                texCoord[0] = s * float(work.chrome[normal][0]);
+                texCoord[1] = t * float(work.chrome[normal][1]);
+            } else {
+                texCoord[0] = s * mesh.s[c];
+                texCoord[1] = t * mesh.t[c];
             }
-            const float* v = work.vertex[vertex];
-            glVertex3f(v[1], v[2], v[0]);
+            const float* light = work.light[normal];
+            float* colour = mesh.colours.data() + 4 * c;
+            colour[0] = light[0];
+            colour[1] = light[1];
+            colour[2] = light[2];
+            colour[3] = 1.0f;
         }
-        glEnd();
+    }
+    if (mesh.indices.empty()) {
+        return;
+    }
+    glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glVertexPointer(3, GL_FLOAT, 0, mesh.positions.data());
+    glDisableClientState(GL_NORMAL_ARRAY);
+    glDisableClientState(GL_INDEX_ARRAY);
+    glDisableClientState(GL_EDGE_FLAG_ARRAY);
+    if (textured) {
+        glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+        glEnableClientState(GL_COLOR_ARRAY);
+        glTexCoordPointer(2, GL_FLOAT, 0, mesh.texCoords.data());
+        glColorPointer(4, GL_FLOAT, 0, mesh.colours.data());
+    } else {
+        glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+        glDisableClientState(GL_COLOR_ARRAY);
+    }
+    glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(mesh.indices.size()), GL_UNSIGNED_INT, mesh.indices.data());
+    glPopClientAttrib();
+    if (textured) {
+        glColor4fv(mesh.colours.data() + 4 * size_t(mesh.indices.back()));
     }
 }
 
@@ -162,6 +195,42 @@ void EndTextureKind(int32_t flags, bool transparent) {
 }
 
 }  // namespace
+
+HLMeshTriangles& CHLModelData::TrianglesOf(int32_t commandOffset) {
+    const auto found = meshTriangles.find(commandOffset);
+    if (found != meshTriangles.end()) {
+        return found->second;
+    }
+    HLMeshTriangles& mesh = meshTriangles[commandOffset];
+    std::unordered_map<uint64_t, uint32_t> cornerOf;
+    std::vector<uint32_t> runCorners;
+    const uint8_t* command = header.data() + commandOffset;
+    for (int32_t n = static_cast<int16_t>(U16(command)); n != 0; n = static_cast<int16_t>(U16(command))) {
+        command += 2;
+        runCorners.clear();
+        for (int32_t i = n < 0 ? -n : n; i > 0; i--, command += 8) {
+            uint64_t key = 0;
+            std::memcpy(&key, command, 8);
+            const auto known = cornerOf.find(key);
+            if (known != cornerOf.end()) {
+                runCorners.push_back(known->second);
+                continue;
+            }
+            const uint32_t corner = static_cast<uint32_t>(mesh.vertex.size());
+            cornerOf.emplace(key, corner);
+            mesh.vertex.push_back(static_cast<int16_t>(U16(command)));
+            mesh.normal.push_back(static_cast<int16_t>(U16(command + 2)));
+            mesh.s.push_back(static_cast<int16_t>(U16(command + 4)));
+            mesh.t.push_back(static_cast<int16_t>(U16(command + 6)));
+            runCorners.push_back(corner);
+        }
+        AppendRunTriangles(n < 0, runCorners.data(), runCorners.size(), mesh.indices);
+    }
+    mesh.positions.resize(3 * mesh.vertex.size());
+    mesh.colours.resize(4 * mesh.vertex.size());
+    mesh.texCoords.resize(2 * mesh.vertex.size());
+    return mesh;
+}
 
 int32_t CHLModelData::SubModelOf(int32_t bodyPart) const {
     const uint8_t* part = BodyPart(bodyPart);
@@ -258,9 +327,9 @@ void CHLModelData::DrawSubModel(bool textured) {
     }
     for (int32_t m = 0; m < model.meshCount; m++) {
         const uint8_t* mesh = model.meshes + size_t(m) * MESH_SIZE;
-        const uint8_t* commands = header.data() + Int32At(mesh + 4);
+        HLMeshTriangles& triangles = TrianglesOf(Int32At(mesh + 4));
         if (!textured) {
-            RunCommands(commands, false, false, 0.0f, 0.0f);
+            DrawTriangles(triangles, false, false, 0.0f, 0.0f);
             continue;
         }
         const int32_t textureNumber = MeshTexture(mesh);
@@ -270,7 +339,7 @@ void CHLModelData::DrawSubModel(bool textured) {
                              owner->skins[size_t(textureNumber)] != nullptr;
         glBindTexture(GL_TEXTURE_2D, hasSkin ? owner->skins[size_t(textureNumber)]->textureName : 0);
         BeginTextureKind(flags);
-        RunCommands(commands, true, (flags & HL_TEXTURE_CHROME) != 0, 1.0f / float(Int32At(texture + T_WIDTH)),
+        DrawTriangles(triangles, true, (flags & HL_TEXTURE_CHROME) != 0, 1.0f / float(Int32At(texture + T_WIDTH)),
                     1.0f / float(Int32At(texture + T_HEIGHT)));
         EndTextureKind(flags, owner != nullptr && owner->transparent);
     }

@@ -275,6 +275,7 @@ bool COGLMD2::ReadModel(const uint8_t* data, size_t size, bool recompute) {
     frameCount = newFrameCount;
     frames = std::move(newFrames);
     BuildAnimations();
+    BuildMeshArrays();
     // With the mesh axes and the half turn about x, the lowest point of
     // frame 0 then sits at the object's origin height.
     yOffset = FloatAt(frames.data() + 20);
@@ -372,22 +373,30 @@ void COGLMD2::DrawMesh() {
     const FrameTransform transformB = TransformOf(frameB);
     const float sign = flipNormals ? -1.0f : 1.0f;
 
-    // Vertices go straight to OpenGL, so a run of any length is drawn whole.
+    for (size_t corner = 0; corner < mesh.CornerCount(); corner++) {
+        const int32_t index = mesh.CornerVertex(corner);
+        const uint8_t* vertexA = VertexOf(frameA, index);
+        const CVector a = MeshPosition(transformA, vertexA);
+        const CVector b = MeshPosition(transformB, VertexOf(frameB, index));
+        const CVector point(a.x + (b.x - a.x) * frameFraction, a.y + (b.y - a.y) * frameFraction,
+                            a.z + (b.z - a.z) * frameFraction);
+        const CVector normal = TableNormal(vertexA[3]);
+        mesh.SetNormal(corner, sign * normal.x, sign * normal.y, sign * normal.z);
+        mesh.SetPosition(corner, point.x, point.y, point.z);
+        WidenBounds(point);
+    }
+    mesh.Draw();
+}
+
+void COGLMD2::BuildMeshArrays() {
+    mesh.Clear();
+    std::vector<uint32_t> runCorners;
     ForEachRun(commands, [&](const CommandRun& run) {
-        glBegin(run.fan ? GL_TRIANGLE_FAN : GL_TRIANGLE_STRIP);
+        runCorners.clear();
         for (size_t i = 0; i < run.length; i++) {
-            const uint8_t* vertexA = VertexOf(frameA, run.Index(i));
-            const CVector a = MeshPosition(transformA, vertexA);
-            const CVector b = MeshPosition(transformB, VertexOf(frameB, run.Index(i)));
-            const CVector point(a.x + (b.x - a.x) * frameFraction, a.y + (b.y - a.y) * frameFraction,
-                                a.z + (b.z - a.z) * frameFraction);
-            const CVector normal = TableNormal(vertexA[3]);
-            glNormal3f(sign * normal.x, sign * normal.y, sign * normal.z);
-            glTexCoord2f(run.S(i), -run.T(i));
-            glVertex3f(point.x, point.y, point.z);
-            WidenBounds(point);
+            runCorners.push_back(mesh.AddCorner(run.Index(i), run.S(i), -run.T(i)));
         }
-        glEnd();
+        mesh.AddRun(run.fan, runCorners.data(), runCorners.size());
     });
 }
 
@@ -485,6 +494,7 @@ void COGLMD2::CopyModel(const COGLMD2& source) {
     skinNames = source.skinNames;
     commandCount = source.commandCount;
     commands = source.commands;
+    mesh = source.mesh;
     frames = source.frames;
     frameSize = source.frameSize;
     frameCount = source.frameCount;

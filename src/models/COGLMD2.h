@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "models/CMeshArrays.h"
 #include "models/COGLModel.h"
 
 // A Quake II MD2 model: read from disk or from an archive entry, kept as the
@@ -66,6 +67,7 @@ protected:
 private:
     bool Refuse() const;
     void BuildAnimations();
+    void BuildMeshArrays();
     void RecomputeNormals();
     void RecomputeFrameNormals(uint8_t* frame);
     void LoadSkins(const std::vector<std::string>& names);
@@ -73,4 +75,6 @@ private:
     const uint8_t* Frame(int32_t index) const { return frames.data() + static_cast<size_t>(index) * frameSize; }
 
     std::vector<std::string> skinNames;
+    // The command list's runs as one triangle list, refilled on each draw.
+    CMeshArrays              mesh;
 };

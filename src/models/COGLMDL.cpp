@@ -305,6 +305,7 @@ bool COGLMDL::ReadModel(const uint8_t* data, size_t size) {
     triangleCount = newTriangleCount;
     texturePoints = std::move(contents.texturePoints);
     triangles = std::move(contents.triangles);
+    BuildMeshArrays();
     animations = std::move(contents.animations);
     SetAnimation(animations.front().get());
     yOffset = 0.0f;
@@ -362,19 +363,30 @@ void COGLMDL::DrawMesh() {
     }
     const uint8_t* frameA = currentAnimation->Frame(currentFrame);
     const uint8_t* frameB = currentAnimation->Frame(nextFrame);
+    for (size_t corner = 0; corner < mesh.CornerCount(); corner++) {
+        const int32_t index = mesh.CornerVertex(corner);
+        const uint8_t* vertexA = frameA + 4 * static_cast<size_t>(index);
+        const CVector a = MeshPosition(vertexA);
+        const CVector b = MeshPosition(frameB + 4 * static_cast<size_t>(index));
+        const CVector point(a.x + (b.x - a.x) * frameFraction, a.y + (b.y - a.y) * frameFraction,
+                            a.z + (b.z - a.z) * frameFraction);
+        const float* normal = md2Normals[vertexA[3]];
+        mesh.SetNormal(corner, normal[1], normal[2], normal[0]);
+        mesh.SetPosition(corner, point.x, point.y, point.z);
+        WidenBounds(point);
+    }
+    mesh.Draw();
+}
+
+void COGLMDL::BuildMeshArrays() {
+    mesh.Clear();
     const float width = static_cast<float>(skinWidth);
     const float height = static_cast<float>(skinHeight);
     const float seamShift = static_cast<float>(skinWidth / 2);
-
-    glBegin(GL_TRIANGLES);
     for (const Triangle& triangle : triangles) {
-        for (const int32_t index : triangle.vertices) {
-            const uint8_t* vertexA = frameA + 4 * static_cast<size_t>(index);
-            const CVector a = MeshPosition(vertexA);
-            const CVector b = MeshPosition(frameB + 4 * static_cast<size_t>(index));
-            const CVector point(a.x + (b.x - a.x) * frameFraction, a.y + (b.y - a.y) * frameFraction,
-                                a.z + (b.z - a.z) * frameFraction);
-            const float* normal = md2Normals[vertexA[3]];
+        uint32_t corners[3];
+        for (int i = 0; i < 3; i++) {
+            const int32_t index = triangle.vertices[i];
             const TexturePoint& texturePoint = texturePoints[static_cast<size_t>(index)];
             float s = static_cast<float>(texturePoint.s);
             // A back-facing triangle on the seam takes its texture from the
@@ -382,13 +394,10 @@ void COGLMDL::DrawMesh() {
             if (texturePoint.onSeam != 0 && triangle.facesFront == 0) {
                 s += seamShift;
             }
-            glNormal3f(normal[1], normal[2], normal[0]);
-            glTexCoord2f(s / width, -(static_cast<float>(texturePoint.t) / height));
-            glVertex3f(point.x, point.y, point.z);
-            WidenBounds(point);
+            corners[i] = mesh.AddCorner(index, s / width, -(static_cast<float>(texturePoint.t) / height));
         }
+        mesh.AddTriangle(corners[0], corners[1], corners[2]);
     }
-    glEnd();
 }
 
 void COGLMDL::DrawAxes() {
@@ -469,6 +478,7 @@ void COGLMDL::CopyModel(const COGLMDL& source) {
     triangleCount = source.triangleCount;
     texturePoints = source.texturePoints;
     triangles = source.triangles;
+    mesh = source.mesh;
     yOffset = source.yOffset;
     frameStep = source.frameStep;
     loop = source.loop;

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "models/CMeshArrays.h"
 #include "models/COGLModel.h"
 
 // A named run of frames of an MDL model that holds the frames' vertices
@@ -102,8 +103,11 @@ protected:
 private:
     void Rename(const std::string& modelPath);
     CVector MeshPosition(const uint8_t* vertex) const;
+    void BuildMeshArrays();
 
     // The decoded skins of the file, shared with copies; skins points at
     // them first, then at the scene's.
     std::vector<std::shared_ptr<COGLTexture2D>> embeddedSkins;
+    // The triangles' corners with their texture points, refilled on each draw.
+    CMeshArrays mesh;
 };

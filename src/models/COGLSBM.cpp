@@ -147,6 +147,19 @@ void Widen(CVector& min, CVector& max, const CVector& point) {
     max = CVector(std::max(max.x, point.x), std::max(max.y, point.y), std::max(max.z, point.z));
 }
 
+void BuildMeshArrays(CSinGroup& group, int32_t vertexCount) {
+    group.mesh.Clear();
+    group.meshVertexCount = vertexCount;
+    std::vector<uint32_t> runCorners;
+    ForEachRun(group.commands, vertexCount, [&](const SinRun& run) {
+        runCorners.clear();
+        for (size_t i = 0; i < run.length; i++) {
+            runCorners.push_back(group.mesh.AddCorner(run.Index(i), run.S(i), -run.T(i)));
+        }
+        group.mesh.AddRun(run.fan, runCorners.data(), runCorners.size());
+    });
+}
+
 // Takes an animation file apart; false when its counts and offsets do not
 // fit the file or a normal index is outside the table.
 bool ParseAnimation(CSinAnimation& animation, std::vector<uint8_t>&& data) {
@@ -475,30 +488,25 @@ void COGLSBM::DrawMesh() {
     const CSinFrame& frameA = animation->frames[static_cast<size_t>(currentFrame)];
     const CSinFrame& frameB = animation->frames[static_cast<size_t>(nextFrame)];
     const float f = frameFraction;
-    std::vector<CVector> points;
-    std::vector<CVector> normals;
+    const int32_t vertexCount = animation->VertexCount();
     for (const std::unique_ptr<CSinGroup>& group : groups) {
         ResetBox(group->groupMin, group->groupMax);
-        ForEachRun(group->commands, animation->VertexCount(), [&](const SinRun& run) {
-            points.clear();
-            normals.clear();
-            for (size_t i = 0; i < run.length; i++) {
-                const uint8_t* vertexA = animation->Vertex(currentFrame, run.Index(i));
-                const CVector a = MeshPosition(frameA, vertexA);
-                const CVector b = MeshPosition(frameB, animation->Vertex(nextFrame, run.Index(i)));
-                points.emplace_back(a.x + (b.x - a.x) * f, a.y + (b.y - a.y) * f, a.z + (b.z - a.z) * f);
-                const float* n = md2Normals[vertexA[3]];
-                normals.emplace_back(n[1], -n[2], -n[0]);
-            }
-            glBegin(run.fan ? GL_TRIANGLE_FAN : GL_TRIANGLE_STRIP);
-            for (size_t i = 0; i < run.length; i++) {
-                glNormal3f(normals[i].x, normals[i].y, normals[i].z);
-                glTexCoord2f(run.S(i), -run.T(i));
-                glVertex3f(points[i].x, points[i].y, points[i].z);
-                Widen(group->groupMin, group->groupMax, points[i]);
-            }
-            glEnd();
-        });
+        CMeshArrays& mesh = group->mesh;
+        if (group->meshVertexCount != vertexCount) {
+            BuildMeshArrays(*group, vertexCount);
+        }
+        for (size_t corner = 0; corner < mesh.CornerCount(); corner++) {
+            const int32_t index = mesh.CornerVertex(corner);
+            const uint8_t* vertexA = animation->Vertex(currentFrame, index);
+            const CVector a = MeshPosition(frameA, vertexA);
+            const CVector b = MeshPosition(frameB, animation->Vertex(nextFrame, index));
+            const CVector point(a.x + (b.x - a.x) * f, a.y + (b.y - a.y) * f, a.z + (b.z - a.z) * f);
+            const float* n = md2Normals[vertexA[3]];
+            mesh.SetNormal(corner, n[1], -n[2], -n[0]);
+            mesh.SetPosition(corner, point.x, point.y, point.z);
+            Widen(group->groupMin, group->groupMax, point);
+        }
+        mesh.Draw();
         boundsMin = CVector(std::min(boundsMin.x, group->groupMin.x), std::min(boundsMin.y, group->groupMin.y),
                             std::min(boundsMin.z, group->groupMin.z));
         boundsMax = CVector(std::max(boundsMax.x, group->groupMax.x), std::max(boundsMax.y, group->groupMax.y),

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "models/CMeshArrays.h"
 #include "models/COGLModel.h"
 
 // One part of a SiN mesh: a list of triangle strips and fans, each vertex
@@ -18,6 +19,10 @@ public:
     std::vector<int32_t> commands;
     CVector              groupMin;           // bounds of the group as last drawn
     CVector              groupMax;
+    // The runs as triangles for animations of meshVertexCount vertices:
+    // runs naming vertices an animation lacks are left out.
+    CMeshArrays          mesh;
+    int32_t              meshVertexCount = -1;
 };
 
 // Where one frame's compressed vertices lie in its animation's data.

@@ -1,17 +1,21 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <vector>
 
+#include "image/COGLImage.h"
 #include "image/ImageDecoders.h"
 #include "image/Palettes.h"
 #include "image/SourcePicture.h"
 #include "support/TestJpeg.h"
 
-TEST(Jpeg, DecodesAsTheLibraryDoesThroughTheGammaTable) {
+// The decoder leaves the library's colours; fitting the picture, scaled or
+// not, puts them through the gamma table.
+TEST(Jpeg, DecodesAsTheLibraryDoesAndFitsThroughTheGammaTable) {
     const std::vector<uint8_t> file = EncodeTestJpeg(24, 10, 3);
     const std::vector<uint8_t> reference = DecodeWithJpegLibrary(file);
 
-    ApplyGamma(1.0f);
+    ApplyGamma(0.5f);
     SourcePicture picture;
     JpegComplaint complaint;
     ASSERT_TRUE(DecodeJpeg(file.data(), file.size(), picture, complaint));
@@ -20,12 +24,22 @@ TEST(Jpeg, DecodesAsTheLibraryDoesThroughTheGammaTable) {
     EXPECT_FALSE(picture.bottomUp);
     EXPECT_EQ(picture.data, reference);
 
-    ApplyGamma(0.5f);
-    SourcePicture brighter;
-    ASSERT_TRUE(DecodeJpeg(file.data(), file.size(), brighter, complaint));
+    FILE* stream = fmemopen(const_cast<uint8_t*>(file.data()), file.size(), "rb");
+    COGLImage whole;
+    ASSERT_TRUE(whole.LoadFromArchive(stream, "a.jpg", 0, uint32_t(file.size()), false, false));
+    ASSERT_EQ(whole.pixels.size(), reference.size());
     for (size_t i = 0; i < reference.size(); i++) {
-        ASSERT_EQ(brighter.data[i], gammaTable[reference[i]]) << i;
+        const size_t row = 9 - i / 72;  // stored bottom row first
+        ASSERT_EQ(whole.pixels[row * 72 + i % 72], gammaTable[reference[i]]) << i;
     }
+    // Fitted to 16 x 8, the first pixel stored is the source's bottom left.
+    COGLImage fitted;
+    ASSERT_TRUE(fitted.LoadFromArchive(stream, "a.jpg", 0, uint32_t(file.size()), true, false));
+    ASSERT_EQ(fitted.width, 16);
+    for (size_t c = 0; c < 3; c++) {
+        EXPECT_EQ(fitted.pixels[c], gammaTable[reference[9 * 72 + c]]);
+    }
+    std::fclose(stream);
     ApplyGamma(1.0f);
 }
 

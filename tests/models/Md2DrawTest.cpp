@@ -1,9 +1,16 @@
 #include <GL/gl.h>
 
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
 #include "image/COGLTexture2D.h"
 #include "models/COGLMD2.h"
 #include "models/Md2Bytes.h"
 #include "models/Md2Normals.h"
+#include "platform/LittleEndian.h"
 #include "support/GLTest.h"
 
 namespace {
@@ -51,7 +58,100 @@ protected:
     COGLMD2 model;
 };
 
+// The model's mesh either drawn by the model or replayed from a list.
+class ListedMd2 : public COGLMD2 {
+public:
+    GLuint list = 0;
+
+protected:
+    void DrawMesh() override {
+        if (list != 0) {
+            glCallList(list);
+        } else {
+            COGLMD2::DrawMesh();
+        }
+    }
+};
+
+float WordAsFloat(int32_t word) {
+    float value;
+    std::memcpy(&value, &word, 4);
+    return value;
+}
+
+// The triangles as the model drew them before vertex arrays: each command
+// run its own strip or fan, vertex by vertex, blended between two frames.
+GLuint ListOfRunByRunDrawing(const COGLMD2& model) {
+    const uint8_t* frameA = model.frames.data() + size_t(model.currentFrame) * model.frameSize;
+    const uint8_t* frameB = model.frames.data() + size_t(model.nextFrame) * model.frameSize;
+    const float f = model.frameFraction;
+    const GLuint list = glGenLists(1);
+    glNewList(list, GL_COMPILE);
+    for (size_t word = 0; word < model.commands.size() && model.commands[word] != 0;) {
+        const int32_t count = model.commands[word++];
+        glBegin(count < 0 ? GL_TRIANGLE_FAN : GL_TRIANGLE_STRIP);
+        for (int32_t i = 0; i < std::abs(count); i++, word += 3) {
+            const size_t vertex = COGLMD2::FRAME_HEADER_SIZE + 4 * size_t(model.commands[word + 2]);
+            float a[3], b[3];
+            for (int axis = 0; axis < 3; axis++) {
+                a[axis] = frameA[vertex + axis] * FloatAt(frameA + 4 * axis) + FloatAt(frameA + 12 + 4 * axis);
+                b[axis] = frameB[vertex + axis] * FloatAt(frameB + 4 * axis) + FloatAt(frameB + 12 + 4 * axis);
+            }
+            const float* n = md2Normals[frameA[vertex + 3]];
+            glNormal3f(n[1], -n[2], -n[0]);
+            glTexCoord2f(WordAsFloat(model.commands[word]), -WordAsFloat(model.commands[word + 1]));
+            glVertex3f(a[1] + (b[1] - a[1]) * f, -(a[2] + (b[2] - a[2]) * f), -(a[0] + (b[0] - a[0]) * f));
+        }
+        glEnd();
+    }
+    glEndList();
+    return list;
+}
+
 }  // namespace
+
+TEST_F(Md2Draw, RealModelLooksAsWhenDrawnRunByRun) {
+    std::ifstream in(ORRIN_TESTDATA "/md2/assimp/faerie.md2", std::ios::binary);
+    const std::vector<uint8_t> data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    ListedMd2 listed;
+    if (data.empty() || !listed.ReadModel(data.data(), data.size(), false)) {
+        GTEST_SKIP() << "no MD2 test data";
+    }
+    listed.loaded = true;
+    listed.StartAnimation();
+    for (int i = 0; i < 11; i++) listed.Animate();  // between two frames
+    ASSERT_GT(listed.frameFraction, 0.0f);
+    const uint8_t texels[] = { 255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 255 };
+    COGLTexture2D texture;
+    ASSERT_TRUE(texture.CreateFromPixels(texels, 2, 2));
+    listed.SetTexture(&texture);
+    LookAt(0.0f, 1.3f, 2.8f, 0.0f, 1.3f, 0.0f, 0.0f, 1.0f, 0.0f);
+    glEnable(GL_LIGHTING);
+    glEnable(GL_LIGHT0);
+    glEnable(GL_NORMALIZE);
+    glEnable(GL_CULL_FACE);  // a triangle wound the wrong way would vanish
+
+    std::vector<Rgba> pictures[2];
+    for (std::vector<Rgba>& picture : pictures) {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        listed.Draw(DRAW_MATERIAL);
+        for (int y = 0; y < SIZE; y++) {
+            for (int x = 0; x < SIZE; x++) picture.push_back(Pixel(x, y));
+        }
+        listed.list = ListOfRunByRunDrawing(listed);
+    }
+    glDeleteLists(listed.list, 1);
+    int covered = 0;
+    int differing = 0;
+    for (size_t i = 0; i < pictures[0].size(); i++) {
+        const Rgba& a = pictures[0][i];
+        const Rgba& b = pictures[1][i];
+        covered += a.r + a.g + a.b > 0;
+        differing += std::abs(a.r - b.r) > 12 || std::abs(a.g - b.g) > 12 || std::abs(a.b - b.b) > 12;
+    }
+    EXPECT_GT(covered, SIZE * SIZE / 16);
+    EXPECT_EQ(differing, 0);
+}
 
 TEST_F(Md2Draw, TexturedWithTheCommandListsPointsTurnedUpsideDown) {
     // Red, green / blue, white: row 0 is the t = 0 edge.
