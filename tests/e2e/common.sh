@@ -21,7 +21,7 @@ require_tools() {
     done
 }
 
-window_seconds=5
+window_seconds=10  # an ASan orrin starting beside a parallel build can take 5
 effect_seconds=10
 script_seconds=45
 
