@@ -71,23 +71,6 @@ void BM_Tga(benchmark::State& state) {
     DecodeThroughImage(state, MakeTga(), "skin.tga");
 }
 
-// The JPEG library's bare decode of the file into one buffer.
-void DecodeWithLibraryAlone(const std::vector<uint8_t>& file, std::vector<uint8_t>& pixels) {
-    jpeg_decompress_struct info;
-    jpeg_error_mgr errors;
-    info.err = jpeg_std_error(&errors);
-    jpeg_create_decompress(&info);
-    jpeg_mem_src(&info, file.data(), static_cast<unsigned long>(file.size()));
-    jpeg_read_header(&info, TRUE);
-    jpeg_start_decompress(&info);
-    while (info.output_scanline < info.output_height) {
-        JSAMPROW row = pixels.data() + size_t(info.output_scanline) * SIDE * 3;
-        jpeg_read_scanlines(&info, &row, 1);
-    }
-    jpeg_finish_decompress(&info);
-    jpeg_destroy_decompress(&info);
-}
-
 // Our whole JPEG path (read, decode, gamma, fit) against the library's bare
 // decode, interleaved in one run; path_to_library is their time ratio (1 =
 // no cost above the library). The argument is the gamma in tenths.
@@ -110,7 +93,7 @@ void BM_JpegPathVersusLibrary(benchmark::State& state) {
         pathSeconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         start = std::chrono::steady_clock::now();
         for (int i = 0; i < ROUNDS; i++) {
-            DecodeWithLibraryAlone(file, pixels);
+            DecodeWithJpegLibrary(file, pixels);
             benchmark::DoNotOptimize(pixels.data());
         }
         librarySeconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
