@@ -1,0 +1,19 @@
+#pragma once
+
+#include <string>
+
+class CToolScene;
+
+// What every tvntool command does the same way: usage and failure lines on
+// standard error, "--help" anywhere, and the exit code after a load.
+int  Usage(const char* usage);
+bool WantsHelp(int argc, char** argv);
+int  Fail(int code, const std::string& message);
+// Whether text ends in end, which is lower case, in any case.
+bool EndsWith(const std::string& text, const std::string& end);
+// Names on standard error each file the load looked for in vain that no
+// report named (the viewer passes over an entry its archive lacks in
+// silence), then gives the exit code: 2 when the load was aborted, 1 when
+// anything was reported or missed, reports made while painting included,
+// else 0.
+int  Conclude(const CToolScene& loaded);
