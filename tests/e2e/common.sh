@@ -82,16 +82,29 @@ within() {
 }
 
 # start_xvfb WxHxDEPTH: an X server on a free display (Xvfb picks it and says
-# which on the descriptor), exported as DISPLAY; exit 77 when it does not start.
+# which on the descriptor), exported as DISPLAY once a client can connect;
+# exit 77 when it does not start. With tests starting and stopping servers
+# side by side, a server that said its number once refused the program's
+# first connection: such a server is replaced, twice at most.
 start_xvfb() {
-    Xvfb -displayfd 3 -screen 0 "$1" -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-    xvfb_pid=$!
-    if ! within "$window_seconds" test -s "$work/display"; then
-        echo "skipped: Xvfb did not start"
-        exit 77
-    fi
-    export DISPLAY=":$(head -n 1 "$work/display")"
+    local attempt
+    for attempt in 1 2 3; do
+        : >"$work/display"
+        Xvfb -displayfd 3 -screen 0 "$1" -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" &
+        xvfb_pid=$!
+        if ! within "$window_seconds" test -s "$work/display"; then
+            echo "skipped: Xvfb did not start"
+            exit 77
+        fi
+        export DISPLAY=":$(head -n 1 "$work/display")"
+        within 2 x_answers && return 0
+        echo "the X server on $DISPLAY does not answer (attempt $attempt): $(tail -n 3 "$work/xvfb.log")"
+        kill "$xvfb_pid" 2>/dev/null
+        wait "$xvfb_pid" 2>/dev/null
+    done
+    die "no X server answers"
 }
+x_answers() { xdotool getdisplaygeometry >/dev/null 2>&1; }
 
 # make_program_folder ORRIN INI: a copy of orrin in $work/prog with a grey
 # quake2.pal beside it, the settings file holding INI, and $work/box.tvn.
