@@ -33,16 +33,11 @@ Bytes HlRecord(const std::string& path, int32_t animationIndex, float framePosit
     return b;
 }
 
-class HlModelTest : public GLTest {
+class HlModelTest : public CModelFixture<COGLHLModel> {
 protected:
     void SetUp() override {
-        GLTest::SetUp();
+        CModelFixture::SetUp();
         ApplyGamma(1.0f);
-    }
-    void TearDown() override {
-        models.clear();
-        scene.reset();
-        GLTest::TearDown();
     }
 
     COGLHLModel& Load(const std::string& path) {
@@ -51,7 +46,6 @@ protected:
         models.back()->LoadFromFile(path);
         return *models.back();
     }
-    COGLHLModel& Read(const Bytes& record) { return ReadModelRecord(models, record, *scene); }
     // A model of the test data, or null when the data is absent.
     COGLHLModel* LoadReal(const char* relative) {
         const std::filesystem::path path = std::filesystem::path(ORRIN_TESTDATA) / "hlmdl" / relative;
@@ -85,8 +79,6 @@ protected:
 
     CTestFolder folder;
     CCapturedReports reports;
-    std::unique_ptr<COGLScene> scene = std::make_unique<COGLScene>();
-    std::vector<std::unique_ptr<COGLHLModel>> models;
 };
 
 // A file of the Half-Life test data; empty when it is absent.

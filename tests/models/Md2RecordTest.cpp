@@ -25,23 +25,10 @@ Md2Layout ThreeFrames(const std::vector<std::string>& skins) {
     return layout;
 }
 
-class Md2Record : public GLTest {
+class Md2Record : public CModelFixture<COGLMD2> {
 protected:
-    void SetUp() override {
-        GLTest::SetUp();
-    }
-    void TearDown() override {
-        models.clear();
-        scene.reset();
-        GLTest::TearDown();
-    }
-
-    COGLMD2& Read(const Bytes& record, int version = 6) { return ReadModelRecord(models, record, *scene, version); }
-
     CTestFolder folder;
     CCapturedReports reports;
-    std::unique_ptr<COGLScene> scene = std::make_unique<COGLScene>();
-    std::vector<std::unique_ptr<COGLMD2>> models;
 };
 
 }  // namespace

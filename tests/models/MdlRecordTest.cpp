@@ -61,19 +61,13 @@ MdlLayout Wall(int skinCount, int skinWidth = 2) {
     return layout;
 }
 
-class MdlRecordTest : public GLTest {
+class MdlRecordTest : public CModelFixture<COGLMDL> {
 protected:
     void SetUp() override {
-        GLTest::SetUp();
+        CModelFixture::SetUp();
         ApplyGamma(1.0f);
     }
-    void TearDown() override {
-        models.clear();
-        scene.reset();
-        GLTest::TearDown();
-    }
 
-    COGLMDL& Read(const Bytes& record, int version = 6) { return ReadModelRecord(models, record, *scene, version); }
     // The rows after the prefix that Save writes.
     static std::vector<uint8_t> SavedRows(const COGLMDL& model) {
         const std::vector<uint8_t> saved = SavedBytes([&](CFile& file) { model.Save(file, 4); });
@@ -85,8 +79,6 @@ protected:
 
     CTestFolder folder;
     CCapturedReports reports;
-    std::unique_ptr<COGLScene> scene = std::make_unique<COGLScene>();
-    std::vector<std::unique_ptr<COGLMDL>> models;
 };
 
 }  // namespace

@@ -33,14 +33,8 @@ SinMesh StripAndFan() {
     return mesh;
 }
 
-class SinReader : public GLTest {
+class SinReader : public CModelFixture<COGLSBM> {
 protected:
-    void TearDown() override {
-        models.clear();
-        scene.reset();
-        GLTest::TearDown();
-    }
-
     // model.sbm, idle.sam (2 frames), run.sam (3 frames) and base.tga in sub.
     void WriteModelFiles(const std::string& sub) {
         folder.Write(sub + "/model.sbm", Text(StripAndFan().Write()));
@@ -60,12 +54,9 @@ protected:
         WriteModelFiles("m");
         return Load(folder.Write("m/x.def", text));
     }
-    COGLSBM& Read(const Bytes& record) { return ReadModelRecord(models, record, *scene); }
 
     CTestFolder folder;
     CCapturedReports reports;
-    std::unique_ptr<COGLScene> scene = std::make_unique<COGLScene>();
-    std::vector<std::unique_ptr<COGLSBM>> models;
 };
 
 std::vector<std::string> Names(const COGLSBM& model) {

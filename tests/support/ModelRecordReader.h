@@ -7,7 +7,9 @@
 
 #include "models/CModelResources.h"
 #include "platform/CFile.h"
+#include "scene/COGLScene.h"
 #include "support/Bytes.h"
+#include "support/GLTest.h"
 
 // Reads one model record into a new model kept in models; the record must
 // be read exactly to its end.
@@ -21,3 +23,20 @@ Model& ReadModelRecord(std::vector<std::unique_ptr<Model>>& models, const Bytes&
     EXPECT_EQ(file.GetPosition(), record.Size());
     return *models.back();
 }
+
+// A GL test that keeps the models it reads and the scene they take their
+// textures from; the models go first, as they give their textures back.
+template <typename Model>
+class CModelFixture : public GLTest {
+protected:
+    void TearDown() override {
+        models.clear();
+        scene.reset();
+        GLTest::TearDown();
+    }
+
+    Model& Read(const Bytes& record, int version = 6) { return ReadModelRecord(models, record, *scene, version); }
+
+    std::unique_ptr<COGLScene> scene = std::make_unique<COGLScene>();
+    std::vector<std::unique_ptr<Model>> models;
+};
