@@ -30,6 +30,7 @@ public:
     void Clear();
 
     size_t Size() const { return textures.size(); }
+    const COGLTexture2D& At(size_t index) const { return *textures[index]; }
     bool   Empty() const { return textures.empty(); }
 
 private:
