@@ -157,7 +157,7 @@ bool COGLImage::Finish(const SourcePicture& source) {
     hasAlpha = source.hasAlpha;
     std::memcpy(keyColor, source.keyColor, 3);
     const int channels = transparent ? 4 : 3;
-    pixels.assign(static_cast<size_t>(width) * height * channels, 0);
+    pixels.resize(static_cast<size_t>(width) * height * channels);
 
     std::vector<size_t> columnOffsets(static_cast<size_t>(width));
     for (int x = 0; x < width; x++) {
@@ -165,7 +165,28 @@ bool COGLImage::Finish(const SourcePicture& source) {
         columnOffsets[size_t(x)] = static_cast<size_t>(sx) * source.channels;
     }
     const bool gamma = source.gammaPending && source.channels != 1 && !GammaIsIdentity();
-    uint8_t corrected[3];
+    // One source colour as it is stored: through the gamma table if still
+    // due, then alpha from the source or from the key colour.
+    auto finish = [&](const uint8_t* color, uint8_t sourceAlpha, uint8_t* out) {
+        for (int i = 0; i < 3; i++) {
+            out[i] = gamma ? gammaTable[color[i]] : color[i];
+        }
+        if (!transparent) {
+            return;
+        }
+        if (hasAlpha) {
+            out[3] = sourceAlpha;
+        } else {
+            out[3] = std::memcmp(out, keyColor, 3) == 0 ? 0 : 255;
+        }
+    };
+    // An indexed picture has at most 256 finished colours: work each out once.
+    uint8_t finishedPalette[256][4] = {};
+    if (source.channels == 1) {
+        for (int index = 0; index < 256; index++) {
+            finish(source.palette[index], 255, finishedPalette[index]);
+        }
+    }
     const bool wholeRows = !transparent && source.channels == 3 && width == source.width;
     uint8_t* out = pixels.data();
     for (int row = 0; row < height; row++) {
@@ -188,24 +209,12 @@ bool COGLImage::Finish(const SourcePicture& source) {
         }
         for (int x = 0; x < width; x++, out += channels) {
             const uint8_t* pixel = in + columnOffsets[size_t(x)];
-            const uint8_t* color = source.channels == 1 ? source.palette[*pixel] : pixel;
-            if (gamma) {
-                corrected[0] = gammaTable[color[0]];
-                corrected[1] = gammaTable[color[1]];
-                corrected[2] = gammaTable[color[2]];
-                color = corrected;
-            }
-            out[0] = color[0];
-            out[1] = color[1];
-            out[2] = color[2];
-            if (!transparent) {
-                continue;
-            }
-            if (hasAlpha) {
-                out[3] = source.channels == 4 ? pixel[3] : 255;
+            if (source.channels == 1 && channels == 4) {
+                std::memcpy(out, finishedPalette[*pixel], 4);
+            } else if (source.channels == 1) {
+                std::memcpy(out, finishedPalette[*pixel], 3);
             } else {
-                const bool isKey = color[0] == keyColor[0] && color[1] == keyColor[1] && color[2] == keyColor[2];
-                out[3] = isKey ? 0 : 255;
+                finish(pixel, source.channels == 4 ? pixel[3] : 255, out);
             }
         }
     }

@@ -169,8 +169,8 @@ void COGLTexture2D::Upload() {
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     const GLenum format = picture.transparent ? GL_RGBA : GL_RGB;
     const GLint components = picture.transparent ? 4 : 3;
-    glTexImage2D(GL_TEXTURE_2D, 0, components, picture.width, picture.height, 0, format, GL_UNSIGNED_BYTE,
-                 picture.pixels.data());
+    // Level 0 comes with the mipmaps: a picture uploaded before them would be
+    // replaced at once (by its power-of-two resampling where it has none).
     gluBuild2DMipmaps(GL_TEXTURE_2D, components, picture.width, picture.height, format, GL_UNSIGNED_BYTE,
                       picture.pixels.data());
     glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);

@@ -16,28 +16,43 @@ constexpr int64_t PCX_MAX_INDICES_PER_BYTE = 32;
 // Run-length data in scan lines of bytesPerLine indices, of which the first
 // width are the picture's; the rest is the padding some writers add.
 void DecodeRuns(const uint8_t* data, size_t size, int bytesPerLine, SourcePicture& out) {
-    const int64_t total = int64_t(bytesPerLine) * out.height;
-    int64_t produced = 0;
-    size_t at = PCX_HEADER_SIZE;
-    auto store = [&](uint8_t index) {
-        const int64_t row = produced / bytesPerLine;
-        const int64_t column = produced % bytesPerLine;
-        if (column < out.width) {
-            out.data[static_cast<size_t>(row * out.width + column)] = index;
+    const size_t width = static_cast<size_t>(out.width);
+    const size_t lineBytes = static_cast<size_t>(bytesPerLine);
+    uint8_t* row = out.data.data();
+    size_t rowsLeft = static_cast<size_t>(out.height);
+    size_t column = 0;
+    // Runs may cross the end of a line; the index stream goes on in the next.
+    auto store = [&](uint8_t index, size_t count) {
+        while (count > 0 && rowsLeft > 0) {
+            const size_t span = std::min(count, lineBytes - column);
+            if (column < width) {
+                std::memset(row + column, index, std::min(span, width - column));
+            }
+            column += span;
+            count -= span;
+            if (column == lineBytes) {
+                column = 0;
+                row += width;
+                rowsLeft--;
+            }
         }
-        produced++;
     };
-    while (produced < total && at < size) {
+    size_t at = PCX_HEADER_SIZE;
+    while (rowsLeft > 0 && at < size) {
         const uint8_t b = data[at++];
         if ((b & 0xC0) != 0xC0) {
-            store(b);
+            // Most bytes of a skin are single indices: no run to spread.
+            if (column + 1 < lineBytes) {
+                if (column < width) {
+                    row[column] = b;
+                }
+                column++;
+            } else {
+                store(b, 1);
+            }
             continue;
         }
-        const int64_t run = std::min<int64_t>(b & 63, total - produced);
-        const uint8_t value = U8At(data, size, at++);
-        for (int64_t i = 0; i < run; i++) {
-            store(value);
-        }
+        store(U8At(data, size, at++), b & 63);
     }
 }
 

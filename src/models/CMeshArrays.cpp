@@ -23,28 +23,53 @@ void AppendRunTriangles(bool fan, const uint32_t* runCorners, size_t length, std
     }
 }
 
-size_t CMeshArrays::CornerKeyHash::operator()(const CornerKey& key) const {
-    return (static_cast<size_t>(key.vertex) * 0x9E3779B1u) ^ (static_cast<size_t>(key.s) * 0x85EBCA77u) ^
-           (static_cast<size_t>(key.t) * 0xC2B2AE3Du);
-}
-
 void CMeshArrays::Clear() {
     cornerVertex.clear();
     positions.clear();
     normals.clear();
     texCoords.clear();
     indices.clear();
-    cornerOf.clear();
+    cornerSlots.clear();
+}
+
+// The slot holding that corner, or the free slot where it would go.
+size_t CMeshArrays::SlotOf(int32_t vertex, uint32_t s, uint32_t t) const {
+    const size_t mask = cornerSlots.size() - 1;
+    size_t slot = ((static_cast<uint32_t>(vertex) * 0x9E3779B1u) ^ (s * 0x85EBCA77u) ^ (t * 0xC2B2AE3Du)) & mask;
+    for (;;) {
+        const uint32_t held = cornerSlots[slot];
+        if (held == 0) {
+            return slot;
+        }
+        const size_t corner = held - 1;
+        if (cornerVertex[corner] == vertex && Bits(texCoords[2 * corner]) == s &&
+            Bits(texCoords[2 * corner + 1]) == t) {
+            return slot;
+        }
+        slot = (slot + 1) & mask;
+    }
+}
+
+void CMeshArrays::GrowSlots() {
+    cornerSlots.assign(cornerSlots.empty() ? 256 : cornerSlots.size() * 2, 0);
+    for (size_t corner = 0; corner < cornerVertex.size(); corner++) {
+        const size_t slot =
+            SlotOf(cornerVertex[corner], Bits(texCoords[2 * corner]), Bits(texCoords[2 * corner + 1]));
+        cornerSlots[slot] = static_cast<uint32_t>(corner + 1);
+    }
 }
 
 uint32_t CMeshArrays::AddCorner(int32_t vertex, float s, float t) {
-    const CornerKey key = { vertex, Bits(s), Bits(t) };
-    const auto found = cornerOf.find(key);
-    if (found != cornerOf.end()) {
-        return found->second;
+    // At most half full, so a free slot is always near.
+    if (2 * (cornerVertex.size() + 1) > cornerSlots.size()) {
+        GrowSlots();
+    }
+    const size_t slot = SlotOf(vertex, Bits(s), Bits(t));
+    if (cornerSlots[slot] != 0) {
+        return cornerSlots[slot] - 1;
     }
     const uint32_t corner = static_cast<uint32_t>(cornerVertex.size());
-    cornerOf.emplace(key, corner);
+    cornerSlots[slot] = corner + 1;
     cornerVertex.push_back(vertex);
     texCoords.push_back(s);
     texCoords.push_back(t);

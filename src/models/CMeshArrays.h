@@ -2,7 +2,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <unordered_map>
 #include <vector>
 
 // A strip or fan of corners appended to indices as separate triangles, each
@@ -35,22 +34,16 @@ public:
     void Draw() const;
 
 private:
-    struct CornerKey {
-        int32_t  vertex;
-        uint32_t s;
-        uint32_t t;
-        bool operator==(const CornerKey& other) const {
-            return vertex == other.vertex && s == other.s && t == other.t;
-        }
-    };
-    struct CornerKeyHash {
-        size_t operator()(const CornerKey& key) const;
-    };
+    size_t SlotOf(int32_t vertex, uint32_t s, uint32_t t) const;
+    void   GrowSlots();
 
     std::vector<int32_t>  cornerVertex;
     std::vector<float>    positions;
     std::vector<float>    normals;
     std::vector<float>    texCoords;
     std::vector<uint32_t> indices;
-    std::unordered_map<CornerKey, uint32_t, CornerKeyHash> cornerOf;
+    // Open-addressed table of corners by vertex and texture point, each slot
+    // a corner + 1 (0 is free); models have thousands of corners, and this
+    // keeps finding them free of per-corner allocations.
+    std::vector<uint32_t> cornerSlots;
 };

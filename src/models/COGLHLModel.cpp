@@ -136,27 +136,34 @@ COGLTexture2D* COGLHLModel::UploadTexture(const uint8_t* record, const uint8_t* 
     std::vector<uint8_t> pixels(static_cast<size_t>(targetWidth) * static_cast<size_t>(targetHeight) * channels);
     const double stepX = double(width) / targetWidth;
     const double stepY = double(height) / targetHeight;
+    std::vector<size_t> columns(static_cast<size_t>(targetWidth) * 2);
+    for (int32_t x = 0; x < targetWidth; x++) {
+        columns[size_t(x) * 2] = size_t((x + 0.25) * stepX);
+        columns[size_t(x) * 2 + 1] = size_t((x + 0.75) * stepX);
+    }
     uint8_t* out = pixels.data();
     for (int32_t y = 0; y < targetHeight; y++) {
-        const size_t rows[2] = { size_t((y + 0.25) * stepY), size_t((y + 0.75) * stepY) };
+        const uint8_t* rows[2] = { indices + size_t((y + 0.25) * stepY) * size_t(width),
+                                   indices + size_t((y + 0.75) * stepY) * size_t(width) };
         for (int32_t x = 0; x < targetWidth; x++) {
-            const size_t columns[2] = { size_t((x + 0.25) * stepX), size_t((x + 0.75) * stepX) };
+            const uint8_t corners[4] = { rows[0][columns[size_t(x) * 2]], rows[0][columns[size_t(x) * 2 + 1]],
+                                         rows[1][columns[size_t(x) * 2]], rows[1][columns[size_t(x) * 2 + 1]] };
             int sum[3] = { 0, 0, 0 };
             int opaque = 0;
-            for (size_t row : rows) {
-                for (size_t column : columns) {
-                    const uint8_t index = indices[row * size_t(width) + column];
-                    if (masked && index == 255) {
-                        continue;
-                    }
-                    opaque++;
-                    for (int channel = 0; channel < 3; channel++) {
-                        sum[channel] += palette[3 * index + size_t(channel)];
-                    }
+            for (uint8_t index : corners) {
+                if (masked && index == 255) {
+                    continue;
                 }
+                opaque++;
+                const uint8_t* color = palette + 3 * size_t(index);
+                sum[0] += color[0];
+                sum[1] += color[1];
+                sum[2] += color[2];
             }
+            // Division only where a mask edge leaves one to three opaque texels.
+            const bool whole = opaque == 4;
             for (int channel = 0; channel < 3; channel++) {
-                *out++ = static_cast<uint8_t>(masked ? (opaque > 0 ? sum[channel] / opaque : 0) : sum[channel] >> 2);
+                *out++ = static_cast<uint8_t>(whole ? sum[channel] >> 2 : (opaque > 0 ? sum[channel] / opaque : 0));
             }
             if (masked) {
                 *out++ = static_cast<uint8_t>(opaque * 255 / 4);
