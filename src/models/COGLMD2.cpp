@@ -97,9 +97,9 @@ void ForEachRun(const std::vector<int32_t>& commands, Visit visit) {
     }
 }
 
-bool NormalsAreSound(const std::vector<uint8_t>& frames, int32_t frameSize, int32_t vertexCount) {
-    for (size_t frame = 0; frame < frames.size(); frame += static_cast<size_t>(frameSize)) {
-        const uint8_t* vertex = frames.data() + frame + COGLMD2::FRAME_HEADER_SIZE;
+bool NormalsAreSound(const uint8_t* frames, int64_t framesLength, int32_t frameSize, int32_t vertexCount) {
+    for (int64_t frame = 0; frame < framesLength; frame += frameSize) {
+        const uint8_t* vertex = frames + frame + COGLMD2::FRAME_HEADER_SIZE;
         for (int32_t i = 0; i < vertexCount; i++, vertex += 4) {
             if (vertex[3] >= MD2_NORMAL_COUNT) {
                 return false;
@@ -204,7 +204,7 @@ void COGLMD2::LoadFromFile(const std::string& filePath) {
     path = filePath;
     const PathParts parts = SplitPath(filePath);
     folder = parts.drive + parts.folder;
-    loaded = read == WholeFile::read ? ReadModel(data.data(), data.size(), recomputeNormals) : Refuse();
+    loaded = read == WholeFile::read ? ReadModel(std::move(data), recomputeNormals) : Refuse();
     RenameFromPath(filePath);
 }
 
@@ -216,13 +216,22 @@ void COGLMD2::LoadFromArchive(CPakFile& archive, const CPakEntry& entry) {
     } else if (!archive.ReadEntry(entry, data)) {
         loaded = false;
     } else {
-        loaded = ReadModel(data.data(), data.size(), recomputeNormals);
+        loaded = ReadModel(std::move(data), recomputeNormals);
     }
     path = entry.name;
     RenameFromPath(entry.name);
 }
 
 bool COGLMD2::ReadModel(const uint8_t* data, size_t size, bool recompute) {
+    if (size > MAX_FILE_SIZE) {
+        return Refuse();
+    }
+    return ReadModel(std::vector<uint8_t>(data, data + size), recompute);
+}
+
+bool COGLMD2::ReadModel(std::vector<uint8_t>&& file, bool recompute) {
+    const uint8_t* data = file.data();
+    const size_t size = file.size();
     if (size < HEADER_SIZE || size > MAX_FILE_SIZE) {
         return Refuse();
     }
@@ -253,9 +262,8 @@ bool COGLMD2::ReadModel(const uint8_t* data, size_t size, bool recompute) {
     for (size_t i = 0; i < newCommands.size(); i++) {
         newCommands[i] = Int32At(commandBytes + 4 * i);
     }
-    const uint8_t* frameBytes = data + header[H_FRAME_OFFSET];
-    std::vector<uint8_t> newFrames(frameBytes, frameBytes + framesLength);
-    if (!CommandsAreSound(newCommands, vertexCount) || !NormalsAreSound(newFrames, newFrameSize, vertexCount)) {
+    if (!CommandsAreSound(newCommands, vertexCount) ||
+        !NormalsAreSound(data + header[H_FRAME_OFFSET], framesLength, newFrameSize, vertexCount)) {
         return Refuse();
     }
 
@@ -273,12 +281,13 @@ bool COGLMD2::ReadModel(const uint8_t* data, size_t size, bool recompute) {
     commands = std::move(newCommands);
     frameSize = newFrameSize;
     frameCount = newFrameCount;
-    frames = std::move(newFrames);
+    frameOffset = static_cast<size_t>(header[H_FRAME_OFFSET]);
+    fileBytes = std::move(file);
     BuildAnimations();
     BuildMeshArrays();
     // With the mesh axes and the half turn about x, the lowest point of
     // frame 0 then sits at the object's origin height.
-    yOffset = FloatAt(frames.data() + 20);
+    yOffset = FloatAt(Frame(0) + 20);
     if (recompute) {
         RecomputeNormals();
     }
@@ -433,7 +442,7 @@ void COGLMD2::FrameBounds(int32_t frame, CVector& min, CVector& max) const {
 
 void COGLMD2::RecomputeNormals() {
     for (int32_t i = 0; i < frameCount; i++) {
-        RecomputeFrameNormals(frames.data() + static_cast<size_t>(i) * frameSize);
+        RecomputeFrameNormals(fileBytes.data() + frameOffset + static_cast<size_t>(i) * frameSize);
     }
 }
 
@@ -495,7 +504,8 @@ void COGLMD2::CopyModel(const COGLMD2& source) {
     commandCount = source.commandCount;
     commands = source.commands;
     mesh = source.mesh;
-    frames = source.frames;
+    fileBytes = source.fileBytes;
+    frameOffset = source.frameOffset;
     frameSize = source.frameSize;
     frameCount = source.frameCount;
     loaded = source.loaded;

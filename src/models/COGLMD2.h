@@ -38,6 +38,8 @@ public:
     // size before it is used; false after reporting when the file is not a
     // valid model, and the model is then unchanged.
     bool ReadModel(const uint8_t* data, size_t size, bool recompute);
+    // The same, keeping the file's own buffer for the frames instead of a copy.
+    bool ReadModel(std::vector<uint8_t>&& file, bool recompute);
 
     const char* Kind() const override { return "MD2"; }
     // Vertices of one frame.
@@ -50,7 +52,14 @@ public:
     CModelAnimation*     currentAnimation = nullptr;
     int32_t              commandCount = 0;
     std::vector<int32_t> commands;
-    std::vector<uint8_t> frames;
+    // The bytes of one frame: its scale, translation, name and vertices.
+    const uint8_t* Frame(int32_t index) const {
+        return fileBytes.data() + frameOffset + static_cast<size_t>(index) * frameSize;
+    }
+
+    // The whole file, kept for its frames, which start at frameOffset.
+    std::vector<uint8_t> fileBytes;
+    size_t               frameOffset = 0;
     int32_t              frameSize = 0;
     int32_t              frameCount = 0;
     bool                 searchAllPaks = false;
@@ -72,7 +81,6 @@ private:
     void RecomputeFrameNormals(uint8_t* frame);
     void LoadSkins(const std::vector<std::string>& names);
     void RenameFromPath(const std::string& modelPath);
-    const uint8_t* Frame(int32_t index) const { return frames.data() + static_cast<size_t>(index) * frameSize; }
 
     std::vector<std::string> skinNames;
     // The command list's runs as one triangle list, refilled on each draw.

@@ -82,8 +82,8 @@ float WordAsFloat(int32_t word) {
 // The triangles as the model drew them before vertex arrays: each command
 // run its own strip or fan, vertex by vertex, blended between two frames.
 GLuint ListOfRunByRunDrawing(const COGLMD2& model) {
-    const uint8_t* frameA = model.frames.data() + size_t(model.currentFrame) * model.frameSize;
-    const uint8_t* frameB = model.frames.data() + size_t(model.nextFrame) * model.frameSize;
+    const uint8_t* frameA = model.Frame(model.currentFrame);
+    const uint8_t* frameB = model.Frame(model.nextFrame);
     const float f = model.frameFraction;
     const GLuint list = glGenLists(1);
     glNewList(list, GL_COMPILE);

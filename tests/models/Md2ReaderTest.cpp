@@ -169,10 +169,10 @@ TEST_F(Md2Reader, RecomputedNormalsFaceAwayFromTheFaces) {
     layout.Run(4).Vertex(0, 0, 0).Vertex(0, 0, 1).Vertex(0, 0, 2).Vertex(0, 0, 3).End();
     const Bytes bytes = layout.Write();
     ASSERT_TRUE(model.ReadModel(bytes.bytes.data(), bytes.Size(), true));
-    const uint8_t first = model.frames[40 + 3];
+    const uint8_t first = model.Frame(0)[40 + 3];
     EXPECT_GT(std::fabs(md2Normals[first][0]), 0.99f);
     for (int v = 1; v < 4; v++) {
-        EXPECT_EQ(model.frames[40 + 4 * v + 3], first);
+        EXPECT_EQ(model.Frame(0)[40 + 4 * v + 3], first);
     }
 }
 
@@ -183,8 +183,8 @@ TEST_F(Md2Reader, CopiesShareNothingButTheirSkins) {
     COGLMD2 copy;
     copy.CopyModel(model);
     EXPECT_EQ(copy.name, "Copy of ogre");
-    EXPECT_EQ(copy.frames, model.frames);
-    EXPECT_NE(copy.frames.data(), model.frames.data());
+    EXPECT_EQ(copy.fileBytes, model.fileBytes);
+    EXPECT_NE(copy.fileBytes.data(), model.fileBytes.data());
     ASSERT_NE(copy.GetAnimation(), nullptr);
     EXPECT_NE(copy.GetAnimation(), model.GetAnimation());
     ExpectAnimation(*copy.GetAnimation(), "run", 2, 1);
