@@ -145,27 +145,21 @@ TEST(PaletteFiles, RealFiles) {
     EXPECT_FALSE(ReadPaletteFile((folder / "slade/Quake .pal").string(), table));
 }
 
-TEST(DefaultPalette, FoundInTheUsersDataFolderOrToldMissing) {
-    CTestFolder data;
+TEST_F(PaletteFile, DefaultPaletteIsFoundInTheUsersDataFolderOrToldMissing) {
     const char* previous = std::getenv("XDG_DATA_HOME");
     const std::string saved = previous ? previous : "";
-    setenv("XDG_DATA_HOME", data.Path().c_str(), 1);
-    ApplyGamma(1.0f);
+    setenv("XDG_DATA_HOME", folder.Path().c_str(), 1);
 
     testing::internal::CaptureStderr();
     LoadDefaultPalette();
     EXPECT_EQ(testing::internal::GetCapturedStderr(), std::string(GetStringResource(107)) + "\n");
     EXPECT_EQ(std::memcmp(defaultPaletteTable, quake2PaletteTable, sizeof(PaletteTable)), 0);
 
-    std::string jasc = "JASC-PAL\n0100\n256\n";
-    for (int i = 0; i < 256; i++) {
-        jasc += "1 2 3\n";
-    }
-    data.Write("orrin/quake2.pal", jasc);
+    folder.Write("orrin/quake2.pal", Jasc(256, 256));
     testing::internal::CaptureStderr();
     LoadDefaultPalette();
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
-    EXPECT_EQ(defaultPaletteTable[200][2], 3);
+    EXPECT_EQ(defaultPaletteTable[200][1], 55);
 
     if (previous) {
         setenv("XDG_DATA_HOME", saved.c_str(), 1);
