@@ -87,7 +87,6 @@ TEST_F(SinReader, ReadsTheFilesItsDefinitionNamesFromThePathLine) {
     EXPECT_EQ(model.name, "x");
     EXPECT_EQ(model.meshPath, folder.Path("models/x/model.sbm"));
     EXPECT_EQ(Names(model), (std::vector<std::string> { "idle", "run" }));
-    EXPECT_EQ(model.animations[0]->count, 2);
     EXPECT_EQ(model.animations[1]->count, 3);
     EXPECT_EQ(model.GetAnimation(), model.animations[0].get());
     EXPECT_EQ(model.GetFrameCount(), 2);
