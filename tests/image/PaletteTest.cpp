@@ -2,39 +2,31 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
-
-#include <unistd.h>
 
 #include "image/GamePalettes.h"
 #include "image/Palettes.h"
 #include "models/Md2Normals.h"
 #include "platform/StringTable.h"
+#include "support/Bytes.h"
+#include "support/RealFiles.h"
 #include "support/TestFolder.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-const fs::path palettesFolder = fs::path(ORRIN_TESTDATA).parent_path() / "palettes";
-
-std::vector<uint8_t> ReadAll(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
-}
+const fs::path palettesFolder = testData.parent_path() / "palettes";
 
 class PaletteFile : public ::testing::Test {
 protected:
     void SetUp() override { ApplyGamma(1.0f); }
-    void TearDown() override { fs::remove(path); }
 
-    void Write(const std::string& bytes) {
-        std::ofstream(path, std::ios::binary) << bytes;
-    }
+    void Write(const std::string& bytes) { folder.Write("test.pal", bytes); }
 
+    // Entry i is (i, 255 - i, i + 256).
     static std::string Jasc(int count, int entries) {
         std::string text = "JASC-PAL\r\n0100\r\n" + std::to_string(count) + "\r\n";
         for (int i = 0; i < entries; i++) {
@@ -43,25 +35,18 @@ protected:
         return text;
     }
 
+    // Entry i is (i, 0, 255 - i) with flags 5 on entry 7 alone.
     static std::string Riff(uint16_t version, uint16_t count) {
-        std::string bytes = "RIFF";
-        bytes += std::string("\x10\x04\0\0", 4);  // length, not checked
-        bytes += "PAL data";
-        bytes += std::string("\x04\x04\0\0", 4);
-        bytes += static_cast<char>(version & 0xFF);
-        bytes += static_cast<char>(version >> 8);
-        bytes += static_cast<char>(count & 0xFF);
-        bytes += static_cast<char>(count >> 8);
+        Bytes b;
+        b.Text("RIFF").U32(0x410).Text("PAL data").U32(0x404).U16(version).U16(count);  // the lengths are not checked
         for (int i = 0; i < 256; i++) {
-            bytes += static_cast<char>(i);
-            bytes += static_cast<char>(0);
-            bytes += static_cast<char>(255 - i);
-            bytes += static_cast<char>(i == 7 ? 0x05 : 0x00);  // flags
+            b.U8(static_cast<uint8_t>(i)).U8(0).U8(static_cast<uint8_t>(255 - i)).U8(i == 7 ? 0x05 : 0x00);
         }
-        return bytes;
+        return std::string(b.bytes.begin(), b.bytes.end());
     }
 
-    const std::string path = (fs::temp_directory_path() / ("orrin-pal-" + std::to_string(getpid()))).string();
+    CTestFolder folder;
+    const std::string path = folder.Path("test.pal");
     PaletteTable table = {};
 };
 
@@ -71,8 +56,8 @@ TEST(GamePalettes, MatchTheReferenceFiles) {
     if (!fs::exists(palettesFolder)) {
         GTEST_SKIP() << palettesFolder << " is absent";
     }
-    EXPECT_EQ(ReadAll(palettesFolder / "quake2.lmp"), std::vector<uint8_t>(quake2Palette, quake2Palette + 768));
-    EXPECT_EQ(ReadAll(palettesFolder / "quake.lmp"), std::vector<uint8_t>(quakePalette, quakePalette + 768));
+    EXPECT_EQ(FileBytes(palettesFolder / "quake2.lmp"), std::vector<uint8_t>(quake2Palette, quake2Palette + 768));
+    EXPECT_EQ(FileBytes(palettesFolder / "quake.lmp"), std::vector<uint8_t>(quakePalette, quakePalette + 768));
     std::ifstream normals(palettesFolder / "anorms.txt");
     int count = 0;
     float x, y, z;
@@ -108,16 +93,11 @@ TEST(Gamma, OneIsTheIdentityAndHalfBrightensWithoutDecreasing) {
 TEST_F(PaletteFile, JascAndRiffAreAcceptedWithTheirOwnBytes) {
     Write(Jasc(256, 256));
     ASSERT_TRUE(ReadPaletteFile(path, table));
-    EXPECT_EQ(table[7][0], 7);
-    EXPECT_EQ(table[7][1], 248);
-    EXPECT_EQ(table[7][2], 7);  // 263 keeps its low byte
-    EXPECT_EQ(table[7][3], 0);
+    EXPECT_EQ(std::vector<uint8_t>(table[7], table[7] + 4), (std::vector<uint8_t> { 7, 248, 7, 0 }));  // 263 keeps its low byte
     // RIFF keeps the flag bytes.
     Write(Riff(0x0300, 256));
     ASSERT_TRUE(ReadPaletteFile(path, table));
-    EXPECT_EQ(table[7][0], 7);
-    EXPECT_EQ(table[7][2], 248);
-    EXPECT_EQ(table[7][3], 5);
+    EXPECT_EQ(std::vector<uint8_t>(table[7], table[7] + 4), (std::vector<uint8_t> { 7, 0, 248, 5 }));
 }
 
 TEST_F(PaletteFile, Refusals) {
@@ -154,7 +134,7 @@ TEST_F(PaletteFile, DefaultPaletteGoesThroughTheGammaOrFallsBack) {
 }
 
 TEST(PaletteFiles, RealFiles) {
-    const fs::path folder = fs::path(ORRIN_TESTDATA) / "palette";
+    const fs::path folder = testData / "palette";
     if (!fs::exists(folder)) {
         GTEST_SKIP() << folder << " is absent";
     }
@@ -165,27 +145,21 @@ TEST(PaletteFiles, RealFiles) {
     EXPECT_FALSE(ReadPaletteFile((folder / "slade/Quake .pal").string(), table));
 }
 
-TEST(DefaultPalette, FoundInTheUsersDataFolderOrToldMissing) {
-    CTestFolder data;
+TEST_F(PaletteFile, DefaultPaletteIsFoundInTheUsersDataFolderOrToldMissing) {
     const char* previous = std::getenv("XDG_DATA_HOME");
     const std::string saved = previous ? previous : "";
-    setenv("XDG_DATA_HOME", data.Path().c_str(), 1);
-    ApplyGamma(1.0f);
+    setenv("XDG_DATA_HOME", folder.Path().c_str(), 1);
 
     testing::internal::CaptureStderr();
     LoadDefaultPalette();
     EXPECT_EQ(testing::internal::GetCapturedStderr(), std::string(GetStringResource(107)) + "\n");
     EXPECT_EQ(std::memcmp(defaultPaletteTable, quake2PaletteTable, sizeof(PaletteTable)), 0);
 
-    std::string jasc = "JASC-PAL\n0100\n256\n";
-    for (int i = 0; i < 256; i++) {
-        jasc += "1 2 3\n";
-    }
-    data.Write("orrin/quake2.pal", jasc);
+    folder.Write("orrin/quake2.pal", Jasc(256, 256));
     testing::internal::CaptureStderr();
     LoadDefaultPalette();
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
-    EXPECT_EQ(defaultPaletteTable[200][2], 3);
+    EXPECT_EQ(defaultPaletteTable[200][1], 55);
 
     if (previous) {
         setenv("XDG_DATA_HOME", saved.c_str(), 1);

@@ -1,15 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <tuple>
 
-#include "diag/CDiagnostics.h"
 #include "image/COGLTexture2D.h"
 #include "image/Palettes.h"
 #include "models/COGLMD2.h"
@@ -17,7 +12,9 @@
 #include "scene/COGLScene.h"
 #include "support/CapturedReports.h"
 #include "support/GLTest.h"
-#include "platform/CMessageBox.h"
+#include "support/RealFiles.h"
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -32,23 +29,17 @@ struct Md2Facts {
     std::vector<std::tuple<std::string, int, int>> animations;
 };
 
-int32_t Word(const std::vector<uint8_t>& data, size_t offset) {
-    int32_t v;
-    std::memcpy(&v, &data[offset], 4);
-    return v;
-}
-
-std::string Group(std::string name) {
-    const size_t keep = name.find_last_not_of("0123456789");
-    return name.substr(0, keep == std::string::npos ? std::min<size_t>(1, name.size()) : keep + 1);
-}
-
 Md2Facts ReadFacts(const std::vector<uint8_t>& data) {
+    const auto word = [&](size_t offset) {
+        int32_t v;
+        std::memcpy(&v, &data[offset], 4);
+        return v;
+    };
     Md2Facts facts;
-    if (data.size() < 68 || std::memcmp(data.data(), "IDP2", 4) != 0 || Word(data, 4) != 8) return facts;
-    const int frameSize = Word(data, 16), skinCount = Word(data, 20), commandCount = Word(data, 36);
-    facts.frameCount = Word(data, 40);
-    const size_t skinOffset = Word(data, 44), frameOffset = Word(data, 56), commandOffset = Word(data, 60);
+    if (data.size() < 68 || std::memcmp(data.data(), "IDP2", 4) != 0 || word(4) != 8) return facts;
+    const int frameSize = word(16), skinCount = word(20), commandCount = word(36);
+    facts.frameCount = word(40);
+    const size_t skinOffset = word(44), frameOffset = word(56), commandOffset = word(60);
     facts.vertices = (frameSize - 40) / 4;
     if (facts.vertices < 1 || facts.frameCount < 1 || frameOffset + size_t(facts.frameCount) * frameSize > data.size() ||
         commandOffset + 4 * size_t(commandCount) > data.size()) {
@@ -60,35 +51,27 @@ Md2Facts ReadFacts(const std::vector<uint8_t>& data) {
     }
     for (int i = 0; i < facts.frameCount; i++) {
         const char* raw = reinterpret_cast<const char*>(&data[frameOffset + size_t(i) * frameSize + 24]);
-        const std::string group = Group(std::string(raw, strnlen(raw, 16)));
+        const std::string group = FrameGroup(std::string(raw, strnlen(raw, 16)));
         if (facts.animations.empty() || std::get<0>(facts.animations.back()) != group) {
             facts.animations.emplace_back(group, i, 0);
         }
         std::get<2>(facts.animations.back())++;
     }
     if (facts.animations.size() > 1) facts.animations.emplace_back("<all>", 0, facts.frameCount);
-    for (int word = 0; word < commandCount;) {
-        const int n = std::abs(Word(data, commandOffset + 4 * size_t(word)));
+    for (int at = 0; at < commandCount;) {
+        const int n = std::abs(word(commandOffset + 4 * size_t(at)));
         if (n == 0) break;
         facts.triangles += std::max(0, n - 2);
-        word += 1 + 3 * n;
+        at += 1 + 3 * n;
     }
     return facts;
 }
 
-std::vector<uint8_t> ReadAll(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
 void ExpectAnimations(const COGLMD2& model, const Md2Facts& facts) {
     EXPECT_EQ(model.GetFrameCount(), facts.frameCount);
-    ASSERT_EQ(model.animations.size(), facts.animations.size());
-    for (size_t i = 0; i < facts.animations.size(); i++) {
-        EXPECT_EQ(model.animations[i]->name, std::get<0>(facts.animations[i]));
-        EXPECT_EQ(model.animations[i]->first, std::get<1>(facts.animations[i]));
-        EXPECT_EQ(model.animations[i]->count, std::get<2>(facts.animations[i]));
-    }
+    std::vector<std::tuple<std::string, int, int>> animations;
+    for (const auto& animation : model.animations) animations.emplace_back(animation->name, animation->first, animation->count);
+    EXPECT_EQ(animations, facts.animations);
 }
 
 std::string Upper(std::string text) {
@@ -98,10 +81,9 @@ std::string Upper(std::string text) {
 
 // The files of a folder whose upper-cased names start and end as given,
 // ordered upper-cased byte by byte, as Windows lists them.
-std::vector<std::filesystem::path> Listed(const std::filesystem::path& folder, const std::string& start,
-                                          const std::string& end) {
-    std::vector<std::filesystem::path> found;
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+std::vector<fs::path> Listed(const fs::path& folder, const std::string& start, const std::string& end) {
+    std::vector<fs::path> found;
+    for (const auto& entry : fs::directory_iterator(folder)) {
         const std::string name = Upper(entry.path().filename().string());
         if (entry.is_regular_file() && name.size() >= start.size() + end.size() && name.rfind(start, 0) == 0 &&
             name.compare(name.size() - end.size(), end.size(), end) == 0) {
@@ -114,31 +96,17 @@ std::vector<std::filesystem::path> Listed(const std::filesystem::path& folder, c
     return found;
 }
 
-std::vector<std::filesystem::path> RealModels() {
-    std::vector<std::filesystem::path> found;
-    const std::filesystem::path root = std::filesystem::path(ORRIN_TESTDATA) / "md2";
-    std::error_code error;
-    for (auto it = std::filesystem::recursive_directory_iterator(root, error);
-         !error && it != std::filesystem::recursive_directory_iterator(); it.increment(error)) {
-        if (it->path().extension() == ".md2") found.push_back(it->path());
-    }
-    std::sort(found.begin(), found.end());
-    return found;
-}
-
 }  // namespace
 
 TEST(Md2Conformance, RealModelsReadAsAPlainReadingSays) {
-    const std::vector<std::filesystem::path> models = RealModels();
+    const std::vector<fs::path> models = TestDataFiles("md2", ".md2");
     if (models.empty()) {
         GTEST_SKIP() << "no MD2 test data";
     }
-    const std::string previousFolder = Diagnostics().GetFolder();
-    Diagnostics().SetFolder("");
-    CMessageBox::SetBackend(CMessageBox::discard);
-    for (const std::filesystem::path& file : models) {
+    CCapturedReports reports;
+    for (const fs::path& file : models) {
         SCOPED_TRACE(file.string());
-        const Md2Facts facts = ReadFacts(ReadAll(file));
+        const Md2Facts facts = ReadFacts(FileBytes(file));
         COGLMD2 model;
         model.LoadFromFile(file.string());
         ASSERT_EQ(model.loaded, facts.valid);
@@ -149,8 +117,6 @@ TEST(Md2Conformance, RealModelsReadAsAPlainReadingSays) {
         ExpectAnimations(model, facts);
         EXPECT_EQ(model.GetAnimation(), model.animations.back().get());
     }
-    Diagnostics().SetFolder(previousFolder);
-    CMessageBox::SetBackend(CMessageBox::standardError);
 }
 
 class PlayerConformance : public GLTest {
@@ -162,30 +128,24 @@ protected:
 // pictures, the weapons in the order Windows lists them, and each weapon as
 // a plain reading of its file says.
 TEST_F(PlayerConformance, RealPlayerFoldersGiveTheSkinsAndWeaponsAListingSays) {
-    std::vector<std::filesystem::path> bodies;
-    std::error_code error;
-    const std::filesystem::path root = std::filesystem::path(ORRIN_TESTDATA) / "player";
-    for (auto it = std::filesystem::recursive_directory_iterator(root, error);
-         !error && it != std::filesystem::recursive_directory_iterator(); it.increment(error)) {
-        if (it->path().filename() == "tris.md2") bodies.push_back(it->path());
-    }
+    const std::vector<fs::path> bodies = TestDataFiles("player", "/tris.md2");
     if (bodies.empty()) {
         GTEST_SKIP() << "no player test data";
     }
     ApplyGamma(1.0f);
-    for (const std::filesystem::path& tris : bodies) {
+    for (const fs::path& tris : bodies) {
         SCOPED_TRACE(tris.string());
-        const std::filesystem::path folder = tris.parent_path();
+        const fs::path folder = tris.parent_path();
         std::vector<std::string> skins;
-        for (const std::string& named : ReadFacts(ReadAll(tris)).skins) {
-            const std::string file = Upper(std::filesystem::path(named).filename().string());
-            if (!Listed(folder, file, "").empty()) skins.push_back(Upper(std::filesystem::path(named).stem().string()));
+        for (const std::string& named : ReadFacts(FileBytes(tris)).skins) {
+            const std::string file = Upper(fs::path(named).filename().string());
+            if (!Listed(folder, file, "").empty()) skins.push_back(Upper(fs::path(named).stem().string()));
         }
         for (const auto& picture : Listed(folder, "", ".PCX")) {
             const std::string title = Upper(picture.stem().string());
             if (title != "WEAPON" && (title.size() < 2 || title.substr(title.size() - 2) != "_I")) skins.push_back(title);
         }
-        std::vector<std::filesystem::path> weapons = Listed(folder, "WEAPON.MD2", "");
+        std::vector<fs::path> weapons = Listed(folder, "WEAPON.MD2", "");
         for (const char* start : { "W_", "A_" }) {
             for (const auto& file : Listed(folder, start, ".MD2")) weapons.push_back(file);
         }
@@ -203,7 +163,7 @@ TEST_F(PlayerConformance, RealPlayerFoldersGiveTheSkinsAndWeaponsAListingSays) {
         for (size_t i = 0; i < weapons.size(); i++) {
             SCOPED_TRACE(weapons[i].string());
             EXPECT_EQ(player.weapons[i]->name, i == 0 ? "default" : weapons[i].stem().string());
-            const Md2Facts facts = ReadFacts(ReadAll(weapons[i]));
+            const Md2Facts facts = ReadFacts(FileBytes(weapons[i]));
             player.SetWeapon(player.weapons[i].get());
             ASSERT_EQ(player.weapon == player.weapons[i].get(), facts.valid);
             if (facts.valid) ExpectAnimations(*player.weapons[i], facts);

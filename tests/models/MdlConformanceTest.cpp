@@ -1,15 +1,13 @@
-#include <algorithm>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "models/COGLMDL.h"
 #include "support/CapturedReports.h"
+#include "support/ExpectVector.h"
 #include "support/GLTest.h"
+#include "support/RealFiles.h"
 
 namespace {
 
@@ -39,11 +37,6 @@ struct Reader {
     }
 };
 
-std::string Group(std::string name) {
-    const size_t keep = name.find_last_not_of("0123456789");
-    return name.substr(0, keep == std::string::npos ? std::min<size_t>(1, name.size()) : keep + 1);
-}
-
 MdlFacts ReadFacts(const std::vector<uint8_t>& data) {
     MdlFacts facts;
     if (data.size() < 84 || std::memcmp(data.data(), "IDPO", 4) != 0) return facts;
@@ -68,7 +61,7 @@ MdlFacts ReadFacts(const std::vector<uint8_t>& data) {
         for (int f = 0; f < count; f++) {
             in.at += 8;
             if (in.at + 16 + 4 * size_t(facts.vertices) > data.size()) return facts;
-            const std::string name = Group(std::string(reinterpret_cast<const char*>(&data[in.at]), strnlen(reinterpret_cast<const char*>(&data[in.at]), 16)));
+            const std::string name = FrameGroup(std::string(reinterpret_cast<const char*>(&data[in.at]), strnlen(reinterpret_cast<const char*>(&data[in.at]), 16)));
             if (facts.frames == 0) firstFrame = in.at + 16;
             // A group starts afresh and is never joined by what follows it.
             if (facts.animations.empty() || (group && f == 0) || name != previous) facts.animations.emplace_back(name, 0);
@@ -96,23 +89,6 @@ MdlFacts ReadFacts(const std::vector<uint8_t>& data) {
     return facts;
 }
 
-std::vector<uint8_t> ReadFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-std::vector<std::filesystem::path> RealModels() {
-    std::vector<std::filesystem::path> found;
-    const std::filesystem::path root = std::filesystem::path(ORRIN_TESTDATA) / "mdl";
-    std::error_code error;
-    for (auto it = std::filesystem::recursive_directory_iterator(root, error);
-         !error && it != std::filesystem::recursive_directory_iterator(); it.increment(error)) {
-        if (it->path().extension() == ".mdl") found.push_back(it->path());
-    }
-    std::sort(found.begin(), found.end());
-    return found;
-}
-
 class MdlConformance : public GLTest {
 protected:
     CCapturedReports reports;
@@ -121,13 +97,13 @@ protected:
 }  // namespace
 
 TEST_F(MdlConformance, RealModelsReadAsAPlainReadingSays) {
-    const std::vector<std::filesystem::path> models = RealModels();
+    const std::vector<std::filesystem::path> models = TestDataFiles("mdl", ".mdl");
     if (models.empty()) {
         GTEST_SKIP() << "no MDL test data";
     }
     for (const std::filesystem::path& file : models) {
         SCOPED_TRACE(file.string());
-        const MdlFacts facts = ReadFacts(ReadFile(file));
+        const MdlFacts facts = ReadFacts(FileBytes(file));
         reports.Clear();
         COGLMDL model;
         model.LoadFromFile(file.string());
@@ -148,18 +124,14 @@ TEST_F(MdlConformance, RealModelsReadAsAPlainReadingSays) {
         EXPECT_EQ(model.TriangleCount(), facts.triangles);
         CVector min, max;
         model.FrameBounds(0, min, max);
-        EXPECT_FLOAT_EQ(min.x, facts.min[0]);
-        EXPECT_FLOAT_EQ(min.y, facts.min[1]);
-        EXPECT_FLOAT_EQ(min.z, facts.min[2]);
-        EXPECT_FLOAT_EQ(max.x, facts.max[0]);
-        EXPECT_FLOAT_EQ(max.y, facts.max[1]);
-        EXPECT_FLOAT_EQ(max.z, facts.max[2]);
+        ExpectVector(min, facts.min[0], facts.min[1], facts.min[2]);
+        ExpectVector(max, facts.max[0], facts.max[1], facts.max[2]);
         EXPECT_TRUE(reports.Errors().empty());
     }
 }
 
 TEST_F(MdlConformance, EveryTruncationOfARealModelIsRefusedOrDrawnSafely) {
-    const std::vector<uint8_t> data = ReadFile(std::filesystem::path(ORRIN_TESTDATA) / "mdl/slipgate/progs/grenade.mdl");
+    const std::vector<uint8_t> data = FileBytes(testData / "mdl/slipgate/progs/grenade.mdl");
     if (data.empty()) {
         GTEST_SKIP() << "no MDL test data";
     }

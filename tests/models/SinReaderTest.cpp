@@ -11,10 +11,9 @@
 #include "platform/CFile.h"
 #include "scene/COGLScene.h"
 #include "support/CapturedReports.h"
-#include "support/GLTest.h"
-#include "support/ModelRecordReader.h"
+#include "support/ExpectVector.h"
 #include "support/GameFiles.h"
-#include "support/RecordBytes.h"
+#include "support/ModelRecordReader.h"
 #include "support/SinFiles.h"
 #include "support/TestFolder.h"
 
@@ -65,10 +64,16 @@ std::vector<std::string> Names(const COGLSBM& model) {
     return names;
 }
 
-void ExpectVector(const CVector& v, float x, float y, float z) {
-    EXPECT_FLOAT_EQ(v.x, x);
-    EXPECT_FLOAT_EQ(v.y, y);
-    EXPECT_FLOAT_EQ(v.z, z);
+// The mesh with the word at offset forged.
+std::string ForgedMesh(size_t offset, uint32_t value) {
+    Bytes mesh = StripAndFan().Write();
+    return Text(mesh.PutU32(offset, value));
+}
+
+// One-frame animations with the word at offset forged.
+std::string ForgedAnimation(size_t offset, uint32_t value) {
+    Bytes animation = SinAnimationFile({ AxisFrame({ 1, 1, 1 }, { 0, 0, 0 }) });
+    return Text(animation.PutU32(offset, value));
 }
 
 }  // namespace
@@ -82,7 +87,6 @@ TEST_F(SinReader, ReadsTheFilesItsDefinitionNamesFromThePathLine) {
     EXPECT_EQ(model.name, "x");
     EXPECT_EQ(model.meshPath, folder.Path("models/x/model.sbm"));
     EXPECT_EQ(Names(model), (std::vector<std::string> { "idle", "run" }));
-    EXPECT_EQ(model.animations[0]->count, 2);
     EXPECT_EQ(model.animations[1]->count, 3);
     EXPECT_EQ(model.GetAnimation(), model.animations[0].get());
     EXPECT_EQ(model.GetFrameCount(), 2);
@@ -167,14 +171,6 @@ TEST_F(SinReader, RefusalsAbandonTheLoad) {
         std::string mesh;
         const char* message;
     };
-    Bytes badVersion = StripAndFan().Write();
-    badVersion.PutU32(4, 2);
-    Bytes tooManyGroups = StripAndFan().Write();
-    tooManyGroups.PutU32(16, 0x10000000);
-    Bytes commandsOutside = StripAndFan().Write();
-    commandsOutside.PutU32(28 + 12, 4000);
-    Bytes negativeCount = StripAndFan().Write();
-    negativeCount.PutU32(28 + 24 + 8, 0xFFFFFFFF);
     const std::string valid = SinDefinition({ "model.sbm", "idle.sam" });
     const Case cases[] = {
         { "no SDEF", "SDEX\r\nmodel.sbm\r\nidle.sam\r\n", "", "Not a valid SIN def file." },
@@ -184,10 +180,10 @@ TEST_F(SinReader, RefusalsAbandonTheLoad) {
         { "every animation missing", SinDefinition({ "model.sbm", "gone.sam" }), "",
           "Cannot locate any anim (.sam) files for this model." },
         { "not a mesh", valid, "SBM\0", "Not a valid SIN Model (.sbm) file." },
-        { "version 2", valid, Text(badVersion), "Not a valid SIN Model (.sbm) file." },
-        { "more groups than the file holds", valid, Text(tooManyGroups), "Not a valid SIN Model (.sbm) file." },
-        { "commands outside the file", valid, Text(commandsOutside), "Not a valid SIN Model (.sbm) file." },
-        { "negative command count", valid, Text(negativeCount), "Not a valid SIN Model (.sbm) file." },
+        { "version 2", valid, ForgedMesh(4, 2), "Not a valid SIN Model (.sbm) file." },
+        { "more groups than the file holds", valid, ForgedMesh(16, 0x10000000), "Not a valid SIN Model (.sbm) file." },
+        { "commands outside the file", valid, ForgedMesh(28 + 12, 4000), "Not a valid SIN Model (.sbm) file." },
+        { "negative command count", valid, ForgedMesh(28 + 24 + 8, 0xFFFFFFFF), "Not a valid SIN Model (.sbm) file." },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -204,18 +200,11 @@ TEST_F(SinReader, RefusalsAbandonTheLoad) {
 // Animation files whose counts, offsets or normals the file cannot hold are
 // dropped like missing ones.
 TEST_F(SinReader, AnimationsThatCannotBeReadWholeAreDropped) {
-    Bytes badNormal = SinAnimationFile({ AxisFrame({ 1, 1, 1 }, { 0, 0, 0 }, 162) });
-    Bytes manyFrames = SinAnimationFile({ AxisFrame({ 1, 1, 1 }, { 0, 0, 0 }) });
-    manyFrames.PutU32(116, 0x7FFFFFFF);
-    Bytes dataOutside = SinAnimationFile({ AxisFrame({ 1, 1, 1 }, { 0, 0, 0 }) });
-    dataOutside.PutU32(128 + 40, 0x7FFFFF00);
-    Bytes manyVertices = SinAnimationFile({ AxisFrame({ 1, 1, 1 }, { 0, 0, 0 }) });
-    manyVertices.PutU32(112, 0x40000000);
     WriteModelFiles("m");
-    folder.Write("m/a.sam", Text(badNormal));
-    folder.Write("m/b.sam", Text(manyFrames));
-    folder.Write("m/c.sam", Text(dataOutside));
-    folder.Write("m/d.sam", Text(manyVertices));
+    folder.Write("m/a.sam", Text(SinAnimationFile({ AxisFrame({ 1, 1, 1 }, { 0, 0, 0 }, 162) })));  // a normal past the table
+    folder.Write("m/b.sam", ForgedAnimation(116, 0x7FFFFFFF));    // frames
+    folder.Write("m/c.sam", ForgedAnimation(128 + 40, 0x7FFFFF00));  // the frame's data offset
+    folder.Write("m/d.sam", ForgedAnimation(112, 0x40000000));    // vertices
     folder.Write("m/e.sam", "short");
     COGLSBM& model = Load(folder.Write("m/x.def", SinDefinition({ "model.sbm", "a.sam", "b.sam", "c.sam", "d.sam",
                                                                    "e.sam", "idle.sam" })));
@@ -280,11 +269,7 @@ TEST_F(SinReader, RecordReadsBackAsItWasWritten) {
     EXPECT_EQ(model.nextFrame, 2);
     EXPECT_EQ(model.skins.size(), 1u);  // the definition's skin is the record's
 
-    const std::vector<uint8_t> saved = SavedBytes([&](CFile& file) { model.Save(file, 4); });
-    const Bytes expected = record.Write(6);
-    ASSERT_EQ(saved.size(), expected.Size());
-    EXPECT_EQ(std::vector<uint8_t>(saved.begin() + 271, saved.end()),
-              std::vector<uint8_t>(expected.bytes.begin() + 271, expected.bytes.end()));
+    ExpectSavesBack(model, record.Write(6));
 
     record.currentFrame = 3;  // beyond run's three frames
     EXPECT_EQ(Read(record.Write(6)).currentFrame, 0);

@@ -12,6 +12,7 @@
 #include "objects/COGLPointLight.h"
 #include "scene/COGLScene.h"
 #include "support/CapturedReports.h"
+#include "support/GameFiles.h"
 #include "support/GLTest.h"
 #include "support/TestFolder.h"
 #include "view/COGLCamera3D.h"
@@ -224,10 +225,7 @@ TEST_F(Scene, SmallTexturesAreMipmapped) {
 
 TEST_F(Scene, SharedTexturesAreCountedAndDeletedWithTheirLastHolder) {
     CTestFolder folder;
-    std::string pcx(128, '\0');
-    pcx[0] = 10; pcx[1] = 5; pcx[2] = 1; pcx[3] = 8; pcx[8] = 1; pcx[10] = 1; pcx[65] = 1; pcx[66] = 2;
-    pcx += std::string("\xC4\x05", 2) + '\x0C' + std::string(768, '\x40');
-    const std::string path = folder.Write("models/skin.pcx", pcx);
+    const std::string path = folder.Write("models/skin.pcx", TinyPcx());
 
     COGLTexture2D* first = scene->FindOrLoadTexture(path, nullptr, "", false, false);
     ASSERT_NE(first, nullptr);

@@ -10,6 +10,7 @@
 #include "scene/COGLScene.h"
 #include "support/Bytes.h"
 #include "support/GLTest.h"
+#include "support/RecordBytes.h"
 
 // Reads one model record into a new model kept in models; the record must
 // be read exactly to its end.
@@ -22,6 +23,16 @@ Model& ReadModelRecord(std::vector<std::unique_ptr<Model>>& models, const Bytes&
     models.back()->LoadModel(file, version, scene);
     EXPECT_EQ(file.GetPosition(), record.Size());
     return *models.back();
+}
+
+// What the model saves is the record it was read from, from its own fields
+// on (the object prefix is the object tests' to check).
+template <typename Model>
+void ExpectSavesBack(Model& model, const Bytes& record) {
+    const std::vector<uint8_t> saved = SavedBytes([&](CFile& file) { model.Save(file, 4); });
+    ASSERT_EQ(saved.size(), record.Size());
+    EXPECT_EQ(std::vector<uint8_t>(saved.begin() + 271, saved.end()),
+              std::vector<uint8_t>(record.bytes.begin() + 271, record.bytes.end()));
 }
 
 // A GL test that keeps the models it reads and the scene they take their
