@@ -1,11 +1,11 @@
 #include "image/COGLTexture2D.h"
 
 #include <GL/gl.h>
-#include <GL/glu.h>
 
 #include <cstring>
 
 #include "image/COGLImage.h"
+#include "image/Mipmaps.h"
 #include "platform/BufferedStream.h"
 #include "platform/WindowsPath.h"
 #include "platform/CPakFile.h"
@@ -163,17 +163,11 @@ void COGLTexture2D::Upload() {
     glGenTextures(1, &textureName);
     glBindTexture(GL_TEXTURE_2D, textureName);
     glPixelStorei(GL_UNPACK_SWAP_BYTES, 0);
-    glPixelStorei(GL_UNPACK_ROW_LENGTH, picture.width);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
     glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
     glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    const GLenum format = picture.transparent ? GL_RGBA : GL_RGB;
-    const GLint components = picture.transparent ? 4 : 3;
-    // Level 0 comes with the mipmaps: a picture uploaded before them would be
-    // replaced at once (by its power-of-two resampling where it has none).
-    gluBuild2DMipmaps(GL_TEXTURE_2D, components, picture.width, picture.height, format, GL_UNSIGNED_BYTE,
-                      picture.pixels.data());
-    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+    UploadWithMipmaps(picture.pixels.data(), picture.width, picture.height, picture.transparent ? 4 : 3);
     ApplyTextureFilter(textureName, TEXTURE_FILTER_VIEWER);
     refCount += 1;
     picture.FreePixels();
