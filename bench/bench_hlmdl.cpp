@@ -3,11 +3,9 @@
 // arrays), against a display list of the same posed triangles.
 #include <filesystem>
 
+#include "BenchSetUp.h"
 #include "CrowdBench.h"
-#include "diag/CDiagnostics.h"
 #include "models/COGLHLModel.h"
-#include "platform/CMessageBox.h"
-#include "platform/COffscreenContext.h"
 #include "scene/COGLScene.h"
 
 namespace {
@@ -16,12 +14,9 @@ const char* const MODEL = ORRIN_TESTDATA "/hlmdl/sven-lowdef/bmt/barney/barney.m
 
 void BM_HlCrowdViewerVersusDisplayList(benchmark::State& state) {
     COffscreenContext context;
-    if (!context.Create(crowd::SIDE, crowd::SIDE)) {
-        state.SkipWithError("no offscreen OpenGL context");
+    if (!StartOffscreen(state, context, crowd::SIDE, crowd::SIDE)) {
         return;
     }
-    CMessageBox::SetBackend(CMessageBox::discard);
-    Diagnostics().SetFolder("");
     if (!std::filesystem::exists(MODEL)) {
         state.SkipWithError("the Half-Life test data is missing");
         return;

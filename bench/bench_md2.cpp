@@ -5,11 +5,9 @@
 #include <iterator>
 #include <vector>
 
+#include "BenchSetUp.h"
 #include "CrowdBench.h"
-#include "diag/CDiagnostics.h"
 #include "models/COGLMD2.h"
-#include "platform/CMessageBox.h"
-#include "platform/COffscreenContext.h"
 
 namespace {
 
@@ -20,12 +18,9 @@ std::vector<uint8_t> ReadModelFile() {
 
 void BM_Md2CrowdViewerVersusDisplayList(benchmark::State& state) {
     COffscreenContext context;
-    if (!context.Create(crowd::SIDE, crowd::SIDE)) {
-        state.SkipWithError("no offscreen OpenGL context");
+    if (!StartOffscreen(state, context, crowd::SIDE, crowd::SIDE)) {
         return;
     }
-    CMessageBox::SetBackend(CMessageBox::discard);
-    Diagnostics().SetFolder("");
     const std::vector<uint8_t> data = ReadModelFile();
     COGLMD2 model;
     if (!model.ReadModel(data.data(), data.size(), false)) {

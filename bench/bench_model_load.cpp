@@ -20,12 +20,10 @@
 #include <assimp/scene.h>
 #endif
 
-#include "diag/CDiagnostics.h"
+#include "BenchSetUp.h"
 #include "image/COGLTexture2D.h"
 #include "models/COGLModel.h"
 #include "models/ModelFiles.h"
-#include "platform/CMessageBox.h"
-#include "platform/COffscreenContext.h"
 #include "scene/COGLScene.h"
 
 namespace {
@@ -117,12 +115,9 @@ std::vector<ModelFile> LoadableModels() {
 
 void BM_ModelLoadVersusRead(benchmark::State& state) {
     COffscreenContext context;
-    if (!context.Create(64, 64)) {
-        state.SkipWithError("no offscreen OpenGL context");
+    if (!StartOffscreen(state, context, 64, 64)) {
         return;
     }
-    CMessageBox::SetBackend(CMessageBox::discard);
-    Diagnostics().SetFolder("");
     const std::vector<ModelFile> files = LoadableModels();
     if (files.empty()) {
         state.SkipWithError("the model test data is missing");

@@ -13,10 +13,8 @@
 #include FT_FREETYPE_H
 #include FT_OUTLINE_H
 
-#include "diag/CDiagnostics.h"
+#include "BenchSetUp.h"
 #include "objects/COGLText.h"
-#include "platform/CMessageBox.h"
-#include "platform/COffscreenContext.h"
 #include "platform/FontFiles.h"
 
 namespace {
@@ -58,12 +56,9 @@ int DecomposeText(const OutlineFontFile& font, const std::string& text) {
 
 void BM_TextBuildVersusDecompose(benchmark::State& state) {
     COffscreenContext context;
-    if (!context.Create(64, 64)) {
-        state.SkipWithError("no offscreen OpenGL context");
+    if (!StartOffscreen(state, context, 64, 64)) {
         return;
     }
-    CMessageBox::SetBackend(CMessageBox::discard);
-    Diagnostics().SetFolder("");
     OutlineFontFile font;
     if (!FindOutlineFont("Arial", false, font)) {
         state.SkipWithError("no outline font for Arial");
