@@ -16,6 +16,7 @@
 #include "platform/CFile.h"
 #include "scene/COGLScene.h"
 #include "support/CapturedReports.h"
+#include "support/ExpectVector.h"
 #include "support/GLTest.h"
 #include "support/ModelRecordReader.h"
 #include "support/RealFiles.h"
@@ -109,10 +110,8 @@ TEST_F(HlModelTest, ReadsSequencesTexturesAndBodyParts) {
     EXPECT_EQ(model.TriangleCount(), 1);
     CVector min, max;
     model.FrameBounds(0, min, max);
-    EXPECT_EQ(min.x, -2.0f);
-    EXPECT_EQ(min.y, -3.0f);
-    EXPECT_EQ(min.z, -1.0f);
-    EXPECT_EQ(max.z, 4.0f);
+    ExpectVector(min, -2.0f, -3.0f, -1.0f);   // the box's file (x, y, z) sent as (y, z, x)
+    ExpectVector(max, 5.0f, 6.0f, 4.0f);
 
     // A second model of the file shares the texture.
     COGLHLModel& again = Load(folder.Path("box.mdl"));

@@ -12,6 +12,7 @@
 #include "platform/CPakFile.h"
 #include "scene/COGLScene.h"
 #include "support/CapturedReports.h"
+#include "support/ExpectVector.h"
 #include "support/GLTest.h"
 #include "support/GameFiles.h"
 #include "support/SinFiles.h"
@@ -102,11 +103,8 @@ TEST_F(SinDraw, DrawsTexturedWhereItsBoundsSay) {
     Redraw();
     ExpectSpots({ { -1.0f, 1.0f, 255, 0, 0 }, { 1.0f, 1.0f, 0, 0, 0 }, { -1.0f, -1.0f, 0, 0, 0 } });
     // Mesh axes: (file y, -file z, -file x), before the half turn and scale.
-    EXPECT_FLOAT_EQ(model->boundsMin.x, -40.0f);
-    EXPECT_FLOAT_EQ(model->boundsMin.y, -40.0f);
-    EXPECT_FLOAT_EQ(model->boundsMax.x, 0.0f);
-    EXPECT_FLOAT_EQ(model->boundsMax.y, 0.0f);
-    EXPECT_FLOAT_EQ(model->boundsMax.z, 0.0f);
+    ExpectVector(model->boundsMin, -40.0f, -40.0f, 0.0f);
+    ExpectVector(model->boundsMax, 0.0f, 0.0f, 0.0f);
     ASSERT_EQ(model->groups.size(), 1u);
     EXPECT_FLOAT_EQ(model->groups[0]->groupMin.x, -40.0f);
     EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
