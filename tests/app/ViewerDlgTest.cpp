@@ -53,24 +53,37 @@ protected:
     CFakeDialogView view;
 };
 
-// Opening alone writes nothing, but makes the default shot folder.
-TEST_F(ViewerDlgTest, NoSettingsFileGivesTheScrnshotFolderAndWritesNothing) {
-    std::filesystem::create_directories(folder.Path("prog"));
-    Open();
-    EXPECT_EQ(view.fields.shotFolder, folder.Path("prog/scrnshot"));
-    EXPECT_TRUE(std::filesystem::is_directory(folder.Path("prog/scrnshot")));
-    EXPECT_EQ(IniText(), "");
-}
-
-// Valid values pass the checks that replace bad ones.
-TEST_F(ViewerDlgTest, StoredValuesFillTheControls) {
+// Opening fills the controls from the stored values, which pass the checks
+// that replace bad ones, and writes nothing; a missing shot folder gives way
+// to "scrnshot", which it makes.
+TEST_F(ViewerDlgTest, StoredValuesFillTheControlsAndBadOnesGiveWayToDefaults) {
     const std::string shots = folder.Path("shots");
+    const std::string gone = folder.Path("gone");
+    const std::string scrnshot = folder.Path("prog/scrnshot");
     std::filesystem::create_directories(shots);
-    folder.Write("TAV.ini", "[3dfx]\nResolution=4\nSSBasePath=" + shots + "\nGamma=80\n");
-    Open();
-    EXPECT_EQ(view.fields.resolution, 4);
-    EXPECT_EQ(view.fields.shotFolder, shots);
-    EXPECT_EQ(view.fields.gammaPosition, 20);  // truncating 1 - 0.8 would give 19
+    std::filesystem::create_directories(folder.Path("prog"));
+    struct Case { std::string ini; int resolution; std::string shotFolder; int gammaPosition; };
+    const Case cases[] = {
+        { "", 2, scrnshot, 0 },   // no settings file
+        { "[3dfx]\nResolution=4\nSSBasePath=" + shots + "\nGamma=80\n", 4, shots, 20 },  // truncated: 19
+        { "[3dfx]\nResolution=-1\n", 2, scrnshot, 0 },
+        { "[3dfx]\nResolution=5\n", 2, scrnshot, 0 },
+        { "[3dfx]\nResolution=99999\n", 2, scrnshot, 0 },
+        { "[3dfx]\nSSBasePath=" + gone + "\n", 2, scrnshot, 0 },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.ini);
+        std::filesystem::remove_all(scrnshot);
+        if (!c.ini.empty()) {
+            folder.Write("TAV.ini", c.ini);
+        }
+        Open();
+        EXPECT_EQ(view.fields.resolution, c.resolution);
+        EXPECT_EQ(view.fields.shotFolder, c.shotFolder);
+        EXPECT_TRUE(std::filesystem::is_directory(c.shotFolder));
+        EXPECT_EQ(view.fields.gammaPosition, c.gammaPosition);
+        EXPECT_EQ(IniText(), c.ini);
+    }
 }
 
 TEST_F(ViewerDlgTest, SceneArgumentStandsInTheFieldButIsNotStoredUntilExit) {
@@ -80,26 +93,6 @@ TEST_F(ViewerDlgTest, SceneArgumentStandsInTheFieldButIsNotStoredUntilExit) {
     EXPECT_NE(IniText().find("LastScene=/old.tvn"), std::string::npos);
     dialog.OnOK();
     EXPECT_EQ(store.Read(Setting::lastScene), "/new.tvn");
-}
-
-TEST_F(ViewerDlgTest, ResolutionOutsideTheListFallsBackTo640x480) {
-    for (const char* stored : { "-1", "5", "99999" }) {
-        folder.Write("TAV.ini", std::string("[3dfx]\nResolution=") + stored + "\n");
-        Open();
-        EXPECT_EQ(view.fields.resolution, 2) << stored;
-        EXPECT_EQ(dialog.resolution, 2) << stored;
-    }
-}
-
-TEST_F(ViewerDlgTest, DeletedShotFolderFallsBackToScrnshot) {
-    const std::string gone = folder.Path("gone");
-    std::filesystem::create_directories(gone);
-    folder.Write("TAV.ini", "[3dfx]\nSSBasePath=" + gone + "\n");
-    std::filesystem::remove(gone);
-    std::filesystem::create_directories(folder.Path("prog"));
-    Open();
-    EXPECT_EQ(view.fields.shotFolder, folder.Path("prog/scrnshot"));
-    EXPECT_EQ(dialog.ShotSettings().folder, folder.Path("prog/scrnshot"));
 }
 
 // With no scene, "View Scene" applies the slider and then stops at message 117.

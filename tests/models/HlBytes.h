@@ -47,16 +47,10 @@ struct HlLayout {
     std::vector<uint8_t> Write() const {
         Bytes b;
         b.Text(magic).I32(version).Fill(HEADER - 8);
-        // Bone: name, parent -1, flags, no controllers, values 0, scales 1.
+        // Bone: name, parent -1, flags, no controllers (six -1), values 0, scales 1.
         b.PutU32(140, 1).PutU32(144, uint32_t(b.Size()));
-        b.Field("root", 32).I32(-1).I32(0);
-        for (int i = 0; i < 6; i++) {
-            b.I32(-1);
-        }
-        b.Fill(24);
-        for (int i = 0; i < 6; i++) {
-            b.F32(1.0f);
-        }
+        b.Field("root", 32).I32(-1).I32(0).Fill(24, 0xff).Fill(24);
+        b.F32(1).F32(1).F32(1).F32(1).F32(1).F32(1);
         b.PutU32(148, uint32_t(controllers.size())).PutU32(152, uint32_t(b.Size()));
         for (const Controller& c : controllers) {
             b.I32(0).I32(c.type).F32(c.start).F32(c.end).I32(0).I32(c.slot);
@@ -82,32 +76,24 @@ struct HlLayout {
             b.PutU32(start + 124, uint32_t(s.group == 0 ? animation[i] : GROUP_HEADER));
             b.PutU32(start + 156, uint32_t(s.group));
             // Box from (-1, -2, -3) to (4, 5, 6).
-            const float box[6] = { -1, -2, -3, 4, 5, 6 };
-            for (int k = 0; k < 6; k++) {
-                PutF32(b, start + 96 + 4 * size_t(k), box[k]);
-            }
+            b.PutF32(start + 96, -1).PutF32(start + 100, -2).PutF32(start + 104, -3);
+            b.PutF32(start + 108, 4).PutF32(start + 112, 5).PutF32(start + 116, 6);
         }
         b.PutU32(172, uint32_t(groupCount)).PutU32(176, uint32_t(b.Size()));
         for (int32_t i = 0; i < groupCount; i++) {
             b.Field("group", 32).Fill(64).I32(0).I32(0);
         }
         b.PutU32(180, uint32_t(textures.size())).PutU32(184, uint32_t(b.Size()));
-        std::vector<size_t> records;
+        const size_t records = b.Size();
         for (const Texture& t : textures) {
-            records.push_back(b.Size());
             b.Field(t.name.c_str(), 64).I32(t.flags).I32(t.width).I32(t.height).I32(0);
         }
+        // Each texture's indices, then its palette: black but for its one index.
         for (size_t i = 0; i < textures.size(); i++) {
             const Texture& t = textures[i];
-            b.PutU32(records[i] + 76, uint32_t(b.Size()));
+            b.PutU32(records + 80 * i + 76, uint32_t(b.Size()));
             b.Fill(size_t(t.width) * size_t(t.height), t.index);
-            for (int k = 0; k < 256; k++) {
-                if (k == t.index) {
-                    b.U8(t.rgb[0]).U8(t.rgb[1]).U8(t.rgb[2]);
-                } else {
-                    b.Fill(3);
-                }
-            }
+            b.Fill(3 * size_t(t.index)).U8(t.rgb[0]).U8(t.rgb[1]).U8(t.rgb[2]).Fill(3 * (255 - size_t(t.index)));
         }
         b.PutU32(192, uint32_t(textures.size())).PutU32(196, textures.empty() ? 0 : 1).PutU32(200, uint32_t(b.Size()));
         for (size_t i = 0; i < textures.size(); i++) {
@@ -128,15 +114,10 @@ struct HlLayout {
             b.F32(p);
         }
         const size_t normals = b.Size();
-        for (int i = 0; i < 3; i++) {
-            b.F32(0).F32(0).F32(1);
-        }
+        b.F32(0).F32(0).F32(1).F32(0).F32(0).F32(1).F32(0).F32(0).F32(1);
+        // A strip of three (vertex, normal, s, t each), then the end.
         const size_t commands = b.Size();
-        b.U16(3);
-        for (uint16_t i = 0; i < 3; i++) {
-            b.U16(i).U16(i).U16(0).U16(0);
-        }
-        b.U16(0);
+        b.U16(3).U16(0).U16(0).U16(0).U16(0).U16(1).U16(1).U16(0).U16(0).U16(2).U16(2).U16(0).U16(0).U16(0);
         b.PutU32(mesh + 4, uint32_t(commands));
         b.PutU32(subModel + 72, textures.empty() ? 0 : 1).PutU32(subModel + 76, uint32_t(mesh));
         b.PutU32(subModel + 80, 3).PutU32(subModel + 84, uint32_t(bones)).PutU32(subModel + 88, uint32_t(vertices));
@@ -154,12 +135,6 @@ struct HlLayout {
     static constexpr size_t SEQUENCE = 176;
     static constexpr size_t SUB_MODEL = 112;
     static constexpr size_t GROUP_HEADER = 76;
-
-    static void PutF32(Bytes& b, size_t at, float value) {
-        uint32_t u;
-        std::memcpy(&u, &value, 4);
-        b.PutU32(at, u);
-    }
 };
 
 inline std::string HlText(const std::vector<uint8_t>& bytes) {

@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 
 #include "image/COGLTexture2D.h"
@@ -17,8 +16,10 @@
 #include "platform/CFile.h"
 #include "scene/COGLScene.h"
 #include "support/CapturedReports.h"
+#include "support/ExpectVector.h"
 #include "support/GLTest.h"
 #include "support/ModelRecordReader.h"
+#include "support/RealFiles.h"
 #include "support/RecordBytes.h"
 #include "support/TestFolder.h"
 
@@ -48,7 +49,7 @@ protected:
     }
     // A model of the test data, or null when the data is absent.
     COGLHLModel* LoadReal(const char* relative) {
-        const std::filesystem::path path = std::filesystem::path(ORRIN_TESTDATA) / "hlmdl" / relative;
+        const std::filesystem::path path = testData / "hlmdl" / relative;
         if (!std::filesystem::exists(path)) {
             return nullptr;
         }
@@ -69,29 +70,21 @@ protected:
         }
         return red;
     }
-    // A square of one grey behind everything the models draw.
-    void Backdrop(float r, float g, float b) {
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        glDisable(GL_LIGHTING);
-        glColor3f(r, g, b);
-        glRectf(-4.0f, -4.0f, 4.0f, 4.0f);   // at z = 0, behind models placed at z > 0
-    }
 
     CTestFolder folder;
     CCapturedReports reports;
 };
 
-// A file of the Half-Life test data; empty when it is absent.
-std::vector<uint8_t> TestFile(const char* relative) {
-    std::ifstream in(std::filesystem::path(ORRIN_TESTDATA) / "hlmdl" / relative, std::ios::binary);
-    return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+std::vector<uint8_t> WithValue(std::vector<uint8_t> bytes, size_t at, uint32_t value) {
+    return Bytes{ std::move(bytes) }.PutU32(at, value).bytes;
 }
 
-std::vector<uint8_t> WithValue(std::vector<uint8_t> bytes, size_t at, uint32_t value) {
-    for (int i = 0; i < 4; i++) {
-        bytes[at + size_t(i)] = static_cast<uint8_t>(value >> (8 * i));
-    }
-    return bytes;
+// The default layout with one change.
+template <typename Edit>
+std::vector<uint8_t> Edited(Edit edit) {
+    HlLayout layout;
+    edit(layout);
+    return layout.Write();
 }
 
 }  // namespace
@@ -117,10 +110,8 @@ TEST_F(HlModelTest, ReadsSequencesTexturesAndBodyParts) {
     EXPECT_EQ(model.TriangleCount(), 1);
     CVector min, max;
     model.FrameBounds(0, min, max);
-    EXPECT_EQ(min.x, -2.0f);
-    EXPECT_EQ(min.y, -3.0f);
-    EXPECT_EQ(min.z, -1.0f);
-    EXPECT_EQ(max.z, 4.0f);
+    ExpectVector(min, -2.0f, -3.0f, -1.0f);   // the box's file (x, y, z) sent as (y, z, x)
+    ExpectVector(max, 5.0f, 6.0f, 4.0f);
 
     // A second model of the file shares the texture.
     COGLHLModel& again = Load(folder.Path("box.mdl"));
@@ -210,25 +201,16 @@ TEST_F(HlModelTest, ControllersWrapAndStepAsTheirRangeSays) {
 
 TEST_F(HlModelTest, UnsoundFilesAreRefusedWithAReport) {
     const std::vector<uint8_t> good = HlLayout().Write();
-    HlLayout classic;
-    classic.magic = "IDPO";
-    HlLayout version;
-    version.version = 11;
-    HlLayout group;
-    group.magic = "IDSQ";
-    HlLayout frames;
-    frames.sequences = { { "idle", 0, 0, 1 } };
-    HlLayout blends;
-    blends.sequences = { { "idle", 1, 0, 5 } };
-    HlLayout groupNumber;
-    groupNumber.sequences = { { "idle", 1, 1, 1 } };
-    HlLayout noSequence;
-    noSequence.sequences.clear();
-    HlLayout slot;
-    slot.controllers = { { 1, 0.0f, 1.0f, 5 } };
     const std::vector<uint8_t> cases[] = {
-        {}, std::vector<uint8_t>(good.begin(), good.begin() + 200), classic.Write(), version.Write(), group.Write(),
-        frames.Write(), blends.Write(), groupNumber.Write(), noSequence.Write(), slot.Write(),
+        {}, std::vector<uint8_t>(good.begin(), good.begin() + 200),
+        Edited([](HlLayout& l) { l.magic = "IDPO"; }),                       // the older model format
+        Edited([](HlLayout& l) { l.version = 11; }),
+        Edited([](HlLayout& l) { l.magic = "IDSQ"; }),                       // a group file
+        Edited([](HlLayout& l) { l.sequences = { { "idle", 0, 0, 1 } }; }),  // no frames
+        Edited([](HlLayout& l) { l.sequences = { { "idle", 1, 0, 5 } }; }),  // five blends
+        Edited([](HlLayout& l) { l.sequences = { { "idle", 1, 1, 1 } }; }),  // group past the groups
+        Edited([](HlLayout& l) { l.sequences.clear(); }),
+        Edited([](HlLayout& l) { l.controllers = { { 1, 0.0f, 1.0f, 5 } }; }),  // slot past the controllers
         WithValue(good, 140, 129),               // bones beyond the work areas
         WithValue(good, 172, 33),                // sequence groups
         WithValue(good, 184, 8),                 // texture table inside the header
@@ -268,9 +250,7 @@ TEST_F(HlModelTest, TheRecordRoundTripsAndAMissingCompanionDropsOnlyThatModel) {
     EXPECT_EQ(model.modelData->frame, 2.5f);
     EXPECT_FALSE(model.loop);
     EXPECT_EQ(model.reserved, 7);
-    EXPECT_EQ(SavedBytes([&](CFile& file) { model.Save(file, -1); }).size(), record.Size());
-    const std::vector<uint8_t> saved = SavedBytes([&](CFile& file) { model.Save(file, -1); });
-    EXPECT_TRUE(std::equal(saved.begin() + 271, saved.end(), record.bytes.begin() + 271));
+    ExpectSavesBack(model, record);
 
     // A position past the sequence's frames starts it over.
     EXPECT_EQ(Read(HlRecord(folder.Path("box.mdl"), 1, 40.0f)).framePosition, 0.0f);
@@ -288,7 +268,7 @@ TEST_F(HlModelTest, TheRecordRoundTripsAndAMissingCompanionDropsOnlyThatModel) {
 
 // Every shorter piece of a real model is refused or read within its bytes.
 TEST(HlModelFiles, EveryTruncationOfARealModelIsCheckedSafely) {
-    const std::vector<uint8_t> whole = TestFile("sven-lowdef/grenade.mdl");
+    const std::vector<uint8_t> whole = FileBytes(testData / "hlmdl/sven-lowdef/grenade.mdl");
     if (whole.empty()) {
         GTEST_SKIP() << "no Half-Life test data";
     }
@@ -418,15 +398,6 @@ namespace {
 int16_t I16At(const std::vector<uint8_t>& file, size_t at) {
     return static_cast<int16_t>(file[at] | file[at + 1] << 8);
 }
-int32_t I32At(const std::vector<uint8_t>& file, size_t at) {
-    return static_cast<int32_t>(file[at] | file[at + 1] << 8 | file[at + 2] << 16 | uint32_t(file[at + 3]) << 24);
-}
-float F32At(const std::vector<uint8_t>& file, size_t at) {
-    const int32_t bits = I32At(file, at);
-    float value;
-    std::memcpy(&value, &bits, 4);
-    return value;
-}
 
 // A channel's value at every frame, its runs spelled out (each run's last
 // value repeated to its total).
@@ -446,17 +417,17 @@ std::vector<float> ChannelFrames(const std::vector<uint8_t>& file, size_t at, in
 // Bone b's transform at frame f of the sequence, built up its parent chain
 // from a plain reading of the file (no controllers, blend 0).
 void ChainTransform(const std::vector<uint8_t>& file, int32_t sequence, float f, int32_t b, float out[3][4]) {
-    const size_t record = size_t(I32At(file, 168)) + 176 * size_t(sequence);
-    const int32_t frames = I32At(file, record + 56);
-    const size_t block = size_t(I32At(file, size_t(I32At(file, 176)) + 100) + I32At(file, record + 124)) + 12 * size_t(b);
-    const size_t bone = size_t(I32At(file, 144)) + 112 * size_t(b);
+    const size_t record = size_t(IntAt(file, 168)) + 176 * size_t(sequence);
+    const int32_t frames = IntAt(file, record + 56);
+    const size_t block = size_t(IntAt(file, size_t(IntAt(file, 176)) + 100) + IntAt(file, record + 124)) + 12 * size_t(b);
+    const size_t bone = size_t(IntAt(file, 144)) + 112 * size_t(b);
     const int32_t k = int32_t(f);
     const int32_t next = std::min(k + 1, frames - 1);
     float channels[2][6];
     for (int c = 0; c < 6; c++) {
         const uint16_t offset = uint16_t(I16At(file, block + 2 * size_t(c)));
-        const float value = F32At(file, bone + 64 + 4 * size_t(c));
-        const float scale = F32At(file, bone + 88 + 4 * size_t(c));
+        const float value = FloatAt(file, bone + 64 + 4 * size_t(c));
+        const float scale = FloatAt(file, bone + 88 + 4 * size_t(c));
         const std::vector<float> runs = offset != 0 ? ChannelFrames(file, block + offset, frames)
                                                     : std::vector<float>(size_t(frames), 0.0f);
         channels[0][c] = value + runs[size_t(k)] * scale;
@@ -471,7 +442,7 @@ void ChainTransform(const std::vector<uint8_t>& file, int32_t sequence, float f,
     for (int i = 0; i < 3; i++) {
         local[i][3] = channels[0][i] + (channels[1][i] - channels[0][i]) * (f - float(k));
     }
-    const int32_t parent = I32At(file, bone + 32);
+    const int32_t parent = IntAt(file, bone + 32);
     if (parent < 0) {
         std::memcpy(out, local, sizeof local);
         return;
@@ -505,7 +476,7 @@ TEST_F(HlModelTest, ARealModelStandsOnItsBoxAndTicksIntoThePoseOfAPlainReading) 
     EXPECT_NEAR(man->boundsMin.y, 9.756f, 1e-3f);   // the larger corner
     EXPECT_NEAR(man->boundsMax.y, 0.008f, 1e-3f);
 
-    const std::vector<uint8_t> file = TestFile("assimp/man/man.mdl");
+    const std::vector<uint8_t> file = FileBytes(testData / "hlmdl/assimp/man/man.mdl");
     man->SetAnimation(man->animations[1].get());   // "walk", 26 frames
     man->StartAnimation();
     for (int i = 0; i < 37; i++) {
@@ -598,7 +569,8 @@ TEST_F(HlModelTest, ChromeFollowsTheCameraMaskedTexelsShowThroughAdditiveOnesBri
     // The cube of alpha_test spans -5 to 5: at scale 0.5 it covers world -2.5 to 2.5.
     masked->SetScale(0.5f, 0.5f, 0.5f);
     masked->SetPosition(0.0f, -2.5f, 5.0f);
-    Backdrop(1.0f, 0.0f, 0.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    Backdrop(255, 0, 0, 0.0f);   // behind the models, placed at z > 0
     masked->Draw(DRAW_MATERIAL);
     int red = 0, covered = 0;
     for (float x = -2.0f; x <= 2.0f; x += 0.25f) {
@@ -613,7 +585,8 @@ TEST_F(HlModelTest, ChromeFollowsTheCameraMaskedTexelsShowThroughAdditiveOnesBri
 
     // blend_additive is flat in file z, drawn as world y: seen from above.
     additive->SetScale(2.0f, 2.0f, 2.0f);
-    Backdrop(0.3f, 0.3f, 0.3f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    Backdrop(77, 77, 77, 0.0f);
     glPushMatrix();
     glTranslatef(0.0f, 0.0f, 5.0f);
     glRotatef(90.0f, 1.0f, 0.0f, 0.0f);

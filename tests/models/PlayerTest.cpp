@@ -35,16 +35,11 @@ std::string Walls(const std::vector<std::pair<std::string, int>>& groups, bool r
 const std::string body = Walls({ { "stand", 3 }, { "run", 2 } }, false);
 const std::string gun = Walls({ { "stand", 2 }, { "run", 2 } }, true);
 
-class Player : public GLTest {
+class Player : public CModelFixture<COGLPlayer> {
 protected:
     void SetUp() override {
-        GLTest::SetUp();
+        CModelFixture::SetUp();
         ApplyGamma(1.0f);  // skins come out as their palettes say
-    }
-    void TearDown() override {
-        players.clear();
-        scene.reset();
-        GLTest::TearDown();
     }
 
     // The body, its pictures and weapons, in a folder of their own.
@@ -59,15 +54,14 @@ protected:
         return tris;
     }
     COGLPlayer& FromFolder(const std::string& tris) {
-        players.push_back(std::make_unique<COGLPlayer>());
-        COGLPlayer& player = *players.back();
+        models.push_back(std::make_unique<COGLPlayer>());
+        COGLPlayer& player = *models.back();
         player.resources = scene.get();
         player.LoadFromFile(tris);
         player.SetPosition(0.0f, -1.0f, 0.0f);
         player.frameStep = 1.0f;
         return player;
     }
-    COGLPlayer& Read(const Bytes& record) { return ReadModelRecord(players, record, *scene); }
     static Bytes PlayerRecord(const ModelRecord& md2, bool flagShown, bool flag1, int32_t weaponIndex) {
         Bytes b = md2.Write(6);
         b.U8(flagShown ? 1 : 0).U8(flag1 ? 1 : 0).I32(weaponIndex);
@@ -82,8 +76,6 @@ protected:
 
     CCapturedReports reports;
     CTestFolder folder;
-    std::unique_ptr<COGLScene> scene = std::make_unique<COGLScene>();
-    std::vector<std::unique_ptr<COGLPlayer>> players;
 };
 
 std::vector<std::string> Titles(const std::vector<COGLTexture2D*>& skins) {
@@ -136,9 +128,7 @@ TEST_F(Player, TheRecordNamesTheWeaponAndComesBackAsItWasRead) {
     EXPECT_EQ(player.flag, nullptr);
 
     // Saved as read: the flag rows too, though there was no flag to show.
-    const std::vector<uint8_t> saved = SavedBytes([&](CFile& file) { player.Save(file, -1); });
-    EXPECT_EQ(std::vector<uint8_t>(saved.begin() + 271, saved.end()),
-              std::vector<uint8_t>(record.bytes.begin() + 271, record.bytes.end()));
+    ExpectSavesBack(player, record);
 
     // A player stored in an archive reads only its model: no weapons to
     // choose from, and the record's choice is kept for the next save.
@@ -152,9 +142,7 @@ TEST_F(Player, TheRecordNamesTheWeaponAndComesBackAsItWasRead) {
     COGLPlayer& fromArchive = Read(archived);
     EXPECT_TRUE(fromArchive.loaded);
     EXPECT_TRUE(fromArchive.weapons.empty());
-    const std::vector<uint8_t> resaved = SavedBytes([&](CFile& file) { fromArchive.Save(file, -1); });
-    EXPECT_EQ(std::vector<uint8_t>(resaved.begin() + 271, resaved.end()),
-              std::vector<uint8_t>(archived.bytes.begin() + 271, archived.bytes.end()));
+    ExpectSavesBack(fromArchive, archived);
 
     // An invalid weapon is not attached, and nothing is said; an index past
     // the list leaves the player unarmed.
@@ -193,9 +181,7 @@ TEST_F(Player, TheWeaponFollowsTheBodyAndHidesPastItsOwnFrames) {
     player.SetDiffuse(0.0f, 0.0f, 0.0f, 1.0f);
     player.SetAmbient(0.0f, 0.0f, 0.0f, 1.0f);
     Redraw(player);
-    EXPECT_TRUE(ColorNear(PixelAt(-0.5f, 0.5f), 0, 255, 0));
-    EXPECT_TRUE(ColorNear(PixelAt(0.5f, 0.5f), 0, 255, 0));
-    EXPECT_TRUE(ColorNear(PixelAt(0.5f, -0.5f), 0, 0, 0));
+    ExpectSpots({ { -0.5f, 0.5f, 0, 255, 0 }, { 0.5f, 0.5f, 0, 255, 0 }, { 0.5f, -0.5f, 0, 0, 0 } });
 
     // A hidden player takes its weapon with it, whatever the tick says.
     player.SetVisible(false);

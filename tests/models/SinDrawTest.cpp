@@ -12,6 +12,7 @@
 #include "platform/CPakFile.h"
 #include "scene/COGLScene.h"
 #include "support/CapturedReports.h"
+#include "support/ExpectVector.h"
 #include "support/GLTest.h"
 #include "support/GameFiles.h"
 #include "support/SinFiles.h"
@@ -52,13 +53,20 @@ protected:
         scene.reset();
         GLTest::TearDown();
     }
-    // From disk: the definition's path line names a folder of the test's own.
-    void LoadFromFolder() {
+    // The model's files on disk, the definition's path line naming a folder
+    // of the test's own; the definition's path.
+    std::string WriteFiles(bool skin) {
         for (const auto& [name, bytes] : ModelFiles()) {
             folder.Write(name, bytes);
         }
-        std::string definition = SinDefinition({ "path " + folder.Path("models/x"), "model.sbm", "walk.sam", "skin base.tga" });
-        Fresh().LoadFromFile(folder.Write("x.def", definition));
+        std::vector<std::string> lines = { "path " + folder.Path("models/x"), "model.sbm", "walk.sam" };
+        if (skin) {
+            lines.push_back("skin base.tga");
+        }
+        return folder.Write("x.def", SinDefinition(lines));
+    }
+    void LoadFromFolder() {
+        Fresh().LoadFromFile(WriteFiles(true));
         ASSERT_TRUE(model->loaded);
     }
     void LoadFromArchive() {
@@ -81,11 +89,6 @@ protected:
     void Tick(int times) {
         for (int i = 0; i < times; i++) model->Animate();
     }
-    std::vector<uint8_t> Screen() const {
-        std::vector<uint8_t> pixels(SIZE * SIZE * 4);
-        glReadPixels(0, 0, SIZE, SIZE, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
-        return pixels;
-    }
 
     CTestFolder folder;
     CCapturedReports reports;
@@ -98,15 +101,10 @@ protected:
 TEST_F(SinDraw, DrawsTexturedWhereItsBoundsSay) {
     LoadFromFolder();
     Redraw();
-    EXPECT_TRUE(ColorNear(PixelAt(-1.0f, 1.0f), 255, 0, 0));
-    EXPECT_TRUE(ColorNear(PixelAt(1.0f, 1.0f), 0, 0, 0));
-    EXPECT_TRUE(ColorNear(PixelAt(-1.0f, -1.0f), 0, 0, 0));
+    ExpectSpots({ { -1.0f, 1.0f, 255, 0, 0 }, { 1.0f, 1.0f, 0, 0, 0 }, { -1.0f, -1.0f, 0, 0, 0 } });
     // Mesh axes: (file y, -file z, -file x), before the half turn and scale.
-    EXPECT_FLOAT_EQ(model->boundsMin.x, -40.0f);
-    EXPECT_FLOAT_EQ(model->boundsMin.y, -40.0f);
-    EXPECT_FLOAT_EQ(model->boundsMax.x, 0.0f);
-    EXPECT_FLOAT_EQ(model->boundsMax.y, 0.0f);
-    EXPECT_FLOAT_EQ(model->boundsMax.z, 0.0f);
+    ExpectVector(model->boundsMin, -40.0f, -40.0f, 0.0f);
+    ExpectVector(model->boundsMax, 0.0f, 0.0f, 0.0f);
     ASSERT_EQ(model->groups.size(), 1u);
     EXPECT_FLOAT_EQ(model->groups[0]->groupMin.x, -40.0f);
     EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
@@ -137,20 +135,18 @@ TEST_F(SinDraw, AnimatesBlendingTheCurrentAndTheNextFrame) {
     EXPECT_EQ(model->currentFrame, 0);
     EXPECT_EQ(model->nextFrame, 1);
     Redraw();
-    EXPECT_TRUE(ColorNear(PixelAt(0.5f, 1.0f), 255, 0, 0));
-    EXPECT_TRUE(ColorNear(PixelAt(-1.5f, 1.0f), 0, 0, 0));
+    ExpectSpots({ { 0.5f, 1.0f, 255, 0, 0 }, { -1.5f, 1.0f, 0, 0, 0 } });
     EXPECT_FLOAT_EQ(model->boundsMin.x, -20.0f);
     Tick(4);
     EXPECT_EQ(model->currentFrame, 1);
     Redraw();
-    EXPECT_TRUE(ColorNear(PixelAt(1.0f, 1.0f), 255, 0, 0));
-    EXPECT_TRUE(ColorNear(PixelAt(-1.0f, 1.0f), 0, 0, 0));
+    ExpectSpots({ { 1.0f, 1.0f, 255, 0, 0 }, { -1.0f, 1.0f, 0, 0, 0 } });
 }
 
 TEST_F(SinDraw, TheSameFromAFolderAndFromAnArchive) {
     LoadFromFolder();
     Redraw();
-    const std::vector<uint8_t> fromFolder = Screen();
+    const std::vector<uint8_t> fromFolder = context.ReadPixels(0, 0, SIZE, SIZE);
     LoadFromArchive();
     EXPECT_EQ(model->path, "x.def");
     EXPECT_EQ(model->meshPath, "models/x/model.sbm");
@@ -158,19 +154,19 @@ TEST_F(SinDraw, TheSameFromAFolderAndFromAnArchive) {
     EXPECT_EQ(model->skins[0]->archive, scene->GetPak(0));
     Redraw();
     EXPECT_TRUE(ColorNear(PixelAt(-1.0f, 1.0f), 255, 0, 0));
-    EXPECT_EQ(Screen(), fromFolder);
+    EXPECT_EQ(context.ReadPixels(0, 0, SIZE, SIZE), fromFolder);
 }
 
 // Runs naming vertices the frames lack, and runs longer than their list, are
 // not drawn; what comes before them is.
 TEST_F(SinDraw, ForgedRunsAreSkipped) {
-    for (const auto& [name, bytes] : ModelFiles()) folder.Write(name, bytes);
+    const std::string definition = WriteFiles(false);
     SinMesh mesh;
     mesh.Group().Strip({ { 0, 0, 0 }, { 0, 0, 4 }, { 0, 0, 2 } }).Strip({ { 0, 0, -1 }, { 0, 0, 1 }, { 0, 0, 2 } });
     mesh.Group().Fan({ { 0, 0, 0 }, { 0, 0, 1 }, { 0, 0, 2 }, { 0, 0, 3 } }).Word(1000).Word(0);
     mesh.Group().Word(std::numeric_limits<int32_t>::min()).Word(0).Word(0).Word(0);
     folder.Write("models/x/model.sbm", Text(mesh.Write()));
-    Fresh().LoadFromFile(folder.Write("x.def", SinDefinition({ "path " + folder.Path("models/x"), "model.sbm", "walk.sam" })));
+    Fresh().LoadFromFile(definition);
     ASSERT_TRUE(model->loaded);
     EXPECT_EQ(model->TriangleCount(), 2);
     Redraw();
@@ -186,9 +182,7 @@ TEST_F(SinDraw, ForgedRunsAreSkipped) {
 
 // Every shortened file is refused or drawn without reading outside its data.
 TEST_F(SinDraw, EveryTruncationIsRefusedOrDrawnSafely) {
-    for (const auto& [name, bytes] : ModelFiles()) folder.Write(name, bytes);
-    const std::string definition = SinDefinition({ "path " + folder.Path("models/x"), "model.sbm", "walk.sam" });
-    const std::string files[][2] = { { "x.def", definition },
+    const std::string files[][2] = { { "x.def", CTestFolder::Read(WriteFiles(false)) },
                                      { "models/x/model.sbm", SquareMesh() },
                                      { "models/x/walk.sam", Text(SinAnimationFile({ Square(-40), Square(0) })) } };
     for (const auto& [name, whole] : files) {

@@ -11,6 +11,8 @@
 #include "scene/COGLScene.h"
 #include "support/CapturedReports.h"
 #include "support/GLTest.h"
+#include "support/ModelRecordReader.h"
+#include "support/TestFolder.h"
 
 namespace {
 
@@ -24,40 +26,24 @@ const std::vector<std::vector<uint8_t>> COLOURS = [] {
     return colours;
 }();
 
-class SpriteDrawTest : public GLTest {
+class SpriteDrawTest : public CModelFixture<COGLSprite> {
 protected:
     void SetUp() override {
-        GLTest::SetUp();
+        CModelFixture::SetUp();
         ApplyGamma(1.0f);
-        scene = std::make_unique<COGLScene>();
-    }
-    void TearDown() override {
-        scene.reset();
-        GLTest::TearDown();
     }
 
-    std::unique_ptr<COGLSprite> Load(const std::string& name, const std::string& bytes) {
-        auto sprite = std::make_unique<COGLSprite>();
-        sprite->resources = scene.get();
-        sprite->LoadFromFile(folder.Write(name, bytes));
-        EXPECT_TRUE(sprite->loaded) << reports.Errors();
+    COGLSprite& Load(const std::string& name, const std::string& bytes) {
+        models.push_back(std::make_unique<COGLSprite>());
+        COGLSprite& sprite = *models.back();
+        sprite.resources = scene.get();
+        sprite.LoadFromFile(folder.Write(name, bytes));
+        EXPECT_TRUE(sprite.loaded) << reports.Errors();
         return sprite;
-    }
-
-    // A grey square behind everything the sprites draw at z = 0.
-    static void DrawBackground() {
-        glColor3ub(100, 100, 100);
-        glBegin(GL_QUADS);
-        glVertex3f(-4.0f, -4.0f, -1.0f);
-        glVertex3f(4.0f, -4.0f, -1.0f);
-        glVertex3f(4.0f, 4.0f, -1.0f);
-        glVertex3f(-4.0f, 4.0f, -1.0f);
-        glEnd();
     }
 
     CCapturedReports reports;
     CTestFolder folder;
-    std::unique_ptr<COGLScene> scene;
 };
 
 // A frame whose left half is index left and right half index right.
@@ -76,16 +62,16 @@ IndexedFrame HalvedFrame(int width, int height, uint8_t left, uint8_t right) {
 // From every orbit angle the quad shows its full width and height to the
 // viewer: 2 x 1 units for a 64 x 32 frame at scale 2.
 TEST_F(SpriteDrawTest, FacesTheCameraFromAnyOrbitAngle) {
-    std::unique_ptr<COGLSprite> sprite = Load("s.spr", IndexedSprite(0, { { 64, 32 } }, COLOURS));
-    sprite->SetScaleX(2.0f * sprite->scale.x);
-    sprite->SetScaleY(2.0f * sprite->scale.y);
-    sprite->RotateX(90.0f);  // ignored: the object's orientation does not turn a sprite
+    COGLSprite& sprite = Load("s.spr", IndexedSprite(0, { { 64, 32 } }, COLOURS));
+    sprite.SetScaleX(2.0f * sprite.scale.x);
+    sprite.SetScaleY(2.0f * sprite.scale.y);
+    sprite.RotateX(90.0f);  // ignored: the object's orientation does not turn a sprite
     for (float degrees : { 0.0f, 60.0f, 135.0f, 250.0f }) {
         SCOPED_TRACE(degrees);
         const float a = degrees * 3.14159265f / 180.0f;
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         LookAt(10.0f * std::sin(a), 0.0f, 10.0f * std::cos(a), 0, 0, 0, 0, 1, 0);
-        sprite->Draw(DRAW_MATERIAL);
+        sprite.Draw(DRAW_MATERIAL);
         // The camera's right in the world.
         const float rx = std::cos(a);
         const float rz = -std::sin(a);
@@ -99,17 +85,15 @@ TEST_F(SpriteDrawTest, FacesTheCameraFromAnyOrbitAngle) {
 }
 
 TEST_F(SpriteDrawTest, RollTurnsTheQuad) {
-    std::unique_ptr<COGLSprite> sprite = Load("s.spr", IndexedSprite(0, { { 64, 16 } }, COLOURS));
-    sprite->SetScaleX(2.0f);
-    sprite->SetScaleY(0.5f);
-    sprite->Draw(DRAW_MATERIAL);
-    EXPECT_TRUE(ColorNear(PixelAt(1.5f, 0.0f), 200, 0, 0));
-    EXPECT_TRUE(ColorNear(PixelAt(0.0f, 1.5f), 0, 0, 0));
+    COGLSprite& sprite = Load("s.spr", IndexedSprite(0, { { 64, 16 } }, COLOURS));
+    sprite.SetScaleX(2.0f);
+    sprite.SetScaleY(0.5f);
+    sprite.Draw(DRAW_MATERIAL);
+    ExpectSpots({ { 1.5f, 0.0f, 200, 0, 0 }, { 0.0f, 1.5f, 0, 0, 0 } });
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    sprite->RotateZ(-90.0f);
-    sprite->Draw(DRAW_MATERIAL);
-    EXPECT_TRUE(ColorNear(PixelAt(1.5f, 0.0f), 0, 0, 0));
-    EXPECT_TRUE(ColorNear(PixelAt(0.0f, 1.5f), 200, 0, 0));
+    sprite.RotateZ(-90.0f);
+    sprite.Draw(DRAW_MATERIAL);
+    ExpectSpots({ { 1.5f, 0.0f, 0, 0, 0 }, { 0.0f, 1.5f, 200, 0, 0 } });
 }
 
 // Each mode over the grey background: the left half of the frame is the
@@ -135,42 +119,33 @@ TEST_F(SpriteDrawTest, EachRenderModeBlendsAsItsRowSays) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        std::unique_ptr<COGLSprite> sprite = Load(c.file, c.bytes);
-        sprite->SetScaleX(2.0f);
-        sprite->SetScaleY(2.0f);
+        COGLSprite& sprite = Load(c.file, c.bytes);
+        sprite.SetScaleX(2.0f);
+        sprite.SetScaleY(2.0f);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        DrawBackground();
+        Backdrop(100, 100, 100, -1.0f);   // behind the sprite at z = 0
         // The fragment colour must not show through transparent texels.
         glColor3ub(255, 255, 0);
-        sprite->Draw(DRAW_MATERIAL);
-        EXPECT_TRUE(ColorNear(PixelAt(-1.0f, 0.0f), c.left[0], c.left[1], c.left[2]));
-        EXPECT_TRUE(ColorNear(PixelAt(1.0f, 0.0f), c.right[0], c.right[1], c.right[2]));
-        EXPECT_TRUE(ColorNear(PixelAt(3.0f, 0.0f), 100, 100, 100));
+        sprite.Draw(DRAW_MATERIAL);
+        ExpectSpots({ { -1.0f, 0.0f, c.left[0], c.left[1], c.left[2] },
+                      { 1.0f, 0.0f, c.right[0], c.right[1], c.right[2] }, { 3.0f, 0.0f, 100, 100, 100 } });
     }
 }
 
 // Every mode, known or not, puts back the blending, alpha test, depth
 // writes and texturing it changed.
 TEST_F(SpriteDrawTest, EveryRenderModeUndoesItsState) {
-    std::unique_ptr<COGLSprite> sprite = Load("s.spr", IndexedSprite(0, { { 8, 8 } }, COLOURS));
+    COGLSprite& sprite = Load("s.spr", IndexedSprite(0, { { 8, 8 } }, COLOURS));
     for (int mode : { -1, 0, 1, 2, 3, 4, 5, 9 }) {
         for (bool transparent : { false, true }) {
             SCOPED_TRACE(mode);
-            sprite->renderMode = mode;
-            sprite->SetTransparent(transparent);
-            sprite->Draw(DRAW_MATERIAL | DRAW_AXES);
-            sprite->DrawSelected();
-            sprite->DrawForSelection();
-            GLboolean depthWrites = GL_FALSE;
-            glGetBooleanv(GL_DEPTH_WRITEMASK, &depthWrites);
-            EXPECT_TRUE(depthWrites);
-            EXPECT_FALSE(glIsEnabled(GL_BLEND));
-            EXPECT_FALSE(glIsEnabled(GL_ALPHA_TEST));
-            EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
+            sprite.renderMode = mode;
+            sprite.SetTransparent(transparent);
+            sprite.Draw(DRAW_MATERIAL | DRAW_AXES);
+            sprite.DrawSelected();
+            sprite.DrawForSelection();
+            ExpectStateRestored();
             EXPECT_FALSE(glIsEnabled(GL_LIGHTING));
-            GLint depth = 0;
-            glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depth);
-            EXPECT_EQ(depth, 1);
         }
     }
 }
@@ -178,26 +153,26 @@ TEST_F(SpriteDrawTest, EveryRenderModeUndoesItsState) {
 // The frame on show changes on the tick that reaches it and wraps to the
 // first after the last.
 TEST_F(SpriteDrawTest, TickChangesTheFrameAndWraps) {
-    std::unique_ptr<COGLSprite> sprite =
+    COGLSprite& sprite =
         Load("s.spr", IndexedSprite(0, { IndexedFrame(8, 8, 1), IndexedFrame(8, 8, 2), IndexedFrame(8, 8, 3) },
                                     COLOURS));
-    sprite->frameStep = 0.5f;
+    sprite.frameStep = 0.5f;
     const int expected[][3] = { { 200, 0, 0 }, { 0, 200, 0 }, { 0, 200, 0 }, { 0, 0, 200 }, { 0, 0, 200 },
                                 { 200, 0, 0 } };
     for (const int* colour : expected) {
-        sprite->Animate();
+        sprite.Animate();
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        sprite->Draw(DRAW_MATERIAL);
+        sprite.Draw(DRAW_MATERIAL);
         EXPECT_TRUE(ColorNear(PixelAt(0.0f, 0.0f), colour[0], colour[1], colour[2]));
     }
 }
 
 // Picking uses exactly the drawn quad, and the highlight outlines it.
 TEST_F(SpriteDrawTest, HighlightOutlinesTheQuad) {
-    std::unique_ptr<COGLSprite> sprite = Load("s.spr", IndexedSprite(0, { { 8, 8 } }, COLOURS));
-    sprite->SetScaleX(2.0f);
-    sprite->SetScaleY(2.0f);
-    sprite->DrawSelected();
+    COGLSprite& sprite = Load("s.spr", IndexedSprite(0, { { 8, 8 } }, COLOURS));
+    sprite.SetScaleX(2.0f);
+    sprite.SetScaleY(2.0f);
+    sprite.DrawSelected();
     EXPECT_TRUE(ColorNear(BrightestAround(2.0f, 1.0f, 2), 255, 255, 255));
     EXPECT_TRUE(ColorNear(PixelAt(0.0f, 0.0f), 0, 0, 0));
 }

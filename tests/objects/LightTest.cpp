@@ -38,6 +38,14 @@ Bytes PointRecord(int32_t markerVisible, int32_t enabled) {
     return b;
 }
 
+// Reads the light from the first length bytes of record, to their end.
+void ReadRecord(COGLLight& light, const Bytes& record, size_t length, int version = 6) {
+    CFile file;
+    ASSERT_TRUE(file.OpenMemory(record.bytes.data(), length));
+    light.Load(file, version);
+    EXPECT_EQ(file.GetPosition(), length);
+}
+
 Bytes SpotRecord() {
     Bytes b = PointRecord(1, 1);
     b.F32(0).F32(0).F32(0).F32(1);            // marker orientation: none
@@ -138,13 +146,8 @@ TEST_F(Light, SpotDirectionFollowsTheMarkerAndTheUnitGoesBackWithSpotDefaults) {
 }
 
 TEST_F(Light, PointLightRecordLoadsAtItsOffsetsAndSavesBack) {
-    const Bytes record = PointRecord(0, 0);
-    ASSERT_EQ(record.bytes.size(), LIGHT_RECORD_SIZE);
-    CFile file;
-    ASSERT_TRUE(file.OpenMemory(record.bytes.data(), record.bytes.size()));
     COGLPointLight light(0.0f, 1.0f, 3.0f);
-    light.Load(file, 6);
-    EXPECT_EQ(file.GetPosition(), LIGHT_RECORD_SIZE);
+    ReadRecord(light, PointRecord(0, 0), LIGHT_RECORD_SIZE);
     EXPECT_EQ(light.name, "Lamp");
     EXPECT_EQ(light.ambient[2], 0.3f);
     EXPECT_EQ(light.specular[1], 0.8f);
@@ -159,18 +162,14 @@ TEST_F(Light, PointLightRecordLoadsAtItsOffsetsAndSavesBack) {
 
     light.Marker().Show();
     light.enabled = 1;
-    const Bytes expected = PointRecord(1, 1);
-    EXPECT_EQ(SavedBytes([&](CFile& out) { light.Save(out); }), expected.bytes);
+    EXPECT_EQ(SavedBytes([&](CFile& out) { light.Save(out); }), PointRecord(1, 1).bytes);
 }
 
 TEST_F(Light, SpotLightRecordContinuesWithOrientationCutoffAndAttenuation) {
     const Bytes record = SpotRecord();
     ASSERT_EQ(record.bytes.size(), SPOT_LIGHT_RECORD_SIZE);
-    CFile file;
-    ASSERT_TRUE(file.OpenMemory(record.bytes.data(), record.bytes.size()));
     COGLSpotLight light(0.0f, 1.0f, 3.0f);
-    light.Load(file, 5);
-    EXPECT_EQ(file.GetPosition(), SPOT_LIGHT_RECORD_SIZE);
+    ReadRecord(light, record, SPOT_LIGHT_RECORD_SIZE, 5);
     EXPECT_EQ(light.cutoff, 12.5f);
     EXPECT_EQ(light.exponent, 4.0f);
     EXPECT_EQ(light.constantAttenuation, 0.5f);
@@ -184,18 +183,14 @@ TEST_F(Light, SpotLightRecordContinuesWithOrientationCutoffAndAttenuation) {
 TEST_F(Light, ShortLightRecordsThrowAndChangeNothing) {
     const Bytes spot = SpotRecord();
     for (size_t length : { size_t(0), LIGHT_RECORD_SIZE, SPOT_LIGHT_RECORD_SIZE - 1 }) {
-        CFile file;
-        ASSERT_TRUE(file.OpenMemory(spot.bytes.data(), length));
         COGLSpotLight light(0.0f, 1.0f, 3.0f);
-        EXPECT_THROW(light.Load(file, 6), CFileException);
+        EXPECT_THROW(ReadRecord(light, spot, length), CFileException);
         EXPECT_EQ(light.name, "Spot Light");
         EXPECT_EQ(light.Marker().position.z, 3.0f);
         EXPECT_EQ(light.direction[2], -1.0f);
     }
-    CFile file;
-    ASSERT_TRUE(file.OpenMemory(spot.bytes.data(), LIGHT_RECORD_SIZE - 1));
     COGLPointLight point(0.0f, 1.0f, 3.0f);
-    EXPECT_THROW(point.Load(file, 6), CFileException);
+    EXPECT_THROW(ReadRecord(point, spot, LIGHT_RECORD_SIZE - 1), CFileException);
     EXPECT_EQ(point.name, "Point");
 }
 

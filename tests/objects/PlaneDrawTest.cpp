@@ -11,6 +11,7 @@
 #include "objects/COGLPlane.h"
 #include "objects/COGLRightWall.h"
 #include "support/GLTest.h"
+#include "support/Surfaces.h"
 #include "view/COGLCamera3D.h"
 
 namespace {
@@ -24,12 +25,6 @@ protected:
         EmissionOnlyLighting();
         glEnable(GL_CULL_FACE);
         glCullFace(GL_BACK);
-    }
-
-    static void Glow(COGLObject& object, float r, float g, float b) {
-        object.SetAmbient(0, 0, 0, 1);
-        object.SetDiffuse(0, 0, 0, 1);
-        object.SetEmission(r, g, b, 1);
     }
 
     void Redraw(COGLObject& object) const {
@@ -100,24 +95,15 @@ TEST_F(PlaneDraw, DiskIsRoundUnlessSubdivided) {
     COGLDisk disk;
     Glow(disk, 1, 1, 1);
     Redraw(disk);
-    EXPECT_TRUE(ColorNear(PixelAt(2.8f, 0), 255, 255, 255));
-    EXPECT_TRUE(ColorNear(PixelAt(0, -2.8f), 255, 255, 255));
-    EXPECT_TRUE(ColorNear(PixelAt(2.5f, 2.5f), 0, 0, 0));
-
+    ExpectSpots({ { 2.8f, 0, 255, 255, 255 }, { 0, -2.8f, 255, 255, 255 }, { 2.5f, 2.5f, 0, 0, 0 } });
     disk.subdivided = true;
     Redraw(disk);
-    EXPECT_TRUE(ColorNear(PixelAt(2.5f, 2.5f), 255, 255, 255));
-    EXPECT_TRUE(ColorNear(PixelAt(3.2f, 0), 0, 0, 0));
+    ExpectSpots({ { 2.5f, 2.5f, 255, 255, 255 }, { 3.2f, 0, 0, 0, 0 } });
 }
 
 TEST_F(PlaneDraw, SubdividedPlaneMapsTheTextureLikeTheQuad) {
     glDisable(GL_LIGHTING);
-    uint8_t pixels[8 * 3] = {};
-    for (int i = 0; i < 8; i++) {
-        pixels[3 * i + (i < 4 ? 0 : 2)] = 255;  // red for s < 0.5, blue above
-    }
-    auto texture = std::make_unique<COGLTexture2D>();
-    ASSERT_TRUE(texture->CreateFromPixels(pixels, 8, 1));
+    const std::unique_ptr<COGLTexture2D> texture = HalvedTexture(0, 2);  // red, then blue
     COGLPlane plane;
     plane.SetTexture(texture.get());
     plane.SetTextureMode(GL_REPLACE);
@@ -126,12 +112,10 @@ TEST_F(PlaneDraw, SubdividedPlaneMapsTheTextureLikeTheQuad) {
         plane.subdivided = subdivided;
         plane.textureTranslation = CVector(0, 0, 0);
         Redraw(plane);
-        EXPECT_TRUE(ColorNear(PixelAt(-1.5f, 0), 255, 0, 0));
-        EXPECT_TRUE(ColorNear(PixelAt(1.5f, 1.5f), 0, 0, 255));
+        ExpectSpots({ { -1.5f, 0, 255, 0, 0 }, { 1.5f, 1.5f, 0, 0, 255 } });
         plane.textureTranslation = CVector(0.5f, 0, 0);
         Redraw(plane);
-        EXPECT_TRUE(ColorNear(PixelAt(-1.5f, 0), 0, 0, 255));
-        EXPECT_TRUE(ColorNear(PixelAt(1.5f, 1.5f), 255, 0, 0));
+        ExpectSpots({ { -1.5f, 0, 0, 0, 255 }, { 1.5f, 1.5f, 255, 0, 0 } });
         EXPECT_FALSE(glIsEnabled(GL_TEXTURE_GEN_S));
         EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
     }
@@ -162,10 +146,8 @@ TEST_F(PlaneDraw, BillboardFacesTheCameraFromEveryAngle) {
         camera.Apply();
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         billboard.Draw(DRAW_MATERIAL);
-        EXPECT_TRUE(ColorNear(PixelAt(1.8f, 1.8f), 255, 255, 0));
-        EXPECT_TRUE(ColorNear(PixelAt(-1.8f, -1.8f), 255, 255, 0));
-        EXPECT_TRUE(ColorNear(PixelAt(2.2f, 0), 0, 0, 0));
-        EXPECT_TRUE(ColorNear(PixelAt(0, 2.2f), 0, 0, 0));
+        ExpectSpots({ { 1.8f, 1.8f, 255, 255, 0 }, { -1.8f, -1.8f, 255, 255, 0 }, { 2.2f, 0, 0, 0, 0 },
+                      { 0, 2.2f, 0, 0, 0 } });
     }
 
     // Its position still moves it: a billboard above the origin stays above
@@ -179,8 +161,7 @@ TEST_F(PlaneDraw, BillboardFacesTheCameraFromEveryAngle) {
     billboard.SetScale(0.5f, 0.5f, 1);
     billboard.SetPosition(0, 2, 0);
     billboard.Draw(DRAW_MATERIAL);
-    EXPECT_TRUE(ColorNear(PixelAt(0.3f, 2.3f), 255, 255, 0));
-    EXPECT_TRUE(ColorNear(PixelAt(0, 0), 0, 0, 0));
+    ExpectSpots({ { 0.3f, 2.3f, 255, 255, 0 }, { 0, 0, 0, 0, 0 } });
     // Left on, it would let the current colour replace the next object's material.
     EXPECT_FALSE(glIsEnabled(GL_COLOR_MATERIAL));
 }
@@ -196,13 +177,7 @@ TEST_F(PlaneDraw, BillboardLeavesOutTexelsOfAlphaAtMostOneTenth) {
     // s = 0.25 lies between the two texels of alpha 25/255: blended they
     // would darken the white by a tenth.
     EXPECT_TRUE(ColorNear(PixelAt(-1.5f, 0), 255, 255, 255, 4));
-    EXPECT_TRUE(ColorNear(PixelAt(0.75f, 0), 127, 127, 127));
-    EXPECT_TRUE(ColorNear(PixelAt(2.25f, 0), 0, 0, 0));
+    ExpectSpots({ { 0.75f, 0, 127, 127, 127 }, { 2.25f, 0, 0, 0, 0 } });
     // Blending, not the depth buffer, lets what is behind show through.
-    GLboolean depthWrites = GL_FALSE;
-    glGetBooleanv(GL_DEPTH_WRITEMASK, &depthWrites);
-    EXPECT_EQ(depthWrites, GL_TRUE);
-    EXPECT_FALSE(glIsEnabled(GL_BLEND));
-    EXPECT_FALSE(glIsEnabled(GL_ALPHA_TEST));
-    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
+    ExpectStateRestored();
 }

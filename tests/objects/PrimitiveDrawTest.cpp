@@ -10,6 +10,7 @@
 #include "objects/COGLSphere.h"
 #include "objects/SharedListsReset.h"
 #include "support/GLTest.h"
+#include "support/Surfaces.h"
 
 namespace {
 
@@ -18,13 +19,6 @@ protected:
     void SetUp() override {
         GLTest::SetUp();
         EmissionOnlyLighting();
-    }
-
-    // Only the emission shows under EmissionOnlyLighting.
-    static void Glow(COGLObject& object, float r, float g, float b, float alpha = 1.0f) {
-        object.SetAmbient(0, 0, 0, 1);
-        object.SetDiffuse(0, 0, 0, alpha);
-        object.SetEmission(r, g, b, 1);
     }
 };
 
@@ -41,11 +35,9 @@ TEST_F(PrimitiveDraw, ObjectsLandWhereTheirTransformPutsThem) {
     sphere.SetScale(1.0f, 1.5f, 1.0f);
     box.Draw(DRAW_MATERIAL);
     sphere.Draw(DRAW_MATERIAL);
-    EXPECT_TRUE(ColorNear(PixelAt(1.0f, 1.0f), 255, 0, 0));
-    EXPECT_TRUE(ColorNear(PixelAt(0.4f, 1.0f), 0, 0, 0));
-    EXPECT_TRUE(ColorNear(PixelAt(-2.0f, 0.4f), 0, 255, 0));   // stretched to 1.5 up
-    EXPECT_TRUE(ColorNear(PixelAt(-2.0f, 0.6f), 0, 0, 0));
-    EXPECT_TRUE(ColorNear(PixelAt(-3.1f, -1.0f), 0, 0, 0));
+    // The sphere is stretched to 1.5 up, not across.
+    ExpectSpots({ { 1.0f, 1.0f, 255, 0, 0 }, { 0.4f, 1.0f, 0, 0, 0 }, { -2.0f, 0.4f, 0, 255, 0 },
+                  { -2.0f, 0.6f, 0, 0, 0 }, { -3.1f, -1.0f, 0, 0, 0 } });
 
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     COGLBox bar;
@@ -53,8 +45,7 @@ TEST_F(PrimitiveDraw, ObjectsLandWhereTheirTransformPutsThem) {
     bar.SetScale(2.0f, 0.25f, 0.25f);
     bar.RotateZ(90.0f);  // the long side now runs along y
     bar.Draw(DRAW_MATERIAL);
-    EXPECT_TRUE(ColorNear(PixelAt(0.0f, 1.8f), 255, 255, 0));
-    EXPECT_TRUE(ColorNear(PixelAt(1.8f, 0.0f), 0, 0, 0));
+    ExpectSpots({ { 0.0f, 1.8f, 255, 255, 0 }, { 1.8f, 0.0f, 0, 0, 0 } });
 }
 
 TEST_F(PrimitiveDraw, CylinderIsCentredOnItsPositionAndSoIsItsBracket) {
@@ -63,11 +54,8 @@ TEST_F(PrimitiveDraw, CylinderIsCentredOnItsPositionAndSoIsItsBracket) {
     Glow(cylinder, 0, 0, 1);
     cylinder.SetScale(10.0f, 10.0f, 3.0f);  // radius 1, from z = -3 to 3
     cylinder.Draw(DRAW_MATERIAL);
-    EXPECT_TRUE(ColorNear(PixelAt(0.0f, 2.8f), 0, 0, 255));
-    EXPECT_TRUE(ColorNear(PixelAt(0.0f, -2.8f), 0, 0, 255));
-    EXPECT_TRUE(ColorNear(PixelAt(0.0f, 3.2f), 0, 0, 0));
-    EXPECT_TRUE(ColorNear(PixelAt(0.0f, -3.2f), 0, 0, 0));
-    EXPECT_TRUE(ColorNear(PixelAt(1.1f, 0.0f), 0, 0, 0));
+    ExpectSpots({ { 0.0f, 2.8f, 0, 0, 255 }, { 0.0f, -2.8f, 0, 0, 255 }, { 0.0f, 3.2f, 0, 0, 0 },
+                  { 0.0f, -3.2f, 0, 0, 0 }, { 1.1f, 0.0f, 0, 0, 0 } });
 
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     cylinder.DrawSelected();
@@ -82,10 +70,9 @@ TEST_F(PrimitiveDraw, ConeHasItsApexAtMinusScaleZ) {
     Glow(cone, 1, 0, 1);
     cone.SetScale(2.0f, 2.0f, 3.0f);  // base radius 1 at z = 3
     cone.Draw(DRAW_MATERIAL);
-    EXPECT_TRUE(ColorNear(PixelAt(0.8f, 2.8f), 255, 0, 255));   // wide near the top
-    EXPECT_TRUE(ColorNear(PixelAt(0.0f, -2.5f), 255, 0, 255));  // thin near the apex
-    EXPECT_TRUE(ColorNear(PixelAt(0.5f, -2.5f), 0, 0, 0));
-    EXPECT_TRUE(ColorNear(PixelAt(0.0f, -3.2f), 0, 0, 0));
+    // Wide near the top, thin near the apex.
+    ExpectSpots({ { 0.8f, 2.8f, 255, 0, 255 }, { 0.0f, -2.5f, 255, 0, 255 }, { 0.5f, -2.5f, 0, 0, 0 },
+                  { 0.0f, -3.2f, 0, 0, 0 } });
 }
 
 TEST_F(PrimitiveDraw, OnlyTheRodIsOpenAtItsEnds) {
@@ -105,9 +92,7 @@ TEST_F(PrimitiveDraw, OnlyTheRodIsOpenAtItsEnds) {
     cylinder.Draw(DRAW_MATERIAL);
     rod.Draw(DRAW_MATERIAL);
     cone.Draw(DRAW_MATERIAL);
-    EXPECT_TRUE(ColorNear(PixelAt(-2.5f, 0.0f), 255, 255, 255));
-    EXPECT_TRUE(ColorNear(PixelAt(0.3f, 0.3f), 0, 0, 0));
-    EXPECT_TRUE(ColorNear(PixelAt(2.5f + 0.3f, 0.3f), 255, 255, 255));
+    ExpectSpots({ { -2.5f, 0.0f, 255, 255, 255 }, { 0.3f, 0.3f, 0, 0, 0 }, { 2.5f + 0.3f, 0.3f, 255, 255, 255 } });
 
     // From the side the rod is there all the same.
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
@@ -127,13 +112,8 @@ TEST_F(PrimitiveDraw, ATransparentObjectBlendsOverWhatIsBehind) {
     back.Draw(DRAW_MATERIAL);
     front.Draw(DRAW_MATERIAL);
     // Both faces of the front box blend: half, then half again.
-    EXPECT_TRUE(ColorNear(PixelAt(0.0f, 0.0f), 64, 0, 191));
-    EXPECT_TRUE(ColorNear(PixelAt(0.8f, 0.8f), 255, 0, 0));
-
-    GLboolean depthWrites = GL_FALSE;
-    glGetBooleanv(GL_DEPTH_WRITEMASK, &depthWrites);
-    EXPECT_EQ(depthWrites, GL_TRUE);
-    EXPECT_FALSE(glIsEnabled(GL_BLEND));
+    ExpectSpots({ { 0.0f, 0.0f, 64, 0, 191 }, { 0.8f, 0.8f, 255, 0, 0 } });
+    ExpectStateRestored();
 }
 
 TEST_F(PrimitiveDraw, DrawWithoutMaterialFlagKeepsTheCallersMaterial) {
@@ -143,8 +123,7 @@ TEST_F(PrimitiveDraw, DrawWithoutMaterialFlagKeepsTheCallersMaterial) {
     Glow(sphere, 1, 0, 0);
     sphere.SetPosition(1, 1, 0);
     sphere.Draw(0);
-    EXPECT_TRUE(ColorNear(PixelAt(1.0f, 1.0f), 0, 255, 0));
-    EXPECT_TRUE(ColorNear(PixelAt(-1.0f, -1.0f), 0, 0, 0));  // still placed by its transform
+    ExpectSpots({ { 1.0f, 1.0f, 0, 255, 0 }, { -1.0f, -1.0f, 0, 0, 0 } });  // still placed by its transform
 }
 
 TEST_F(PrimitiveDraw, AxisTicksOnlyWithTheirFlag) {
@@ -195,29 +174,20 @@ TEST_F(PrimitiveDraw, WireDrawsEdgesOnlyAndHighlightAddsWhiteEdges) {
 
 TEST_F(PrimitiveDraw, TextureFollowsTheTextureTransform) {
     glDisable(GL_LIGHTING);
-    // Red for s < 0.5, blue for s >= 0.5, wide enough that filtering
-    // blends only near the seams.
-    uint8_t pixels[8 * 3] = {};
-    for (int i = 0; i < 8; i++) {
-        pixels[3 * i + (i < 4 ? 0 : 2)] = 255;
-    }
-    auto texture = std::make_unique<COGLTexture2D>();
-    ASSERT_TRUE(texture->CreateFromPixels(pixels, 8, 1));
+    const std::unique_ptr<COGLTexture2D> texture = HalvedTexture(0, 2);  // red, then blue
     COGLBox box;
     box.SetScale(3.0f, 3.0f, 3.0f);
     box.SetTexture(texture.get());
     ASSERT_EQ(box.texture, texture.get());
     box.SetTextureMode(GL_REPLACE);
     box.Draw(DRAW_MATERIAL);
-    EXPECT_TRUE(ColorNear(PixelAt(-1.5f, 0.0f), 255, 0, 0));
-    EXPECT_TRUE(ColorNear(PixelAt(1.5f, 0.0f), 0, 0, 255));
+    ExpectSpots({ { -1.5f, 0.0f, 255, 0, 0 }, { 1.5f, 0.0f, 0, 0, 255 } });
     EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
 
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     box.textureTranslation = CVector(0.5f, 0.0f, 0.0f);
     box.Draw(DRAW_MATERIAL);
-    EXPECT_TRUE(ColorNear(PixelAt(-1.5f, 0.0f), 0, 0, 255));
-    EXPECT_TRUE(ColorNear(PixelAt(1.5f, 0.0f), 255, 0, 0));
+    ExpectSpots({ { -1.5f, 0.0f, 0, 0, 255 }, { 1.5f, 0.0f, 255, 0, 0 } });
     // The texture matrix is left as it was.
     GLdouble textureMatrix[16];
     glGetDoublev(GL_TEXTURE_MATRIX, textureMatrix);

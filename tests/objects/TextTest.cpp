@@ -15,6 +15,7 @@
 #include "support/CapturedReports.h"
 #include "support/GLTest.h"
 #include "support/RecordBytes.h"
+#include "support/Surfaces.h"
 
 namespace {
 
@@ -223,13 +224,7 @@ TEST_F(TextTest, ExtrusionShowsSideWallsLitApartFromTheFront) {
 }
 
 TEST_F(TextTest, TextureCoordinatesComeFromTheGlyphPlane) {
-    // Red for s < 0.5, green above: one repeat per em.
-    uint8_t texels[8 * 3] = {};
-    for (int i = 0; i < 8; i++) {
-        texels[3 * i + (i < 4 ? 0 : 1)] = 255;
-    }
-    auto texture = std::make_unique<COGLTexture2D>();
-    ASSERT_TRUE(texture->CreateFromPixels(texels, 8, 1));
+    const std::unique_ptr<COGLTexture2D> texture = HalvedTexture(0, 1);  // red, then green: one repeat per em
     std::unique_ptr<COGLText> text = MakeText("H", 5.0f, false);
     text->SetPosition(-3.0f, -2.0f, 0.0f);
     text->SetTexture(texture.get());
@@ -237,8 +232,7 @@ TEST_F(TextTest, TextureCoordinatesComeFromTheGlyphPlane) {
     Redraw(*text);
     // The stems of H lie at 0.13 and 0.59 em.
     const float y = -2.0f + 5.0f * 0.3f;
-    EXPECT_TRUE(ColorNear(PixelAt(-3.0f + 5.0f * 0.13f, y), 255, 0, 0, 40));
-    EXPECT_TRUE(ColorNear(PixelAt(-3.0f + 5.0f * 0.59f, y), 0, 255, 0, 40));
+    ExpectSpots({ { -3.0f + 5.0f * 0.13f, y, 255, 0, 0 }, { -3.0f + 5.0f * 0.59f, y, 0, 255, 0 } }, 40);
     EXPECT_FALSE(glIsEnabled(GL_TEXTURE_GEN_S));
 }
 

@@ -48,6 +48,11 @@ public:
         }
         return *this;
     }
+    Bytes& PutF32(size_t offset, float f) {
+        uint32_t u;
+        std::memcpy(&u, &f, 4);
+        return PutU32(offset, u);
+    }
     size_t Size() const { return bytes.size(); }
 
     std::vector<uint8_t> bytes;

@@ -101,6 +101,34 @@ Rgba GLTest::PixelOfWorld(float x, float y, float z) const {
     return Pixel(static_cast<int>(wx), static_cast<int>(wy));
 }
 
+void GLTest::ExpectSpots(std::initializer_list<Spot> spots, int tolerance) const {
+    for (const Spot& spot : spots) {
+        EXPECT_TRUE(ColorNear(PixelAt(spot.x, spot.y), spot.r, spot.g, spot.b, tolerance))
+            << "at (" << spot.x << ", " << spot.y << ")";
+    }
+}
+
+void GLTest::Backdrop(int r, int g, int b, float z) const {
+    glDisable(GL_LIGHTING);
+    glColor3ub(GLubyte(r), GLubyte(g), GLubyte(b));
+    glPushMatrix();
+    glTranslatef(0.0f, 0.0f, z);
+    glRectf(-HALF_WIDTH, -HALF_WIDTH, HALF_WIDTH, HALF_WIDTH);
+    glPopMatrix();
+}
+
+void GLTest::ExpectStateRestored() const {
+    GLboolean depthWrites = GL_FALSE;
+    glGetBooleanv(GL_DEPTH_WRITEMASK, &depthWrites);
+    EXPECT_TRUE(depthWrites);
+    EXPECT_FALSE(glIsEnabled(GL_BLEND));
+    EXPECT_FALSE(glIsEnabled(GL_ALPHA_TEST));
+    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
+    GLint depth = 0;
+    glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depth);
+    EXPECT_EQ(depth, 1);
+}
+
 void GLTest::EmissionOnlyLighting() const {
     const float none[4] = { 0.0f, 0.0f, 0.0f, 1.0f };
     glLightModelfv(GL_LIGHT_MODEL_AMBIENT, none);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <initializer_list>
 
 #include "platform/COffscreenContext.h"
 
@@ -45,6 +46,19 @@ protected:
     Rgba PixelOfWorld(float x, float y, float z) const;
     // Largest value of each channel within radius pixels of pixel (px, py).
     Rgba BrightestAroundPixel(int px, int py, int radius) const;
+    // A colour expected at world point (x, y) of the ortho view.
+    struct Spot {
+        float x, y;
+        int r, g, b;
+    };
+    // Each spot shows its colour within tolerance.
+    void ExpectSpots(std::initializer_list<Spot> spots, int tolerance = 12) const;
+    // An unlit square of one colour (0..255) over the whole ortho view at
+    // height z: what blended drawing is checked against.
+    void Backdrop(int r, int g, int b, float z) const;
+    // What drawing puts back as it found it: depth writes on; blending, the
+    // alpha test and 2-D texturing off; the model-view stack at its base.
+    void ExpectStateRestored() const;
 
     COffscreenContext context;
     // Subclasses that need another size set these in their constructor; the
