@@ -100,4 +100,4 @@ void BM_CrowdSceneFirstFrame(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(BM_CrowdSceneFirstFrame)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_CrowdSceneFirstFrame)->Unit(benchmark::kMillisecond)->Iterations(12);
