@@ -168,17 +168,20 @@ bool COGLImage::Finish(const SourcePicture& source) {
     // One source colour as it is stored: through the gamma table if still
     // due, then alpha from the source or from the key colour.
     auto finish = [&](const uint8_t* color, uint8_t sourceAlpha, uint8_t* out) {
-        for (int i = 0; i < 3; i++) {
-            out[i] = gamma ? gammaTable[color[i]] : color[i];
+        if (gamma) {
+            out[0] = gammaTable[color[0]];
+            out[1] = gammaTable[color[1]];
+            out[2] = gammaTable[color[2]];
+        } else {
+            out[0] = color[0];
+            out[1] = color[1];
+            out[2] = color[2];
         }
         if (!transparent) {
             return;
         }
-        if (hasAlpha) {
-            out[3] = sourceAlpha;
-        } else {
-            out[3] = std::memcmp(out, keyColor, 3) == 0 ? 0 : 255;
-        }
+        const bool isKey = out[0] == keyColor[0] && out[1] == keyColor[1] && out[2] == keyColor[2];
+        out[3] = hasAlpha ? sourceAlpha : (isKey ? 0 : 255);
     };
     // An indexed picture has at most 256 finished colours: work each out once.
     uint8_t finishedPalette[256][4] = {};
