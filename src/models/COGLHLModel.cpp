@@ -141,6 +141,16 @@ COGLTexture2D* COGLHLModel::UploadTexture(const uint8_t* record, const uint8_t* 
         columns[size_t(x) * 2] = size_t((x + 0.25) * stepX);
         columns[size_t(x) * 2 + 1] = size_t((x + 0.75) * stepX);
     }
+    // Each index's colour and whether it counts: a masked texture's 255 adds
+    // nothing, so every texel sums its four corners without a branch.
+    int32_t weights[256][4];
+    for (size_t index = 0; index < 256; index++) {
+        const bool cutOut = masked && index == 255;
+        for (size_t channel = 0; channel < 3; channel++) {
+            weights[index][channel] = cutOut ? 0 : palette[3 * index + channel];
+        }
+        weights[index][3] = cutOut ? 0 : 1;
+    }
     uint8_t* out = pixels.data();
     for (int32_t y = 0; y < targetHeight; y++) {
         const uint8_t* rows[2] = { indices + size_t((y + 0.25) * stepY) * size_t(width),
@@ -148,22 +158,16 @@ COGLTexture2D* COGLHLModel::UploadTexture(const uint8_t* record, const uint8_t* 
         for (int32_t x = 0; x < targetWidth; x++) {
             const uint8_t corners[4] = { rows[0][columns[size_t(x) * 2]], rows[0][columns[size_t(x) * 2 + 1]],
                                          rows[1][columns[size_t(x) * 2]], rows[1][columns[size_t(x) * 2 + 1]] };
-            int sum[3] = { 0, 0, 0 };
-            int opaque = 0;
+            int32_t sum[4] = { 0, 0, 0, 0 };
             for (uint8_t index : corners) {
-                if (masked && index == 255) {
-                    continue;
+                for (int k = 0; k < 4; k++) {
+                    sum[k] += weights[index][k];
                 }
-                opaque++;
-                const uint8_t* color = palette + 3 * size_t(index);
-                sum[0] += color[0];
-                sum[1] += color[1];
-                sum[2] += color[2];
             }
+            const int32_t opaque = sum[3];
             // Division only where a mask edge leaves one to three opaque texels.
-            const bool whole = opaque == 4;
             for (int channel = 0; channel < 3; channel++) {
-                *out++ = static_cast<uint8_t>(whole ? sum[channel] >> 2 : (opaque > 0 ? sum[channel] / opaque : 0));
+                *out++ = static_cast<uint8_t>(opaque == 4 ? sum[channel] >> 2 : (opaque > 0 ? sum[channel] / opaque : 0));
             }
             if (masked) {
                 *out++ = static_cast<uint8_t>(opaque * 255 / 4);
