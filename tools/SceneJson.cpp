@@ -96,6 +96,19 @@ ordered_json Shadows(const COGLScene& scene) {
 
 }  // namespace
 
+void RecordTextsToUtf8(ordered_json& description) {
+    if (description.is_string()) {
+        description = RecordTextToUtf8(description.get_ref<const std::string&>());
+        return;
+    }
+    if (!description.is_structured()) {
+        return;  // a number, a flag or null iterates as itself
+    }
+    for (ordered_json& element : description) {
+        RecordTextsToUtf8(element);
+    }
+}
+
 ordered_json DescribeLight(const COGLLight& light) {
     const auto* spot = dynamic_cast<const COGLSpotLight*>(&light);
     ordered_json out = {

@@ -10,6 +10,9 @@ class CToolScene;
 // What tvntool info prints: a loaded scene as JSON, in the shape tvntool
 // compose reads back. Floats are written as their shortest exact decimal.
 nlohmann::ordered_json DescribeScene(const CToolScene& loaded);
+// Every string of a description as UTF-8: record texts the Windows editor
+// wrote are Windows-1252, and JSON must not carry them raw.
+void RecordTextsToUtf8(nlohmann::ordered_json& description);
 nlohmann::ordered_json DescribeObject(const COGLObject& object, const COGLScene& scene);
 nlohmann::ordered_json DescribeLight(const COGLLight& light);
 class COGLModel;

@@ -71,7 +71,8 @@ int RunInfo(int argc, char** argv) {
     if (loaded.Load(path) == SceneOpenResult::aborted) {
         return EXIT_NOT_A_SCENE;  // the loader has said why
     }
-    const nlohmann::ordered_json description = DescribeScene(loaded);
+    nlohmann::ordered_json description = DescribeScene(loaded);
+    RecordTextsToUtf8(description);
     if (asJson) {
         std::cout << description.dump(2) << '\n';
     } else {
@@ -267,6 +268,7 @@ int RunModel(int argc, char** argv) {
     description["skinNames"] = model->SkinNames();
     description["bounds"] = { { "min", { min.x, min.y, min.z } }, { "max", { max.x, max.y, max.z } } };
     description["errors"] = loaded.errors;
+    RecordTextsToUtf8(description);
     if (asJson) {
         std::cout << description.dump(2) << '\n';
     } else {

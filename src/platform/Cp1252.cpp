@@ -77,6 +77,25 @@ std::string Cp1252ToUtf8(std::string_view text) {
     return out;
 }
 
+bool IsUtf8(std::string_view text) {
+    size_t at = 0;
+    while (at < text.size()) {
+        const size_t start = at;
+        const long code = NextCodePoint(text, at);
+        const size_t length = at - start;
+        const long shortest = code < 0x80 ? 1 : code < 0x800 ? 2 : code < 0x10000 ? 3 : 4;
+        if (code < 0 || code > 0x10FFFF || (code >= 0xD800 && code < 0xE000) ||
+            static_cast<long>(length) != shortest) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string RecordTextToUtf8(std::string_view text) {
+    return IsUtf8(text) ? std::string(text) : Cp1252ToUtf8(text);
+}
+
 bool Utf8ToCp1252(std::string_view utf8, std::string& out) {
     std::string converted;
     size_t at = 0;

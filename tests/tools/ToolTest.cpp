@@ -14,6 +14,7 @@
 #include "models/HlBytes.h"
 #include "models/MdlBytes.h"
 #include "models/SpriteBytes.h"
+#include "platform/Cp1252.h"
 #include "scene/COGLScene.h"
 #include "support/CapturedReports.h"
 #include "support/SinFiles.h"
@@ -212,6 +213,20 @@ TEST_F(Tool, LeftOutFieldsTakeWhatTheClassOrTheModelFileChooses) {
     EXPECT_TRUE(Holds(objects[2], { { "name", "ogre" }, { "scale", { 0.05, 0.05, 0.05 } },
                                     { "texture", folder.Path("ogre/skin.pcx") },
                                     { "model", { { "currentAnimation", "<all>" }, { "pak", nullptr }, { "loop", true } } } }));
+}
+
+// The Windows editor wrote names in Windows-1252; tvntool composes UTF-8.
+// Both come out as UTF-8, and a raw byte above 127 once stopped the dump.
+TEST_F(Tool, RecordTextsOfEitherEncodingComeOutAsUtf8) {
+    ComposeAndDescribe(json::parse(R"({ "objects": [ { "class": "COGLBox", "name": "Caf\u00e9" },
+                                                     { "class": "COGLBox" } ] })"));
+    loaded.scene->objects[1]->name = "Caf\xe9 \x80";
+    nlohmann::ordered_json described = DescribeScene(loaded);
+    RecordTextsToUtf8(described);
+    const json objects = json::parse(described.dump())["objects"];
+    EXPECT_EQ(objects[0]["name"], "Caf\u00e9");
+    EXPECT_EQ(objects[1]["name"], "Caf\u00e9 \u20ac");
+    EXPECT_EQ(RecordTextToUtf8("\xc0\x80"), "\u00c0\u20ac");  // overlong: not UTF-8
 }
 
 TEST_F(Tool, ReportedTextsAndMissingFilesAreListed) {
