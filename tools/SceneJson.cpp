@@ -297,7 +297,7 @@ ordered_json DescribeScene(const CToolScene& loaded) {
             missing.push_back(lookup.asked);
         }
     }
-    return {
+    ordered_json description = {
         { "file", loaded.path },
         { "version", scene.fileVersion },
         { "loaded", loaded.result == SceneOpenResult::loaded },
@@ -315,4 +315,6 @@ ordered_json DescribeScene(const CToolScene& loaded) {
         { "errors", loaded.errors },
         { "missing", missing },
     };
+    RecordTextsToUtf8(description);
+    return description;
 }

@@ -8,7 +8,8 @@ class COGLScene;
 class CToolScene;
 
 // What tvntool info prints: a loaded scene as JSON, in the shape tvntool
-// compose reads back. Floats are written as their shortest exact decimal.
+// compose reads back. Floats are written as their shortest exact decimal;
+// texts are UTF-8 whichever way the record holds them.
 nlohmann::ordered_json DescribeScene(const CToolScene& loaded);
 // Every string of a description as UTF-8: record texts the Windows editor
 // wrote are Windows-1252, and JSON must not carry them raw.

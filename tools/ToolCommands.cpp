@@ -71,8 +71,7 @@ int RunInfo(int argc, char** argv) {
     if (loaded.Load(path) == SceneOpenResult::aborted) {
         return EXIT_NOT_A_SCENE;  // the loader has said why
     }
-    nlohmann::ordered_json description = DescribeScene(loaded);
-    RecordTextsToUtf8(description);
+    const nlohmann::ordered_json description = DescribeScene(loaded);
     if (asJson) {
         std::cout << description.dump(2) << '\n';
     } else {

@@ -24,12 +24,16 @@ void AppendUtf8(std::string& out, char16_t code) {
     }
 }
 
-// The next code point of utf8 from at, moving at past it; -1 for a broken sequence.
+// The next code point of utf8 from at, moving at past it; -1 for a broken
+// sequence: a stray or impossible byte, an overlong form, a surrogate or a
+// code point past U+10FFFF.
 long NextCodePoint(std::string_view utf8, size_t& at) {
     const auto lead = static_cast<unsigned char>(utf8[at++]);
     int extra = 0;
     long code = lead;
-    if (lead >= 0xF0 && lead < 0xF8) {
+    if (lead >= 0xF8) {
+        return -1;
+    } else if (lead >= 0xF0) {
         extra = 3;
         code = lead & 0x07;
     } else if (lead >= 0xE0) {
@@ -46,6 +50,10 @@ long NextCodePoint(std::string_view utf8, size_t& at) {
             return -1;
         }
         code = (code << 6) | (static_cast<unsigned char>(utf8[at++]) & 0x3F);
+    }
+    const int shortest = code < 0x80 ? 0 : code < 0x800 ? 1 : code < 0x10000 ? 2 : 3;
+    if (extra != shortest || code > 0x10FFFF || (code >= 0xD800 && code < 0xE000)) {
+        return -1;
     }
     return code;
 }
@@ -80,12 +88,7 @@ std::string Cp1252ToUtf8(std::string_view text) {
 bool IsUtf8(std::string_view text) {
     size_t at = 0;
     while (at < text.size()) {
-        const size_t start = at;
-        const long code = NextCodePoint(text, at);
-        const size_t length = at - start;
-        const long shortest = code < 0x80 ? 1 : code < 0x800 ? 2 : code < 0x10000 ? 3 : 4;
-        if (code < 0 || code > 0x10FFFF || (code >= 0xD800 && code < 0xE000) ||
-            static_cast<long>(length) != shortest) {
+        if (NextCodePoint(text, at) < 0) {
             return false;
         }
     }

@@ -221,12 +221,11 @@ TEST_F(Tool, RecordTextsOfEitherEncodingComeOutAsUtf8) {
     ComposeAndDescribe(json::parse(R"({ "objects": [ { "class": "COGLBox", "name": "Caf\u00e9" },
                                                      { "class": "COGLBox" } ] })"));
     loaded.scene->objects[1]->name = "Caf\xe9 \x80";
-    nlohmann::ordered_json described = DescribeScene(loaded);
-    RecordTextsToUtf8(described);
-    const json objects = json::parse(described.dump())["objects"];
+    const json objects = json::parse(DescribeScene(loaded).dump())["objects"];
     EXPECT_EQ(objects[0]["name"], "Caf\u00e9");
     EXPECT_EQ(objects[1]["name"], "Caf\u00e9 \u20ac");
     EXPECT_EQ(RecordTextToUtf8("\xc0\x80"), "\u00c0\u20ac");  // overlong: not UTF-8
+    EXPECT_EQ(RecordTextToUtf8("\xf8\x88\x80"), "\u00f8\u02c6\u20ac");  // no such lead byte
 }
 
 TEST_F(Tool, ReportedTextsAndMissingFilesAreListed) {
