@@ -166,6 +166,15 @@ focus() {
     timeout 2 xdotool windowfocus --sync "$1" 2>/dev/null || xdotool windowfocus "$1"
 }
 
+# click_in WINDOW X Y: a click at x y inside the window (window pixels).
+click_in() {
+    xdotool mousemove --window "$1" "$2" "$3" click 1
+}
+
+# The centre of the dialog's "View Scene" button (7, 125, 50, 14 in dialog
+# units), in pixels: the dialog is laid out at a fixed scale, not by fonts.
+view_x=48; view_y=214
+
 # press_in WINDOW KEY: focus, then KEY.
 press_in() {
     focus "$1"

@@ -16,13 +16,7 @@ make_program_folder "$orrin" '[3dfx]\nResolution=3\nSSJPGQuality=3\n'
 ini="$work/config/Fennwick/TAV.ini"
 start_xvfb 800x600x16
 
-# Clicks at x y inside the window (dialog pixels).
-click_in() {
-    xdotool mousemove --window "$1" "$2" "$3" click 1
-}
-
-# Button centres in pixels: "View Scene" (7, 125, 50, 14), "Exit" (224, 125, 50, 14).
-view_x=48; view_y=214
+# The "Exit" button's centre in pixels (224, 125, 50, 14 in dialog units).
 exit_x=373; exit_y=214
 
 start_orrin "$work/prog/orrin" "$work/box.tvn"

@@ -66,7 +66,7 @@ for entry in "$thumbnailer" "$prefix/share/applications/orrin.desktop"; do
 done
 perl "$(dirname "$0")/write_scene.pl" "$work/box.tvn"
 command=$(sed -n 's/^Exec=//p' "$thumbnailer" | sed "s|%i|$work/box.tvn|; s|%o|$work/box.png|; s|%s|128|")
-env -i PATH="$PATH" HOME="$work/home" ASAN_OPTIONS="${ASAN_OPTIONS:-}" $command || fail "the thumbnailer fails: $command"
+env -i PATH="$PATH" HOME="$work/home" ASAN_OPTIONS="${ASAN_OPTIONS:-}" timeout 20 $command || fail "the thumbnailer fails: $command"
 size=$(od -An -tu1 -j16 -N8 "$work/box.png" 2>/dev/null | awk '{ print $3 * 256 + $4, $7 * 256 + $8 }')
 [ "$size" = "128 96" ] || fail "the thumbnail of a scene is not 128 x 96 but $size"
 

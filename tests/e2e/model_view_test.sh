@@ -11,7 +11,7 @@ testdata=$3
 here=$(cd "$(dirname "$0")" && pwd)
 
 source "$here/common.sh"
-require_tools Xvfb xdotool xprop import convert compare perl timeout
+require_tools Xvfb xdotool xprop xwininfo import convert perl timeout
 [ -f "$testdata/md2/assimp/faerie.md2" ] || { echo "skipped: no test data"; exit 77; }
 script_seconds=80
 
@@ -50,7 +50,7 @@ for model in $models; do
     name=$(basename "$model" | tr '.' '_')
     # What the offscreen render of the same file shows: the stage, and where
     # the model moves over 8 ticks.
-    "$tool" render "$testdata/$model" -o "$work/$name-tool.png" --size 800x600 --frames 2 --every 8 2>/dev/null ||
+    timeout 30 "$tool" render "$testdata/$model" -o "$work/$name-tool.png" --size 800x600 --frames 2 --every 8 2>/dev/null ||
         { fail "tvntool does not render $model"; continue; }
     expected=$(moved "$work/$name-tool000.png" "$work/$name-tool001.png")
 
@@ -77,7 +77,7 @@ dialog=$(find_window Orrin)
 [ -n "$dialog" ] || die "no dialog"
 has_icon "$dialog" || fail "the dialog has no icon"
 sleep 0.5
-xdotool mousemove --window "$dialog" 48 214 click 1
+click_in "$dialog" "$view_x" "$view_y"
 [ -n "$(find_window 'Test Window')" ] || die "View Scene shows no viewer window for the model"
 screen_until from-dialog-a near "$work/faerie_md2-tool000.png" 20 20 || fail "the dialog's viewer shows another stage"
 screen_until from-dialog-b differs_from "$work/from-dialog-a.png" || fail "the model does not animate from the dialog"
