@@ -212,6 +212,7 @@ bool COGLImage::Finish(const SourcePicture& source) {
         }
         for (int x = 0; x < width; x++, out += channels) {
             const uint8_t* pixel = in + columnOffsets[size_t(x)];
+            // Constant lengths: a copy of a variable length is a call per pixel.
             if (source.channels == 1 && channels == 4) {
                 std::memcpy(out, finishedPalette[*pixel], 4);
             } else if (source.channels == 1) {

@@ -12,8 +12,8 @@ bool IsPowerOfTwo(int side) {
     return side > 0 && (side & (side - 1)) == 0;
 }
 
-}  // namespace
-
+// One level down: width x height texels to max(width / 2, 1) x
+// max(height / 2, 1). A side of 1 is kept and the other halved alone.
 void HalveTexels(const uint8_t* in, int width, int height, int channels, uint8_t* out) {
     const size_t rowBytes = static_cast<size_t>(width) * channels;
     if (width == 1 || height == 1) {
@@ -38,6 +38,8 @@ void HalveTexels(const uint8_t* in, int width, int height, int channels, uint8_t
     }
 }
 
+}  // namespace
+
 void UploadWithMipmaps(const uint8_t* pixels, int width, int height, int channels) {
     const GLenum format = channels == 4 ? GL_RGBA : GL_RGB;
     GLint maxSide = 0;
@@ -46,7 +48,6 @@ void UploadWithMipmaps(const uint8_t* pixels, int width, int height, int channel
         gluBuild2DMipmaps(GL_TEXTURE_2D, channels, width, height, format, GL_UNSIGNED_BYTE, pixels);
         return;
     }
-    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
     glTexImage2D(GL_TEXTURE_2D, 0, channels, width, height, 0, format, GL_UNSIGNED_BYTE, pixels);
     // Two buffers taking turns: the largest level below the picture fits both.
     std::vector<uint8_t> levels[2];

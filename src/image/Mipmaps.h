@@ -6,9 +6,7 @@
 // texture with every mipmap level down to 1 x 1, each level the rounded mean
 // of 2 x 2 texels of the one above, as the GLU mipmap builder makes them.
 // Sides that are not powers of two, or too large for the driver, go to that
-// builder itself, which resamples them first. Needs the context current.
+// builder itself, which resamples them first. Needs the context current and
+// the unpack state set for tightly packed rows.
 void UploadWithMipmaps(const uint8_t* pixels, int width, int height, int channels);
 
-// One level down: width x height texels to max(width / 2, 1) x
-// max(height / 2, 1). A side of 1 is kept and the other halved alone.
-void HalveTexels(const uint8_t* in, int width, int height, int channels, uint8_t* out);

@@ -128,7 +128,6 @@ public:
     uint8_t blending[2] = {};
     uint8_t mouth = 0;
     std::vector<uint8_t> header;
-    const uint8_t* subModel = nullptr;  // in header: the one being drawn
     bool hasTextureFile = false;
     std::vector<uint8_t> textureFile;   // the companion "…T.mdl"
     // Entries 1 to the group count - 1 hold the sequence-group files.
@@ -146,7 +145,9 @@ private:
     int32_t SubModelOf(int32_t bodyPart) const;
     // The texture number a mesh draws with, through the skin table.
     int32_t MeshTexture(const uint8_t* mesh) const;
-    void DrawSubModel(bool textured);
+    void DrawBodyParts(bool textured);
+    // subModel lies in header.
+    void DrawSubModel(const uint8_t* subModel, bool textured);
     HLMeshTriangles& TrianglesOf(int32_t commandOffset);
 
     // Reads a companion the way the model itself was read.

@@ -279,36 +279,29 @@ void CHLModelData::SetUpLighting() {
 }
 
 void CHLModelData::DrawModel() {
-    HLWorkAreas& work = HLWork();
-    work.drawCount++;
-    const int32_t parts = HeaderValue(H_BODY_PART_COUNT);
-    if (parts <= 0) {
-        return;
-    }
-    SetUpBones();
-    SetUpLighting();
-    // The meshes set the client arrays they draw from; restoring them once
-    // per model instead of per mesh spares the driver a state rebuild each time.
-    glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
-    for (int32_t p = 0; p < parts; p++) {
-        subModel = header.data() + SubModelOf(p);
-        DrawSubModel(true);
-    }
-    glPopClientAttrib();
+    DrawBodyParts(true);
 }
 
 void CHLModelData::DrawModelUntextured() {
+    DrawBodyParts(false);
+}
+
+void CHLModelData::DrawBodyParts(bool textured) {
     HLWork().drawCount++;
     SetUpBones();
+    if (textured) {
+        SetUpLighting();
+    }
+    // The meshes set the client arrays they draw from; restoring them once
+    // per model instead of per mesh spares the driver a state rebuild each time.
     glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
     for (int32_t p = 0; p < HeaderValue(H_BODY_PART_COUNT); p++) {
-        subModel = header.data() + SubModelOf(p);
-        DrawSubModel(false);
+        DrawSubModel(header.data() + SubModelOf(p), textured);
     }
     glPopClientAttrib();
 }
 
-void CHLModelData::DrawSubModel(bool textured) {
+void CHLModelData::DrawSubModel(const uint8_t* subModel, bool textured) {
     HLWorkAreas& work = HLWork();
     const SubModel model = ReadSubModel(header.data(), subModel);
     TransformVertices(model);
