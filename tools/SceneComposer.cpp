@@ -125,13 +125,8 @@ void ReadText(FieldReader& in, const json& node, COGLText& text) {
     in.Bool(node, "italic", text.font.italic);
     in.Float(node, "extrusion", text.extrusion);
     in.Bool(node, "centred", text.centred);
-    const bool italic = text.font.italic;
     text.SetText(words);
-    text.SetFont(face, text.extrusion);
-    if (text.font.italic != italic) {
-        text.font.italic = italic;
-        text.Rebuild();
-    }
+    text.SetFont(face, text.extrusion, text.font.italic);
     in.Vector(node, "offset", text.offset);
 }
 

@@ -78,8 +78,9 @@ void COGLText::ChooseFont(const std::string& face) {
     FindFont("Arial");
 }
 
-void COGLText::SetFont(const std::string& face, float newExtrusion) {
+void COGLText::SetFont(const std::string& face, float newExtrusion, bool italic) {
     ChooseFont(face);
+    font.italic = italic;
     extrusion = newExtrusion;
     Rebuild();
 }

@@ -52,8 +52,9 @@ public:
     // Takes the family when the system has it or a metric-compatible
     // substitute; false otherwise, the font left as it was.
     bool FindFont(const std::string& face);
-    // The family, or "Arial" when there is none such; then rebuilds.
-    void SetFont(const std::string& face, float newExtrusion);
+    // The family, or "Arial" when there is none such, in the style asked;
+    // then rebuilds once.
+    void SetFont(const std::string& face, float newExtrusion, bool italic = false);
     // New lists for the current text, font, extrusion and render mode.
     void Rebuild();
     // Where centred text starts and how wide it is, from the glyph metrics.

@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <string>
 
-#include <fontconfig/fontconfig.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
 #include "diag/CDiagnostics.h"
+#include "platform/FontFiles.h"
 
 namespace {
 
@@ -34,25 +34,6 @@ constexpr int outlineAlpha = 128;
 
 // Glyph coverage, one byte a pixel, rows top-down.
 using Coverage = std::vector<uint8_t>;
-
-std::string FindFontFile(const char* family) {
-    std::string path;
-    FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>(family));
-    FcPatternAddBool(pattern, FC_OUTLINE, FcTrue);
-    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
-    FcDefaultSubstitute(pattern);
-    FcResult result = FcResultNoMatch;
-    FcPattern* match = FcFontMatch(nullptr, pattern, &result);
-    FcChar8* file = nullptr;
-    if (match != nullptr && FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch) {
-        path = reinterpret_cast<const char*>(file);
-    }
-    if (match != nullptr) {
-        FcPatternDestroy(match);
-    }
-    FcPatternDestroy(pattern);
-    return path;
-}
 
 int TextWidth(FT_Face face, const char* text) {
     int width = 0;
@@ -107,13 +88,13 @@ void DrawLine(FT_Face face, const char* text, int baseline, Coverage& coverage) 
     }
 }
 
-void DrawText(const std::string& fontFile, Coverage& coverage) {
+void DrawText(const OutlineFontFile& font, Coverage& coverage) {
     FT_Library library = nullptr;
     if (FT_Init_FreeType(&library) != 0) {
         return;
     }
     FT_Face face = nullptr;
-    if (FT_New_Face(library, fontFile.c_str(), 0, &face) == 0) {
+    if (FT_New_Face(library, font.path.c_str(), font.faceIndex, &face) == 0) {
         FitPixelSize(face);
         const int ascent = static_cast<int>(face->size->metrics.ascender >> 6);
         for (int line = 0; line < lineCount; line++) {
@@ -121,7 +102,7 @@ void DrawText(const std::string& fontFile, Coverage& coverage) {
         }
         FT_Done_Face(face);
     } else {
-        LogLine("Key reference: cannot open the font " + fontFile + "\n");
+        LogLine("Key reference: cannot open the font " + font.path + "\n");
     }
     FT_Done_FreeType(library);
 }
@@ -161,11 +142,13 @@ std::vector<uint8_t> Composite(const Coverage& coverage) {
 
 std::vector<uint8_t> DrawKeyReferencePicture() {
     Coverage coverage(static_cast<size_t>(KEY_REFERENCE_WIDTH) * KEY_REFERENCE_HEIGHT, 0);
-    const std::string fontFile = FindFontFile("Arial");
-    if (fontFile.empty()) {
+    // Any outline font will do when Arial and its substitutes are missing.
+    OutlineFontFile font;
+    FindOutlineFont("Arial", false, font);
+    if (font.path.empty()) {
         LogLine("Key reference: no outline font for Arial\n");
     } else {
-        DrawText(fontFile, coverage);
+        DrawText(font, coverage);
     }
     return Composite(coverage);
 }
