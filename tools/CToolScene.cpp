@@ -19,6 +19,8 @@ CToolScene::CToolScene() : scratchSettings(unwritableSettings) {
     FindDefaultPalette();
     Diagnostics().SetFolder("");
     Diagnostics().SetReportListener([this](const std::string& text) { errors.push_back(text); });
+    viewport = std::make_unique<COGLViewport3D>(scratchSettings);
+    scene = std::make_unique<COGLScene>();
 }
 
 CToolScene::~CToolScene() {
@@ -34,21 +36,19 @@ bool CToolScene::CreateContext(int width, int height, std::string& error) {
         error = "cannot create an offscreen OpenGL context: " + context.GetError();
         return false;
     }
-    viewport = std::make_unique<COGLViewport3D>(scratchSettings);
     viewport->width = width;
     viewport->height = height;
-    scene = std::make_unique<COGLScene>();
     return true;
 }
 
 SceneOpenResult CToolScene::Load(const std::string& scenePath, const ModelSceneChoice& choice) {
     path = scenePath;
-    result = IsModelPath(scenePath) ? OpenModelScene(scenePath, *scene, *viewport, choice)
-                                    : OpenSceneFile(scenePath, *scene, *viewport);
+    result = OpenSceneFile(scenePath, *scene, *viewport, choice);
     return result;
 }
 
 void CToolScene::Paint() {
+    scene->UploadTextures();
     const float* colour = scene->backgroundColour;
     glClearColor(colour[0], colour[1], colour[2], 1.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);

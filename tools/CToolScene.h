@@ -12,9 +12,9 @@
 class COGLScene;
 class COGLViewport3D;
 
-// A scene loaded as the viewer loads it, in an offscreen OpenGL context of
-// its own, with every reported text kept. The tool never writes the
-// viewer's settings or its log files.
+// A scene loaded as the viewer loads it, with every reported text kept; an
+// offscreen OpenGL context of its own is made only to paint it. The tool
+// never writes the viewer's settings or its log files.
 class CToolScene {
 public:
     CToolScene();
@@ -22,7 +22,8 @@ public:
     CToolScene(const CToolScene&) = delete;
     CToolScene& operator=(const CToolScene&) = delete;
 
-    // False, with the reason in error, when no OpenGL context can be made.
+    // For painting: false, with the reason in error, when no OpenGL context
+    // can be made.
     bool CreateContext(int width, int height, std::string& error);
     // A scene file, or a model file shown in a scene made for it with the
     // chosen animation and skin.

@@ -6,6 +6,7 @@
 #include "models/COGLSBM.h"
 #include "models/COGLSprite.h"
 #include "platform/BufferedStream.h"
+#include "platform/CAssetSource.h"
 #include "platform/WindowsPath.h"
 #include "platform/CPakFile.h"
 #include "tools/FieldReader.h"
@@ -22,31 +23,36 @@ std::string FolderOf(const std::string& path) {
 }  // namespace
 
 CModelComposer::CModelComposer(std::vector<std::string> paths, const std::string& outputPath)
-    : pakPaths(std::move(paths)), locator(FolderOf(outputPath)) {
+    : pakPaths(std::move(paths)) {
+    // The viewer looks for what the scene names beside the scene, so the
+    // composer does too; it decodes no picture, only checks the models.
+    holder.BeginLoad(FolderOf(outputPath));
+    holder.decodesPictures = false;
     // Unopened archives still stand for their index in the records.
     for (size_t i = 0; i < pakPaths.size(); i++) {
         holder.paks.push_back(std::make_unique<CPakFile>());
     }
 }
 
+CModelComposer::~CModelComposer() = default;
+
 CPakFile* CModelComposer::Archive(int index) {
     CPakFile* archive = holder.paks[static_cast<size_t>(index)].get();
-    std::string located = pakPaths[static_cast<size_t>(index)];
-    if (archive->GetPath().empty() && !located.empty() && locator.Locate(located)) {
-        archive->Open(located);
+    const std::string& path = pakPaths[static_cast<size_t>(index)];
+    if (archive->GetPath().empty() && !path.empty()) {
+        const AssetId located = holder.Assets()->LocateNamed(path);
+        if (located.IsValid()) {
+            archive->Open(located.path);
+        }
     }
     return archive;
 }
 
 COGLTexture2D* CModelComposer::AddSkin(const std::string& skinPath, bool useDefaultPalette) {
-    // Described only: the record needs the path and the palette option, and
-    // the model's one reference lets the holder delete it with the model.
-    auto skin = std::make_unique<COGLTexture2D>();
+    auto skin = std::make_unique<COGLTexture2D>(AssetId(), useDefaultPalette);
     skin->path = skinPath;
-    skin->useDefaultPalette = useDefaultPalette;
-    COGLTexture2D* added = holder.textureCache.Add(std::move(skin));
-    holder.AddTextureReference(added);
-    return added;
+    skins.push_back(std::move(skin));
+    return skins.back().get();
 }
 
 // Where a viewer loading the model finds a skin its file names: in the
@@ -58,11 +64,11 @@ std::string CModelComposer::FileSkinPath(const COGLModel& model, const std::stri
     }
     // A SiN definition names its skins with their folder already.
     if (dynamic_cast<const COGLSBM*>(&model) != nullptr) {
-        return StreamPtr(OpenStreamForReading(skinName)) != nullptr ? skinName : "";
+        return IsRegularFile(skinName) ? skinName : "";
     }
     const PathParts parts = SplitPath(skinName);
     const std::string beside = model.folder + parts.name + parts.extension;
-    return StreamPtr(OpenStreamForReading(beside)) != nullptr ? beside : "";
+    return IsRegularFile(beside) ? beside : "";
 }
 
 void CModelComposer::ReadModel(FieldReader& in, const json& node, COGLModel& model) {
@@ -85,14 +91,18 @@ void CModelComposer::ReadModel(FieldReader& in, const json& node, COGLModel& mod
         ReadSprite(in, fields, archive, modelPath, *sprite);
         return;
     }
-    const bool found = model.LoadFrom(archive, modelPath, &locator);
+    model.resources = &holder;
+    const bool found = model.LoadFrom(archive, modelPath, true);
     if (found && !model.loaded) {
         in.Fail(modelPath + " is not a valid model");
         return;
     }
     model.path = modelPath;
     model.pak = archive;
-    model.resources = &holder;
+    // Skins the viewer finds by name are listed below, as it finds them;
+    // those the model file holds (an MDL's) stay first.
+    std::erase_if(model.skins, [](const COGLTexture2D* skin) { return !skin->path.empty(); });
+    model.texture = nullptr;
 
     std::string animationName;
     in.String(fields, "currentAnimation", animationName);
@@ -103,7 +113,7 @@ void CModelComposer::ReadModel(FieldReader& in, const json& node, COGLModel& mod
         }
         // Set by record, as a scene file stores it: a Half-Life model takes
         // its sequences no other way.
-        CModelAnimation* animation = model.FindAnimation(animationName);
+        const CModelAnimation* animation = model.FindAnimation(animationName);
         if (animation == nullptr) {
             in.Fail(modelPath + " has no animation \"" + animationName + "\"");
             return;
@@ -163,7 +173,7 @@ void CModelComposer::ReadModel(FieldReader& in, const json& node, COGLModel& mod
 void CModelComposer::ReadSprite(FieldReader& in, const json& fields, CPakFile* archive, const std::string& spritePath,
                                 COGLSprite& sprite) {
     sprite.resources = &holder;
-    const bool found = sprite.LoadFrom(archive, spritePath, &locator);
+    const bool found = sprite.LoadFrom(archive, spritePath, true);
     if (found && !sprite.loaded) {
         in.Fail(spritePath + " is not a valid sprite");
         return;
@@ -181,7 +191,7 @@ void CModelComposer::ReadSprite(FieldReader& in, const json& fields, CPakFile* a
 // the weapons the folder holds when the model was found.
 void CModelComposer::ReadPlayer(FieldReader& in, const json& fields, COGLPlayer& player, bool found) {
     if (found && player.pak == nullptr) {
-        for (const std::string& skinPath : COGLPlayer::FolderSkins(player.folder)) {
+        for (const std::string& skinPath : COGLPlayer::FolderSkins(*holder.Assets(), player.folder)) {
             player.skins.push_back(AddSkin(skinPath, false));
         }
     }
@@ -196,7 +206,7 @@ void CModelComposer::ReadPlayer(FieldReader& in, const json& fields, COGLPlayer&
     if (!found || player.pak != nullptr || player.recordWeaponIndex < 0) {
         return;
     }
-    const size_t weaponCount = COGLPlayer::WeaponFiles(player.folder, true).size();
+    const size_t weaponCount = COGLPlayer::WeaponFiles(*holder.Assets(), player.folder, true).size();
     if (static_cast<size_t>(player.recordWeaponIndex) >= weaponCount) {
         in.Fail("model.weaponIndex " + std::to_string(player.recordWeaponIndex) + " is past the " +
                 std::to_string(weaponCount) + " weapons of " + player.folder);

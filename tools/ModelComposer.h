@@ -6,7 +6,6 @@
 
 #include <nlohmann/json.hpp>
 
-#include "platform/CFileLocator.h"
 #include "scene/COGLScene.h"
 
 class COGLModel;
@@ -23,6 +22,7 @@ class FieldReader;
 class CModelComposer {
 public:
     CModelComposer(std::vector<std::string> pakPaths, const std::string& outputPath);
+    ~CModelComposer();
 
     // Reads the "model" fields and the chosen skin ("texture") of an object
     // node into the model; a wrong field fails the reader.
@@ -37,7 +37,9 @@ private:
                     COGLSprite& sprite);
 
     std::vector<std::string> pakPaths;
-    CFileLocator locator;
-    // Holds one archive per listed path, opened when it can be, and the skins.
+    // Holds one archive per listed path, opened when it can be, and finds
+    // the files as a load of the written scene would.
     COGLScene holder;
+    // Described only: a record needs each skin's path and palette option.
+    std::vector<std::unique_ptr<COGLTexture2D>> skins;
 };

@@ -137,7 +137,7 @@ ordered_json DescribeLight(const COGLLight& light) {
 
 ordered_json DescribeModel(const COGLModel& model) {
     ordered_json animations = ordered_json::array();
-    for (const std::unique_ptr<CModelAnimation>& animation : model.animations) {
+    for (const CModelAnimation* animation : model.animations) {
         animations.push_back({ { "name", animation->name }, { "first", animation->first }, { "count", animation->count } });
     }
     ordered_json skins = ordered_json::array();
@@ -167,8 +167,11 @@ ordered_json DescribeModel(const COGLModel& model) {
     // animation; the file's frames are told here.
     if (const auto* mdl = dynamic_cast<const COGLMDL*>(&model)) {
         out["frameCount"] = mdl->FileFrameCount();
-        out["skinWidth"] = mdl->skinWidth;
-        out["skinHeight"] = mdl->skinHeight;
+        int32_t skinWidth = 0;
+        int32_t skinHeight = 0;
+        mdl->SkinSize(skinWidth, skinHeight);
+        out["skinWidth"] = skinWidth;
+        out["skinHeight"] = skinHeight;
         out["skinCountInFile"] = mdl->skinCountInFile;
     }
     // A Half-Life model's records stand for sequences, which count their
@@ -187,16 +190,16 @@ ordered_json DescribeModel(const COGLModel& model) {
         out["controllers"] = hlModel->HeaderCount(hl::H_CONTROLLER_COUNT);
         out["sequenceGroups"] = hlModel->HeaderCount(hl::H_GROUP_COUNT);
     }
-    if (const auto* sin = dynamic_cast<const COGLSBM*>(&model)) {
-        out["mesh"] = sin->meshPath;
-        out["groups"] = sin->groups.size();
+    if (const auto* sin = dynamic_cast<const COGLSBM*>(&model); sin != nullptr && sin->data != nullptr) {
+        out["mesh"] = sin->data->meshPath;
+        out["groups"] = sin->data->groups.size();
     }
     return out;
 }
 
 ordered_json DescribeSprite(const COGLSprite& sprite) {
     ordered_json frames = ordered_json::array();
-    if (sprite.kind == COGLSprite::KIND_SPR) {
+    if (sprite.kind == KIND_SPR) {
         for (const COGLSprite::FrameInfo& frame : sprite.frameInfo) {
             frames.push_back(frame.title);
         }
@@ -280,7 +283,7 @@ ordered_json DescribeScene(const CToolScene& loaded) {
     }
     ordered_json textures = ordered_json::array();
     for (const std::unique_ptr<COGLTexture2D>& texture : scene.textures) {
-        const int pak = scene.IndexOfPak(texture->archive);
+        const int pak = scene.IndexOfPak(texture->source.archive);
         textures.push_back({ { "path", texture->path }, { "pak", pak >= 0 ? ordered_json(pak) : ordered_json(nullptr) } });
     }
     ordered_json lights = ordered_json::array();

@@ -20,6 +20,7 @@
 #include "platform/BufferedStream.h"
 #include "platform/CPakFile.h"
 #include "scene/COGLScene.h"
+#include "scene/ModelScene.h"
 #include "tools/CToolScene.h"
 #include "tools/CommandLine.h"
 #include "tools/SceneComposer.h"
@@ -64,10 +65,6 @@ int RunInfo(int argc, char** argv) {
         return Usage(infoUsage);
     }
     CToolScene loaded;
-    std::string error;
-    if (!loaded.CreateContext(64, 64, error)) {
-        return Fail(EXIT_NOT_A_SCENE, error);
-    }
     if (loaded.Load(path) == SceneOpenResult::aborted) {
         return EXIT_NOT_A_SCENE;  // the loader has said why
     }
@@ -124,11 +121,7 @@ int RunCompose(int argc, char** argv) {
     if (description.is_discarded()) {
         return Fail(EXIT_NOT_A_SCENE, input + " is not JSON");
     }
-    CToolScene context;
     std::string error;
-    if (!context.CreateContext(64, 64, error)) {
-        return Fail(EXIT_NOT_A_SCENE, error);
-    }
     if (!ComposeScene(description, output, error)) {
         return Fail(EXIT_NOT_A_SCENE, input + ": " + error);
     }
@@ -148,10 +141,6 @@ int RunCheck(int argc, char** argv) {
         return Usage(checkUsage);
     }
     CToolScene loaded;
-    std::string error;
-    if (!loaded.CreateContext(64, 64, error)) {
-        return Fail(EXIT_NOT_A_SCENE, error);
-    }
     if (loaded.Load(argv[1]) == SceneOpenResult::aborted) {
         return EXIT_NOT_A_SCENE;
     }
@@ -191,7 +180,7 @@ int RunCheck(int argc, char** argv) {
         const std::vector<std::string> pictures = sprite->SkinNames();
         for (size_t i = 0; i < pictures.size() && i < sprite->frames.size(); i++) {
             const COGLTexture2D* frame = sprite->frames[i];
-            const std::string where = frame->archive != nullptr ? frame->archive->GetPath() : frame->path;
+            const std::string where = frame->source.InArchive() ? frame->source.archive->GetPath() : frame->path;
             std::printf("%-8s %s -> %s\n", "frame", pictures[i].c_str(), where.c_str());
         }
     }
@@ -202,16 +191,17 @@ int RunCheck(int argc, char** argv) {
             continue;
         }
         const std::string archive = sin->pak != nullptr ? sin->pak->GetPath() : "";
-        const std::string meshWhere = sin->modelEntry != nullptr ? archive : sin->meshPath;
-        std::printf("%-8s %s -> %s\n", "mesh", sin->meshPath.c_str(), meshWhere.c_str());
-        for (const std::unique_ptr<CModelAnimation>& record : sin->animations) {
-            const auto& animation = static_cast<const CSinAnimation&>(*record);
-            const std::string where = animation.entry != nullptr ? archive : animation.animPath;
-            std::printf("%-8s %s -> %s\n", "anim", animation.name.c_str(), where.c_str());
+        const std::string& meshPath = sin->data->meshPath;
+        std::printf("%-8s %s -> %s\n", "mesh", meshPath.c_str(), sin->pak != nullptr ? archive.c_str() : meshPath.c_str());
+        for (const std::unique_ptr<CSinAnimation>& animation : sin->data->animations) {
+            const std::string where = sin->pak != nullptr ? archive : animation->file;
+            std::printf("%-8s %s -> %s\n", "anim", animation->name.c_str(), where.c_str());
         }
         for (const std::string& skinFile : sin->SkinNames()) {
             const COGLTexture2D* skin = sin->FindSkin(skinFile);
-            const std::string where = skin == nullptr ? "MISSING" : skin->archive != nullptr ? skin->archive->GetPath() : skin->path;
+            const std::string where = skin == nullptr             ? "MISSING"
+                                      : skin->source.InArchive() ? skin->source.archive->GetPath()
+                                                                 : skin->path;
             std::printf("%-8s %s -> %s\n", "skin", skinFile.c_str(), where.c_str());
         }
     }
@@ -234,20 +224,9 @@ int RunModel(int argc, char** argv) {
         return Usage(modelUsage);
     }
     CToolScene loaded;
-    std::string error;
-    if (!loaded.CreateContext(64, 64, error)) {
-        return Fail(EXIT_NOT_A_SCENE, error);
-    }
-    std::unique_ptr<COGLModel> model = CreateModelForFile(path);
-    if (!model) {
-        const char* kind = ModelKindOfFile(path);
-        return Fail(EXIT_NOT_A_SCENE, kind != nullptr ? path + " is a " + kind + " model, a kind not supported yet"
-                                                      : path + " is not a model file the viewer reads");
-    }
-    model->resources = loaded.scene.get();
-    model->LoadFromFile(path);
-    if (!model->loaded) {
-        return EXIT_NOT_A_SCENE;
+    std::unique_ptr<COGLModel> model = LoadModelFile(path, *loaded.scene);
+    if (!model || !model->loaded) {
+        return EXIT_NOT_A_SCENE;  // the loader has said why
     }
     const auto* sprite = dynamic_cast<const COGLSprite*>(model.get());
     nlohmann::ordered_json description = sprite != nullptr ? DescribeSprite(*sprite) : DescribeModel(*model);

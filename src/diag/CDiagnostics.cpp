@@ -1,4 +1,5 @@
 #include "diag/CDiagnostics.h"
+#include "diag/LoadMessages.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>
@@ -162,3 +163,13 @@ std::unique_ptr<uint8_t[]> AllocOrFail(size_t size) { return Diagnostics().Alloc
 void FatalError(const std::string& text) { Diagnostics().FatalError(text); }
 void ShowOpenGLFailure(const std::string& what) { Diagnostics().ShowOpenGLFailure(what); }
 bool PrepareErrorFile() { return Diagnostics().PrepareErrorFile(); }
+
+std::string LoadMessage::Text() const {
+    return number != 0 ? GetStringResource(number) : text;
+}
+
+void ReportMessages(const LoadMessages& messages) {
+    for (const LoadMessage& message : messages) {
+        ReportError(message.Text());
+    }
+}

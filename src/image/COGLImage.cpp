@@ -4,10 +4,8 @@
 #include <cmath>
 #include <cstring>
 
-#include "diag/CDiagnostics.h"
 #include "image/ImageDecoders.h"
 #include "image/SourcePicture.h"
-#include "platform/BufferedStream.h"
 
 namespace {
 
@@ -17,9 +15,6 @@ enum {
     MSG_COULD_NOT_LOAD_BITMAP = 104,
     MSG_JPEG_NOT_RGB = 105,
 };
-
-// No real picture file comes near this; a larger one is refused before it is read.
-constexpr uint64_t MAX_PICTURE_FILE_BYTES = 256u << 20;
 
 std::string UpperCase(std::string text) {
     for (char& c : text) {
@@ -38,28 +33,6 @@ std::string ExtensionOf(const std::string& filePath) {
         return "";
     }
     return UpperCase(filePath.substr(dot + 1));
-}
-
-// Up to count bytes from offset; fewer where the stream ends.
-std::vector<uint8_t> ReadRange(FILE* stream, uint64_t offset, uint64_t count) {
-    std::vector<uint8_t> bytes;
-    const int64_t length = StreamLength(stream);
-    if (length < 0 || offset >= static_cast<uint64_t>(length)) {
-        return bytes;
-    }
-    const uint64_t available = std::min<uint64_t>(count, static_cast<uint64_t>(length) - offset);
-    if (available > MAX_PICTURE_FILE_BYTES || fseeko(stream, static_cast<off_t>(offset), SEEK_SET) != 0) {
-        return bytes;
-    }
-    bytes.resize(available);
-    bytes.resize(std::fread(bytes.data(), 1, bytes.size(), stream));
-    return bytes;
-}
-
-uint64_t BytesLeft(FILE* stream) {
-    const int64_t here = ftello(stream);
-    const int64_t length = StreamLength(stream);
-    return here >= 0 && length > here ? static_cast<uint64_t>(length - here) : 0;
 }
 
 int PowerOfTwoAtLeast(int n) {
@@ -87,37 +60,35 @@ void COGLImage::FreePixels() {
     std::vector<uint8_t>().swap(pixels);
 }
 
-bool COGLImage::LoadFromFile(const std::string& filePath, bool fit, bool useDefaultPalette) {
+bool COGLImage::DecodeFile(const std::string& name, const std::vector<uint8_t>& bytes, bool fit,
+                           bool useDefaultPalette, LoadMessages& messages) {
     fitToTexture = fit;
-    const std::string extension = ExtensionOf(filePath);
+    const std::string extension = ExtensionOf(name);
     if (extension != "BMP" && extension != "PCX" && extension != "TGA" && extension != "WAL" &&
         extension != "SWL" && extension != "JPG") {
         return false;
     }
-    const StreamPtr stream(OpenStreamForReading(filePath));
-    if (!stream) {
-        return false;
-    }
-    path = filePath;
-    const std::vector<uint8_t> file = ReadRange(stream.get(), 0, MAX_PICTURE_FILE_BYTES);
+    path = name;
     if (extension == "BMP" && useDefaultPalette) {
-        ReportErrorId(MSG_DEFAULT_PALETTE_PCX_ONLY);
+        AddMessage(messages, MSG_DEFAULT_PALETTE_PCX_ONLY);
     }
-    return Decode(extension, file, useDefaultPalette);
+    return Decode(extension, bytes, useDefaultPalette, messages);
 }
 
-bool COGLImage::LoadFromArchive(FILE* stream, const std::string& entryName, uint32_t offset, uint32_t size, bool fit,
-                                bool useDefaultPalette) {
+bool COGLImage::DecodeEntry(const std::string& name, const std::vector<uint8_t>& bytes, bool fit,
+                            bool useDefaultPalette, LoadMessages& messages) {
     fitToTexture = fit;
-    const std::string extension = UpperCase(entryName.size() >= 3 ? entryName.substr(entryName.size() - 3) : "");
+    const std::string extension = UpperCase(name.size() >= 3 ? name.substr(name.size() - 3) : "");
     if (extension != "PCX" && extension != "WAL" && extension != "TGA" && extension != "JPG" && extension != "SWL") {
-        ReportErrorId(MSG_INVALID_IMAGE_FORMAT);
+        AddMessage(messages, MSG_INVALID_IMAGE_FORMAT);
         return false;
     }
-    return Decode(extension, ReadRange(stream, offset, size), useDefaultPalette);
+    path = name;
+    return Decode(extension, bytes, useDefaultPalette, messages);
 }
 
-bool COGLImage::Decode(const std::string& extension, const std::vector<uint8_t>& file, bool useDefaultPalette) {
+bool COGLImage::Decode(const std::string& extension, const std::vector<uint8_t>& file, bool useDefaultPalette,
+                       LoadMessages& messages) {
     SourcePicture source;
     bool decoded = false;
     if (extension == "PCX") {
@@ -134,13 +105,13 @@ bool COGLImage::Decode(const std::string& extension, const std::vector<uint8_t>&
         JpegComplaint complaint;
         decoded = DecodeJpeg(file.data(), file.size(), source, complaint);
         if (complaint.notRgb) {
-            ReportErrorId(MSG_JPEG_NOT_RGB);
+            AddMessage(messages, MSG_JPEG_NOT_RGB);
         } else if (!complaint.libraryMessage.empty()) {
-            ReportError(complaint.libraryMessage);
+            AddMessage(messages, complaint.libraryMessage);
         }
     }
     if (!decoded) {
-        ReportErrorId(MSG_COULD_NOT_LOAD_BITMAP);
+        AddMessage(messages, MSG_COULD_NOT_LOAD_BITMAP);
         return false;
     }
     return Finish(source);
@@ -225,34 +196,36 @@ bool COGLImage::Finish(const SourcePicture& source) {
     return true;
 }
 
-bool COGLImage::ReadIndices(FILE* stream, int w, int h, SourcePicture& source) {
-    if (!PictureSizeIsPlausible(w, h, BytesLeft(stream), 1)) {
-        ReportErrorId(MSG_COULD_NOT_LOAD_BITMAP);
+bool COGLImage::ReadIndices(const uint8_t* indices, size_t size, int w, int h, SourcePicture& source,
+                            LoadMessages& messages) {
+    if (!PictureSizeIsPlausible(w, h, size, 1)) {
+        AddMessage(messages, MSG_COULD_NOT_LOAD_BITMAP);
         return false;
     }
     source.Allocate(w, h, 1);
-    const size_t got = std::fread(source.data.data(), 1, source.data.size(), stream);
-    (void)got;  // the rest stays zero, as a short read always left it
+    // What the block lacks stays zero, as a short read always left it.
+    std::memcpy(source.data.data(), indices, std::min(size, source.data.size()));
     return true;
 }
 
-bool COGLImage::LoadIndexed(FILE* stream, int w, int h) {
+bool COGLImage::DecodeIndexed(const uint8_t* indices, size_t size, int w, int h, LoadMessages& messages) {
     fitToTexture = true;
     SourcePicture source;
-    if (!ReadIndices(stream, w, h, source)) {
+    if (!ReadIndices(indices, size, w, h, source, messages)) {
         return false;
     }
     std::memcpy(source.palette, quakePaletteTable, sizeof(PaletteTable));
     return Finish(source);
 }
 
-bool COGLImage::LoadIndexedWithPalette(FILE* stream, const PaletteTable palette, int w, int h, int mode) {
+bool COGLImage::DecodeIndexedWithPalette(const uint8_t* indices, size_t size, const PaletteTable palette, int w,
+                                         int h, int mode, LoadMessages& messages) {
     fitToTexture = true;
     if (mode < 0 || mode > 3) {
         return true;
     }
     SourcePicture source;
-    if (!ReadIndices(stream, w, h, source)) {
+    if (!ReadIndices(indices, size, w, h, source, messages)) {
         return false;
     }
     std::memcpy(source.palette, palette, sizeof(PaletteTable));

@@ -1,14 +1,13 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <memory>
 #include <string>
 
-#include "image/Palettes.h"
+#include "diag/LoadMessages.h"
+#include "platform/CAssetSource.h"
 
 class COGLImage;
-class CPakFile;
 
 // Texture filtering of a scene: 2 is what every viewer scene uses
 // (trilinear-ish: linear, nearest mipmap); 0 and 1 are nearest.
@@ -16,52 +15,41 @@ constexpr int TEXTURE_FILTER_VIEWER = 2;
 // Binds the texture and sets its wrap and filter parameters.
 void ApplyTextureFilter(uint32_t textureName, int filter);
 
-// One OpenGL texture object made from one picture. A texture is first
-// described (a file on disk, or an entry of an archive) and loaded on demand
-// by Prepare, at most once. Textures models share live in a CTextureCache,
-// which counts their holders; the count starts at the first load.
-// Everything that touches OpenGL needs the context current.
+// One picture and the OpenGL texture object made from it, in two steps: the
+// picture is decoded once (a picture file or archive entry read through the
+// load's asset source, or a picture a model file holds), with no OpenGL;
+// Upload makes the texture object once, with the context current.
 class COGLTexture2D {
 public:
-    COGLTexture2D();
-    // Deletes the OpenGL texture object, then the image.
+    // A picture file or archive entry, decoded by the first Decode.
+    COGLTexture2D(AssetId source, bool defaultPalette);
+    // A picture decoded already (one a model file holds), shared with the
+    // model's data.
+    explicit COGLTexture2D(std::shared_ptr<const COGLImage> picture);
+    // Deletes the OpenGL texture object.
     ~COGLTexture2D();
     COGLTexture2D(const COGLTexture2D&) = delete;
     COGLTexture2D& operator=(const COGLTexture2D&) = delete;
 
-    // Describes where the picture is; loads nothing. A file on disk (archive
-    // null) must open, else false and nothing changes.
-    bool SetSource(const std::string& sourcePath, CPakFile* sourceArchive, bool defaultPalette);
-    // Loads and uploads the described picture the first time; later calls
-    // answer at once, even when the first load failed. The first call gives
-    // the caller the first reference, whether the picture loaded or not.
-    bool Prepare();
-    bool LoadFromFile(const std::string& filePath, bool defaultPalette);
-    bool LoadFromArchive(CPakFile* sourceArchive, const std::string& entryName, uint32_t offset, uint32_t size,
-                         bool defaultPalette);
-    // width x height palette indices at the stream's position.
-    bool LoadIndexed(FILE* stream, int width, int height);
-    bool LoadIndexedWithPalette(FILE* stream, const PaletteTable palette, int width, int height, int mode);
-    // Tightly packed pixels, the first row at t = 0, used at their own size.
-    bool CreateFromPixels(const uint8_t* pixels, int width, int height);
-    bool CreateFromPixelsRGBA(const uint8_t* pixels, int width, int height);
-    // Holders counted by the cache that shares the texture.
-    int32_t References() const { return refCount; }
+    // Reads and decodes the described picture the first time, adding why it
+    // failed to messages; later calls answer at once and add nothing.
+    bool Decode(CAssetSource& source, LoadMessages& messages);
+    bool HasPicture() const { return image != nullptr; }
+    // Makes the texture object from the picture the first time; needs the
+    // context current. False when there is no picture to make it from.
+    bool Upload();
+    // Binds the texture, uploading it first when that is still to do; binds
+    // none when there is no picture.
+    void Bind();
 
     uint32_t    textureName = 0;
-    std::unique_ptr<COGLImage> image;
+    std::shared_ptr<const COGLImage> image;
+    AssetId     source;
     bool        useDefaultPalette = false;
     std::string title;
-    CPakFile*   archive = nullptr;   // not owned
+    // The entry name or the file's path as found: what records store.
     std::string path;
 
 private:
-    friend class CTextureCache;
-
-    int32_t     refCount = 0;
-    bool        loadTried = false;
-    bool LoadDescribed();
-    COGLImage& AttachNewImage();
-    bool CreateFromBuffer(const uint8_t* pixels, int width, int height, bool rgba);
-    void Upload();
+    bool decodeTried = false;
 };

@@ -2,43 +2,33 @@
 
 #include "image/COGLTexture2D.h"
 
+size_t TextureKeyHash::operator()(const TextureKey& key) const {
+    return AssetIdHash()(key.source) * 31u + static_cast<size_t>(key.part) * 2u + (key.defaultPalette ? 1u : 0u);
+}
+
 CTextureCache::~CTextureCache() {
     Clear();
 }
 
-COGLTexture2D* CTextureCache::Find(const std::string& path) {
-    for (const std::unique_ptr<COGLTexture2D>& texture : textures) {
-        if (texture->path == path) {
-            texture->refCount += 1;
-            return texture.get();
-        }
-    }
-    return nullptr;
+COGLTexture2D* CTextureCache::Find(const TextureKey& key) const {
+    const auto found = byKey.find(key);
+    return found != byKey.end() ? found->second : nullptr;
 }
 
-COGLTexture2D* CTextureCache::Add(std::unique_ptr<COGLTexture2D> texture) {
+COGLTexture2D* CTextureCache::Add(const TextureKey& key, std::unique_ptr<COGLTexture2D> texture) {
+    COGLTexture2D* added = texture.get();
     textures.push_back(std::move(texture));
-    return textures.back().get();
+    byKey[key] = added;
+    return added;
 }
 
-void CTextureCache::AddReference(COGLTexture2D* texture) {
-    texture->refCount += 1;
-}
-
-bool CTextureCache::Release(COGLTexture2D* texture) {
-    for (auto it = textures.begin(); it != textures.end(); ++it) {
-        if (it->get() != texture) {
-            continue;
-        }
-        texture->refCount -= 1;
-        if (texture->refCount < 1) {
-            textures.erase(it);
-        }
-        return true;
+void CTextureCache::UploadAll() {
+    for (const std::unique_ptr<COGLTexture2D>& texture : textures) {
+        texture->Upload();
     }
-    return false;
 }
 
 void CTextureCache::Clear() {
+    byKey.clear();
     textures.clear();
 }

@@ -1,16 +1,36 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
-#include <string>
+#include <unordered_map>
 #include <vector>
+
+#include "platform/CAssetSource.h"
 
 class COGLTexture2D;
 
-// The textures models share, found by path. The cache owns them; each holder
-// owns one counted reference, and the cache deletes a texture when its last
-// holder gives it back. A texture added described but not loaded counts no
-// holder until its first Prepare, which gives its caller the first one.
+// Which picture a cached texture shows: a whole picture file or entry (part
+// -1), or the part-th picture a model file holds; a PCX read with the
+// default palette is another picture than the same file read with its own.
+struct TextureKey {
+    AssetId source;
+    int32_t part = -1;
+    bool    defaultPalette = false;
+
+    bool operator==(const TextureKey& other) const {
+        return source == other.source && part == other.part && defaultPalette == other.defaultPalette;
+    }
+};
+
+struct TextureKeyHash {
+    size_t operator()(const TextureKey& key) const;
+};
+
+// The textures a scene's objects share, one per picture, found by what the
+// picture is rather than by the name that led to it. The cache owns them for
+// the scene's lifetime; holders keep plain pointers. Delete it with the
+// OpenGL context current.
 class CTextureCache {
 public:
     CTextureCache() = default;
@@ -18,15 +38,12 @@ public:
     CTextureCache(const CTextureCache&) = delete;
     CTextureCache& operator=(const CTextureCache&) = delete;
 
-    // The first texture bound to exactly this path, with one more
-    // reference; null when there is none.
-    COGLTexture2D* Find(const std::string& path);
-    COGLTexture2D* Add(std::unique_ptr<COGLTexture2D> texture);
-    // One more holder of a texture of this cache.
-    void AddReference(COGLTexture2D* texture);
-    // One reference back; false when the texture is not in this cache.
-    bool Release(COGLTexture2D* texture);
-    // Deletes every texture whatever its count.
+    // Null when the cache has no texture of that picture.
+    COGLTexture2D* Find(const TextureKey& key) const;
+    COGLTexture2D* Add(const TextureKey& key, std::unique_ptr<COGLTexture2D> texture);
+    // Makes the texture object of every decoded picture; context current.
+    void UploadAll();
+    // Deletes every texture.
     void Clear();
 
     size_t Size() const { return textures.size(); }
@@ -34,5 +51,7 @@ public:
     bool   Empty() const { return textures.empty(); }
 
 private:
+    // In the order they were added, which is the order the tool lists them in.
     std::vector<std::unique_ptr<COGLTexture2D>> textures;
+    std::unordered_map<TextureKey, COGLTexture2D*, TextureKeyHash> byKey;
 };

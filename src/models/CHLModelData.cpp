@@ -4,11 +4,10 @@
 #include <cstdio>
 #include <cstring>
 
-#include "diag/CDiagnostics.h"
-#include "platform/CFile.h"
+#include "image/COGLImage.h"
+#include "models/CMeshArrays.h"
 #include "platform/CPakFile.h"
 #include "platform/LittleEndian.h"
-#include "platform/WindowsPath.h"
 
 using namespace hl;
 
@@ -20,24 +19,6 @@ constexpr int32_t VERSION = 10;
 constexpr size_t PALETTE_SIZE = 256 * 3;
 // Six 16-bit channel offsets a bone in each blend of a sequence.
 constexpr uint64_t CHANNEL_BLOCK_SIZE = 12;
-
-bool ReadDiskFile(void* /*from*/, const std::string& name, std::vector<uint8_t>& into) {
-    // Too big to be a model: nothing is read, so the check refuses it.
-    return ReadWholeFile(name, MAX_FILE_SIZE, into) != WholeFile::missing;
-}
-
-bool ReadArchiveEntry(void* from, const std::string& name, std::vector<uint8_t>& into) {
-    CPakFile& archive = *static_cast<CPakFile*>(from);
-    const CPakEntry* entry = archive.FindEntry(name);
-    if (entry == nullptr) {
-        return false;
-    }
-    if (static_cast<uint64_t>(entry->length) > MAX_FILE_SIZE) {
-        into.clear();
-        return true;
-    }
-    return archive.ReadEntry(*entry, into);
-}
 
 bool IsFileOfKind(const std::vector<uint8_t>& file, const char* identifier, size_t headerSize) {
     return file.size() >= headerSize && std::memcmp(file.data(), identifier, 4) == 0 &&
@@ -337,39 +318,184 @@ private:
     const char* problem = "";
 };
 
-bool ReportUnopened(const std::string& name) {
-    ReportError("unable to open " + name + "\r\n");
-    return false;
+constexpr int32_t MAX_TEXTURE_SIDE = 256;
+
+// The smallest power of two not below size, at most 256.
+int32_t TextureSide(int32_t size) {
+    int32_t side = 1;
+    while (side < size && side < MAX_TEXTURE_SIDE) {
+        side *= 2;
+    }
+    return side;
 }
 
-bool Refuse(const std::string& name, const std::string& why) {
-    ReportError("Not a valid Half-Life model file: " + name + " (" + why + ")\r\n");
-    return false;
+// Resampled to powers of two, each texel the mean of four of the source,
+// with the file's palette; no gamma. A masked texture keeps index 255 as
+// alpha: its texels are the mean of the opaque ones among the four.
+std::shared_ptr<const COGLImage> DecodeTexture(const uint8_t* record, const uint8_t* file) {
+    const int32_t width = Int32At(record + T_WIDTH);
+    const int32_t height = Int32At(record + T_HEIGHT);
+    const bool masked = (Int32At(record + T_FLAGS) & HL_TEXTURE_MASKED) != 0;
+    const uint8_t* indices = file + Int32At(record + T_DATA);
+    const uint8_t* palette = indices + static_cast<size_t>(width) * static_cast<size_t>(height);
+    auto picture = std::make_shared<COGLImage>();
+    picture->width = TextureSide(width);
+    picture->height = TextureSide(height);
+    picture->transparent = masked;
+    picture->hasAlpha = masked;
+    const size_t channels = masked ? 4 : 3;
+    picture->pixels.resize(static_cast<size_t>(picture->width) * static_cast<size_t>(picture->height) * channels);
+    const double stepX = double(width) / picture->width;
+    const double stepY = double(height) / picture->height;
+    std::vector<size_t> columns(static_cast<size_t>(picture->width) * 2);
+    for (int32_t x = 0; x < picture->width; x++) {
+        columns[size_t(x) * 2] = size_t((x + 0.25) * stepX);
+        columns[size_t(x) * 2 + 1] = size_t((x + 0.75) * stepX);
+    }
+    // Each index's colour and whether it counts: a masked texture's 255 adds
+    // nothing, so every texel sums its four corners without a branch.
+    int32_t weights[256][4];
+    for (size_t index = 0; index < 256; index++) {
+        const bool cutOut = masked && index == 255;
+        for (size_t channel = 0; channel < 3; channel++) {
+            weights[index][channel] = cutOut ? 0 : palette[3 * index + channel];
+        }
+        weights[index][3] = cutOut ? 0 : 1;
+    }
+    uint8_t* out = picture->pixels.data();
+    for (int32_t y = 0; y < picture->height; y++) {
+        const uint8_t* rows[2] = { indices + size_t((y + 0.25) * stepY) * size_t(width),
+                                   indices + size_t((y + 0.75) * stepY) * size_t(width) };
+        for (int32_t x = 0; x < picture->width; x++) {
+            const uint8_t corners[4] = { rows[0][columns[size_t(x) * 2]], rows[0][columns[size_t(x) * 2 + 1]],
+                                         rows[1][columns[size_t(x) * 2]], rows[1][columns[size_t(x) * 2 + 1]] };
+            int32_t sum[4] = { 0, 0, 0, 0 };
+            for (uint8_t index : corners) {
+                for (int k = 0; k < 4; k++) {
+                    sum[k] += weights[index][k];
+                }
+            }
+            const int32_t opaque = sum[3];
+            // Division only where a mask edge leaves one to three opaque texels.
+            for (int channel = 0; channel < 3; channel++) {
+                *out++ = static_cast<uint8_t>(opaque == 4 ? sum[channel] >> 2 : (opaque > 0 ? sum[channel] / opaque : 0));
+            }
+            if (masked) {
+                *out++ = static_cast<uint8_t>(opaque * 255 / 4);
+            }
+        }
+    }
+    return picture;
 }
 
-// value as one of steps settings between start and end; a range of zero
-// width or a value that is not a number takes the first.
-float Step(float value, float start, float end, int32_t steps, uint8_t& setting) {
-    const double ratio = end != start ? steps * (double(value) - start) / (double(end) - start) : 0.0;
-    int32_t chosen = 0;
-    if (ratio > steps) {
-        chosen = steps;
-    } else if (ratio > 0.0) {
-        chosen = static_cast<int32_t>(ratio);
+void BuildTriangles(const uint8_t* command, HLMeshTriangles& mesh) {
+    std::unordered_map<uint64_t, uint32_t> cornerOf;
+    std::vector<uint32_t> runCorners;
+    for (int32_t n = static_cast<int16_t>(U16(command)); n != 0; n = static_cast<int16_t>(U16(command))) {
+        command += 2;
+        runCorners.clear();
+        for (int32_t i = n < 0 ? -n : n; i > 0; i--, command += 8) {
+            uint64_t key = 0;
+            std::memcpy(&key, command, 8);
+            const auto known = cornerOf.find(key);
+            if (known != cornerOf.end()) {
+                runCorners.push_back(known->second);
+                continue;
+            }
+            const uint32_t corner = static_cast<uint32_t>(mesh.vertex.size());
+            cornerOf.emplace(key, corner);
+            mesh.vertex.push_back(static_cast<int16_t>(U16(command)));
+            mesh.normal.push_back(static_cast<int16_t>(U16(command + 2)));
+            mesh.s.push_back(static_cast<int16_t>(U16(command + 4)));
+            mesh.t.push_back(static_cast<int16_t>(U16(command + 6)));
+            runCorners.push_back(corner);
+        }
+        AppendRunTriangles(n < 0, runCorners.data(), runCorners.size(), mesh.indices);
     }
-    setting = static_cast<uint8_t>(chosen);
-    return static_cast<float>(chosen) / static_cast<float>(steps) * (end - start) + start;
 }
 
-// Brings a rotation near the middle of a range narrower than a turn.
-float WrapIntoRange(float value, float start, float end) {
-    if (value > (start + end) / 2 + 180) {
-        value -= 360;
+// Every mesh of every sub-model, each distinct command list made once.
+void BuildAllTriangles(CHLModelData& data) {
+    const uint8_t* file = data.Header();
+    for (int32_t p = 0; p < data.HeaderValue(H_BODY_PART_COUNT); p++) {
+        const uint8_t* part = data.BodyPart(p);
+        for (int32_t j = 0; j < Int32At(part + 64); j++) {
+            const uint8_t* subModel = file + Int32At(part + 72) + size_t(j) * SUB_MODEL_SIZE;
+            for (int32_t m = 0; m < Int32At(subModel + 72); m++) {
+                const int32_t commands = Int32At(file + Int32At(subModel + 76) + size_t(m) * MESH_SIZE + 4);
+                if (data.meshTriangles.find(commands) == data.meshTriangles.end()) {
+                    BuildTriangles(file + commands, data.meshTriangles[commands]);
+                }
+            }
+        }
     }
-    if (value < (start + end) / 2 - 180) {
-        value += 360;
+}
+
+// Reads the model's companions and checks the whole; the messages say why not.
+class CCompanionReader {
+public:
+    CCompanionReader(CPakFile* fromArchive, CAssetSource& source, LoadMessages& into)
+        : archive(fromArchive), assets(source), messages(into) {}
+
+    AssetId Resolve(const std::string& name) const {
+        return archive != nullptr ? assets.ResolveEntry(*archive, name) : assets.ResolveFile(name);
     }
-    return value;
+    // Too big to be a model: nothing is read, so the check refuses it.
+    bool Read(const std::string& name, AssetId& id, std::vector<uint8_t>& into) {
+        id = Resolve(name);
+        if (assets.Read(id, MAX_FILE_SIZE, into) == AssetRead::missing) {
+            return Unopened(name);
+        }
+        return true;
+    }
+    bool Unopened(const std::string& name) {
+        AddMessage(messages, "unable to open " + name + "\r\n");
+        return false;
+    }
+    bool Refuse(const std::string& name, const std::string& why) {
+        AddMessage(messages, "Not a valid Half-Life model file: " + name + " (" + why + ")\r\n");
+        return false;
+    }
+
+private:
+    CPakFile*     archive;
+    CAssetSource& assets;
+    LoadMessages& messages;
+};
+
+bool ReadWhole(CHLModelData& data, const std::string& name, CCompanionReader& reader) {
+    // A sequence-group file ("IDSQ") is not a model, not even its own.
+    if (!IsFileOfKind(data.header, "IDST", HEADER_SIZE)) {
+        return reader.Refuse(name, "identifier, version or size");
+    }
+    const int32_t groupCount = data.HeaderValue(H_GROUP_COUNT);
+    if (groupCount < 1 || groupCount > HL_MAX_SEQUENCE_GROUPS) {
+        return reader.Refuse(name, "sequence group count");
+    }
+    data.hasTextureFile = data.HeaderValue(H_TEXTURE_COUNT) == 0;
+    if (data.hasTextureFile) {
+        const std::string textureName = HLCompanionName(name, "T.mdl");
+        if (!reader.Read(textureName, data.textureHolder, data.textureFile)) {
+            return false;
+        }
+        if (!IsFileOfKind(data.textureFile, "IDST", HEADER_SIZE)) {
+            return reader.Refuse(textureName, "identifier, version or size");
+        }
+    }
+    for (int32_t i = 1; i < groupCount; i++) {
+        char ending[16];
+        std::snprintf(ending, sizeof ending, "%02d.mdl", static_cast<int>(i));
+        const std::string groupName = HLCompanionName(name, ending);
+        AssetId group;
+        if (!reader.Read(groupName, group, data.groupHeaders[i])) {
+            return false;
+        }
+        if (!IsFileOfKind(data.groupHeaders[i], "IDSQ", GROUP_HEADER_SIZE)) {
+            return reader.Refuse(groupName, "not a sequence group file");
+        }
+    }
+    const std::string problem = CheckHLModel(data.header, data.TextureBuffer(), data.groupHeaders);
+    return problem.empty() || reader.Refuse(name, problem);
 }
 
 }  // namespace
@@ -378,8 +504,17 @@ std::string HLCompanionName(const std::string& name, const char* ending) {
     return (name.size() >= 4 ? name.substr(0, name.size() - 4) : std::string()) + ending;
 }
 
-std::string HLTextureBaseName(const std::string& path) {
-    return SplitPath(path).name;
+std::vector<std::string> HLCompanionNames(const CHLModelData& data, const std::string& name) {
+    std::vector<std::string> files;
+    if (data.hasTextureFile) {
+        files.push_back(HLCompanionName(name, "T.mdl"));
+    }
+    for (int32_t i = 1; i < data.HeaderValue(H_GROUP_COUNT); i++) {
+        char ending[16];
+        std::snprintf(ending, sizeof ending, "%02d.mdl", static_cast<int>(i));
+        files.push_back(HLCompanionName(name, ending));
+    }
+    return files;
 }
 
 std::string CheckHLModel(const std::vector<uint8_t>& model, const std::vector<uint8_t>& textures,
@@ -387,50 +522,30 @@ std::string CheckHLModel(const std::vector<uint8_t>& model, const std::vector<ui
     return CModelChecker(model, textures, groups).Check();
 }
 
-bool CHLModelData::Init(const std::string& path) {
-    return InitWith(path, ReadDiskFile, nullptr);
-}
-
-bool CHLModelData::InitFromArchive(CPakFile& archive, const std::string& entryName) {
-    return InitWith(entryName, ReadArchiveEntry, &archive);
-}
-
-bool CHLModelData::InitWith(const std::string& name, Reader read, void* from) {
-    meshTriangles.clear();
-    if (!read(from, name, header)) {
-        return ReportUnopened(name);
+ParsedModel ParseHLModel(std::vector<uint8_t>&& model, const std::string& name, CPakFile* archive,
+                         CAssetSource& assets) {
+    ParsedModel result;
+    CCompanionReader reader(archive, assets, result.messages);
+    if (model.empty()) {
+        reader.Unopened(name);
+        return result;
     }
-    // A sequence-group file ("IDSQ") is not a model, not even its own.
-    if (!IsFileOfKind(header, "IDST", HEADER_SIZE)) {
-        return Refuse(name, "identifier, version or size");
+    auto parsed = std::make_shared<CHLModelData>();
+    parsed->header = std::move(model);
+    if (!ReadWhole(*parsed, name, reader)) {
+        return result;
     }
-    const int32_t groupCount = HeaderValue(H_GROUP_COUNT);
-    if (groupCount < 1 || groupCount > HL_MAX_SEQUENCE_GROUPS) {
-        return Refuse(name, "sequence group count");
+    const std::vector<uint8_t>& file = parsed->TextureBuffer();
+    for (int32_t i = 0; i < parsed->TextureHeaderValue(H_TEXTURE_COUNT); i++) {
+        parsed->textures.push_back(DecodeTexture(parsed->Texture(i), file.data()));
     }
-    hasTextureFile = HeaderValue(H_TEXTURE_COUNT) == 0;
-    if (hasTextureFile) {
-        const std::string textureName = HLCompanionName(name, "T.mdl");
-        if (!read(from, textureName, textureFile)) {
-            return ReportUnopened(textureName);
-        }
-        if (!IsFileOfKind(textureFile, "IDST", HEADER_SIZE)) {
-            return Refuse(textureName, "identifier, version or size");
-        }
+    BuildAllTriangles(*parsed);
+    for (int32_t i = 0; i < parsed->HeaderValue(H_SEQUENCE_COUNT); i++) {
+        const char* name = reinterpret_cast<const char*>(parsed->Sequence(i));
+        parsed->sequences.emplace_back(std::string(name, strnlen(name, NAME_SIZE)), i, 0);
     }
-    for (int32_t i = 1; i < groupCount; i++) {
-        char ending[16];
-        std::snprintf(ending, sizeof ending, "%02d.mdl", static_cast<int>(i));
-        const std::string groupName = HLCompanionName(name, ending);
-        if (!read(from, groupName, groupHeaders[i])) {
-            return ReportUnopened(groupName);
-        }
-        if (!IsFileOfKind(groupHeaders[i], "IDSQ", GROUP_HEADER_SIZE)) {
-            return Refuse(groupName, "not a sequence group file");
-        }
-    }
-    const std::string problem = CheckHLModel(header, TextureBuffer(), groupHeaders);
-    return problem.empty() || Refuse(name, problem);
+    result.data = std::move(parsed);
+    return result;
 }
 
 int32_t CHLModelData::HeaderValue(size_t field) const {
@@ -445,10 +560,6 @@ const uint8_t* CHLModelData::Sequence(int32_t number) const {
     return header.data() + HeaderValue(H_SEQUENCES) + static_cast<size_t>(number) * SEQUENCE_SIZE;
 }
 
-const uint8_t* CHLModelData::CurrentSequence() const {
-    return Sequence(sequence >= 0 && sequence < HeaderValue(H_SEQUENCE_COUNT) ? sequence : 0);
-}
-
 const uint8_t* CHLModelData::Texture(int32_t number) const {
     return TextureBuffer().data() + TextureHeaderValue(H_TEXTURES) + static_cast<size_t>(number) * TEXTURE_SIZE;
 }
@@ -457,69 +568,32 @@ const uint8_t* CHLModelData::BodyPart(int32_t number) const {
     return header.data() + HeaderValue(H_BODY_PARTS) + static_cast<size_t>(number) * BODY_PART_SIZE;
 }
 
-void CHLModelData::SelectSequence(int32_t number) {
-    sequence = number;
-    frame = 0.0f;
+const uint8_t* CHLModelData::AnimationData(const uint8_t* sequenceRecord, const uint8_t*& end) const {
+    const int32_t group = Int32At(sequenceRecord + S_GROUP);
+    const int32_t offset = Int32At(sequenceRecord + S_ANIMATION);
+    if (group == 0) {
+        // The reader saw the sum land inside the file, whatever each part says.
+        end = header.data() + header.size();
+        return header.data() + (int64_t(Int32At(header.data() + HeaderValue(H_GROUPS) + 100)) + offset);
+    }
+    end = groupHeaders[group].data() + groupHeaders[group].size();
+    return groupHeaders[group].data() + offset;
 }
 
-float CHLModelData::SetSetting(const uint8_t* record, float value, int32_t steps, uint8_t& setting) const {
-    const float start = FloatAt(record + C_START);
-    const float end = FloatAt(record + C_END);
-    if ((Int32At(record + C_TYPE) & CONTROLLER_ROTATIONS) != 0) {
-        if (end < start) {
-            value = -value;
-        }
-        if (start + 359.0f >= end) {
-            value = WrapIntoRange(value, start, end);
-        } else if (value > 360.0f) {
-            value -= std::trunc(value / 360.0f) * 360.0f;
-        } else if (value < 0.0f) {
-            value += std::trunc(value / -360.0f + 1.0f) * 360.0f;
-        }
+int32_t CHLModelData::SubModelOf(int32_t bodyPart, int32_t bodyNumber) const {
+    const uint8_t* part = BodyPart(bodyPart);
+    const int32_t count = Int32At(part + 64);
+    int32_t index = (bodyNumber / Int32At(part + 68)) % count;
+    if (index < 0) {
+        index += count;
     }
-    return Step(value, start, end, steps, setting);
+    return Int32At(part + 72) + index * int32_t(SUB_MODEL_SIZE);
 }
 
-float CHLModelData::SetControllerValue(int32_t slot, float value) {
-    const int32_t count = HeaderValue(H_CONTROLLER_COUNT);
-    for (int32_t i = 0; i < count && slot >= 0 && slot < 4; i++) {
-        const uint8_t* record = header.data() + HeaderValue(H_CONTROLLERS) + static_cast<size_t>(i) * CONTROLLER_SIZE;
-        if (Int32At(record + C_INDEX) == slot) {
-            return SetSetting(record, value, 255, controller[slot]);
-        }
-    }
-    return value;
-}
-
-float CHLModelData::SetMouthValue(float value) {
-    const int32_t count = HeaderValue(H_CONTROLLER_COUNT);
-    for (int32_t i = 0; i < count; i++) {
-        const uint8_t* record = header.data() + HeaderValue(H_CONTROLLERS) + static_cast<size_t>(i) * CONTROLLER_SIZE;
-        if (Int32At(record + C_INDEX) == MOUTH_SLOT) {
-            return SetSetting(record, value, 64, mouth);
-        }
-    }
-    return value;
-}
-
-float CHLModelData::SetBlendValue(int32_t slot, float value) {
-    if (slot < 0 || slot > 1) {
-        return value;
-    }
-    const uint8_t* current = CurrentSequence();
-    const int32_t type = Int32At(current + S_BLEND_TYPE + 4 * slot);
-    const float start = FloatAt(current + S_BLEND_START + 4 * slot);
-    const float end = FloatAt(current + S_BLEND_END + 4 * slot);
-    if (type == 0) {
-        return value;
-    }
-    if ((type & CONTROLLER_ROTATIONS) != 0) {
-        if (end < start) {
-            value = -value;
-        }
-        if (start + 359.0f >= end) {
-            value = WrapIntoRange(value, start, end);
-        }
-    }
-    return Step(value, start, end, 255, blending[slot]);
+int32_t CHLModelData::MeshTexture(const uint8_t* mesh, int32_t skinNumber) const {
+    const int32_t families = TextureHeaderValue(H_SKIN_FAMILY_COUNT);
+    const int32_t references = TextureHeaderValue(H_SKIN_REF_COUNT);
+    const int32_t row = skinNumber > 0 && skinNumber < families ? skinNumber : 0;
+    const uint8_t* skins = TextureBuffer().data() + TextureHeaderValue(H_SKINS);
+    return U16(skins + 2 * (size_t(row) * size_t(references) + size_t(Int32At(mesh + 8))));
 }

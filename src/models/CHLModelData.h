@@ -3,12 +3,21 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <memory>
 #include <unordered_map>
 #include <vector>
 
-class CPakFile;
-class COGLHLModel;
+#include "math/CVector.h"
+#include "models/CModelAnimation.h"
+#include "models/CModelCache.h"
+#include "platform/CAssetSource.h"
+
+class CAssetSource;
+class CModelResources;
+class COGLImage;
 class COGLTexture2D;
+class CPakFile;
+struct HLWorkAreas;
 
 // Limits of the work areas that pose and draw Half-Life models; a file that
 // needs more is refused when it is read.
@@ -58,40 +67,22 @@ constexpr int32_t MOUTH_SLOT = 4;
 }  // namespace hl
 
 // One mesh's strips and fans as a triangle list over its corners (a vertex,
-// a normal and a texture point of the file each), made when the mesh is
-// first drawn, with the vertex arrays each draw fills.
+// a normal and a texture point of the file each), made when the file is read.
 struct HLMeshTriangles {
     std::vector<int16_t>  vertex;
     std::vector<int16_t>  normal;
     std::vector<int16_t>  s;
     std::vector<int16_t>  t;
     std::vector<uint32_t> indices;
-    std::vector<float>    positions;
-    std::vector<float>    colours;
-    std::vector<float>    texCoords;
 };
 
-// The file buffers and the skeletal settings of one Half-Life model. Every
-// buffer is checked whole when it is read, so that what poses and draws the
-// model may follow the file's counts and offsets without checking them.
-class CHLModelData {
+// A Half-Life model file with its texture file and sequence-group files, as
+// read: the file buffers, checked whole so that what poses and draws the
+// model may follow the file's counts and offsets without checking them, the
+// triangles of every mesh and the textures decoded. Shared by every object
+// showing the file; nothing changes it once it is read.
+class CHLModelData : public CModelData {
 public:
-    explicit CHLModelData(COGLHLModel* model) : owner(model) {}
-
-    // Reads the model file and the files it needs beside it: "…T.mdl" when
-    // the header has no textures, "…01.mdl" on for more sequence groups.
-    // False after reporting when one cannot be opened or is not sound; the
-    // data is then unusable.
-    bool Init(const std::string& path);
-    bool InitFromArchive(CPakFile& archive, const std::string& entryName);
-
-    // Settings of the current sequence, controllers, mouth and blends; each
-    // returns the value the setting stands for.
-    void  SelectSequence(int32_t number);
-    float SetControllerValue(int32_t slot, float value);
-    float SetMouthValue(float value);
-    float SetBlendValue(int32_t slot, float value);
-
     // The records of the files, by number; callers keep the numbers below
     // the counts.
     const uint8_t* Header() const { return header.data(); }
@@ -99,25 +90,45 @@ public:
     // texture file when there is one, else the model file.
     const std::vector<uint8_t>& TextureBuffer() const { return hasTextureFile ? textureFile : header; }
     const uint8_t* Sequence(int32_t number) const;
-    const uint8_t* CurrentSequence() const;
     const uint8_t* Texture(int32_t number) const;
     const uint8_t* BodyPart(int32_t number) const;
     int32_t HeaderValue(size_t field) const;
-
-    // Poses the skeleton for the current fractional frame into the shared
-    // bone transforms (sequence 0 when the sequence is not in the file).
-    void SetUpBones();
-    // Poses, lights and draws every body part's chosen sub-model in file
-    // coordinates sent as (y, z, x); the untextured one sends vertices only.
-    void DrawModel();
-    void DrawModelUntextured();
-
-    // The camera's right vector in model order (z, x, y), kept current by the
-    // camera; the chrome effect turns with it.
-    static float cameraRight[3];
     int32_t TextureHeaderValue(size_t field) const;
+    // The first channel block of a sequence, and the end of the file it is in.
+    const uint8_t* AnimationData(const uint8_t* sequenceRecord, const uint8_t*& end) const;
+    // Offset in the header of the sub-model a body part shows for a body number.
+    int32_t SubModelOf(int32_t bodyPart, int32_t bodyNumber) const;
+    // The texture number a mesh draws with in a skin family, through the skin table.
+    int32_t MeshTexture(const uint8_t* mesh, int32_t skinNumber) const;
+    // The triangles of the mesh whose commands lie at that offset of the header.
+    const HLMeshTriangles& Triangles(int32_t commandOffset) const { return meshTriangles.at(commandOffset); }
 
-    COGLHLModel* owner;
+    std::vector<uint8_t> header;
+    bool hasTextureFile = false;
+    std::vector<uint8_t> textureFile;   // the companion "…T.mdl"
+    // Entries 1 to the group count - 1 hold the sequence-group files.
+    std::vector<uint8_t> groupHeaders[HL_MAX_SEQUENCE_GROUPS];
+    // The file holding the textures, which they are shared under.
+    AssetId textureHolder;
+    // Resampled to powers of two, in texture order.
+    std::vector<std::shared_ptr<const COGLImage>> textures;
+    // By the offset of the mesh's commands in header.
+    std::unordered_map<int32_t, HLMeshTriangles> meshTriangles;
+    // One record per sequence: first is its number, count 0.
+    std::vector<CModelAnimation> sequences;
+};
+
+// What an object showing a Half-Life model sets for itself: the sequence and
+// frame, the controllers, mouth and blends, the body and skin family.
+struct CHLPose {
+    // Each setter returns the value the setting stands for.
+    void  SelectSequence(int32_t number);
+    float SetControllerValue(const CHLModelData& data, int32_t slot, float value);
+    float SetMouthValue(const CHLModelData& data, float value);
+    float SetBlendValue(const CHLModelData& data, int32_t slot, float value);
+    // The sequence record drawn (sequence 0 when the sequence is not in the file).
+    const uint8_t* CurrentSequence(const CHLModelData& data) const;
+
     float   origin[3] = {};
     float   angles[3] = {};
     int32_t sequence = 0;
@@ -127,41 +138,33 @@ public:
     uint8_t controller[4] = {};
     uint8_t blending[2] = {};
     uint8_t mouth = 0;
-    std::vector<uint8_t> header;
-    bool hasTextureFile = false;
-    std::vector<uint8_t> textureFile;   // the companion "…T.mdl"
-    // Entries 1 to the group count - 1 hold the sequence-group files.
-    std::vector<uint8_t> groupHeaders[HL_MAX_SEQUENCE_GROUPS];
-    float   adjust[HL_MAX_CONTROLLERS] = {};
-    // By the offset of the mesh's commands in header.
-    std::unordered_map<int32_t, HLMeshTriangles> meshTriangles;
-
-private:
-    void CalcControllers();
-    // The first channel block of a sequence, and the end of the file it is in.
-    const uint8_t* AnimationData(const uint8_t* sequenceRecord, const uint8_t*& end) const;
-    void SetUpLighting();
-    // Offset in header of the sub-model a body part shows.
-    int32_t SubModelOf(int32_t bodyPart) const;
-    // The texture number a mesh draws with, through the skin table.
-    int32_t MeshTexture(const uint8_t* mesh) const;
-    void DrawBodyParts(bool textured);
-    // subModel lies in header.
-    void DrawSubModel(const uint8_t* subModel, bool textured);
-    HLMeshTriangles& TrianglesOf(int32_t commandOffset);
-
-    // Reads a companion the way the model itself was read.
-    using Reader = bool (*)(void* from, const std::string& name, std::vector<uint8_t>& into);
-    bool InitWith(const std::string& name, Reader read, void* from);
-    float SetSetting(const uint8_t* controllerRecord, float value, int32_t steps, uint8_t& setting) const;
 };
+
+// What a draw of a Half-Life model gets besides its data and pose.
+struct HLDrawInputs {
+    const std::vector<COGLTexture2D*>* skins;   // by texture number; null draws untextured
+    const CModelResources*             scene;   // its lights; may be null
+    CVector                            position;
+    bool                               transparent;
+};
+
+// Poses the skeleton for the pose's fractional frame into the work areas.
+void SetUpHLBones(const CHLModelData& data, CHLPose& pose, HLWorkAreas& work);
+// Poses, lights and draws every body part's chosen sub-model in file
+// coordinates sent as (y, z, x); without skins it sends vertices only.
+void DrawHLModel(const CHLModelData& data, CHLPose& pose, HLWorkAreas& work, const HLDrawInputs& inputs);
 
 // The model's name with its last four characters (".mdl") replaced.
 std::string HLCompanionName(const std::string& name, const char* ending);
-// The base name a file's textures are shared under: its file name without
-// folder and extension.
-std::string HLTextureBaseName(const std::string& path);
+// The names of the companion files a model needs: the texture file when it
+// has no textures of its own, then the sequence groups "…01.mdl" on.
+std::vector<std::string> HLCompanionNames(const CHLModelData& data, const std::string& name);
 // Why a whole model file (with its texture file and sequence-group files as
 // read) cannot be posed and drawn safely; empty when it can.
 std::string CheckHLModel(const std::vector<uint8_t>& model, const std::vector<uint8_t>& textures,
                          const std::vector<uint8_t>* groups);
+// Reads a model file and the files it needs beside it, from archive when it
+// came from one, else from disk; the messages say which could not be opened
+// or is not sound.
+ParsedModel ParseHLModel(std::vector<uint8_t>&& model, const std::string& name, CPakFile* archive,
+                         CAssetSource& assets);

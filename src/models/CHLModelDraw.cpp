@@ -44,8 +44,7 @@ float Dot3(const float a[3], const float b[3]) {
     return a[0] * b[0] + a[1] * b[1] + a[2] * b[2];
 }
 
-void TransformVertices(const SubModel& model) {
-    HLWorkAreas& work = HLWork();
+void TransformVertices(const SubModel& model, HLWorkAreas& work) {
     for (int32_t i = 0; i < model.vertexCount; i++) {
         float v[3];
         Vector3At(model.vertices + 12 * size_t(i), v);
@@ -54,8 +53,7 @@ void TransformVertices(const SubModel& model) {
 }
 
 // The light value of a normal of bone, in each colour channel.
-void LightNormal(const float normal[3], int32_t bone, int32_t flags, float out[3]) {
-    const HLWorkAreas& work = HLWork();
+void LightNormal(const HLWorkAreas& work, const float normal[3], int32_t bone, int32_t flags, float out[3]) {
     float illum = float(work.ambientLight);
     if ((flags & HL_TEXTURE_FLAT) != 0) {
         illum += work.shadeLight * 0.8f;
@@ -86,8 +84,7 @@ int32_t ChromeCoordinate(float dot) {
 
 // Texture coordinates that follow the camera: the normal against the bone's
 // view of the camera's up and right, worked out once per bone per draw.
-void ChromeNormal(const float normal[3], int32_t bone, const float origin[3], int32_t out[2]) {
-    HLWorkAreas& work = HLWork();
+void ChromeNormal(HLWorkAreas& work, const float normal[3], int32_t bone, const float origin[3], int32_t out[2]) {
     if (work.chromeAge[bone] != work.drawCount) {
         float d[3];
         for (int i = 0; i < 3; i++) {
@@ -95,7 +92,7 @@ void ChromeNormal(const float normal[3], int32_t bone, const float origin[3], in
         }
         Normalize3(d);
         float up[3];
-        CrossProduct3(d, CHLModelData::cameraRight, up);
+        CrossProduct3(d, work.cameraRight, up);
         Normalize3(up);
         float side[3];
         CrossProduct3(d, up, side);
@@ -111,12 +108,14 @@ void ChromeNormal(const float normal[3], int32_t bone, const float origin[3], in
 // Draws the mesh's triangles from its arrays: positions always, texture
 // coordinates and colours when textured. The colour last given is left
 // current, as drawing vertex by vertex left it.
-void DrawTriangles(HLMeshTriangles& mesh, bool textured, bool chrome, float s, float t) {
-    const HLWorkAreas& work = HLWork();
+void DrawTriangles(const HLMeshTriangles& mesh, HLWorkAreas& work, bool textured, bool chrome, float s, float t) {
     const size_t corners = mesh.vertex.size();
+    work.positions.resize(3 * corners);
+    work.texCoords.resize(2 * corners);
+    work.colours.resize(4 * corners);
     for (size_t c = 0; c < corners; c++) {
         const float* v = work.vertex[mesh.vertex[c]];
-        float* position = mesh.positions.data() + 3 * c;
+        float* position = work.positions.data() + 3 * c;
         position[0] = v[1];
         position[1] = v[2];
         position[2] = v[0];
@@ -124,7 +123,7 @@ void DrawTriangles(HLMeshTriangles& mesh, bool textured, bool chrome, float s, f
     if (textured) {
         for (size_t c = 0; c < corners; c++) {
             const int32_t normal = mesh.normal[c];
-            float* texCoord = mesh.texCoords.data() + 2 * c;
+            float* texCoord = work.texCoords.data() + 2 * c;
             if (chrome) {
                 texCoord[0] = s * float(work.chrome[normal][0]);
                 texCoord[1] = t * float(work.chrome[normal][1]);
@@ -133,7 +132,7 @@ void DrawTriangles(HLMeshTriangles& mesh, bool textured, bool chrome, float s, f
                 texCoord[1] = t * mesh.t[c];
             }
             const float* light = work.light[normal];
-            float* colour = mesh.colours.data() + 4 * c;
+            float* colour = work.colours.data() + 4 * c;
             colour[0] = light[0];
             colour[1] = light[1];
             colour[2] = light[2];
@@ -144,22 +143,22 @@ void DrawTriangles(HLMeshTriangles& mesh, bool textured, bool chrome, float s, f
         return;
     }
     glEnableClientState(GL_VERTEX_ARRAY);
-    glVertexPointer(3, GL_FLOAT, 0, mesh.positions.data());
+    glVertexPointer(3, GL_FLOAT, 0, work.positions.data());
     glDisableClientState(GL_NORMAL_ARRAY);
     glDisableClientState(GL_INDEX_ARRAY);
     glDisableClientState(GL_EDGE_FLAG_ARRAY);
     if (textured) {
         glEnableClientState(GL_TEXTURE_COORD_ARRAY);
         glEnableClientState(GL_COLOR_ARRAY);
-        glTexCoordPointer(2, GL_FLOAT, 0, mesh.texCoords.data());
-        glColorPointer(4, GL_FLOAT, 0, mesh.colours.data());
+        glTexCoordPointer(2, GL_FLOAT, 0, work.texCoords.data());
+        glColorPointer(4, GL_FLOAT, 0, work.colours.data());
     } else {
         glDisableClientState(GL_TEXTURE_COORD_ARRAY);
         glDisableClientState(GL_COLOR_ARRAY);
     }
     glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(mesh.indices.size()), GL_UNSIGNED_INT, mesh.indices.data());
     if (textured) {
-        glColor4fv(mesh.colours.data() + 4 * size_t(mesh.indices.back()));
+        glColor4fv(work.colours.data() + 4 * size_t(mesh.indices.back()));
     }
 }
 
@@ -194,79 +193,25 @@ void EndTextureKind(int32_t flags, bool transparent) {
 
 }  // namespace
 
-HLMeshTriangles& CHLModelData::TrianglesOf(int32_t commandOffset) {
-    const auto found = meshTriangles.find(commandOffset);
-    if (found != meshTriangles.end()) {
-        return found->second;
-    }
-    HLMeshTriangles& mesh = meshTriangles[commandOffset];
-    std::unordered_map<uint64_t, uint32_t> cornerOf;
-    std::vector<uint32_t> runCorners;
-    const uint8_t* command = header.data() + commandOffset;
-    for (int32_t n = static_cast<int16_t>(U16(command)); n != 0; n = static_cast<int16_t>(U16(command))) {
-        command += 2;
-        runCorners.clear();
-        for (int32_t i = n < 0 ? -n : n; i > 0; i--, command += 8) {
-            uint64_t key = 0;
-            std::memcpy(&key, command, 8);
-            const auto known = cornerOf.find(key);
-            if (known != cornerOf.end()) {
-                runCorners.push_back(known->second);
-                continue;
-            }
-            const uint32_t corner = static_cast<uint32_t>(mesh.vertex.size());
-            cornerOf.emplace(key, corner);
-            mesh.vertex.push_back(static_cast<int16_t>(U16(command)));
-            mesh.normal.push_back(static_cast<int16_t>(U16(command + 2)));
-            mesh.s.push_back(static_cast<int16_t>(U16(command + 4)));
-            mesh.t.push_back(static_cast<int16_t>(U16(command + 6)));
-            runCorners.push_back(corner);
-        }
-        AppendRunTriangles(n < 0, runCorners.data(), runCorners.size(), mesh.indices);
-    }
-    mesh.positions.resize(3 * mesh.vertex.size());
-    mesh.colours.resize(4 * mesh.vertex.size());
-    mesh.texCoords.resize(2 * mesh.vertex.size());
-    return mesh;
-}
+namespace {
 
-int32_t CHLModelData::SubModelOf(int32_t bodyPart) const {
-    const uint8_t* part = BodyPart(bodyPart);
-    const int32_t count = Int32At(part + 64);
-    int32_t index = (bodyNumber / Int32At(part + 68)) % count;
-    if (index < 0) {
-        index += count;
-    }
-    return Int32At(part + 72) + index * int32_t(SUB_MODEL_SIZE);
-}
-
-int32_t CHLModelData::MeshTexture(const uint8_t* mesh) const {
-    const int32_t families = TextureHeaderValue(H_SKIN_FAMILY_COUNT);
-    const int32_t references = TextureHeaderValue(H_SKIN_REF_COUNT);
-    const int32_t row = skinNumber > 0 && skinNumber < families ? skinNumber : 0;
-    const uint8_t* skins = TextureBuffer().data() + TextureHeaderValue(H_SKINS);
-    return U16(skins + 2 * (size_t(row) * size_t(references) + size_t(Int32At(mesh + 8))));
-}
-
-void CHLModelData::SetUpLighting() {
-    HLWorkAreas& work = HLWork();
+void SetUpLighting(const CHLModelData& data, HLWorkAreas& work, const HLDrawInputs& inputs) {
     work.ambientLight = 32;
     work.shadeLight = 192.0f;
     work.lightColour[0] = work.lightColour[1] = work.lightColour[2] = 1.0f;
-    const int32_t boneCount = HeaderValue(H_BONE_COUNT);
+    const int32_t boneCount = data.HeaderValue(H_BONE_COUNT);
     for (int32_t b = 0; b < boneCount; b++) {
         work.boneLight[b][0] = work.boneLight[b][1] = work.boneLight[b][2] = 0.0f;
     }
-    const CModelResources* scene = owner != nullptr ? owner->resources : nullptr;
-    if (scene == nullptr) {
+    if (inputs.scene == nullptr) {
         return;
     }
-    for (size_t i = 0; i < scene->LightCount(); i++) {
-        const COGLLight& light = scene->Light(i);
+    for (size_t i = 0; i < inputs.scene->LightCount(); i++) {
+        const COGLLight& light = inputs.scene->Light(i);
         if (light.enabled == 0) {
             continue;
         }
-        const CVector d = owner->position - light.Marker().position;
+        const CVector d = inputs.position - light.Marker().position;
         const float inModel[3] = { d.z, d.x, d.y };
         for (int32_t b = 0; b < boneCount; b++) {
             float rotated[3];
@@ -278,66 +223,65 @@ void CHLModelData::SetUpLighting() {
     }
 }
 
-void CHLModelData::DrawModel() {
-    DrawBodyParts(true);
-}
-
-void CHLModelData::DrawModelUntextured() {
-    DrawBodyParts(false);
-}
-
-void CHLModelData::DrawBodyParts(bool textured) {
-    HLWork().drawCount++;
-    SetUpBones();
-    if (textured) {
-        SetUpLighting();
-    }
-    // The meshes set the client arrays they draw from; restoring them once
-    // per model instead of per mesh spares the driver a state rebuild each time.
-    glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
-    for (int32_t p = 0; p < HeaderValue(H_BODY_PART_COUNT); p++) {
-        DrawSubModel(header.data() + SubModelOf(p), textured);
-    }
-    glPopClientAttrib();
-}
-
-void CHLModelData::DrawSubModel(const uint8_t* subModel, bool textured) {
-    HLWorkAreas& work = HLWork();
-    const SubModel model = ReadSubModel(header.data(), subModel);
-    TransformVertices(model);
+void DrawSubModel(const CHLModelData& data, const CHLPose& pose, HLWorkAreas& work, const HLDrawInputs& inputs,
+                  const uint8_t* subModel) {
+    const bool textured = inputs.skins != nullptr;
+    const SubModel model = ReadSubModel(data.Header(), subModel);
+    TransformVertices(model, work);
     if (textured) {
         // The meshes take the sub-model's normals in turn.
         int32_t normal = 0;
         for (int32_t m = 0; m < model.meshCount; m++) {
             const uint8_t* mesh = model.meshes + size_t(m) * MESH_SIZE;
-            const int32_t flags = Int32At(Texture(MeshTexture(mesh)) + T_FLAGS);
+            const int32_t flags = Int32At(data.Texture(data.MeshTexture(mesh, pose.skinNumber)) + T_FLAGS);
             for (int32_t i = Int32At(mesh + 12); i > 0; i--, normal++) {
                 float n[3];
                 Vector3At(model.normals + 12 * size_t(normal), n);
                 const int32_t bone = model.normalBones[normal];
-                LightNormal(n, bone, flags, work.light[normal]);
+                LightNormal(work, n, bone, flags, work.light[normal]);
                 if ((flags & HL_TEXTURE_CHROME) != 0) {
-                    ChromeNormal(n, bone, origin, work.chrome[normal]);
+                    ChromeNormal(work, n, bone, pose.origin, work.chrome[normal]);
                 }
             }
         }
     }
     for (int32_t m = 0; m < model.meshCount; m++) {
         const uint8_t* mesh = model.meshes + size_t(m) * MESH_SIZE;
-        HLMeshTriangles& triangles = TrianglesOf(Int32At(mesh + 4));
+        const HLMeshTriangles& triangles = data.Triangles(Int32At(mesh + 4));
         if (!textured) {
-            DrawTriangles(triangles, false, false, 0.0f, 0.0f);
+            DrawTriangles(triangles, work, false, false, 0.0f, 0.0f);
             continue;
         }
-        const int32_t textureNumber = MeshTexture(mesh);
-        const uint8_t* texture = Texture(textureNumber);
+        const int32_t textureNumber = data.MeshTexture(mesh, pose.skinNumber);
+        const uint8_t* texture = data.Texture(textureNumber);
         const int32_t flags = Int32At(texture + T_FLAGS);
-        const bool hasSkin = owner != nullptr && size_t(textureNumber) < owner->skins.size() &&
-                             owner->skins[size_t(textureNumber)] != nullptr;
-        glBindTexture(GL_TEXTURE_2D, hasSkin ? owner->skins[size_t(textureNumber)]->textureName : 0);
+        const std::vector<COGLTexture2D*>& skins = *inputs.skins;
+        COGLTexture2D* skin = size_t(textureNumber) < skins.size() ? skins[size_t(textureNumber)] : nullptr;
+        if (skin != nullptr) {
+            skin->Bind();
+        } else {
+            glBindTexture(GL_TEXTURE_2D, 0);
+        }
         BeginTextureKind(flags);
-        DrawTriangles(triangles, true, (flags & HL_TEXTURE_CHROME) != 0, 1.0f / float(Int32At(texture + T_WIDTH)),
-                    1.0f / float(Int32At(texture + T_HEIGHT)));
-        EndTextureKind(flags, owner != nullptr && owner->transparent);
+        DrawTriangles(triangles, work, true, (flags & HL_TEXTURE_CHROME) != 0, 1.0f / float(Int32At(texture + T_WIDTH)),
+                      1.0f / float(Int32At(texture + T_HEIGHT)));
+        EndTextureKind(flags, inputs.transparent);
     }
+}
+
+}  // namespace
+
+void DrawHLModel(const CHLModelData& data, CHLPose& pose, HLWorkAreas& work, const HLDrawInputs& inputs) {
+    work.drawCount++;
+    SetUpHLBones(data, pose, work);
+    if (inputs.skins != nullptr) {
+        SetUpLighting(data, work, inputs);
+    }
+    // The meshes set the client arrays they draw from; restoring them once
+    // per model instead of per mesh spares the driver a state rebuild each time.
+    glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
+    for (int32_t p = 0; p < data.HeaderValue(H_BODY_PART_COUNT); p++) {
+        DrawSubModel(data, pose, work, inputs, data.Header() + data.SubModelOf(p, pose.bodyNumber));
+    }
+    glPopClientAttrib();
 }

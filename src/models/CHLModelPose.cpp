@@ -174,35 +174,57 @@ void CombineBlends(int32_t boneCount, float t, float (*toQ)[4], float (*toP)[3],
     }
 }
 
-}  // namespace
-
-HLWorkAreas& HLWork() {
-    static HLWorkAreas work = [] {
-        HLWorkAreas made{};
-        made.ambientLight = 32;
-        made.shadeLight = 192.0f;
-        made.lightColour[0] = made.lightColour[1] = made.lightColour[2] = 1.0f;
-        made.lambert = 1.5f;
-        return made;
-    }();
-    return work;
+// value as one of steps settings between start and end; a range of zero
+// width or a value that is not a number takes the first.
+float Step(float value, float start, float end, int32_t steps, uint8_t& setting) {
+    const double ratio = end != start ? steps * (double(value) - start) / (double(end) - start) : 0.0;
+    int32_t chosen = 0;
+    if (ratio > steps) {
+        chosen = steps;
+    } else if (ratio > 0.0) {
+        chosen = static_cast<int32_t>(ratio);
+    }
+    setting = static_cast<uint8_t>(chosen);
+    return static_cast<float>(chosen) / static_cast<float>(steps) * (end - start) + start;
 }
 
-float CHLModelData::cameraRight[3] = { 0.0f, 0.0f, 0.0f };
+// Brings a rotation near the middle of a range narrower than a turn.
+float WrapIntoRange(float value, float start, float end) {
+    if (value > (start + end) / 2 + 180) {
+        value -= 360;
+    }
+    if (value < (start + end) / 2 - 180) {
+        value += 360;
+    }
+    return value;
+}
 
-void CHLModelData::CalcControllers() {
-    const int32_t count = HeaderValue(H_CONTROLLER_COUNT);
+
+}  // namespace
+
+HLWorkAreas::HLWorkAreas() {
+    ambientLight = 32;
+    shadeLight = 192.0f;
+    lightColour[0] = lightColour[1] = lightColour[2] = 1.0f;
+    lambert = 1.5f;
+}
+
+namespace {
+
+// Each controller's value as the bones take it: degrees become radians.
+void CalcControllers(const CHLModelData& data, const CHLPose& pose, float adjust[HL_MAX_CONTROLLERS]) {
+    const int32_t count = data.HeaderValue(H_CONTROLLER_COUNT);
     for (int32_t j = 0; j < count; j++) {
-        const uint8_t* record = header.data() + HeaderValue(H_CONTROLLERS) + size_t(j) * CONTROLLER_SIZE;
+        const uint8_t* record = data.Header() + data.HeaderValue(H_CONTROLLERS) + size_t(j) * CONTROLLER_SIZE;
         const int32_t type = Int32At(record + C_TYPE);
         const int32_t index = Int32At(record + C_INDEX);
         const float start = FloatAt(record + C_START);
         const float end = FloatAt(record + C_END);
         float value = 0.0f;
         if (index < 4 && (type & CONTROLLER_WRAPS) != 0) {
-            value = controller[index] * (360.0f / 256.0f) + start;
+            value = pose.controller[index] * (360.0f / 256.0f) + start;
         } else {
-            const float v = index < 4 ? Clamp01(controller[index] / 255.0f) : std::fmin(mouth / 64.0f, 1.0f);
+            const float v = index < 4 ? Clamp01(pose.controller[index] / 255.0f) : std::fmin(pose.mouth / 64.0f, 1.0f);
             value = (1.0f - v) * start + v * end;
         }
         const int32_t kind = type & ~CONTROLLER_WRAPS;
@@ -210,33 +232,94 @@ void CHLModelData::CalcControllers() {
     }
 }
 
-const uint8_t* CHLModelData::AnimationData(const uint8_t* sequenceRecord, const uint8_t*& end) const {
-    const int32_t group = Int32At(sequenceRecord + S_GROUP);
-    const int32_t offset = Int32At(sequenceRecord + S_ANIMATION);
-    if (group == 0) {
-        // The reader saw the sum land inside the file, whatever each part says.
-        end = header.data() + header.size();
-        return header.data() + (int64_t(Int32At(header.data() + HeaderValue(H_GROUPS) + 100)) + offset);
+float SetSetting(const uint8_t* record, float value, int32_t steps, uint8_t& setting) {
+    const float start = FloatAt(record + C_START);
+    const float end = FloatAt(record + C_END);
+    if ((Int32At(record + C_TYPE) & CONTROLLER_ROTATIONS) != 0) {
+        if (end < start) {
+            value = -value;
+        }
+        if (start + 359.0f >= end) {
+            value = WrapIntoRange(value, start, end);
+        } else if (value > 360.0f) {
+            value -= std::trunc(value / 360.0f) * 360.0f;
+        } else if (value < 0.0f) {
+            value += std::trunc(value / -360.0f + 1.0f) * 360.0f;
+        }
     }
-    end = groupHeaders[group].data() + groupHeaders[group].size();
-    return groupHeaders[group].data() + offset;
+    return Step(value, start, end, steps, setting);
 }
 
-void CHLModelData::SetUpBones() {
-    HLWorkAreas& work = HLWork();
-    if (sequence < 0 || sequence >= HeaderValue(H_SEQUENCE_COUNT)) {
-        sequence = 0;
-    }
-    const uint8_t* record = Sequence(sequence);
-    const uint8_t* end = nullptr;
-    const uint8_t* blocks = AnimationData(record, end);
-    CalcControllers();
+}  // namespace
 
-    const int32_t boneCount = HeaderValue(H_BONE_COUNT);
-    const uint8_t* bones = header.data() + HeaderValue(H_BONES);
+void CHLPose::SelectSequence(int32_t number) {
+    sequence = number;
+    frame = 0.0f;
+}
+
+const uint8_t* CHLPose::CurrentSequence(const CHLModelData& data) const {
+    return data.Sequence(sequence >= 0 && sequence < data.HeaderValue(H_SEQUENCE_COUNT) ? sequence : 0);
+}
+
+float CHLPose::SetControllerValue(const CHLModelData& data, int32_t slot, float value) {
+    const int32_t count = data.HeaderValue(H_CONTROLLER_COUNT);
+    for (int32_t i = 0; i < count && slot >= 0 && slot < 4; i++) {
+        const uint8_t* record = data.Header() + data.HeaderValue(H_CONTROLLERS) + static_cast<size_t>(i) * CONTROLLER_SIZE;
+        if (Int32At(record + C_INDEX) == slot) {
+            return SetSetting(record, value, 255, controller[slot]);
+        }
+    }
+    return value;
+}
+
+float CHLPose::SetMouthValue(const CHLModelData& data, float value) {
+    const int32_t count = data.HeaderValue(H_CONTROLLER_COUNT);
+    for (int32_t i = 0; i < count; i++) {
+        const uint8_t* record = data.Header() + data.HeaderValue(H_CONTROLLERS) + static_cast<size_t>(i) * CONTROLLER_SIZE;
+        if (Int32At(record + C_INDEX) == MOUTH_SLOT) {
+            return SetSetting(record, value, 64, mouth);
+        }
+    }
+    return value;
+}
+
+float CHLPose::SetBlendValue(const CHLModelData& data, int32_t slot, float value) {
+    if (slot < 0 || slot > 1) {
+        return value;
+    }
+    const uint8_t* current = CurrentSequence(data);
+    const int32_t type = Int32At(current + S_BLEND_TYPE + 4 * slot);
+    const float start = FloatAt(current + S_BLEND_START + 4 * slot);
+    const float end = FloatAt(current + S_BLEND_END + 4 * slot);
+    if (type == 0) {
+        return value;
+    }
+    if ((type & CONTROLLER_ROTATIONS) != 0) {
+        if (end < start) {
+            value = -value;
+        }
+        if (start + 359.0f >= end) {
+            value = WrapIntoRange(value, start, end);
+        }
+    }
+    return Step(value, start, end, 255, blending[slot]);
+}
+
+void SetUpHLBones(const CHLModelData& data, CHLPose& pose, HLWorkAreas& work) {
+    if (pose.sequence < 0 || pose.sequence >= data.HeaderValue(H_SEQUENCE_COUNT)) {
+        pose.sequence = 0;
+    }
+    const uint8_t* record = data.Sequence(pose.sequence);
+    const uint8_t* end = nullptr;
+    const uint8_t* blocks = data.AnimationData(record, end);
+    float adjust[HL_MAX_CONTROLLERS] = {};
+    CalcControllers(data, pose, adjust);
+
+    const int32_t boneCount = data.HeaderValue(H_BONE_COUNT);
+    const uint8_t* bones = data.Header() + data.HeaderValue(H_BONES);
     const int32_t frames = Int32At(record + S_FRAME_COUNT);
     // A frame set from outside is held within the sequence.
-    float f = frame >= 0.0f ? frame : 0.0f;
+    float f = pose.frame >= 0.0f ? pose.frame : 0.0f;
     if (f > float(frames - 1)) {
         f = float(frames - 1);
     }
@@ -258,13 +341,13 @@ void CHLModelData::SetUpBones() {
             }
         }
     }
-    const float t0 = Clamp01(blending[0] / 255.0f);
+    const float t0 = Clamp01(pose.blending[0] / 255.0f);
     if (posed >= 2) {
         CombineBlends(boneCount, t0, work.quaternion[0], work.position[0], work.quaternion[1], work.position[1]);
     }
     if (posed == 4) {
         CombineBlends(boneCount, t0, work.quaternion[2], work.position[2], work.quaternion[3], work.position[3]);
-        CombineBlends(boneCount, Clamp01(blending[1] / 255.0f), work.quaternion[0], work.position[0],
+        CombineBlends(boneCount, Clamp01(pose.blending[1] / 255.0f), work.quaternion[0], work.position[0],
                       work.quaternion[2], work.position[2]);
     }
 

@@ -1,7 +1,5 @@
 #include "models/CMeshArrays.h"
 
-#include <GL/gl.h>
-
 #include <cstring>
 
 namespace {
@@ -25,8 +23,6 @@ void AppendRunTriangles(bool fan, const uint32_t* runCorners, size_t length, std
 
 void CMeshArrays::Clear() {
     cornerVertex.clear();
-    positions.clear();
-    normals.clear();
     texCoords.clear();
     indices.clear();
     cornerSlots.clear();
@@ -73,8 +69,6 @@ uint32_t CMeshArrays::AddCorner(int32_t vertex, float s, float t) {
     cornerVertex.push_back(vertex);
     texCoords.push_back(s);
     texCoords.push_back(t);
-    positions.resize(positions.size() + 3, 0.0f);
-    normals.resize(normals.size() + 3, 0.0f);
     return corner;
 }
 
@@ -84,34 +78,3 @@ void CMeshArrays::AddTriangle(uint32_t a, uint32_t b, uint32_t c) {
     indices.push_back(c);
 }
 
-void CMeshArrays::SetPosition(size_t corner, float x, float y, float z) {
-    float* p = positions.data() + 3 * corner;
-    p[0] = x;
-    p[1] = y;
-    p[2] = z;
-}
-
-void CMeshArrays::SetNormal(size_t corner, float x, float y, float z) {
-    float* n = normals.data() + 3 * corner;
-    n[0] = x;
-    n[1] = y;
-    n[2] = z;
-}
-
-void CMeshArrays::Draw() const {
-    if (indices.empty()) {
-        return;
-    }
-    glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
-    glEnableClientState(GL_VERTEX_ARRAY);
-    glEnableClientState(GL_NORMAL_ARRAY);
-    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-    glDisableClientState(GL_COLOR_ARRAY);
-    glDisableClientState(GL_INDEX_ARRAY);
-    glDisableClientState(GL_EDGE_FLAG_ARRAY);
-    glVertexPointer(3, GL_FLOAT, 0, positions.data());
-    glNormalPointer(GL_FLOAT, 0, normals.data());
-    glTexCoordPointer(2, GL_FLOAT, 0, texCoords.data());
-    glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(indices.size()), GL_UNSIGNED_INT, indices.data());
-    glPopClientAttrib();
-}

@@ -9,11 +9,35 @@
 // unchanged.
 void AppendRunTriangles(bool fan, const uint32_t* runCorners, size_t length, std::vector<uint32_t>& indices);
 
-// The vertex arrays of one textured part of a frame-animated model. Its
-// corners (a frame vertex with a texture point) and the triangles over them
-// are made once when the model loads; each draw blends the frames into the
-// position and normal arrays and hands everything to OpenGL in one call,
-// which is far cheaper than a glBegin run per strip, vertex by vertex.
+// The positions and normals one draw of a mesh fills in, x, y, z for each
+// of its corners: each object showing a mesh keeps its own.
+struct CMeshPose {
+    std::vector<float> positions;
+    std::vector<float> normals;
+
+    void Resize(size_t corners) {
+        positions.resize(3 * corners);
+        normals.resize(3 * corners);
+    }
+    void SetPosition(size_t corner, float x, float y, float z) {
+        float* p = positions.data() + 3 * corner;
+        p[0] = x;
+        p[1] = y;
+        p[2] = z;
+    }
+    void SetNormal(size_t corner, float x, float y, float z) {
+        float* n = normals.data() + 3 * corner;
+        n[0] = x;
+        n[1] = y;
+        n[2] = z;
+    }
+};
+
+// The triangles of one textured part of a frame-animated model over its
+// corners (a frame vertex with a texture point), made once when the model
+// file is read. Each draw blends the frames into a pose of its own and hands
+// everything to OpenGL in one call, which is far cheaper than a glBegin run
+// per strip, vertex by vertex.
 class CMeshArrays {
 public:
     void Clear();
@@ -24,22 +48,23 @@ public:
     void AddRun(bool fan, const uint32_t* runCorners, size_t length) {
         AppendRunTriangles(fan, runCorners, length, indices);
     }
+    // Done adding: the lookup table of corners goes.
+    void Finish() { std::vector<uint32_t>().swap(cornerSlots); }
 
     size_t CornerCount() const { return cornerVertex.size(); }
     int32_t CornerVertex(size_t corner) const { return cornerVertex[corner]; }
-    void SetPosition(size_t corner, float x, float y, float z);
-    void SetNormal(size_t corner, float x, float y, float z);
-    // Draws the triangles from the arrays as they are now; the client array
-    // state is left as it was found.
-    void Draw() const;
+    float S(size_t corner) const { return texCoords[2 * corner]; }
+    float T(size_t corner) const { return texCoords[2 * corner + 1]; }
+    const std::vector<uint32_t>& Indices() const { return indices; }
+    // Draws the triangles with the pose's positions and normals, which hold
+    // CornerCount() of each; the client array state is left as it was found.
+    void Draw(const CMeshPose& pose) const;
 
 private:
     size_t SlotOf(int32_t vertex, uint32_t s, uint32_t t) const;
     void   GrowSlots();
 
     std::vector<int32_t>  cornerVertex;
-    std::vector<float>    positions;
-    std::vector<float>    normals;
     std::vector<float>    texCoords;
     std::vector<uint32_t> indices;
     // Open-addressed table of corners by vertex and texture point, each slot

@@ -1,42 +1,53 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 
-class CFileLocator;
+#include "diag/LoadMessages.h"
+#include "platform/CAssetSource.h"
+
+class CModelCache;
+class COGLImage;
 class COGLLight;
 class COGLTexture2D;
 class CPakFile;
+struct HLWorkAreas;
 
-// What models take from the scene that holds them: the shared skins, the
-// open archives and, while a scene loads, its file locator. The scene
-// implements it; a model read on its own has none.
+// What models take from the scene that holds them: the load's asset source,
+// the parsed model files and pictures every object of the scene shares, the
+// open archives, the lights, and the way to tell the user what went wrong.
+// The scene implements it.
 class CModelResources {
 public:
     virtual ~CModelResources() = default;
 
-    // A shared texture by exact path, with one more reference; null when
-    // the cache has none.
-    virtual COGLTexture2D* FindTexture(const std::string& name) = 0;
-    // The cached texture, or a new one described from disk (name, or folder
-    // + its file name) or from an archive entry, optionally looked for in
-    // every archive. Null when none has it.
+    // The asset source of the load in progress; null when no load is.
+    virtual CAssetSource* Assets() = 0;
+    // Parsed model files, shared by every object of the scene.
+    virtual CModelCache& Models() = 0;
+    // What a load found wrong, told the way the scene tells it.
+    virtual void Report(const LoadMessages& messages) = 0;
+
+    // The shared texture of a picture file or entry: name in archive pak, or
+    // on disk (name, or folder + its file name), optionally looked for in
+    // every archive. Described, not decoded yet; null when none has it.
     virtual COGLTexture2D* FindOrLoadTexture(const std::string& name, CPakFile* pak, const std::string& folder,
                                              bool useDefaultPalette, bool searchAllPaks) = 0;
-    // Shares a texture a model made itself; the caller holds its first
-    // reference (the one its upload counted).
-    virtual COGLTexture2D* ShareTexture(std::unique_ptr<COGLTexture2D> texture) = 0;
-    // One more holder of a shared texture.
-    virtual void AddTextureReference(COGLTexture2D* texture) = 0;
-    // One reference back; false when the texture is not a shared one.
-    virtual bool ReleaseTexture(COGLTexture2D* texture) = 0;
+    // Decodes the texture's picture when that is still to do, telling what
+    // went wrong; false when it has none.
+    virtual bool PrepareTexture(COGLTexture2D* texture) = 0;
+    // The shared texture of the part-th picture the model file holder holds.
+    virtual COGLTexture2D* ShareTexture(const AssetId& holder, int32_t part,
+                                        std::shared_ptr<const COGLImage> picture) = 0;
 
     virtual CPakFile* GetPak(int index) const = 0;
     // Position of the archive, -1 when it is not open here.
     virtual int       IndexOfPak(const CPakFile* pak) const = 0;
-    // The file locator of the load in progress; null otherwise.
-    virtual CFileLocator* Locator() const = 0;
+
+    // Where the scene's Half-Life models pose and light themselves.
+    virtual HLWorkAreas& HLWork() = 0;
 
     // The scene's lights, for models that light themselves.
     virtual size_t           LightCount() const = 0;

@@ -9,6 +9,7 @@
 
 #include "image/COGLTexture2D.h"
 #include "models/CModelResources.h"
+#include "models/HLWorkAreas.h"
 #include "platform/CFile.h"
 #include "platform/CPakFile.h"
 #include "platform/LittleEndian.h"
@@ -20,20 +21,12 @@ using namespace hl;
 namespace {
 
 constexpr size_t TITLE_LENGTH = 260;
-constexpr int32_t MAX_TEXTURE_SIDE = 256;
+// Far above any real model; a bigger file is refused before it is read.
+constexpr uint64_t MAX_FILE_SIZE = 64u << 20;
 
 std::string NameAt(const uint8_t* field, size_t size) {
     const char* text = reinterpret_cast<const char*>(field);
     return std::string(text, strnlen(text, size));
-}
-
-// The smallest power of two not below size, at most 256.
-int32_t TextureSide(int32_t size) {
-    int32_t side = 1;
-    while (side < size && side < MAX_TEXTURE_SIDE) {
-        side *= 2;
-    }
-    return side;
 }
 
 // The first sub-model of each body part, as drawn with body number 0.
@@ -53,151 +46,48 @@ COGLHLModel::COGLHLModel() {
     scale = CVector(0.05f, 0.05f, 0.05f);
 }
 
-COGLHLModel::~COGLHLModel() = default;
-
 void COGLHLModel::Rename(const std::string& modelPath) {
     name = SplitPath(modelPath).name.substr(0, TITLE_LENGTH);
 }
 
-void COGLHLModel::LoadFromFile(const std::string& filePath) {
-    CFile file;
-    if (!file.Open(filePath, CFile::modeRead)) {
-        return;
-    }
-    file.Close();
-    path = filePath;
-    const PathParts parts = SplitPath(filePath);
-    folder = parts.drive + parts.folder;
-    Rename(filePath);
-    auto data = std::make_unique<CHLModelData>(this);
-    const bool read = data->Init(filePath);
-    ReadData(std::move(data), read, filePath);
-}
-
-void COGLHLModel::LoadFromArchive(CPakFile& archive, const CPakEntry& entry) {
-    pak = &archive;
-    path = entry.name;
-    Rename(entry.name);
-    auto data = std::make_unique<CHLModelData>(this);
-    const bool read = data->InitFromArchive(archive, entry.name);
-    ReadData(std::move(data), read, entry.name);
-}
-
-// A model that could not be read whole keeps no data and is not loaded: the
-// scene drops it and goes on with the rest.
-bool COGLHLModel::ReadData(std::unique_ptr<CHLModelData> data, bool read, const std::string& modelPath) {
-    ReleaseSkins();
+void COGLHLModel::LoadAsset(const AssetId& id) {
+    TakeSource(id);
+    Rename(path);
+    skins.clear();
     animations.clear();
     currentSequence = nullptr;
-    modelData.reset();
-    loaded = dataLoaded = false;
-    if (!read) {
-        return false;
-    }
-    modelData = std::move(data);
-    // The textures are shared under the name of the file that holds them.
-    const std::string holder = modelData->hasTextureFile ? HLCompanionName(modelPath, "T.mdl") : modelPath;
-    UploadTextures(HLTextureBaseName(holder));
-    BuildAnimationList();
-    loaded = dataLoaded = true;
-    return true;
-}
-
-// Without a scene there is no cache to share textures in: a model read on
-// its own has none.
-void COGLHLModel::UploadTextures(const std::string& baseName) {
-    if (resources == nullptr) {
+    CAssetSource& assets = *resources->Assets();
+    const std::string name = path;
+    CPakFile* archive = pak;
+    const ParsedModel& parsed = ParseShared(TYPE_CODE, MAX_FILE_SIZE, [&](std::vector<uint8_t>&& bytes) {
+        return ParseHLModel(std::move(bytes), name, archive, assets);
+    });
+    resources->Report(parsed.messages);
+    data = std::static_pointer_cast<const CHLModelData>(parsed.data);
+    loaded = dataLoaded = data != nullptr;
+    if (!loaded) {
         return;
     }
-    const std::vector<uint8_t>& file = modelData->TextureBuffer();
-    for (int32_t i = 0; i < modelData->TextureHeaderValue(H_TEXTURE_COUNT); i++) {
-        const uint8_t* record = modelData->Texture(i);
-        const std::string textureName = baseName + NameAt(record, LONG_NAME_SIZE);
-        COGLTexture2D* texture = resources->FindTexture(textureName);
-        if (texture == nullptr) {
-            texture = UploadTexture(record, file.data(), textureName);
-        }
+    // The textures are shared under the file that holds them.
+    const AssetId& holder = data->hasTextureFile ? data->textureHolder : source;
+    for (size_t i = 0; i < data->textures.size(); i++) {
+        COGLTexture2D* texture = resources->ShareTexture(holder, static_cast<int32_t>(i), data->textures[i]);
+        const std::string textureName = SplitPath(data->hasTextureFile ? HLCompanionName(path, "T.mdl") : path).name +
+                                        NameAt(data->Texture(static_cast<int32_t>(i)), LONG_NAME_SIZE);
+        texture->path = texture->title = textureName;
         skins.push_back(texture);
     }
-}
-
-// Resampled to powers of two, each texel the mean of four of the source,
-// with the file's palette; no gamma. A masked texture keeps index 255 as
-// alpha: its texels are the mean of the opaque ones among the four.
-COGLTexture2D* COGLHLModel::UploadTexture(const uint8_t* record, const uint8_t* file, const std::string& textureName) {
-    const int32_t width = Int32At(record + T_WIDTH);
-    const int32_t height = Int32At(record + T_HEIGHT);
-    const bool masked = (Int32At(record + T_FLAGS) & HL_TEXTURE_MASKED) != 0;
-    const uint8_t* indices = file + Int32At(record + T_DATA);
-    const uint8_t* palette = indices + static_cast<size_t>(width) * static_cast<size_t>(height);
-    const int32_t targetWidth = TextureSide(width);
-    const int32_t targetHeight = TextureSide(height);
-    const size_t channels = masked ? 4 : 3;
-    std::vector<uint8_t> pixels(static_cast<size_t>(targetWidth) * static_cast<size_t>(targetHeight) * channels);
-    const double stepX = double(width) / targetWidth;
-    const double stepY = double(height) / targetHeight;
-    std::vector<size_t> columns(static_cast<size_t>(targetWidth) * 2);
-    for (int32_t x = 0; x < targetWidth; x++) {
-        columns[size_t(x) * 2] = size_t((x + 0.25) * stepX);
-        columns[size_t(x) * 2 + 1] = size_t((x + 0.75) * stepX);
+    for (const CModelAnimation& sequence : data->sequences) {
+        animations.push_back(&sequence);
     }
-    // Each index's colour and whether it counts: a masked texture's 255 adds
-    // nothing, so every texel sums its four corners without a branch.
-    int32_t weights[256][4];
-    for (size_t index = 0; index < 256; index++) {
-        const bool cutOut = masked && index == 255;
-        for (size_t channel = 0; channel < 3; channel++) {
-            weights[index][channel] = cutOut ? 0 : palette[3 * index + channel];
-        }
-        weights[index][3] = cutOut ? 0 : 1;
-    }
-    uint8_t* out = pixels.data();
-    for (int32_t y = 0; y < targetHeight; y++) {
-        const uint8_t* rows[2] = { indices + size_t((y + 0.25) * stepY) * size_t(width),
-                                   indices + size_t((y + 0.75) * stepY) * size_t(width) };
-        for (int32_t x = 0; x < targetWidth; x++) {
-            const uint8_t corners[4] = { rows[0][columns[size_t(x) * 2]], rows[0][columns[size_t(x) * 2 + 1]],
-                                         rows[1][columns[size_t(x) * 2]], rows[1][columns[size_t(x) * 2 + 1]] };
-            int32_t sum[4] = { 0, 0, 0, 0 };
-            for (uint8_t index : corners) {
-                for (int k = 0; k < 4; k++) {
-                    sum[k] += weights[index][k];
-                }
-            }
-            const int32_t opaque = sum[3];
-            // Division only where a mask edge leaves one to three opaque texels.
-            for (int channel = 0; channel < 3; channel++) {
-                *out++ = static_cast<uint8_t>(opaque == 4 ? sum[channel] >> 2 : (opaque > 0 ? sum[channel] / opaque : 0));
-            }
-            if (masked) {
-                *out++ = static_cast<uint8_t>(opaque * 255 / 4);
-            }
-        }
-    }
-    auto texture = std::make_unique<COGLTexture2D>();
-    if (masked) {
-        texture->CreateFromPixelsRGBA(pixels.data(), targetWidth, targetHeight);
-    } else {
-        texture->CreateFromPixels(pixels.data(), targetWidth, targetHeight);
-    }
-    texture->path = textureName;
-    texture->title = textureName;
-    return resources->ShareTexture(std::move(texture));
-}
-
-void COGLHLModel::BuildAnimationList() {
-    CHLModelData& data = *modelData;
-    data.SelectSequence(0);
+    pose = CHLPose();
     for (int32_t slot = 0; slot < 4; slot++) {
-        data.SetControllerValue(slot, 0.0f);
+        pose.SetControllerValue(*data, slot, 0.0f);
     }
-    data.SetMouthValue(0.0f);
-    data.SetBlendValue(0, 0.5f);
-    data.SetBlendValue(1, 0.5f);
-    for (int32_t i = 0; i < data.HeaderValue(H_SEQUENCE_COUNT); i++) {
-        animations.push_back(std::make_unique<CModelAnimation>(NameAt(data.Sequence(i), NAME_SIZE), i, 0));
-    }
-    currentSequence = animations.front().get();
+    pose.SetMouthValue(*data, 0.0f);
+    pose.SetBlendValue(*data, 0, 0.5f);
+    pose.SetBlendValue(*data, 1, 0.5f);
+    currentSequence = animations.front();
 }
 
 void COGLHLModel::Animate() {
@@ -220,11 +110,11 @@ void COGLHLModel::Animate() {
             ResetAnimation();
         }
     }
-    modelData->frame = framePosition;
+    pose.frame = framePosition;
 }
 
 void COGLHLModel::Draw(int flags) {
-    if (!visible || modelData == nullptr) {
+    if (!visible || data == nullptr) {
         return;
     }
     BeginTransparency();
@@ -232,15 +122,16 @@ void COGLHLModel::Draw(int flags) {
     glTranslatef(position.x, position.y, position.z);
     ApplyRotation();
     glScalef(scale.x, scale.y, scale.z);
-    const uint8_t* sequence = modelData->CurrentSequence();
+    const uint8_t* sequence = pose.CurrentSequence(*data);
     const auto box = [&](size_t at, int axis) { return FloatAt(sequence + at + 4 * size_t(axis)); };
     yOffset = -box(S_BOX_MIN, 2);
     glTranslatef(0.0f, yOffset, 0.0f);
     GLint cullFace = GL_BACK;
     glGetIntegerv(GL_CULL_FACE_MODE, &cullFace);
     glCullFace(GL_FRONT);
-    modelData->SetBlendValue(0, 0.0f);
-    modelData->SetBlendValue(1, 0.0f);
+    pose.SetBlendValue(*data, 0, 0.0f);
+    pose.SetBlendValue(*data, 1, 0.0f);
+    HLDrawInputs inputs{ nullptr, resources, position, transparent };
     if ((flags & DRAW_MATERIAL) != 0) {
         // The model lights itself; lighting and texturing are put back as
         // they were, not switched on for whatever draws next.
@@ -249,7 +140,8 @@ void COGLHLModel::Draw(int flags) {
         glDisable(GL_LIGHTING);
         glEnable(GL_TEXTURE_2D);
         glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, textureMode);
-        modelData->DrawModel();
+        inputs.skins = &skins;
+        DrawHLModel(*data, pose, resources->HLWork(), inputs);
         if (!textured) {
             glDisable(GL_TEXTURE_2D);
         }
@@ -257,7 +149,7 @@ void COGLHLModel::Draw(int flags) {
             glEnable(GL_LIGHTING);
         }
     } else {
-        modelData->DrawModelUntextured();
+        DrawHLModel(*data, pose, resources->HLWork(), inputs);
     }
     glCullFace(static_cast<GLenum>(cullFace));
     glPopMatrix();
@@ -290,11 +182,11 @@ void COGLHLModel::DrawAxes() {
     glEnd();
 }
 
-void COGLHLModel::SetAnimation(CModelAnimation* animation) {
+void COGLHLModel::SetAnimation(const CModelAnimation* animation) {
     // Records of another model would name sequences this one may lack.
-    for (const std::unique_ptr<CModelAnimation>& own : animations) {
-        if (own.get() == animation) {
-            modelData->SelectSequence(animation->first);
+    for (const CModelAnimation* own : animations) {
+        if (own == animation) {
+            pose.SelectSequence(animation->first);
             currentSequence = animation;
         }
     }
@@ -305,49 +197,37 @@ int COGLHLModel::GetFrameCount() const {
 }
 
 int32_t COGLHLModel::SequenceFrameCount(int32_t sequence) const {
-    if (modelData == nullptr || sequence < 0 || sequence >= modelData->HeaderValue(H_SEQUENCE_COUNT)) {
+    if (data == nullptr || sequence < 0 || sequence >= data->HeaderValue(H_SEQUENCE_COUNT)) {
         return 0;
     }
-    return Int32At(modelData->Sequence(sequence) + S_FRAME_COUNT);
+    return Int32At(data->Sequence(sequence) + S_FRAME_COUNT);
 }
 
 int32_t COGLHLModel::HeaderCount(size_t field) const {
-    return modelData != nullptr ? modelData->HeaderValue(field) : 0;
+    return data != nullptr ? data->HeaderValue(field) : 0;
 }
 
 int32_t COGLHLModel::SkinFamilyCount() const {
-    return modelData != nullptr ? modelData->TextureHeaderValue(H_SKIN_FAMILY_COUNT) : 0;
+    return data != nullptr ? data->TextureHeaderValue(H_SKIN_FAMILY_COUNT) : 0;
 }
 
 std::vector<COGLHLModel::BodyPartInfo> COGLHLModel::BodyParts() const {
     std::vector<BodyPartInfo> parts;
     for (int32_t i = 0; i < HeaderCount(H_BODY_PART_COUNT); i++) {
-        const uint8_t* part = modelData->BodyPart(i);
+        const uint8_t* part = data->BodyPart(i);
         parts.push_back({ NameAt(part, LONG_NAME_SIZE), Int32At(part + 64) });
     }
     return parts;
 }
 
 std::vector<std::string> COGLHLModel::CompanionFiles() const {
-    std::vector<std::string> files;
-    if (modelData == nullptr) {
-        return files;
-    }
-    if (modelData->hasTextureFile) {
-        files.push_back(HLCompanionName(path, "T.mdl"));
-    }
-    for (int32_t i = 1; i < HeaderCount(H_GROUP_COUNT); i++) {
-        char ending[16];
-        std::snprintf(ending, sizeof ending, "%02d.mdl", static_cast<int>(i));
-        files.push_back(HLCompanionName(path, ending));
-    }
-    return files;
+    return data != nullptr ? HLCompanionNames(*data, path) : std::vector<std::string>();
 }
 
 int32_t COGLHLModel::VertexCount() const {
     int32_t count = 0;
-    if (modelData != nullptr) {
-        for (const uint8_t* subModel : FirstSubModels(*modelData)) {
+    if (data != nullptr) {
+        for (const uint8_t* subModel : FirstSubModels(*data)) {
             count += Int32At(subModel + 80);
         }
     }
@@ -357,11 +237,11 @@ int32_t COGLHLModel::VertexCount() const {
 // A strip or fan of n vertices makes n - 2 triangles.
 int32_t COGLHLModel::TriangleCount() const {
     int32_t count = 0;
-    if (modelData == nullptr) {
+    if (data == nullptr) {
         return count;
     }
-    const uint8_t* file = modelData->Header();
-    for (const uint8_t* subModel : FirstSubModels(*modelData)) {
+    const uint8_t* file = data->Header();
+    for (const uint8_t* subModel : FirstSubModels(*data)) {
         for (int32_t i = 0; i < Int32At(subModel + 72); i++) {
             const uint8_t* command = file + Int32At(file + Int32At(subModel + 76) + size_t(i) * MESH_SIZE + 4);
             for (int32_t n = static_cast<int16_t>(U16(command)); n != 0; n = static_cast<int16_t>(U16(command))) {
@@ -377,10 +257,10 @@ int32_t COGLHLModel::TriangleCount() const {
 // The file's (x, y, z) is drawn as (y, z, x).
 void COGLHLModel::FrameBounds(int32_t /*frame*/, CVector& min, CVector& max) const {
     min = max = CVector();
-    if (modelData == nullptr) {
+    if (data == nullptr) {
         return;
     }
-    const uint8_t* sequence = modelData->Sequence(0);
+    const uint8_t* sequence = data->Sequence(0);
     const auto drawn = [&](size_t at) {
         return CVector(FloatAt(sequence + at + 4), FloatAt(sequence + at + 8), FloatAt(sequence + at));
     };
@@ -390,9 +270,9 @@ void COGLHLModel::FrameBounds(int32_t /*frame*/, CVector& min, CVector& max) con
 
 std::vector<std::string> COGLHLModel::SkinNames() const {
     std::vector<std::string> names;
-    if (modelData != nullptr) {
-        for (int32_t i = 0; i < modelData->TextureHeaderValue(H_TEXTURE_COUNT); i++) {
-            names.push_back(NameAt(modelData->Texture(i), LONG_NAME_SIZE));
+    if (data != nullptr) {
+        for (int32_t i = 0; i < data->TextureHeaderValue(H_TEXTURE_COUNT); i++) {
+            names.push_back(NameAt(data->Texture(i), LONG_NAME_SIZE));
         }
     }
     return names;
@@ -408,15 +288,15 @@ void COGLHLModel::LoadModel(CFile& file, int version, CModelResources& owner) {
     CPakFile* archive = pakIndex >= 0 ? owner.GetPak(pakIndex) : nullptr;
     bool keep = true;
     if (pakIndex < 0) {
-        keep = !LoadFrom(nullptr, modelPath, owner.Locator()) || loaded;
+        keep = !LoadFrom(nullptr, modelPath, true) || loaded;
     } else if (archive != nullptr) {
         // An archive that lacks the entry drops the model.
-        keep = LoadFrom(archive, modelPath, nullptr) && loaded;
+        keep = LoadFrom(archive, modelPath, false) && loaded;
     }
 
     const int32_t animationIndex = ReadInt32(file);
     if (animationIndex >= 0 && static_cast<size_t>(animationIndex) < animations.size()) {
-        SetAnimation(animations[static_cast<size_t>(animationIndex)].get());
+        SetAnimation(animations[static_cast<size_t>(animationIndex)]);
     }
     frameStep = ReadFloat(file);
     framePosition = ReadFloat(file);
@@ -430,9 +310,7 @@ void COGLHLModel::LoadModel(CFile& file, int version, CModelResources& owner) {
         currentFrame < 0 || currentFrame >= std::max(frames, 1)) {
         ResetAnimation();
     }
-    if (modelData != nullptr) {
-        modelData->frame = framePosition;
-    }
+    pose.frame = framePosition;
     name = recordName;
     loaded = dataLoaded = keep;
 }
@@ -452,41 +330,3 @@ void COGLHLModel::Save(CFile& file, int textureIndex) const {
     file.Write(out.Bytes().data(), out.Bytes().size());
 }
 
-void COGLHLModel::CopyModel(const COGLHLModel& source) {
-    CopyFrom(source);
-    ReleaseSkins();
-    resources = source.resources;
-    for (COGLTexture2D* skin : source.skins) {
-        if (resources != nullptr) {
-            resources->AddTextureReference(skin);
-        }
-        skins.push_back(skin);
-    }
-    texture = source.texture;
-    modelData = source.modelData != nullptr ? std::make_unique<CHLModelData>(*source.modelData) : nullptr;
-    if (modelData != nullptr) {
-        modelData->owner = this;
-    }
-    animations.clear();
-    currentSequence = nullptr;
-    for (const std::unique_ptr<CModelAnimation>& animation : source.animations) {
-        animations.push_back(std::make_unique<CModelAnimation>(*animation));
-        if (animation.get() == source.currentSequence) {
-            currentSequence = animations.back().get();
-        }
-    }
-    frameStep = source.frameStep;
-    framePosition = source.framePosition;
-    currentFrame = source.currentFrame;
-    nextFrame = source.nextFrame;
-    loop = source.loop;
-    reserved = source.reserved;
-    yOffset = source.yOffset;
-    boundsMin = source.boundsMin;
-    boundsMax = source.boundsMax;
-    pak = source.pak;
-    path = source.path;
-    folder = source.folder;
-    loaded = source.loaded;
-    dataLoaded = source.dataLoaded;
-}

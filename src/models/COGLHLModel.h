@@ -10,15 +10,16 @@
 
 // A Half-Life studio model ("IDST" version 10): bones posed per frame from
 // the sequences' channels, textures in the file or in its "…T.mdl"
-// companion, animations in sequence-group files "…01.mdl" on. The files and
-// the skeletal settings live in modelData; animations holds one record per
-// sequence (first = its number, count 0). Scene type code 18.
+// companion, animations in sequence-group files "…01.mdl" on. The files are
+// the scene's shared data; the pose (sequence, frame, controllers, blends) is
+// the object's own; animations holds one record per sequence (first = its
+// number, count 0). Scene type code 18.
 class COGLHLModel : public COGLModel {
 public:
     static constexpr int32_t TYPE_CODE = 18;
 
     COGLHLModel();
-    ~COGLHLModel() override;
+    ~COGLHLModel() override = default;
 
     const char* ClassName() const override { return "COGLHLModel"; }
 
@@ -35,8 +36,8 @@ public:
     void StartAnimation() override { animating = true; }
     void SelectAnimation(const std::string& /*animationName*/) override {}
     // One of this model's own records: selects its sequence.
-    void SetAnimation(CModelAnimation* animation) override;
-    CModelAnimation* GetAnimation() const override { return currentSequence; }
+    void SetAnimation(const CModelAnimation* animation) override;
+    const CModelAnimation* GetAnimation() const override { return currentSequence; }
     // Frames of the current sequence.
     int  GetFrameCount() const override;
 
@@ -46,12 +47,8 @@ public:
     // one that cannot be read whole (a companion missing or any part
     // unsound) is reported and not kept.
     void LoadModel(CFile& file, int version, CModelResources& owner) override;
-    // Nothing changes when the file does not open; otherwise loaded tells
-    // whether it and its companions were read (reported when not).
-    void LoadFromFile(const std::string& filePath) override;
-    void LoadFromArchive(CPakFile& archive, const CPakEntry& entry) override;
-    // A copy sharing the source's textures: one more reference each.
-    void CopyModel(const COGLHLModel& source);
+    // Loaded tells whether it and its companions were read (reported when not).
+    void LoadAsset(const AssetId& id) override;
 
     const char* Kind() const override { return "HL"; }
     // Of the first sub-model of every body part.
@@ -74,8 +71,9 @@ public:
     // The companion files read with the model: texture file, then groups.
     std::vector<std::string> CompanionFiles() const;
 
-    std::unique_ptr<CHLModelData> modelData;
-    CModelAnimation* currentSequence = nullptr;   // one of animations
+    std::shared_ptr<const CHLModelData> data;
+    CHLPose pose;
+    const CModelAnimation* currentSequence = nullptr;   // one of animations
 
 protected:
     // Draw does it all: the mesh is posed, not stored per frame.
@@ -83,9 +81,5 @@ protected:
     ModelRecordLayout RecordLayout() const override { return { false, false }; }
 
 private:
-    bool ReadData(std::unique_ptr<CHLModelData> data, bool read, const std::string& modelPath);
-    void UploadTextures(const std::string& baseName);
-    COGLTexture2D* UploadTexture(const uint8_t* record, const uint8_t* file, const std::string& textureName);
-    void BuildAnimationList();
     void Rename(const std::string& modelPath);
 };

@@ -7,12 +7,11 @@
 
 #include "image/COGLTexture2D.h"
 #include "math/CMatrix.h"
-#include "platform/BufferedStream.h"
-#include "platform/CFile.h"
-#include "platform/RecordIO.h"
 #include "models/CModelResources.h"
-#include "platform/CFileLocator.h"
+#include "platform/CFile.h"
 #include "platform/CPakFile.h"
+#include "platform/RecordIO.h"
+#include "platform/WindowsPath.h"
 
 namespace {
 
@@ -33,49 +32,13 @@ bool SkinRecordFollows(CFile& file) {
     return start[0] <= 1 && start[1] != 0;
 }
 
-// Outside a scene load there is no locator; the file is then looked for as named.
-bool Locate(CFileLocator* locator, std::string& filePath) {
-    if (locator != nullptr) {
-        return locator->Locate(filePath);
-    }
-    return !filePath.empty() && StreamPtr(OpenStreamForReading(filePath)) != nullptr;
-}
-
 }  // namespace
-
-COGLModel::~COGLModel() {
-    ReleaseSkins();
-}
-
-void COGLModel::ReleaseSkins() {
-    for (COGLTexture2D* skin : skins) {
-        if (resources != nullptr) {
-            resources->ReleaseTexture(skin);
-        }
-    }
-    skins.clear();
-    texture = nullptr;
-}
 
 void COGLModel::ResetAnimation() {
     framePosition = 0.0f;
     currentFrame = 0;
     nextFrame = 0;
     frameFraction = 0.0f;
-}
-
-bool COGLModel::SetSource(CPakFile* archive, const std::string& modelPath) {
-    pak = archive;
-    path = modelPath;
-    return true;
-}
-
-bool COGLModel::SetSourceIfExists(const std::string& modelPath) {
-    if (StreamPtr(OpenStreamForReading(modelPath)) == nullptr) {
-        return false;
-    }
-    path = modelPath;
-    return true;
 }
 
 COGLTexture2D* COGLModel::FindSkin(const std::string& skinPath) const {
@@ -95,10 +58,10 @@ bool COGLModel::SelectFirstSkin() {
     return true;
 }
 
-CModelAnimation* COGLModel::FindAnimation(const std::string& animationName) const {
-    for (const std::unique_ptr<CModelAnimation>& animation : animations) {
+const CModelAnimation* COGLModel::FindAnimation(const std::string& animationName) const {
+    for (const CModelAnimation* animation : animations) {
         if (animation->name == animationName) {
-            return animation.get();
+            return animation;
         }
     }
     return nullptr;
@@ -107,7 +70,7 @@ CModelAnimation* COGLModel::FindAnimation(const std::string& animationName) cons
 int COGLModel::AnimationIndex() const {
     const CModelAnimation* current = GetAnimation();
     for (size_t i = 0; i < animations.size(); i++) {
-        if (animations[i].get() == current) {
+        if (animations[i] == current) {
             return static_cast<int>(i);
         }
     }
@@ -118,11 +81,9 @@ bool COGLModel::AdoptSkin(COGLTexture2D* skin) {
     if (skin == nullptr) {
         return false;
     }
-    // A described texture counts no holder until its first load; preparing
-    // it now gives this model its reference, so another model sharing the
-    // skin cannot delete it under this one. A skin whose picture fails keeps
-    // its place, so skin indices and saved records stay as they were.
-    skin->Prepare();
+    if (resources != nullptr) {
+        resources->PrepareTexture(skin);
+    }
     skins.push_back(skin);
     return true;
 }
@@ -130,10 +91,36 @@ bool COGLModel::AdoptSkin(COGLTexture2D* skin) {
 void COGLModel::SetTexture(COGLTexture2D* newTexture) {
     // Kept even when its picture failed: drawn untextured, still the chosen
     // skin when the model is saved.
-    if (newTexture != nullptr) {
-        newTexture->Prepare();
-    }
     texture = newTexture;
+}
+
+void COGLModel::TakeSource(const AssetId& id) {
+    source = id;
+    path = id.path;
+    if (id.InArchive()) {
+        pak = id.archive;
+        folder.clear();
+        return;
+    }
+    pak = nullptr;
+    const PathParts parts = SplitPath(id.path);
+    folder = parts.drive + parts.folder;
+}
+
+const ParsedModel& COGLModel::ParseShared(int32_t variant, uint64_t sizeLimit,
+                                          const std::function<ParsedModel(std::vector<uint8_t>&&)>& parse) {
+    CModelResources& owner = *resources;
+    return owner.Models().FindOrParse({ source, variant }, [&] {
+        std::vector<uint8_t> bytes;
+        CAssetSource* assets = owner.Assets();
+        const AssetRead read = assets != nullptr ? assets->Read(source, sizeLimit, bytes) : AssetRead::missing;
+        // A file too big to be one of ours is parsed as an empty one: it is
+        // refused with the kind's own message.
+        if (read != AssetRead::read) {
+            bytes.clear();
+        }
+        return parse(std::move(bytes));
+    });
 }
 
 void COGLModel::Animate() {
@@ -224,9 +211,9 @@ void COGLModel::Draw(int flags) {
     if ((flags & DRAW_MATERIAL) != 0) {
         ApplyMaterial();
     }
-    if ((flags & DRAW_MATERIAL) != 0 && texture != nullptr && texture->textureName != 0) {
+    if ((flags & DRAW_MATERIAL) != 0 && texture != nullptr && texture->Upload()) {
         glEnable(GL_TEXTURE_2D);
-        glBindTexture(GL_TEXTURE_2D, texture->textureName);
+        texture->Bind();
         glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, textureMode);
         DrawMesh();
         glDisable(GL_TEXTURE_2D);
@@ -275,20 +262,18 @@ void COGLModel::DrawAxes() {
     glEnd();
 }
 
-bool COGLModel::LoadFrom(CPakFile* archive, const std::string& modelPath, CFileLocator* locator) {
+bool COGLModel::LoadFrom(CPakFile* archive, const std::string& modelPath, bool locate) {
+    CAssetSource& assets = *resources->Assets();
+    AssetId id;
     if (archive != nullptr) {
-        const CPakEntry* entry = archive->FindEntry(modelPath);
-        if (entry == nullptr) {
-            return false;
-        }
-        LoadFromArchive(*archive, *entry);
-        return true;
+        id = assets.ResolveEntry(*archive, modelPath);
+    } else {
+        id = locate ? assets.LocateNamed(modelPath) : assets.ResolveFile(modelPath);
     }
-    std::string located = modelPath;
-    if (!Locate(locator, located)) {
+    if (!id.IsValid()) {
         return false;
     }
-    LoadFromFile(located);
+    LoadAsset(id);
     return true;
 }
 
@@ -300,14 +285,14 @@ void COGLModel::LoadModel(CFile& file, int version, CModelResources& owner) {
     const std::string modelPath = ReadPathField(file);
     const int32_t pakIndex = ReadInt32(file);
     if (pakIndex < 0) {
-        LoadFrom(nullptr, modelPath, owner.Locator());
+        LoadFrom(nullptr, modelPath, true);
     } else if (CPakFile* archive = owner.GetPak(pakIndex)) {
-        LoadFrom(archive, modelPath, nullptr);
+        LoadFrom(archive, modelPath, false);
     }
 
     const int32_t animationIndex = ReadInt32(file);
     if (animationIndex >= 0 && static_cast<size_t>(animationIndex) < animations.size()) {
-        SetAnimation(animations[static_cast<size_t>(animationIndex)].get());
+        SetAnimation(animations[static_cast<size_t>(animationIndex)]);
     }
     frameStep = ReadFloat(file);
     framePosition = ReadFloat(file);
@@ -352,9 +337,14 @@ void COGLModel::ReadSkinRecords(CFile& file, CModelResources& owner) {
         }
         const bool useDefaultPalette = ReadByte(file) != 0;
         std::string skinPath = ReadPathField(file);
-        if (FindSkin(skinPath) != nullptr || !Locate(owner.Locator(), skinPath)) {
+        if (FindSkin(skinPath) != nullptr) {
             continue;
         }
+        const AssetId located = owner.Assets()->LocateNamed(skinPath);
+        if (!located.IsValid()) {
+            continue;
+        }
+        skinPath = located.path;
         COGLTexture2D* skin = owner.FindOrLoadTexture(skinPath, pak, "", useDefaultPalette, SearchesAllPaks());
         if (skin == nullptr && pak != nullptr) {
             skin = owner.FindOrLoadTexture(skinPath, nullptr, "", useDefaultPalette, SearchesAllPaks());

@@ -1,19 +1,20 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "math/CVector.h"
 #include "models/CModelAnimation.h"
+#include "models/CModelCache.h"
 #include "objects/COGLObject.h"
+#include "platform/CAssetSource.h"
 
 class CFile;
-class CFileLocator;
 class CModelResources;
 class CPakFile;
-struct CPakEntry;
 
 // Which optional rows a kind of model keeps in its scene-file record.
 struct ModelRecordLayout {
@@ -25,15 +26,15 @@ struct ModelRecordLayout {
 };
 
 // Base of the frame-animated models. Adds to COGLObject the animation state
-// advanced once per timer tick, the named animations (owned), the skins (each
-// one counted reference in the scene's texture cache), where the model came
-// from, and the bounds of the last frame drawn. Concrete classes supply the
-// mesh, the current animation and the reading of their own files.
+// advanced once per timer tick, the skins (textures the scene's cache owns),
+// where the model came from, and the bounds of the last frame drawn. What the
+// model file holds is parsed once per scene into data every object showing
+// the file shares; an object keeps only its own state. Concrete classes
+// supply the mesh, the current animation and the reading of their own files.
 class COGLModel : public COGLObject {
 public:
     COGLModel() = default;
-    // Gives every skin back to the scene; deletes the animations.
-    ~COGLModel() override;
+    ~COGLModel() override = default;
 
     const char* ClassName() const override { return "COGLModel"; }
 
@@ -50,8 +51,8 @@ public:
     void SetTexture(COGLTexture2D* newTexture) override;
 
     virtual void SelectAnimation(const std::string& animationName) = 0;
-    virtual void SetAnimation(CModelAnimation* animation) = 0;
-    virtual CModelAnimation* GetAnimation() const = 0;
+    virtual void SetAnimation(const CModelAnimation* animation) = 0;
+    virtual const CModelAnimation* GetAnimation() const = 0;
     virtual int  GetFrameCount() const = 0;
     virtual void SetFlipNormals(bool flip) { flipNormals = flip; }
 
@@ -59,14 +60,15 @@ public:
     // the animation state and the skins. The object keeps the name it had in
     // the record; the scene keeps the model when loaded is set afterwards.
     virtual void LoadModel(CFile& file, int version, CModelResources& owner);
-    // Reads the model file: entry modelPath of archive, or with no archive a
-    // file on disk, found through locator when there is one. False when
-    // there is no such file or entry; loaded then tells whether it was valid.
-    bool LoadFrom(CPakFile* archive, const std::string& modelPath, CFileLocator* locator);
-    // Nothing changes when the file does not open; otherwise loaded tells
-    // whether it was a valid model (reported when not).
-    virtual void LoadFromFile(const std::string& filePath) = 0;
-    virtual void LoadFromArchive(CPakFile& archive, const CPakEntry& entry) = 0;
+    // Finds the model file, entry modelPath of archive or, with no archive, a
+    // file on disk (looked for as the scene looks for the files it names when
+    // locate is set), and loads it. False when there is no such file or
+    // entry; loaded then tells whether it was valid.
+    bool LoadFrom(CPakFile* archive, const std::string& modelPath, bool locate);
+    // Reads the model file through the resources, which must be set, with
+    // a load in progress: loaded tells whether it was a valid model
+    // (reported when not).
+    virtual void LoadAsset(const AssetId& id) = 0;
 
     // What the command-line tool tells of a model file.
     virtual const char* Kind() const = 0;
@@ -76,19 +78,20 @@ public:
     virtual void FrameBounds(int32_t frame, CVector& min, CVector& max) const = 0;
     // Skin names as the file gives them, found or not.
     virtual std::vector<std::string> SkinNames() const = 0;
+    // The size of picture the file says its skins have; 0 when it says none.
+    virtual void SkinSize(int32_t& width, int32_t& height) const {
+        width = height = 0;
+    }
     // The box of frame 0 as Draw places it: moved by yOffset, scaled,
     // turned and moved to the position.
     virtual void PlacedBounds(CVector& min, CVector& max) const;
 
     void ResetAnimation();
-    bool SetSource(CPakFile* archive, const std::string& modelPath);
-    // Stores the path when the file opens; loads nothing.
-    bool SetSourceIfExists(const std::string& modelPath);
     // The skin bound to exactly this path (case-sensitive), or null.
     COGLTexture2D* FindSkin(const std::string& skinPath) const;
     bool SelectFirstSkin();
     // The first animation of that name, or null.
-    CModelAnimation* FindAnimation(const std::string& animationName) const;
+    const CModelAnimation* FindAnimation(const std::string& animationName) const;
     // Position of the current animation in animations, or -1.
     int  AnimationIndex() const;
 
@@ -102,18 +105,21 @@ public:
     int32_t currentFrame = 0;
     int32_t nextFrame = 0;
     float   frameFraction = 0.0f;
-    std::vector<std::unique_ptr<CModelAnimation>> animations;
+    // The model file's named animations, held by its shared data.
+    std::vector<const CModelAnimation*> animations;
+    // Textures of the scene's cache.
     std::vector<COGLTexture2D*> skins;
     int32_t skinCountInFile = 0;
     bool    loaded = false;
     bool    dataLoaded = false;
+    AssetId     source;             // the model file read
     CPakFile*   pak = nullptr;      // not owned
     std::string path;
     std::string folder;
     CVector boundsMin;
     CVector boundsMax;
-    // Holds the skins in its texture cache and the archives; not owned. Null
-    // for a model read on its own, which then has no skins.
+    // The scene that holds the model, its skins, its parsed file and its
+    // archives; not owned.
     CModelResources* resources = nullptr;
 
 protected:
@@ -123,13 +129,19 @@ protected:
     // Whether skins missing where the model lives are looked for in every archive.
     virtual bool SearchesAllPaks() const { return false; }
 
+    // Where the model file is: the archive, the path a record stores, the folder.
+    void TakeSource(const AssetId& id);
+    // The scene's parsed model file for this kind of reading, read and
+    // parsed by parse from its bytes the first time any object of the scene
+    // asks. What the reading had to say is the caller's to tell, on every ask.
+    const ParsedModel& ParseShared(int32_t variant, uint64_t sizeLimit,
+                                   const std::function<ParsedModel(std::vector<uint8_t>&&)>& parse);
     void ResetBounds();
     void WidenBounds(const CVector& point);
-    // Takes a texture from the scene's cache as a skin: prepared now, so that
-    // every holder owns a counted reference. False (and nothing kept) when it
-    // cannot be prepared.
+    // Takes a texture of the scene's cache as a skin, its picture decoded
+    // now. A skin whose picture fails keeps its place, so skin indices and
+    // saved records stay as they were; false (and nothing kept) for null.
     bool AdoptSkin(COGLTexture2D* skin);
-    void ReleaseSkins();
 
 private:
     void PlaceModel();

@@ -5,7 +5,6 @@
 #include "platform/AsciiText.h"
 #include "platform/CFile.h"
 #include "platform/CPakFile.h"
-#include "platform/FileFinder.h"
 #include "platform/RecordIO.h"
 #include "platform/WindowsPath.h"
 
@@ -88,31 +87,34 @@ void COGLPlayer::LoadModel(CFile& file, int version, CModelResources& owner) {
     recordWeaponIndex = ReadInt32(file);
     if (flag != nullptr && recordFlagShown) {
         AttachFlag();
-        // The scene preloads both flag skins from the CTF archive.
-        flag->SetTexture(owner.FindTexture(recordFlag1 ? FLAG1_SKIN : FLAG2_SKIN));
+        // The scene describes both flag skins of the CTF archive as it loads.
+        COGLTexture2D* skin = owner.FindOrLoadTexture(recordFlag1 ? FLAG1_SKIN : FLAG2_SKIN, owner.CtfArchive(), "",
+                                                      false, false);
+        owner.PrepareTexture(skin);
+        flag->SetTexture(skin);
     }
     if (recordWeaponIndex >= 0 && static_cast<size_t>(recordWeaponIndex) < weapons.size()) {
         SetWeapon(weapons[static_cast<size_t>(recordWeaponIndex)].get());
     }
 }
 
-void COGLPlayer::LoadFromFile(const std::string& filePath) {
-    COGLMD2::LoadFromFile(filePath);
-    if (!loaded || resources == nullptr) {
+void COGLPlayer::LoadAsset(const AssetId& id) {
+    COGLMD2::LoadAsset(id);
+    if (!loaded || id.InArchive()) {
         return;
     }
     // Every picture of the folder, the ones the body's file names included:
     // stored skin indices count them that way.
-    for (const std::string& skinPath : FolderSkins(folder)) {
+    for (const std::string& skinPath : FolderSkins(*resources->Assets(), folder)) {
         AdoptSkin(resources->FindOrLoadTexture(skinPath, pak, folder, false, false));
     }
     CollectWeapons();
     CollectFlag();
 }
 
-std::vector<std::string> COGLPlayer::FolderSkins(const std::string& folder) {
+std::vector<std::string> COGLPlayer::FolderSkins(CAssetSource& assets, const std::string& folder) {
     std::vector<std::string> skinPaths;
-    for (const FoundFile& found : FindFiles(folder + "*.pcx")) {
+    for (const FoundFile& found : assets.FindFiles(folder + "*.pcx")) {
         if (IsSkinTitle(found.title)) {
             skinPaths.push_back(found.path);
         }
@@ -121,9 +123,10 @@ std::vector<std::string> COGLPlayer::FolderSkins(const std::string& folder) {
 }
 
 // In the order the folder lists them: stored weapon indices count that way.
-std::vector<std::string> COGLPlayer::WeaponFiles(const std::string& folder, bool visibleWeapons) {
+std::vector<std::string> COGLPlayer::WeaponFiles(CAssetSource& assets, const std::string& folder,
+                                                 bool visibleWeapons) {
     std::vector<std::string> files;
-    const std::vector<FoundFile> defaults = FindFiles(folder + "weapon.md2");
+    const std::vector<FoundFile> defaults = assets.FindFiles(folder + "weapon.md2");
     if (!defaults.empty()) {
         files.push_back(defaults.front().path);
     }
@@ -131,7 +134,7 @@ std::vector<std::string> COGLPlayer::WeaponFiles(const std::string& folder, bool
         return files;
     }
     for (const char* pattern : { "w_*.md2", "a_*.md2" }) {
-        for (const FoundFile& found : FindFiles(folder + pattern)) {
+        for (const FoundFile& found : assets.FindFiles(folder + pattern)) {
             files.push_back(found.path);
         }
     }
@@ -139,11 +142,15 @@ std::vector<std::string> COGLPlayer::WeaponFiles(const std::string& folder, bool
 }
 
 void COGLPlayer::CollectWeapons() {
-    for (const std::string& weaponPath : WeaponFiles(folder, resources->VisibleWeaponsEnabled())) {
-        auto model = std::make_unique<COGLMD2>();
-        if (!model->SetSourceIfExists(weaponPath)) {
+    CAssetSource& assets = *resources->Assets();
+    for (const std::string& weaponPath : WeaponFiles(assets, folder, resources->VisibleWeaponsEnabled())) {
+        const AssetId weaponFile = assets.ResolveFile(weaponPath);
+        if (!weaponFile.IsValid()) {
             continue;
         }
+        auto model = std::make_unique<COGLMD2>();
+        model->source = weaponFile;
+        model->path = weaponPath;
         const std::string title = SplitPath(weaponPath).name;
         model->name = EqualsIgnoringAsciiCase(title, "weapon") ? "default" : title;
         AddWeapon(std::move(model));
@@ -152,11 +159,17 @@ void COGLPlayer::CollectWeapons() {
 
 void COGLPlayer::CollectFlag() {
     CPakFile* archive = resources->CtfArchive();
-    if (!resources->VisibleWeaponsEnabled() || archive == nullptr || archive->FindEntry(FLAG_MODEL) == nullptr) {
+    if (!resources->VisibleWeaponsEnabled() || archive == nullptr) {
+        return;
+    }
+    const AssetId flagFile = resources->Assets()->ResolveEntry(*archive, FLAG_MODEL);
+    if (!flagFile.IsValid()) {
         return;
     }
     flag = std::make_unique<COGLMD2>();
-    flag->SetSource(archive, FLAG_MODEL);
+    flag->source = flagFile;
+    flag->path = FLAG_MODEL;
+    flag->pak = archive;
     flag->searchAllPaks = true;
     flag->reportsInvalid = false;
     flag->resources = resources;
@@ -176,15 +189,12 @@ void COGLPlayer::SetWeapon(COGLMD2* model) {
         return;
     }
     if (!model->dataLoaded) {
+        if (resources == nullptr || resources->Assets() == nullptr) {
+            return;
+        }
         const std::string keptName = model->name;
         model->recomputeNormals = true;
-        if (model->pak != nullptr) {
-            if (const CPakEntry* entry = model->pak->FindEntry(model->path)) {
-                model->LoadFromArchive(*model->pak, *entry);
-            }
-        } else {
-            model->LoadFromFile(model->path);
-        }
+        model->LoadAsset(model->source);
         if (!model->loaded) {
             return;
         }
@@ -279,7 +289,7 @@ void COGLPlayer::SetTexture(COGLTexture2D* newTexture) {
     }
 }
 
-void COGLPlayer::SetAnimation(CModelAnimation* animation) {
+void COGLPlayer::SetAnimation(const CModelAnimation* animation) {
     COGLMD2::SetAnimation(animation);
     if (animation == nullptr) {
         return;

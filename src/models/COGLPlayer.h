@@ -33,9 +33,10 @@ public:
     // The MD2 record, then flag shown, flag skin "flag1" and weapon index.
     void Save(CFile& file, int textureIndex) const override;
     void LoadModel(CFile& file, int version, CModelResources& owner) override;
-    // The body, the folder's skins, default and visible weapons and the flag;
-    // none of the attachments is read until it is first attached.
-    void LoadFromFile(const std::string& filePath) override;
+    // The body; for a body on disk also the folder's skins, default and
+    // visible weapons and the flag. None of the attachments is read until it
+    // is first attached.
+    void LoadAsset(const AssetId& id) override;
 
     void SetAmbient(float r, float g, float b, float a) override;
     void SetAmbientAlpha(float a) override;
@@ -68,11 +69,12 @@ public:
     // first skin.
     void SetTexture(COGLTexture2D* newTexture) override;
     // The attachments switch to their animation of the same name, or hide.
-    void SetAnimation(CModelAnimation* animation) override;
+    void SetAnimation(const CModelAnimation* animation) override;
 
     void AddWeapon(std::unique_ptr<COGLMD2> model);
-    // Attaches one of weapons (null: none), reading it on first use; a model
-    // that cannot be read is not attached and nothing is said.
+    // Attaches one of weapons (null: none), reading it on first use, which
+    // needs a load in progress; a model that cannot be read is not attached
+    // and nothing is said.
     void SetWeapon(COGLMD2* model);
     // Reads the flag on first use and shows it, when it can be read.
     void AttachFlag();
@@ -88,8 +90,8 @@ public:
     // What a player in folder (ending with a separator) takes from it: the
     // skin pictures, and the weapon models in the order weapon indices
     // count them ("weapon.md2" first, then visible weapons when asked for).
-    static std::vector<std::string> FolderSkins(const std::string& folder);
-    static std::vector<std::string> WeaponFiles(const std::string& folder, bool visibleWeapons);
+    static std::vector<std::string> FolderSkins(CAssetSource& assets, const std::string& folder);
+    static std::vector<std::string> WeaponFiles(CAssetSource& assets, const std::string& folder, bool visibleWeapons);
 
     std::vector<std::unique_ptr<COGLMD2>> weapons;
     bool     flagShown = false;

@@ -6,21 +6,19 @@
 #include <vector>
 
 #include "models/COGLModel.h"
+#include "models/CSpriteData.h"
 
 // A flat picture that always faces the viewer and cycles through its frames,
 // one texture each. Three files are read: Quake II sprites ("IDS2", frames
-// are pictures named inside, shared through the scene's texture cache),
-// indexed sprites ("IDSP" version 2, frames and palette stored inside, the
-// textures owned here) and text sprites ("SPRT", a list of TGA pictures,
-// shared). The quad's half-sizes are scale x and y, set from frame 0's
-// aspect ratio. It is a model only so that files are opened and described
-// like the other models; it draws, animates and saves itself. Scene type
-// code 17.
+// are pictures named inside), indexed sprites ("IDSP" version 2, frames and
+// palette stored inside) and text sprites ("SPRT", a list of TGA pictures);
+// every frame's texture is shared through the scene's cache. The quad's
+// half-sizes are scale x and y, set from frame 0's aspect ratio. It is a
+// model only so that files are opened and described like the other models;
+// it draws, animates and saves itself. Scene type code 17.
 class COGLSprite : public COGLModel {
 public:
     static constexpr int32_t TYPE_CODE = 17;
-
-    enum SpriteKind { KIND_NONE, KIND_SP2, KIND_SPR, KIND_TEXT };
 
     // A frame as the file describes it: the size it gives (the picture's
     // for text sprites) and its title.
@@ -31,8 +29,7 @@ public:
     };
 
     COGLSprite();
-    // Shared frames go back to the scene, the sprite's own are deleted.
-    ~COGLSprite() override;
+    ~COGLSprite() override = default;
 
     const char* ClassName() const override { return "COGLSprite"; }
 
@@ -59,18 +56,13 @@ public:
     void ApplyRotation() override;
 
     void SelectAnimation(const std::string&) override {}
-    void SetAnimation(CModelAnimation*) override {}
-    CModelAnimation* GetAnimation() const override { return nullptr; }
+    void SetAnimation(const CModelAnimation*) override {}
+    const CModelAnimation* GetAnimation() const override { return nullptr; }
     int  GetFrameCount() const override { return frameCount; }
 
-    // Nothing happens when the file does not open; otherwise loaded tells
-    // whether it was a valid sprite (reported when not).
-    void LoadFromFile(const std::string& filePath) override;
-    void LoadFromArchive(CPakFile& archive, const CPakEntry& entry) override;
-    // Reads a whole sprite held in memory; every count and size is checked
-    // against size. False after reporting when it is not a sprite whose
-    // frames all load; the sprite then keeps what it had.
-    bool ReadSprite(const uint8_t* data, size_t size);
+    // Loaded tells whether it was a sprite whose frames all load (reported
+    // when not).
+    void LoadAsset(const AssetId& id) override;
 
     // "sp2", "spr" or "text"; "sprite" before a file was read.
     const char* Kind() const override;
@@ -90,29 +82,17 @@ public:
     std::vector<FrameInfo>      frameInfo;
     std::vector<std::string>    pictureNames;
     float       roll = 0.0f;
-    // Folder of the file on disk; frame pictures not found as named are
-    // looked for from there.
-    std::string fileFolder;
 
 protected:
     void DrawMesh() override;
     ModelRecordLayout RecordLayout() const override { return { false, false }; }
 
 private:
-    struct ReadFrames;
-
-    bool ReadQuake2(const uint8_t* data, size_t size, ReadFrames& out);
-    bool ReadIndexed(const uint8_t* data, size_t size, ReadFrames& out);
-    bool ReadText(const uint8_t* data, size_t size, ReadFrames& out);
-    bool ReadTextLine(const std::string& line, ReadFrames& out);
-    // A picture from the scene's cache, prepared and counted; null after
-    // giving it back when it does not load.
+    // Every frame's texture, or false after telling which could not be had.
+    bool TakeFrames(const CSpriteData& sprite);
+    // A picture from the scene's cache, decoded; null when it does not load.
     COGLTexture2D* LoadPicture(const std::string& picturePath, bool besideByName);
-    void ReleaseFrames();
-    void GiveBack(COGLTexture2D* frame);
     // The quad, filled or as its outline.
     void DrawQuad(unsigned int primitive) const;
     void RenameFromPath(const std::string& spritePath);
-
-    std::vector<std::unique_ptr<COGLTexture2D>> ownFrames;
 };

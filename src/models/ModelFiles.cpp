@@ -6,25 +6,21 @@
 #include "models/COGLHLModel.h"
 #include "models/COGLMD2.h"
 #include "models/COGLMDL.h"
+#include "models/COGLPlayer.h"
 #include "models/COGLSBM.h"
 #include "models/COGLSprite.h"
+#include "platform/AsciiText.h"
 #include "platform/BufferedStream.h"
+#include "platform/WindowsPath.h"
 
 namespace {
-
-struct ModelSignature {
-    char magic[4];
-    const char* kind;
-    // Null for a kind this program does not read yet.
-    std::unique_ptr<COGLModel> (*create)();
-};
 
 template <typename T>
 std::unique_ptr<COGLModel> Make() {
     return std::make_unique<T>();
 }
 
-const ModelSignature signatures[] = {
+const ModelFileKind kinds[] = {
     { { 'I', 'D', 'P', '2' }, "MD2", Make<COGLMD2> },
     { { 'I', 'D', 'P', 'O' }, "MDL", Make<COGLMDL> },
     { { 'S', 'D', 'E', 'F' }, "SiN", Make<COGLSBM> },
@@ -35,40 +31,47 @@ const ModelSignature signatures[] = {
     { { 'I', 'D', 'S', 'T' }, "Half-Life", Make<COGLHLModel> },
 };
 
-const ModelSignature* FindSignature(const uint8_t* start, size_t size) {
+const char* const extensions[] = { ".md2", ".mdl", ".def", ".sp2", ".spr" };
+
+}  // namespace
+
+const ModelFileKind* FindModelFileKind(const uint8_t* start, size_t size) {
     if (size < 4) {
         return nullptr;
     }
-    for (const ModelSignature& signature : signatures) {
-        if (std::memcmp(start, signature.magic, 4) == 0) {
-            return &signature;
+    for (const ModelFileKind& kind : kinds) {
+        if (std::memcmp(start, kind.magic, 4) == 0) {
+            return &kind;
         }
     }
     return nullptr;
 }
 
-const ModelSignature* FindSignature(const std::string& path) {
+const ModelFileKind* ModelFileKindOf(const std::string& path) {
     uint8_t magic[4] = {};
     StreamPtr file(OpenStreamForReading(path));
     if (!file || std::fread(magic, 1, sizeof magic, file.get()) != sizeof magic) {
         return nullptr;
     }
-    return FindSignature(magic, sizeof magic);
+    return FindModelFileKind(magic, sizeof magic);
 }
 
-}  // namespace
-
-std::unique_ptr<COGLModel> CreateModelForFile(const std::string& path) {
-    const ModelSignature* signature = FindSignature(path);
-    return signature != nullptr && signature->create != nullptr ? signature->create() : nullptr;
+bool HasModelExtension(const std::string& path) {
+    const std::string extension = SplitPath(path).extension;
+    for (const char* known : extensions) {
+        if (EqualsIgnoringAsciiCase(extension, known)) {
+            return true;
+        }
+    }
+    return false;
 }
 
-std::unique_ptr<COGLModel> CreateModelForStart(const uint8_t* start, size_t size) {
-    const ModelSignature* signature = FindSignature(start, size);
-    return signature != nullptr && signature->create != nullptr ? signature->create() : nullptr;
-}
-
-const char* ModelKindOfFile(const std::string& path) {
-    const ModelSignature* signature = FindSignature(path);
-    return signature != nullptr ? signature->kind : nullptr;
+std::unique_ptr<COGLModel> CreateModelForFile(const ModelFileKind& kind, const std::string& path, bool inArchive) {
+    const PathParts parts = SplitPath(path);
+    const bool playerBody = !inArchive && std::strcmp(kind.kind, "MD2") == 0 &&
+                            EqualsIgnoringAsciiCase(parts.name, "tris") && EqualsIgnoringAsciiCase(parts.extension, ".md2");
+    if (playerBody) {
+        return std::make_unique<COGLPlayer>();
+    }
+    return kind.create();
 }

@@ -7,16 +7,23 @@
 
 class COGLModel;
 
-// The model class for a file, chosen by the signature it starts with; null
-// when the file cannot be read, no model kind has its signature, or its kind
-// is not read yet. The model is made, not loaded. Needs the OpenGL context
-// current.
-std::unique_ptr<COGLModel> CreateModelForFile(const std::string& path);
+// Every kind of model or sprite file the viewer reads, in one table: the
+// signature a file starts with, the name the tool gives the kind, and the
+// object class that shows it.
+struct ModelFileKind {
+    char        magic[4];
+    const char* kind;
+    std::unique_ptr<COGLModel> (*create)();
+};
 
-// The same for the first size bytes of a file (an archive entry's).
-std::unique_ptr<COGLModel> CreateModelForStart(const uint8_t* start, size_t size);
-
-// The name of the model kind a file's signature belongs to ("MD2", "MDL",
-// ...), also for kinds not read yet; null when the file cannot be read or no
-// kind has its signature.
-const char* ModelKindOfFile(const std::string& path);
+// The kind of a file that starts with these bytes; null for none.
+const ModelFileKind* FindModelFileKind(const uint8_t* start, size_t size);
+// The kind of a file on disk, read from its first bytes; null when it cannot
+// be read or no kind has its signature.
+const ModelFileKind* ModelFileKindOf(const std::string& path);
+// Whether the name ends the way model and sprite files are named.
+bool HasModelExtension(const std::string& path);
+// The object that shows a file of the kind: a player for the body
+// ("tris.md2") of a player folder on disk, which takes the folder's skins
+// and weapons, else the kind's own class.
+std::unique_ptr<COGLModel> CreateModelForFile(const ModelFileKind& kind, const std::string& path, bool inArchive);

@@ -43,6 +43,7 @@ void COGLBillboard::Draw(int flags) {
     if (!visible) {
         return;
     }
+    PrepareLists();
     glPushMatrix();
     PlaceObject(0.0f);
     const uint32_t list = (flags & DRAW_WIRE) ? wireList : solidList;

@@ -46,14 +46,17 @@ uint32_t BuildBoxList(GLenum mode) {
 }  // namespace
 
 COGLBox::COGLBox() {
+    name = "Box";
+    typeCode = 2;
+    extents = CVector(1.0f, 1.0f, 1.0f);
+}
+
+void COGLBox::PrepareLists() {
     if (!lists.IsBuilt()) {
         lists.solid = BuildBoxList(GL_QUADS);
         lists.wire = BuildBoxList(GL_LINE_LOOP);
     }
     UseLists(lists);
-    name = "Box";
-    typeCode = 2;
-    extents = CVector(1.0f, 1.0f, 1.0f);
 }
 
 void COGLBox::ResetLists() {
@@ -75,6 +78,7 @@ void COGLBox::DrawSelected() {
     glEnable(GL_COLOR_MATERIAL);
     glColor3f(1.0f, 1.0f, 1.0f);
     PlaceObject(0.0f);
+    PrepareLists();
     glCallList(solidList);
     DrawAxes();
     glDisable(GL_POLYGON_OFFSET_LINE);

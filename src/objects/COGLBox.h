@@ -6,7 +6,6 @@
 // A cube from -1 to 1 on each axis, sized by the object's scale.
 class COGLBox : public COGLObject {
 public:
-    // Needs the OpenGL context current: the first box builds the class's lists.
     COGLBox();
 
     const char* ClassName() const override { return "COGLBox"; }
@@ -15,6 +14,10 @@ public:
 
     // Forgets the class's lists; called when their context is deleted.
     static void ResetLists();
+
+protected:
+    // The first box drawn builds the class's lists.
+    void PrepareLists() override;
 
 private:
     static SharedLists lists;

@@ -15,13 +15,16 @@ static void ConeShape(GLUquadric* quadric) {
 }
 
 COGLCone::COGLCone() {
+    name = "Cone";
+    typeCode = 10;
+    extents = CVector(0.5f, 0.5f, 1.0f);
+}
+
+void COGLCone::PrepareLists() {
     if (!lists.IsBuilt()) {
         lists = BuildQuadricLists(ConeShape);
     }
     UseLists(lists);
-    name = "Cone";
-    typeCode = 10;
-    extents = CVector(0.5f, 0.5f, 1.0f);
 }
 
 void COGLCone::ResetLists() {

@@ -19,13 +19,16 @@ static void CylinderShape(GLUquadric* quadric) {
 }
 
 COGLCylinder::COGLCylinder() {
+    name = "Cylinder";
+    typeCode = 9;
+    extents = CVector(0.1f, 0.1f, 1.0f);
+}
+
+void COGLCylinder::PrepareLists() {
     if (!lists.IsBuilt()) {
         lists = BuildQuadricLists(CylinderShape);
     }
     UseLists(lists);
-    name = "Cylinder";
-    typeCode = 9;
-    extents = CVector(0.1f, 0.1f, 1.0f);
 }
 
 void COGLCylinder::ResetLists() {

@@ -9,7 +9,6 @@
 // share this placement.
 class COGLCylinder : public COGLObject {
 public:
-    // Needs the OpenGL context current: the first cylinder builds the class's lists.
     COGLCylinder();
 
     const char* ClassName() const override { return "COGLCylinder"; }
@@ -18,6 +17,10 @@ public:
 
     // Forgets the class's lists; called when their context is deleted.
     static void ResetLists();
+
+protected:
+    // The first one drawn builds the class's lists.
+    void PrepareLists() override;
 
 private:
     static SharedLists lists;

@@ -9,13 +9,18 @@ static void DiskShape(GLUquadric* quadric) {
 }
 
 COGLDisk::COGLDisk() {
+    name = "Disk";
+    typeCode = 11;
+    extents.z = 0.0f;
+}
+
+void COGLDisk::PrepareLists() {
+    // The plane's lists first: a subdivided disk draws the plane's mesh.
+    COGLPlane::PrepareLists();
     if (!lists.IsBuilt()) {
         lists = BuildQuadricLists(DiskShape);
     }
     UseLists(lists);
-    name = "Disk";
-    typeCode = 11;
-    extents.z = 0.0f;
 }
 
 void COGLDisk::ResetLists() {

@@ -7,13 +7,16 @@
 // shows the plane's square mesh instead.
 class COGLDisk : public COGLPlane {
 public:
-    // Needs the OpenGL context current: the first disk builds the class's lists.
     COGLDisk();
 
     const char* ClassName() const override { return "COGLDisk"; }
 
     // Forgets the class's lists; called when their context is deleted.
     static void ResetLists();
+
+protected:
+    // The first one drawn builds the class's lists.
+    void PrepareLists() override;
 
 private:
     static SharedLists lists;

@@ -42,7 +42,7 @@ void COGLLight::SetMarker(std::unique_ptr<COGLObject> newMarker) {
     marker->SetSpecular(1.0f, 1.0f, 1.0f, 1.0f);
     marker->SetEmission(0.2f, 0.2f, 0.2f, 1.0f);
     marker->SetShininess(1.0f);
-    marker->selectionList = marker->wireList;
+    marker->picksByWire = true;
     marker->renderMode = 2;
     marker->reservedA |= 1;
 }

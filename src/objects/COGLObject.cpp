@@ -18,7 +18,7 @@ COGLObject::COGLObject() : selectionName(nextSelectionName++) {
 COGLObject::~COGLObject() = default;
 
 void COGLObject::UseLists(const SharedLists& lists) {
-    selectionList = lists.solid;
+    selectionList = picksByWire ? lists.wire : lists.solid;
     solidList = lists.solid;
     wireList = lists.wire;
 }
@@ -91,7 +91,7 @@ void COGLObject::PopTextureTransform() {
 
 void COGLObject::CallListTextured(uint32_t list, int envMode) const {
     glEnable(GL_TEXTURE_2D);
-    glBindTexture(GL_TEXTURE_2D, texture->textureName);
+    texture->Bind();
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, envMode);
     PushTextureTransform(textureTranslation, textureScale);
     glCallList(list);
@@ -107,6 +107,7 @@ void COGLObject::DrawPlaced(int flags, float zOffset) {
     if (!visible) {
         return;
     }
+    PrepareLists();
     BeginTransparency();
     glPushMatrix();
     PlaceObject(zOffset);
@@ -140,6 +141,7 @@ void COGLObject::DrawForSelectionPlaced(float zOffset) {
     if (selectionName & HIDDEN_BIT) {
         return;
     }
+    PrepareLists();
     glLoadName(selectionName);
     glPushMatrix();
     PlaceObject(zOffset);
@@ -417,10 +419,7 @@ void COGLObject::SetPositionY(float y) { position.y = y; }
 void COGLObject::SetPositionZ(float z) { position.z = z; }
 
 void COGLObject::SetTexture(COGLTexture2D* newTexture) {
-    if (newTexture != nullptr && !newTexture->Prepare()) {
-        newTexture = nullptr;
-    }
-    texture = newTexture;
+    texture = newTexture != nullptr && newTexture->HasPicture() ? newTexture : nullptr;
 }
 
 void COGLObject::SetTextureMode(int mode) { textureMode = mode; }

@@ -84,8 +84,7 @@ public:
     virtual void SetPositionX(float x);
     virtual void SetPositionY(float y);
     virtual void SetPositionZ(float z);
-    // Prepares a non-null texture first; one that cannot be prepared leaves
-    // the object without a texture.
+    // A texture whose picture was not decoded leaves the object without one.
     virtual void SetTexture(COGLTexture2D* texture);
     virtual void SetTextureMode(int mode);
     // Multiplies the modelview matrix by the orientation.
@@ -125,7 +124,14 @@ public:
     int32_t  textureMode = 0x2100;  // GL_MODULATE
     int32_t  reservedB = 1;
 
+    // Picks by the wire list instead of the solid one (a light's marker).
+    bool     picksByWire = false;
+
 protected:
+    // Makes the display lists the object draws with when they are still to
+    // be made; every draw calls it first, so that objects are made and
+    // loaded without an OpenGL context. Needs the context current.
+    virtual void PrepareLists() {}
     // Draws and picks with the class's solid list, and its wire list for DRAW_WIRE.
     void UseLists(const SharedLists& lists);
     // Draw and DrawForSelection with the object placed zOffset further along

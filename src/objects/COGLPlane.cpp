@@ -50,6 +50,13 @@ static uint32_t BuildMeshList() {
 }
 
 COGLPlane::COGLPlane() {
+    name = "Plane";
+    typeCode = 0;
+    scale = CVector(3.0f, 3.0f, 1.0f);
+    extents = CVector(1.0f, 1.0f, 0.0f);
+}
+
+void COGLPlane::PrepareLists() {
     if (!lists.IsBuilt()) {
         lists.solid = BuildSquareList(GL_QUADS, true);
         lists.wire = BuildSquareList(GL_LINE_LOOP, false);
@@ -59,10 +66,6 @@ COGLPlane::COGLPlane() {
     }
     UseLists(lists);
     meshList = sharedMeshList;
-    name = "Plane";
-    typeCode = 0;
-    scale = CVector(3.0f, 3.0f, 1.0f);
-    extents = CVector(1.0f, 1.0f, 0.0f);
 }
 
 void COGLPlane::ResetLists() {
@@ -90,7 +93,7 @@ void COGLPlane::SetScaleZ(float /*z*/) {
 void COGLPlane::CallMeshTextured() const {
     glEnable(GL_TEXTURE_2D);
     EnableObjectLinearTexGen();
-    glBindTexture(GL_TEXTURE_2D, texture->textureName);
+    texture->Bind();
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, textureMode);
     const CVector translate(0.5f * textureScale.x + textureTranslation.x,
                             0.5f * textureScale.y + textureTranslation.y, textureTranslation.z);

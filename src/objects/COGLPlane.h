@@ -12,7 +12,6 @@ constexpr size_t PLANE_RECORD_SIZE = OBJECT_RECORD_SIZE + 1;
 // projects shadows onto planes through GetPlaneEquation.
 class COGLPlane : public COGLObject {
 public:
-    // Needs the OpenGL context current: the first plane builds the class's lists.
     COGLPlane();
 
     const char* ClassName() const override { return "COGLPlane"; }
@@ -44,6 +43,8 @@ public:
 
 protected:
     void DrawGeometry(uint32_t list, int flags) override;
+    // The first plane drawn builds the class's lists.
+    void PrepareLists() override;
 
 private:
     void CallMeshTextured() const;

@@ -11,13 +11,16 @@ static void RodShape(GLUquadric* quadric) {
 }
 
 COGLRod::COGLRod() {
+    name = "Rod";
+    typeCode = 8;
+    extents = CVector(0.1f, 0.1f, 1.0f);
+}
+
+void COGLRod::PrepareLists() {
     if (!lists.IsBuilt()) {
         lists = BuildQuadricLists(RodShape);
     }
     UseLists(lists);
-    name = "Rod";
-    typeCode = 8;
-    extents = CVector(0.1f, 0.1f, 1.0f);
 }
 
 void COGLRod::ResetLists() {

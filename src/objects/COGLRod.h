@@ -12,6 +12,10 @@ public:
 
     static void ResetLists();
 
+protected:
+    // The first one drawn builds the class's lists.
+    void PrepareLists() override;
+
 private:
     static SharedLists lists;
 };

@@ -11,13 +11,16 @@ static void SphereShape(GLUquadric* quadric) {
 }
 
 COGLSphere::COGLSphere() {
+    name = "Sphere";
+    typeCode = 3;
+    extents = CVector(1.0f, 1.0f, 1.0f);
+}
+
+void COGLSphere::PrepareLists() {
     if (!lists.IsBuilt()) {
         lists = BuildQuadricLists(SphereShape);
     }
     UseLists(lists);
-    name = "Sphere";
-    typeCode = 3;
-    extents = CVector(1.0f, 1.0f, 1.0f);
 }
 
 void COGLSphere::ResetLists() {

@@ -39,7 +39,7 @@ COGLText::COGLText() {
     name = "Text";
     typeCode = 7;
     extents.z = 0.5f;
-    BuildLists();
+    LoadGlyphs();
     ComputeOffset();
 }
 
@@ -87,12 +87,11 @@ void COGLText::SetFont(const std::string& face, float newExtrusion, bool italic)
 
 void COGLText::Rebuild() {
     FreeLists();
-    BuildLists();
+    LoadGlyphs();
     ComputeOffset();
 }
 
 void COGLText::FreeLists() {
-    metrics.clear();
     if (builtCount > 0 && polygonBase != 0) {
         glDeleteLists(polygonBase, builtCount);
     }
@@ -107,18 +106,11 @@ void COGLText::FreeLists() {
     wireList = 0;
 }
 
-void COGLText::BuildLists() {
+void COGLText::LoadGlyphs() {
     // The list-offset table bounds the text, whoever set it.
     count = static_cast<int>(std::min(text.size(), MAX_TEXT_LENGTH));
     metrics.assign(static_cast<size_t>(count), GlyphMetrics());
-    polygonBase = glGenLists(count);
-    lineBase = glGenLists(count);
-    builtCount = count;
-    if (polygonBase == 0 || lineBase == 0) {
-        LogLine("Text: no display lists for \"" + text + "\"\n");
-        FreeLists();
-        return;
-    }
+    glyphs.assign(static_cast<size_t>(count), GlyphOutline());
 
     // Whatever font is nearest when the family has gone since it was
     // chosen: some lettering rather than none.
@@ -130,14 +122,32 @@ void COGLText::BuildLists() {
     }
     for (int i = 0; i < count; i++) {
         const auto byte = static_cast<unsigned char>(text[static_cast<size_t>(i)]);
-        GlyphOutline glyph;
+        GlyphOutline& glyph = glyphs[static_cast<size_t>(i)];
         if (!outlines.LoadGlyph(Cp1252ToUnicode(byte), glyph)) {
             LogLine("Text: no glyph for " + CodeOf(byte) + " in \"" + font.faceName + "\"\n");
         }
         metrics[static_cast<size_t>(i)] = glyph.metrics;
-        CompileGlyphLists(glyph, extrusion, polygonBase + static_cast<uint32_t>(i),
+    }
+}
+
+void COGLText::PrepareLists() {
+    if (glyphs.empty()) {
+        return;  // made already, or nothing to make them from
+    }
+    polygonBase = glGenLists(count);
+    lineBase = glGenLists(count);
+    builtCount = count;
+    if (polygonBase == 0 || lineBase == 0) {
+        LogLine("Text: no display lists for \"" + text + "\"\n");
+        FreeLists();
+        glyphs.clear();
+        return;
+    }
+    for (int i = 0; i < count; i++) {
+        CompileGlyphLists(glyphs[static_cast<size_t>(i)], extrusion, polygonBase + static_cast<uint32_t>(i),
                           lineBase + static_cast<uint32_t>(i));
     }
+    glyphs.clear();
     solidList = polygonBase;
     wireList = lineBase;
     selectionList = (renderMode == 2) ? lineBase : polygonBase;
@@ -195,7 +205,7 @@ void COGLText::CallGlyphs(uint32_t base) const {
 void COGLText::CallGlyphsTextured(uint32_t base) const {
     glEnable(GL_TEXTURE_2D);
     EnableObjectLinearTexGen();
-    glBindTexture(GL_TEXTURE_2D, texture->textureName);
+    texture->Bind();
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, textureMode);
     PushTextureTransform(textureTranslation, textureScale);
     CallGlyphs(base);
@@ -208,6 +218,7 @@ void COGLText::Draw(int flags) {
     if (!visible) {
         return;
     }
+    PrepareLists();
     BeginTransparency();
     glPushMatrix();
     PlaceText();
@@ -235,6 +246,7 @@ void COGLText::DrawForSelection() {
     if (selectionName & HIDDEN_BIT) {
         return;
     }
+    PrepareLists();
     glLoadName(selectionName);
     glPushAttrib(GL_POLYGON_BIT);
     glPushMatrix();

@@ -22,11 +22,11 @@ struct CFontDescription {
 // of a system outline font, one display list each (and one of its outline,
 // for wire-frame and picking), called in sequence along +x in em units with
 // the baseline at y = 0 and the depth towards -z. Centred text is moved so
-// that its position is the middle of its advance. The lists are the
-// object's own and need the context current to be made and deleted.
+// that its position is the middle of its advance. The glyphs are read from
+// the font when the text or the font changes; their lists are the object's
+// own, made when it is first drawn, with the context current.
 class COGLText : public COGLObject {
 public:
-    // Needs the OpenGL context current: builds the lists of " ".
     COGLText();
     ~COGLText() override;
 
@@ -55,7 +55,8 @@ public:
     // The family, or "Arial" when there is none such, in the style asked;
     // then rebuilds once.
     void SetFont(const std::string& face, float newExtrusion, bool italic = false);
-    // New lists for the current text, font, extrusion and render mode.
+    // The glyphs of the current text and font, and the offset; the lists
+    // follow when the text is next drawn.
     void Rebuild();
     // Where centred text starts and how wide it is, from the glyph metrics.
     void ComputeOffset();
@@ -67,17 +68,21 @@ public:
     CFontDescription font;
     CVector          offset { 0.0f, 0.0f, 0.0f };
     int              count = 1;
-    // The lists the last BuildLists made: count of each from these bases.
+    // The lists made last: count of each from these bases.
     uint32_t         polygonBase = 0;
     uint32_t         lineBase = 0;
 
 private:
     void ChooseFont(const std::string& face);
-    void BuildLists();
+    void LoadGlyphs();
+    // Compiles the glyphs read last, once.
+    void PrepareLists() override;
     void FreeLists();
     void PlaceText();
     void CallGlyphs(uint32_t base) const;
     void CallGlyphsTextured(uint32_t base) const;
 
     int builtCount = 0;
+    // Read and not yet compiled.
+    std::vector<GlyphOutline> glyphs;
 };

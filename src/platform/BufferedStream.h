@@ -10,6 +10,11 @@
 // paths included (see ResolvePath); a failed open gives null, and so does
 // anything but a regular file when reading.
 FILE* OpenStreamForReading(const std::string& path);
+// A path already resolved: opened only when it is a regular file.
+FILE* OpenRegularFileForReading(const std::string& path);
+// Whether the name, resolved as OpenStreamForReading does, is a regular
+// file; nothing is opened.
+bool  IsRegularFile(const std::string& path);
 FILE* OpenStreamForWriting(const std::string& path);
 
 // Bytes in the stream; its position is left where it was. -1 on failure.

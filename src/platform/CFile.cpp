@@ -26,11 +26,13 @@ bool CFile::Open(const std::string& filePath, OpenMode mode) {
     return true;
 }
 
-bool CFile::OpenMemory(const void* data, size_t size) {
+bool CFile::OpenMemory(const void* data, size_t size, const std::string& name) {
     Close();
-    // Opened read-only, so the const_cast never leads to a write.
-    stream = fmemopen(const_cast<void*>(data), size, "rb");
-    path = "(memory)";
+    // Opened read-only, so the const_cast never leads to a write. An empty
+    // vector's data may be null, which fmemopen refuses even for size 0.
+    static uint8_t nothing = 0;
+    stream = fmemopen(size > 0 ? const_cast<void*>(data) : &nothing, size, "rb");
+    path = name;
     return stream != nullptr;
 }
 

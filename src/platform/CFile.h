@@ -22,8 +22,9 @@ public:
     // False when the file cannot be opened; modeWrite creates or truncates.
     // The path may be written the Windows way (see ResolvePath).
     bool Open(const std::string& path, OpenMode mode);
-    // Reads from a caller-owned block that must outlive the file.
-    bool OpenMemory(const void* data, size_t size);
+    // Reads from a caller-owned block that must outlive the file; name is
+    // what the file calls itself (GetFilePath).
+    bool OpenMemory(const void* data, size_t size, const std::string& name = "(memory)");
     void Close();
     bool IsOpen() const { return stream != nullptr; }
 

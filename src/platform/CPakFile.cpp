@@ -15,6 +15,14 @@ constexpr int headerSize = 12;
 constexpr int packNameLength = 56;
 constexpr int spakNameLength = 120;
 
+std::string FoldedName(const std::string& name) {
+    std::string folded = name;
+    for (char& c : folded) {
+        c = ToUpperAscii(c);
+    }
+    return folded;
+}
+
 } // namespace
 
 CPakFile::~CPakFile() {
@@ -25,6 +33,7 @@ CPakFile::~CPakFile() {
 
 bool CPakFile::Refuse() {
     entries.clear();
+    index.clear();
     failure = Failure::notAnArchive;
     return false;
 }
@@ -36,6 +45,7 @@ bool CPakFile::Open(const std::string& archivePath) {
     }
     path = archivePath;
     entries.clear();
+    index.clear();
     uint8_t header[headerSize];
     if (std::fread(header, 1, headerSize, file.get()) != headerSize) {
         return Refuse();
@@ -64,6 +74,7 @@ bool CPakFile::ReadDirectory(FILE* file, const uint8_t* header) {
     const std::unique_ptr<uint8_t[]> directory(new (std::nothrow) uint8_t[size]);
     if (directory == nullptr) {
         entries.clear();
+        index.clear();
         failure = Failure::outOfMemory;
         return false;
     }
@@ -85,18 +96,20 @@ bool CPakFile::ReadDirectory(FILE* file, const uint8_t* header) {
         if (entry.offset < 0 || entry.length < 0) {
             return Refuse();
         }
+        index.emplace(FoldedName(entry.name), static_cast<int32_t>(entries.size()));
         entries.push_back(std::move(entry));
     }
     return true;
 }
 
 const CPakEntry* CPakFile::FindEntry(const std::string& name) const {
-    for (const CPakEntry& entry : entries) {
-        if (EqualsIgnoringAsciiCase(entry.name, name)) {
-            return &entry;
-        }
-    }
-    return nullptr;
+    const int32_t position = FindEntryIndex(name);
+    return position < 0 ? nullptr : &entries[static_cast<size_t>(position)];
+}
+
+int32_t CPakFile::FindEntryIndex(const std::string& name) const {
+    const auto found = index.find(FoldedName(name));
+    return found == index.end() ? -1 : found->second;
 }
 
 FILE* CPakFile::AcquireFile() {

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 // One file inside an archive.
@@ -37,6 +38,8 @@ public:
     // different characters here. Null when there is none. The pointer lives
     // as long as this object.
     const CPakEntry* FindEntry(const std::string& name) const;
+    // Its position in GetEntries(), -1 when there is none.
+    int32_t FindEntryIndex(const std::string& name) const;
 
     // The shared stream, opened on first use; null when the file has gone.
     // Every non-null result is given back with ReleaseFile.
@@ -61,6 +64,9 @@ private:
 
     int                    nameLength = 0;   // 56 for "PACK", 120 for "SPAK"
     std::vector<CPakEntry> entries;
+    // The first entry of each name, by its upper-cased name: archives hold
+    // thousands of entries and scenes look up thousands of names.
+    std::unordered_map<std::string, int32_t> index;
     FILE*                  sharedFile = nullptr;
     std::string            path;
     int                    openCount = 0;

@@ -1,10 +1,9 @@
 #include "platform/FileFinder.h"
 
 #include <algorithm>
-#include <filesystem>
-#include <system_error>
 
 #include "platform/AsciiText.h"
+#include "platform/CSettingsStore.h"
 #include "platform/WindowsPath.h"
 
 bool MatchesWildcard(const std::string& name, const std::string& pattern) {
@@ -35,33 +34,30 @@ bool MatchesWildcard(const std::string& name, const std::string& pattern) {
     return p == pattern.size();
 }
 
-std::vector<FoundFile> FindFiles(const std::string& pattern) {
+std::vector<FoundFile> FindFiles(const std::string& pattern, CPathResolver& resolver) {
     const PathParts parts = SplitPath(pattern);
     const std::string namePattern = parts.name + parts.extension;
     std::string folder = parts.drive + parts.folder;
     if (!folder.empty()) {
-        folder = ResolvePath(folder);
+        folder = resolver.Resolve(folder);
         if (folder.back() != '/') {
             folder += '/';
         }
     }
 
     std::vector<FoundFile> found;
-    std::error_code error;
-    std::filesystem::directory_iterator entries(folder.empty() ? "." : folder, error);
-    for (; !error && entries != std::filesystem::directory_iterator(); entries.increment(error)) {
-        std::error_code typeError;
-        if (!entries->is_regular_file(typeError)) {
-            continue;
+    for (const CPathResolver::Entry& entry : resolver.List(folder)) {
+        if (entry.regularFile && MatchesWildcard(entry.name, namePattern)) {
+            found.push_back({ folder + entry.name, entry.name, entry.name.substr(0, entry.name.rfind('.')) });
         }
-        const std::string name = entries->path().filename().string();
-        if (!MatchesWildcard(name, namePattern)) {
-            continue;
-        }
-        found.push_back({ folder + name, name, name.substr(0, name.rfind('.')) });
     }
     std::sort(found.begin(), found.end(), [](const FoundFile& a, const FoundFile& b) {
         return PrecedesInWindowsOrder(a.name, b.name);
     });
     return found;
+}
+
+std::vector<FoundFile> FindFiles(const std::string& pattern) {
+    CPathResolver resolver(AppSettings());
+    return FindFiles(pattern, resolver);
 }

@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+class CPathResolver;
+
 struct FoundFile {
     std::string path;    // folder and name
     std::string name;    // "shot007.bmp"
@@ -15,6 +17,8 @@ struct FoundFile {
 // Folders are not listed. The order is Windows' (PrecedesInWindowsOrder):
 // scene files store indices into such lists.
 std::vector<FoundFile> FindFiles(const std::string& pattern);
+// The same through a resolver that lists each folder once.
+std::vector<FoundFile> FindFiles(const std::string& pattern, CPathResolver& resolver);
 
 // Exposed for tests: Windows' wildcard match, ignoring ASCII case.
 bool MatchesWildcard(const std::string& name, const std::string& pattern);

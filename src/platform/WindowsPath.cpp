@@ -38,8 +38,55 @@ std::string Join(const std::string& folder, const std::string& name) {
     return folder + "/" + name;
 }
 
+std::string Folded(std::string_view name) {
+    std::string folded(name);
+    for (char& c : folded) {
+        c = ToUpperAscii(c);
+    }
+    return folded;
+}
+
+}  // namespace
+
+CPathResolver::CPathResolver(const CSettingsStore& store) : settings(store) {
+}
+
+std::string CPathResolver::MappedDrive(char letter) {
+    const auto known = drives.find(letter);
+    if (known != drives.end()) {
+        return known->second;
+    }
+    const char key[2] = { letter, '\0' };
+    // Hand-written lines often read "C = /mnt/c"; no folder starts or ends
+    // with a blank here.
+    std::string mapped = TrimBlanks(settings.ReadString(Setting::drivesSection, key, ""));
+    drives.emplace(letter, mapped);
+    return mapped;
+}
+
+CPathResolver::Listing& CPathResolver::ListingOf(const std::string& folder) {
+    const auto known = listings.find(folder);
+    if (known != listings.end()) {
+        return known->second;
+    }
+    Listing listing;
+    std::error_code error;
+    std::filesystem::directory_iterator entries(folder.empty() ? "." : folder, error);
+    for (; !error && entries != std::filesystem::directory_iterator(); entries.increment(error)) {
+        std::error_code typeError;
+        Entry entry{ entries->path().filename().string(), entries->is_regular_file(typeError) };
+        listing.byFoldedName[Folded(entry.name)].push_back(listing.entries.size());
+        listing.entries.push_back(std::move(entry));
+    }
+    return listings.emplace(folder, std::move(listing)).first->second;
+}
+
+const std::vector<CPathResolver::Entry>& CPathResolver::List(const std::string& folder) {
+    return ListingOf(folder).entries;
+}
+
 // The name under which component exists in folder, or "" when none does.
-std::string MatchComponent(const std::string& folder, const std::string& component) {
+std::string CPathResolver::MatchComponent(const std::string& folder, const std::string& component) {
     if (Exists(Join(folder, component))) {
         return component;
     }
@@ -47,25 +94,28 @@ std::string MatchComponent(const std::string& folder, const std::string& compone
     if (utf8 != component && Exists(Join(folder, utf8))) {
         return utf8;
     }
-    std::error_code error;
-    std::filesystem::directory_iterator entries(folder.empty() ? "." : folder, error);
+    const Listing& listing = ListingOf(folder);
     std::string best;
-    for (; !error && entries != std::filesystem::directory_iterator(); entries.increment(error)) {
-        const std::string name = entries->path().filename().string();
-        const bool matches = EqualsIgnoringAsciiCase(name, component) || EqualsIgnoringAsciiCase(name, utf8);
-        // Several spellings may exist on Linux; take the one Windows would list
-        // first, and of names equal to Windows the lowest bytes, so the choice
-        // never depends on the order the folder happens to list them in.
-        const bool before = best.empty() || PrecedesInWindowsOrder(name, best) ||
-                            (!PrecedesInWindowsOrder(best, name) && name < best);
-        if (matches && before) {
-            best = name;
+    for (const std::string* spelling : { &component, &utf8 }) {
+        const auto matches = listing.byFoldedName.find(Folded(*spelling));
+        if (matches == listing.byFoldedName.end()) {
+            continue;
+        }
+        for (const size_t position : matches->second) {
+            const std::string& name = listing.entries[position].name;
+            // Several spellings may exist on Linux; take the one Windows would
+            // list first, and of names equal to Windows the lowest bytes, so
+            // the choice never depends on the order the folder lists them in.
+            if (best.empty() || PrecedesInWindowsOrder(name, best) ||
+                (!PrecedesInWindowsOrder(best, name) && name < best)) {
+                best = name;
+            }
         }
     }
     return best;
 }
 
-std::string MatchComponents(const std::string& path) {
+std::string CPathResolver::MatchComponents(const std::string& path) {
     std::string result = path.front() == '/' ? "/" : "";
     bool matching = true;
     size_t start = 0;
@@ -92,9 +142,7 @@ std::string MatchComponents(const std::string& path) {
     return result;
 }
 
-} // namespace
-
-std::string ResolvePath(const std::string& path, const CSettingsStore& settings) {
+std::string CPathResolver::Resolve(const std::string& path) {
     if (path.empty() || Exists(path)) {
         return path;
     }
@@ -105,16 +153,18 @@ std::string ResolvePath(const std::string& path, const CSettingsStore& settings)
         }
     }
     if (HasDriveLetter(unixPath)) {
-        const char key[2] = { ToUpperAscii(unixPath[0]), '\0' };
-        // Hand-written lines often read "C = /mnt/c"; no folder starts or ends
-        // with a blank here.
-        const std::string mapped = TrimBlanks(settings.ReadString(Setting::drivesSection, key, ""));
+        const std::string mapped = MappedDrive(ToUpperAscii(unixPath[0]));
         if (mapped.empty()) {
             return path;
         }
         unixPath = mapped + "/" + unixPath.substr(2);
     }
     return MatchComponents(unixPath);
+}
+
+std::string ResolvePath(const std::string& path, const CSettingsStore& settings) {
+    CPathResolver resolver(settings);
+    return resolver.Resolve(path);
 }
 
 std::string ResolvePath(const std::string& path) {

@@ -11,7 +11,9 @@
 #include "objects/COGLLight.h"
 #include "objects/COGLObject.h"
 #include "objects/COGLPlane.h"
-#include "platform/CFileLocator.h"
+#include "image/COGLImage.h"
+#include "models/HLWorkAreas.h"
+#include "platform/CSettingsStore.h"
 #include "platform/CPakFile.h"
 #include "platform/StringTable.h"
 #include "platform/WindowsPath.h"
@@ -31,8 +33,34 @@ COGLScene::~COGLScene() {
     textures.clear();
     textureCache.Clear();
     background.reset();
+    assets.reset();
     paks.clear();
-    locator.reset();
+}
+
+void COGLScene::BeginLoad(const std::string& folder) {
+    const CSettingsStore& store = settings != nullptr ? *settings : AppSettings();
+    assets = std::make_unique<CAssetSource>(folder, store);
+}
+
+void COGLScene::EndLoad() {
+    if (assets) {
+        fileLookups = assets->TakeLookups();
+    }
+    assets.reset();
+}
+
+void COGLScene::UploadTextures() {
+    textureCache.UploadAll();
+    for (const std::unique_ptr<COGLTexture2D>& texture : textures) {
+        texture->Upload();
+    }
+    if (background && background->Upload()) {
+        ApplyTextureFilter(*background);
+    }
+}
+
+void COGLScene::Report(const LoadMessages& messages) {
+    ReportMessages(messages);
 }
 
 void COGLScene::AddLight(std::unique_ptr<COGLLight> light) {
@@ -47,7 +75,19 @@ void COGLScene::AddTexture(std::unique_ptr<COGLTexture2D> texture) {
     textures.push_back(std::move(texture));
 }
 
-void COGLScene::Render(int drawFlags, const CVector& eye) {
+HLWorkAreas& COGLScene::HLWork() {
+    if (!hlWork) {
+        hlWork = std::make_unique<HLWorkAreas>();
+    }
+    // In the Half-Life models' own axis order.
+    hlWork->cameraRight[0] = cameraRight.z;
+    hlWork->cameraRight[1] = cameraRight.x;
+    hlWork->cameraRight[2] = cameraRight.y;
+    return *hlWork;
+}
+
+void COGLScene::Render(int drawFlags, const CVector& eye, const CVector& right) {
+    cameraRight = right;
     glColor3fv(lightMarkerColour);
     for (const std::unique_ptr<COGLLight>& light : lights) {
         light->Apply();
@@ -190,7 +230,11 @@ bool COGLScene::DrawBackground(int width, int height) {
     glShadeModel(GL_FLAT);
 
     glEnable(GL_TEXTURE_2D);
-    glBindTexture(GL_TEXTURE_2D, background ? background->textureName : 0);
+    if (background) {
+        background->Bind();
+    } else {
+        glBindTexture(GL_TEXTURE_2D, 0);
+    }
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_DECAL);
     const float w = static_cast<float>(width);
     const float h = static_cast<float>(height);
@@ -254,9 +298,10 @@ void COGLScene::StartAnimations() {
     }
 }
 
-void COGLScene::SetTextureFromTable(COGLObject& object, int index) const {
+void COGLScene::SetTextureFromTable(COGLObject& object, int index) {
     if (index >= 0 && static_cast<size_t>(index) < textures.size()) {
-        object.SetTexture(textures[static_cast<size_t>(index)].get());
+        COGLTexture2D* texture = textures[static_cast<size_t>(index)].get();
+        object.SetTexture(PrepareTexture(texture) ? texture : nullptr);
     }
 }
 
@@ -299,46 +344,47 @@ int COGLScene::IndexOfPak(const CPakFile* pak) const {
     return -1;
 }
 
-COGLTexture2D* COGLScene::FindTexture(const std::string& name) {
-    return textureCache.Find(name);
-}
-
 COGLTexture2D* COGLScene::FindOrLoadTexture(const std::string& name, CPakFile* pak, const std::string& folder,
                                             bool useDefaultPalette, bool searchAllPaks) {
-    if (COGLTexture2D* cached = FindTexture(name)) {
-        return cached;
-    }
-    auto texture = std::make_unique<COGLTexture2D>();
-    bool described = false;
-    if (pak == nullptr) {
-        const PathParts parts = SplitPath(name);
-        const std::string filePath = folder.empty() ? name : folder + parts.name + parts.extension;
-        described = texture->SetSource(filePath, nullptr, useDefaultPalette);
-    } else if (pak->FindEntry(name) != nullptr) {
-        described = texture->SetSource(name, pak, useDefaultPalette);
-    }
-    if (described) {
-        return textureCache.Add(std::move(texture));
-    }
-    if (!searchAllPaks) {
+    if (!assets) {
         return nullptr;
     }
-    for (const std::unique_ptr<CPakFile>& candidate : paks) {
-        if (candidate && candidate->FindEntry(name) != nullptr) {
-            return FindOrLoadTexture(name, candidate.get(), "", useDefaultPalette, false);
+    AssetId id;
+    if (pak == nullptr) {
+        const PathParts parts = SplitPath(name);
+        id = assets->ResolveFile(folder.empty() ? name : folder + parts.name + parts.extension);
+    } else {
+        id = assets->ResolveEntry(*pak, name);
+    }
+    for (size_t i = 0; !id.IsValid() && searchAllPaks && i < paks.size(); i++) {
+        if (paks[i]) {
+            id = assets->ResolveEntry(*paks[i], name);
         }
     }
-    return nullptr;
+    if (!id.IsValid()) {
+        return nullptr;
+    }
+    const TextureKey key{ id, -1, useDefaultPalette };
+    if (COGLTexture2D* cached = textureCache.Find(key)) {
+        return cached;
+    }
+    return textureCache.Add(key, std::make_unique<COGLTexture2D>(id, useDefaultPalette));
 }
 
-COGLTexture2D* COGLScene::ShareTexture(std::unique_ptr<COGLTexture2D> texture) {
-    return textureCache.Add(std::move(texture));
+bool COGLScene::PrepareTexture(COGLTexture2D* texture) {
+    if (texture == nullptr) {
+        return false;
+    }
+    LoadMessages messages;
+    const bool decoded = assets && decodesPictures ? texture->Decode(*assets, messages) : texture->HasPicture();
+    Report(messages);
+    return decoded;
 }
 
-void COGLScene::AddTextureReference(COGLTexture2D* texture) {
-    textureCache.AddReference(texture);
-}
-
-bool COGLScene::ReleaseTexture(COGLTexture2D* texture) {
-    return textureCache.Release(texture);
+COGLTexture2D* COGLScene::ShareTexture(const AssetId& holder, int32_t part, std::shared_ptr<const COGLImage> picture) {
+    const TextureKey key{ holder, part, false };
+    if (COGLTexture2D* cached = textureCache.Find(key)) {
+        return cached;
+    }
+    return textureCache.Add(key, std::make_unique<COGLTexture2D>(std::move(picture)));
 }

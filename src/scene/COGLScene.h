@@ -6,8 +6,10 @@
 #include <vector>
 
 #include "image/CTextureCache.h"
+#include "math/CVector.h"
+#include "models/CModelCache.h"
 #include "models/CModelResources.h"
-#include "platform/CFileLocator.h"
+#include "platform/CAssetSource.h"
 #include "scene/CViewportScene.h"
 
 class CFile;
@@ -22,9 +24,11 @@ class CPakFile;
 
 // Everything a viewer window shows: lights, objects, the scene's texture
 // table, the textures models share, the open archives, the background and
-// the planar-shadow settings. It owns all of them. Filled once by LoadScene;
-// drawn by the viewport every frame; animated by the redraw timer. Create and
-// destroy it with the window's OpenGL context current.
+// the planar-shadow settings. It owns all of them. Filled once by LoadScene
+// (or a scene made for a model file) with no OpenGL needed; its textures are
+// uploaded by UploadTextures, or when first drawn; drawn by the viewport
+// every frame; animated by the redraw timer. Destroy it with the context
+// current once anything of it has been drawn.
 class COGLScene : public CViewportScene, public CModelResources {
 public:
     static constexpr int MAX_SHADOW_LIGHTS = 8;
@@ -45,10 +49,17 @@ public:
     // go to the view. False when a file the scene names could not be found
     // (reported). Throws CFileException when the file ends early.
     bool LoadScene(CFile& file, CSceneView& view, int version);
+    // The asset source of a load: every file the scene names is found and
+    // read through it, files not found by their names are looked for in
+    // folder. EndLoad keeps the lookups and closes the archives' streams.
+    void BeginLoad(const std::string& folder);
+    void EndLoad();
+    // Makes the OpenGL textures of every picture decoded so far; context current.
+    void UploadTextures();
 
     // Lights, then objects farthest first, then shadows when enabled and
     // drawFlags allows them (0x40 or 0x80).
-    void Render(int drawFlags, const CVector& eye) override;
+    void Render(int drawFlags, const CVector& eye, const CVector& right) override;
     void ApplyAmbient() override;
     bool HasBackgroundImage() const override { return hasBackground; }
     bool DrawBackground(int width, int height) override;
@@ -58,7 +69,8 @@ public:
     // Hides the visible markers of the first 32 lights; bit i set for light i.
     uint32_t HideLightMarkers();
     void StartAnimations();
-    void SetTextureFromTable(COGLObject& object, int index) const;
+    // The table's texture, its picture decoded now; none when it fails.
+    void SetTextureFromTable(COGLObject& object, int index);
     void ApplyTextureFilter(const COGLTexture2D& texture) const;
 
     // Index of the archive opened from exactly this path, opening and
@@ -67,13 +79,15 @@ public:
     CPakFile* GetPak(int index) const override;
     int       IndexOfPak(const CPakFile* pak) const override;
 
-    COGLTexture2D* FindTexture(const std::string& name) override;
+    CAssetSource*  Assets() override { return assets.get(); }
+    CModelCache&   Models() override { return modelCache; }
+    void           Report(const LoadMessages& messages) override;
     COGLTexture2D* FindOrLoadTexture(const std::string& name, CPakFile* pak, const std::string& folder,
                                      bool useDefaultPalette, bool searchAllPaks) override;
-    COGLTexture2D* ShareTexture(std::unique_ptr<COGLTexture2D> texture) override;
-    void AddTextureReference(COGLTexture2D* texture) override;
-    bool ReleaseTexture(COGLTexture2D* texture) override;
-    CFileLocator* Locator() const override { return locator.get(); }
+    bool           PrepareTexture(COGLTexture2D* texture) override;
+    COGLTexture2D* ShareTexture(const AssetId& holder, int32_t part,
+                                std::shared_ptr<const COGLImage> picture) override;
+    HLWorkAreas&     HLWork() override;
     size_t           LightCount() const override { return lights.size(); }
     const COGLLight& Light(size_t index) const override { return *lights[index]; }
     bool      VisibleWeaponsEnabled() const override { return vwepEnabled; }
@@ -87,6 +101,7 @@ public:
     std::vector<std::unique_ptr<COGLObject>>    objects;
     std::vector<std::unique_ptr<COGLTexture2D>> textures;
     CTextureCache textureCache;
+    CModelCache   modelCache;
     std::vector<std::unique_ptr<CPakFile>> paks;  // null slots only while loading
     int   textureFilter = 2;
     bool  shadowsEnabled = false;
@@ -103,6 +118,9 @@ public:
     bool  vwepEnabled = false;
     // Where the "VWep" settings are read; the application's when null.
     const CSettingsStore* settings = nullptr;
+    // Off for a scene made to write records rather than to show them (the
+    // composer): pictures are found and described, never decoded.
+    bool  decodesPictures = true;
 
     // What the last load read from its header and which files it looked
     // for, for the command-line tool.
@@ -130,5 +148,7 @@ private:
     void ReportMissingFiles() const;
     void CompactPaks();
 
-    std::unique_ptr<CFileLocator> locator;
+    std::unique_ptr<CAssetSource> assets;
+    std::unique_ptr<HLWorkAreas>  hlWork;   // made when first asked for
+    CVector cameraRight;                    // of the view last rendered
 };

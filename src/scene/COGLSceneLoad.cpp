@@ -44,7 +44,7 @@ void CheckCount(const CFile& file, int32_t count, uint64_t minimumRecordBytes) {
 
 void LoadSharedSkin(COGLScene& scene, const char* name, CPakFile* pak, bool useDefaultPalette) {
     if (scene.FindOrLoadTexture(name, pak, "", useDefaultPalette, false) == nullptr) {
-        ReportErrorId(MSG_VWEP_SKINS);
+        scene.Report({ { MSG_VWEP_SKINS, {} } });
     }
 }
 
@@ -62,8 +62,12 @@ struct COGLScene::FileHeader {
 };
 
 bool COGLScene::LoadScene(CFile& file, CSceneView& view, int version) {
-    const PathParts sceneParts = SplitPath(file.GetFilePath());
-    locator = std::make_unique<CFileLocator>(sceneParts.drive + sceneParts.folder);
+    // A load begun by whoever read the file goes on; otherwise this is one.
+    const bool ownLoad = !assets;
+    if (ownLoad) {
+        const PathParts sceneParts = SplitPath(file.GetFilePath());
+        BeginLoad(sceneParts.drive + sceneParts.folder);
+    }
     fileVersion = version;
 
     const FileHeader header = ReadFileHeader(file);
@@ -78,12 +82,13 @@ bool COGLScene::LoadScene(CFile& file, CSceneView& view, int version) {
     ReadObjects(file, header.objectCount, version);
     ResolveShadowSlots(header);
 
-    const bool result = locator->Missing().empty();
+    const bool result = assets->Missing().empty();
     if (!result) {
         ReportMissingFiles();
     }
-    fileLookups = locator->TakeLookups();
-    locator.reset();
+    if (ownLoad) {
+        EndLoad();
+    }
     CompactPaks();
     return result;
 }
@@ -144,11 +149,12 @@ void COGLScene::PrepareVisibleWeapons() {
 void COGLScene::ReadArchives(CFile& file, int32_t count) {
     CheckCount(file, count, PATH_FIELD_SIZE);
     for (int32_t i = 0; i < count; i++) {
-        std::string path = ReadPathField(file);
-        if (path.empty() || !locator->Locate(path)) {
+        const std::string path = ReadPathField(file);
+        const AssetId archive = path.empty() ? AssetId() : assets->LocateNamed(path);
+        if (!archive.IsValid()) {
             continue;
         }
-        if (FindOrOpenPak(path) < 0) {
+        if (FindOrOpenPak(archive.path) < 0) {
             paks.push_back(nullptr);  // keeps later archives at their indices
         }
     }
@@ -159,8 +165,7 @@ void COGLScene::ReadBackground(CFile& file) {
         return;
     }
     std::unique_ptr<COGLTexture2D> image = ReadTextureRecord(file);
-    if (image && image->Prepare()) {
-        ApplyTextureFilter(*image);
+    if (image && PrepareTexture(image.get())) {
         background = std::move(image);
         hasBackground = true;
     }
@@ -176,20 +181,22 @@ std::unique_ptr<COGLTexture2D> COGLScene::ReadTextureRecord(CFile& file) {
     const bool useDefaultPalette = in.ReadBool();
     std::string path = in.ReadPath(PATH_FIELD_SIZE);
 
-    auto texture = std::make_unique<COGLTexture2D>();
     if (pakIndex < 0) {
         // A loose file's palette flag is read and not used.
-        if (!locator->Locate(path) || !texture->SetSource(path, nullptr, false)) {
+        const AssetId picture = assets->LocateNamed(path);
+        if (!picture.IsValid()) {
             return nullptr;
         }
-        return texture;
+        return std::make_unique<COGLTexture2D>(picture, false);
     }
     CPakFile* pak = GetPak(pakIndex);
-    const bool inArchive = pak != nullptr && pak->FindEntry(path) != nullptr;
-    locator->NoteArchiveEntry(path, pak != nullptr ? pak->GetPath() : "", inArchive);
-    if (!inArchive || !texture->SetSource(path, pak, useDefaultPalette)) {
+    const AssetId entry = pak != nullptr ? assets->ResolveEntry(*pak, path) : AssetId();
+    assets->NoteArchiveEntry(path, pak != nullptr ? pak->GetPath() : "", entry.IsValid());
+    if (!entry.IsValid()) {
         return nullptr;
     }
+    auto texture = std::make_unique<COGLTexture2D>(entry, useDefaultPalette);
+    texture->path = path;
     return texture;
 }
 
@@ -253,7 +260,7 @@ void COGLScene::ResolveShadowSlots(const FileHeader& header) {
 
 void COGLScene::ReportMissingFiles() const {
     ReportError("The following files could not be loaded:\r\n");
-    for (const std::string& path : locator->Missing()) {
+    for (const std::string& path : assets->Missing()) {
         ReportError("    " + path + "\r\n");
     }
 }

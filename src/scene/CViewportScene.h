@@ -15,8 +15,9 @@ public:
     // Sets the light-model ambient colour.
     virtual void ApplyAmbient() = 0;
     // Lights, objects and shadows, the objects drawn with drawFlags; eye is
-    // the camera's eye, which orders the objects.
-    virtual void Render(int drawFlags, const CVector& eye) = 0;
+    // the camera's eye, which orders the objects, and right its unsnapped
+    // right direction, which chrome surfaces follow.
+    virtual void Render(int drawFlags, const CVector& eye, const CVector& right) = 0;
     // Every light's and every object's selection geometry, in list order.
     virtual void DrawForSelection() = 0;
 };

@@ -37,16 +37,12 @@ struct ArchivePath {
     std::string entry;
 };
 
-bool FileOpens(const std::string& path) {
-    return StreamPtr(OpenStreamForReading(path)) != nullptr;
-}
-
 // "ARCHIVE.pak:entry/path", when path is not a file by itself.
 bool SplitArchivePath(const std::string& path, ArchivePath& out) {
     std::string lower = path;
     std::transform(lower.begin(), lower.end(), lower.begin(), ToLowerAscii);
     const size_t marker = lower.find(".pak:");
-    if (marker == std::string::npos || FileOpens(path)) {
+    if (marker == std::string::npos || IsRegularFile(path)) {
         return false;
     }
     out.archive = path.substr(0, marker + 4);
@@ -54,37 +50,40 @@ bool SplitArchivePath(const std::string& path, ArchivePath& out) {
     return !out.entry.empty();
 }
 
-bool IsPlayerBody(const std::string& path) {
-    const PathParts parts = SplitPath(path);
-    return EqualsIgnoringAsciiCase(parts.name, "tris") && EqualsIgnoringAsciiCase(parts.extension, ".md2");
-}
+// Far above any real model or sprite file; a bigger one is refused unread.
+constexpr uint64_t MAX_MODEL_FILE_SIZE = 64u << 20;
 
-// A player folder's body is a player, which takes the folder's skins and weapons.
-std::unique_ptr<COGLModel> ModelForFile(const std::string& path) {
-    std::unique_ptr<COGLModel> model = CreateModelForFile(path);
-    if (model && IsPlayerBody(path) && std::string(model->Kind()) == "MD2") {
-        model = std::make_unique<COGLPlayer>();
-    }
-    return model;
+// The file's kind from its signature; the bytes read for it are kept for
+// the model's own read, so that the file is read once.
+const ModelFileKind* KindOf(CAssetSource& assets, const AssetId& id) {
+    std::vector<uint8_t> bytes;
+    assets.Read(id, MAX_MODEL_FILE_SIZE, bytes);
+    const ModelFileKind* kind = FindModelFileKind(bytes.data(), bytes.size());
+    assets.Hold(id, std::move(bytes));
+    return kind;
 }
 
 std::unique_ptr<COGLModel> LoadFromDisk(const std::string& path, COGLScene& scene) {
-    if (!FileOpens(path)) {
+    CAssetSource& assets = *scene.Assets();
+    const AssetId id = assets.ResolveFile(path);
+    if (!id.IsValid()) {
         ReportError("Error opening " + path + "\r\n");
         return nullptr;
     }
-    std::unique_ptr<COGLModel> model = ModelForFile(path);
-    if (!model) {
+    const ModelFileKind* kind = KindOf(assets, id);
+    if (kind == nullptr) {
         ReportError(path + " is not a model or sprite file this viewer reads.\r\n");
         return nullptr;
     }
+    std::unique_ptr<COGLModel> model = CreateModelForFile(*kind, path, false);
     model->resources = &scene;
-    model->LoadFrom(nullptr, path, nullptr);
+    model->LoadAsset(id);
     return model;
 }
 
 std::unique_ptr<COGLModel> LoadFromArchive(const ArchivePath& where, COGLScene& scene) {
-    if (!FileOpens(where.archive)) {
+    CAssetSource& assets = *scene.Assets();
+    if (!assets.ResolveFile(where.archive).IsValid()) {
         ReportError("Error opening " + where.archive + "\r\n");
         return nullptr;
     }
@@ -92,19 +91,19 @@ std::unique_ptr<COGLModel> LoadFromArchive(const ArchivePath& where, COGLScene& 
     if (archive == nullptr) {
         return nullptr;  // the archive has said why
     }
-    const CPakEntry* entry = archive->FindEntry(where.entry);
-    std::vector<uint8_t> data;
-    if (entry == nullptr || !archive->ReadEntry(*entry, data)) {
+    const AssetId id = assets.ResolveEntry(*archive, where.entry);
+    if (!id.IsValid()) {
         ReportError(where.entry + " is not in " + where.archive + "\r\n");
         return nullptr;
     }
-    std::unique_ptr<COGLModel> model = CreateModelForStart(data.data(), data.size());
-    if (!model) {
+    const ModelFileKind* kind = KindOf(assets, id);
+    if (kind == nullptr) {
         ReportError(where.entry + " in " + where.archive + " is not a model or sprite file this viewer reads.\r\n");
         return nullptr;
     }
+    std::unique_ptr<COGLModel> model = CreateModelForFile(*kind, where.entry, true);
     model->resources = &scene;
-    model->LoadFromArchive(*archive, *entry);
+    model->LoadAsset(id);
     return model;
 }
 
@@ -133,7 +132,7 @@ std::vector<std::string> MissingSkins(const COGLModel& model) {
 }
 
 bool ApplyChoice(const std::string& path, const ModelSceneChoice& choice, COGLModel& model) {
-    CModelAnimation* animation = nullptr;
+    const CModelAnimation* animation = nullptr;
     if (!choice.animation.empty()) {
         animation = model.FindAnimation(choice.animation);
         if (animation == nullptr) {
@@ -141,7 +140,7 @@ bool ApplyChoice(const std::string& path, const ModelSceneChoice& choice, COGLMo
             return false;
         }
     } else if (!model.animations.empty()) {
-        animation = model.animations.front().get();
+        animation = model.animations.front();
     }
     if (animation != nullptr) {
         model.SetAnimation(animation);
@@ -246,24 +245,19 @@ void BuildStage(COGLScene& scene, CSceneView& view, const CVector& min, const CV
 
 bool IsModelPath(const std::string& path) {
     ArchivePath where;
-    if (SplitArchivePath(path, where) || ModelKindOfFile(path) != nullptr) {
+    // Named as one: told it is not one rather than that it is no scene.
+    if (SplitArchivePath(path, where) || HasModelExtension(path)) {
         return true;
     }
-    // Named as one: told it is not one rather than that it is no scene.
-    const std::string extension = SplitPath(path).extension;
-    for (const char* known : { ".md2", ".mdl", ".def", ".sp2", ".spr" }) {
-        if (EqualsIgnoringAsciiCase(extension, known)) {
-            return true;
-        }
-    }
-    return false;
+    // A scene is named as one; any other name is told by its signature.
+    return !EqualsIgnoringAsciiCase(SplitPath(path).extension, ".tvn") && ModelFileKindOf(path) != nullptr;
 }
 
-SceneOpenResult OpenModelScene(const std::string& path, COGLScene& scene, CSceneView& view,
+namespace {
+
+SceneOpenResult LoadModelScene(const std::string& path, COGLScene& scene, CSceneView& view,
                                const ModelSceneChoice& choice) {
-    ArchivePath where;
-    std::unique_ptr<COGLModel> model = SplitArchivePath(path, where) ? LoadFromArchive(where, scene)
-                                                                      : LoadFromDisk(path, scene);
+    std::unique_ptr<COGLModel> model = LoadModelFile(path, scene);
     if (!model || !model->loaded || !ApplyChoice(path, choice, *model)) {
         return SceneOpenResult::aborted;
     }
@@ -283,4 +277,41 @@ SceneOpenResult OpenModelScene(const std::string& path, COGLScene& scene, CScene
         return SceneOpenResult::incomplete;
     }
     return SceneOpenResult::loaded;
+}
+
+// Begins a load of scene for the file at path unless one is in progress,
+// and ends the load it began.
+class CModelFileLoad {
+public:
+    CModelFileLoad(COGLScene& loading, const std::string& path) : scene(loading), own(loading.Assets() == nullptr) {
+        if (own) {
+            const PathParts parts = SplitPath(path);
+            scene.BeginLoad(parts.drive + parts.folder);
+        }
+    }
+    ~CModelFileLoad() {
+        if (own) {
+            scene.EndLoad();
+        }
+    }
+    CModelFileLoad(const CModelFileLoad&) = delete;
+    CModelFileLoad& operator=(const CModelFileLoad&) = delete;
+
+private:
+    COGLScene& scene;
+    bool       own;
+};
+
+}  // namespace
+
+std::unique_ptr<COGLModel> LoadModelFile(const std::string& path, COGLScene& scene) {
+    const CModelFileLoad load(scene, path);
+    ArchivePath where;
+    return SplitArchivePath(path, where) ? LoadFromArchive(where, scene) : LoadFromDisk(path, scene);
+}
+
+SceneOpenResult OpenModelScene(const std::string& path, COGLScene& scene, CSceneView& view,
+                               const ModelSceneChoice& choice) {
+    const CModelFileLoad load(scene, path);
+    return LoadModelScene(path, scene, view, choice);
 }

@@ -1,17 +1,20 @@
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "scene/SceneFile.h"
 
+class COGLModel;
 class COGLScene;
 class CSceneView;
 
-// What a scene made for one model file shows of it.
-struct ModelSceneChoice {
-    std::string animation;  // by name; empty for the model's first
-    int         skin = 0;   // position in the model's skin list
-};
+// The model or sprite file path names (or an archive entry written
+// "ARCHIVE.pak:entry"), read into scene as a scene reads its models, skins
+// and all; null after telling why when there is none. The object is the
+// file's kind's, a player for a player folder's body. The scene keeps what
+// the model shares with it (skins, archives).
+std::unique_ptr<COGLModel> LoadModelFile(const std::string& path, COGLScene& scene);
 
 // Whether path names a model or sprite file the viewer reads, by the
 // signature it starts with, or an archive entry written "ARCHIVE.pak:entry".
@@ -23,7 +26,7 @@ bool IsModelPath(const std::string& path);
 // model wears the chosen skin and plays the chosen animation. Every problem
 // is reported through ReportError; a file that is no model, an unknown
 // animation or skin abort the load, missing skins leave it incomplete.
-// Needs the OpenGL context current.
+// Needs no OpenGL context.
 SceneOpenResult OpenModelScene(const std::string& path, COGLScene& scene, CSceneView& view,
                                const ModelSceneChoice& choice = {});
 

@@ -3,16 +3,20 @@
 #include <new>
 
 #include "diag/CDiagnostics.h"
+#include "platform/CAssetSource.h"
 #include "platform/CFile.h"
 #include "platform/CFileException.h"
 #include "platform/RecordIO.h"
 #include "platform/StringTable.h"
 #include "scene/COGLScene.h"
+#include "platform/WindowsPath.h"
 #include "scene/ModelScene.h"
 
 namespace {
 
 constexpr int MSG_INCOMPATIBLE_VERSION = 115;
+// A scene of far more objects than any editor made; a larger file is refused unread.
+constexpr uint64_t MAX_SCENE_FILE_SIZE = 64u << 20;
 constexpr int MSG_NOT_A_TAV_FILE = 116;
 
 std::string FormatMessage(int id, const std::string& argument) {
@@ -32,16 +36,28 @@ SceneOpenResult AbortLoad(const std::string& path, const std::string& why) {
 
 }  // namespace
 
-SceneOpenResult OpenSceneFile(const std::string& path, COGLScene& scene, CSceneView& view) {
+SceneOpenResult OpenSceneFile(const std::string& path, COGLScene& scene, CSceneView& view,
+                              const ModelSceneChoice& choice) {
     if (IsModelPath(path)) {
-        return OpenModelScene(path, scene, view);
+        return OpenModelScene(path, scene, view, choice);
     }
-    CFile file;
-    if (!file.Open(path, CFile::modeRead)) {
+    const PathParts parts = SplitPath(path);
+    scene.BeginLoad(parts.drive + parts.folder);
+    CAssetSource& assets = *scene.Assets();
+    std::vector<uint8_t> bytes;
+    const AssetRead read = assets.Read(assets.ResolveFile(path), MAX_SCENE_FILE_SIZE, bytes);
+    SceneOpenResult result = SceneOpenResult::aborted;
+    if (read == AssetRead::missing) {
         ReportError("Error opening scene file\r\n");
-        return SceneOpenResult::aborted;
+    } else if (read == AssetRead::tooLarge) {
+        result = AbortLoad(path, "larger than any scene file");
+    } else {
+        CFile file;
+        file.OpenMemory(bytes.data(), bytes.size(), path);
+        result = ReadSceneFile(file, path, scene, view);
     }
-    return ReadSceneFile(file, path, scene, view);
+    scene.EndLoad();
+    return result;
 }
 
 SceneOpenResult ReadSceneFile(CFile& file, const std::string& path, COGLScene& scene, CSceneView& view) {

@@ -6,6 +6,12 @@ class CFile;
 class COGLScene;
 class CSceneView;
 
+// What a scene made for one model file shows of it.
+struct ModelSceneChoice {
+    std::string animation;  // by name; empty for the model's first
+    int         skin = 0;   // position in the model's skin list
+};
+
 enum class SceneOpenResult {
     loaded,       // everything the scene names was found and read
     incomplete,   // read to the end, but files were missing or invalid (reported)
@@ -13,11 +19,12 @@ enum class SceneOpenResult {
 };
 
 // Opens a ".tvn" file (a model or sprite file instead is shown in a scene
-// made for it, see OpenModelScene), checks its magic and version and reads it into scene,
-// with the camera and field of view going to view. After a load that
-// was not aborted the light markers are hidden and every object's animation
-// started, as the viewer shows a scene. Every problem is reported through
-// ReportError. Needs the OpenGL context current.
-SceneOpenResult OpenSceneFile(const std::string& path, COGLScene& scene, CSceneView& view);
+// made for it with the choice, see OpenModelScene), checks its magic and
+// version and reads it into scene, with the camera and field of view going
+// to view. After a load that was not aborted the light markers are hidden
+// and every object's animation started, as the viewer shows a scene. Every
+// problem is reported through ReportError. Needs no OpenGL context.
+SceneOpenResult OpenSceneFile(const std::string& path, COGLScene& scene, CSceneView& view,
+                              const ModelSceneChoice& choice = {});
 // The same for a file already open; path is what messages name.
 SceneOpenResult ReadSceneFile(CFile& file, const std::string& path, COGLScene& scene, CSceneView& view);

@@ -148,9 +148,7 @@ void COGLCamera3D::UpdateAxes() {
     dvUp = up;
     dvUp.SnapToAxis();
     toWorld.TransformVector(CVector(1.0f, 0.0f, 0.0f), dvRight);
-    modelRight[0] = dvRight.z;
-    modelRight[1] = dvRight.x;
-    modelRight[2] = dvRight.y;
+    right = dvRight;
     dvRight.SnapToAxis();
     toWorld.TransformVector(CVector(0.0f, 0.0f, 1.0f), dvFace);
     dvFace.SnapToAxis();

@@ -4,7 +4,6 @@
 #include <cstdint>
 
 #include "math/CVector.h"
-#include "models/CHLModelData.h"
 
 class CFile;
 
@@ -60,6 +59,7 @@ public:
     CVector center;    // translation applied last to the modelview
     CVector eye;       // where objects are measured from for depth sorting
     CVector up;        // the screen's up direction in world coordinates, unsnapped
+    CVector right;     // ... and its right direction
     int32_t viewKind = VIEW_FRONT;
     float   distance = 8.0f;
     float   angleZ = 0.0f;
@@ -68,9 +68,6 @@ public:
     // The axes, eye and up are recomputed at the next Apply.
     bool    dirty = true;
 
-    // The unsnapped right direction of the last recomputation in the (z, x, y)
-    // order of model space; read by the Half-Life chrome effect.
-    static inline float (&modelRight)[3] = CHLModelData::cameraRight;
 
 private:
     void ResetWithAngles(float x, float y, ViewKind kind);

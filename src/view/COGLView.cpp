@@ -61,6 +61,8 @@ bool COGLView::Create(int newWidth, int newHeight) {
 bool COGLView::OpenScene(const std::string& path) {
     const SceneOpenResult result = OpenSceneFile(path, *scene, *viewport);
     if (result != SceneOpenResult::aborted) {
+        // The textures go to OpenGL now rather than in the first frame.
+        scene->UploadTextures();
         window.MoveCursor(10, 10);
     }
     return result == SceneOpenResult::loaded;

@@ -114,7 +114,7 @@ void COGLViewport3D::Draw(CViewportScene& scene) {
     if (axisIndicatorOn) {
         DrawAxisIndicator();
     }
-    scene.Render(renderStyle, camera.eye);
+    scene.Render(renderStyle, camera.eye, camera.right);
     glPopAttrib();
 }
 
