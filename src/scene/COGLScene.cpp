@@ -375,8 +375,11 @@ bool COGLScene::PrepareTexture(COGLTexture2D* texture) {
     if (texture == nullptr) {
         return false;
     }
+    if (!decodesPictures) {
+        return true;  // found is all a record needs
+    }
     LoadMessages messages;
-    const bool decoded = assets && decodesPictures ? texture->Decode(*assets, messages) : texture->HasPicture();
+    const bool decoded = assets ? texture->Decode(*assets, messages) : texture->HasPicture();
     Report(messages);
     return decoded;
 }
