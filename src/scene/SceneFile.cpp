@@ -38,7 +38,7 @@ SceneOpenResult OpenSceneFile(const std::string& path, COGLScene& scene, CSceneV
     }
     CFile file;
     if (!file.Open(path, CFile::modeRead)) {
-        ReportError("Error opening scene file\r\n");
+        ReportError("Error opening scene file: " + path + "\r\n");
         return SceneOpenResult::aborted;
     }
     return ReadSceneFile(file, path, scene, view);
