@@ -66,11 +66,11 @@ void ExpandRuns(const uint8_t* data, size_t size, size_t at, size_t bytesPerPixe
         const uint8_t packet = data[at++];
         const size_t bytes = std::min<size_t>(((packet & 127) + 1) * bytesPerPixel, outBytes - filled);
         if (packet & 128) {
-            uint8_t value[4];
-            CopyAt(data, size, at, value, bytesPerPixel);
+            CopyAt(data, size, at, out + filled, bytesPerPixel);
             at += bytesPerPixel;
-            for (size_t i = 0; i < bytes; i += bytesPerPixel) {
-                std::memcpy(out + filled + i, value, bytesPerPixel);
+            // The run so far, copied onto its own end, doubles it.
+            for (size_t done = bytesPerPixel; done < bytes; done *= 2) {
+                std::memcpy(out + filled + done, out + filled, std::min(done, bytes - done));
             }
         } else {
             CopyAt(data, size, at, out + filled, bytes);
@@ -80,15 +80,16 @@ void ExpandRuns(const uint8_t* data, size_t size, size_t at, size_t bytesPerPixe
     }
 }
 
-// File pixels of 2, 3 or 4 bytes, at the front of the buffer, become R, G, B, A
+// File pixels of BYTES bytes, at the front of the buffer, become R, G, B, A
 // in place. Back to front: a pixel's four bytes never cover file bytes still
 // to be read.
-void ConvertTrueColor(int bytesPerPixel, bool attributeIsAlpha, SourcePicture& out) {
+template <int BYTES>
+void ConvertTrueColor(bool attributeIsAlpha, SourcePicture& out) {
     uint8_t* data = out.data.data();
     for (size_t i = out.data.size() / 4; i-- > 0;) {
-        const uint8_t* file = data + i * bytesPerPixel;
+        const uint8_t* file = data + i * BYTES;
         uint8_t rgba[4];
-        if (bytesPerPixel == 2) {
+        if (BYTES == 2) {
             const uint16_t packed = U16(file);
             StoreFiveBitColor(packed, rgba);
             rgba[3] = !attributeIsAlpha || (packed & 0x8000) ? 255 : 0;
@@ -96,7 +97,7 @@ void ConvertTrueColor(int bytesPerPixel, bool attributeIsAlpha, SourcePicture& o
             rgba[0] = gammaTable[file[2]];
             rgba[1] = gammaTable[file[1]];
             rgba[2] = gammaTable[file[0]];
-            rgba[3] = bytesPerPixel == 4 ? file[3] : 255;
+            rgba[3] = BYTES == 4 ? file[3] : 255;
         }
         std::memcpy(data + 4 * i, rgba, 4);
     }
@@ -204,7 +205,14 @@ bool DecodeTga(const uint8_t* data, size_t size, SourcePicture& out) {
     }
     // The descriptor's count of attribute bits says whether bit 15 is alpha.
     const bool attributeIsAlpha = h.pixelBits == 16 && (h.descriptor & 15) != 0;
-    ConvertTrueColor(int(bytesPerPixel), attributeIsAlpha, out);
+    // One loop a pixel size: a pixel is too little work for a test on its size.
+    if (bytesPerPixel == 2) {
+        ConvertTrueColor<2>(attributeIsAlpha, out);
+    } else if (bytesPerPixel == 3) {
+        ConvertTrueColor<3>(attributeIsAlpha, out);
+    } else {
+        ConvertTrueColor<4>(attributeIsAlpha, out);
+    }
     out.hasAlpha = bytesPerPixel == 4 || attributeIsAlpha;
     out.transparent = out.hasAlpha;
     return true;
