@@ -184,6 +184,7 @@ ordered_json DescribeModel(const COGLModel& model) {
         out["bones"] = hlModel->HeaderCount(hl::H_BONE_COUNT);
         out["bodyParts"] = parts;
         out["skinFamilies"] = hlModel->SkinFamilyCount();
+        out["skins"] = hlModel->SkinNames();  // the texture names, not the cache's file-qualified keys
         out["controllers"] = hlModel->HeaderCount(hl::H_CONTROLLER_COUNT);
         out["sequenceGroups"] = hlModel->HeaderCount(hl::H_GROUP_COUNT);
     }

@@ -76,6 +76,9 @@ public:
 
     std::unique_ptr<CHLModelData> modelData;
     CModelAnimation* currentSequence = nullptr;   // one of animations
+    // Rows of a record whose model file was not found, written back as read.
+    int32_t recordPakIndex = -1;
+    int32_t recordAnimationIndex = -1;
 
 protected:
     // Draw does it all: the mesh is posed, not stored per frame.

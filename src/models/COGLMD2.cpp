@@ -282,6 +282,8 @@ bool COGLMD2::ReadModel(std::vector<uint8_t>&& file, bool recompute) {
     frameSize = newFrameSize;
     frameCount = newFrameCount;
     frameOffset = static_cast<size_t>(header[H_FRAME_OFFSET]);
+    skinWidth = header[H_SKIN_WIDTH];
+    skinHeight = header[H_SKIN_HEIGHT];
     fileBytes = std::move(file);
     BuildAnimations();
     BuildMeshArrays();
@@ -508,6 +510,8 @@ void COGLMD2::CopyModel(const COGLMD2& source) {
     frameOffset = source.frameOffset;
     frameSize = source.frameSize;
     frameCount = source.frameCount;
+    skinWidth = source.skinWidth;
+    skinHeight = source.skinHeight;
     loaded = source.loaded;
     boundsMin = source.boundsMin;
     boundsMax = source.boundsMax;

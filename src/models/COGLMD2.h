@@ -62,6 +62,9 @@ public:
     size_t               frameOffset = 0;
     int32_t              frameSize = 0;
     int32_t              frameCount = 0;
+    // The size of the skin pictures the file was made for.
+    int32_t              skinWidth = 0;
+    int32_t              skinHeight = 0;
     bool                 searchAllPaks = false;
     // Normals made from the mesh instead of the file's (weapons and flags).
     bool                 recomputeNormals = false;

@@ -90,6 +90,10 @@ public:
     std::vector<FrameInfo>      frameInfo;
     std::vector<std::string>    pictureNames;
     float       roll = 0.0f;
+    // How the frame is blended: -1 for Quake II sprites, the file's format
+    // for indexed ones, 5 for text sprites. It hides the object's render
+    // mode of the same name, which the record prefix keeps to itself.
+    int32_t     renderMode = -1;
     // Folder of the file on disk; frame pictures not found as named are
     // looked for from there.
     std::string fileFolder;

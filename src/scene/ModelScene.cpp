@@ -1,12 +1,17 @@
 #include "scene/ModelScene.h"
 
+#include <sys/types.h>
+
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <memory>
 #include <vector>
 
 #include "diag/CDiagnostics.h"
+#include "image/COGLImage.h"
 #include "image/COGLTexture2D.h"
+#include "models/COGLMD2.h"
 #include "models/COGLModel.h"
 #include "models/COGLPlayer.h"
 #include "models/COGLSprite.h"
@@ -68,6 +73,15 @@ std::unique_ptr<COGLModel> ModelForFile(const std::string& path) {
     return model;
 }
 
+// Some of the games' models store normals that point inward, which would
+// show them unlit; made from the triangles, they point out.
+void PrepareToLoad(COGLModel& model, COGLScene& scene) {
+    model.resources = &scene;
+    if (auto* md2 = dynamic_cast<COGLMD2*>(&model)) {
+        md2->recomputeNormals = true;
+    }
+}
+
 std::unique_ptr<COGLModel> LoadFromDisk(const std::string& path, COGLScene& scene) {
     if (!FileOpens(path)) {
         ReportError("Error opening " + path + "\r\n");
@@ -78,7 +92,7 @@ std::unique_ptr<COGLModel> LoadFromDisk(const std::string& path, COGLScene& scen
         ReportError(path + " is not a model or sprite file this viewer reads.\r\n");
         return nullptr;
     }
-    model->resources = &scene;
+    PrepareToLoad(*model, scene);
     model->LoadFrom(nullptr, path, nullptr);
     return model;
 }
@@ -103,7 +117,7 @@ std::unique_ptr<COGLModel> LoadFromArchive(const ArchivePath& where, COGLScene& 
         ReportError(where.entry + " in " + where.archive + " is not a model or sprite file this viewer reads.\r\n");
         return nullptr;
     }
-    model->resources = &scene;
+    PrepareToLoad(*model, scene);
     model->LoadFromArchive(*archive, *entry);
     return model;
 }
@@ -132,6 +146,41 @@ std::vector<std::string> MissingSkins(const COGLModel& model) {
     return missing;
 }
 
+// Whether a skin's picture has this size in its file. The texture's was
+// fitted to a power of two, so the picture is read again as it is; one that
+// did not load before (and was reported then) is not.
+bool PictureHasSize(const COGLTexture2D& skin, int width, int height) {
+    if (skin.textureName == 0) {
+        return false;
+    }
+    COGLImage picture;
+    if (skin.archive == nullptr) {
+        picture.LoadFromFile(skin.path, false, skin.useDefaultPalette);
+    } else if (const CPakEntry* entry = skin.archive->FindEntry(skin.path)) {
+        if (FILE* stream = skin.archive->AcquireFile()) {
+            // The stream is shared: put it back where the other holders left it.
+            const off_t position = ftello(stream);
+            picture.LoadFromArchive(stream, entry->name, static_cast<uint32_t>(entry->offset),
+                                    static_cast<uint32_t>(entry->length), false, skin.useDefaultPalette);
+            fseeko(stream, position, SEEK_SET);
+            skin.archive->ReleaseFile(stream);
+        }
+    }
+    return !picture.pixels.empty() && picture.width == width && picture.height == height;
+}
+
+// A player folder's pictures include its weapons' skins: the model's own are
+// the first of the size its file gives. Else the first.
+size_t ModelSkin(const COGLModel& model) {
+    const auto* md2 = dynamic_cast<const COGLMD2*>(&model);
+    for (size_t i = 0; md2 != nullptr && i < model.skins.size(); i++) {
+        if (PictureHasSize(*model.skins[i], md2->skinWidth, md2->skinHeight)) {
+            return i;
+        }
+    }
+    return 0;
+}
+
 bool ApplyChoice(const std::string& path, const ModelSceneChoice& choice, COGLModel& model) {
     CModelAnimation* animation = nullptr;
     if (!choice.animation.empty()) {
@@ -146,13 +195,14 @@ bool ApplyChoice(const std::string& path, const ModelSceneChoice& choice, COGLMo
     if (animation != nullptr) {
         model.SetAnimation(animation);
     }
-    if (choice.skin < 0 || (choice.skin > 0 && static_cast<size_t>(choice.skin) >= model.skins.size())) {
+    const bool chosen = choice.skin != ModelSceneChoice::MODEL_SKIN;
+    if (chosen && (choice.skin < 0 || (choice.skin > 0 && static_cast<size_t>(choice.skin) >= model.skins.size()))) {
         ReportError(path + " has " + std::to_string(model.skins.size()) + " skins; there is no skin " +
                     std::to_string(choice.skin) + ".\r\n");
         return false;
     }
     if (!model.skins.empty()) {
-        model.SetTexture(model.skins[static_cast<size_t>(choice.skin)]);
+        model.SetTexture(model.skins[chosen ? static_cast<size_t>(choice.skin) : ModelSkin(model)]);
     }
     if (auto* player = dynamic_cast<COGLPlayer*>(&model); player != nullptr && !player->weapons.empty()) {
         player->SetWeapon(player->weapons.front().get());
