@@ -184,7 +184,7 @@ void CModelComposer::ReadSprite(FieldReader& in, const json& fields, CPakFile* a
     in.Float(fields, "framePosition", sprite.framePosition);
     in.Int(fields, "currentFrame", sprite.currentFrame);
     in.Float(fields, "roll", sprite.roll);
-    in.Int(fields, "renderMode", sprite.renderMode);
+    in.Int(fields, "renderMode", sprite.blendMode);
 }
 
 // The player rows, written as given; the weapon index is checked against

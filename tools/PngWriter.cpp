@@ -5,7 +5,7 @@
 #include <csetjmp>
 #include <cstdio>
 
-#include "platform/BufferedStream.h"
+#include "platform/COutputFile.h"
 
 namespace {
 
@@ -36,10 +36,6 @@ bool WritePng(const std::string& path, const std::vector<uint8_t>& rgba, int wid
     if (width <= 0 || height <= 0 || rgba.size() != static_cast<size_t>(width) * height * 4) {
         return false;
     }
-    FILE* file = OpenStreamForWriting(path);
-    if (file == nullptr) {
-        return false;
-    }
-    const bool written = WriteRows(file, rgba, width, height);
-    return std::fclose(file) == 0 && written;
+    COutputFile file;
+    return file.Create(path) && WriteRows(file.Stream(), rgba, width, height) && file.Commit();
 }

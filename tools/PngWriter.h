@@ -5,5 +5,6 @@
 #include <vector>
 
 // Writes RGBA pixels, rows bottom first as OpenGL reads them back, as an
-// 8-bit RGB PNG file. False when the file cannot be written.
+// 8-bit RGB PNG file, exactly at path and complete or not at all (see
+// COutputFile). False when the file cannot be written.
 bool WritePng(const std::string& path, const std::vector<uint8_t>& rgba, int width, int height);

@@ -1,13 +1,18 @@
 #include "tools/ToolCommands.h"
 
 #include <getopt.h>
+#include <sys/time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
+#include "platform/COutputFile.h"
 #include "scene/COGLScene.h"
 #include "scene/ModelScene.h"
 #include "tools/CToolScene.h"
@@ -26,7 +31,47 @@ const char* const renderUsage =
 const char* const thumbnailUsage = "thumbnail IN OUT.png SIZE";
 // A file manager waits for its thumbnailers; a file that would keep one busy
 // longer than this gets no picture rather than a stuck process.
-const unsigned THUMBNAIL_SECONDS = 10;
+const int THUMBNAIL_SECONDS = 10;
+
+// What the time limit says as it ends the process: made before the timer
+// runs, because its signal handler may do no more than write it out.
+char timeLimitMessage[512];
+size_t timeLimitMessageLength = 0;
+
+void EndAtTimeLimit(int) {
+    const ssize_t written = write(STDERR_FILENO, timeLimitMessage, timeLimitMessageLength);
+    static_cast<void>(written);
+    _exit(EXIT_NOT_A_SCENE);
+}
+
+void SetTimer(int milliseconds) {
+    itimerval timer = {};
+    timer.it_value.tv_sec = milliseconds / 1000;
+    timer.it_value.tv_usec = milliseconds % 1000 * 1000;
+    setitimer(ITIMER_REAL, &timer, nullptr);
+}
+
+// The output file is made only after StopTimeLimit, so the process never
+// ends here with a file of its own half written.
+void StartTimeLimit(int milliseconds, const std::string& input) {
+    char seconds[32];
+    std::snprintf(seconds, sizeof seconds, "%g", milliseconds / 1000.0);
+    const std::string message = "tvntool: " + input + " took more than " + seconds + " seconds to draw; no thumbnail";
+    // A long name is cut; the line still ends.
+    timeLimitMessageLength = std::min(message.size(), sizeof timeLimitMessage - 1);
+    std::memcpy(timeLimitMessage, message.data(), timeLimitMessageLength);
+    timeLimitMessage[timeLimitMessageLength++] = '\n';
+    struct sigaction action = {};
+    action.sa_handler = EndAtTimeLimit;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGALRM, &action, nullptr);
+    SetTimer(milliseconds);
+}
+
+void StopTimeLimit() {
+    SetTimer(0);
+    std::signal(SIGALRM, SIG_DFL);
+}
 
 // BMP and JPEG go through the viewer's own screen-shot writers, at the
 // quality of its "High" setting.
@@ -41,12 +86,8 @@ bool WriteShot(const std::string& path, const std::vector<uint8_t>& rgba, int wi
     CScreenShot::Settings settings;
     settings.fileType = bmp ? CScreenShot::BMP : CScreenShot::JPEG;
     settings.jpegQuality = 2;
-    FILE* file = CScreenShot::CreateShotFile(path);
-    if (file == nullptr) {
-        return false;
-    }
-    CScreenShot(settings).Write(frame, file);
-    return std::fclose(file) == 0;
+    COutputFile file;
+    return file.Create(path) && CScreenShot(settings).Write(frame, file.Stream()) && file.Commit();
 }
 
 // "out.png" numbered: "out000.png", "out001.png", ...
@@ -183,12 +224,16 @@ int RunRender(int argc, char** argv) {
 }
 
 int RunThumbnail(int argc, char** argv) {
+    return RunThumbnailWithin(argc, argv, THUMBNAIL_SECONDS * 1000);
+}
+
+int RunThumbnailWithin(int argc, char** argv, int limitMilliseconds) {
     if (WantsHelp(argc, argv)) {
         std::printf("usage: tvntool %s\n\n"
                     "Writes a PNG of at most SIZE x SIZE pixels (%d to %d) of a scene, or of a\n"
                     "model or sprite file in the scene the viewer makes for it, for file managers.\n"
-                    "Gives up after %u seconds. Exit 0 when written, 2 when the file is no scene\n"
-                    "or model, or the picture cannot be written.\n",
+                    "Gives up after %d seconds. Exit 0 when written, 2 when the file is no scene\n"
+                    "or model, takes too long, or the picture cannot be written.\n",
                     thumbnailUsage, MIN_THUMBNAIL_SIZE, MAX_THUMBNAIL_SIZE, THUMBNAIL_SECONDS);
         return EXIT_LOADED;
     }
@@ -201,19 +246,16 @@ int RunThumbnail(int argc, char** argv) {
         return Fail(EXIT_USAGE, "the size must be from " + std::to_string(MIN_THUMBNAIL_SIZE) + " to " +
                                     std::to_string(MAX_THUMBNAIL_SIZE) + ", not " + argv[3]);
     }
-    alarm(THUMBNAIL_SECONDS);
+    StartTimeLimit(limitMilliseconds, argv[1]);
     Thumbnail picture;
     std::string error;
-    if (!MakeThumbnail(argv[1], size, picture, error)) {
+    const bool made = MakeThumbnail(argv[1], size, picture, error);
+    StopTimeLimit();
+    if (!made) {
         return Fail(EXIT_NOT_A_SCENE, error);
     }
-    // Written aside and renamed, so that no reader ever sees half a picture.
-    const std::string output = argv[2];
-    const std::string partial = output + ".part";
-    if (!WritePng(partial, picture.rgba, picture.width, picture.height) ||
-        std::rename(partial.c_str(), output.c_str()) != 0) {
-        std::remove(partial.c_str());
-        return Fail(EXIT_NOT_A_SCENE, "cannot write " + output);
+    if (!WritePng(argv[2], picture.rgba, picture.width, picture.height)) {
+        return Fail(EXIT_NOT_A_SCENE, std::string("cannot write ") + argv[2]);
     }
     return EXIT_LOADED;
 }

@@ -13,6 +13,7 @@
 #include "objects/COGLText.h"
 #include "platform/CFile.h"
 #include "platform/CFileException.h"
+#include "platform/COutputFile.h"
 #include "platform/Cp1252.h"
 #include "platform/RecordIO.h"
 #include "scene/ObjectKinds.h"
@@ -343,25 +344,21 @@ bool ComposeScene(const json& description, const std::string& outPath, std::stri
         error = in.error;
         return false;
     }
-    // Written to a temporary file and renamed, so that a failed write leaves
-    // no half-made scene behind.
-    const std::string temporary = outPath + ".part";
+    COutputFile output;
     CFile file;
-    if (!file.Open(temporary, CFile::modeWrite)) {
-        error = "cannot write " + outPath;
+    if (!output.Create(outPath) || !file.Open(output)) {
+        error = "cannot write " + outPath + ": " + output.GetError();
         return false;
     }
     try {
         WriteComposition(scene, file);
     } catch (const CFileException&) {
         error = "cannot write " + outPath;
+        return false;
     }
     file.Close();
-    if (error.empty() && std::rename(temporary.c_str(), outPath.c_str()) != 0) {
-        error = "cannot write " + outPath;
-    }
-    if (!error.empty()) {
-        std::remove(temporary.c_str());
+    if (!output.Commit()) {
+        error = "cannot write " + outPath + ": " + output.GetError();
         return false;
     }
     return true;

@@ -187,6 +187,7 @@ ordered_json DescribeModel(const COGLModel& model) {
         out["bones"] = hlModel->HeaderCount(hl::H_BONE_COUNT);
         out["bodyParts"] = parts;
         out["skinFamilies"] = hlModel->SkinFamilyCount();
+        out["skins"] = hlModel->SkinNames();  // the texture names, not the cache's file-qualified keys
         out["controllers"] = hlModel->HeaderCount(hl::H_CONTROLLER_COUNT);
         out["sequenceGroups"] = hlModel->HeaderCount(hl::H_GROUP_COUNT);
     }
@@ -214,7 +215,7 @@ ordered_json DescribeSprite(const COGLSprite& sprite) {
         { "framePosition", Tidy(sprite.framePosition) },
         { "currentFrame", sprite.currentFrame },
         { "roll", Tidy(sprite.roll) },
-        { "renderMode", sprite.renderMode },
+        { "renderMode", sprite.blendMode },
         { "frameCount", sprite.frameCount },
         { "frames", frames },
     };

@@ -19,6 +19,7 @@
 #include "models/ModelFiles.h"
 #include "platform/BufferedStream.h"
 #include "platform/CPakFile.h"
+#include "platform/WindowsPath.h"
 #include "scene/COGLScene.h"
 #include "scene/ModelScene.h"
 #include "tools/CToolScene.h"
@@ -47,6 +48,35 @@ const char* const infoUsage = "info [--json] SCENE";
 const char* const composeUsage = "compose IN.json -o OUT.tvn";
 const char* const checkUsage = "check SCENE";
 const char* const modelUsage = "model [--json] FILE";
+
+// One line on standard error for each skin the model names and holds no
+// picture of, and for each picture file that did not load. A skin's path
+// ends with the file name of its name (found beside the model, the folder
+// is another; a Half-Life texture has the model's name in front). False
+// when there was any.
+bool NameFailedSkins(const COGLModel& model) {
+    bool allLoaded = true;
+    for (const std::string& name : model.SkinNames()) {
+        const PathParts parts = SplitPath(name);
+        const std::string fileName = parts.name + parts.extension;
+        const bool held = std::any_of(model.skins.begin(), model.skins.end(), [&](const COGLTexture2D* skin) {
+            return skin != nullptr && skin->path.size() >= fileName.size() &&
+                   skin->path.compare(skin->path.size() - fileName.size(), fileName.size(), fileName) == 0;
+        });
+        if (!held) {
+            Fail(EXIT_INCOMPLETE, "the skin " + name + " was not found");
+            allLoaded = false;
+        }
+    }
+    for (COGLTexture2D* skin : model.skins) {
+        if (skin != nullptr && !skin->path.empty() && !skin->Prepare()) {
+            const std::string where = skin->archive != nullptr ? " in " + skin->archive->GetPath() : "";
+            Fail(EXIT_INCOMPLETE, "the skin " + skin->path + where + " is not a picture the viewer reads");
+            allLoaded = false;
+        }
+    }
+    return allLoaded;
+}
 
 }  // namespace
 
@@ -267,7 +297,7 @@ int RunModel(int argc, char** argv) {
             std::cout << "skin:       " << skin.get<std::string>() << '\n';
         }
         if (sprite != nullptr) {
-            std::cout << "renderMode: " << sprite->renderMode << '\n';
+            std::cout << "renderMode: " << sprite->blendMode << '\n';
             for (const COGLSprite::FrameInfo& frame : sprite->frameInfo) {
                 std::cout << "frame:      " << frame.width << " x " << frame.height << " " << frame.title << '\n';
             }
@@ -277,10 +307,11 @@ int RunModel(int argc, char** argv) {
     if (sprite != nullptr) {
         return loaded.errors.empty() ? EXIT_LOADED : EXIT_INCOMPLETE;
     }
+    const bool skinsLoaded = NameFailedSkins(*model);
     // Skins a model file holds itself (MDL) come without names.
     const bool allSkins = static_cast<size_t>(std::count_if(model->skins.begin(), model->skins.end(),
                                                             [](const COGLTexture2D* s) { return s != nullptr; })) >=
                           model->SkinNames().size();
-    return allSkins && loaded.errors.empty() ? EXIT_LOADED : EXIT_INCOMPLETE;
+    return skinsLoaded && allSkins && loaded.errors.empty() ? EXIT_LOADED : EXIT_INCOMPLETE;
 }
 

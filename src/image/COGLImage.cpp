@@ -122,6 +122,8 @@ bool COGLImage::Decode(const std::string& extension, const std::vector<uint8_t>&
 // the gamma table go through it in the same pass. The key test runs on the
 // finished colours.
 bool COGLImage::Finish(const SourcePicture& source) {
+    sourceWidth = source.width;
+    sourceHeight = source.height;
     width = fitToTexture ? FitTextureSize(source.width) : source.width;
     height = fitToTexture ? FitTextureSize(source.height) : source.height;
     transparent = source.transparent;
@@ -243,6 +245,8 @@ bool COGLImage::DecodeIndexedWithPalette(const uint8_t* indices, size_t size, co
 // Sprite frames whose index is their opacity: each texel averages four
 // samples' colours and takes the first sample's index as alpha.
 void COGLImage::ResampleWithIndexAlpha(const SourcePicture& source) {
+    sourceWidth = source.width;
+    sourceHeight = source.height;
     width = PowerOfTwoAtLeast(source.width);
     height = PowerOfTwoAtLeast(source.height);
     transparent = true;

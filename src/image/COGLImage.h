@@ -40,6 +40,9 @@ public:
     bool        fitToTexture = false;
     int         width = 0;
     int         height = 0;
+    // The picture's size in its file, before it was fitted.
+    int         sourceWidth = 0;
+    int         sourceHeight = 0;
     std::string path;
     std::vector<uint8_t> pixels;
     bool        transparent = false;

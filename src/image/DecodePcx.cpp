@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "image/ImageDecoders.h"
 #include "platform/LittleEndian.h"
@@ -13,13 +14,14 @@ constexpr size_t PCX_PALETTE_SIZE = 768;
 // One run-length pair gives at most 63 indices.
 constexpr int64_t PCX_MAX_INDICES_PER_BYTE = 32;
 
-// Run-length data in scan lines of bytesPerLine indices, of which the first
-// width are the picture's; the rest is the padding some writers add.
-void DecodeRuns(const uint8_t* data, size_t size, int bytesPerLine, SourcePicture& out) {
+// Run-length data in lines of bytesPerLine bytes, of which the first width are
+// the picture's; the rest is the padding some writers add. A scan line holds
+// one such line per plane.
+void DecodeRuns(const uint8_t* data, size_t size, int bytesPerLine, int planes, SourcePicture& out) {
     const size_t width = static_cast<size_t>(out.width);
     const size_t lineBytes = static_cast<size_t>(bytesPerLine);
     uint8_t* row = out.data.data();
-    size_t rowsLeft = static_cast<size_t>(out.height);
+    size_t rowsLeft = static_cast<size_t>(out.height) * static_cast<size_t>(planes);
     size_t column = 0;
     // Runs may cross the end of a line; the index stream goes on in the next.
     auto store = [&](uint8_t index, size_t count) {
@@ -56,23 +58,47 @@ void DecodeRuns(const uint8_t* data, size_t size, int bytesPerLine, SourcePictur
     }
 }
 
+// Each row decoded as its red, green and blue planes becomes R, G, B pixels.
+void InterleavePlanes(SourcePicture& out) {
+    const size_t width = static_cast<size_t>(out.width);
+    std::vector<uint8_t> planes(3 * width);
+    for (uint8_t* row = out.data.data(); row < out.data.data() + out.data.size(); row += 3 * width) {
+        std::memcpy(planes.data(), row, planes.size());
+        for (size_t x = 0; x < width; x++) {
+            row[3 * x] = gammaTable[planes[x]];
+            row[3 * x + 1] = gammaTable[planes[width + x]];
+            row[3 * x + 2] = gammaTable[planes[2 * width + x]];
+        }
+    }
+}
+
 }  // namespace
 
 bool DecodePcx(const uint8_t* data, size_t size, bool useDefaultPalette, SourcePicture& out) {
     if (size < PCX_HEADER_SIZE) {
         return false;
     }
-    // Only 8-bit pictures in one plane carry indices; anything else would come
-    // out as noise.
+    // Eight-bit indices in one plane, or eight-bit red, green and blue planes;
+    // anything else would come out as noise.
     const uint8_t bitsPerPixel = data[3];
     const uint8_t planes = data[65];
-    if (bitsPerPixel != 8 || planes != 1) {
+    if (bitsPerPixel != 8 || (planes != 1 && planes != 3)) {
         return false;
     }
     const int width = static_cast<int16_t>(U16At(data, size, 8)) + 1;
     const int height = static_cast<int16_t>(U16At(data, size, 10)) + 1;
-    if (!PictureSizeIsPlausible(width, height, size, PCX_MAX_INDICES_PER_BYTE)) {
+    if (!PictureSizeIsPlausible(width, height, size, (PCX_MAX_INDICES_PER_BYTE + planes - 1) / planes)) {
         return false;
+    }
+    // Lines shorter than the picture cannot be honoured; take the stream as
+    // rows of exactly width bytes a plane then.
+    const int bytesPerLine = std::max<int>(U16At(data, size, 66), width);
+    if (planes == 3) {
+        // Direct colour: no palette, no key colour.
+        out.Allocate(width, height, 3);
+        DecodeRuns(data, size, bytesPerLine, planes, out);
+        InterleavePlanes(out);
+        return true;
     }
     if (useDefaultPalette) {
         std::memcpy(out.palette, defaultPaletteTable, sizeof(PaletteTable));
@@ -84,11 +110,8 @@ bool DecodePcx(const uint8_t* data, size_t size, bool useDefaultPalette, SourceP
     }
     std::memcpy(out.keyColor, out.palette[255], 3);
 
-    // Lines shorter than the picture cannot be honoured; take the stream as
-    // rows of exactly width indices then.
-    const int bytesPerLine = std::max<int>(U16At(data, size, 66), width);
     out.Allocate(width, height, 1);
-    DecodeRuns(data, size, bytesPerLine, out);
+    DecodeRuns(data, size, bytesPerLine, planes, out);
     out.transparent = std::find(out.data.begin(), out.data.end(), 255) != out.data.end();
     return true;
 }

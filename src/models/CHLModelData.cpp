@@ -339,6 +339,8 @@ std::shared_ptr<const COGLImage> DecodeTexture(const uint8_t* record, const uint
     const uint8_t* indices = file + Int32At(record + T_DATA);
     const uint8_t* palette = indices + static_cast<size_t>(width) * static_cast<size_t>(height);
     auto picture = std::make_shared<COGLImage>();
+    picture->sourceWidth = width;
+    picture->sourceHeight = height;
     picture->width = TextureSide(width);
     picture->height = TextureSide(height);
     picture->transparent = masked;

@@ -304,13 +304,20 @@ void COGLHLModel::LoadModel(CFile& file, int version, CModelResources& owner) {
     nextFrame = ReadInt32(file);
     loop = ReadByte(file) != 0;
     reserved = ReadByte(file);
-    // A forged position would pose frames the sequence does not have.
-    const int32_t frames = GetFrameCount();
-    if (!(framePosition >= 0.0f) || framePosition >= static_cast<float>(std::max(frames - 1, 1)) ||
-        currentFrame < 0 || currentFrame >= std::max(frames, 1)) {
-        ResetAnimation();
+    if (data == nullptr) {
+        // Nothing to pose: the record is kept for the next save as it was read.
+        path = modelPath;
+        recordPakIndex = pakIndex;
+        recordAnimationIndex = animationIndex;
+    } else {
+        // A forged position would pose frames the sequence does not have.
+        const int32_t frames = GetFrameCount();
+        if (!(framePosition >= 0.0f) || framePosition >= static_cast<float>(std::max(frames - 1, 1)) ||
+            currentFrame < 0 || currentFrame >= std::max(frames, 1)) {
+            ResetAnimation();
+        }
+        pose.frame = framePosition;
     }
-    pose.frame = framePosition;
     name = recordName;
     loaded = dataLoaded = keep;
 }
@@ -319,8 +326,13 @@ void COGLHLModel::Save(CFile& file, int textureIndex) const {
     CRecordWriter out;
     WritePrefix(out, textureIndex);
     out.WriteName(path, PATH_FIELD_SIZE);
-    out.WriteInt32(resources != nullptr && pak != nullptr ? resources->IndexOfPak(pak) : -1);
-    out.WriteInt32(AnimationIndex());
+    if (data == nullptr) {
+        out.WriteInt32(recordPakIndex);
+        out.WriteInt32(recordAnimationIndex);
+    } else {
+        out.WriteInt32(resources != nullptr && pak != nullptr ? resources->IndexOfPak(pak) : -1);
+        out.WriteInt32(AnimationIndex());
+    }
     out.WriteFloat(frameStep);
     out.WriteFloat(framePosition);
     out.WriteInt32(currentFrame);

@@ -74,6 +74,9 @@ public:
     std::shared_ptr<const CHLModelData> data;
     CHLPose pose;
     const CModelAnimation* currentSequence = nullptr;   // one of animations
+    // Rows of a record whose model file was not found, written back as read.
+    int32_t recordPakIndex = -1;
+    int32_t recordAnimationIndex = -1;
 
 protected:
     // Draw does it all: the mesh is posed, not stored per frame.

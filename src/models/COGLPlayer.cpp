@@ -66,9 +66,16 @@ void COGLPlayer::KeepInStep(COGLMD2* model) {
         return;
     }
     model->SetVisible(true);
-    model->currentFrame = currentFrame;
-    model->nextFrame = nextFrame;
-    model->frameFraction = frameFraction;
+    CopyFrames(*model);
+}
+
+// A shorter animation holds its last frame where the body's goes on: the
+// body's next frame would lie past the attachment's.
+void COGLPlayer::CopyFrames(COGLMD2& model) const {
+    const CModelAnimation* animation = model.GetAnimation();
+    model.currentFrame = currentFrame;
+    model.nextFrame = animation == nullptr || nextFrame < animation->count ? nextFrame : currentFrame;
+    model.frameFraction = frameFraction;
 }
 
 void COGLPlayer::Save(CFile& file, int textureIndex) const {
@@ -221,9 +228,7 @@ void COGLPlayer::SyncAttachment(COGLMD2& model) {
     if (const CModelAnimation* animation = GetAnimation()) {
         model.SelectAnimation(animation->name);
     }
-    model.currentFrame = currentFrame;
-    model.nextFrame = nextFrame;
-    model.frameFraction = frameFraction;
+    CopyFrames(model);
     if (texture == nullptr) {
         model.SetTexture(nullptr);
     } else if (model.texture == nullptr) {

@@ -110,6 +110,7 @@ private:
     void CollectFlag();
     void SyncAttachment(COGLMD2& model);
     void KeepInStep(COGLMD2* model);
+    void CopyFrames(COGLMD2& model) const;
 
     // The same operation with the same arguments on the weapon, then on the
     // flag, each when there is one.

@@ -33,7 +33,6 @@ COGLSprite::COGLSprite() {
     typeCode = TYPE_CODE;
     extents.z = 0.0f;
     textureMode = GL_DECAL_MODE;
-    renderMode = -1;
 }
 
 const char* COGLSprite::Kind() const {
@@ -99,7 +98,7 @@ bool COGLSprite::TakeFrames(const CSpriteData& sprite) {
     frameInfo = std::move(newInfo);
     pictureNames = std::move(names);
     frameCount = static_cast<int32_t>(frames.size());
-    renderMode = sprite.renderMode;
+    blendMode = sprite.blendMode;
     if (kind == KIND_TEXT) {
         folder = sprite.folder;
     }
@@ -249,7 +248,7 @@ void COGLSprite::Draw(int flags) {
         const COGLImage* picture = texture != nullptr ? texture->image.get() : nullptr;
         bool blends = false;
         bool alphaTest = false;
-        switch (renderMode) {
+        switch (blendMode) {
         case -1:
             blends = transparent || (picture != nullptr && picture->hasAlpha);
             if (blends) {
@@ -280,10 +279,20 @@ void COGLSprite::Draw(int flags) {
             glAlphaFunc(GL_GREATER, 0.1f);
             glEnable(GL_ALPHA_TEST);
         }
-        // Decal takes its alpha from the material, so blending and the alpha
-        // test would ignore the frame's transparent texels; replace gives the
-        // same colours with the frame's own alpha.
-        const int32_t envMode = textureMode == GL_DECAL_MODE ? GL_REPLACE : textureMode;
+        // Decal shows the frame's colours at the material's alpha, so
+        // blending and the alpha test would keep the key-coloured texels too.
+        // The other modes replace, with the frame's own alpha. A Quake II
+        // sprite, whose blending follows the object's transparency, must
+        // still fade with its material: unlit, modulating a white of the
+        // material's alpha gives the frame's colours at both alphas.
+        const bool decal = textureMode == GL_DECAL_MODE;
+        const bool fades = decal && blendMode == -1;
+        const int32_t envMode = fades ? GL_MODULATE : decal ? GL_REPLACE : textureMode;
+        if (fades) {
+            glPushAttrib(GL_CURRENT_BIT | GL_LIGHTING_BIT);
+            glDisable(GL_LIGHTING);
+            glColor4f(1.0f, 1.0f, 1.0f, diffuse[3]);
+        }
         GLint previousTexture = 0;
         GLint previousEnvMode = GL_MODULATE;
         glGetIntegerv(GL_TEXTURE_BINDING_2D, &previousTexture);
@@ -297,6 +306,9 @@ void COGLSprite::Draw(int flags) {
         glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, envMode);
         glMatrixMode(GL_MODELVIEW);
         DrawQuad(GL_QUADS);
+        if (fades) {
+            glPopAttrib();
+        }
         glDisable(GL_TEXTURE_2D);
         glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, previousEnvMode);
         glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(previousTexture));
@@ -306,7 +318,7 @@ void COGLSprite::Draw(int flags) {
         if (blends) {
             glDisable(GL_BLEND);
         }
-        if (blends || renderMode == 3) {
+        if (blends || blendMode == 3) {
             glDepthMask(GL_TRUE);
         }
     }

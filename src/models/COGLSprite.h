@@ -82,6 +82,10 @@ public:
     std::vector<FrameInfo>      frameInfo;
     std::vector<std::string>    pictureNames;
     float       roll = 0.0f;
+    // How the frames are blended: -1 for Quake II sprites, the file's format
+    // for indexed ones, 5 for text sprites. Not the object's render mode,
+    // which its record keeps for itself.
+    int32_t     blendMode = -1;
 
 protected:
     void DrawMesh() override;

@@ -101,7 +101,7 @@ ParsedModel ReadQuake2(const std::vector<uint8_t>& file, std::shared_ptr<CSprite
         return Refuse(MSG_ERROR_READING_SPRITE);
     }
     sprite->kind = KIND_SP2;
-    sprite->renderMode = -1;
+    sprite->blendMode = -1;
     for (int32_t i = 0; i < count; i++) {
         const uint8_t* record = data + QUAKE2_HEADER_SIZE + QUAKE2_FRAME_SIZE * static_cast<size_t>(i);
         const char* field = reinterpret_cast<const char*>(record + QUAKE2_NAME_OFFSET);
@@ -124,7 +124,7 @@ ParsedModel ReadIndexed(const std::vector<uint8_t>& file, std::shared_ptr<CSprit
         return Refuse(MSG_NOT_A_VALID_SPRITE);
     }
     sprite->kind = KIND_SPR;
-    sprite->renderMode = Int32At(data + INDEXED_FORMAT_OFFSET);
+    sprite->blendMode = Int32At(data + INDEXED_FORMAT_OFFSET);
     const int32_t count = Int32At(data + INDEXED_FRAME_COUNT_OFFSET);
     PaletteTable palette;
     ConvertPalette(palette, data + INDEXED_HEADER_SIZE);
@@ -152,7 +152,7 @@ ParsedModel ReadIndexed(const std::vector<uint8_t>& file, std::shared_ptr<CSprit
         // nothing still moves on to the next frame.
         auto picture = std::make_shared<COGLImage>();
         if (!picture->DecodeIndexedWithPalette(data + offset, static_cast<size_t>(pixelCount), palette, width, height,
-                                               sprite->renderMode, result.messages)) {
+                                               sprite->blendMode, result.messages)) {
             AddMessage(result.messages, MSG_FRAME_TEXTURE_FAILED);
             return result;
         }
@@ -214,7 +214,7 @@ void ReadTextLine(const std::string& line, bool& inComment, CSpriteData& sprite)
 
 ParsedModel ReadText(const std::vector<uint8_t>& file, std::shared_ptr<CSpriteData> sprite) {
     sprite->kind = KIND_TEXT;
-    sprite->renderMode = 5;
+    sprite->blendMode = 5;
     bool inComment = false;
     for (const std::string& line : TextLines(file.data() + MAGIC_SIZE, file.size() - MAGIC_SIZE)) {
         ReadTextLine(line, inComment, *sprite);

@@ -28,7 +28,7 @@ public:
 
     SpriteKind         kind = KIND_NONE;
     // The blend an indexed sprite's format asks for (text sprites 5), else -1.
-    int32_t            renderMode = -1;
+    int32_t            blendMode = -1;
     // A text sprite's "path": where its pictures are named from.
     std::string        folder;
     std::vector<Frame> frames;

@@ -39,7 +39,7 @@ FILE* OpenStreamForReading(const std::string& path) {
 }
 
 FILE* OpenStreamForWriting(const std::string& path) {
-    return std::fopen(ResolvePath(path).c_str(), "wb");
+    return std::fopen(path.c_str(), "wb");
 }
 
 int64_t StreamLength(FILE* stream) {

@@ -6,9 +6,10 @@
 #include <string>
 
 // Buffered binary streams are plain stdio streams (fread, fwrite, fseeko,
-// ftello, fclose). These open them by the names scene files use, Windows
-// paths included (see ResolvePath); a failed open gives null, and so does
-// anything but a regular file when reading.
+// ftello, fclose). Reading opens them by the names scene files use, Windows
+// paths included (see ResolvePath); writing takes the path exactly as given
+// (files made for the user go through COutputFile). A failed open gives
+// null, and so does anything but a regular file when reading.
 FILE* OpenStreamForReading(const std::string& path);
 // A path already resolved: opened only when it is a regular file.
 FILE* OpenRegularFileForReading(const std::string& path);

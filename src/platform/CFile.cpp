@@ -2,6 +2,7 @@
 
 #include "platform/BufferedStream.h"
 #include "platform/CFileException.h"
+#include "platform/COutputFile.h"
 
 const char* CFileException::Describe() const {
     switch (cause) {
@@ -26,6 +27,14 @@ bool CFile::Open(const std::string& filePath, OpenMode mode) {
     return true;
 }
 
+bool CFile::Open(COutputFile& output) {
+    Close();
+    stream = output.Stream();
+    ownsStream = false;
+    path = output.GetPath();
+    return stream != nullptr;
+}
+
 bool CFile::OpenMemory(const void* data, size_t size, const std::string& name) {
     Close();
     // Opened read-only, so the const_cast never leads to a write. An empty
@@ -37,10 +46,11 @@ bool CFile::OpenMemory(const void* data, size_t size, const std::string& name) {
 }
 
 void CFile::Close() {
-    if (stream != nullptr) {
+    if (stream != nullptr && ownsStream) {
         std::fclose(stream);
-        stream = nullptr;
     }
+    stream = nullptr;
+    ownsStream = true;
 }
 
 void CFile::Read(void* buffer, size_t count) {

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+class COutputFile;
+
 // A binary file on disk (or a block of memory read like one). Reads and writes
 // move bytes unchanged; a short read, a failed write or a failed seek throws
 // CFileException, so a reader never goes on with bytes it did not get.
@@ -20,8 +22,12 @@ public:
     CFile& operator=(const CFile&) = delete;
 
     // False when the file cannot be opened; modeWrite creates or truncates.
-    // The path may be written the Windows way (see ResolvePath).
+    // The path may be written the Windows way when reading (see
+    // ResolvePath); one written to is taken exactly as given.
     bool Open(const std::string& path, OpenMode mode);
+    // Writes into an output file made with Create; it stays the caller's to
+    // commit, and Close only lets go of it.
+    bool Open(COutputFile& output);
     // Reads from a caller-owned block that must outlive the file; name is
     // what the file calls itself (GetFilePath).
     bool OpenMemory(const void* data, size_t size, const std::string& name = "(memory)");
@@ -38,6 +44,7 @@ public:
 
 private:
     FILE*       stream = nullptr;
+    bool        ownsStream = true;
     std::string path;
 };
 

@@ -14,11 +14,19 @@ const char* const boxTitle = "Orrin";
 CMessageBox::Backend backend = CMessageBox::standardError;
 SDL_Window*          viewerWindow = nullptr;
 
+// The texts end their lines the Windows way, as "errors.txt" keeps them; a
+// terminal's lines end in '\n' alone.
 void WriteToStandardError(const std::string& text) {
-    std::fprintf(stderr, "%s", text.c_str());
-    if (text.empty() || text.back() != '\n') {
-        std::fputc('\n', stderr);
+    std::string line;
+    for (size_t i = 0; i < text.size(); i++) {
+        if (text[i] != '\r' || i + 1 == text.size() || text[i + 1] != '\n') {
+            line += text[i];
+        }
     }
+    if (line.empty() || line.back() != '\n') {
+        line += '\n';
+    }
+    std::fputs(line.c_str(), stderr);
 }
 
 // FLTK ends the process when it cannot reach a display, so without one the

@@ -318,7 +318,7 @@ int COGLScene::FindOrOpenPak(const std::string& path) {
     auto pak = std::make_unique<CPakFile>();
     if (!pak->Open(path)) {
         if (pak->GetFailure() == CPakFile::Failure::notAnArchive) {
-            ReportError(path + GetStringResource(MSG_NOT_AN_ARCHIVE));
+            ReportError(path + ": " + GetStringResource(MSG_NOT_AN_ARCHIVE) + "\r\n");
         } else if (pak->GetFailure() == CPakFile::Failure::outOfMemory) {
             FatalError("Out of memory");
         }

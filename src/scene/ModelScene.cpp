@@ -6,7 +6,9 @@
 #include <vector>
 
 #include "diag/CDiagnostics.h"
+#include "image/COGLImage.h"
 #include "image/COGLTexture2D.h"
+#include "models/COGLMD2.h"
 #include "models/COGLModel.h"
 #include "models/COGLPlayer.h"
 #include "models/COGLSprite.h"
@@ -63,6 +65,15 @@ const ModelFileKind* KindOf(CAssetSource& assets, const AssetId& id) {
     return kind;
 }
 
+// Some of the games' models store normals that point inward, which would
+// show them unlit; made from the triangles, they point out.
+void PrepareToLoad(COGLModel& model, COGLScene& scene) {
+    model.resources = &scene;
+    if (auto* md2 = dynamic_cast<COGLMD2*>(&model)) {
+        md2->recomputeNormals = true;
+    }
+}
+
 std::unique_ptr<COGLModel> LoadFromDisk(const std::string& path, COGLScene& scene) {
     CAssetSource& assets = *scene.Assets();
     const AssetId id = assets.ResolveFile(path);
@@ -76,7 +87,7 @@ std::unique_ptr<COGLModel> LoadFromDisk(const std::string& path, COGLScene& scen
         return nullptr;
     }
     std::unique_ptr<COGLModel> model = CreateModelForFile(*kind, path, false);
-    model->resources = &scene;
+    PrepareToLoad(*model, scene);
     model->LoadAsset(id);
     return model;
 }
@@ -102,7 +113,7 @@ std::unique_ptr<COGLModel> LoadFromArchive(const ArchivePath& where, COGLScene& 
         return nullptr;
     }
     std::unique_ptr<COGLModel> model = CreateModelForFile(*kind, where.entry, true);
-    model->resources = &scene;
+    PrepareToLoad(*model, scene);
     model->LoadAsset(id);
     return model;
 }
@@ -131,6 +142,21 @@ std::vector<std::string> MissingSkins(const COGLModel& model) {
     return missing;
 }
 
+// A player folder's pictures include its weapons' skins: the model's own
+// skin is the first picture of the size its file gives. Else the first.
+size_t ModelSkin(const COGLModel& model) {
+    int32_t width = 0;
+    int32_t height = 0;
+    model.SkinSize(width, height);
+    for (size_t i = 0; width > 0 && i < model.skins.size(); i++) {
+        const COGLImage* picture = model.skins[i]->image.get();
+        if (picture != nullptr && picture->sourceWidth == width && picture->sourceHeight == height) {
+            return i;
+        }
+    }
+    return 0;
+}
+
 bool ApplyChoice(const std::string& path, const ModelSceneChoice& choice, COGLModel& model) {
     const CModelAnimation* animation = nullptr;
     if (!choice.animation.empty()) {
@@ -145,13 +171,14 @@ bool ApplyChoice(const std::string& path, const ModelSceneChoice& choice, COGLMo
     if (animation != nullptr) {
         model.SetAnimation(animation);
     }
-    if (choice.skin < 0 || (choice.skin > 0 && static_cast<size_t>(choice.skin) >= model.skins.size())) {
+    const bool chosen = choice.skin != ModelSceneChoice::MODEL_SKIN;
+    if (chosen && (choice.skin < 0 || (choice.skin > 0 && static_cast<size_t>(choice.skin) >= model.skins.size()))) {
         ReportError(path + " has " + std::to_string(model.skins.size()) + " skins; there is no skin " +
                     std::to_string(choice.skin) + ".\r\n");
         return false;
     }
     if (!model.skins.empty()) {
-        model.SetTexture(model.skins[static_cast<size_t>(choice.skin)]);
+        model.SetTexture(model.skins[chosen ? static_cast<size_t>(choice.skin) : ModelSkin(model)]);
     }
     if (auto* player = dynamic_cast<COGLPlayer*>(&model); player != nullptr && !player->weapons.empty()) {
         player->SetWeapon(player->weapons.front().get());

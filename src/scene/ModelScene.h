@@ -23,9 +23,10 @@ bool IsModelPath(const std::string& path);
 // Shows one model file as a scene: the model at the origin, sized to a
 // standard height, on a floor sized to it, lit by two lights that cast soft
 // shadows, with the view's camera framing it from above and to the side. The
-// model wears the chosen skin and plays the chosen animation. Every problem
-// is reported through ReportError; a file that is no model, an unknown
-// animation or skin abort the load, missing skins leave it incomplete.
+// model wears the chosen skin and plays the chosen animation. An MD2 is lit
+// whichever way its file's normals point: they are made from its triangles.
+// Every problem is reported through ReportError; a file that is no model, an
+// unknown animation or skin abort the load, missing skins leave it incomplete.
 // Needs no OpenGL context.
 SceneOpenResult OpenModelScene(const std::string& path, COGLScene& scene, CSceneView& view,
                                const ModelSceneChoice& choice = {});

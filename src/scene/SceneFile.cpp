@@ -48,7 +48,7 @@ SceneOpenResult OpenSceneFile(const std::string& path, COGLScene& scene, CSceneV
     const AssetRead read = assets.Read(assets.ResolveFile(path), MAX_SCENE_FILE_SIZE, bytes);
     SceneOpenResult result = SceneOpenResult::aborted;
     if (read == AssetRead::missing) {
-        ReportError("Error opening scene file\r\n");
+        ReportError("Error opening scene file: " + path + "\r\n");
     } else if (read == AssetRead::tooLarge) {
         result = AbortLoad(path, "larger than any scene file");
     } else {

@@ -9,7 +9,11 @@ class CSceneView;
 // What a scene made for one model file shows of it.
 struct ModelSceneChoice {
     std::string animation;  // by name; empty for the model's first
-    int         skin = 0;   // position in the model's skin list
+    // Position in the model's skin list; MODEL_SKIN for the first skin of
+    // the size the model's file gives (a player folder also holds its
+    // weapons' skins), else the first.
+    static constexpr int MODEL_SKIN = -1;
+    int         skin = MODEL_SKIN;
 };
 
 enum class SceneOpenResult {

@@ -308,14 +308,5 @@ bool COGLView::GrabFrame(CShotFrame& frame) {
 }
 
 void COGLView::TakeScreenShot() {
-    const std::string name = shots.MakeShotFileName();
-    FILE* file = CScreenShot::CreateShotFile(name);
-    if (file == nullptr) {
-        return;
-    }
-    CShotFrame frame;
-    if (GrabFrame(frame)) {
-        shots.Write(frame, file);
-    }
-    std::fclose(file);
+    shots.TakeScreenShot([this](CShotFrame& frame) { return GrabFrame(frame); });
 }

@@ -1,15 +1,28 @@
 #include "view/CScreenShot.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
+#include "diag/CDiagnostics.h"
+#include "platform/COutputFile.h"
 #include "platform/FileFinder.h"
-#include "platform/WindowsPath.h"
+#include "view/CShotFrame.h"
 #include "view/ShotFiles.h"
 
+namespace {
+
+void ReportShotFailure(const std::string& fileName, const std::string& why) {
+    LogLine("Screen shot " + fileName + " not written: " + why + "\n");
+    ReportError("Could not write the screen shot " + fileName + "\r\n" + why + "\r\n");
+}
+
+}  // namespace
+
 std::string CScreenShot::MakeShotFileName() {
-    const std::string prefix = settings.folder + "\\" + settings.baseName;
+    const std::string prefix = settings.folder + "/" + settings.baseName;
     if (shotNumber == -1) {
         FindNextShotNumber(prefix);
     }
@@ -36,14 +49,37 @@ void CScreenShot::FindNextShotNumber(const std::string& prefix) {
     shotNumber = highest + 1;
 }
 
-FILE* CScreenShot::CreateShotFile(const std::string& fileName) {
-    return std::fopen(ResolvePath(fileName).c_str(), "wb");
+bool CScreenShot::TakeScreenShot(const std::function<bool(CShotFrame&)>& grab) {
+    const std::string name = MakeShotFileName();
+    COutputFile file;
+    if (!file.Create(name)) {
+        ReportShotFailure(name, file.GetError());
+        return false;
+    }
+    CShotFrame frame;
+    if (!grab(frame)) {
+        return false;
+    }
+    if (!Write(frame, file.Stream())) {
+        // libjpeg tells the user itself why a JPEG could not be written.
+        if (settings.fileType != JPEG) {
+            ReportShotFailure(name, std::strerror(errno));
+        }
+        return false;
+    }
+    if (!file.Commit()) {
+        ReportShotFailure(name, file.GetError());
+        return false;
+    }
+    return true;
 }
 
-void CScreenShot::Write(const CShotFrame& frame, FILE* file) const {
+bool CScreenShot::Write(const CShotFrame& frame, FILE* file) const {
     if (settings.fileType == BMP) {
-        WriteBmp(frame, file);
-    } else if (settings.fileType == JPEG) {
-        WriteJpeg(frame, file, settings.jpegQuality);
+        return WriteBmp(frame, file);
     }
+    if (settings.fileType == JPEG) {
+        return WriteJpeg(frame, file, settings.jpegQuality);
+    }
+    return true;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdio>
+#include <functional>
 #include <string>
 
 class CShotFrame;
@@ -13,7 +14,7 @@ public:
     enum FileType { BMP = 0, JPEG = 1 };
 
     struct Settings {
-        std::string folder;            // may be written the Windows way
+        std::string folder;            // written to exactly as given
         std::string baseName = "shot";
         int         fileType = JPEG;   // another value writes nothing
         int         jpegQuality = 2;   // index 0..3
@@ -27,10 +28,14 @@ public:
     // three characters that start seven before the end of each name, read
     // as leading decimal digits (0 when there are none); 0 for no files.
     void FindNextShotNumber(const std::string& prefix);
-    // Null when the file cannot be created; the caller closes it.
-    static FILE* CreateShotFile(const std::string& fileName);
-    // In the chosen file type; another type writes nothing.
-    void Write(const CShotFrame& frame, FILE* file) const;
+    // F12: the next numbered file, made first (see COutputFile), then the
+    // picture from grab (false: no picture, nothing written) written into
+    // it. A file that cannot be made or written is reported to the user and
+    // logged, and the viewer goes on. True when the shot was written.
+    bool TakeScreenShot(const std::function<bool(CShotFrame&)>& grab);
+    // In the chosen file type; another type writes nothing. False when a
+    // write failed (a libjpeg failure has been reported).
+    bool Write(const CShotFrame& frame, FILE* file) const;
 
     const Settings& GetSettings() const { return settings; }
     int             shotNumber = -1;   // -1: the folder is not yet scanned

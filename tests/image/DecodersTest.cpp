@@ -30,6 +30,17 @@ protected:
         c.pop_back();
         return c;
     }
+    // Every pixel's R, G, B, A, top row first.
+    Pixels AllRgba() const {
+        Pixels all;
+        for (int y = 0; y < picture.height; y++) {
+            for (int x = 0; x < picture.width; x++) {
+                const Pixels c = Rgba(x, y);
+                all.insert(all.end(), c.begin(), c.end());
+            }
+        }
+        return all;
+    }
 
     SourcePicture picture;
 };
@@ -71,11 +82,12 @@ Bytes SwlFile() {
     return b.Fill(1236 - b.Size()).U8(63).U8(64);
 }
 
-Bytes TgaHeader(uint8_t type, uint16_t width, uint16_t height, uint8_t bits, uint8_t mapType = 0,
-                uint16_t mapLength = 0, uint8_t mapBits = 0) {
+// A colour map is declared when its entries have a size.
+Bytes TgaHeader(uint8_t type, uint16_t width, uint16_t height, uint8_t bits, uint8_t descriptor = 0,
+                uint16_t mapFirst = 0, uint16_t mapLength = 0, uint8_t mapBits = 0) {
     Bytes b;
-    b.U8(0).U8(mapType).U8(type).U16(0).U16(mapLength).U8(mapBits);
-    return b.U16(0).U16(0).U16(width).U16(height).U8(bits).U8(0);
+    b.U8(0).U8(mapBits != 0 ? 1 : 0).U8(type).U16(mapFirst).U16(mapLength).U8(mapBits);
+    return b.U16(0).U16(0).U16(width).U16(height).U8(bits).U8(descriptor);
 }
 
 Bytes BmpFile(int32_t width, int32_t height, uint16_t bits, uint32_t compression, const std::vector<uint32_t>& palette,
@@ -160,37 +172,93 @@ TEST_F(Decoders, SwlIndex63IsTransparentAtAnyGamma) {
     EXPECT_EQ(Rgba(1, 0), (Pixels { gammaTable[64], gammaTable[10], gammaTable[20], 255 }));
 }
 
-TEST_F(Decoders, Tga32KeepsItsAlphaOutOfTheGamma) {
+TEST_F(Decoders, PcxOfThreePlanesIsDirectColourThroughTheGamma) {
+    ApplyGamma(0.5f);
+    // 2 x 2 in plane lines of 3 bytes: red, green, blue, each with a padding byte.
+    Bytes file = PcxHeader(1, 1, 3, 3);
+    file.U8(10).U8(20).U8(0xC3).U8(30);     // the run fills red's padding, then two greens
+    file.U8(0).U8(50).U8(60).U8(0);         // green's padding, blue
+    file.U8(0xC9).U8(70);                   // the whole second row
+    ASSERT_TRUE(Decode(DecodePcxDefaultPalette, file));
+    ASSERT_EQ(picture.channels, 3);
+    EXPECT_FALSE(picture.transparent);
+    const uint8_t* t = gammaTable;
+    EXPECT_EQ(AllRgba(), (Pixels { t[10], t[30], t[50], 255, t[20], t[30], t[60], 255,
+                                   t[70], t[70], t[70], 255, t[70], t[70], t[70], 255 }));
+}
+
+TEST_F(Decoders, TgaColoursPassTheGammaButAlphaDoesNot) {
     ApplyGamma(0.5f);
     ASSERT_TRUE(Decode(DecodeTga, TgaHeader(2, 1, 1, 32).U8(40).U8(50).U8(60).U8(70)));
     EXPECT_TRUE(picture.transparent);
     EXPECT_TRUE(picture.hasAlpha);
     EXPECT_EQ(Rgba(0, 0), (Pixels { gammaTable[60], gammaTable[50], gammaTable[40], 70 }));
+    ASSERT_TRUE(Decode(DecodeTga, TgaHeader(3, 1, 1, 8).U8(40)));
+    EXPECT_EQ(Rgba(0, 0), (Pixels { gammaTable[40], gammaTable[40], gammaTable[40], 255 }));
 }
 
-TEST_F(Decoders, TgaRunLengthPacketsCrossRowEnds) {
-    Bytes file = TgaHeader(10, 3, 2, 24);
-    file.U8(0x83).U8(1).U8(2).U8(3);                  // four of one pixel: a row and one more
-    file.U8(0x01).U8(4).U8(5).U8(6).U8(7).U8(8).U8(9);  // two literal pixels
-    file.U8(0x85).U8(0).U8(0).U8(0);                  // past the top row: ignored
-    ASSERT_TRUE(Decode(DecodeTga, file));
-    EXPECT_EQ(Rgb(2, 1), (Pixels { 3, 2, 1 }));  // bottom row
-    EXPECT_EQ(Rgb(0, 0), (Pixels { 3, 2, 1 }));  // first of the top row
-    EXPECT_EQ(Rgb(1, 0), (Pixels { 6, 5, 4 }));
-    EXPECT_EQ(Rgb(2, 0), (Pixels { 9, 8, 7 }));
-}
-
-TEST_F(Decoders, TgaColourMapped) {
-    Bytes file = TgaHeader(1, 2, 1, 8, 1, 2, 24);
-    file.U8(10).U8(20).U8(30).U8(40).U8(50).U8(60);  // two B G R entries
-    ASSERT_TRUE(Decode(DecodeTga, file.U8(1).U8(0)));
-    EXPECT_EQ(Rgb(0, 0), (Pixels { 60, 50, 40 }));
-    EXPECT_EQ(Rgb(1, 0), (Pixels { 30, 20, 10 }));
-
-    // 16-bit entries are 5-5-5; a map longer than 256 entries is skipped past.
-    Bytes sixteen = TgaHeader(1, 1, 1, 8, 1, 300, 16);
-    ASSERT_TRUE(Decode(DecodeTga, sixteen.U16(0x7C00).Fill(299 * 2).U8(0)));  // pure red
-    EXPECT_EQ(Rgb(0, 0), (Pixels { 255, 0, 0 }));
+// Every kind of TGA: orientation, colour maps from their first entry, run
+// packets across row ends, five-bit colour with its attribute bit, grey.
+TEST_F(Decoders, TgaKinds) {
+    const uint8_t red16[] = { 0x00, 0x7C }, green16[] = { 0xE0, 0x03 }, blue16[] = { 0x1F, 0x00 };
+    const Pixels red = { 255, 0, 0, 255 }, green = { 0, 255, 0, 255 }, blue = { 0, 0, 255, 255 };
+    auto concat = [](std::initializer_list<Pixels> parts) {
+        Pixels all;
+        for (const Pixels& p : parts) all.insert(all.end(), p.begin(), p.end());
+        return all;
+    };
+    const struct {
+        const char* what;
+        Bytes file;
+        bool hasAlpha;
+        Pixels rgba;
+    } cases[] = {
+        { "run-length 24-bit, a packet across a row end",
+          TgaHeader(10, 3, 2, 24)
+              .U8(0x83).U8(1).U8(2).U8(3)                     // four of one pixel: the bottom row and one more
+              .U8(0x01).U8(4).U8(5).U8(6).U8(7).U8(8).U8(9)   // two literal pixels
+              .U8(0x85).U8(0).U8(0).U8(0),                    // past the top row: ignored
+          false,
+          { 3, 2, 1, 255, 6, 5, 4, 255, 9, 8, 7, 255, 3, 2, 1, 255, 3, 2, 1, 255, 3, 2, 1, 255 } },
+        { "colour-mapped from entry 2, top row first",
+          TgaHeader(1, 1, 2, 8, 0x20, 2, 2, 24).U8(10).U8(20).U8(30).U8(40).U8(50).U8(60).U8(3).U8(2),
+          false,
+          { 60, 50, 40, 255, 30, 20, 10, 255 } },
+        { "colour map of 5-5-5 entries longer than 256",
+          TgaHeader(1, 1, 1, 8, 0, 0, 300, 16).Raw(red16, 2).Fill(299 * 2).U8(0),
+          false,
+          red },
+        { "run-length colour-mapped",
+          TgaHeader(9, 3, 2, 8, 0, 0, 2, 16).Raw(red16, 2).Raw(green16, 2).U8(0x83).U8(1).U8(0x01).U8(0).U8(1),
+          false,
+          concat({ green, red, green, green, green, green }) },
+        { "grey, bottom row first",
+          TgaHeader(3, 2, 2, 8).U8(0).U8(50).U8(100).U8(255),
+          false,
+          { 100, 100, 100, 255, 255, 255, 255, 255, 0, 0, 0, 255, 50, 50, 50, 255 } },
+        { "run-length grey, a packet across a row end",
+          TgaHeader(11, 2, 2, 8).U8(0x82).U8(7).U8(0x00).U8(9),
+          false,
+          { 7, 7, 7, 255, 9, 9, 9, 255, 7, 7, 7, 255, 7, 7, 7, 255 } },
+        { "16-bit whose attribute bit is alpha",
+          TgaHeader(2, 2, 1, 16, 1).U16(0xFC00).U16(0x0210),
+          true,
+          { 255, 0, 0, 255, 0, 132, 132, 0 } },
+        { "15-bit: bit 15 is no alpha",
+          TgaHeader(2, 1, 1, 15).U16(0x801F),
+          false,
+          blue },
+        { "run-length 16-bit",
+          TgaHeader(10, 2, 2, 16).U8(0x81).Raw(red16, 2).U8(0x01).Raw(blue16, 2).Raw(green16, 2),
+          false,
+          concat({ blue, green, red, red }) },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(Decode(DecodeTga, c.file));
+        EXPECT_EQ(picture.hasAlpha, c.hasAlpha);
+        EXPECT_EQ(AllRgba(), c.rgba);
+    }
 }
 
 TEST_F(Decoders, BmpEightBitWithPaddedRowsAndNoGamma) {
@@ -232,7 +300,7 @@ TEST_F(Decoders, ForgedAndCutFilesAreRefused) {
     Bytes notBm = BmpFile(1, 1, 24, 0, {}, { 0, 0, 0, 0 });
     notBm.bytes[0] = 'X';
     Bytes withPalette[] = { PcxHeader(-1, 0, 1), PcxHeader(16384, 0, 16385), PcxHeader(16000, 16000, 16001),
-                            PcxHeader(3, 3, 4, 3) };
+                            PcxHeader(3, 3, 4, 4) };
     for (Bytes& file : withPalette) PcxPalette(file);
     const struct {
         const char* what;
@@ -242,7 +310,8 @@ TEST_F(Decoders, ForgedAndCutFilesAreRefused) {
         { "PCX of width 0", DecodePcxOwnPalette, withPalette[0] },
         { "PCX of width 16385", DecodePcxOwnPalette, withPalette[1] },
         { "PCX larger than 900 bytes can hold", DecodePcxOwnPalette, withPalette[2] },
-        { "PCX of three planes", DecodePcxOwnPalette, withPalette[3] },
+        { "PCX of four planes", DecodePcxOwnPalette, withPalette[3] },
+        { "PCX of three planes larger than 128 bytes of runs make", DecodePcxOwnPalette, PcxHeader(49, 49, 50, 3) },
         { "PCX without its palette", DecodePcxOwnPalette, pcxNoPalette },
         { "PCX cut in its header", DecodePcxDefaultPalette, Cut(pcxNoPalette, 100) },
         { "WAL level past the end", DecodeWal, walLevelPastEnd },
@@ -250,9 +319,15 @@ TEST_F(Decoders, ForgedAndCutFilesAreRefused) {
         { "WAL of width 20000", DecodeWal, Cut(WalFile(20000, 2, 100, 104, { 1, 2, 3, 4 }), 104) },
         { "WAL of 4096 x 4096", DecodeWal, Cut(WalFile(4096, 4096, 100, 104, { 1, 2, 3, 4 }), 104) },
         { "SWL cut in its palette", DecodeSwl, Cut(SwlFile(), 1000) },
-        { "TGA greyscale", DecodeTga, TgaHeader(3, 1, 1, 8) },
-        { "TGA 16-bit", DecodeTga, TgaHeader(2, 1, 1, 16) },
-        { "TGA true colour with a map", DecodeTga, TgaHeader(2, 1, 1, 24, 1) },
+        { "TGA grey of 16 bits", DecodeTga, TgaHeader(3, 1, 1, 16).U16(0) },
+        { "TGA true colour of 8 bits", DecodeTga, TgaHeader(2, 1, 1, 8).U8(0) },
+        { "TGA of type 32", DecodeTga, TgaHeader(32, 1, 1, 8).U8(0) },
+        { "TGA true colour with a map", DecodeTga, TgaHeader(2, 1, 1, 24, 0, 0, 1, 24).Fill(6) },
+        { "TGA grey with a map", DecodeTga, TgaHeader(3, 1, 1, 8, 0, 0, 1, 24).Fill(4) },
+        { "TGA of 16-bit indices", DecodeTga, TgaHeader(1, 1, 1, 16, 0, 0, 1, 24).Fill(5) },
+        { "TGA index past the map", DecodeTga, TgaHeader(1, 1, 1, 8, 0, 0, 2, 24).Fill(6).U8(2) },
+        { "TGA index below the map's first entry", DecodeTga, TgaHeader(1, 1, 1, 8, 0, 2, 2, 24).Fill(6).U8(1) },
+        { "TGA run-length grey larger than 18 bytes make", DecodeTga, TgaHeader(11, 40, 30, 8) },
         { "TGA larger than the file", DecodeTga, TgaHeader(2, 16000, 16000, 24) },
         { "TGA run-length larger than the file", DecodeTga, TgaHeader(10, 16000, 16000, 24) },
         { "TGA cut in its header", DecodeTga, Cut(TgaHeader(2, 1, 1, 24).U8(1).U8(2).U8(3), 10) },

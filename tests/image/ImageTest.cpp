@@ -141,9 +141,9 @@ TEST_F(Image, BmpKeepsItsColoursAndWarnsAboutTheDefaultPalette) {
 }
 
 TEST_F(Image, RefusedPicturesReportWhyThenCouldNotLoadBitmap) {
-    Bytes greyTga;
-    greyTga.U8(0).U8(0).U8(3).Fill(9).U16(1).U16(1).U8(8).U8(0).U8(128);
-    EXPECT_FALSE(image.LoadFromFile(folder.Write("grey.tga", Text(greyTga.bytes)), true, false));
+    Bytes grey16Tga;
+    grey16Tga.U8(0).U8(0).U8(3).Fill(9).U16(1).U16(1).U8(16).U8(0).U16(128);
+    EXPECT_FALSE(image.LoadFromFile(folder.Write("grey.tga", Text(grey16Tga.bytes)), true, false));
     EXPECT_EQ(Errors(), Message(104));
     EXPECT_TRUE(image.pixels.empty());
 

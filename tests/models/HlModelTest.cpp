@@ -255,10 +255,16 @@ TEST_F(HlModelTest, TheRecordRoundTripsAndAMissingCompanionDropsOnlyThatModel) {
     // A position past the sequence's frames starts it over.
     EXPECT_EQ(Read(HlRecord(folder.Path("box.mdl"), 1, 40.0f)).framePosition, 0.0f);
 
-    // A model file that is not there is kept without data.
-    COGLHLModel& missing = Read(HlRecord(folder.Path("gone.mdl"), 0, 0.0f));
-    EXPECT_TRUE(missing.loaded);
-    EXPECT_EQ(missing.modelData, nullptr);
+    // A model file that is not there, on disk or in an archive the scene
+    // lacks, is kept without data and saved as read.
+    for (int32_t pakIndex : { -1, 3 }) {
+        Bytes gone = HlRecord(folder.Path("gone.mdl"), 1, 2.5f);
+        gone.PutU32(OBJECT_RECORD_SIZE + 260, static_cast<uint32_t>(pakIndex));
+        COGLHLModel& missing = Read(gone);
+        EXPECT_TRUE(missing.loaded);
+        EXPECT_EQ(missing.modelData, nullptr);
+        ExpectSavesBack(missing, gone);
+    }
 
     layout.textures.clear();
     COGLHLModel& lonely = Read(HlRecord(folder.Write("lonely.mdl", HlText(layout.Write())), 0, 0.0f));

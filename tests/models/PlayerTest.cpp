@@ -33,7 +33,8 @@ std::string Walls(const std::vector<std::pair<std::string, int>>& groups, bool r
 }
 
 const std::string body = Walls({ { "stand", 3 }, { "run", 2 } }, false);
-const std::string gun = Walls({ { "stand", 2 }, { "run", 2 } }, true);
+// The weapon's stand ends its file: a frame past that animation is past every frame.
+const std::string gun = Walls({ { "run", 2 }, { "stand", 2 } }, true);
 
 class Player : public CModelFixture<COGLPlayer> {
 protected:

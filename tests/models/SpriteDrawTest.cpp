@@ -97,15 +97,18 @@ TEST_F(SpriteDrawTest, RollTurnsTheQuad) {
 }
 
 // Each mode over the grey background: the left half of the frame is the
-// key (or transparent), the right half red (half transparent for -1).
+// key (or transparent), the right half red (half transparent for -1). A
+// transparent Quake II sprite in decal mode fades with its material's alpha.
 TEST_F(SpriteDrawTest, EachRenderModeBlendsAsItsRowSays) {
     folder.Write("half.tga", TinyTga(8, 8, 200, 0, 0, 0, 128));
+    folder.Write("key.tga", TinyTga(8, 8, 200, 0, 0, 0, 255));
     struct Case {
         const char* what;
         std::string file;
         std::string bytes;
         int left[3];
         int right[3];
+        float alpha = -1.0f;  // the material's, on a transparent sprite; -1 opaque
     };
     const std::vector<Case> cases = {
         { "0 draws every texel", "a.spr", IndexedSprite(0, { HalvedFrame(8, 8, 255, 1) }, COLOURS),
@@ -116,12 +119,21 @@ TEST_F(SpriteDrawTest, EachRenderModeBlendsAsItsRowSays) {
           { 100, 100, 100 }, { 200, 0, 0 } },
         { "-1 follows the picture's alpha", "d.sp2", Quake2Sprite({ "half.tga" }), { 100, 100, 100 },
           { 150, 50, 50 } },
+        { "-1 transparent, alpha 1", "e.sp2", Quake2Sprite({ "key.tga" }), { 100, 100, 100 }, { 200, 0, 0 }, 1.0f },
+        { "-1 transparent, alpha 0.3", "f.sp2", Quake2Sprite({ "key.tga" }), { 100, 100, 100 }, { 130, 70, 70 },
+          0.3f },
+        { "-1 transparent, alpha 0", "g.sp2", Quake2Sprite({ "key.tga" }), { 100, 100, 100 }, { 100, 100, 100 },
+          0.0f },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         COGLSprite& sprite = Load(c.file, c.bytes);
         sprite.SetScaleX(2.0f);
         sprite.SetScaleY(2.0f);
+        if (c.alpha >= 0.0f) {
+            sprite.SetTransparent(true);
+            sprite.SetDiffuseAlpha(c.alpha);
+        }
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         Backdrop(100, 100, 100, -1.0f);   // behind the sprite at z = 0
         // The fragment colour must not show through transparent texels.
@@ -133,7 +145,7 @@ TEST_F(SpriteDrawTest, EachRenderModeBlendsAsItsRowSays) {
 }
 
 // Every mode, known or not, puts back the blending, alpha test, depth
-// writes and texturing it changed.
+// writes, texturing and lighting it changed.
 TEST_F(SpriteDrawTest, EveryRenderModeUndoesItsState) {
     COGLSprite& sprite = Load("s.spr", IndexedSprite(0, { { 8, 8 } }, COLOURS));
     for (int mode : { -1, 0, 1, 2, 3, 4, 5, 9 }) {
@@ -141,13 +153,20 @@ TEST_F(SpriteDrawTest, EveryRenderModeUndoesItsState) {
             SCOPED_TRACE(mode);
             sprite.renderMode = mode;
             sprite.SetTransparent(transparent);
+            // Lit or not, as the viewport's render style has it.
+            if (transparent) {
+                glEnable(GL_LIGHTING);
+            } else {
+                glDisable(GL_LIGHTING);
+            }
             sprite.Draw(DRAW_MATERIAL | DRAW_AXES);
             sprite.DrawSelected();
             sprite.DrawForSelection();
             ExpectStateRestored();
-            EXPECT_FALSE(glIsEnabled(GL_LIGHTING));
+            EXPECT_EQ(glIsEnabled(GL_LIGHTING), transparent);
         }
     }
+    glDisable(GL_LIGHTING);
 }
 
 // The frame on show changes on the tick that reaches it and wraps to the

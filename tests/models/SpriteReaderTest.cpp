@@ -205,6 +205,15 @@ TEST_F(SpriteReaderTest, RecordKeepsItsNameScaleAndAnimationState) {
     EXPECT_EQ(loaded.currentFrame, 1);
     EXPECT_EQ(loaded.reserved, 7);
     EXPECT_EQ(loaded.texture, loaded.frames[0]);  // until the first tick changes it
+
+    // The object's render mode (2 in the sample prefix, at byte 215) is not
+    // the sprite's blend mode (0 from this file): each keeps its own.
+    Bytes sample;
+    sample.bytes = SampleObjectPrefix();
+    sample.Raw(record.bytes.data() + OBJECT_RECORD_SIZE, record.Size() - OBJECT_RECORD_SIZE);
+    COGLSprite& again = Read(sample);
+    EXPECT_EQ(again.renderMode, 0);
+    EXPECT_EQ(IntAt(SavedBytes([&](CFile& file) { again.Save(file, 3); }), 215), 2);
 }
 
 TEST_F(SpriteReaderTest, TurnsOnlyAboutTheViewingAxis) {

@@ -13,13 +13,15 @@
 
 namespace {
 
-TEST(MessageBoxTest, StandardErrorIsTheDefaultAndEndsTheLineOnce) {
+TEST(MessageBoxTest, StandardErrorIsTheDefaultAndEndsEachLineOnceWithLineFeedsAlone) {
     EXPECT_EQ(CMessageBox::GetBackend(), CMessageBox::standardError);
     testing::internal::CaptureStderr();
     CMessageBox::Show("No more lights are available.");
     CMessageBox::Show("Error opening scene file\r\n");
+    CMessageBox::Show("The following files could not be loaded:\r\n    a.pcx\r\n");
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
-              "No more lights are available.\nError opening scene file\r\n");
+              "No more lights are available.\nError opening scene file\n"
+              "The following files could not be loaded:\n    a.pcx\n");
 }
 
 // What a desktop box showed: its title, the texts and the buttons visible.

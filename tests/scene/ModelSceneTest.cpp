@@ -3,11 +3,14 @@
 // lights, points the camera at it from far enough to see all of it, and
 // starts its first animation in its first skin.
 #include <cmath>
+#include <filesystem>
 #include <string>
+#include <vector>
 
 #include "image/COGLTexture2D.h"
 #include "models/COGLModel.h"
 #include "models/Md2Bytes.h"
+#include "models/Md2Normals.h"
 #include "objects/COGLFloor.h"
 #include "objects/COGLLight.h"
 #include "platform/CSettingsStore.h"
@@ -15,6 +18,7 @@
 #include "scene/ModelScene.h"
 #include "support/CapturedReports.h"
 #include "support/GLTest.h"
+#include "support/RealFiles.h"
 #include "support/TestFolder.h"
 #include "view/COGLViewport3D.h"
 
@@ -42,6 +46,15 @@ protected:
     }
 
     COGLModel& Model() const { return dynamic_cast<COGLModel&>(*scene->objects[1]); }
+
+    // The scene made for the file, seen through the viewport over the whole context.
+    void Show(const std::string& path) {
+        scene = std::make_unique<COGLScene>();
+        ASSERT_NE(OpenModelScene(path, *scene, viewport), SceneOpenResult::aborted) << reports.Errors();
+        viewport.width = SIZE;
+        viewport.height = SIZE;
+        viewport.Draw(*scene);
+    }
 
     CTestFolder folder;
     CCapturedReports reports;
@@ -150,6 +163,62 @@ TEST_F(ModelScene, AModelInAnArchiveIsNamedArchiveColonEntry) {
         scene = std::make_unique<COGLScene>();
         EXPECT_EQ(OpenSceneFile(archive + entry, *scene, viewport), SceneOpenResult::aborted) << entry;
     }
+}
+
+// A player folder lists its weapons' pictures too, a_*.pcx first; the body
+// wears the first skin of the size its file gives, unless one is chosen.
+TEST_F(ModelScene, APlayerWearsTheFirstSkinOfItsOwnSize) {
+    const std::filesystem::path tris = testData / "player/didux-quake/players/warvet/tris.md2";
+    if (!std::filesystem::exists(tris)) {
+        GTEST_SKIP() << "no player test data";
+    }
+    ASSERT_NE(OpenModelScene(tris.string(), *scene, viewport), SceneOpenResult::aborted) << reports.Errors();
+    ASSERT_NE(Model().texture, nullptr);
+    EXPECT_EQ(Model().texture->title, "warvet");
+
+    scene = std::make_unique<COGLScene>();
+    ModelSceneChoice choice;
+    choice.skin = 0;
+    ASSERT_NE(OpenModelScene(tris.string(), *scene, viewport, choice), SceneOpenResult::aborted);
+    EXPECT_EQ(Model().texture->title, "a_m61frag");
+}
+
+// The file with every stored normal turned to point the other way.
+std::vector<uint8_t> WithNormalsTurned(std::vector<uint8_t> md2) {
+    const int32_t frameSize = IntAt(md2, MD2_FRAME_SIZE);
+    const int32_t frameCount = IntAt(md2, MD2_FRAME_COUNT);
+    const size_t frames = static_cast<size_t>(IntAt(md2, MD2_FRAME_OFFSET));
+    for (size_t at = 0; at < static_cast<size_t>(frameSize) * static_cast<size_t>(frameCount); at += 4) {
+        if (at % static_cast<size_t>(frameSize) < 40) {
+            continue;  // the frame's scale, translation and name
+        }
+        const float* n = md2Normals[md2[frames + at + 3]];
+        int opposite = 0;
+        for (int k = 1; k < MD2_NORMAL_COUNT; k++) {
+            const float* m = md2Normals[k];
+            const float* o = md2Normals[opposite];
+            if (n[0] * m[0] + n[1] * m[1] + n[2] * m[2] < n[0] * o[0] + n[1] * o[1] + n[2] * o[2]) {
+                opposite = k;
+            }
+        }
+        md2[frames + at + 3] = static_cast<uint8_t>(opposite);
+    }
+    return md2;
+}
+
+// Some of the games' models store their normals pointing inward: a model
+// file is shown lit whichever way its normals point.
+TEST_F(ModelScene, AModelIsLitWhicheverWayItsStoredNormalsPoint) {
+    const std::vector<uint8_t> body = FileBytes(testData / "player/didux-quake/players/male/tris.md2");
+    if (body.empty()) {
+        GTEST_SKIP() << "no player test data";
+    }
+    Show(folder.Write("body.md2", std::string(body.begin(), body.end())));
+    const Rgba stored = AverageAround(0.0f, 0.0f, 3);
+    const std::vector<uint8_t> turned = WithNormalsTurned(body);
+    Show(folder.Write("inward.md2", std::string(turned.begin(), turned.end())));
+    EXPECT_GT(stored.r, 120);
+    EXPECT_TRUE(ColorNear(AverageAround(0.0f, 0.0f, 3), stored.r, stored.g, stored.b));
 }
 
 }  // namespace

@@ -8,11 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "models/Md2Bytes.h"
 #include "scene/COGLScene.h"
 #include "support/CapturedReports.h"
 #include "support/TestFolder.h"
 #include "tools/CToolScene.h"
 #include "tools/Thumbnail.h"
+#include "tools/ToolCommands.h"
 
 namespace {
 
@@ -74,6 +76,23 @@ TEST(Thumbnail, AModelIsSquareAndAtMostTheSizeAsked) {
     EXPECT_EQ(picture.height, 40);
     EXPECT_EQ(picture.rgba.size(), 40u * 40u * 4u);
     EXPECT_FALSE(MakeThumbnail(model + ".none", 40, picture, error));
+}
+
+// A thumbnailer out of time ends as its other failures do, exit 2 with a
+// line saying why, and leaves nothing in the output's folder. No drawing
+// is done within a millisecond: an OpenGL context alone takes longer.
+TEST(ThumbnailDeathTest, RunningOutOfTimeExitsWithTwoAndWritesNothing) {
+    CTestFolder folder;
+    Md2Layout layout;
+    layout.frames = { NamedFrame("stand1") };
+    layout.Run(3).Vertex(0, 0, 0).Vertex(0, 0, 0).Vertex(0, 0, 0).End();
+    const std::string model = folder.Write("x.md2", Text(layout.Write()));
+    std::string output = folder.Path("x.png");
+    std::string size = "1024";
+    char command[] = "thumbnail";
+    char* argv[] = { command, const_cast<char*>(model.c_str()), output.data(), size.data(), nullptr };
+    EXPECT_EXIT(RunThumbnailWithin(4, argv, 1), ::testing::ExitedWithCode(2), "x.md2 took more than 0.001 seconds");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 1);
 }
 
 }  // namespace

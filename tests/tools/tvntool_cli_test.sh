@@ -42,6 +42,8 @@ expect 64 "no command" -- "$tool"
 expect 2 "info of a missing file" -- "$tool" info "$work/none.tvn"
 [ ! -s "$work/out" ] && [ "$(grep -c '' "$work/err")" -eq 1 ] ||
     fail "info of a missing file says more than its one error line"
+grep -q "none.tvn" "$work/err" || fail "the missing scene is not named: $(cat "$work/err")"
+! grep -q $'\r' "$work/err" || fail "lines on standard error end in CR LF"
 expect 2 "info --json of a cut scene" -- "$tool" info --json "$work/cut.tvn"
 [ ! -s "$work/out" ] || fail "info --json of a cut scene describes it"
 expect 2 "info of a folder" -- "$tool" info "$work"
@@ -77,13 +79,25 @@ echo '{ "textures": [ { "path": "broken.pcx" } ],
 for scene in badpak noentry nofile broken; do
     expect 0 "compose of $scene" -- "$tool" compose "$work/$scene.json" -o "$work/$scene.tvn"
     expect 1 "render of $scene" -- "$tool" render "$work/$scene.tvn" -o "$work/$scene.png"
+    [ "$scene" != badpak ] || grep -q "bad.pak: Not a valid Quake2 Pak file.$" "$work/err" ||
+        fail "the invalid archive is not told apart from its message: $(cat "$work/err")"
     [ "$scene" = broken ] && continue
     expect 1 "info of $scene" -- "$tool" info "$work/$scene.tvn"
     expect 1 "check of $scene" -- "$tool" check "$work/$scene.tvn"
 done
 expect 64 "thumbnail at a silly size" -- "$tool" thumbnail "$work/box.tvn" "$work/thumb.png" 5000
 expect 2 "thumbnail of a non-scene" -- "$tool" thumbnail "$work/zip.tvn" "$work/thumb.png" 128
-[ ! -e "$work/thumb.png" ] && [ ! -e "$work/thumb.png.part" ] || fail "a refused thumbnail left a file"
+[ ! -e "$work/thumb.png" ] || fail "a refused thumbnail left a file"
+# Pictures go exactly to the name given: not onto a name that differs in
+# case, not through a link named like a temporary file.
+echo keep >"$work/shot.png"
+echo keep >"$work/victim"
+ln -s "$work/victim" "$work/thumb.png.part"
+expect 0 "render to a name that differs in case from a file's" -- \
+    "$tool" render "$work/box.tvn" -o "$work/SHOT.png" --size 32x24
+expect 0 "thumbnail beside a link named like its old temporary" -- "$tool" thumbnail "$work/box.tvn" "$work/thumb.png" 32
+[ -s "$work/SHOT.png" ] && [ -s "$work/thumb.png" ] && [ "$(cat "$work/shot.png" "$work/victim")" = "keep
+keep" ] || fail "a picture was not written exactly where asked"
 for help in info render compose check thumbnail; do
     "$tool" "$help" --help >/dev/null || fail "$help --help"
 done
@@ -158,6 +172,12 @@ expect 0 "check of the SiN scene" -- "$tool" check "$work/sin.tvn"
 grep -q '^mesh .*sin/mesh.sbm$' "$work/out" || fail "check does not list the SiN mesh"
 grep -q '^anim .*sin/idle.sam$' "$work/out" || fail "check does not list the SiN animation"
 grep -q '^skin .*sin/base.tga -> .*sin/base.tga$' "$work/out" || fail "check does not list the SiN skin"
+# Each skin missing or not a picture is named on its own line.
+printf 'SDEF\r\nmesh.sbm\r\nidle.sam\r\ngone.tga\r\nbad.tga\r\n' >"$work/sin/y.def"
+printf 'not a picture' >"$work/sin/bad.tga"
+expect 1 "model with a missing and an invalid skin" -- "$tool" model "$work/sin/y.def"
+grep -q '^tvntool: .*sin/gone.tga' "$work/err" && grep -q '^tvntool: .*sin/bad.tga' "$work/err" ||
+    fail "the model's failed skins are not named: $(cat "$work/err")"
 head -c 20 "$work/sin/mesh.sbm" >"$work/sin/cut.sbm" && mv "$work/sin/cut.sbm" "$work/sin/mesh.sbm"
 expect 2 "model of a SiN model with a cut mesh" -- "$tool" model "$work/sin/x.def"
 
@@ -311,6 +331,8 @@ if [ -n "$demo" ]; then
     echo "$where" | awk -F'[x+]' '{ exit !($3 >= 380 && $3 + $1 <= 620 && $4 >= 240 && $4 + $2 <= 430) }' ||
         fail "more than the crystal moved: $where"
 fi
+
+! ls -A "$work" "$work/sin" | grep -q '^\.orrin-' || fail "a temporary file was left behind"
 
 if [ "$failures" -ne 0 ]; then
     echo "$failures tvntool checks failed"

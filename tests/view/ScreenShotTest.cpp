@@ -9,6 +9,7 @@
 #include "diag/CDiagnostics.h"
 #include "platform/CMessageBox.h"
 #include "support/Bytes.h"
+#include "support/CapturedReports.h"
 #include "support/TestFolder.h"
 #include "support/TestJpeg.h"
 #include "view/CScreenShot.h"
@@ -80,10 +81,42 @@ TEST(ShotNumbering, GrowsPastThreeDigitsAndNamesNoExtensionForOtherTypes) {
     shots.shotNumber = 999;
     EXPECT_EQ(NameOnly(shots.MakeShotFileName()), "shot999");
     EXPECT_EQ(NameOnly(shots.MakeShotFileName()), "shot1000");
-    FILE* file = CScreenShot::CreateShotFile(ShotsIn(folder, "pic", CScreenShot::BMP).MakeShotFileName());
-    ASSERT_NE(file, nullptr);
-    std::fclose(file);
-    EXPECT_EQ(CTestFolder::Read(folder.Path("pic000.bmp")), "");
+}
+
+// F12: the picture goes exactly into the folder given; a folder that cannot
+// take it is reported to the user and logged, naming the file.
+TEST(ShotNumbering, AShotIsWrittenIntoTheFolderGivenOrItsFailureReported) {
+    CCapturedReports reports;
+    CTestFolder folder;
+    folder.Write("file", "");
+    folder.Write("shots/keep", "");
+    const std::vector<uint8_t> rgb = RgbRows(4, 2, 1);
+    const auto grab = [&](CShotFrame& frame) {
+        frame.SetFromRgbRows(4, 2, rgb.data());
+        return true;
+    };
+    const struct { std::string folder; bool written; } cases[] = {
+        { folder.Path("SHOTS"), false },  // not the folder "shots"
+        { folder.Path("shots"), true },
+        { folder.Path("file"), false },   // below a file
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.folder);
+        reports.Clear();
+        CScreenShot::Settings settings;
+        settings.folder = c.folder;
+        settings.fileType = CScreenShot::BMP;
+        CScreenShot shots(settings);
+        const std::string name = c.folder + "/shot000.bmp";
+        EXPECT_EQ(shots.TakeScreenShot(grab), c.written);
+        if (c.written) {
+            EXPECT_EQ(CTestFolder::Read(name).size(), 54u + 12u * 2u);
+            EXPECT_EQ(reports.Errors(), "");
+        } else {
+            EXPECT_NE(reports.Errors().find(name), std::string::npos) << reports.Errors();
+            EXPECT_NE(CTestFolder::Read(Diagnostics().LogFilePath()).find(name), std::string::npos);
+        }
+    }
 }
 
 TEST(ShotFiles, BmpOfAWidthThatNeedsRowPadding) {
