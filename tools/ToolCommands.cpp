@@ -69,8 +69,8 @@ bool NameFailedSkins(const COGLModel& model) {
         }
     }
     for (COGLTexture2D* skin : model.skins) {
-        if (skin != nullptr && !skin->path.empty() && !skin->Prepare()) {
-            const std::string where = skin->archive != nullptr ? " in " + skin->archive->GetPath() : "";
+        if (skin != nullptr && !skin->path.empty() && !skin->HasPicture()) {
+            const std::string where = skin->source.InArchive() ? " in " + skin->source.archive->GetPath() : "";
             Fail(EXIT_INCOMPLETE, "the skin " + skin->path + where + " is not a picture the viewer reads");
             allLoaded = false;
         }

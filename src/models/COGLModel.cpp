@@ -263,6 +263,10 @@ void COGLModel::DrawAxes() {
 }
 
 bool COGLModel::LoadFrom(CPakFile* archive, const std::string& modelPath, bool locate) {
+    // Files are read only while their scene loads.
+    if (resources == nullptr || resources->Assets() == nullptr) {
+        return false;
+    }
     CAssetSource& assets = *resources->Assets();
     AssetId id;
     if (archive != nullptr) {

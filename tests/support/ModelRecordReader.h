@@ -12,15 +12,17 @@
 #include "support/GLTest.h"
 #include "support/RecordBytes.h"
 
-// Reads one model record into a new model kept in models; the record must
-// be read exactly to its end.
+// Reads one model record into a new model kept in models, within a load of
+// scene as a scene file's would be; the record must be read exactly to its end.
 template <typename Model>
-Model& ReadModelRecord(std::vector<std::unique_ptr<Model>>& models, const Bytes& record, CModelResources& scene,
+Model& ReadModelRecord(std::vector<std::unique_ptr<Model>>& models, const Bytes& record, COGLScene& scene,
                        int version = 6) {
     models.push_back(std::make_unique<Model>());
     CFile file;
     EXPECT_TRUE(file.OpenMemory(record.bytes.data(), record.Size()));
+    scene.BeginLoad("");
     models.back()->LoadModel(file, version, scene);
+    scene.EndLoad();
     EXPECT_EQ(file.GetPosition(), record.Size());
     return *models.back();
 }
@@ -36,7 +38,7 @@ void ExpectSavesBack(Model& model, const Bytes& record) {
 }
 
 // A GL test that keeps the models it reads and the scene they take their
-// textures from; the models go first, as they give their textures back.
+// textures from.
 template <typename Model>
 class CModelFixture : public GLTest {
 protected:
