@@ -7,6 +7,7 @@
 #include "CrowdBench.h"
 #include "models/COGLHLModel.h"
 #include "scene/COGLScene.h"
+#include "scene/ModelScene.h"
 
 namespace {
 
@@ -22,16 +23,14 @@ void BM_HlCrowdViewerVersusDisplayList(benchmark::State& state) {
         return;
     }
     COGLScene scene;
-    COGLHLModel model;
-    model.resources = &scene;
-    model.LoadFromFile(MODEL);
-    if (!model.loaded) {
+    const std::unique_ptr<COGLModel> model = LoadModelFile(MODEL, scene);
+    if (!model || !model->loaded) {
         state.SkipWithError("the Half-Life model did not load");
         return;
     }
-    model.SetAnimation(model.FindAnimation("walk"));
-    model.StartAnimation();
-    crowd::MeasureAgainstDisplayList(state, model, 50, false);
+    model->SetAnimation(model->FindAnimation("walk"));
+    model->StartAnimation();
+    crowd::MeasureAgainstDisplayList(state, *model, 50, false);
 }
 
 }  // namespace

@@ -25,6 +25,7 @@
 #include "models/COGLModel.h"
 #include "models/ModelFiles.h"
 #include "scene/COGLScene.h"
+#include "scene/ModelScene.h"
 
 namespace {
 
@@ -44,21 +45,17 @@ double SecondsSince(Clock::time_point start) {
 double LoadSeconds(const std::string& path, std::vector<std::string>* readFiles) {
     COGLScene scene;
     const Clock::time_point start = Clock::now();
-    std::unique_ptr<COGLModel> model = CreateModelForFile(path);
-    if (!model) {
+    std::unique_ptr<COGLModel> model = LoadModelFile(path, scene);
+    if (!model || !model->loaded) {
         return -1.0;
     }
-    model->resources = &scene;
-    model->LoadFrom(nullptr, path, nullptr);
+    scene.UploadTextures();
     const double seconds = SecondsSince(start);
-    if (!model->loaded) {
-        return -1.0;
-    }
     if (readFiles != nullptr) {
         readFiles->push_back(path);
         for (size_t i = 0; i < scene.textureCache.Size(); i++) {
             const COGLTexture2D& texture = scene.textureCache.At(i);
-            if (texture.archive == nullptr && !texture.path.empty()) {
+            if (!texture.source.InArchive() && !texture.path.empty()) {
                 readFiles->push_back(texture.path);
             }
         }
@@ -97,7 +94,7 @@ std::vector<ModelFile> LoadableModels() {
     std::error_code error;
     for (auto it = std::filesystem::recursive_directory_iterator(ORRIN_TESTDATA, error);
          !error && it != std::filesystem::recursive_directory_iterator(); it.increment(error)) {
-        if (!it->is_regular_file() || ModelKindOfFile(it->path().string()) == nullptr) {
+        if (!it->is_regular_file() || ModelFileKindOf(it->path().string()) == nullptr) {
             continue;
         }
         ModelFile file;

@@ -190,6 +190,11 @@ void CModelComposer::ReadSprite(FieldReader& in, const json& fields, CPakFile* a
 // The player rows, written as given; the weapon index is checked against
 // the weapons the folder holds when the model was found.
 void CModelComposer::ReadPlayer(FieldReader& in, const json& fields, COGLPlayer& player, bool found) {
+    // The weapons and flag the viewer attaches are its own to find; the
+    // record keeps the rows as given.
+    player.weapon = nullptr;
+    player.weapons.clear();
+    player.flag.reset();
     if (found && player.pak == nullptr) {
         for (const std::string& skinPath : COGLPlayer::FolderSkins(*holder.Assets(), player.folder)) {
             player.skins.push_back(AddSkin(skinPath, false));

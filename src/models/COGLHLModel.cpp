@@ -133,15 +133,18 @@ void COGLHLModel::Draw(int flags) {
     pose.SetBlendValue(*data, 1, 0.0f);
     HLDrawInputs inputs{ nullptr, resources, position, transparent };
     if ((flags & DRAW_MATERIAL) != 0) {
-        // The model lights itself; lighting and texturing are put back as
-        // they were, not switched on for whatever draws next.
+        // The model lights itself; lighting, texturing and the bound texture
+        // are put back as they were, not left for whatever draws next.
         const GLboolean lit = glIsEnabled(GL_LIGHTING);
         const GLboolean textured = glIsEnabled(GL_TEXTURE_2D);
+        GLint bound = 0;
+        glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
         glDisable(GL_LIGHTING);
         glEnable(GL_TEXTURE_2D);
         glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, textureMode);
         inputs.skins = &skins;
         DrawHLModel(*data, pose, resources->HLWork(), inputs);
+        glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(bound));
         if (!textured) {
             glDisable(GL_TEXTURE_2D);
         }

@@ -4,13 +4,13 @@
 #include <string>
 #include <vector>
 
+#include "diag/LoadMessages.h"
 #include "image/COGLImage.h"
 #include "image/GamePalettes.h"
 #include "image/Palettes.h"
 #include "platform/StringTable.h"
 #include "support/CapturedReports.h"
 #include "support/Bytes.h"
-#include "support/TestFolder.h"
 #include "support/TestJpeg.h"
 
 namespace {
@@ -51,6 +51,23 @@ protected:
     }
 
     std::string Errors() const { return reports.Errors(); }
+
+    // Decodes a picture file's bytes as the scene does, telling what went wrong.
+    static bool Decode(COGLImage& picture, const std::string& name, const std::string& bytes, bool fit = true,
+                       bool defaultPalette = false) {
+        LoadMessages messages;
+        const bool decoded = picture.DecodeFile(name, std::vector<uint8_t>(bytes.begin(), bytes.end()), fit,
+                                                defaultPalette, messages);
+        ReportMessages(messages);
+        return decoded;
+    }
+    static bool DecodeEntry(COGLImage& picture, const std::string& name, const std::string& bytes) {
+        LoadMessages messages;
+        const bool decoded =
+            picture.DecodeEntry(name, std::vector<uint8_t>(bytes.begin(), bytes.end()), true, false, messages);
+        ReportMessages(messages);
+        return decoded;
+    }
     static std::string Message(int id) { return GetStringResource(id); }
 
     // RGB(A) of the finished pixel at column x of row y counted from the bottom.
@@ -60,7 +77,6 @@ protected:
         return std::vector<int>(p, p + channels);
     }
 
-    CTestFolder folder;
     CCapturedReports reports;
     COGLImage   image;
 };
@@ -77,17 +93,14 @@ TEST(FitTextureSize, NearestPowerOfTwoTiesGoingDown) {
 }
 
 TEST_F(Image, SkinWithoutIndex255IsRgbAndWithItKeysOutTheColour) {
-    const std::string plain = folder.Write("plain.pcx", PcxFile(64, 64, [](int x, int) { return x; }));
-    ASSERT_TRUE(image.LoadFromFile(plain, true, false));
+    ASSERT_TRUE(Decode(image, "plain.pcx", PcxFile(64, 64, [](int x, int) { return x; })));
     EXPECT_FALSE(image.transparent);
     EXPECT_EQ(image.pixels.size(), 64u * 64 * 3);
 
     // Index 255 in the top-left corner; index 7 has the same colour elsewhere.
-    const std::string keyed = folder.Write("keyed.pcx", PcxFile(64, 64, [](int x, int y) {
-        return x == 0 && y == 0 ? 255 : x == 5 ? 7 : 9;
-    }));
+    const std::string keyed = PcxFile(64, 64, [](int x, int y) { return x == 0 && y == 0 ? 255 : x == 5 ? 7 : 9; });
     COGLImage skin;
-    ASSERT_TRUE(skin.LoadFromFile(keyed, true, false));
+    ASSERT_TRUE(Decode(skin, "keyed.pcx", keyed));
     ASSERT_TRUE(skin.transparent);
     EXPECT_FALSE(skin.hasAlpha);
     const auto alphaAt = [&](int x, int row) { return skin.pixels[(size_t(row) * 64 + x) * 4 + 3]; };
@@ -98,17 +111,17 @@ TEST_F(Image, SkinWithoutIndex255IsRgbAndWithItKeysOutTheColour) {
 
 TEST_F(Image, FittingPicksSourceColoursSideBySideAndStoresRowsBottomFirst) {
     // Three by three: index 10 * row + column.
-    const std::string path = folder.Write("grid.PCX", PcxFile(3, 3, [](int x, int y) { return 10 * y + x; }));
-    ASSERT_TRUE(image.LoadFromFile(path, false, false));
+    ASSERT_TRUE(Decode(image, "grid.PCX", PcxFile(3, 3, [](int x, int y) { return 10 * y + x; }), false));
     ASSERT_EQ(image.width, 3);
     EXPECT_EQ(At(0, 0), (std::vector<int>{ 20, 235, 10 }));  // bottom-left is index 20
     EXPECT_EQ(At(2, 2), (std::vector<int>{ 2, 253, 1 }));    // top-right is index 2
 
     // Five by three fitted to four by two, each side on its own: every
     // texel is one source colour.
-    const std::string five = folder.Write("five.pcx", PcxFile(5, 3, [](int x, int y) { return 10 * y + x; }));
     COGLImage fitted;
-    ASSERT_TRUE(fitted.LoadFromFile(five, true, false));
+    ASSERT_TRUE(Decode(fitted, "five.pcx", PcxFile(5, 3, [](int x, int y) { return 10 * y + x; })));
+    EXPECT_EQ(fitted.sourceWidth, 5);
+    EXPECT_EQ(fitted.sourceHeight, 3);
     ASSERT_EQ(fitted.width, 4);
     ASSERT_EQ(fitted.height, 2);
     for (size_t i = 0; i < fitted.pixels.size(); i += 3) {
@@ -120,11 +133,10 @@ TEST_F(Image, FittingPicksSourceColoursSideBySideAndStoresRowsBottomFirst) {
 
 TEST_F(Image, ExtensionsDecideTheDecoder) {
     const std::string pcx = PcxFile(2, 2, [](int, int) { return 1; });
-    EXPECT_FALSE(image.LoadFromFile(folder.Write("photo.jpeg", pcx), true, false));
-    EXPECT_FALSE(image.LoadFromFile(folder.Write("noext", pcx), true, false));
-    EXPECT_FALSE(image.LoadFromFile(folder.Path("missing.pcx"), true, false));
-    EXPECT_EQ(Errors(), "");  // all three fail without a word
-    EXPECT_TRUE(image.LoadFromFile(folder.Write("dir.tga/skin.pcx", pcx), true, false));
+    EXPECT_FALSE(Decode(image, "photo.jpeg", pcx));
+    EXPECT_FALSE(Decode(image, "noext", pcx));
+    EXPECT_EQ(Errors(), "");  // both fail without a word
+    EXPECT_TRUE(Decode(image, "dir.tga/skin.pcx", pcx));
 }
 
 TEST_F(Image, BmpKeepsItsColoursAndWarnsAboutTheDefaultPalette) {
@@ -133,8 +145,7 @@ TEST_F(Image, BmpKeepsItsColoursAndWarnsAboutTheDefaultPalette) {
     bmp.Text("BM").U32(58).U32(0).U32(54);
     bmp.U32(40).I32(1).I32(1).U16(1).U16(24).U32(0).U32(4).U32(0).U32(0).U32(0).U32(0);
     bmp.U8(30).U8(20).U8(10).U8(0);
-    const std::string path = folder.Write("pic.bmp", Text(bmp.bytes));
-    ASSERT_TRUE(image.LoadFromFile(path, true, true));
+    ASSERT_TRUE(Decode(image, "pic.bmp", Text(bmp.bytes), true, true));
     EXPECT_EQ(Errors(), Message(102));
     EXPECT_EQ(image.width, 2);
     EXPECT_EQ(At(1, 1), (std::vector<int>{ 10, 20, 30 }));
@@ -143,18 +154,18 @@ TEST_F(Image, BmpKeepsItsColoursAndWarnsAboutTheDefaultPalette) {
 TEST_F(Image, RefusedPicturesReportWhyThenCouldNotLoadBitmap) {
     Bytes grey16Tga;
     grey16Tga.U8(0).U8(0).U8(3).Fill(9).U16(1).U16(1).U8(16).U8(0).U16(128);
-    EXPECT_FALSE(image.LoadFromFile(folder.Write("grey.tga", Text(grey16Tga.bytes)), true, false));
+    EXPECT_FALSE(Decode(image, "grey.tga", Text(grey16Tga.bytes)));
     EXPECT_EQ(Errors(), Message(104));
     EXPECT_TRUE(image.pixels.empty());
 
     // The error file grows with each refusal.
-    EXPECT_FALSE(image.LoadFromFile(folder.Write("grey.jpg", Text(EncodeTestJpeg(8, 8, 1))), true, false));
+    EXPECT_FALSE(Decode(image, "grey.jpg", Text(EncodeTestJpeg(8, 8, 1))));
     EXPECT_EQ(Errors(), Message(104) + Message(105) + Message(104));
 
     // A cut JPEG: the library's own words, then 104.
     std::vector<uint8_t> cut = EncodeTestJpeg(8, 8, 3);
     cut.resize(30);
-    EXPECT_FALSE(image.LoadFromFile(folder.Write("cut.jpg", Text(cut)), true, false));
+    EXPECT_FALSE(Decode(image, "cut.jpg", Text(cut)));
     const std::string errors = Errors();
     ASSERT_GT(errors.size(), Message(104).size() * 3 + Message(105).size());
     EXPECT_EQ(errors.substr(errors.size() - Message(104).size()), Message(104));
@@ -162,36 +173,30 @@ TEST_F(Image, RefusedPicturesReportWhyThenCouldNotLoadBitmap) {
 
 TEST_F(Image, ArchiveEntriesGoByTheirLastThreeLetters) {
     const std::string pcx = PcxFile(4, 2, [](int x, int) { return x; });
-    const std::string archive = folder.Write("pak0.pak", "0123456789" + pcx + "trailing");
-    FILE* stream = std::fopen(archive.c_str(), "rb");
-    ASSERT_NE(stream, nullptr);
-    EXPECT_TRUE(image.LoadFromArchive(stream, "pics/ITEM.Pcx", 10, static_cast<uint32_t>(pcx.size()), true, false));
+    EXPECT_TRUE(DecodeEntry(image, "pics/ITEM.Pcx", pcx));
     EXPECT_EQ(image.width, 4);
     EXPECT_EQ(At(3, 0), (std::vector<int>{ 3, 252, 1 }));  // the palette ends where the entry does
     EXPECT_EQ(Errors(), "");
 
     COGLImage bitmap;
-    EXPECT_FALSE(bitmap.LoadFromArchive(stream, "pics/item.bmp", 10, 100, true, false));
+    EXPECT_FALSE(DecodeEntry(bitmap, "pics/item.bmp", pcx));
     EXPECT_EQ(Errors(), Message(103));
-    std::fclose(stream);
 }
 
 TEST_F(Image, IndexedBlocksFromModelFiles) {
-    const std::string path = folder.Write("skin.bin", std::string("\x10\xD0\xFE\x01", 4));
-    FILE* stream = std::fopen(path.c_str(), "rb");
-    ASSERT_NE(stream, nullptr);
-    ASSERT_TRUE(image.LoadIndexed(stream, 2, 2));
+    const uint8_t indices[4] = { 0x10, 0xD0, 0xFE, 0x01 };
+    LoadMessages messages;
+    ASSERT_TRUE(image.DecodeIndexed(indices, sizeof indices, 2, 2, messages));
     EXPECT_TRUE(image.fitToTexture);
     EXPECT_FALSE(image.transparent);
     // Quake palette: top row 16, 208; bottom row 254, 1.
     EXPECT_EQ(At(0, 1), (std::vector<int>{ quakePalette[48], quakePalette[49], quakePalette[50] }));
     EXPECT_EQ(At(0, 0), (std::vector<int>{ 255, 255, 255 }));
 
-    // A block larger than what is left of the file is refused.
-    std::rewind(stream);
+    // A block larger than the bytes it comes with is refused.
     COGLImage forged;
-    EXPECT_FALSE(forged.LoadIndexed(stream, 4000, 4000));
-    std::fclose(stream);
+    EXPECT_FALSE(forged.DecodeIndexed(indices, sizeof indices, 4000, 4000, messages));
+    EXPECT_EQ(messages.size(), 1u);
 }
 
 TEST_F(Image, IndexedWithPaletteModes) {
@@ -208,11 +213,9 @@ TEST_F(Image, IndexedWithPaletteModes) {
             indices += static_cast<char>(x * 4 + y / 10);
         }
     }
-    const std::string path = folder.Write("frame.bin", indices + indices);
-    FILE* stream = std::fopen(path.c_str(), "rb");
-    ASSERT_NE(stream, nullptr);
-
-    ASSERT_TRUE(image.LoadIndexedWithPalette(stream, palette, 40, 20, 2));
+    const auto* block = reinterpret_cast<const uint8_t*>(indices.data());
+    LoadMessages messages;
+    ASSERT_TRUE(image.DecodeIndexedWithPalette(block, indices.size(), palette, 40, 20, 2, messages));
     EXPECT_EQ(image.width, 64);
     EXPECT_EQ(image.height, 32);
     EXPECT_TRUE(image.transparent);
@@ -226,12 +229,11 @@ TEST_F(Image, IndexedWithPaletteModes) {
     COGLImage keyed;
     palette[200][0] = palette[255][0];
     palette[200][2] = palette[255][2];
-    ASSERT_TRUE(keyed.LoadIndexedWithPalette(stream, palette, 40, 20, 3));
+    ASSERT_TRUE(keyed.DecodeIndexedWithPalette(block, indices.size(), palette, 40, 20, 3, messages));
     EXPECT_TRUE(keyed.transparent);
     EXPECT_EQ(keyed.keyColor[0], 255);
 
     COGLImage unknown;
-    EXPECT_TRUE(unknown.LoadIndexedWithPalette(stream, palette, 40, 20, 7));
+    EXPECT_TRUE(unknown.DecodeIndexedWithPalette(block, indices.size(), palette, 40, 20, 7, messages));
     EXPECT_TRUE(unknown.pixels.empty());
-    std::fclose(stream);
 }

@@ -90,7 +90,7 @@ TEST(COGLObject, CopyFromGoesThroughTheSettersAndTakesANewSelectionName) {
 }
 
 TEST(COGLObject, SetTextureKeepsNoTextureThatCannotBePrepared) {
-    COGLTexture2D neverLoaded;  // no picture: Prepare fails
+    COGLTexture2D neverLoaded(AssetId(), false);  // described, never decoded
     COGLObject object;
     object.SetTexture(&neverLoaded);
     EXPECT_EQ(object.texture, nullptr);

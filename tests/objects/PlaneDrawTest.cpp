@@ -38,9 +38,7 @@ std::unique_ptr<COGLTexture2D> CutOutTexture() {
     const uint8_t texels[4 * 4] = {
         0, 0, 0, 25, 0, 0, 0, 25, 0, 0, 0, 128, 0, 0, 0, 255,
     };
-    auto texture = std::make_unique<COGLTexture2D>();
-    EXPECT_TRUE(texture->CreateFromPixelsRGBA(texels, 4, 1));
-    return texture;
+    return TextureOfTexels(texels, 4, 1, true);
 }
 
 }  // namespace

@@ -200,13 +200,18 @@ TEST_F(PrimitiveDraw, TextureFollowsTheTextureTransform) {
     EXPECT_TRUE(ColorNear(PixelAt(-1.5f, 0.0f), 0, 255, 0));
 }
 
+// Made when first drawn, so that objects are made and loaded with no context.
 TEST_F(PrimitiveDraw, ListsAreSharedPerClassAndRebuiltForANewContext) {
     COGLBox first;
     COGLBox second;
+    EXPECT_EQ(first.solidList, 0u);
+    first.Draw(0);
+    second.Draw(0);
     EXPECT_NE(first.solidList, 0u);
     EXPECT_EQ(second.solidList, first.solidList);
 
     COGLSphere oldSphere;
+    oldSphere.Draw(0);
     const GLuint oldList = oldSphere.solidList;
     // What the viewer does when it deletes its context.
     glDeleteLists(1, 998);
@@ -216,6 +221,7 @@ TEST_F(PrimitiveDraw, ListsAreSharedPerClassAndRebuiltForANewContext) {
     EXPECT_FALSE(glIsList(oldList));
 
     COGLSphere sphere;
+    sphere.Draw(0);
     ASSERT_NE(sphere.solidList, 0u);
     EXPECT_TRUE(glIsList(sphere.solidList));
     EXPECT_TRUE(glIsList(sphere.wireList));

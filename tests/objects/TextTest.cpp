@@ -91,7 +91,10 @@ TEST_F(TextTest, TheRecordTailIsReadAtItsOffsetsAndWrittenBack) {
     EXPECT_FALSE(text.centred);
     EXPECT_EQ(text.extrusion, 0.25f);
     EXPECT_EQ(text.metrics.size(), 32u);
-    // The sample prefix has render mode 2: picking uses the line glyphs.
+    // The lists are made when the text is first drawn. The sample prefix has
+    // render mode 2: picking uses the line glyphs.
+    EXPECT_EQ(text.polygonBase, 0u);
+    text.Draw(0);
     EXPECT_EQ(text.selectionList, text.lineBase);
     EXPECT_TRUE(glIsList(text.polygonBase + 31) && glIsList(text.lineBase + 31));
     // Not centred: the stored offset gives way to none.
@@ -117,6 +120,7 @@ TEST_F(TextTest, TextIsCutAt32CharactersAndEmptyTextIsOneSpace) {
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "Text too long, truncating.\n");
     CMessageBox::SetBackend(CMessageBox::discard);
     text.Rebuild();
+    text.Draw(0);
     EXPECT_EQ(text.text, std::string(32, 'x'));
     EXPECT_EQ(text.count, 32);
     EXPECT_TRUE(glIsList(text.polygonBase + 31) && glIsList(text.lineBase + 31));

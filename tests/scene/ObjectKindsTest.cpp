@@ -13,7 +13,9 @@
 #include "objects/COGLObject.h"
 #include "objects/COGLText.h"
 #include "scene/ObjectKinds.h"
+#include "scene/COGLScene.h"
 #include "support/GLTest.h"
+#include "support/LoadedModels.h"
 #include "support/SinFiles.h"
 #include "support/TestFolder.h"
 
@@ -83,6 +85,7 @@ TEST(ObjectKinds, OneKindForEveryTypeCodeInOrder) {
 // it in every way leaves the OpenGL state as it found it.
 TEST_F(ObjectKindsTest, EveryKindIsWhatTheTableSaysAndDrawsCleanly) {
     CTestFolder folder;
+    COGLScene scene;
     const std::map<std::string, std::string> samples = SampleModelFiles();
     for (const ObjectKind& kind : ObjectKinds()) {
         SCOPED_TRACE(kind.className);
@@ -94,7 +97,7 @@ TEST_F(ObjectKindsTest, EveryKindIsWhatTheTableSaysAndDrawsCleanly) {
             for (const auto& [name, bytes] : SampleCompanionFiles(kind.className)) {
                 folder.Write(name, bytes);
             }
-            model->LoadFromFile(folder.Write("sample", samples.at(kind.className)));
+            LoadModelInto(scene, *model, folder.Write("sample", samples.at(kind.className)));
             ASSERT_TRUE(model->loaded);
         }
         if (auto* text = dynamic_cast<COGLText*>(object.get())) {

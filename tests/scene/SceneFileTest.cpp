@@ -214,7 +214,7 @@ TEST_F(SceneFile, ARejectedTextureShiftsTheLaterOnes) {
     ASSERT_EQ(scene->textures.size(), 1u);
     ASSERT_EQ(scene->objects.size(), 2u);
     EXPECT_EQ(scene->objects[0]->texture, scene->textures[0].get());
-    EXPECT_NE(scene->textures[0]->textureName, 0u);
+    EXPECT_TRUE(scene->textures[0]->HasPicture());
     EXPECT_EQ(scene->objects[1]->texture, nullptr);
 }
 
@@ -269,7 +269,7 @@ TEST_F(SceneFile, OneArchiveForTwoFieldsAndNothingForAnInvalidOne) {
     EXPECT_EQ(scene->GetPak(-1), nullptr);
     EXPECT_EQ(scene->GetPak(1), nullptr);
     ASSERT_EQ(scene->textures.size(), 1u);
-    EXPECT_EQ(scene->textures[0]->archive, scene->GetPak(0));
+    EXPECT_EQ(scene->textures[0]->source.archive, scene->GetPak(0));
     EXPECT_NE(scene->objects[0]->texture, nullptr);
 }
 

@@ -14,6 +14,7 @@
 #include "support/CapturedReports.h"
 #include "support/GameFiles.h"
 #include "support/GLTest.h"
+#include "support/Surfaces.h"
 #include "support/TestFolder.h"
 #include "view/COGLCamera3D.h"
 
@@ -61,7 +62,7 @@ TEST_F(Scene, FarthestObjectsAreDrawnFirst) {
     front.SetTransparent(true);
     COGLBox& back = Add<COGLBox>(1, 0, 0);
     back.SetPosition(0, 0, -3);
-    scene->Render(DRAW_MATERIAL, camera.eye);
+    scene->Render(DRAW_MATERIAL, camera.eye, camera.right);
     EXPECT_TRUE(ColorNear(PixelAt(0.0f, 0.0f), 64, 0, 191));  // two thin faces of blue over red
     EXPECT_TRUE(ColorNear(PixelAt(0.8f, 0.8f), 255, 0, 0));
 }
@@ -110,14 +111,14 @@ void Scene::ShadowRange(int& darkest, int& lightest) const {
 TEST_F(Scene, ABoxCastsABlendedOrAFlatShadowOnTheFloor) {
     SetUpShadows({ 0.0f });
     // The light at x = 2 throws the box's shadow towards -x, past the box.
-    scene->Render(DRAW_MATERIAL, camera.eye);
+    scene->Render(DRAW_MATERIAL, camera.eye, camera.right);
     EXPECT_TRUE(ColorNear(PixelOfWorld(0, 1.5f, 0), 0, 255, 0));
     EXPECT_TRUE(ColorNear(PixelOfWorld(2.0f, 0, 0), 255, 255, 255));
     EXPECT_TRUE(ColorNear(PixelOfWorld(-1.2f, 0, 0), 255, 255, 255));  // no shadow without the flag
 
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     scene->shadowBlend = false;
-    scene->Render(DRAW_MATERIAL | 0x40, camera.eye);
+    scene->Render(DRAW_MATERIAL | 0x40, camera.eye, camera.right);
     EXPECT_TRUE(ColorNear(PixelOfWorld(-1.2f, 0, 0), 0, 0, 0));
     EXPECT_TRUE(ColorNear(PixelOfWorld(2.0f, 0, 0), 255, 255, 255));
     EXPECT_TRUE(glIsEnabled(GL_LIGHTING));  // the enable state comes back
@@ -137,7 +138,7 @@ TEST_F(Scene, ABlendedShadowDarkensTheFloorOnceByItsAlpha) {
     for (bool culled : { true, false }) {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         (culled ? glEnable : glDisable)(GL_CULL_FACE);
-        scene->Render(DRAW_MATERIAL | 0x80, camera.eye);
+        scene->Render(DRAW_MATERIAL | 0x80, camera.eye, camera.right);
         int darkest = 0;
         int lightest = 0;
         ShadowRange(darkest, lightest);
@@ -151,7 +152,7 @@ TEST_F(Scene, ABlendedShadowDarkensTheFloorOnceByItsAlpha) {
 // Each light darkens once; where two lights' shadows overlap, twice.
 TEST_F(Scene, ShadowsOfTwoLightsOverlapDarker) {
     SetUpShadows({ 0.0f, 1.5f });
-    scene->Render(DRAW_MATERIAL | 0x80, camera.eye);
+    scene->Render(DRAW_MATERIAL | 0x80, camera.eye, camera.right);
     EXPECT_TRUE(ColorNear(PixelOfWorld(-1.2f, 0, -0.1f), 64, 64, 64));
     EXPECT_TRUE(ColorNear(PixelOfWorld(-1.2f, 0, 0.5f), 128, 128, 128));
     EXPECT_TRUE(ColorNear(PixelOfWorld(-1.2f, 0, -0.95f), 128, 128, 128));
@@ -174,7 +175,7 @@ TEST_F(SceneWithoutStencil, BlendedShadowsDarkenOncePerFace) {
     ASSERT_EQ(stencilBits, 0);
     SetUpShadows({ 0.0f });
     glDisable(GL_CULL_FACE);
-    scene->Render(DRAW_MATERIAL | 0x80, camera.eye);
+    scene->Render(DRAW_MATERIAL | 0x80, camera.eye, camera.right);
     int darkest = 0;
     int lightest = 0;
     ShadowRange(darkest, lightest);
@@ -191,8 +192,7 @@ TEST_F(Scene, TheBackgroundImageFillsTheViewport) {
             texels.insert(texels.end(), quadrants[y / 8][x / 8], quadrants[y / 8][x / 8] + 3);
         }
     }
-    scene->background = std::make_unique<COGLTexture2D>();
-    ASSERT_TRUE(scene->background->CreateFromPixels(texels.data(), 16, 16));
+    scene->background = TextureOfTexels(texels.data(), 16, 16, false);
     scene->hasBackground = true;
     EXPECT_FALSE(scene->DrawBackground(SIZE, SIZE));  // false: no OpenGL errors
     EXPECT_TRUE(ColorNear(Pixel(SIZE / 4, SIZE / 4), 255, 0, 0));
@@ -211,44 +211,34 @@ TEST_F(Scene, SmallTexturesAreMipmapped) {
             checks[size_t(y * 64 + x) * 3 + ((x + y) % 2 == 0 ? 0 : 2)] = 255;
         }
     }
-    auto texture = std::make_unique<COGLTexture2D>();
-    ASSERT_TRUE(texture->CreateFromPixels(checks.data(), 64, 64));
+    std::unique_ptr<COGLTexture2D> texture = TextureOfTexels(checks.data(), 64, 64, false);
     COGLBox& box = Add<COGLBox>(1, 1, 1);
     box.SetScale(0.5f, 0.5f, 0.5f);  // 64 texels over 16 pixels
     box.SetTexture(texture.get());
     box.SetTextureMode(GL_REPLACE);
-    scene->Render(DRAW_MATERIAL, camera.eye);
+    scene->Render(DRAW_MATERIAL, camera.eye, camera.right);
     EXPECT_TRUE(ColorNear(AverageAround(0.0f, 0.0f, 2), 128, 0, 128, 24));
     EXPECT_TRUE(ColorNear(PixelAt(0.1f, 0.1f), 128, 0, 128, 40));
     box.SetTexture(nullptr);
 }
 
-TEST_F(Scene, SharedTexturesAreCountedAndDeletedWithTheirLastHolder) {
+// A picture is one texture whichever name reaches it, decoded once and
+// made an OpenGL texture once.
+TEST_F(Scene, TexturesAreSharedByThePictureTheirNamesReach) {
     CTestFolder folder;
     const std::string path = folder.Write("models/skin.pcx", TinyPcx());
-
+    scene->BeginLoad("");
     COGLTexture2D* first = scene->FindOrLoadTexture(path, nullptr, "", false, false);
     ASSERT_NE(first, nullptr);
-    ASSERT_TRUE(first->Prepare());
-    COGLTexture2D* second = scene->FindOrLoadTexture(path, nullptr, "", false, false);
-    EXPECT_EQ(second, first);
-    EXPECT_EQ(first->References(), 2);
-    const GLuint name = first->textureName;
-    EXPECT_TRUE(glIsTexture(name));
-
-    EXPECT_TRUE(scene->ReleaseTexture(first));
-    EXPECT_TRUE(glIsTexture(name));
-    EXPECT_TRUE(scene->ReleaseTexture(second));
-    EXPECT_FALSE(glIsTexture(name));
-    EXPECT_TRUE(scene->textureCache.Empty());
-    COGLTexture2D stranger;
-    EXPECT_FALSE(scene->ReleaseTexture(&stranger));
-
-    // With a folder the path is rebuilt from it, so the name first asked for
-    // is not what the cache holds.
-    COGLTexture2D* viaFolder = scene->FindOrLoadTexture("C:\\q2\\skin.pcx", nullptr, folder.Path("models/"), false, false);
-    ASSERT_NE(viaFolder, nullptr);
-    EXPECT_EQ(viaFolder->path, folder.Path("models/skin.pcx"));
-    EXPECT_EQ(scene->FindTexture("C:\\q2\\skin.pcx"), nullptr);
+    EXPECT_EQ(scene->FindOrLoadTexture(folder.Path("MODELS\\Skin.PCX"), nullptr, "", false, false), first);
+    // With a folder the picture is looked for there by its file name.
+    EXPECT_EQ(scene->FindOrLoadTexture("C:\\q2\\skin.pcx", nullptr, folder.Path("models/"), false, false), first);
+    // Read with the default palette, a PCX is another picture.
+    EXPECT_NE(scene->FindOrLoadTexture(path, nullptr, "", true, false), first);
     EXPECT_EQ(scene->FindOrLoadTexture("gone.pcx", nullptr, "", false, true), nullptr);
+    EXPECT_TRUE(scene->PrepareTexture(first));
+    scene->EndLoad();
+    EXPECT_TRUE(first->HasPicture());
+    scene->UploadTextures();
+    EXPECT_TRUE(glIsTexture(first->textureName));
 }

@@ -29,7 +29,7 @@ void ExpectVector(const CVector& v, float x, float y, float z) {
 
 }  // namespace
 
-TEST_F(Camera, ANewCameraSitsEightBackAndGivesRightInModelOrder) {
+TEST_F(Camera, ANewCameraSitsEightBackLookingDownMinusZ) {
     COGLCamera3D camera;
     ApplyFresh(camera);
     EXPECT_FALSE(camera.dirty);
@@ -37,9 +37,7 @@ TEST_F(Camera, ANewCameraSitsEightBackAndGivesRightInModelOrder) {
     GLdouble modelview[16];
     glGetDoublev(GL_MODELVIEW_MATRIX, modelview);
     EXPECT_EQ(modelview[14], -8.0);
-    // Right is (1, 0, 0); model order is (z, x, y).
-    EXPECT_NEAR(COGLCamera3D::modelRight[0], 0.0f, 1e-6f);
-    EXPECT_NEAR(COGLCamera3D::modelRight[1], 1.0f, 1e-6f);
+    ExpectVector(camera.right, 1, 0, 0);
 }
 
 TEST_F(Camera, PanningAfterAQuarterTurnMovesAlongZ) {
@@ -54,12 +52,12 @@ TEST_F(Camera, PanningAfterAQuarterTurnMovesAlongZ) {
     camera.MoveUp(1);
     ExpectVector(camera.center, 0, 1, 2);
 
-    // The unsnapped right vector of a slight turn, in model order.
+    // The unsnapped right vector of a slight turn.
     camera.OrbitY(-60);  // 30 degrees
     ApplyFresh(camera);
     ExpectVector(camera.dvRight, 1, 0, 0);
-    EXPECT_NEAR(COGLCamera3D::modelRight[1], std::cos(0.5236f), 1e-4f);
-    EXPECT_NEAR(COGLCamera3D::modelRight[0], std::sin(0.5236f), 1e-4f);
+    EXPECT_NEAR(camera.right.x, std::cos(0.5236f), 1e-4f);
+    EXPECT_NEAR(camera.right.z, std::sin(0.5236f), 1e-4f);
 }
 
 TEST_F(Camera, AnglesTurnAboutXThenYThenZ) {

@@ -27,7 +27,7 @@ public:
         return true;
     }
     void ApplyAmbient() override { calls.push_back("ambient"); }
-    void Render(int drawFlags, const CVector&) override {
+    void Render(int drawFlags, const CVector&, const CVector&) override {
         calls.push_back("render");
         flags = drawFlags;
         depthTest = glIsEnabled(GL_DEPTH_TEST);
