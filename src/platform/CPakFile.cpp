@@ -39,6 +39,7 @@ bool CPakFile::Refuse() {
 }
 
 bool CPakFile::Open(const std::string& archivePath) {
+    CloseIdle();
     StreamPtr file(OpenStreamForReading(archivePath));
     if (file == nullptr) {
         return false;
@@ -57,7 +58,19 @@ bool CPakFile::Open(const std::string& archivePath) {
     } else {
         return Refuse();
     }
-    return ReadDirectory(file.get(), header);
+    if (!ReadDirectory(file.get(), header)) {
+        return false;
+    }
+    // Kept for the entries read next, so that a load opens the archive once.
+    sharedFile = file.release();
+    return true;
+}
+
+void CPakFile::CloseIdle() {
+    if (sharedFile != nullptr && openCount == 0) {
+        std::fclose(sharedFile);
+        sharedFile = nullptr;
+    }
 }
 
 bool CPakFile::ReadDirectory(FILE* file, const uint8_t* header) {

@@ -14,9 +14,11 @@ struct CPakEntry {
 };
 
 // A Quake II ("PACK") or SiN ("SPAK") archive. Open reads the directory once
-// and closes the file again; entries are then read through one shared stream
-// that several readers hold at a time (AcquireFile / ReleaseFile). The stream
-// is shared, so a reader seeks before it reads and never assumes a position.
+// and keeps the file open for the entries a load reads next; entries are read
+// through that one shared stream, which several readers hold at a time
+// (AcquireFile / ReleaseFile) and which closes when the last one gives it back
+// or, never taken, at CloseIdle. The stream is shared, so a reader seeks
+// before it reads and never assumes a position.
 class CPakFile {
 public:
     CPakFile() = default;
@@ -46,6 +48,8 @@ public:
     FILE* AcquireFile();
     // Closes the shared stream when its last holder gives it back.
     void  ReleaseFile(FILE* stream);
+    // Closes the stream Open left open when nobody holds it.
+    void  CloseIdle();
 
     // The entry's data, or as much of it as the file holds when the entry runs
     // past its end. The shared stream is left where it was. False when the

@@ -47,6 +47,12 @@ void COGLScene::EndLoad() {
         fileLookups = assets->TakeLookups();
     }
     assets.reset();
+    // Read through for the load, the archives need no open file after it.
+    for (const std::unique_ptr<CPakFile>& pak : paks) {
+        if (pak) {
+            pak->CloseIdle();
+        }
+    }
 }
 
 void COGLScene::UploadTextures() {

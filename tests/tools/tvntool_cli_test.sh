@@ -63,6 +63,11 @@ expect 0 "compose of a box" -- "$tool" compose "$work/box.json" -o "$work/box.tv
 expect 0 "info of the box" -- "$tool" info --json "$work/box.tvn"
 grep -q '"name": "Crate"' "$work/out" || fail "info --json does not name the crate"
 expect 0 "check of the box" -- "$tool" check "$work/box.tvn"
+# Inspecting needs no OpenGL: info, check and model run where EGL cannot start.
+noegl="env __EGL_VENDOR_LIBRARY_FILENAMES=$work/none.json"
+expect 0 "info where EGL cannot start" -- $noegl "$tool" info --json "$work/box.tvn"
+expect 0 "check where EGL cannot start" -- $noegl "$tool" check "$work/box.tvn"
+expect 2 "render where EGL cannot start" -- $noegl "$tool" render "$work/box.tvn" -o "$work/noegl.png"
 expect 2 "render of a non-scene" -- "$tool" render "$work/zip.tvn" -o "$work/zip.png"
 [ ! -e "$work/zip.png" ] || fail "a failed render wrote a picture"
 # Scenes the viewer shows although something in them is missing or invalid:
@@ -104,7 +109,7 @@ done
 
 md2=$(dirname "$0")/../../../shared/testdata/md2/assimp
 if [ -f "$md2/faerie.md2" ]; then
-    expect 0 "model of a real MD2" -- "$tool" model --json "$md2/faerie.md2"
+    expect 0 "model of a real MD2" -- $noegl "$tool" model --json "$md2/faerie.md2"
     grep -q '"frameCount": 198' "$work/out" || fail "faerie.md2 does not show 198 frames"
     grep -q '"triangles": 654' "$work/out" || fail "faerie.md2 does not show 654 triangles"
     expect 2 "model of an MD2 without vertices" -- "$tool" model "$md2/malformed_zero_numvertices.md2"
