@@ -49,9 +49,11 @@ std::string ComposeCopies(const CopiedModel& model, int copies) {
     return path;
 }
 
+// The load alone: making the empty scene and deleting the loaded one are
+// the same whatever the scene holds.
 double LoadSeconds(const std::string& path) {
-    const auto start = std::chrono::steady_clock::now();
     CToolScene loaded;
+    const auto start = std::chrono::steady_clock::now();
     const SceneOpenResult result = loaded.Load(path);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     return result == SceneOpenResult::loaded ? seconds : -1.0;

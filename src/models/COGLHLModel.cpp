@@ -72,9 +72,11 @@ void COGLHLModel::LoadAsset(const AssetId& id) {
     const AssetId& holder = data->hasTextureFile ? data->textureHolder : source;
     for (size_t i = 0; i < data->textures.size(); i++) {
         COGLTexture2D* texture = resources->ShareTexture(holder, static_cast<int32_t>(i), data->textures[i]);
-        const std::string textureName = SplitPath(data->hasTextureFile ? HLCompanionName(path, "T.mdl") : path).name +
-                                        NameAt(data->Texture(static_cast<int32_t>(i)), LONG_NAME_SIZE);
-        texture->path = texture->title = textureName;
+        if (texture->title.empty()) {
+            const std::string holderName = data->hasTextureFile ? HLCompanionName(path, "T.mdl") : path;
+            texture->title = SplitPath(holderName).name + NameAt(data->Texture(static_cast<int32_t>(i)), LONG_NAME_SIZE);
+            texture->path = texture->title;
+        }
         skins.push_back(texture);
     }
     for (const CModelAnimation& sequence : data->sequences) {

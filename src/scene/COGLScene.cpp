@@ -47,6 +47,7 @@ void COGLScene::EndLoad() {
         fileLookups = assets->TakeLookups();
     }
     assets.reset();
+    textureAnswers.clear();
     // Read through for the load, the archives need no open file after it.
     for (const std::unique_ptr<CPakFile>& pak : paks) {
         if (pak) {
@@ -355,6 +356,21 @@ COGLTexture2D* COGLScene::FindOrLoadTexture(const std::string& name, CPakFile* p
     if (!assets) {
         return nullptr;
     }
+    // Every copy of a model asks for the same skins: the answer is kept.
+    std::string question = name;
+    question.append(1, '\0').append(folder).append(1, '\0');
+    question.append(std::to_string(reinterpret_cast<uintptr_t>(pak))).append(useDefaultPalette ? "d" : "").append(searchAllPaks ? "a" : "");
+    const auto answered = textureAnswers.find(question);
+    if (answered != textureAnswers.end()) {
+        return answered->second;
+    }
+    COGLTexture2D* texture = FindOrAddTexture(name, pak, folder, useDefaultPalette, searchAllPaks);
+    textureAnswers.emplace(std::move(question), texture);
+    return texture;
+}
+
+COGLTexture2D* COGLScene::FindOrAddTexture(const std::string& name, CPakFile* pak, const std::string& folder,
+                                           bool useDefaultPalette, bool searchAllPaks) {
     AssetId id;
     if (pak == nullptr) {
         const PathParts parts = SplitPath(name);

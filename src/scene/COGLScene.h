@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "image/CTextureCache.h"
@@ -146,9 +147,13 @@ private:
     void ReadObjects(CFile& file, int32_t count, int version);
     void ResolveShadowSlots(const FileHeader& header);
     void ReportMissingFiles() const;
+    COGLTexture2D* FindOrAddTexture(const std::string& name, CPakFile* pak, const std::string& folder,
+                                    bool useDefaultPalette, bool searchAllPaks);
     void CompactPaks();
 
     std::unique_ptr<CAssetSource> assets;
+    // FindOrLoadTexture's answers during a load, by question.
+    std::unordered_map<std::string, COGLTexture2D*> textureAnswers;
     std::unique_ptr<HLWorkAreas>  hlWork;   // made when first asked for
     CVector cameraRight;                    // of the view last rendered
 };
