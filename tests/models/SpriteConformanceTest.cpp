@@ -14,6 +14,7 @@
 #include "scene/COGLScene.h"
 #include "support/CapturedReports.h"
 #include "support/GLTest.h"
+#include "support/LoadedModels.h"
 
 namespace {
 
@@ -86,8 +87,7 @@ TEST_F(SpriteConformanceTest, RealSpritesReadAsTheirLayoutsSay) {
         reports.Clear();
         COGLScene scene;
         auto sprite = std::make_unique<COGLSprite>();
-        sprite->resources = &scene;
-        sprite->LoadFromFile(file.string());
+        LoadModelInto(scene, *sprite, file.string());
         if (expected.kind == "refused") {
             EXPECT_FALSE(sprite->loaded);
             EXPECT_NE(reports.Errors().find("Not a valid Quake 2 sprite."), std::string::npos);
@@ -96,6 +96,7 @@ TEST_F(SpriteConformanceTest, RealSpritesReadAsTheirLayoutsSay) {
         ASSERT_TRUE(sprite->loaded) << reports.Errors();
         EXPECT_EQ(sprite->Kind(), expected.kind);
         ASSERT_EQ(sprite->frameCount, static_cast<int32_t>(expected.sizes.size()));
+        scene.UploadTextures();
         for (size_t i = 0; i < expected.sizes.size(); i++) {
             EXPECT_EQ(sprite->frameInfo[i].width, expected.sizes[i].first) << "frame " << i;
             EXPECT_EQ(sprite->frameInfo[i].height, expected.sizes[i].second) << "frame " << i;
