@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <memory>
@@ -58,20 +57,11 @@ HlFacts ReadFacts(const std::vector<uint8_t>& model, const std::vector<uint8_t>&
 
 // Models: "IDST" files with sequences (texture files have none).
 std::vector<std::filesystem::path> RealModels() {
-    std::vector<std::filesystem::path> found;
-    const std::filesystem::path root = testData / "hlmdl";
-    std::error_code error;
-    for (auto it = std::filesystem::recursive_directory_iterator(root, error);
-         !error && it != std::filesystem::recursive_directory_iterator(); it.increment(error)) {
-        if (!it->is_regular_file()) {
-            continue;
-        }
-        const std::vector<uint8_t> file = FileBytes(it->path());
-        if (file.size() >= 244 && std::memcmp(file.data(), "IDST", 4) == 0 && Int(file, 164) > 0) {
-            found.push_back(it->path());
-        }
-    }
-    std::sort(found.begin(), found.end());
+    std::vector<std::filesystem::path> found = TestDataFiles("hlmdl", ".mdl");
+    std::erase_if(found, [](const std::filesystem::path& path) {
+        const std::vector<uint8_t> file = FileBytes(path);
+        return file.size() < 244 || std::memcmp(file.data(), "IDST", 4) != 0 || Int(file, 164) <= 0;
+    });
     return found;
 }
 

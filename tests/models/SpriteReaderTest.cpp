@@ -76,13 +76,15 @@ TEST(SpriteFiles, UnsoundFilesAreRefusedWithTheirMessage) {
     }
 }
 
-// A sprite whose frames do not all load is refused and shows nothing.
-TEST_F(SpriteReaderTest, SpritesWithoutEveryFramePictureAreRefused) {
+// A sprite that is no sprite, or whose frames do not all load, is told and
+// shows nothing.
+TEST_F(SpriteReaderTest, RefusedSpritesAreToldAndShowNothing) {
     const struct {
         const char* what;
         std::string bytes;
         const char* message;
     } cases[] = {
+        { "no sprite", "IDPO", "Invalid sprite file format." },
         { "Quake II picture missing", Quake2Sprite({ "missing.pcx" }), "Error loading the texture for this sprite." },
         { "Quake II without frames", Quake2Sprite({}), "There are no textures for this sprite." },
         { "indexed without frames", IndexedSprite(0, {}, RED), "There are no textures for this sprite." },
