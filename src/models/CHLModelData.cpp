@@ -528,10 +528,6 @@ ParsedModel ParseHLModel(std::vector<uint8_t>&& model, const std::string& name, 
                          CAssetSource& assets) {
     ParsedModel result;
     CCompanionReader reader(archive, assets, result.messages);
-    if (model.empty()) {
-        reader.Unopened(name);
-        return result;
-    }
     auto parsed = std::make_shared<CHLModelData>();
     parsed->header = std::move(model);
     if (!ReadWhole(*parsed, name, reader)) {

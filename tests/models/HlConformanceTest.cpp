@@ -1,23 +1,18 @@
-#include <GL/gl.h>
+#include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 
+#include "image/COGLImage.h"
 #include "image/COGLTexture2D.h"
 #include "models/COGLHLModel.h"
 #include "scene/COGLScene.h"
 #include "support/CapturedReports.h"
-#include "support/GLTest.h"
+#include "support/LoadedModels.h"
+#include "support/RealFiles.h"
 
 namespace {
-
-std::vector<uint8_t> ReadFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
 
 int32_t Int(const std::vector<uint8_t>& file, size_t at) {
     int32_t value = 0;
@@ -62,20 +57,11 @@ HlFacts ReadFacts(const std::vector<uint8_t>& model, const std::vector<uint8_t>&
 
 // Models: "IDST" files with sequences (texture files have none).
 std::vector<std::filesystem::path> RealModels() {
-    std::vector<std::filesystem::path> found;
-    const std::filesystem::path root = std::filesystem::path(ORRIN_TESTDATA) / "hlmdl";
-    std::error_code error;
-    for (auto it = std::filesystem::recursive_directory_iterator(root, error);
-         !error && it != std::filesystem::recursive_directory_iterator(); it.increment(error)) {
-        if (!it->is_regular_file()) {
-            continue;
-        }
-        const std::vector<uint8_t> file = ReadFile(it->path());
-        if (file.size() >= 244 && std::memcmp(file.data(), "IDST", 4) == 0 && Int(file, 164) > 0) {
-            found.push_back(it->path());
-        }
-    }
-    std::sort(found.begin(), found.end());
+    std::vector<std::filesystem::path> found = TestDataFiles("hlmdl", ".mdl");
+    std::erase_if(found, [](const std::filesystem::path& path) {
+        const std::vector<uint8_t> file = FileBytes(path);
+        return file.size() < 244 || std::memcmp(file.data(), "IDST", 4) != 0 || Int(file, 164) <= 0;
+    });
     return found;
 }
 
@@ -87,21 +73,17 @@ int32_t PowerOfTwo(int32_t size) {
     return side;
 }
 
-class HlConformance : public GLTest {
-protected:
-    CCapturedReports reports;
-};
-
 }  // namespace
 
-TEST_F(HlConformance, RealModelsReadAsAPlainReadingSays) {
+TEST(HlConformance, RealModelsReadAsAPlainReadingSays) {
     const std::vector<std::filesystem::path> models = RealModels();
     if (models.empty()) {
         GTEST_SKIP() << "no Half-Life test data";
     }
+    CCapturedReports reports;
     for (const std::filesystem::path& file : models) {
         SCOPED_TRACE(file.string());
-        const std::vector<uint8_t> bytes = ReadFile(file);
+        const std::vector<uint8_t> bytes = FileBytes(file);
         std::vector<uint8_t> textures = bytes;
         if (Int(bytes, 180) == 0) {
             // The companion's "T" may be either case on a case-sensitive disk.
@@ -110,13 +92,12 @@ TEST_F(HlConformance, RealModelsReadAsAPlainReadingSays) {
             if (!std::filesystem::exists(companion)) {
                 companion.replace_filename(file.stem().string() + "t.mdl");
             }
-            textures = ReadFile(companion);
+            textures = FileBytes(companion);
         }
         const HlFacts facts = ReadFacts(bytes, textures);
         COGLScene scene;
         COGLHLModel model;
-        model.resources = &scene;
-        model.LoadFromFile(file.string());
+        LoadModelInto(scene, model, file.string());
         ASSERT_TRUE(model.loaded) << reports.Errors();
         EXPECT_EQ(model.HeaderCount(hl::H_BONE_COUNT), facts.bones);
         ASSERT_EQ(model.animations.size(), facts.sequences.size());
@@ -131,14 +112,11 @@ TEST_F(HlConformance, RealModelsReadAsAPlainReadingSays) {
             const HlFacts::Texture& texture = facts.textures[i];
             EXPECT_EQ(model.SkinNames()[i], texture.name);
             int32_t flags = 0;
-            std::memcpy(&flags, model.modelData->Texture(int32_t(i)) + 64, 4);
+            std::memcpy(&flags, model.data->Texture(int32_t(i)) + 64, 4);
             EXPECT_EQ(flags, texture.flags);
-            glBindTexture(GL_TEXTURE_2D, model.skins[i]->textureName);
-            GLint width = 0, height = 0;
-            glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
-            glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
-            EXPECT_EQ(width, PowerOfTwo(texture.width)) << texture.name;
-            EXPECT_EQ(height, PowerOfTwo(texture.height)) << texture.name;
+            const COGLImage& picture = *model.skins[i]->image;
+            EXPECT_EQ(picture.width, PowerOfTwo(texture.width)) << texture.name;
+            EXPECT_EQ(picture.height, PowerOfTwo(texture.height)) << texture.name;
         }
         EXPECT_TRUE(reports.Errors().empty()) << reports.Errors();
     }

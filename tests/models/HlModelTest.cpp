@@ -3,25 +3,29 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 
+#include "image/COGLImage.h"
 #include "image/COGLTexture2D.h"
+#include "image/Palettes.h"
 #include "math/FloatArrays.h"
-#include "models/HLWorkAreas.h"
-#include "objects/COGLPointLight.h"
-#include "view/COGLCamera3D.h"
 #include "models/COGLHLModel.h"
+#include "models/HLWorkAreas.h"
 #include "models/HlBytes.h"
-#include "platform/CFile.h"
+#include "objects/COGLPointLight.h"
 #include "scene/COGLScene.h"
 #include "support/CapturedReports.h"
 #include "support/ExpectVector.h"
 #include "support/GLTest.h"
+#include "support/LoadedModels.h"
 #include "support/ModelRecordReader.h"
+#include "support/ParsedFiles.h"
 #include "support/RealFiles.h"
 #include "support/RecordBytes.h"
 #include "support/TestFolder.h"
+#include "view/COGLCamera3D.h"
 
 namespace {
 
@@ -34,6 +38,11 @@ Bytes HlRecord(const std::string& path, int32_t animationIndex, float framePosit
     return b;
 }
 
+// The model file named name, its companions read from disk.
+ParsedModel Parse(const std::vector<uint8_t>& bytes, const std::string& name) {
+    return ParseHLModel(std::vector<uint8_t>(bytes), name, nullptr, *TestAssets());
+}
+
 class HlModelTest : public CModelFixture<COGLHLModel> {
 protected:
     void SetUp() override {
@@ -43,8 +52,7 @@ protected:
 
     COGLHLModel& Load(const std::string& path) {
         models.push_back(std::make_unique<COGLHLModel>());
-        models.back()->resources = scene.get();
-        models.back()->LoadFromFile(path);
+        LoadModelInto(*scene, *models.back(), path);
         return *models.back();
     }
     // A model of the test data, or null when the data is absent.
@@ -70,6 +78,7 @@ protected:
         }
         return red;
     }
+    HLWorkAreas& Work() { return scene->HLWork(); }
 
     CTestFolder folder;
     CCapturedReports reports;
@@ -89,7 +98,7 @@ std::vector<uint8_t> Edited(Edit edit) {
 
 }  // namespace
 
-TEST_F(HlModelTest, ReadsSequencesTexturesAndBodyParts) {
+TEST_F(HlModelTest, ObjectsOfOneFileShareItsDataAndTexturesAndPoseThemselves) {
     HlLayout layout;
     layout.sequences = { { "idle", 10, 0, 1 }, { "walk", 4, 0, 2 } };
     COGLHLModel& model = Load(folder.Write("box.mdl", HlText(layout.Write())));
@@ -98,11 +107,7 @@ TEST_F(HlModelTest, ReadsSequencesTexturesAndBodyParts) {
     ASSERT_EQ(model.animations.size(), 2u);
     EXPECT_EQ(model.animations[1]->name, "walk");
     EXPECT_EQ(model.animations[1]->first, 1);
-    EXPECT_EQ(model.GetAnimation(), model.animations[0].get());
-    EXPECT_EQ(model.GetFrameCount(), 10);
-    model.SetAnimation(model.animations[1].get());
-    EXPECT_EQ(model.modelData->sequence, 1);
-    EXPECT_EQ(model.GetFrameCount(), 4);
+    EXPECT_EQ(model.GetAnimation(), model.animations[0]);
     EXPECT_EQ(model.SkinNames(), std::vector<std::string>{ "skin.bmp" });
     ASSERT_EQ(model.skins.size(), 1u);
     EXPECT_EQ(model.skins[0]->path, "boxskin.bmp");
@@ -113,14 +118,14 @@ TEST_F(HlModelTest, ReadsSequencesTexturesAndBodyParts) {
     ExpectVector(min, -2.0f, -3.0f, -1.0f);   // the box's file (x, y, z) sent as (y, z, x)
     ExpectVector(max, 5.0f, 6.0f, 4.0f);
 
-    // A second model of the file shares the texture.
     COGLHLModel& again = Load(folder.Path("box.mdl"));
-    EXPECT_EQ(again.skins[0], model.skins[0]);
-    COGLHLModel copy;
-    copy.CopyModel(again);
-    EXPECT_EQ(copy.skins[0], model.skins[0]);
-    EXPECT_EQ(copy.modelData->owner, &copy);
-    EXPECT_EQ(model.skins[0]->References(), 3);
+    EXPECT_EQ(again.data, model.data);
+    EXPECT_EQ(again.skins, model.skins);
+    again.SetAnimation(again.animations[1]);
+    EXPECT_EQ(again.pose.sequence, 1);
+    EXPECT_EQ(again.GetFrameCount(), 4);
+    EXPECT_EQ(model.pose.sequence, 0);
+    EXPECT_EQ(model.GetFrameCount(), 10);
     EXPECT_TRUE(reports.Errors().empty()) << reports.Errors();
 }
 
@@ -137,69 +142,75 @@ TEST_F(HlModelTest, AModelWithoutTexturesTakesThoseOfItsCompanionNamedAfterIt) {
     EXPECT_EQ(model.CompanionFiles(), std::vector<std::string>{ folder.Path("man/manT.mdl") });
 }
 
-TEST_F(HlModelTest, ThreeSequenceGroupsReadTwoGroupFiles) {
+// Groups 1 and 2 of three are files "01" and "02" beside the model.
+TEST(HlModelFiles, EverySequenceGroupFileIsReadAndMustBeOne) {
+    CTestFolder folder;
     HlLayout layout;
     layout.groupCount = 3;
     layout.sequences = { { "idle", 1, 0, 1 }, { "run", 1, 2, 1 } };
+    const std::vector<uint8_t> model = layout.Write();
+    const std::string path = folder.Write("b/barney.mdl", HlText(model));
     folder.Write("b/barney01.mdl", HlText(HlLayout::GroupFile()));
-    const std::string path = folder.Write("b/barney.mdl", HlText(layout.Write()));
+    ParsedModel parsed = Parse(model, path);
+    EXPECT_EQ(parsed.data, nullptr);
+    EXPECT_EQ(MessageTexts(parsed.messages), "unable to open " + folder.Path("b/barney02.mdl") + "\r\n");
 
-    // Without "02" the model is reported and dropped, nothing more.
-    EXPECT_FALSE(Load(path).loaded);
-    EXPECT_EQ(reports.Errors(), "unable to open " + folder.Path("b/barney02.mdl") + "\r\n");
+    folder.Write("b/barney02.mdl", HlText(model));
+    parsed = Parse(model, path);
+    EXPECT_EQ(parsed.data, nullptr);
+    EXPECT_EQ(MessageTexts(parsed.messages), "Not a valid Half-Life model file: " + folder.Path("b/barney02.mdl") +
+                                                 " (not a sequence group file)\r\n");
 
     folder.Write("b/barney02.mdl", HlText(HlLayout::GroupFile()));
-    COGLHLModel& model = Load(path);
-    EXPECT_TRUE(model.loaded);
-    EXPECT_EQ(model.CompanionFiles(),
+    parsed = Parse(model, path);
+    ASSERT_NE(parsed.data, nullptr) << MessageTexts(parsed.messages);
+    EXPECT_TRUE(parsed.messages.empty());
+    EXPECT_EQ(HLCompanionNames(*DataOf<CHLModelData>(parsed), path),
               (std::vector<std::string>{ folder.Path("b/barney01.mdl"), folder.Path("b/barney02.mdl") }));
 }
 
-TEST_F(HlModelTest, TexturesAreResampledToPowersOfTwoWithThePalette) {
+TEST(HlModelFiles, TexturesAreResampledToPowersOfTwoWithThePalette) {
+    ApplyGamma(1.0f);
     HlLayout layout;
     layout.textures = { { "wall.bmp", 100, 60, 9, { 200, 100, 40 } } };
-    COGLHLModel& model = Load(folder.Write("wall.mdl", HlText(layout.Write())));
-    ASSERT_EQ(model.skins.size(), 1u);
-    glBindTexture(GL_TEXTURE_2D, model.skins[0]->textureName);
-    GLint width = 0, height = 0;
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
-    EXPECT_EQ(width, 128);
-    EXPECT_EQ(height, 64);
-    std::vector<uint8_t> pixels(128 * 64 * 3);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
-    EXPECT_EQ(pixels[0], 200);
-    EXPECT_EQ(pixels[pixels.size() - 2], 100);
-    EXPECT_EQ(pixels[pixels.size() - 1], 40);
+    const ParsedModel parsed = Parse(layout.Write(), "wall.mdl");
+    ASSERT_NE(parsed.data, nullptr) << MessageTexts(parsed.messages);
+    const COGLImage& texture = *DataOf<CHLModelData>(parsed)->textures.at(0);
+    EXPECT_EQ(texture.width, 128);
+    EXPECT_EQ(texture.height, 64);
+    ASSERT_EQ(texture.pixels.size(), 128u * 64u * 3u);
+    EXPECT_EQ(texture.pixels[0], 200);
+    EXPECT_EQ(texture.pixels[texture.pixels.size() - 2], 100);
+    EXPECT_EQ(texture.pixels[texture.pixels.size() - 1], 40);
 }
 
-TEST_F(HlModelTest, ControllersWrapAndStepAsTheirRangeSays) {
+TEST(HlModelFiles, ControllersWrapAndStepAsTheirRangeSays) {
     HlLayout layout;
     layout.controllers = { { 8 | 0x8000, 0.0f, 360.0f, 0 }, { 1, -10.0f, 10.0f, 1 }, { 1, 5.0f, 5.0f, 2 },
                            { 8, 0.0f, 90.0f, 4 } };
-    COGLHLModel& model = Load(folder.Write("gun.mdl", HlText(layout.Write())));
-    ASSERT_TRUE(model.loaded) << reports.Errors();
-    CHLModelData& data = *model.modelData;
-    EXPECT_NEAR(data.SetControllerValue(0, 370.0f), 7.0f / 255.0f * 360.0f, 1e-4f);
-    EXPECT_EQ(data.controller[0], 7);
-    EXPECT_EQ(data.SetControllerValue(1, 50.0f), 10.0f);
-    EXPECT_EQ(data.controller[1], 255);
-    EXPECT_EQ(data.SetControllerValue(1, -50.0f), -10.0f);
-    EXPECT_EQ(data.controller[1], 0);
+    const ParsedModel parsed = Parse(layout.Write(), "gun.mdl");
+    ASSERT_NE(parsed.data, nullptr) << MessageTexts(parsed.messages);
+    const CHLModelData& data = *DataOf<CHLModelData>(parsed);
+    CHLPose pose;
+    EXPECT_NEAR(pose.SetControllerValue(data, 0, 370.0f), 7.0f / 255.0f * 360.0f, 1e-4f);
+    EXPECT_EQ(pose.controller[0], 7);
+    EXPECT_EQ(pose.SetControllerValue(data, 1, 50.0f), 10.0f);
+    EXPECT_EQ(pose.controller[1], 255);
+    EXPECT_EQ(pose.SetControllerValue(data, 1, -50.0f), -10.0f);
+    EXPECT_EQ(pose.controller[1], 0);
     // A range of no width or a value that is not a number takes the start.
-    EXPECT_EQ(data.SetControllerValue(2, 9.0f), 5.0f);
-    EXPECT_EQ(data.controller[2], 0);
-    EXPECT_EQ(data.SetControllerValue(1, std::nanf("")), -10.0f);
-    EXPECT_EQ(data.SetControllerValue(3, 12.0f), 12.0f);   // no such controller
-    EXPECT_EQ(data.SetControllerValue(7, 12.0f), 12.0f);
-    EXPECT_EQ(data.SetMouthValue(45.0f), 45.0f);
-    EXPECT_EQ(data.mouth, 32);
+    EXPECT_EQ(pose.SetControllerValue(data, 2, 9.0f), 5.0f);
+    EXPECT_EQ(pose.controller[2], 0);
+    EXPECT_EQ(pose.SetControllerValue(data, 1, std::nanf("")), -10.0f);
+    EXPECT_EQ(pose.SetControllerValue(data, 3, 12.0f), 12.0f);   // no such controller
+    EXPECT_EQ(pose.SetControllerValue(data, 7, 12.0f), 12.0f);
+    EXPECT_EQ(pose.SetMouthValue(data, 45.0f), 45.0f);
+    EXPECT_EQ(pose.mouth, 32);
     // Blend type 0 leaves the value as it is.
-    EXPECT_EQ(data.SetBlendValue(0, 0.5f), 0.5f);
+    EXPECT_EQ(pose.SetBlendValue(data, 0, 0.5f), 0.5f);
 }
 
-TEST_F(HlModelTest, UnsoundFilesAreRefusedWithAReport) {
+TEST(HlModelFiles, UnsoundFilesAreRefusedWithAMessage) {
     const std::vector<uint8_t> good = HlLayout().Write();
     const std::vector<uint8_t> cases[] = {
         {}, std::vector<uint8_t>(good.begin(), good.begin() + 200),
@@ -220,23 +231,11 @@ TEST_F(HlModelTest, UnsoundFilesAreRefusedWithAReport) {
     };
     for (size_t i = 0; i < std::size(cases); i++) {
         SCOPED_TRACE(i);
-        reports.Clear();
-        COGLHLModel& model = Load(folder.Write("bad.mdl", HlText(cases[i])));
-        EXPECT_FALSE(model.loaded);
-        EXPECT_EQ(model.modelData, nullptr);
-        EXPECT_TRUE(model.animations.empty());
-        EXPECT_EQ(reports.Errors().rfind("Not a valid Half-Life model file: " + folder.Path("bad.mdl") + " (", 0), 0u)
-            << reports.Errors();
+        const ParsedModel parsed = Parse(cases[i], "bad.mdl");
+        EXPECT_EQ(parsed.data, nullptr);
+        EXPECT_EQ(MessageTexts(parsed.messages).rfind("Not a valid Half-Life model file: bad.mdl (", 0), 0u)
+            << MessageTexts(parsed.messages);
     }
-}
-
-TEST_F(HlModelTest, AGroupFileThatIsAModelIsRefused) {
-    HlLayout layout;
-    layout.groupCount = 2;
-    const std::vector<uint8_t> model = layout.Write();
-    folder.Write("self01.mdl", HlText(model));
-    EXPECT_FALSE(Load(folder.Write("self.mdl", HlText(model))).loaded);
-    EXPECT_NE(reports.Errors().find("self01.mdl (not a sequence group file)"), std::string::npos) << reports.Errors();
 }
 
 TEST_F(HlModelTest, TheRecordRoundTripsAndAMissingCompanionDropsOnlyThatModel) {
@@ -246,8 +245,8 @@ TEST_F(HlModelTest, TheRecordRoundTripsAndAMissingCompanionDropsOnlyThatModel) {
     COGLHLModel& model = Read(record);
     EXPECT_TRUE(model.loaded);
     EXPECT_EQ(model.name, "Crate");
-    EXPECT_EQ(model.GetAnimation(), model.animations[1].get());
-    EXPECT_EQ(model.modelData->frame, 2.5f);
+    EXPECT_EQ(model.GetAnimation(), model.animations[1]);
+    EXPECT_EQ(model.pose.frame, 2.5f);
     EXPECT_FALSE(model.loop);
     EXPECT_EQ(model.reserved, 7);
     ExpectSavesBack(model, record);
@@ -262,7 +261,7 @@ TEST_F(HlModelTest, TheRecordRoundTripsAndAMissingCompanionDropsOnlyThatModel) {
         gone.PutU32(OBJECT_RECORD_SIZE + 260, static_cast<uint32_t>(pakIndex));
         COGLHLModel& missing = Read(gone);
         EXPECT_TRUE(missing.loaded);
-        EXPECT_EQ(missing.modelData, nullptr);
+        EXPECT_EQ(missing.data, nullptr);
         ExpectSavesBack(missing, gone);
     }
 
@@ -298,7 +297,7 @@ TEST_F(HlModelTest, TheTickStepsThroughTheFramesLoopsAndStopsOnFrameZero) {
     std::vector<float> frames;
     for (int i = 0; i < 72; i++) {
         model.Animate();
-        frames.push_back(model.modelData->frame);
+        frames.push_back(model.pose.frame);
     }
     EXPECT_EQ(frames[0], 0.125f);
     EXPECT_EQ(frames[70], 8.875f);   // the last frame is only blended towards
@@ -306,16 +305,16 @@ TEST_F(HlModelTest, TheTickStepsThroughTheFramesLoopsAndStopsOnFrameZero) {
     EXPECT_EQ(*std::max_element(frames.begin(), frames.end()), 8.875f);
 
     model.loop = false;
-    model.SetAnimation(model.animations[1].get());
+    model.SetAnimation(model.animations[1]);
     for (int i = 0; i < 72; i++) {
         model.Animate();
     }
     EXPECT_FALSE(model.animating);
-    EXPECT_EQ(model.modelData->frame, 0.0f);
+    EXPECT_EQ(model.pose.frame, 0.0f);
     EXPECT_EQ(model.framePosition, 0.0f);
 
     model.StartAnimation();
-    model.SetAnimation(model.animations[2].get());
+    model.SetAnimation(model.animations[2]);
     model.Animate();
     EXPECT_EQ(model.framePosition, 0.0f);
 }
@@ -331,9 +330,9 @@ TEST_F(HlModelTest, ChannelRunsArePosedFrameByFrameAndTheLastFrameHoldsItsValue)
     const std::pair<float, float> cases[] = { { 0.0f, 10.0f }, { 0.5f, 15.0f }, { 1.5f, 20.0f }, { 2.5f, 40.0f },
                                               { 3.0f, 40.0f }, { 3.7f, 40.0f }, { -2.0f, 10.0f } };
     for (const auto& [frame, x] : cases) {
-        model.modelData->frame = frame;
-        model.modelData->SetUpBones();
-        EXPECT_EQ(HLWork().boneTransform[0][0][3], x) << frame;
+        model.pose.frame = frame;
+        SetUpHLBones(*model.data, model.pose, Work());
+        EXPECT_EQ(Work().boneTransform[0][0][3], x) << frame;
     }
 }
 
@@ -371,7 +370,7 @@ TEST_F(HlModelTest, FilePointsAreSentAsYZXAndLitByTheSwitchedOnLights) {
         glDisable(GL_LIGHTING);
         glEnable(GL_TEXTURE_2D);
         glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-        model.modelData->DrawModel();
+        DrawHLModel(*model.data, model.pose, Work(), { &model.skins, scene.get(), model.position, false });
         glDisable(GL_TEXTURE_2D);
         EXPECT_TRUE(ColorNear(PixelAt(1.0f, -1.0f), c.expected, c.expected, c.expected, 2));
         models.clear();
@@ -384,7 +383,7 @@ TEST_F(HlModelTest, FilePointsAreSentAsYZXAndLitByTheSwitchedOnLights) {
     GLfloat feedback[64];
     glFeedbackBuffer(64, GL_3D, feedback);
     glRenderMode(GL_FEEDBACK);
-    model.modelData->DrawModelUntextured();
+    DrawHLModel(*model.data, model.pose, Work(), { nullptr, scene.get(), model.position, false });
     ASSERT_GT(glRenderMode(GL_RENDER), 0);
     GLdouble modelview[16], projection[16];
     GLint viewport[4];
@@ -483,12 +482,12 @@ TEST_F(HlModelTest, ARealModelStandsOnItsBoxAndTicksIntoThePoseOfAPlainReading) 
     EXPECT_NEAR(man->boundsMax.y, 0.008f, 1e-3f);
 
     const std::vector<uint8_t> file = FileBytes(testData / "hlmdl/assimp/man/man.mdl");
-    man->SetAnimation(man->animations[1].get());   // "walk", 26 frames
+    man->SetAnimation(man->animations[1]);   // "walk", 26 frames
     man->StartAnimation();
     for (int i = 0; i < 37; i++) {
         man->Animate();
     }
-    ASSERT_EQ(man->modelData->frame, 4.625f);
+    ASSERT_EQ(man->pose.frame, 4.625f);
     const std::vector<int> walking = Picture(*man, 0);
     EXPECT_NE(walking, standing);
     const int32_t leaf = 5;   // RightArm, under Spine, Pelvis and Root: no controllers on the way
@@ -496,20 +495,20 @@ TEST_F(HlModelTest, ARealModelStandsOnItsBoxAndTicksIntoThePoseOfAPlainReading) 
     ChainTransform(file, 1, 4.625f, leaf, expected);
     for (int i = 0; i < 3; i++) {
         for (int j = 0; j < 4; j++) {
-            EXPECT_NEAR(HLWork().boneTransform[leaf][i][j], expected[i][j], j == 3 ? 2e-3f : 1e-4f) << i << j;
+            EXPECT_NEAR(Work().boneTransform[leaf][i][j], expected[i][j], j == 3 ? 2e-3f : 1e-4f) << i << j;
         }
     }
 
     // Not looping, the walk ends where it began.
     man->loop = false;
     man->ResetAnimation();
-    man->modelData->frame = 0.0f;
+    man->pose.frame = 0.0f;
     const std::vector<int> first = Picture(*man, 0);
     for (int i = 0; i < 26 * 8 && man->animating; i++) {
         man->Animate();
     }
     EXPECT_FALSE(man->animating);
-    EXPECT_EQ(man->modelData->frame, 0.0f);
+    EXPECT_EQ(man->pose.frame, 0.0f);
     EXPECT_EQ(Picture(*man, 0), first);
 }
 
@@ -518,23 +517,23 @@ TEST_F(HlModelTest, BlendSlotsMoveThePoseContinuously) {
     if (man == nullptr) {
         GTEST_SKIP() << "no Half-Life test data";
     }
-    man->SetAnimation(man->animations[2].get());   // "arms_up", four blends
-    CHLModelData& data = *man->modelData;
+    man->SetAnimation(man->animations[2]);   // "arms_up", four blends
+    CHLPose& pose = man->pose;
     const int32_t bones = man->HeaderCount(hl::H_BONE_COUNT);
     for (int slot = 0; slot < 2; slot++) {
         SCOPED_TRACE(slot);
         std::vector<std::vector<float>> poses;
         for (int setting = 0; setting <= 255; setting += 15) {
-            data.blending[slot] = uint8_t(setting);
-            data.blending[1 - slot] = 0;
-            data.SetUpBones();
-            std::vector<float> pose;
+            pose.blending[slot] = uint8_t(setting);
+            pose.blending[1 - slot] = 0;
+            SetUpHLBones(*man->data, pose, Work());
+            std::vector<float> bonePositions;
             for (int32_t b = 0; b < bones; b++) {
                 for (int i = 0; i < 3; i++) {
-                    pose.push_back(HLWork().boneTransform[b][i][3]);
+                    bonePositions.push_back(Work().boneTransform[b][i][3]);
                 }
             }
-            poses.push_back(pose);
+            poses.push_back(bonePositions);
         }
         const auto distance = [](const std::vector<float>& a, const std::vector<float>& b) {
             float largest = 0.0f;
@@ -558,6 +557,8 @@ TEST_F(HlModelTest, ChromeFollowsTheCameraMaskedTexelsShowThroughAdditiveOnesBri
     if (sphere == nullptr || masked == nullptr || additive == nullptr) {
         GTEST_SKIP() << "no Half-Life test data";
     }
+    // The chrome coordinates of the sphere's normals (its one sub-model's).
+    const size_t normals = size_t(IntAt(sphere->data->header, size_t(sphere->data->SubModelOf(0, 0)) + 92));
     std::vector<std::vector<int32_t>> chrome;
     for (float orbit : { 0.0f, 40.0f }) {
         COGLCamera3D camera;
@@ -565,8 +566,9 @@ TEST_F(HlModelTest, ChromeFollowsTheCameraMaskedTexelsShowThroughAdditiveOnesBri
         glPushMatrix();
         camera.Apply();
         glPopMatrix();
+        scene->Render(0, camera.eye, camera.right);
         Picture(*sphere, DRAW_MATERIAL);
-        chrome.emplace_back(&HLWork().chrome[0][0], &HLWork().chrome[0][0] + 2 * HL_MAX_VERTICES);
+        chrome.emplace_back(&Work().chrome[0][0], &Work().chrome[0][0] + 2 * normals);
     }
     EXPECT_NE(chrome[0], chrome[1]);
     EXPECT_GE(*std::min_element(chrome[1].begin(), chrome[1].end()), 0);

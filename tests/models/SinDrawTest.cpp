@@ -15,6 +15,7 @@
 #include "support/ExpectVector.h"
 #include "support/GLTest.h"
 #include "support/GameFiles.h"
+#include "support/LoadedModels.h"
 #include "support/SinFiles.h"
 #include "support/TestFolder.h"
 
@@ -66,21 +67,24 @@ protected:
         return folder.Write("x.def", SinDefinition(lines));
     }
     void LoadFromFolder() {
-        Fresh().LoadFromFile(WriteFiles(true));
+        Load(WriteFiles(true));
         ASSERT_TRUE(model->loaded);
     }
     void LoadFromArchive() {
         ASSERT_EQ(scene->FindOrOpenPak(folder.Write("pak0.pak", SpakOf(ModelFiles()))), 0);
         CPakFile* pak = scene->GetPak(0);
         ASSERT_EQ(pak->GetNameLength(), 120);
-        Fresh().LoadFromArchive(*pak, *pak->FindEntry("x.def"));
+        Load("x.def", pak);
         ASSERT_TRUE(model->loaded);
-        EXPECT_EQ(model->modelEntry, pak->FindEntry("models/x/model.sbm"));
     }
-    COGLSBM& Fresh() {
+    // A new model, in a new scene unless archive is one of the scene's.
+    void Load(const std::string& path, CPakFile* archive = nullptr) {
+        model.reset();
+        if (archive == nullptr) {
+            scene = std::make_unique<COGLScene>();
+        }
         model = std::make_unique<COGLSBM>();
-        model->resources = scene.get();
-        return *model;
+        LoadModelInto(*scene, *model, path, archive);
     }
     void Redraw() {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
@@ -105,15 +109,12 @@ TEST_F(SinDraw, DrawsTexturedWhereItsBoundsSay) {
     // Mesh axes: (file y, -file z, -file x), before the half turn and scale.
     ExpectVector(model->boundsMin, -40.0f, -40.0f, 0.0f);
     ExpectVector(model->boundsMax, 0.0f, 0.0f, 0.0f);
-    ASSERT_EQ(model->groups.size(), 1u);
-    EXPECT_FLOAT_EQ(model->groups[0]->groupMin.x, -40.0f);
     EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
 
     // A frame wholly on the negative side keeps a negative maximum.
     model->currentFrame = model->nextFrame = 2;
     Redraw();
     EXPECT_FLOAT_EQ(model->boundsMax.x, -20.0f);
-    EXPECT_FLOAT_EQ(model->groups[0]->groupMax.x, -20.0f);
     EXPECT_TRUE(ColorNear(PixelAt(-2.0f, 1.0f), 255, 0, 0));
 }
 
@@ -121,10 +122,9 @@ TEST_F(SinDraw, AnArchiveDefinitionWithoutAPathLineFindsItsFilesAtTheTop) {
     const std::string pak = SpakOf({ { "y.def", SinDefinition({ "model.sbm", "walk.sam" }) }, { "model.sbm", SquareMesh() },
                                      { "walk.sam", Text(SinAnimationFile({ Square(-40) })) } });
     ASSERT_EQ(scene->FindOrOpenPak(folder.Write("pak1.pak", pak)), 0);
-    CPakFile* archive = scene->GetPak(0);
-    Fresh().LoadFromArchive(*archive, *archive->FindEntry("y.def"));
+    Load("y.def", scene->GetPak(0));
     EXPECT_TRUE(model->loaded);
-    EXPECT_EQ(model->meshPath, "model.sbm");
+    EXPECT_EQ(model->data->meshPath, "model.sbm");
     EXPECT_EQ(model->name, "y");
 }
 
@@ -149,9 +149,9 @@ TEST_F(SinDraw, TheSameFromAFolderAndFromAnArchive) {
     const std::vector<uint8_t> fromFolder = context.ReadPixels(0, 0, SIZE, SIZE);
     LoadFromArchive();
     EXPECT_EQ(model->path, "x.def");
-    EXPECT_EQ(model->meshPath, "models/x/model.sbm");
+    EXPECT_EQ(model->data->meshPath, "models/x/model.sbm");
     ASSERT_EQ(model->skins.size(), 1u);
-    EXPECT_EQ(model->skins[0]->archive, scene->GetPak(0));
+    EXPECT_EQ(model->skins[0]->source.archive, scene->GetPak(0));
     Redraw();
     EXPECT_TRUE(ColorNear(PixelAt(-1.0f, 1.0f), 255, 0, 0));
     EXPECT_EQ(context.ReadPixels(0, 0, SIZE, SIZE), fromFolder);
@@ -166,7 +166,7 @@ TEST_F(SinDraw, ForgedRunsAreSkipped) {
     mesh.Group().Fan({ { 0, 0, 0 }, { 0, 0, 1 }, { 0, 0, 2 }, { 0, 0, 3 } }).Word(1000).Word(0);
     mesh.Group().Word(std::numeric_limits<int32_t>::min()).Word(0).Word(0).Word(0);
     folder.Write("models/x/model.sbm", Text(mesh.Write()));
-    Fresh().LoadFromFile(definition);
+    Load(definition);
     ASSERT_TRUE(model->loaded);
     EXPECT_EQ(model->TriangleCount(), 2);
     Redraw();
@@ -190,7 +190,7 @@ TEST_F(SinDraw, EveryTruncationIsRefusedOrDrawnSafely) {
             SCOPED_TRACE(name + " cut to " + std::to_string(length));
             for (const auto& file : files) folder.Write(file[0], file[1]);
             folder.Write(name, whole.substr(0, length));
-            Fresh().LoadFromFile(folder.Path("x.def"));
+            Load(folder.Path("x.def"));
             model->StartAnimation();
             for (int tick = 0; tick < 3; tick++) {
                 Tick(3);

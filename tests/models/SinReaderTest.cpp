@@ -6,14 +6,15 @@
 #include "image/COGLTexture2D.h"
 #include "models/COGLSBM.h"
 #include "models/Md2Bytes.h"
-#include "models/ModelFiles.h"
 #include "models/SpriteBytes.h"
 #include "platform/CFile.h"
 #include "scene/COGLScene.h"
 #include "support/CapturedReports.h"
 #include "support/ExpectVector.h"
 #include "support/GameFiles.h"
+#include "support/LoadedModels.h"
 #include "support/ModelRecordReader.h"
+#include "support/ParsedFiles.h"
 #include "support/SinFiles.h"
 #include "support/TestFolder.h"
 
@@ -32,37 +33,43 @@ SinMesh StripAndFan() {
     return mesh;
 }
 
+// model.sbm, idle.sam (2 frames), run.sam (3 frames) and base.tga in sub.
+void WriteModelFiles(const CTestFolder& folder, const std::string& sub) {
+    folder.Write(sub + "/model.sbm", Text(StripAndFan().Write()));
+    const SinFrame unit = AxisFrame({ 1, 1, 1 }, { 0, 0, 0 });
+    const SinFrame moved = AxisFrame({ 2, 2, 2 }, { 1, 2, 3 });
+    folder.Write(sub + "/idle.sam", Text(SinAnimationFile({ unit, moved })));
+    folder.Write(sub + "/run.sam", Text(SinAnimationFile({ unit, unit, moved })));
+    folder.Write(sub + "/base.tga", TinyTga(2, 2, 255, 0, 0));
+}
+
+// A definition read from the folder "m" of the model files.
+ParsedModel ParseIn(const CTestFolder& folder, const std::string& definition) {
+    return ParseSin(std::vector<uint8_t>(definition.begin(), definition.end()), folder.Path("m/"), nullptr,
+                    *TestAssets());
+}
+
+std::vector<std::string> Names(const CSinData& data) {
+    std::vector<std::string> names;
+    for (const auto& animation : data.animations) names.push_back(animation->name);
+    return names;
+}
+
 class SinReader : public CModelFixture<COGLSBM> {
 protected:
-    // model.sbm, idle.sam (2 frames), run.sam (3 frames) and base.tga in sub.
-    void WriteModelFiles(const std::string& sub) {
-        folder.Write(sub + "/model.sbm", Text(StripAndFan().Write()));
-        const SinFrame unit = AxisFrame({ 1, 1, 1 }, { 0, 0, 0 });
-        const SinFrame moved = AxisFrame({ 2, 2, 2 }, { 1, 2, 3 });
-        folder.Write(sub + "/idle.sam", Text(SinAnimationFile({ unit, moved })));
-        folder.Write(sub + "/run.sam", Text(SinAnimationFile({ unit, unit, moved })));
-        folder.Write(sub + "/base.tga", TinyTga(2, 2, 255, 0, 0));
-    }
     COGLSBM& Load(const std::string& definitionPath) {
         models.push_back(std::make_unique<COGLSBM>());
-        models.back()->resources = scene.get();
-        models.back()->LoadFromFile(definitionPath);
+        LoadModelInto(*scene, *models.back(), definitionPath);
         return *models.back();
     }
     COGLSBM& LoadDefinition(const std::string& text) {
-        WriteModelFiles("m");
+        WriteModelFiles(folder, "m");
         return Load(folder.Write("m/x.def", text));
     }
 
     CTestFolder folder;
     CCapturedReports reports;
 };
-
-std::vector<std::string> Names(const COGLSBM& model) {
-    std::vector<std::string> names;
-    for (const auto& animation : model.animations) names.push_back(animation->name);
-    return names;
-}
 
 // The mesh with the word at offset forged.
 std::string ForgedMesh(size_t offset, uint32_t value) {
@@ -78,38 +85,42 @@ std::string ForgedAnimation(size_t offset, uint32_t value) {
 
 }  // namespace
 
+// A skin that is not there is left out, and not told.
 TEST_F(SinReader, ReadsTheFilesItsDefinitionNamesFromThePathLine) {
-    WriteModelFiles("models/x");
+    WriteModelFiles(folder, "models/x");
     COGLSBM& model = Load(folder.Write("defs/x.def", SinDefinition({ "path " + folder.Path("models/x"), "model.sbm",
-                                                                       "idle idle.sam", "run.sam", "skin1 base.tga" })));
+                                                                       "idle idle.sam", "run.sam", "skin1 base.tga",
+                                                                       "skin2 gone.tga" })));
     ASSERT_TRUE(model.loaded);
     EXPECT_TRUE(model.dataLoaded);
     EXPECT_EQ(model.name, "x");
-    EXPECT_EQ(model.meshPath, folder.Path("models/x/model.sbm"));
-    EXPECT_EQ(Names(model), (std::vector<std::string> { "idle", "run" }));
+    const CSinData& data = *model.data;
+    EXPECT_EQ(data.meshPath, folder.Path("models/x/model.sbm"));
+    EXPECT_EQ(Names(data), (std::vector<std::string> { "idle", "run" }));
     EXPECT_EQ(model.animations[1]->count, 3);
-    EXPECT_EQ(model.GetAnimation(), model.animations[0].get());
+    EXPECT_EQ(model.GetAnimation(), model.animations[0]);
     EXPECT_EQ(model.GetFrameCount(), 2);
     ASSERT_EQ(model.skins.size(), 1u);
     EXPECT_EQ(model.skins[0]->title, "skin1");
     EXPECT_EQ(model.texture, model.skins[0]);
-    EXPECT_EQ(model.SkinNames(), std::vector<std::string> { folder.Path("models/x/base.tga") });
+    EXPECT_EQ(model.SkinNames(),
+              (std::vector<std::string> { folder.Path("models/x/base.tga"), folder.Path("models/x/gone.tga") }));
     ExpectVector(model.scale, 0.05f, 0.05f, 0.05f);
+    EXPECT_EQ(reports.Errors(), "");
 
     // Hand-computed from the bytes: header triples at 96, 72, 84; 4 vertices of 4 bytes.
-    const auto& idle = static_cast<const CSinAnimation&>(*model.animations[0]);
-    EXPECT_EQ(idle.animPath, folder.Path("models/x/idle.sam"));
+    const CSinAnimation& idle = *data.animations[0];
+    EXPECT_EQ(idle.file, folder.Path("models/x/idle.sam"));
     EXPECT_FLOAT_EQ(idle.triples[0][0], 7.0f);
     EXPECT_FLOAT_EQ(idle.triples[1][2], 3.0f);
     EXPECT_FLOAT_EQ(idle.triples[2][1], 5.0f);
     EXPECT_EQ(idle.frameSize, 16);
-    ASSERT_EQ(model.groups.size(), 2u);
-    EXPECT_EQ(model.groups[0]->value, 7);
-    EXPECT_EQ(model.groups[0]->commandCount, 1 + 12 + 1 + 9 + 1);
-    EXPECT_EQ(model.groups[1]->value, 9);
+    ASSERT_EQ(data.groups.size(), 2u);
+    EXPECT_EQ(data.groups[0].value, 7);
+    EXPECT_EQ(data.groups[0].commands.size(), 1u + 12 + 1 + 9 + 1);
+    EXPECT_EQ(data.groups[1].value, 9);
     EXPECT_EQ(model.VertexCount(), 4);
     EXPECT_EQ(model.TriangleCount(), 2 + 1 + 1);
-    EXPECT_STREQ(model.Kind(), "SiN");
 
     // Drawn as (y, -z, -x) of byte * scale + translate.
     CVector min, max;
@@ -119,41 +130,41 @@ TEST_F(SinReader, ReadsTheFilesItsDefinitionNamesFromThePathLine) {
     model.FrameBounds(1, min, max);
     ExpectVector(min, 2, -63, -21);
     ExpectVector(max, 42, -3, -1);
-    EXPECT_STREQ(ModelKindOfFile(folder.Path("defs/x.def")), "SiN");
 }
 
-TEST_F(SinReader, DefinitionLines) {
+TEST(SinFiles, DefinitionLines) {
     struct Case {
         const char* what;
         std::string text;
         std::vector<std::string> names;
     };
+    CTestFolder folder;
+    WriteModelFiles(folder, "m");
     const std::string longLine(3000, 'a');
     const Case cases[] = {
         { "the final line without CR LF is not read", "SDEF\r\nmodel.sbm\r\nidle.sam\r\nrun.sam", { "idle" } },
         { "block and line comments", SinDefinition({ "model.sbm", "/* run.sam */idle.sam", "/*", "run.sam", "*/",
                                                      "// run.sam", "x run.sam // y.sam" }), { "idle", "x" } },
         { "names", SinDefinition({ "model.sbm", " idle.sam", "walk fast run.sam", "run.samples" }), { "", "walk", "run" } },
-        { "missing files skipped", SinDefinition({ "model.sbm", "gone.sam", "idle.sam", "gone.tga" }), { "idle" } },
+        { "missing files skipped", SinDefinition({ "model.sbm", "gone.sam", "idle.sam" }), { "idle" } },
         { "lines beyond the buffer are cut", SinDefinition({ "model.sbm", longLine + ".sam", "idle.sam" }), { "idle" } },
         { "the name keeps 64 characters", SinDefinition({ "model.sbm", std::string(70, 'n') + " idle.sam" }),
           { std::string(64, 'n') } },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        COGLSBM& model = LoadDefinition(c.text);
-        EXPECT_TRUE(model.loaded);
-        EXPECT_EQ(Names(model), c.names);
-        EXPECT_TRUE(model.skins.empty());
-        EXPECT_EQ(reports.Errors(), "");
+        const ParsedModel parsed = ParseIn(folder, c.text);
+        ASSERT_TRUE(DataOf<CSinData>(parsed)->usable);
+        EXPECT_EQ(Names(*DataOf<CSinData>(parsed)), c.names);
+        EXPECT_TRUE(DataOf<CSinData>(parsed)->skins.empty());
+        EXPECT_TRUE(parsed.messages.empty());
     }
+    EXPECT_EQ(DataOf<CSinData>(ParseIn(folder, SinDefinition({ "model.sbm", "scale 1e300", "idle.sam" })))->scale,
+              std::numeric_limits<float>::max());
 }
 
 TEST_F(SinReader, ScaleLineTimesTheDefaultUnlessARecordHasItsOwn) {
-    const std::string text = SinDefinition({ "model.sbm", "Scale 2", "idle.sam" });
-    ExpectVector(LoadDefinition(text).scale, 0.1f, 0.1f, 0.1f);
-    EXPECT_FLOAT_EQ(LoadDefinition(SinDefinition({ "model.sbm", "scale 1e300", "idle.sam" })).scale.x,
-                    std::numeric_limits<float>::max());
+    ExpectVector(LoadDefinition(SinDefinition({ "model.sbm", "Scale 2", "idle.sam" })).scale, 0.1f, 0.1f, 0.1f);
 
     ModelRecord record;
     const CVector recordScale = Read(record.Write(6)).scale;  // names no model
@@ -164,7 +175,7 @@ TEST_F(SinReader, ScaleLineTimesTheDefaultUnlessARecordHasItsOwn) {
     ExpectVector(fromRecord.scale, recordScale.x, recordScale.x, recordScale.x);
 }
 
-TEST_F(SinReader, RefusalsAbandonTheLoad) {
+TEST(SinFiles, RefusalsAbandonTheModel) {
     struct Case {
         const char* what;
         std::string text;
@@ -179,79 +190,65 @@ TEST_F(SinReader, RefusalsAbandonTheLoad) {
         { "mesh missing", SinDefinition({ "gone.sbm", "idle.sam" }), "", "Cannot locate the Model (.sbm) file." },
         { "every animation missing", SinDefinition({ "model.sbm", "gone.sam" }), "",
           "Cannot locate any anim (.sam) files for this model." },
-        { "not a mesh", valid, "SBM\0", "Not a valid SIN Model (.sbm) file." },
+        { "not a mesh", valid, std::string("SBM\0", 4), "Not a valid SIN Model (.sbm) file." },
         { "version 2", valid, ForgedMesh(4, 2), "Not a valid SIN Model (.sbm) file." },
         { "more groups than the file holds", valid, ForgedMesh(16, 0x10000000), "Not a valid SIN Model (.sbm) file." },
         { "commands outside the file", valid, ForgedMesh(28 + 12, 4000), "Not a valid SIN Model (.sbm) file." },
         { "negative command count", valid, ForgedMesh(28 + 24 + 8, 0xFFFFFFFF), "Not a valid SIN Model (.sbm) file." },
     };
+    CTestFolder folder;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        reports.Clear();
-        WriteModelFiles("m");
+        WriteModelFiles(folder, "m");
         if (!c.mesh.empty()) folder.Write("m/model.sbm", c.mesh);
-        COGLSBM& model = Load(folder.Write("m/x.def", c.text));
-        EXPECT_FALSE(model.loaded);
-        EXPECT_FALSE(model.dataLoaded);
-        EXPECT_NE(reports.Errors().find(c.message), std::string::npos) << reports.Errors();
+        const ParsedModel parsed = ParseIn(folder, c.text);
+        EXPECT_FALSE(DataOf<CSinData>(parsed)->usable);
+        EXPECT_NE(MessageTexts(parsed.messages).find(c.message), std::string::npos) << MessageTexts(parsed.messages);
     }
 }
 
 // Animation files whose counts, offsets or normals the file cannot hold are
 // dropped like missing ones.
-TEST_F(SinReader, AnimationsThatCannotBeReadWholeAreDropped) {
-    WriteModelFiles("m");
+TEST(SinFiles, AnimationsThatCannotBeReadWholeAreDropped) {
+    CTestFolder folder;
+    WriteModelFiles(folder, "m");
     folder.Write("m/a.sam", Text(SinAnimationFile({ AxisFrame({ 1, 1, 1 }, { 0, 0, 0 }, 162) })));  // a normal past the table
     folder.Write("m/b.sam", ForgedAnimation(116, 0x7FFFFFFF));    // frames
     folder.Write("m/c.sam", ForgedAnimation(128 + 40, 0x7FFFFF00));  // the frame's data offset
     folder.Write("m/d.sam", ForgedAnimation(112, 0x40000000));    // vertices
     folder.Write("m/e.sam", "short");
-    COGLSBM& model = Load(folder.Write("m/x.def", SinDefinition({ "model.sbm", "a.sam", "b.sam", "c.sam", "d.sam",
-                                                                   "e.sam", "idle.sam" })));
-    EXPECT_TRUE(model.loaded);
-    EXPECT_EQ(Names(model), std::vector<std::string> { "idle" });
-    EXPECT_EQ(reports.Errors(), "");
+    const ParsedModel parsed =
+        ParseIn(folder, SinDefinition({ "model.sbm", "a.sam", "b.sam", "c.sam", "d.sam", "e.sam", "idle.sam" }));
+    EXPECT_TRUE(DataOf<CSinData>(parsed)->usable);
+    EXPECT_EQ(Names(*DataOf<CSinData>(parsed)), std::vector<std::string> { "idle" });
+    EXPECT_TRUE(parsed.messages.empty());
 }
 
+// Objects of one definition share its data and skins; each selects its own
+// animation.
 TEST_F(SinReader, SelectingAnimations) {
-    COGLSBM& model = LoadDefinition(SinDefinition({ "model.sbm", "idle.sam", "run.sam" }));
+    COGLSBM& model = LoadDefinition(SinDefinition({ "model.sbm", "idle.sam", "run.sam", "base.tga" }));
+    COGLSBM& other = Load(folder.Path("m/x.def"));
+    EXPECT_EQ(other.data, model.data);
+    EXPECT_EQ(other.skins, model.skins);
     model.SelectAnimation("run");
-    EXPECT_EQ(model.GetAnimation(), model.animations[1].get());
+    EXPECT_EQ(model.GetAnimation(), model.animations[1]);
+    EXPECT_EQ(other.GetAnimation(), other.animations[0]);
     model.StartAnimation();
     EXPECT_TRUE(model.animating);
     model.Animate();
     model.SetVisible(false);
     model.SelectAnimation("Run");  // names are case-sensitive: nothing changes
-    EXPECT_EQ(model.GetAnimation(), model.animations[1].get());
+    EXPECT_EQ(model.GetAnimation(), model.animations[1]);
     EXPECT_FALSE(model.visible);
     EXPECT_FLOAT_EQ(model.framePosition, 0.125f);
     model.SelectAnimation("idle");
     EXPECT_TRUE(model.visible);
-    EXPECT_EQ(model.GetAnimation(), model.animations[0].get());
-}
-
-TEST_F(SinReader, CopiesOwnTheirMeshAndAnimationsAndShareTheSkins) {
-    COGLSBM& source = LoadDefinition(SinDefinition({ "model.sbm", "idle.sam", "run.sam", "base.tga" }));
-    source.SelectAnimation("run");
-    COGLSBM copy;
-    copy.CopyModel(source);
-    EXPECT_TRUE(copy.dataLoaded);
-    ASSERT_EQ(copy.animations.size(), 2u);
-    EXPECT_EQ(copy.GetAnimation(), copy.animations[1].get());
-    EXPECT_NE(copy.animations[1].get(), source.animations[1].get());
-    ASSERT_EQ(copy.groups.size(), 2u);
-    EXPECT_EQ(copy.groups[0]->commands, source.groups[0]->commands);
-    EXPECT_EQ(copy.skins, source.skins);
-    EXPECT_EQ(copy.meshPath, source.meshPath);
-    models.clear();  // the copy's skin reference outlives the source
-    EXPECT_EQ(copy.skins.size(), 1u);
-    CVector min, max;
-    copy.FrameBounds(2, min, max);
-    ExpectVector(max, 42, -3, -1);
+    EXPECT_EQ(model.GetAnimation(), model.animations[0]);
 }
 
 TEST_F(SinReader, RecordReadsBackAsItWasWritten) {
-    WriteModelFiles("m");
+    WriteModelFiles(folder, "m");
     ModelRecord record;
     record.path = folder.Write("m/x.def", SinDefinition({ "model.sbm", "idle.sam", "run.sam", "base.tga" }));
     record.animationIndex = 1;

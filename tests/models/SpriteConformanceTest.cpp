@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -14,6 +13,8 @@
 #include "scene/COGLScene.h"
 #include "support/CapturedReports.h"
 #include "support/GLTest.h"
+#include "support/LoadedModels.h"
+#include "support/RealFiles.h"
 
 namespace {
 
@@ -62,32 +63,25 @@ class SpriteConformanceTest : public GLTest {};
 }  // namespace
 
 TEST_F(SpriteConformanceTest, RealSpritesReadAsTheirLayoutsSay) {
-    const std::filesystem::path root = std::filesystem::path(ORRIN_TESTDATA) / "sprite";
-    std::vector<std::filesystem::path> files;
-    if (std::filesystem::is_directory(root)) {
-        for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
-            const std::string extension = entry.path().extension().string();
-            if (extension == ".sp2" || extension == ".spr") {
-                files.push_back(entry.path());
-            }
-        }
+    std::vector<std::filesystem::path> files = TestDataFiles("sprite", ".sp2");
+    for (const std::filesystem::path& file : TestDataFiles("sprite", ".spr")) {
+        files.push_back(file);
     }
     if (files.empty()) {
         GTEST_SKIP() << "no sprite test data";
     }
     ApplyGamma(1.0f);
     CCapturedReports reports;
-    for (const std::filesystem::path& file : files) {
-        SCOPED_TRACE(file.string());
-        std::ifstream in(file, std::ios::binary);
-        const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    for (const std::filesystem::path& path : files) {
+        SCOPED_TRACE(path.string());
+        const std::vector<uint8_t> file = FileBytes(path);
+        const std::string bytes(file.begin(), file.end());
         const ExpectedSprite expected = ReadIndependently(bytes);
 
         reports.Clear();
         COGLScene scene;
         auto sprite = std::make_unique<COGLSprite>();
-        sprite->resources = &scene;
-        sprite->LoadFromFile(file.string());
+        LoadModelInto(scene, *sprite, path.string());
         if (expected.kind == "refused") {
             EXPECT_FALSE(sprite->loaded);
             EXPECT_NE(reports.Errors().find("Not a valid Quake 2 sprite."), std::string::npos);
@@ -96,6 +90,7 @@ TEST_F(SpriteConformanceTest, RealSpritesReadAsTheirLayoutsSay) {
         ASSERT_TRUE(sprite->loaded) << reports.Errors();
         EXPECT_EQ(sprite->Kind(), expected.kind);
         ASSERT_EQ(sprite->frameCount, static_cast<int32_t>(expected.sizes.size()));
+        scene.UploadTextures();
         for (size_t i = 0; i < expected.sizes.size(); i++) {
             EXPECT_EQ(sprite->frameInfo[i].width, expected.sizes[i].first) << "frame " << i;
             EXPECT_EQ(sprite->frameInfo[i].height, expected.sizes[i].second) << "frame " << i;

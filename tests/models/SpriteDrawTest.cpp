@@ -11,6 +11,7 @@
 #include "scene/COGLScene.h"
 #include "support/CapturedReports.h"
 #include "support/GLTest.h"
+#include "support/LoadedModels.h"
 #include "support/ModelRecordReader.h"
 #include "support/TestFolder.h"
 
@@ -36,8 +37,7 @@ protected:
     COGLSprite& Load(const std::string& name, const std::string& bytes) {
         models.push_back(std::make_unique<COGLSprite>());
         COGLSprite& sprite = *models.back();
-        sprite.resources = scene.get();
-        sprite.LoadFromFile(folder.Write(name, bytes));
+        LoadModelInto(*scene, sprite, folder.Write(name, bytes));
         EXPECT_TRUE(sprite.loaded) << reports.Errors();
         return sprite;
     }
@@ -99,7 +99,7 @@ TEST_F(SpriteDrawTest, RollTurnsTheQuad) {
 // Each mode over the grey background: the left half of the frame is the
 // key (or transparent), the right half red (half transparent for -1). A
 // transparent Quake II sprite in decal mode fades with its material's alpha.
-TEST_F(SpriteDrawTest, EachRenderModeBlendsAsItsRowSays) {
+TEST_F(SpriteDrawTest, EachBlendModeBlendsAsItsRowSays) {
     folder.Write("half.tga", TinyTga(8, 8, 200, 0, 0, 0, 128));
     folder.Write("key.tga", TinyTga(8, 8, 200, 0, 0, 0, 255));
     struct Case {
@@ -146,12 +146,12 @@ TEST_F(SpriteDrawTest, EachRenderModeBlendsAsItsRowSays) {
 
 // Every mode, known or not, puts back the blending, alpha test, depth
 // writes, texturing and lighting it changed.
-TEST_F(SpriteDrawTest, EveryRenderModeUndoesItsState) {
+TEST_F(SpriteDrawTest, EveryBlendModeUndoesItsState) {
     COGLSprite& sprite = Load("s.spr", IndexedSprite(0, { { 8, 8 } }, COLOURS));
     for (int mode : { -1, 0, 1, 2, 3, 4, 5, 9 }) {
         for (bool transparent : { false, true }) {
             SCOPED_TRACE(mode);
-            sprite.renderMode = mode;
+            sprite.blendMode = mode;
             sprite.SetTransparent(transparent);
             // Lit or not, as the viewport's render style has it.
             if (transparent) {

@@ -10,7 +10,9 @@
 #include "platform/CFile.h"
 #include "support/CapturedReports.h"
 #include "support/GameFiles.h"
+#include "support/LoadedModels.h"
 #include "support/ModelRecordReader.h"
+#include "support/ParsedFiles.h"
 #include "support/RecordBytes.h"
 #include "support/TestFolder.h"
 
@@ -21,14 +23,17 @@ protected:
     // A sprite of the scene read from a file written in the folder.
     COGLSprite& Load(const std::string& name, const std::string& bytes) {
         models.push_back(std::make_unique<COGLSprite>());
-        models.back()->resources = scene.get();
-        models.back()->LoadFromFile(folder.Write(name, bytes));
+        LoadModelInto(*scene, *models.back(), folder.Write(name, bytes));
         return *models.back();
     }
 
     CCapturedReports reports;
     CTestFolder folder;
 };
+
+ParsedModel Parse(const std::string& bytes) {
+    return ParseSprite(std::vector<uint8_t>(bytes.begin(), bytes.end()));
+}
 
 // A text sprite: "SPRT", the lines each ended by CR LF, then tail as it is.
 std::string SpriteText(const std::vector<std::string>& lines, const std::string& tail = "") {
@@ -41,9 +46,8 @@ const std::vector<std::vector<uint8_t>> RED = { { 0, 0, 0 }, { 255, 0, 0 } };
 
 }  // namespace
 
-// Every refusal names its message and leaves the sprite not loaded and
-// without frames; none reads outside the file.
-TEST_F(SpriteReaderTest, RefusesBadFilesWithTheirMessage) {
+// None reads outside the file.
+TEST(SpriteFiles, UnsoundFilesAreRefusedWithTheirMessage) {
     const std::string indexed = IndexedSprite(0, { { 4, 4 } }, RED);
     const struct {
         const char* what;
@@ -55,8 +59,6 @@ TEST_F(SpriteReaderTest, RefusesBadFilesWithTheirMessage) {
         { "Quake's own sprite", IndexedSprite(0, { { 4, 4 } }, RED, 1), "Not a valid Quake 2 sprite." },
         { "Quake II sprite version 3", Quake2Sprite({ "a.pcx" }, 32, 3), "Not a valid Quake 2 sprite." },
         { "Quake II frames beyond the file", Quake2Sprite({ "a.pcx" }).substr(0, 60), "Error reading sprite." },
-        { "Quake II picture missing", Quake2Sprite({ "missing.pcx" }), "Error loading the texture for this sprite." },
-        { "Quake II without frames", Quake2Sprite({}), "There are no textures for this sprite." },
         { "indexed header cut", indexed.substr(0, 500), "Error reading sprite." },
         { "indexed pixels beyond the file", indexed.substr(0, indexed.size() - 1),
           "Error loading the texture for this sprite." },
@@ -65,6 +67,26 @@ TEST_F(SpriteReaderTest, RefusesBadFilesWithTheirMessage) {
           "Error reading sprite." },
         { "indexed frame group", std::string(indexed).replace(810, 1, "\x1", 1),
           "Error loading the texture for this sprite." },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const ParsedModel parsed = Parse(c.bytes);
+        EXPECT_EQ(parsed.data, nullptr);
+        EXPECT_NE(MessageTexts(parsed.messages).find(c.message), std::string::npos) << MessageTexts(parsed.messages);
+    }
+}
+
+// A sprite that is no sprite, or whose frames do not all load, is told and
+// shows nothing.
+TEST_F(SpriteReaderTest, RefusedSpritesAreToldAndShowNothing) {
+    const struct {
+        const char* what;
+        std::string bytes;
+        const char* message;
+    } cases[] = {
+        { "no sprite", "IDPO", "Invalid sprite file format." },
+        { "Quake II picture missing", Quake2Sprite({ "missing.pcx" }), "Error loading the texture for this sprite." },
+        { "Quake II without frames", Quake2Sprite({}), "There are no textures for this sprite." },
         { "indexed without frames", IndexedSprite(0, {}, RED), "There are no textures for this sprite." },
         { "text without frames", SpriteText({ "scale 2", "path pics" }), "There are no textures for this sprite." },
         { "text picture missing", SpriteText({ "missing.tga" }), "Error loading the texture for this sprite." },
@@ -72,7 +94,7 @@ TEST_F(SpriteReaderTest, RefusesBadFilesWithTheirMessage) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         reports.Clear();
-        const COGLSprite& sprite = Load("bad.spr", c.bytes);
+        const COGLSprite& sprite = Load(std::string(c.what) + ".spr", c.bytes);
         EXPECT_FALSE(sprite.loaded);
         EXPECT_TRUE(sprite.frames.empty());
         EXPECT_EQ(sprite.texture, nullptr);
@@ -80,7 +102,7 @@ TEST_F(SpriteReaderTest, RefusesBadFilesWithTheirMessage) {
     }
 }
 
-// The quad keeps the first frame's aspect ratio; the render mode is the
+// The quad keeps the first frame's aspect ratio; the blend mode is the
 // file's texture format. A format that loads no picture still reads the
 // frames after it, and the quad stays square instead of taking a size
 // divided by zero. One frame does not animate.
@@ -97,11 +119,10 @@ TEST_F(SpriteReaderTest, ScaleFollowsTheFirstFrame) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.format);
-        COGLSprite& sprite = Load("s.spr", IndexedSprite(c.format, c.frames, RED));
+        COGLSprite& sprite = Load("s" + std::to_string(models.size()) + ".spr", IndexedSprite(c.format, c.frames, RED));
         ASSERT_TRUE(sprite.loaded);
         EXPECT_STREQ(sprite.Kind(), "spr");
-        EXPECT_EQ(sprite.name, "s");
-        EXPECT_EQ(sprite.renderMode, c.format);
+        EXPECT_EQ(sprite.blendMode, c.format);
         EXPECT_EQ(sprite.frameCount, static_cast<int32_t>(c.frames.size()));
         EXPECT_EQ(sprite.frameInfo.back().width, c.frames.back().width);
         EXPECT_FLOAT_EQ(sprite.scale.x, c.x);
@@ -114,10 +135,7 @@ TEST_F(SpriteReaderTest, ScaleFollowsTheFirstFrame) {
     }
 }
 
-TEST_F(SpriteReaderTest, TextSpriteLines) {
-    folder.Write("sprites/pics/a.tga", TinyTga(4, 2, 255, 0, 0));
-    folder.Write("sprites/pics/b.tga", TinyTga(4, 4, 0, 255, 0));
-    folder.Write("top.tga", TinyTga(2, 4, 0, 0, 255));
+TEST(SpriteFiles, TextSpriteLines) {
     const std::vector<std::string> top = { "top.tga" };
     const struct {
         const char* what;
@@ -142,39 +160,51 @@ TEST_F(SpriteReaderTest, TextSpriteLines) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        reports.Clear();
-        const COGLSprite& sprite = Load("t.txt", c.text);
-        ASSERT_TRUE(sprite.loaded) << reports.Errors();
-        EXPECT_STREQ(sprite.Kind(), "text");
-        EXPECT_EQ(sprite.renderMode, 5);
-        EXPECT_EQ(sprite.SkinNames(), c.pictures);
-        ASSERT_EQ(sprite.frameInfo.size(), c.titles.size());
-        for (size_t i = 0; i < c.titles.size(); i++) {
-            EXPECT_EQ(sprite.frameInfo[i].title, c.titles[i]);
-            EXPECT_EQ(sprite.frames[i]->title, c.titles[i]);
+        const ParsedModel parsed = Parse(c.text);
+        ASSERT_NE(parsed.data, nullptr);
+        EXPECT_TRUE(parsed.messages.empty());
+        const CSpriteData& sprite = *DataOf<CSpriteData>(parsed);
+        EXPECT_EQ(sprite.kind, KIND_TEXT);
+        EXPECT_EQ(sprite.blendMode, 5);
+        std::vector<std::string> pictures, titles;
+        for (const CSpriteData::Frame& frame : sprite.frames) {
+            pictures.push_back(frame.pictureName);
+            titles.push_back(frame.title);
         }
-        EXPECT_EQ(reports.Errors(), "");
+        EXPECT_EQ(pictures, c.pictures);
+        EXPECT_EQ(titles, c.titles);
     }
 }
 
 // Quake II sprites name pictures from the game folder; beside the sprite
-// they are found too, once in the cache however often they are named.
-TEST_F(SpriteReaderTest, Quake2FramesAreSharedAndGivenBack) {
+// they are found too. Text sprites name theirs from their "path"; each
+// frame's texture takes the frame's title. Every sprite of the file shares
+// one texture a picture, and shows its own frame.
+TEST_F(SpriteReaderTest, FramePicturesAreFoundAndShared) {
     folder.Write("sprites/f0.pcx", TinyPcx(255, 0, 0));
     folder.Write("sprites/f1.pcx", TinyPcx(0, 255, 0));
     const std::string sprite = Quake2Sprite({ "sprites/f0.pcx", "sprites/f1.pcx" }, 48);
-    const COGLSprite& first = Load("sprites/s.sp2", sprite);
+    COGLSprite& first = Load("sprites/s.sp2", sprite);
     ASSERT_TRUE(first.loaded) << reports.Errors();
     EXPECT_STREQ(first.Kind(), "sp2");
-    EXPECT_EQ(first.renderMode, -1);
+    EXPECT_EQ(first.blendMode, -1);
     EXPECT_EQ(first.frameInfo[0].width, 48);
     EXPECT_EQ(first.frameInfo[0].title, "f0");
-    const COGLTexture2D* frame0 = first.frames[0];
-    const int32_t held = frame0->References();
-    ASSERT_TRUE(Load("sprites/s.sp2", sprite).loaded);
-    EXPECT_EQ(frame0->References(), held + 1);
-    models.pop_back();
-    EXPECT_EQ(frame0->References(), held);
+    COGLSprite& second = Load("sprites/s.sp2", sprite);
+    ASSERT_TRUE(second.loaded);
+    EXPECT_EQ(second.frames, first.frames);
+    second.frameStep = 1.0f;
+    second.Animate();
+    EXPECT_EQ(second.texture, second.frames[1]);
+    EXPECT_EQ(first.texture, first.frames[0]);
+
+    folder.Write("text/pics/a.tga", TinyTga(4, 2, 255, 0, 0));
+    const COGLSprite& text = Load("t.txt", SpriteText({ "path text", "frame1 pics/a.tga" }));
+    ASSERT_TRUE(text.loaded) << reports.Errors();
+    EXPECT_EQ(text.SkinNames(), std::vector<std::string>{ "text/pics/a.tga" });
+    EXPECT_EQ(text.frames[0]->title, "frame1");
+    EXPECT_EQ(text.frameInfo[0].width, 4);
+    EXPECT_EQ(reports.Errors(), "");
 }
 
 TEST_F(SpriteReaderTest, RecordKeepsItsNameScaleAndAnimationState) {
@@ -212,7 +242,7 @@ TEST_F(SpriteReaderTest, RecordKeepsItsNameScaleAndAnimationState) {
     sample.bytes = SampleObjectPrefix();
     sample.Raw(record.bytes.data() + OBJECT_RECORD_SIZE, record.Size() - OBJECT_RECORD_SIZE);
     COGLSprite& again = Read(sample);
-    EXPECT_EQ(again.renderMode, 0);
+    EXPECT_EQ(again.blendMode, 0);
     EXPECT_EQ(IntAt(SavedBytes([&](CFile& file) { again.Save(file, 3); }), 215), 2);
 }
 
