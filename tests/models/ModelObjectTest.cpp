@@ -41,7 +41,16 @@ protected:
     COGLMD2 model;
 };
 
-class ModelObject : public CModelFileFixture {};
+class ModelObject : public CModelFileFixture {
+protected:
+    // An MD2 or an MDL object, as the path ends.
+    COGLModel& LoadEither(const std::string& path, CPakFile* archive = nullptr) {
+        if (path.back() == '2') {
+            return LoadPath<COGLMD2>(path, archive);
+        }
+        return LoadPath<COGLMDL>(path, archive);
+    }
+};
 
 }  // namespace
 
@@ -152,8 +161,7 @@ TEST_F(ModelObject, TakesItsNameFromItsPath) {
     CPakFile* pak = scene->GetPak(scene->FindOrOpenPak(folder.Write("models.pak", PakOf(files))));
     ASSERT_NE(pak, nullptr);
     for (const auto& [path, name] : entries) {
-        COGLModel& model = path.back() == '2' ? static_cast<COGLModel&>(LoadPath<COGLMD2>(path, pak))
-                                              : LoadPath<COGLMDL>(path, pak);
+        COGLModel& model = LoadEither(path, pak);
         EXPECT_TRUE(model.loaded) << path;
         EXPECT_EQ(model.name, name) << path;
         EXPECT_EQ(model.path, path);
@@ -165,8 +173,7 @@ TEST_F(ModelObject, TakesItsNameFromItsPath) {
     EXPECT_EQ(onDisk.name, "Armor");
     EXPECT_EQ(onDisk.folder, folder.Path("progs/"));
 
-    for (COGLModel* missing : { static_cast<COGLModel*>(&LoadPath<COGLMD2>(folder.Path("models/tank/tris.md2"))),
-                                static_cast<COGLModel*>(&LoadPath<COGLMDL>(folder.Path("progs/gone.mdl"))) }) {
+    for (COGLModel* missing : { &LoadEither(folder.Path("models/tank/tris.md2")), &LoadEither(folder.Path("gone.mdl")) }) {
         EXPECT_FALSE(missing->loaded);
         EXPECT_EQ(missing->name, missing->typeCode == COGLMD2::TYPE_CODE ? "md2" : "MDL");
         EXPECT_TRUE(missing->path.empty());
@@ -196,8 +203,8 @@ TEST_F(ModelObject, ObjectsOfOneFileShareItsDataAndSkinsButNotTheirState) {
     for (const std::string& file : files) {
         SCOPED_TRACE(file);
         const size_t texturesBefore = scene->textureCache.Size();
-        COGLModel& a = file.back() == '2' ? static_cast<COGLModel&>(LoadPath<COGLMD2>(file)) : LoadPath<COGLMDL>(file);
-        COGLModel& b = file.back() == '2' ? static_cast<COGLModel&>(LoadPath<COGLMD2>(file)) : LoadPath<COGLMDL>(file);
+        COGLModel& a = LoadEither(file);
+        COGLModel& b = LoadEither(file);
         ASSERT_TRUE(a.loaded && b.loaded);
         if (file.back() == '2') {
             EXPECT_EQ(static_cast<COGLMD2&>(a).data, static_cast<COGLMD2&>(b).data);
