@@ -123,6 +123,10 @@ struct ModelRecord {
     std::vector<SkinRecord> skins;
     int32_t skinIndex = -1;
     uint8_t flipNormals = 0;
+    // An MDL's record has no flipNormals row, and its skin count counts the
+    // skins its file holds too (written instead of the records' count when set).
+    bool    hasFlipNormals = true;
+    int32_t skinCount = -1;
 
     Bytes Write(int version) const {
         Bytes b;
@@ -131,9 +135,10 @@ struct ModelRecord {
         b.F32(frameStep).F32(framePosition).I32(currentFrame).I32(nextFrame).F32(frameFraction);
         b.U8(loop).U8(reserved);
         if (version >= 6) b.U8(interpolate);
-        b.I32(static_cast<int32_t>(skins.size()));
+        b.I32(skinCount >= 0 ? skinCount : static_cast<int32_t>(skins.size()));
         for (const SkinRecord& skin : skins) b.U8(skin.option).Field(skin.path.c_str(), 260);
-        b.I32(skinIndex).U8(flipNormals);
+        b.I32(skinIndex);
+        if (hasFlipNormals) b.U8(flipNormals);
         return b;
     }
 };

@@ -1,17 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
 #include <tuple>
 
 #include "image/COGLTexture2D.h"
-#include "image/Palettes.h"
-#include "models/COGLMD2.h"
+#include "models/CMd2Data.h"
 #include "models/COGLPlayer.h"
 #include "scene/COGLScene.h"
 #include "support/CapturedReports.h"
-#include "support/GLTest.h"
+#include "support/LoadedModels.h"
 #include "support/RealFiles.h"
 
 namespace fs = std::filesystem;
@@ -51,7 +51,7 @@ Md2Facts ReadFacts(const std::vector<uint8_t>& data) {
     }
     for (int i = 0; i < facts.frameCount; i++) {
         const char* raw = reinterpret_cast<const char*>(&data[frameOffset + size_t(i) * frameSize + 24]);
-        const std::string group = FrameGroup(std::string(raw, strnlen(raw, 16)));
+        const std::string group = GroupName(std::string(raw, strnlen(raw, 16)));
         if (facts.animations.empty() || std::get<0>(facts.animations.back()) != group) {
             facts.animations.emplace_back(group, i, 0);
         }
@@ -67,10 +67,10 @@ Md2Facts ReadFacts(const std::vector<uint8_t>& data) {
     return facts;
 }
 
-void ExpectAnimations(const COGLMD2& model, const Md2Facts& facts) {
-    EXPECT_EQ(model.GetFrameCount(), facts.frameCount);
+void ExpectAnimations(const CMd2Data& data, const Md2Facts& facts) {
+    EXPECT_EQ(data.frameCount, facts.frameCount);
     std::vector<std::tuple<std::string, int, int>> animations;
-    for (const auto& animation : model.animations) animations.emplace_back(animation->name, animation->first, animation->count);
+    for (const auto& animation : data.animations) animations.emplace_back(animation.name, animation.first, animation.count);
     EXPECT_EQ(animations, facts.animations);
 }
 
@@ -103,36 +103,30 @@ TEST(Md2Conformance, RealModelsReadAsAPlainReadingSays) {
     if (models.empty()) {
         GTEST_SKIP() << "no MD2 test data";
     }
-    CCapturedReports reports;
     for (const fs::path& file : models) {
         SCOPED_TRACE(file.string());
-        const Md2Facts facts = ReadFacts(FileBytes(file));
-        COGLMD2 model;
-        model.LoadFromFile(file.string());
-        ASSERT_EQ(model.loaded, facts.valid);
+        std::vector<uint8_t> bytes = FileBytes(file);
+        const Md2Facts facts = ReadFacts(bytes);
+        const ParsedModel parsed = ParseMd2(std::move(bytes), false);
+        ASSERT_EQ(parsed.data != nullptr, facts.valid);
         if (!facts.valid) continue;
-        EXPECT_EQ(model.VertexCount(), facts.vertices);
-        EXPECT_EQ(model.TriangleCount(), facts.triangles);
-        EXPECT_EQ(model.SkinNames(), facts.skins);
-        ExpectAnimations(model, facts);
-        EXPECT_EQ(model.GetAnimation(), model.animations.back().get());
+        const CMd2Data& data = static_cast<const CMd2Data&>(*parsed.data);
+        EXPECT_EQ(data.VertexCount(), facts.vertices);
+        EXPECT_EQ(data.TriangleCount(), facts.triangles);
+        EXPECT_EQ(data.skinNames, facts.skins);
+        ExpectAnimations(data, facts);
     }
 }
-
-class PlayerConformance : public GLTest {
-protected:
-    CCapturedReports reports;
-};
 
 // Real player folders: the skins the body names and then the folder's
 // pictures, the weapons in the order Windows lists them, and each weapon as
 // a plain reading of its file says.
-TEST_F(PlayerConformance, RealPlayerFoldersGiveTheSkinsAndWeaponsAListingSays) {
+TEST(PlayerConformance, RealPlayerFoldersGiveTheSkinsAndWeaponsAListingSays) {
     const std::vector<fs::path> bodies = TestDataFiles("player", "/tris.md2");
     if (bodies.empty()) {
         GTEST_SKIP() << "no player test data";
     }
-    ApplyGamma(1.0f);
+    const CCapturedReports reports;
     for (const fs::path& tris : bodies) {
         SCOPED_TRACE(tris.string());
         const fs::path folder = tris.parent_path();
@@ -152,9 +146,9 @@ TEST_F(PlayerConformance, RealPlayerFoldersGiveTheSkinsAndWeaponsAListingSays) {
 
         COGLScene scene;
         scene.vwepEnabled = true;
+        scene.BeginLoad("");  // weapons are read as they are first attached
         COGLPlayer player;
-        player.resources = &scene;
-        player.LoadFromFile(tris.string());
+        LoadModelInto(scene, player, tris.string());
         ASSERT_TRUE(player.loaded);
         std::vector<std::string> skinTitles;
         for (const COGLTexture2D* skin : player.skins) skinTitles.push_back(Upper(skin->title));
@@ -166,7 +160,8 @@ TEST_F(PlayerConformance, RealPlayerFoldersGiveTheSkinsAndWeaponsAListingSays) {
             const Md2Facts facts = ReadFacts(FileBytes(weapons[i]));
             player.SetWeapon(player.weapons[i].get());
             ASSERT_EQ(player.weapon == player.weapons[i].get(), facts.valid);
-            if (facts.valid) ExpectAnimations(*player.weapons[i], facts);
+            if (facts.valid) ExpectAnimations(*player.weapons[i]->data, facts);
         }
+        scene.EndLoad();
     }
 }

@@ -5,30 +5,25 @@
 #include <numeric>
 #include <tuple>
 
-#include "models/COGLMD2.h"
-#include "models/Md2Normals.h"
-#include "platform/CPakFile.h"
-#include "support/CapturedReports.h"
-#include "support/TestFolder.h"
+#include "models/CMd2Data.h"
 #include "models/Md2Bytes.h"
+#include "models/Md2Normals.h"
 
 namespace {
 
-class Md2Reader : public ::testing::Test {
-protected:
-    bool Read(const Bytes& bytes) { return model.ReadModel(bytes.bytes.data(), bytes.Size(), false); }
-    // Refused whole, with the message.
-    bool Refused(const Bytes& bytes) {
-        const size_t logged = Errors().size();
-        COGLMD2 fresh;
-        return !fresh.ReadModel(bytes.bytes.data(), bytes.Size(), false) && !fresh.dataLoaded &&
-               Errors().find("Not a valid MD2 File.", logged) != std::string::npos;
-    }
-    std::string Errors() const { return reports.Errors(); }
+ParsedModel Parse(const Bytes& bytes, bool recomputeNormals = false) {
+    return ParseMd2(std::vector<uint8_t>(bytes.bytes), recomputeNormals);
+}
 
-    CCapturedReports reports;
-    COGLMD2 model;
-};
+const CMd2Data* Md2(const ParsedModel& parsed) {
+    return static_cast<const CMd2Data*>(parsed.data.get());
+}
+
+// Refused whole, with the message.
+bool Refused(const Bytes& bytes) {
+    const ParsedModel parsed = Parse(bytes);
+    return parsed.data == nullptr && parsed.messages.size() == 1 && parsed.messages[0].number == 109;
+}
 
 // One triangle over three vertices, in two frames.
 Md2Layout Triangle() {
@@ -50,49 +45,28 @@ Md2Layout FramesNamed(const std::vector<std::string>& names) {
 
 using Animation = std::tuple<std::string, int, int>;  // name, first, count
 
-Animation Of(const CModelAnimation* animation) {
-    return animation ? Animation { animation->name, animation->first, animation->count } : Animation {};
-}
-
-std::vector<Animation> AnimationsOf(const COGLMD2& model) {
+std::vector<Animation> AnimationsOf(const Bytes& bytes) {
+    const ParsedModel parsed = Parse(bytes);
     std::vector<Animation> found;
-    for (const auto& animation : model.animations) found.push_back(Of(animation.get()));
+    EXPECT_NE(Md2(parsed), nullptr);
+    if (Md2(parsed) != nullptr) {
+        for (const CModelAnimation& a : Md2(parsed)->animations) found.emplace_back(a.name, a.first, a.count);
+    }
     return found;
 }
 
 }  // namespace
 
-TEST_F(Md2Reader, GroupsNeighbouringFramesByNameWithoutTrailingDigits) {
-    ASSERT_TRUE(Read(FramesNamed({ "pain_a1", "pain_a2", "death", "123", "stand1", "run1", "stand2" }).Write()));
-    EXPECT_EQ(AnimationsOf(model), (std::vector<Animation> { { "pain_a", 0, 2 }, { "death", 2, 1 }, { "1", 3, 1 },
-                                                             { "stand", 4, 1 }, { "run", 5, 1 }, { "stand", 6, 1 },
-                                                             { "<all>", 0, 7 } }));
-    EXPECT_EQ(model.GetAnimation(), model.animations.back().get());
-
+TEST(Md2Reader, GroupsNeighbouringFramesByNameWithoutTrailingDigits) {
+    EXPECT_EQ(AnimationsOf(FramesNamed({ "pain_a1", "pain_a2", "death", "123", "stand1", "run1", "stand2" }).Write()),
+              (std::vector<Animation> { { "pain_a", 0, 2 }, { "death", 2, 1 }, { "1", 3, 1 }, { "stand", 4, 1 },
+                                        { "run", 5, 1 }, { "stand", 6, 1 }, { "<all>", 0, 7 } }));
     // One group needs no "<all>".
-    ASSERT_TRUE(Read(FramesNamed({ "idle1", "idle2", "idle3" }).Write()));
-    ASSERT_EQ(model.animations.size(), 1u);
-    EXPECT_EQ(model.GetAnimation(), model.animations[0].get());
+    EXPECT_EQ(AnimationsOf(FramesNamed({ "idle1", "idle2", "idle3" }).Write()),
+              (std::vector<Animation> { { "idle", 0, 3 } }));
 }
 
-// Only models of several frames animate; a missing animation hides the model.
-TEST_F(Md2Reader, AnimationsStartAndSelectByName) {
-    ASSERT_TRUE(Read(FramesNamed({ "still" }).Write()));
-    model.StartAnimation();
-    EXPECT_FALSE(model.animating);
-    ASSERT_TRUE(Read(FramesNamed({ "stand1", "stand2", "run1" }).Write()));
-    model.StartAnimation();
-    EXPECT_TRUE(model.animating);
-    model.SelectAnimation("jump");
-    EXPECT_FALSE(model.visible);
-    EXPECT_EQ(model.GetAnimation(), nullptr);
-    model.Animate();  // must not touch a missing animation
-    model.SelectAnimation("run");
-    EXPECT_TRUE(model.visible);
-    EXPECT_EQ(Of(model.GetAnimation()), Animation("run", 2, 1));
-}
-
-TEST_F(Md2Reader, RefusesWhatWouldBeReadOutsideTheData) {
+TEST(Md2Reader, RefusesWhatWouldBeReadOutsideTheData) {
     const Bytes good = Triangle().Write();
     ASSERT_FALSE(Refused(good));
     for (size_t cut = 0; cut < good.Size(); cut++) {
@@ -119,7 +93,7 @@ TEST_F(Md2Reader, RefusesWhatWouldBeReadOutsideTheData) {
     EXPECT_TRUE(Refused(forged(MD2_SKIN_OFFSET, static_cast<uint32_t>(good.Size() + 1))));
 }
 
-TEST_F(Md2Reader, RefusesCommandsAndNormalsNamingWhatIsNotThere) {
+TEST(Md2Reader, RefusesCommandsAndNormalsNamingWhatIsNotThere) {
     struct Case {
         const char* what;
         int32_t run;
@@ -148,8 +122,9 @@ TEST_F(Md2Reader, RefusesCommandsAndNormalsNamingWhatIsNotThere) {
         if (c.triangles < 0) {
             EXPECT_TRUE(Refused(layout.Write()));
         } else {
-            ASSERT_TRUE(Read(layout.Write()));
-            EXPECT_EQ(model.TriangleCount(), c.triangles);
+            const ParsedModel parsed = Parse(layout.Write());
+            ASSERT_NE(Md2(parsed), nullptr);
+            EXPECT_EQ(Md2(parsed)->TriangleCount(), c.triangles);
         }
     }
 
@@ -160,70 +135,19 @@ TEST_F(Md2Reader, RefusesCommandsAndNormalsNamingWhatIsNotThere) {
     EXPECT_FALSE(Refused(badNormal.Write()));
 }
 
-TEST_F(Md2Reader, RecomputedNormalsFaceAwayFromTheFaces) {
-    // A square in the file's plane x = 0; its normals all point along file x
-    // (mesh z) and start out pointing elsewhere.
+TEST(Md2Reader, RecomputedNormalsFaceAwayFromTheFaces) {
+    // A square in the file's plane x = 0 (the mesh's z = 0); its stored
+    // normals point elsewhere.
     Md2Layout layout;
     layout.frames = { NamedFrame("quad", { { 0, 0, 0, 5 }, { 0, 10, 0, 5 }, { 0, 0, 10, 5 }, { 0, 10, 10, 5 } }) };
     layout.Run(4).Vertex(0, 0, 0).Vertex(0, 0, 1).Vertex(0, 0, 2).Vertex(0, 0, 3).End();
-    const Bytes bytes = layout.Write();
-    ASSERT_TRUE(model.ReadModel(bytes.bytes.data(), bytes.Size(), true));
-    const uint8_t first = model.Frame(0)[40 + 3];
-    EXPECT_GT(std::fabs(md2Normals[first][0]), 0.99f);
-    for (int v = 1; v < 4; v++) {
-        EXPECT_EQ(model.Frame(0)[40 + 4 * v + 3], first);
+    for (bool recompute : { false, true }) {
+        SCOPED_TRACE(recompute ? "recomputed" : "as stored");
+        const ParsedModel parsed = Parse(layout.Write(), recompute);
+        ASSERT_NE(Md2(parsed), nullptr);
+        const CMd2Frame frame(Md2(parsed)->Frame(0));
+        for (int v = 0; v < 4; v++) {
+            EXPECT_EQ(std::fabs(Md2TableNormal(frame.NormalIndex(v)).z) > 0.99f, recompute) << v;
+        }
     }
-}
-
-TEST_F(Md2Reader, CopiesShareNothingButTheirSkins) {
-    ASSERT_TRUE(Read(FramesNamed({ "stand1", "stand2", "run1" }).Write()));
-    model.name = "ogre";
-    model.SelectAnimation("run");
-    COGLMD2 copy;
-    copy.CopyModel(model);
-    EXPECT_EQ(copy.name, "Copy of ogre");
-    EXPECT_EQ(copy.fileBytes, model.fileBytes);
-    EXPECT_NE(copy.fileBytes.data(), model.fileBytes.data());
-    EXPECT_NE(copy.GetAnimation(), model.GetAnimation());
-    EXPECT_EQ(Of(copy.GetAnimation()), Animation("run", 2, 1));
-}
-
-// A file that does not open changes nothing and is not told.
-TEST_F(Md2Reader, TakesItsNameFromTheFolderOfItsPath) {
-    const std::pair<std::string, std::string> cases[] = {
-        { "models/monsters/tank/tris.md2", "tank" },
-        { "players/male/medium/tris.md2", "male" },
-        { "tank/tris.md2", "md2" },
-        { "models\\items\\quad\\tris.md2", "quad" },
-    };
-    std::vector<std::pair<std::string, std::string>> entries;
-    for (const auto& [path, name] : cases) entries.emplace_back(path, Text(Triangle().Write()));
-    CTestFolder folder;
-    CPakFile pak;
-    ASSERT_TRUE(pak.Open(folder.Write("models.pak", PakOf(entries))));
-    for (const auto& [path, name] : cases) {
-        COGLMD2 fromArchive;
-        fromArchive.LoadFromArchive(pak, *pak.FindEntry(path));
-        EXPECT_TRUE(fromArchive.loaded);
-        EXPECT_EQ(fromArchive.name, name) << path;
-    }
-
-    model.LoadFromFile("/nonexistent/models/tank/tris.md2");
-    EXPECT_FALSE(model.loaded);
-    EXPECT_EQ(model.name, "md2");
-    EXPECT_TRUE(model.path.empty());
-    EXPECT_TRUE(Errors().empty());
-}
-
-TEST_F(Md2Reader, OnlyTheFirst55CharactersOfThePathNameIt) {
-    CTestFolder folder;
-    const std::string longFolder = "monster_with_a_long_folder_name_here";
-    const std::string start = folder.Path("models/");
-    if (start.size() + 10 > 55) {
-        GTEST_SKIP() << "the temporary folder's path is too long for this case";
-    }
-    model.LoadFromFile(folder.Write("models/" + longFolder + "/tris.md2", Text(Triangle().Write())));
-    EXPECT_TRUE(model.loaded);
-    EXPECT_EQ(model.folder, start + longFolder + "/");
-    EXPECT_EQ(model.name, "models");
 }

@@ -102,7 +102,7 @@ TEST_F(Md2Record, AModelInAnArchiveTakesItsSkinsFromThere) {
     EXPECT_TRUE(loaded.loaded);
     EXPECT_EQ(loaded.pak, scene->GetPak(0));
     ASSERT_EQ(loaded.skins.size(), 1u);
-    EXPECT_EQ(loaded.skins[0]->archive, scene->GetPak(0));
+    EXPECT_EQ(loaded.skins[0]->source.archive, scene->GetPak(0));
     EXPECT_EQ(loaded.texture, loaded.skins[0]);
 
     record.pakIndex = 1;  // no such archive: silently not loaded
@@ -110,28 +110,6 @@ TEST_F(Md2Record, AModelInAnArchiveTakesItsSkinsFromThere) {
     record.pakIndex = -1;  // no such file: the same
     record.path = "C:\\gone\\tris.md2";
     EXPECT_FALSE(Read(record.Write(6)).loaded);
-}
-
-TEST_F(Md2Record, ModelsSharingSkinsKeepThemUntilTheLastOneGoes) {
-    folder.Write("ogre/a.pcx", TinyPcx());
-    folder.Write("ogre/b.pcx", TinyPcx());
-    ModelRecord record;
-    // Skins named by their whole path are found again in the cache; a bare
-    // name would be cached under the folder-based path and not be shared.
-    const std::vector<std::string> skins = { folder.Path("ogre/a.pcx"), folder.Path("ogre/b.pcx") };
-    record.path = folder.Write("ogre/tris.md2", Text(ThreeFrames(skins).Write()));
-    record.skinIndex = 0;
-    Read(record.Write(6));
-    Read(record.Write(6));
-    ASSERT_EQ(scene->textureCache.Size(), 2u);
-    EXPECT_EQ(models[0]->skins, models[1]->skins);
-    EXPECT_EQ(models[0]->skins[1]->References(), 2);  // b is no model's texture
-
-    models.erase(models.begin());
-    ASSERT_EQ(scene->textureCache.Size(), 2u);
-    EXPECT_EQ(models[0]->skins[1]->References(), 1);
-    models.clear();
-    EXPECT_TRUE(scene->textureCache.Empty());
 }
 
 // A skin that fails to decode keeps its place: the record's skin index picks
@@ -153,7 +131,7 @@ TEST_F(Md2Record, ASkinThatFailsToDecodeKeepsItsPlace) {
     ASSERT_EQ(chosenBad.skins.size(), 3u);
     EXPECT_EQ(chosenBad.texture, chosenBad.skins[1]);
     EXPECT_EQ(chosenGood.texture, chosenGood.skins[2]);
-    EXPECT_NE(chosenGood.texture->textureName, 0u);
+    EXPECT_TRUE(chosenGood.texture->HasPicture());
     const std::string errors = reports.Errors();
     EXPECT_EQ(errors.find("Could not load Bitmap."), errors.rfind("Could not load Bitmap."));
     EXPECT_NE(errors.find("Could not load Bitmap."), std::string::npos);
@@ -163,6 +141,4 @@ TEST_F(Md2Record, ASkinThatFailsToDecodeKeepsItsPlace) {
 
     chosenBad.Draw(DRAW_MATERIAL);  // untextured, without touching texture 0
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-    models.clear();
-    EXPECT_TRUE(scene->textureCache.Empty());
 }

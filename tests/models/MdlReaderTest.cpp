@@ -1,42 +1,25 @@
-#include <GL/gl.h>
+#include <gtest/gtest.h>
 
-#include <memory>
-
-#include "image/COGLTexture2D.h"
-#include "models/COGLMDL.h"
+#include "image/COGLImage.h"
+#include "models/CMdlData.h"
 #include "models/Md2Normals.h"
 #include "models/MdlBytes.h"
-#include "models/ModelFiles.h"
-#include "platform/CPakFile.h"
-#include "support/CapturedReports.h"
-#include "support/GLTest.h"
-#include "support/TestFolder.h"
 
 namespace {
 
-// Skins are decoded into textures while the file is read.
-class MdlReader : public GLTest {
-protected:
-    bool Read(const Bytes& bytes) { return model.ReadModel(bytes.bytes.data(), bytes.Size()); }
-    // Refused whole, with the message.
-    bool Refused(const Bytes& bytes) {
-        reports.Clear();
-        COGLMDL fresh;
-        return !fresh.ReadModel(bytes.bytes.data(), bytes.Size()) && !fresh.dataLoaded && fresh.skins.empty() &&
-               reports.Errors().find("Not a valid MDL (classic quake model) file.") != std::string::npos;
-    }
-    std::vector<std::pair<std::string, int>> Animations() const {
-        std::vector<std::pair<std::string, int>> found;
-        for (const auto& animation : model.animations) {
-            EXPECT_EQ(animation->first, 0);
-            found.emplace_back(animation->name, animation->count);
-        }
-        return found;
-    }
+ParsedModel Parse(const Bytes& bytes) {
+    return ParseMdl(bytes.bytes);
+}
 
-    CCapturedReports reports;
-    COGLMDL model;
-};
+const CMdlData* Mdl(const ParsedModel& parsed) {
+    return static_cast<const CMdlData*>(parsed.data.get());
+}
+
+// Refused whole, with the message.
+bool Refused(const Bytes& bytes) {
+    const ParsedModel parsed = Parse(bytes);
+    return parsed.data == nullptr && parsed.messages.size() == 1 && parsed.messages[0].number == 119;
+}
 
 MdlFrame Frame(const std::string& name) {
     return { name, { { 0, 0, 0, 0 }, { 0, 10, 0, 0 }, { 0, 0, 10, 0 } } };
@@ -50,7 +33,7 @@ std::vector<MdlFrame> Frames(const std::vector<std::string>& names) {
 
 }  // namespace
 
-TEST_F(MdlReader, FramesAndGroupsBecomeAnimationsByName) {
+TEST(MdlReader, FramesAndGroupsBecomeAnimationsByName) {
     using Expected = std::vector<std::pair<std::string, int>>;
     struct Case {
         const char* what;
@@ -76,14 +59,18 @@ TEST_F(MdlReader, FramesAndGroupsBecomeAnimationsByName) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        ASSERT_TRUE(Read(c.layout.Write()));
-        EXPECT_EQ(Animations(), c.expected);
-        EXPECT_EQ(model.GetAnimation(), model.animations.front().get());
-        EXPECT_EQ(model.GetFrameCount(), c.expected.front().second);
+        const ParsedModel parsed = Parse(c.layout.Write());
+        ASSERT_NE(Mdl(parsed), nullptr);
+        Expected found;
+        for (const auto& animation : Mdl(parsed)->animations) {
+            EXPECT_EQ(animation->first, 0);
+            found.emplace_back(animation->name, animation->count);
+        }
+        EXPECT_EQ(found, c.expected);
     }
 }
 
-TEST_F(MdlReader, RefusesWhatIsNotAModelItReadsOrWouldBeReadOutsideTheData) {
+TEST(MdlReader, RefusesWhatIsNotAModelItReadsOrWouldBeReadOutsideTheData) {
     const Bytes good = MdlTriangle({ "a1", "a2" }, 2).Write();
     ASSERT_FALSE(Refused(good));
     auto forged = [&](size_t offset, uint32_t value) {
@@ -118,98 +105,24 @@ TEST_F(MdlReader, RefusesWhatIsNotAModelItReadsOrWouldBeReadOutsideTheData) {
     EXPECT_FALSE(Refused(lastNormal));
 }
 
-TEST_F(MdlReader, EmbeddedSkinsAreTitledByNumberAndOwnedByTheModel) {
-    ASSERT_TRUE(Read(MdlTriangle({ "a" }, 10).Write()));
-    EXPECT_EQ(model.skinCountInFile, 10);
-    ASSERT_EQ(model.skins.size(), 10u);
-    EXPECT_EQ(model.skins[0]->title, "skin  1");
-    EXPECT_EQ(model.skins[1]->title, "skin  2");
-    EXPECT_EQ(model.skins[9]->title, "skin  :");
-    EXPECT_TRUE(model.skins[0]->path.empty());
-    EXPECT_NE(model.skins[0]->textureName, 0u);
-    EXPECT_TRUE(model.SkinNames().empty());
+// Skins keep their place in the file; one too wide to decode is left out
+// and the model still loads.
+TEST(MdlReader, EmbeddedSkinsAreDecodedWithTheirNumbers) {
+    const ParsedModel tenSkins = Parse(MdlTriangle({ "a" }, 10).Write());
+    ASSERT_NE(Mdl(tenSkins), nullptr);
+    EXPECT_EQ(Mdl(tenSkins)->skinCountInFile, 10);
+    ASSERT_EQ(Mdl(tenSkins)->skins.size(), 10u);
+    for (int32_t i = 0; i < 10; i++) {
+        EXPECT_EQ(Mdl(tenSkins)->skins[i].number, i);
+        EXPECT_EQ(Mdl(tenSkins)->skins[i].picture->width, 2);
+    }
 
-    // Skins too wide to decode are left out; the model still loads.
     MdlLayout wide = MdlTriangle({ "a" });
     wide.skinWidth = 16385;
     wide.skinHeight = 1;
     wide.skins = { std::vector<uint8_t>(16385, 1) };
-    ASSERT_TRUE(Read(wide.Write()));
-    EXPECT_EQ(model.skinCountInFile, 1);
-    EXPECT_TRUE(model.skins.empty());
-}
-
-TEST_F(MdlReader, OnlyAnimationsOfSeveralFramesAnimateAndMissingOnesHide) {
-    ASSERT_TRUE(Read(MdlTriangle({ "still", "run1", "run2" }).Write()));
-    model.StartAnimation();
-    EXPECT_FALSE(model.animating);
-    model.SelectAnimation("run");
-    EXPECT_EQ(model.GetFrameCount(), 2);
-    model.StartAnimation();
-    EXPECT_TRUE(model.animating);
-    model.SelectAnimation("jump");
-    EXPECT_FALSE(model.visible);
-    EXPECT_EQ(model.GetAnimation(), nullptr);
-    model.Animate();
-    model.Draw(DRAW_MATERIAL);  // nothing to draw, nothing touched
-}
-
-TEST_F(MdlReader, CopiesShareTheSkinsAndOutliveTheirSource) {
-    const Bytes file = MdlTriangle({ "stand1", "run1", "run2" }, 2).Write();
-    auto source = std::make_unique<COGLMDL>();
-    ASSERT_TRUE(source->ReadModel(file.bytes.data(), file.Size()));
-    source->name = "ogre";
-    source->SelectAnimation("run");
-    source->SetTexture(source->skins[1]);
-    COGLMDL copy;
-    copy.CopyModel(*source);
-    EXPECT_EQ(copy.name, "Copy of ogre");
-    EXPECT_EQ(copy.skins, source->skins);
-    EXPECT_EQ(copy.texture, source->skins[1]);
-    ASSERT_NE(copy.GetAnimation(), nullptr);
-    EXPECT_NE(copy.GetAnimation(), source->GetAnimation());
-    EXPECT_EQ(copy.GetAnimation()->name, "run");
-    EXPECT_EQ(copy.GetFrameCount(), 2);
-    EXPECT_EQ(copy.FileFrameCount(), 3);
-
-    source.reset();
-    EXPECT_TRUE(glIsTexture(copy.skins[1]->textureName));
-    copy.Draw(DRAW_MATERIAL);
-}
-
-TEST_F(MdlReader, TakesItsNameFromTheFileTitle) {
-    CTestFolder folder;
-    const std::string file = Text(MdlTriangle({ "a" }).Write());
-    model.LoadFromFile(folder.Write("progs/Armor.MDL", file));
-    EXPECT_TRUE(model.loaded);
-    EXPECT_EQ(model.name, "Armor");
-    EXPECT_EQ(model.folder, folder.Path("progs/"));
-
-    CPakFile pak;
-    ASSERT_TRUE(pak.Open(folder.Write("pak0.pak", PakOf({ { "progs/h_knight.mdl", file } }))));
-    COGLMDL fromArchive;
-    fromArchive.LoadFromArchive(pak, *pak.FindEntry("progs/h_knight.mdl"));
-    EXPECT_TRUE(fromArchive.loaded);
-    EXPECT_EQ(fromArchive.name, "h_knight");
-    EXPECT_EQ(fromArchive.path, "progs/h_knight.mdl");
-    EXPECT_EQ(fromArchive.pak, &pak);
-
-    COGLMDL missing;
-    missing.LoadFromFile(folder.Path("gone.mdl"));
-    EXPECT_FALSE(missing.loaded);
-    EXPECT_EQ(missing.name, "MDL");
-    EXPECT_TRUE(missing.path.empty());
-}
-
-TEST_F(MdlReader, TheSignatureTellsClassicModelsFromHalfLifeOnes) {
-    CTestFolder folder;
-    const std::string classic = folder.Write("ARMOR.MDL", Text(MdlTriangle({ "a" }).Write()));
-    const std::string halfLife = folder.Write("barney.mdl", "IDST\012\0\0\0");
-    const std::unique_ptr<COGLModel> made = CreateModelForFile(classic);
-    ASSERT_NE(made, nullptr);
-    EXPECT_STREQ(made->ClassName(), "COGLMDL");
-    EXPECT_STREQ(ModelKindOfFile(classic), "MDL");
-    EXPECT_STREQ(CreateModelForFile(halfLife)->ClassName(), "COGLHLModel");
-    EXPECT_STREQ(ModelKindOfFile(halfLife), "Half-Life");
-    EXPECT_EQ(ModelKindOfFile(folder.Write("notes.mdl", "IDPX")), nullptr);
+    const ParsedModel parsed = Parse(wide.Write());
+    ASSERT_NE(Mdl(parsed), nullptr);
+    EXPECT_EQ(Mdl(parsed)->skinCountInFile, 1);
+    EXPECT_TRUE(Mdl(parsed)->skins.empty());
 }

@@ -5,6 +5,7 @@
 #include "image/COGLTexture2D.h"
 #include "image/Palettes.h"
 #include "models/COGLMDL.h"
+#include "models/Md2Bytes.h"
 #include "models/MdlBytes.h"
 #include "platform/CFile.h"
 #include "scene/COGLScene.h"
@@ -16,35 +17,12 @@
 
 namespace {
 
-struct SkinRecord {
-    uint8_t     option;
-    std::string path;
-};
-
-// An MDL's rows after the object prefix, in the order they are stored: the
-// interpolate byte is always there, and there is no flipNormals byte.
-struct MdlRecord {
-    std::string path;
-    int32_t animationIndex = -1;
-    float   frameStep = 0.125f;
-    uint8_t loop = 1;
-    uint8_t interpolate = 1;
-    int32_t skinCount = 0;               // skins in the list, embedded ones included
-    std::vector<SkinRecord> skins;       // the ones with a path
-    int32_t skinIndex = -1;
-
-    Bytes Write() const {
-        Bytes b;
-        b.bytes = SampleObjectPrefix();
-        b.Field(path.c_str(), 260).I32(-1).I32(animationIndex);
-        b.F32(frameStep).F32(0.0f).I32(0).I32(0).F32(0.0f);
-        b.U8(loop).U8(0).U8(interpolate);
-        b.I32(skinCount);
-        for (const SkinRecord& skin : skins) b.U8(skin.option).Field(skin.path.c_str(), 260);
-        b.I32(skinIndex);
-        return b;
-    }
-};
+// An MDL's record: the interpolate byte is always there.
+ModelRecord MdlRecord() {
+    ModelRecord record;
+    record.hasFlipNormals = false;
+    return record;
+}
 
 // A wall of file y 0..80 and z 0..40 over every texel of its skins.
 MdlLayout Wall(int skinCount, int skinWidth = 2) {
@@ -68,15 +46,6 @@ protected:
         ApplyGamma(1.0f);
     }
 
-    // The rows after the prefix that Save writes.
-    static std::vector<uint8_t> SavedRows(const COGLMDL& model) {
-        const std::vector<uint8_t> saved = SavedBytes([&](CFile& file) { model.Save(file, 4); });
-        return std::vector<uint8_t>(saved.begin() + 271, saved.end());
-    }
-    static std::vector<uint8_t> Rows(const Bytes& record) {
-        return std::vector<uint8_t>(record.bytes.begin() + 271, record.bytes.end());
-    }
-
     CTestFolder folder;
     CCapturedReports reports;
 };
@@ -84,7 +53,7 @@ protected:
 }  // namespace
 
 TEST_F(MdlRecordTest, WritesOnlyTheSkinsWithAPathAndReadsThemBackAfterTheFilesOwn) {
-    MdlRecord record;
+    ModelRecord record = MdlRecord();
     record.path = folder.Write("progs/ogre.mdl", Text(Wall(2).Write()));
     record.animationIndex = 1;
     record.frameStep = 0.25f;
@@ -94,7 +63,7 @@ TEST_F(MdlRecordTest, WritesOnlyTheSkinsWithAPathAndReadsThemBackAfterTheFilesOw
     record.skins = { { 0, folder.Write("progs/grey.pcx", TinyPcx()) } };
     record.skinIndex = 2;
     for (int version : { 5, 6 }) {
-        COGLMDL& model = Read(record.Write(), version);
+        COGLMDL& model = Read(record.Write(6), version);
         EXPECT_TRUE(model.loaded);
         EXPECT_EQ(model.name, "Crate");
         ASSERT_NE(model.GetAnimation(), nullptr);
@@ -105,7 +74,7 @@ TEST_F(MdlRecordTest, WritesOnlyTheSkinsWithAPathAndReadsThemBackAfterTheFilesOw
         ASSERT_EQ(model.skins.size(), 3u);
         EXPECT_EQ(model.skins[1]->title, "skin  2");
         EXPECT_EQ(model.texture, model.skins[2]);
-        EXPECT_EQ(SavedRows(model), Rows(record.Write()));
+        ExpectSavesBack(model, record.Write(6));
     }
 
     // The picture is the skin drawn.
@@ -127,7 +96,7 @@ TEST_F(MdlRecordTest, WritesOnlyTheSkinsWithAPathAndReadsThemBackAfterTheFilesOw
 // says nothing about how many records follow; they are read all the same.
 TEST_F(MdlRecordTest, RecordsAreReadWhateverTheEmbeddedSkinsThatCame) {
     const std::string picture = folder.Write("progs/grey.pcx", TinyPcx());
-    MdlRecord record;
+    ModelRecord record = MdlRecord();
     record.animationIndex = 0;
     record.skins = { { 0, picture } };
     record.skinIndex = 0;
@@ -135,17 +104,17 @@ TEST_F(MdlRecordTest, RecordsAreReadWhateverTheEmbeddedSkinsThatCame) {
     // Neither skin decodes: the editor counted only the picture.
     record.path = folder.Write("progs/wide.mdl", Text(Wall(2, 16385).Write()));
     record.skinCount = 1;
-    COGLMDL& undecoded = Read(record.Write());
+    COGLMDL& undecoded = Read(record.Write(6));
     EXPECT_TRUE(undecoded.loaded);
     EXPECT_EQ(undecoded.skinCountInFile, 2);
     ASSERT_EQ(undecoded.skins.size(), 1u);
     EXPECT_EQ(undecoded.texture, undecoded.skins[0]);
-    EXPECT_EQ(SavedRows(undecoded), Rows(record.Write()));
+    ExpectSavesBack(undecoded, record.Write(6));
 
     // Without its file the model knows of no skins of its own.
     record.path = folder.Path("progs/gone.mdl");
     record.skinCount = 3;
-    EXPECT_FALSE(Read(record.Write()).loaded);
+    EXPECT_FALSE(Read(record.Write(6)).loaded);
     record.skins.clear();
-    EXPECT_FALSE(Read(record.Write()).loaded);
+    EXPECT_FALSE(Read(record.Write(6)).loaded);
 }

@@ -13,6 +13,7 @@
 #include "scene/COGLScene.h"
 #include "support/CapturedReports.h"
 #include "support/GLTest.h"
+#include "support/LoadedModels.h"
 #include "support/ModelRecordReader.h"
 #include "support/RecordBytes.h"
 #include "support/TestFolder.h"
@@ -57,8 +58,7 @@ protected:
     COGLPlayer& FromFolder(const std::string& tris) {
         models.push_back(std::make_unique<COGLPlayer>());
         COGLPlayer& player = *models.back();
-        player.resources = scene.get();
-        player.LoadFromFile(tris);
+        LoadModelInto(*scene, player, tris);
         player.SetPosition(0.0f, -1.0f, 0.0f);
         player.frameStep = 1.0f;
         return player;
@@ -106,6 +106,17 @@ TEST_F(Player, TakesTheFoldersSkinsAndWeaponsInTheOrderWindowsListsThem) {
         EXPECT_FALSE(weapon->dataLoaded) << "read on first attachment only";
     }
     EXPECT_EQ(armed.flag, nullptr);  // no CTF archive
+
+    // A weapon file is read once for every player of the folder.
+    scene->BeginLoad("");
+    COGLPlayer& other = FromFolder(tris);
+    armed.SetWeapon(armed.weapons[1].get());
+    other.SetWeapon(other.weapons[1].get());
+    scene->EndLoad();
+    ASSERT_NE(armed.weapon, nullptr);
+    ASSERT_NE(other.weapon, nullptr);
+    EXPECT_EQ(armed.weapon->data, other.weapon->data);
+    EXPECT_NE(armed.weapon, other.weapon);
 }
 
 TEST_F(Player, TheRecordNamesTheWeaponAndComesBackAsItWasRead) {
@@ -156,9 +167,11 @@ TEST_F(Player, TheRecordNamesTheWeaponAndComesBackAsItWasRead) {
 TEST_F(Player, TheWeaponFollowsTheBodyAndHidesPastItsOwnFrames) {
     glDisable(GL_LIGHTING);
     glColor3f(1.0f, 1.0f, 1.0f);
+    scene->BeginLoad("");  // weapons are read as they are first attached
     COGLPlayer& player = FromFolder(WriteFolder({ "weapon.md2" }));
     player.SelectAnimation("stand");
     player.SetWeapon(player.weapons[0].get());
+    scene->EndLoad();
     ASSERT_NE(player.weapon, nullptr);
     Redraw(player);
     EXPECT_TRUE(LeftShows());
@@ -200,9 +213,6 @@ TEST_F(Player, TheFlagComesFromTheCtfArchiveWithTheSkinTheRecordNames) {
     scene->vwepEnabled = true;
     scene->ctfPak = scene->GetPak(scene->FindOrOpenPak(pak));
     ASSERT_NE(scene->ctfPak, nullptr);
-    for (const char* skin : { "players/male/flag1.pcx", "players/male/flag2.pcx" }) {
-        scene->FindOrLoadTexture(skin, scene->ctfPak, "", false, false);  // as the scene's preparation does
-    }
     ModelRecord md2;
     md2.path = WriteFolder({});
     md2.animationIndex = 0;

@@ -1,0 +1,241 @@
+#include <gtest/gtest.h>
+
+#include <limits>
+
+#include "image/COGLTexture2D.h"
+#include "models/COGLMD2.h"
+#include "models/COGLMDL.h"
+#include "models/Md2Bytes.h"
+#include "models/MdlBytes.h"
+#include "support/ModelFileFixture.h"
+
+namespace {
+
+Bytes Md2Frames(const std::vector<std::string>& names, const std::vector<std::string>& skins = {}) {
+    Md2Layout layout;
+    layout.skins = skins;
+    for (const std::string& name : names) layout.frames.push_back(NamedFrame(name));
+    layout.Run(3).Vertex(0, 0, 0).Vertex(0, 0, 0).Vertex(0, 0, 0).End();
+    return layout.Write();
+}
+
+// The tick is the model base's: one animation of three frames drives it.
+class ModelAnimation : public ::testing::Test {
+protected:
+    void SetUp() override {
+        model.animations = { &threeFrames };
+        model.SetAnimation(&threeFrames);
+        model.animating = true;
+    }
+
+    void Tick(int times) {
+        for (int i = 0; i < times; i++) model.Animate();
+    }
+    void ExpectFrames(int current, int next, float fraction) const {
+        EXPECT_EQ(model.currentFrame, current);
+        EXPECT_EQ(model.nextFrame, next);
+        EXPECT_NEAR(model.frameFraction, fraction, 1e-6);
+    }
+
+    const CModelAnimation threeFrames { "a", 0, 3 };
+    COGLMD2 model;
+};
+
+class ModelObject : public CModelFileFixture {
+protected:
+    // An MD2 or an MDL object, as the path ends.
+    COGLModel& LoadEither(const std::string& path, CPakFile* archive = nullptr) {
+        if (path.back() == '2') {
+            return LoadPath<COGLMD2>(path, archive);
+        }
+        return LoadPath<COGLMDL>(path, archive);
+    }
+};
+
+}  // namespace
+
+TEST_F(ModelAnimation, BlendsEightTicksPerFrameAndShowsTheLastFrameForOneTick) {
+    for (int tick = 1; tick <= 7; tick++) {
+        Tick(1);
+        ExpectFrames(0, 1, 0.125f * tick);
+    }
+    Tick(1);
+    ExpectFrames(1, 2, 0.0f);
+    Tick(7);
+    ExpectFrames(1, 2, 0.875f);
+    Tick(1);
+    EXPECT_EQ(model.currentFrame, 2);
+    EXPECT_EQ(model.nextFrame, 2);
+    EXPECT_FLOAT_EQ(model.framePosition, 3.0f);
+    Tick(1);
+    ExpectFrames(0, 1, 0.0f);
+    EXPECT_FLOAT_EQ(model.framePosition, 0.0f);
+    EXPECT_TRUE(model.animating);
+}
+
+TEST_F(ModelAnimation, WithoutLoopItComesToRestOnTheFirstFrame) {
+    model.loop = false;
+    Tick(16);
+    EXPECT_TRUE(model.animating);
+    EXPECT_EQ(model.currentFrame, 2);
+    Tick(1);
+    EXPECT_FALSE(model.animating);
+    EXPECT_EQ(model.currentFrame, 0);
+    EXPECT_FLOAT_EQ(model.frameFraction, 0.0f);
+}
+
+TEST_F(ModelAnimation, WithoutInterpolationTheNextFrameIsTheCurrentOne) {
+    model.interpolate = false;
+    for (int tick = 1; tick <= 30; tick++) {
+        Tick(1);
+        EXPECT_EQ(model.nextFrame, model.currentFrame);
+        EXPECT_EQ(model.frameFraction, 0.0f);
+    }
+    EXPECT_EQ(model.currentFrame, 0);  // wrapped at tick 24
+}
+
+TEST_F(ModelAnimation, ForgedStepsNeverLeaveTheAnimation) {
+    const float steps[] = { -0.5f, 1e30f, -1e30f, std::numeric_limits<float>::quiet_NaN(),
+                            std::numeric_limits<float>::infinity() };
+    for (float step : steps) {
+        model.frameStep = step;
+        for (int tick = 0; tick < 5; tick++) {
+            Tick(1);
+            EXPECT_GE(model.currentFrame, 0);
+            EXPECT_LT(model.currentFrame, 3);
+            EXPECT_GE(model.nextFrame, 0);
+            EXPECT_LT(model.nextFrame, 3);
+        }
+    }
+}
+
+// An MD2 starts on all its frames and animates when the file has several;
+// an MDL starts on its first animation and animates when that has several.
+// An animation not there hides the model, whichever kind.
+TEST_F(ModelObject, StartsOnTheFilesAnimationAndHidesWithoutTheOneAskedFor) {
+    struct Case {
+        const char* file;
+        Bytes bytes;
+        const char* first;
+        bool animates;
+    };
+    const Case cases[] = {
+        { "still.md2", Md2Frames({ "still" }), "still", false },
+        { "run.md2", Md2Frames({ "still", "run1", "run2" }), "<all>", true },
+        { "run.mdl", MdlTriangle({ "still", "run1", "run2" }).Write(), "still", false },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        COGLModel& model = Load(c.file, c.bytes);
+        ASSERT_NE(model.GetAnimation(), nullptr);
+        EXPECT_EQ(model.GetAnimation()->name, c.first);
+        model.StartAnimation();
+        EXPECT_EQ(model.animating, c.animates);
+        if (model.FindAnimation("run") == nullptr) continue;
+
+        model.SelectAnimation("run");
+        model.StartAnimation();
+        EXPECT_TRUE(model.animating);
+        model.SelectAnimation("jump");
+        EXPECT_FALSE(model.visible);
+        EXPECT_EQ(model.GetAnimation(), nullptr);
+        model.Animate();
+        model.Draw(DRAW_MATERIAL);  // nothing to draw, nothing touched
+        model.SelectAnimation("run");
+        EXPECT_TRUE(model.visible);
+        EXPECT_EQ(model.GetAnimation(), model.FindAnimation("run"));
+    }
+}
+
+// MD2: from the folder above the file, "medium" passed over; MDL: from the
+// file's title. A file that is not there leaves the name and is not told.
+TEST_F(ModelObject, TakesItsNameFromItsPath) {
+    const std::string md2 = Text(Md2Frames({ "a" }));
+    const std::string mdl = Text(MdlTriangle({ "a" }).Write());
+    const std::pair<std::string, std::string> entries[] = {
+        { "models/monsters/tank/tris.md2", "tank" }, { "players/male/medium/tris.md2", "male" },
+        { "tank/tris.md2", "md2" }, { "models\\items\\quad\\tris.md2", "quad" }, { "progs/h_knight.mdl", "h_knight" },
+    };
+    std::vector<std::pair<std::string, std::string>> files;
+    for (const auto& [path, name] : entries) files.emplace_back(path, path.back() == '2' ? md2 : mdl);
+    CPakFile* pak = scene->GetPak(scene->FindOrOpenPak(folder.Write("models.pak", PakOf(files))));
+    ASSERT_NE(pak, nullptr);
+    for (const auto& [path, name] : entries) {
+        COGLModel& model = LoadEither(path, pak);
+        EXPECT_TRUE(model.loaded) << path;
+        EXPECT_EQ(model.name, name) << path;
+        EXPECT_EQ(model.path, path);
+        EXPECT_EQ(model.pak, pak);
+    }
+
+    COGLMDL& onDisk = LoadPath<COGLMDL>(folder.Write("progs/Armor.MDL", mdl));
+    EXPECT_TRUE(onDisk.loaded);
+    EXPECT_EQ(onDisk.name, "Armor");
+    EXPECT_EQ(onDisk.folder, folder.Path("progs/"));
+
+    for (COGLModel* missing : { &LoadEither(folder.Path("models/tank/tris.md2")), &LoadEither(folder.Path("gone.mdl")) }) {
+        EXPECT_FALSE(missing->loaded);
+        EXPECT_EQ(missing->name, missing->typeCode == COGLMD2::TYPE_CODE ? "md2" : "MDL");
+        EXPECT_TRUE(missing->path.empty());
+    }
+    EXPECT_EQ(reports.Errors(), "");
+
+    // Only the first 55 characters of an MD2's path are looked at.
+    const std::string longFolder = "monster_with_a_long_folder_name_here";
+    if (folder.Path("models/").size() + 10 <= 55) {
+        COGLMD2& longer = LoadPath<COGLMD2>(folder.Write("models/" + longFolder + "/tris.md2", md2));
+        EXPECT_TRUE(longer.loaded);
+        EXPECT_EQ(longer.folder, folder.Path("models/" + longFolder + "/"));
+        EXPECT_EQ(longer.name, "models");
+    }
+}
+
+// Objects of one file in a scene share what was read of it and one texture
+// per picture; each keeps its own animation state.
+TEST_F(ModelObject, ObjectsOfOneFileShareItsDataAndSkinsButNotTheirState) {
+    folder.Write("ogre/a.pcx", TinyPcx());
+    folder.Write("ogre/b.pcx", TinyPcx());
+    const std::string files[] = {
+        folder.Write("ogre/tris.md2", Text(Md2Frames({ "stand1", "run1", "run2" },
+                                                     { "models/ogre/a.pcx", "models/ogre/b.pcx" }))),
+        folder.Write("ogre/ogre.mdl", Text(MdlTriangle({ "stand1", "run1", "run2" }, 2).Write())),
+    };
+    for (const std::string& file : files) {
+        SCOPED_TRACE(file);
+        const size_t texturesBefore = scene->textureCache.Size();
+        COGLModel& a = LoadEither(file);
+        COGLModel& b = LoadEither(file);
+        ASSERT_TRUE(a.loaded && b.loaded);
+        if (file.back() == '2') {
+            EXPECT_EQ(static_cast<COGLMD2&>(a).data, static_cast<COGLMD2&>(b).data);
+        } else {
+            EXPECT_EQ(static_cast<COGLMDL&>(a).data, static_cast<COGLMDL&>(b).data);
+        }
+        EXPECT_EQ(a.skins.size(), 2u);
+        EXPECT_EQ(a.skins, b.skins);
+        EXPECT_EQ(scene->textureCache.Size(), texturesBefore + 2);
+
+        const CModelAnimation* firstOfB = b.GetAnimation();
+        a.SelectAnimation("run");
+        a.StartAnimation();
+        a.Animate();
+        EXPECT_EQ(a.GetAnimation(), b.FindAnimation("run"));
+        EXPECT_EQ(b.GetAnimation(), firstOfB);
+        EXPECT_GT(a.framePosition, 0.0f);
+        EXPECT_EQ(b.framePosition, 0.0f);
+    }
+    EXPECT_EQ(scene->Models().Size(), 2u);
+}
+
+// Titles count from "skin  1"; a tenth skin ends in the character after '9'.
+TEST_F(ModelObject, MdlSkinsAreTitledByTheirNumberInTheFile) {
+    COGLMDL& model = Load<COGLMDL>("ten.mdl", MdlTriangle({ "a" }, 10).Write());
+    ASSERT_EQ(model.skins.size(), 10u);
+    EXPECT_EQ(model.skinCountInFile, 10);
+    EXPECT_EQ(model.skins[0]->title, "skin  1");
+    EXPECT_EQ(model.skins[1]->title, "skin  2");
+    EXPECT_EQ(model.skins[9]->title, "skin  :");
+    EXPECT_TRUE(model.skins[0]->path.empty());
+    EXPECT_TRUE(model.skins[0]->HasPicture());
+    EXPECT_TRUE(model.SkinNames().empty());
+}
