@@ -12,7 +12,7 @@
 #include "view/COGLCamera3D.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    SetUpFuzzing();
+    const CFuzzRun run;
     CFile file;
     if (!file.OpenMemory(data, size)) {
         return 0;

@@ -11,36 +11,14 @@
 #include <cstring>
 #include <memory>
 #include <string>
-#include <unistd.h>
 
 #include "fuzz/FuzzSetUp.h"
 #include "models/COGLHLModel.h"
 #include "objects/COGLPointLight.h"
 #include "scene/COGLScene.h"
 
-namespace {
-
-const std::string& Folder() {
-    static const std::string folder = [] {
-        char pattern[] = "/tmp/fuzz_hlmdl.XXXXXX";
-        return std::string(mkdtemp(pattern) != nullptr ? pattern : "/tmp");
-    }();
-    return folder;
-}
-
-void WriteFile(const std::string& path, const uint8_t* data, size_t size) {
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) {
-        std::abort();
-    }
-    std::fwrite(data, 1, size, file);
-    std::fclose(file);
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    SetUpFuzzing();
+    const CFuzzRun run;
     if (size < 1) {
         return 0;
     }
@@ -58,14 +36,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         size -= 4;
         modelSize = length < size ? length : size;
     }
-    const std::string model = Folder() + "/m.mdl";
-    const std::string textures = Folder() + "/mT.mdl";
-    const std::string group = Folder() + "/m01.mdl";
-    std::remove(textures.c_str());
-    std::remove(group.c_str());
-    WriteFile(model, data, modelSize);
+    std::remove((FuzzFolder() + "mT.mdl").c_str());
+    std::remove((FuzzFolder() + "m01.mdl").c_str());
+    const std::string model = WriteFuzzFile("m.mdl", data, modelSize);
     if (mode != 0) {
-        WriteFile(mode == 1 ? textures : group, data + modelSize, size - modelSize);
+        WriteFuzzFile(mode == 1 ? "mT.mdl" : "m01.mdl", data + modelSize, size - modelSize);
     }
 
     COGLScene scene;

@@ -13,7 +13,7 @@
 #include "platform/CFileException.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    SetUpFuzzing();
+    const CFuzzRun run;
     if (size < 1) {
         return 0;
     }

@@ -8,7 +8,7 @@
 #include "models/COGLMD2.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    SetUpFuzzing();
+    const CFuzzRun run;
 
     COGLMD2 model;
     if (!model.ReadModel(data, size, false)) {

@@ -8,7 +8,7 @@
 #include "models/COGLMDL.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    SetUpFuzzing();
+    const CFuzzRun run;
 
     COGLMDL model;
     if (!model.ReadModel(data, size)) {

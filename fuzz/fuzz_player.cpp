@@ -5,11 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <algorithm>
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <string>
-#include <unistd.h>
 
 #include "fuzz/FuzzSetUp.h"
 #include "models/COGLPlayer.h"
@@ -19,10 +15,6 @@
 #include "scene/COGLScene.h"
 
 namespace {
-
-void WriteFile(const std::filesystem::path& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
 
 std::string Model(const std::vector<std::string>& groups) {
     Md2Layout layout;
@@ -43,17 +35,13 @@ struct Folder {
 
 const Folder& MakeFolder() {
     static const Folder folder = [] {
-        const std::filesystem::path root =
-            std::filesystem::temp_directory_path() / ("orrin-fuzz-player-" + std::to_string(getpid()));
-        std::filesystem::create_directories(root / "grunt");
-        WriteFile(root / "grunt/tris.md2", Model({ "stand", "run", "pain" }));
-        WriteFile(root / "grunt/skin.pcx", TinyPcx());
-        WriteFile(root / "grunt/weapon.md2", Model({ "stand", "run" }));
-        WriteFile(root / "grunt/w_broken.md2", "IDP2 not a model");
-        WriteFile(root / "grunt/a_short.md2", Model({ "pain" }));
-        WriteFile(root / "ctf.pak", PakOf({ { "players/male/flag1.md2", Model({ "run" }) },
-                                            { "players/male/flag1.pcx", TinyPcx(255, 0, 0) } }));
-        return Folder { (root / "grunt/tris.md2").string(), (root / "ctf.pak").string() };
+        WriteFuzzFile("grunt/skin.pcx", TinyPcx());
+        WriteFuzzFile("grunt/weapon.md2", Model({ "stand", "run" }));
+        WriteFuzzFile("grunt/w_broken.md2", "IDP2 not a model");
+        WriteFuzzFile("grunt/a_short.md2", Model({ "pain" }));
+        return Folder { WriteFuzzFile("grunt/tris.md2", Model({ "stand", "run", "pain" })),
+                        WriteFuzzFile("ctf.pak", PakOf({ { "players/male/flag1.md2", Model({ "run" }) },
+                                                         { "players/male/flag1.pcx", TinyPcx(255, 0, 0) } })) };
     }();
     return folder;
 }
@@ -61,7 +49,7 @@ const Folder& MakeFolder() {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    SetUpFuzzing();
+    const CFuzzRun run;
     const Folder& folder = MakeFolder();
 
     // The object prefix from the input, then the folder's body, then the

@@ -12,7 +12,7 @@
 #include "view/COGLViewport3D.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    SetUpFuzzing();
+    const CFuzzRun run;
     static CSettingsStore settings("/nonexistent/orrin-fuzz/TAV.ini");
 
     CFile file;

@@ -4,49 +4,16 @@
 // rest as the animation file. Written beside each other where the definition
 // finds them, any bytes must either load into a model that draws and
 // animates within its data, or be refused with a message.
-#include <stdlib.h>
-
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "fuzz/FuzzSetUp.h"
 #include "models/COGLSBM.h"
 
-namespace {
-
-// A folder of the process's own, removed when it exits.
-struct CFuzzFolder {
-    CFuzzFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "orrin-fuzz-sin-XXXXXX").string();
-        if (mkdtemp(pattern.data()) == nullptr) {
-            std::abort();
-        }
-        path = pattern + "/";
-    }
-    ~CFuzzFolder() {
-        std::error_code error;
-        std::filesystem::remove_all(path, error);
-    }
-    std::string path;
-};
-
-const std::string& Folder() {
-    static const CFuzzFolder folder;
-    return folder.path;
-}
-
-void WriteFile(const std::string& name, const uint8_t* data, size_t size) {
-    std::ofstream(Folder() + name, std::ios::binary).write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    SetUpFuzzing();
+    const CFuzzRun run;
     if (size < 4) {
         return 0;
     }
@@ -54,12 +21,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const size_t defLength = std::min<size_t>(rest, data[0] | data[1] << 8);
     const size_t meshLength = std::min<size_t>(rest - defLength, data[2] | data[3] << 8);
     const uint8_t* def = data + 4;
-    WriteFile("m.def", def, defLength);
-    WriteFile("m.sbm", def + defLength, meshLength);
-    WriteFile("a.sam", def + defLength + meshLength, rest - defLength - meshLength);
+    const std::string definition = WriteFuzzFile("m.def", def, defLength);
+    WriteFuzzFile("m.sbm", def + defLength, meshLength);
+    WriteFuzzFile("a.sam", def + defLength + meshLength, rest - defLength - meshLength);
 
     COGLSBM model;
-    model.LoadFromFile(Folder() + "m.def");
+    model.LoadFromFile(definition);
     if (!model.loaded) {
         return 0;
     }

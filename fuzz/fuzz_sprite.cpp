@@ -10,7 +10,7 @@
 #include "scene/COGLScene.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    SetUpFuzzing();
+    const CFuzzRun run;
 
     COGLScene scene;
     COGLSprite sprite;

@@ -19,6 +19,17 @@
 namespace {
 const int MSG_SELECT_SCENE = 117;
 const int defaultResolution = 2;
+
+// "LastScene" is read back by a later start, perhaps from another folder. A
+// drive path is left for the drive map; symbolic links are kept as typed.
+std::string AbsoluteScenePath(const std::string& path) {
+    if (path.empty() || path[0] == '/' || path[0] == '\\' || !SplitPath(path).drive.empty()) {
+        return path;
+    }
+    std::error_code error;
+    const std::filesystem::path folder = std::filesystem::current_path(error);
+    return error ? path : (folder / path).string();
+}
 }
 
 const int CViewerDlg::resolutionWidths[resolutionCount] = { 512, 640, 640, 800, 1024 };
@@ -161,7 +172,7 @@ void CViewerDlg::OnOK() {
     settings.Write(Setting::jpegQuality, jpegQuality);
     settings.Write(Setting::shotBaseName, shotBaseName);
     settings.Write(Setting::shotFolder, shotFolder);
-    settings.Write(Setting::lastScene, scenePath);
+    settings.Write(Setting::lastScene, AbsoluteScenePath(scenePath));
     window->Close();
 }
 

@@ -13,6 +13,7 @@
 #include "image/Palettes.h"
 #include "platform/CMessageBox.h"
 #include "platform/CSettingsStore.h"
+#include "platform/DesktopDisplay.h"
 #include "platform/ProgramFolder.h"
 #include "platform/WindowsPath.h"
 #include "scene/ModelScene.h"
@@ -71,6 +72,13 @@ void PrintErrorFile() {
 }
 
 int ViewScene(const std::string& path) {
+    // Without one, SDL may settle for a driver that shows nothing, and no
+    // Escape could ever end the viewer.
+    std::string reason;
+    if (!OpenDesktopDisplay(reason)) {
+        std::fprintf(stderr, "orrin: %s; the viewer needs one (tvntool works without)\n", reason.c_str());
+        return 1;
+    }
     CMessageBox::SetBackend(CMessageBox::desktop);
     CSettingsStore& settings = AppSettings();
     ApplyGamma(static_cast<float>(settings.Read(Setting::gamma)) * 0.01f);

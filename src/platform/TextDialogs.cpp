@@ -20,6 +20,19 @@ void OnOkButton(Fl_Widget* button, void*) {
     button->window()->hide();
 }
 
+const int aboutTextSize = 11;
+// FLTK draws a left-aligned label 3 pixels in from each side of its widget.
+const int labelMargins = 6;
+
+// The height of a widget's label laid out as it is drawn: wrapped, when it
+// wraps, at the width the widget leaves it.
+int LabelHeight(const Fl_Widget& widget) {
+    int width = widget.w() - labelMargins;
+    int height = 0;
+    widget.measure_label(width, height);
+    return height;
+}
+
 void RunModal(Fl_Window& window) {
     window.set_modal();
     window.show();
@@ -31,19 +44,28 @@ void RunModal(Fl_Window& window) {
 } // namespace
 
 void ShowAboutWindow(const std::string& caption, const std::vector<std::string>& lines) {
+    // Each line takes the height it wraps to, so a long notice pushes the
+    // ones below it down (and the window taller) instead of running into them.
+    fl_open_display();
+    fl_font(FL_HELVETICA, aboutTextSize);
+    const int leading = std::max(0, Y(10) - fl_height());
+    const int lineWidth = X(212);
     Fl_Window window(X(226), Y(124), caption.c_str());
-    const int lineHeight = Y(10);
     int y = Y(7);
     for (const std::string& line : lines) {
-        Fl_Box* box = new Fl_Box(X(7), y, X(212), lineHeight);
+        Fl_Box* box = new Fl_Box(X(7), y, lineWidth, 0);
         box->copy_label(line.c_str());
-        box->labelsize(11);
+        box->labelfont(FL_HELVETICA);
+        box->labelsize(aboutTextSize);
         box->align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE | FL_ALIGN_WRAP);
-        y += lineHeight;
+        box->size(lineWidth, LabelHeight(*box) + leading);
+        y += box->h();
     }
-    Fl_Return_Button* ok = new Fl_Return_Button(X(169), Y(104), X(50), Y(14), "OK");
+    const int okTop = std::max(Y(104), y + Y(4));
+    Fl_Return_Button* ok = new Fl_Return_Button(X(169), okTop, X(50), Y(14), "OK");
     ok->callback(OnOkButton);
     window.end();
+    window.size(window.w(), okTop + Y(20));
     RunModal(window);
 }
 

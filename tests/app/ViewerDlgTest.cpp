@@ -128,24 +128,43 @@ TEST_F(ViewerDlgTest, GammaIsWrittenOnlyWhenTheSliderMoved) {
     EXPECT_FLOAT_EQ(gamma, 0.7f);
 }
 
-TEST_F(ViewerDlgTest, ExitStoresWhatTheControlsShow) {
-    Open();
-    view.fields.resolution = 3;
-    view.fields.shotFileType = 0;
-    view.fields.jpegQuality = 1;
-    view.fields.scenePath = "typed.tvn";
-    view.fields.shotBaseName = "frame";
-    view.fields.shotFolder = "/tmp";
-    dialog.OnOK();
-    EXPECT_TRUE(view.closed);
-    EXPECT_EQ(store.Read(Setting::resolution), 3);
-    EXPECT_EQ(store.Read(Setting::shotFileType), 0);
-    EXPECT_EQ(store.Read(Setting::jpegQuality), 1);
-    EXPECT_EQ(store.Read(Setting::lastScene), "typed.tvn");
-    EXPECT_EQ(store.Read(Setting::shotBaseName), "frame");
-    EXPECT_EQ(store.Read(Setting::shotFolder), "/tmp");
-    // Gamma belongs to "View Scene".
-    EXPECT_EQ(IniText().find("Gamma"), std::string::npos);
+// The scene path as typed is made absolute against the folder the program
+// runs in, through symbolic links as named, for a later start from elsewhere.
+TEST_F(ViewerDlgTest, ExitStoresWhatTheControlsShowWithTheSceneMadeAbsolute) {
+    folder.Write("real/typed.tvn", "TAV2");
+    std::filesystem::create_directory_symlink("real", folder.Path("link"));
+    const std::filesystem::path startFolder = std::filesystem::current_path();
+    std::filesystem::current_path(folder.Path());
+    const std::string here = std::filesystem::current_path().string();
+    struct Case { std::string typed; std::string stored; };
+    const Case cases[] = {
+        { "link/typed.tvn", here + "/link/typed.tvn" },
+        { "typed.tvn", here + "/typed.tvn" },
+        { "/scenes/typed.tvn", "/scenes/typed.tvn" },
+        { "C:\\Scenes\\typed.tvn", "C:\\Scenes\\typed.tvn" },
+        { "", "" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed);
+        Open();
+        view.fields.resolution = 3;
+        view.fields.shotFileType = 0;
+        view.fields.jpegQuality = 1;
+        view.fields.scenePath = c.typed;
+        view.fields.shotBaseName = "frame";
+        view.fields.shotFolder = "/tmp";
+        dialog.OnOK();
+        EXPECT_TRUE(view.closed);
+        EXPECT_EQ(store.Read(Setting::resolution), 3);
+        EXPECT_EQ(store.Read(Setting::shotFileType), 0);
+        EXPECT_EQ(store.Read(Setting::jpegQuality), 1);
+        EXPECT_EQ(store.Read(Setting::lastScene), c.stored);
+        EXPECT_EQ(store.Read(Setting::shotBaseName), "frame");
+        EXPECT_EQ(store.Read(Setting::shotFolder), "/tmp");
+        // Gamma belongs to "View Scene".
+        EXPECT_EQ(IniText().find("Gamma"), std::string::npos);
+    }
+    std::filesystem::current_path(startFolder);
 }
 
 TEST_F(ViewerDlgTest, CancelStoresNothing) {

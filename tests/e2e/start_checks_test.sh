@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# End to end: what orrin does before its dialog. Without a display it says
-# so on one line and exits with 1; on a screen of 256 colours it shows
+# End to end: what orrin does before its dialog or viewer. Without a display
+# it says so on one line and exits with 1; on a screen of 256 colours it shows
 # message 114 and ends without the dialog.
 #   start_checks_test.sh ORRIN
 # Exits 77 (skipped) when a tool is missing; kills what it started.
@@ -13,11 +13,16 @@ require_tools Xvfb xdotool timeout
 
 export XDG_CONFIG_HOME="$work/config"
 
-env -u DISPLAY -u WAYLAND_DISPLAY timeout -s KILL "$effect_seconds" "$orrin" >"$work/nodisplay.out" 2>&1
-status=$?
-[ "$status" -eq 1 ] || fail "without a display the exit status is $status"
-[ "$(wc -l <"$work/nodisplay.out")" -eq 1 ] || fail "without a display: $(cat "$work/nodisplay.out")"
-grep -q 'display' "$work/nodisplay.out" || fail "the line does not name the display: $(cat "$work/nodisplay.out")"
+# The dialog, and the viewer straight away (which must not open where no
+# one can see it, nor press its Escape).
+for args in "" "--view $work/scene.tvn"; do
+    # shellcheck disable=SC2086  # the words of $args are arguments
+    env -u DISPLAY -u WAYLAND_DISPLAY timeout -s KILL "$effect_seconds" "$orrin" $args >"$work/nodisplay.out" 2>&1
+    status=$?
+    [ "$status" -eq 1 ] || fail "orrin $args: without a display the exit status is $status"
+    [ "$(wc -l <"$work/nodisplay.out")" -eq 1 ] || fail "orrin $args without a display: $(cat "$work/nodisplay.out")"
+    grep -q 'display' "$work/nodisplay.out" || fail "orrin $args: the line does not name the display: $(cat "$work/nodisplay.out")"
+done
 
 start_xvfb 640x480x8
 
