@@ -15,6 +15,17 @@
 #include "platform/CMessageBox.h"
 #include "platform/COffscreenContext.h"
 
+// Once per process: reports kept off the screen and out of files. Enough for
+// the harnesses that read, which need no OpenGL.
+inline void SetUpReading() {
+    static const bool done = [] {
+        CMessageBox::SetBackend(CMessageBox::discard);
+        Diagnostics().SetFolder("");
+        return true;
+    }();
+    (void)done;
+}
+
 // Once per process: a current OpenGL context for the harnesses that draw,
 // and reports kept off the screen and out of files. Without a context every
 // run would pass without testing anything, so that aborts.

@@ -1,7 +1,8 @@
 // Half-Life model files come from scenes and archives with companions beside
 // them: any bytes must either load into a model whose settings, counts,
-// copies, poses and draws (lit, chrome, every frame up to the last) stay
-// within its files and the work areas, or be refused with a report. The first byte
+// poses and draws (lit, chrome, every frame up to the last) stay within its
+// files and the work areas, or be refused with a report. The one harness
+// that draws: posing and lighting are where the file's offsets are followed. The first byte
 // chooses the files: 0 the model alone; otherwise a 4-byte length follows
 // and the bytes after the model become its texture file (1) or its first
 // sequence-group file (2).
@@ -16,6 +17,7 @@
 #include "models/COGLHLModel.h"
 #include "objects/COGLPointLight.h"
 #include "scene/COGLScene.h"
+#include "scene/ModelScene.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const CFuzzRun run;
@@ -45,53 +47,49 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     COGLScene scene;
     scene.AddLight(std::make_unique<COGLPointLight>(1.0f, 2.0f, 3.0f));
-    CHLModelData::cameraRight[1] = 1.0f;
-    COGLHLModel hl;
-    hl.resources = &scene;
-    hl.LoadFromFile(model);
-    if (!hl.loaded) {
+    scene.Render(0, CVector(0.0f, 0.0f, 8.0f), CVector(0.0f, 1.0f, 0.0f));
+    const std::unique_ptr<COGLModel> loaded = LoadModelFile(model, scene);
+    auto* hl = dynamic_cast<COGLHLModel*>(loaded.get());
+    if (hl == nullptr || !hl->loaded) {
         return 0;
     }
-    for (size_t i = 0; i < hl.animations.size() && i < 3; i++) {
-        hl.SetAnimation(hl.animations[i].get());
-        hl.GetFrameCount();
-        CHLModelData& settings = *hl.modelData;
+    const CHLModelData& file = *hl->data;
+    CHLPose& pose = hl->pose;
+    for (size_t i = 0; i < hl->animations.size() && i < 3; i++) {
+        hl->SetAnimation(hl->animations[i]);
+        hl->GetFrameCount();
         for (int32_t slot = -1; slot <= 4; slot++) {
-            settings.SetControllerValue(slot, 370.0f);
-            settings.SetBlendValue(slot, -20.0f);
+            pose.SetControllerValue(file, slot, 370.0f);
+            pose.SetBlendValue(file, slot, -20.0f);
         }
-        settings.SetMouthValue(1e30f);
-        hl.Draw(DRAW_MATERIAL);
-        settings.blending[0] = 200;
-        settings.blending[1] = 40;
-        settings.controller[0] = 255;
-        settings.SetUpBones();
+        pose.SetMouthValue(file, 1e30f);
+        hl->Draw(DRAW_MATERIAL);
+        pose.blending[0] = 200;
+        pose.blending[1] = 40;
+        pose.controller[0] = 255;
+        SetUpHLBones(file, pose, scene.HLWork());
         // The last frame and past it: the runs end there.
-        settings.frame = static_cast<float>(hl.GetFrameCount()) - 0.5f;
-        hl.Draw(0);
-        settings.frame = 1e9f;
-        settings.bodyNumber = 7;
-        settings.skinNumber = 1;
-        hl.Draw(DRAW_MATERIAL);
-        settings.bodyNumber = settings.skinNumber = 0;
-        hl.loop = i == 1;
-        hl.StartAnimation();
+        pose.frame = static_cast<float>(hl->GetFrameCount()) - 0.5f;
+        hl->Draw(0);
+        pose.frame = 1e9f;
+        pose.bodyNumber = 7;
+        pose.skinNumber = 1;
+        hl->Draw(DRAW_MATERIAL);
+        pose.bodyNumber = pose.skinNumber = 0;
+        hl->loop = i == 1;
+        hl->StartAnimation();
         for (int tick = 0; tick < 3; tick++) {
-            hl.Animate();
-            hl.Draw(DRAW_MATERIAL);
+            hl->Animate();
+            hl->Draw(DRAW_MATERIAL);
         }
-        hl.DrawSelected();
+        hl->DrawSelected();
     }
     CVector min, max;
-    hl.FrameBounds(0, min, max);
-    hl.VertexCount();
-    hl.TriangleCount();
-    hl.SkinNames();
-    hl.BodyParts();
-    hl.CompanionFiles();
-    COGLHLModel copy;
-    copy.CopyModel(hl);
-    copy.SetAnimation(copy.animations.back().get());
-    copy.Draw(DRAW_MATERIAL);
+    hl->FrameBounds(0, min, max);
+    hl->VertexCount();
+    hl->TriangleCount();
+    hl->SkinNames();
+    hl->BodyParts();
+    hl->CompanionFiles();
     return 0;
 }

@@ -1,6 +1,6 @@
 // A player record names a folder whose weapons load when the record picks
 // one, and a flag from the CTF archive: any record bytes after the model's
-// path must load, attach, draw and animate within the data, or be refused.
+// path must load, attach, animate and save within the data, or be refused.
 // The folder, a good and a broken weapon and the archive are made once.
 #include <cstddef>
 #include <cstdint>
@@ -49,7 +49,7 @@ const Folder& MakeFolder() {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const CFuzzRun run;
+    SetUpReading();
     const Folder& folder = MakeFolder();
 
     // The object prefix from the input, then the folder's body, then the
@@ -64,8 +64,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     COGLScene scene;
     scene.vwepEnabled = true;
+    scene.BeginLoad(FuzzFolder());
     scene.ctfPak = scene.GetPak(scene.FindOrOpenPak(folder.ctf));
-    scene.FindOrLoadTexture("players/male/flag1.pcx", scene.ctfPak, "", false, false);
     CFile file;
     if (!file.OpenMemory(record.bytes.data(), record.Size())) {
         return 0;
@@ -79,15 +79,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     player.StartAnimation();
     for (int tick = 0; tick < 6; tick++) {
         player.Animate();
-        player.Draw(DRAW_MATERIAL);
     }
     for (const auto& weapon : player.weapons) {
         player.SetWeapon(weapon.get());
-        player.Draw(DRAW_MATERIAL);
+        player.Animate();
     }
+    scene.EndLoad();
     player.SetTexture(nullptr);
     player.SetVisible(false);
-    player.Draw(DRAW_MATERIAL);
     CFile sink;
     if (sink.Open("/dev/null", CFile::modeWrite)) {
         player.Save(sink, -1);

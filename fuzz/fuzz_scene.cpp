@@ -4,7 +4,6 @@
 #include <cstdint>
 
 #include "fuzz/FuzzSetUp.h"
-#include "objects/SharedListsReset.h"
 #include "platform/CFile.h"
 #include "platform/CSettingsStore.h"
 #include "scene/COGLScene.h"
@@ -12,7 +11,7 @@
 #include "view/COGLViewport3D.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const CFuzzRun run;
+    SetUpReading();
     static CSettingsStore settings("/nonexistent/orrin-fuzz/TAV.ini");
 
     CFile file;

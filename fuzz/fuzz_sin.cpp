@@ -2,18 +2,20 @@
 // mesh and animations. One input holds all three: a 16-bit length of the
 // definition, a 16-bit length of the mesh, the definition, the mesh, and the
 // rest as the animation file. Written beside each other where the definition
-// finds them, any bytes must either load into a model that draws and
-// animates within its data, or be refused with a message.
+// finds them, any bytes must either load into a model that animates and
+// measures itself within its data, or be refused with a message.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
 #include "fuzz/FuzzSetUp.h"
-#include "models/COGLSBM.h"
+#include "models/COGLModel.h"
+#include "scene/COGLScene.h"
+#include "scene/ModelScene.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const CFuzzRun run;
+    SetUpReading();
     if (size < 4) {
         return 0;
     }
@@ -25,28 +27,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     WriteFuzzFile("m.sbm", def + defLength, meshLength);
     WriteFuzzFile("a.sam", def + defLength + meshLength, rest - defLength - meshLength);
 
-    COGLSBM model;
-    model.LoadFromFile(definition);
-    if (!model.loaded) {
+    COGLScene scene;
+    const std::unique_ptr<COGLModel> model = LoadModelFile(definition, scene);
+    if (!model || !model->loaded) {
         return 0;
     }
-    model.StartAnimation();
+    model->StartAnimation();
     for (int tick = 0; tick < 6; tick++) {
-        model.Animate();
-        model.Draw(DRAW_MATERIAL);
+        model->Animate();
     }
-    model.DrawSelected();
-    model.TriangleCount();
+    model->TriangleCount();
     CVector min, max;
-    for (int32_t frame = -1; frame < model.GetFrameCount() + 1 && frame < 4; frame++) {
-        model.FrameBounds(frame, min, max);
+    for (int32_t frame = -1; frame < model->GetFrameCount() + 1 && frame < 4; frame++) {
+        model->FrameBounds(frame, min, max);
     }
-
-    COGLSBM copy;
-    copy.CopyModel(model);
-    if (!model.animations.empty()) {
-        copy.SelectAnimation(model.animations.back()->name);
+    model->PlacedBounds(min, max);
+    if (!model->animations.empty()) {
+        model->SelectAnimation(model->animations.back()->name);
+        model->FrameBounds(0, min, max);
     }
-    copy.Draw(DRAW_MATERIAL);
     return 0;
 }

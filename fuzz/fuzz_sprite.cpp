@@ -1,32 +1,35 @@
 // Sprite files come from scenes and archives: any bytes, of any of the three
-// kinds, must either load into a sprite that draws and animates within its
-// frames, or be refused with a message. Frame pictures are looked up through
-// a scene as in the viewer.
+// kinds, must either parse into frames (pictures named, or decoded from the
+// file) or be refused with a message.
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "fuzz/FuzzSetUp.h"
-#include "models/COGLSprite.h"
-#include "scene/COGLScene.h"
+#include "image/COGLImage.h"
+#include "models/CSpriteData.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const CFuzzRun run;
-
-    COGLScene scene;
-    COGLSprite sprite;
-    sprite.resources = &scene;
-    if (!sprite.ReadSprite(data, size)) {
+    SetUpReading();
+    const ParsedModel parsed = ParseSprite(std::vector<uint8_t>(data, data + size));
+    const auto* sprite = static_cast<const CSpriteData*>(parsed.data.get());
+    if (sprite == nullptr) {
+        if (parsed.messages.empty()) {
+            __builtin_trap();  // a refusal says why
+        }
         return 0;
     }
-    if (sprite.frameCount < 1 || sprite.texture != sprite.frames[0]) {
-        __builtin_trap();
+    for (const CSpriteData::Frame& frame : sprite->frames) {
+        const bool named = !frame.pictureName.empty();
+        const bool held = frame.picture != nullptr;
+        if (sprite->kind == KIND_SPR ? !held || named : held) {
+            __builtin_trap();  // indexed sprites hold their pictures, the others name them
+        }
+        if (held && !frame.picture->pixels.empty() &&
+            frame.picture->pixels.size() !=
+                size_t(frame.picture->width) * size_t(frame.picture->height) * (frame.picture->transparent ? 4 : 3)) {
+            __builtin_trap();
+        }
     }
-    sprite.frameStep = 0.75f;
-    for (int tick = 0; tick < 10; tick++) {
-        sprite.Animate();
-        sprite.Draw(DRAW_MATERIAL | DRAW_AXES);
-    }
-    sprite.DrawSelected();
-    sprite.DrawForSelection();
     return 0;
 }
