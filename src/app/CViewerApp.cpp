@@ -7,6 +7,7 @@
 #include "image/Palettes.h"
 #include "platform/CMainDialogWindow.h"
 #include "platform/CMessageBox.h"
+#include "platform/DesktopMessageBox.h"
 #include "platform/CSettingsStore.h"
 #include "platform/DesktopDisplay.h"
 #include "platform/ProgramFolder.h"
@@ -23,7 +24,7 @@ int CViewerApp::InitInstance(const std::string& sceneArgument) {
         std::fprintf(stderr, "orrin: %s; the settings dialog needs one (tvntool works without)\n", reason.c_str());
         return 1;
     }
-    CMessageBox::SetBackend(CMessageBox::desktop);
+    UseDesktopMessageBoxes();
     if (DesktopColourDepth() < fewestColourBits) {
         CMessageBox::Show(GetStringResource(MSG_TOO_FEW_COLOURS));
         return 0;

@@ -12,6 +12,7 @@
 #include "diag/CDiagnostics.h"
 #include "image/Palettes.h"
 #include "platform/CMessageBox.h"
+#include "platform/DesktopMessageBox.h"
 #include "platform/CSettingsStore.h"
 #include "platform/DesktopDisplay.h"
 #include "platform/ProgramFolder.h"
@@ -79,7 +80,7 @@ int ViewScene(const std::string& path) {
         std::fprintf(stderr, "orrin: %s; the viewer needs one (tvntool works without)\n", reason.c_str());
         return 1;
     }
-    CMessageBox::SetBackend(CMessageBox::desktop);
+    UseDesktopMessageBoxes();
     CSettingsStore& settings = AppSettings();
     ApplyGamma(static_cast<float>(settings.Read(Setting::gamma)) * 0.01f);
     LoadDefaultPalette();

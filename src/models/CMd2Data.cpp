@@ -137,9 +137,8 @@ uint8_t NearestTableNormal(const CVector& direction) {
     return static_cast<uint8_t>(best);
 }
 
-// Each vertex takes the table normal nearest the average of the faces that
-// use it; vertices no face uses keep theirs.
-void RecomputeFrameNormals(const CMd2Data& data, uint8_t* frame) {
+// For each vertex, the faces that use it, wound as the mesh draws them.
+std::vector<NormalSum> FaceNormalSums(const CMd2Data& data, const uint8_t* frame) {
     std::vector<NormalSum> sums(static_cast<size_t>(data.VertexCount()));
     const CMd2Frame positions(frame);
     std::vector<RunVertex> corners;
@@ -159,6 +158,13 @@ void RecomputeFrameNormals(const CMd2Data& data, uint8_t* frame) {
             }
         }
     });
+    return sums;
+}
+
+// Each vertex takes the table normal nearest the average of the faces that
+// use it; vertices no face uses keep theirs.
+void RecomputeFrameNormals(const CMd2Data& data, uint8_t* frame) {
+    const std::vector<NormalSum> sums = FaceNormalSums(data, frame);
     for (size_t v = 0; v < sums.size(); v++) {
         if (sums[v].uses == 0) {
             continue;
@@ -168,6 +174,20 @@ void RecomputeFrameNormals(const CMd2Data& data, uint8_t* frame) {
         average.Normalize();
         frame[CMd2Data::FRAME_HEADER_SIZE + 4 * v + 3] = NearestTableNormal(average);
     }
+}
+
+// Whether the stored normals of a frame point, taken together, against the
+// faces around their vertices.
+bool NormalsFaceInward(const CMd2Data& data, const uint8_t* frame) {
+    const std::vector<NormalSum> sums = FaceNormalSums(data, frame);
+    const CMd2Frame stored(frame);
+    float agreement = 0.0f;
+    for (size_t v = 0; v < sums.size(); v++) {
+        if (sums[v].uses > 0) {
+            agreement += sums[v].sum.Dot(Md2TableNormal(stored.NormalIndex(static_cast<int32_t>(v))));
+        }
+    }
+    return agreement < 0.0f;
 }
 
 void BuildAnimations(CMd2Data& data) {
@@ -306,6 +326,8 @@ ParsedModel ParseMd2(std::vector<uint8_t>&& file, bool recomputeNormals) {
         for (int32_t i = 0; i < frameCount; i++) {
             RecomputeFrameNormals(md2, md2.fileBytes.data() + md2.frameOffset + static_cast<size_t>(i) * frameSize);
         }
+    } else {
+        md2.normalsFaceInward = NormalsFaceInward(md2, md2.Frame(0));
     }
     return { std::move(parsed), {} };
 }

@@ -67,6 +67,9 @@ public:
     CMeshArrays              mesh;
     // Lifts frame 0's lowest point to the object's origin height.
     float                    yOffset = 0.0f;
+    // The stored normals of frame 0 mostly point against the faces' winding
+    // (some of the games' models store them inward).
+    bool                     normalsFaceInward = false;
 };
 
 // Parses a whole MD2 file. Everything is checked against its size before it

@@ -1,22 +1,17 @@
 #include "platform/CMessageBox.h"
 
-#include <FL/Fl.H>
-#include <FL/fl_ask.H>
-#include <SDL.h>
-#include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 
 namespace {
 
-const char* const boxTitle = "Orrin";
-
 CMessageBox::Backend backend = CMessageBox::standardError;
-SDL_Window*          viewerWindow = nullptr;
+void (*showOnDesktop)(const std::string& text) = nullptr;
+
+} // namespace
 
 // The texts end their lines the Windows way, as "errors.txt" keeps them; a
 // terminal's lines end in '\n' alone.
-void WriteToStandardError(const std::string& text) {
+void CMessageBox::WriteToStandardError(const std::string& text) {
     std::string line;
     for (size_t i = 0; i < text.size(); i++) {
         if (text[i] != '\r' || i + 1 == text.size() || text[i + 1] != '\n') {
@@ -29,48 +24,10 @@ void WriteToStandardError(const std::string& text) {
     std::fputs(line.c_str(), stderr);
 }
 
-// FLTK ends the process when it cannot reach a display, so without one the
-// text goes to standard error instead of taking the program down.
-bool HasDisplay() {
-    return std::getenv("DISPLAY") != nullptr || std::getenv("WAYLAND_DISPLAY") != nullptr;
-}
-
-// The texts end their lines the Windows way; a box would show each '\r' as
-// a control character, and the final line end as an empty line.
-std::string BoxText(std::string text) {
-    text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
-    while (!text.empty() && text.back() == '\n') {
-        text.pop_back();
-    }
-    return text;
-}
-
-void ShowOnDesktop(const std::string& text) {
-    const std::string shown = BoxText(text);
-    if (viewerWindow != nullptr &&
-        SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_WARNING, boxTitle, shown.c_str(), viewerWindow) == 0) {
-        return;
-    }
-    if (!HasDisplay()) {
-        WriteToStandardError(text);
-        return;
-    }
-    // FLTK's alert labels its one button "Close".
-    fl_close = "OK";
-    fl_message_title(boxTitle);
-    fl_alert("%s", shown.c_str());
-    // Without the dialog's event loop running (the viewer started on its
-    // own) nothing else sends the box's closing to the X server, and it
-    // would stay mapped behind the viewer.
-    Fl::flush();
-}
-
-} // namespace
-
 void CMessageBox::Show(const std::string& text) {
     switch (backend) {
     case standardError: WriteToStandardError(text); break;
-    case desktop:       ShowOnDesktop(text); break;
+    case desktop:       showOnDesktop != nullptr ? showOnDesktop(text) : WriteToStandardError(text); break;
     case discard:       break;
     }
 }
@@ -83,6 +40,6 @@ CMessageBox::Backend CMessageBox::GetBackend() {
     return backend;
 }
 
-void CMessageBox::SetViewerWindow(SDL_Window* window) {
-    viewerWindow = window;
+void CMessageBox::SetDesktopBox(void (*show)(const std::string& text)) {
+    showOnDesktop = show;
 }

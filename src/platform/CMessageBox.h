@@ -2,13 +2,13 @@
 
 #include <string>
 
-struct SDL_Window;
-
 // A modal message with an OK button and a warning icon. Where it appears is
 // chosen once per program: the viewer shows desktop dialogs (an FLTK alert,
 // or an SDL box above the full-screen window while one is up); tvntool and the
 // tests write a line on standard error; the fuzz targets stay quiet. Callers
-// only call Show, which returns once the user has closed the box.
+// only call Show, which returns once the user has closed the box. The
+// desktop boxes live apart (DesktopMessageBox.h), so that a program that
+// never shows one links no window toolkit.
 class CMessageBox {
 public:
     enum Backend {
@@ -21,7 +21,9 @@ public:
 
     static void    SetBackend(Backend backend);
     static Backend GetBackend();
-    // The full-screen viewer window while it is up, else null. Boxes must be
-    // its children to show above it.
-    static void    SetViewerWindow(SDL_Window* window);
+    // How the desktop backend shows a box; until one is given it writes to
+    // standard error.
+    static void    SetDesktopBox(void (*show)(const std::string& text));
+    // What the standard-error backend writes: the text's lines ended in '\n'.
+    static void    WriteToStandardError(const std::string& text);
 };

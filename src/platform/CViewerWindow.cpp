@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/CMessageBox.h"
+#include "platform/DesktopMessageBox.h"
 #include "platform/ProgramIcon.h"
 
 namespace {
@@ -190,7 +191,7 @@ bool CViewerWindow::Create(int width, int height) {
         return false;
     }
     SDL_GL_MakeCurrent(window, glContext);
-    CMessageBox::SetViewerWindow(window);
+    SetMessageBoxParent(window);
     return true;
 }
 
@@ -217,7 +218,7 @@ void CViewerWindow::Destroy() {
     }
     RestoreDisplayMode();
     if (window != nullptr) {
-        CMessageBox::SetViewerWindow(nullptr);
+        SetMessageBoxParent(nullptr);
         SDL_DestroyWindow(window);
         window = nullptr;
     }

@@ -1,8 +1,9 @@
 #include "platform/GLCurrentContext.h"
 
-#include <EGL/egl.h>
-#include <SDL.h>
+#include <GL/gl.h>
 
+// Without a current context the dispatch answers every query with nothing,
+// whoever made the context (the viewer window's or an offscreen one).
 bool HasCurrentGLContext() {
-    return eglGetCurrentContext() != EGL_NO_CONTEXT || SDL_GL_GetCurrentContext() != nullptr;
+    return glGetString(GL_VERSION) != nullptr;
 }

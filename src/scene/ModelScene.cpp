@@ -65,14 +65,6 @@ const ModelFileKind* KindOf(CAssetSource& assets, const AssetId& id) {
     return kind;
 }
 
-// Some of the games' models store normals that point inward, which would
-// show them unlit; made from the triangles, they point out.
-void PrepareToLoad(COGLModel& model, COGLScene& scene) {
-    model.resources = &scene;
-    if (auto* md2 = dynamic_cast<COGLMD2*>(&model)) {
-        md2->recomputeNormals = true;
-    }
-}
 
 std::unique_ptr<COGLModel> LoadFromDisk(const std::string& path, COGLScene& scene) {
     CAssetSource& assets = *scene.Assets();
@@ -87,7 +79,7 @@ std::unique_ptr<COGLModel> LoadFromDisk(const std::string& path, COGLScene& scen
         return nullptr;
     }
     std::unique_ptr<COGLModel> model = CreateModelForFile(*kind, path, false);
-    PrepareToLoad(*model, scene);
+    model->resources = &scene;
     model->LoadAsset(id);
     return model;
 }
@@ -113,7 +105,7 @@ std::unique_ptr<COGLModel> LoadFromArchive(const ArchivePath& where, COGLScene& 
         return nullptr;
     }
     std::unique_ptr<COGLModel> model = CreateModelForFile(*kind, where.entry, true);
-    PrepareToLoad(*model, scene);
+    model->resources = &scene;
     model->LoadAsset(id);
     return model;
 }
@@ -182,6 +174,12 @@ bool ApplyChoice(const std::string& path, const ModelSceneChoice& choice, COGLMo
     }
     if (auto* player = dynamic_cast<COGLPlayer*>(&model); player != nullptr && !player->weapons.empty()) {
         player->SetWeapon(player->weapons.front().get());
+    }
+    // Some of the games' models store their normals inward, which would show
+    // them unlit: turned, they point out. The body's own only; an attached
+    // weapon's are made from its mesh.
+    if (auto* md2 = dynamic_cast<COGLMD2*>(&model); md2 != nullptr && md2->data != nullptr) {
+        md2->flipNormals = md2->data->normalsFaceInward;
     }
     return true;
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/CMessageBox.h"
+#include "platform/DesktopMessageBox.h"
 #include "support/VirtualDisplay.h"
 
 namespace {
@@ -61,7 +62,7 @@ TEST(MessageBoxTest, DesktopBoxShowsTheTextWithoutLineEndsAndAnOkButton) {
     const char* saved = std::getenv("DISPLAY");
     const std::string savedDisplay = saved != nullptr ? saved : "";
     setenv("DISPLAY", display, 1);
-    CMessageBox::SetBackend(CMessageBox::desktop);
+    UseDesktopMessageBoxes();
 
     ShownBox box;
     Fl::add_timeout(0.0, ReadAndClose, &box);
