@@ -12,7 +12,9 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     SetUpReading();
-    static CSettingsStore settings("/nonexistent/orrin-fuzz/TAV.ini");
+    // A settings file that cannot be written: the viewport stores its
+    // switches on the way out.
+    static CSettingsStore settings("/dev/null/orrin-fuzz/TAV.ini");
 
     CFile file;
     if (!file.OpenMemory(data, size)) {
