@@ -107,6 +107,8 @@ TEST_F(AssetSourceTest, ReadsTakeWhatIsThereWithinTheLimit) {
 TEST_F(AssetSourceTest, ArchiveEntriesAreFoundByIndexAndReadThroughOneOpenStream) {
     CPakFile pak;
     ASSERT_TRUE(pak.Open(folder.Write("game/pak0.pak", TwoEntryPack())));
+    // The scene's archives outlive the source of each of its loads.
+    CAssetSource assets(folder.Path("scenes/"), settings);
     const AssetId model = assets.ResolveEntry(pak, "MODELS/A.MD2");
     ASSERT_TRUE(model.IsValid());
     EXPECT_EQ(model.path, "models/a.md2");
