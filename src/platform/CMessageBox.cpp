@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/DialogUnits.h"
+
 namespace {
 
 const char* const boxTitle = "Orrin";
@@ -55,6 +57,7 @@ void ShowOnDesktop(const std::string& text) {
         WriteToStandardError(text);
         return;
     }
+    PrepareDialogs();
     // FLTK's alert labels its one button "Close".
     fl_close = "OK";
     fl_message_title(boxTitle);
