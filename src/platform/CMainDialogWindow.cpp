@@ -70,7 +70,9 @@ void MoveRightEdge(Fl_Widget* widget, int right) {
 }
 
 const char* const resolutionNames[] = { "512x384", "640x400", "640x480", "800x600", "1024x768" };
-const char* const fileTypeNames[] = { "Bitmap", "JPEG" };
+// Sorted, as the list always was; PNG came last, so the stored numbers of
+// the other two keep their meaning.
+const char* const fileTypeNames[] = { "Bitmap", "JPEG", "PNG" };
 const char* const qualityNames[] = { "Min", "Med", "High", "Max" };
 
 } // namespace
@@ -211,7 +213,7 @@ void CMainDialogWindow::Controls::Build() {
     shotBaseName = new Fl_Input(u.X(62), u.Y(86), u.X(163), u.Y(12));
     SetTip(shotBaseName, 1013);
     Fl_Box* typeLabel = AddLabel("File type", 18, 102, 38, 9);
-    shotFileType = AddList(1015, 62, 100, 45, fileTypeNames, 2);
+    shotFileType = AddList(1015, 62, 100, 45, fileTypeNames, 3);
     Fl_Box* qualityLabel = AddLabel("JPEG Quality", 135, 102, 44, 9);
     jpegQuality = AddList(1016, 184, 100, 41, qualityNames, 4);
 

@@ -157,7 +157,8 @@ protected:
 struct DpiCase { int dpi; double scale; };
 const DpiCase dpiCases[] = { { 96, 1.0 }, { 192, 2.0 } };
 
-// 281 x 146 dialog units, 422 x 237 pixels at 96 dpi.
+// 281 x 146 dialog units, 422 x 237 pixels at 96 dpi. Also: PNG is the shot
+// type a stored 2 shows, and it reads back as 2.
 TEST_F(DialogLayoutTest, MainDialogScalesWithTheDesktopAndEveryTextFits) {
     for (const DpiCase& c : dpiCases) {
         SCOPED_TRACE(c.dpi);
@@ -165,6 +166,10 @@ TEST_F(DialogLayoutTest, MainDialogScalesWithTheDesktopAndEveryTextFits) {
         CClosingHandler handler;
         CMainDialogWindow dialog(handler);
         handler.dialog = &dialog;
+        DialogFields fields;
+        fields.shotFileType = 2;
+        dialog.SetFields(fields);
+        EXPECT_EQ(dialog.GetFields().shotFileType, 2);
         ShowAndRead([&] { dialog.RunModal(); }, [&](const Fl_Window& window) {
             EXPECT_EQ(window.w(), std::lround(422 * c.scale));
             EXPECT_EQ(window.h(), std::lround(237 * c.scale));
