@@ -103,7 +103,8 @@ private:
     Fl_Box*    AddLabel(const char* text, int x, int y, int w, int h);
     Fl_Choice* AddList(int id, int x, int y, int w, const char* const items[], int count);
     void       FitLabelColumn(std::initializer_list<LabelledField> rows);
-    int        FitButton(Fl_Widget* button) const;
+    int        MissingButtonWidth(const Fl_Widget& button) const;
+    void       GrowLeftward(Fl_Widget* button, std::initializer_list<Fl_Widget*> givingWay) const;
 };
 
 Fl_Box* CMainDialogWindow::Controls::AddLabel(const char* text, int x, int y, int w, int h) {
@@ -137,9 +138,19 @@ void CMainDialogWindow::Controls::FitLabelColumn(std::initializer_list<LabelledF
 }
 
 // How much wider the button must be to show its text whole.
-int CMainDialogWindow::Controls::FitButton(Fl_Widget* button) const {
-    const int needed = TextWidth(*button, true) + Fl::box_dw(button->box()) + 2 * units.X(buttonPaddingUnits);
-    return std::max(0, needed - button->w());
+int CMainDialogWindow::Controls::MissingButtonWidth(const Fl_Widget& button) const {
+    const int needed = TextWidth(button, true) + Fl::box_dw(button.box()) + 2 * units.X(buttonPaddingUnits);
+    return std::max(0, needed - button.w());
+}
+
+// A button at the right keeps its right edge and grows into the controls on
+// its left, whose right edges give way as much.
+void CMainDialogWindow::Controls::GrowLeftward(Fl_Widget* button, std::initializer_list<Fl_Widget*> givingWay) const {
+    const int growth = MissingButtonWidth(*button);
+    MoveLeftEdge(button, button->x() - growth);
+    for (Fl_Widget* control : givingWay) {
+        MoveRightEdge(control, control->x() + control->w() - growth);
+    }
 }
 
 namespace {
@@ -228,21 +239,11 @@ void CMainDialogWindow::Controls::Build() {
     FitLabelColumn({ { sceneLabel, scenePath }, { resolutionLabel, resolution }, { gammaLabel, gamma } });
     FitLabelColumn({ { folderLabel, shotFolder }, { nameLabel, shotBaseName }, { typeLabel, shotFileType } });
     FitLabelColumn({ { qualityLabel, jpegQuality } });
-    // Buttons at the right keep their right edges and grow into the
-    // controls on their left, which give way; the others grow rightward.
-    const int browseSceneGrowth = FitButton(browseScene);
-    MoveLeftEdge(browseScene, browseScene->x() - browseSceneGrowth);
-    MoveRightEdge(scenePath, scenePath->x() + scenePath->w() - browseSceneGrowth);
-    const int aboutGrowth = FitButton(about);
-    MoveLeftEdge(about, about->x() - aboutGrowth);
-    MoveRightEdge(gamma, gamma->x() + gamma->w() - aboutGrowth);
-    const int browseFolderGrowth = FitButton(browseFolder);
-    MoveLeftEdge(browseFolder, browseFolder->x() - browseFolderGrowth);
-    for (Fl_Widget* edit : { static_cast<Fl_Widget*>(shotFolder), static_cast<Fl_Widget*>(shotBaseName) }) {
-        MoveRightEdge(edit, edit->x() + edit->w() - browseFolderGrowth);
-    }
-    MoveLeftEdge(exit, exit->x() - FitButton(exit));
-    viewScene->size(viewScene->w() + FitButton(viewScene), viewScene->h());
+    GrowLeftward(browseScene, { scenePath });
+    GrowLeftward(about, { gamma });
+    GrowLeftward(browseFolder, { shotFolder, shotBaseName });
+    GrowLeftward(exit, {});
+    viewScene->size(viewScene->w() + MissingButtonWidth(*viewScene), viewScene->h());
 }
 
 void CMainDialogWindow::Controls::ChooseScene() {
