@@ -22,9 +22,12 @@ static void PrintUsage() {
                 "  thumbnail IN OUT.png SIZE\n"
                 "                          a picture of a scene or model file for file managers\n"
                 "\n"
-                "'tvntool COMMAND --help' tells more. Exit codes: 0 loaded completely,\n"
-                "1 loaded with missing or invalid files, 2 not a scene or unusable input,\n"
-                "64 wrong usage.\n");
+                "  --help, -h              this text\n"
+                "  --version               the version\n"
+                "\n"
+                "'tvntool COMMAND --help' and 'man tvntool' tell more.\n"
+                "Exit codes: 0 loaded completely, 1 loaded with missing or invalid files,\n"
+                "2 not a scene or unusable input, 64 wrong usage.\n");
 }
 
 int main(int argc, char** argv) {
@@ -33,7 +36,8 @@ int main(int argc, char** argv) {
         std::printf("tvntool %s\n", ORRIN_VERSION);
         return EXIT_LOADED;
     }
-    if (argc >= 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "help") == 0)) {
+    if (argc >= 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0 ||
+                      std::strcmp(argv[1], "help") == 0)) {
         PrintUsage();
         return EXIT_LOADED;
     }

@@ -108,17 +108,24 @@ int ViewScene(const std::string& path) {
     return 0;
 }
 
-void PrintUsage() {
-    std::fprintf(stderr,
+// On standard output when asked for, on standard error after a wrong command line.
+void PrintUsage(FILE* out) {
+    std::fprintf(out,
                  "usage: orrin [SCENE]        the settings dialog, with SCENE filled in\n"
                  "       orrin --view SCENE   show a scene full screen; Escape closes it\n"
+                 "       orrin --help | -h    this text\n"
+                 "       orrin --version      the version\n"
                  "SCENE is a .tvn file, a model or sprite file, or ARCHIVE.pak:entry/path.\n"
-                 "       orrin --version\n");
+                 "'man orrin' tells more, with the keys of the viewer.\n");
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+        PrintUsage(stdout);
+        return 0;
+    }
     if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
         std::printf("orrin %s\n", ORRIN_VERSION);
         return 0;
@@ -134,6 +141,6 @@ int main(int argc, char** argv) {
         CViewerApp app;
         return app.InitInstance(argv[1]);
     }
-    PrintUsage();
+    PrintUsage(stderr);
     return 2;
 }

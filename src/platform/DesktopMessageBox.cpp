@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/CMessageBox.h"
+#include "platform/DialogUnits.h"
 
 namespace {
 
@@ -42,6 +43,7 @@ void ShowOnDesktop(const std::string& text) {
         CMessageBox::WriteToStandardError(text);
         return;
     }
+    PrepareDialogs();
     // FLTK's alert labels its one button "Close".
     fl_close = "OK";
     fl_message_title(boxTitle);

@@ -10,6 +10,6 @@ struct DialogFields {
     int         gammaPosition = 1;    // slider, 1..80
     std::string shotFolder;
     std::string shotBaseName;
-    int         shotFileType = 1;     // 0 Bitmap, 1 JPEG
+    int         shotFileType = 1;     // 0 Bitmap, 1 JPEG, 2 PNG
     int         jpegQuality = 2;      // 0 Min .. 3 Max
 };

@@ -175,6 +175,21 @@ click_in() {
 # units), in pixels: the dialog is laid out at a fixed scale, not by fonts.
 view_x=48; view_y=214
 
+# window_size WINDOW: "WIDTHxHEIGHT" of the window.
+window_size() {
+    xwininfo -id "$1" 2>/dev/null | awk '/Width:/ { w = $2 } /Height:/ { h = $2 } END { print w "x" h }'
+}
+
+# window_class WINDOW: its WM_CLASS, as "INSTANCE", "CLASS".
+window_class() {
+    xprop -id "$1" WM_CLASS 2>/dev/null | sed -n 's/^WM_CLASS([A-Z_]*) = //p'
+}
+
+# set_xft_dpi DPI: Xft.dpi in the screen's X resources, as xrdb would set it.
+set_xft_dpi() {
+    xprop -root -format RESOURCE_MANAGER 8s -set RESOURCE_MANAGER "Xft.dpi:	$1"
+}
+
 # press_in WINDOW KEY: focus, then KEY.
 press_in() {
     focus "$1"

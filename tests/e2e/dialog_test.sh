@@ -3,7 +3,8 @@
 #   dialog_test.sh ORRIN
 # "View Scene" shows the scene, Escape brings the dialog back, "Exit" stores
 # the settings; a scene that cannot be opened gives a message box, then the
-# error list, and the program keeps running. Exits 77 (skipped) when a tool
+# error list, and the program keeps running. At 192 dpi the dialog is twice
+# the size, and Escape ends it storing nothing. Exits 77 (skipped) when a tool
 # is missing; kills everything it started on the way out.
 set -u
 orrin=$1
@@ -19,10 +20,13 @@ start_xvfb 800x600x16
 # The "Exit" button's centre in pixels (224, 125, 50, 14 in dialog units).
 exit_x=373; exit_y=214
 
+# The screen's 100 dpi round to the dialog's own scale.
 start_orrin "$work/prog/orrin" "$work/box.tvn"
 dialog=$(find_window Orrin)
 [ -n "$dialog" ] || die "no dialog"
 sleep 0.5
+[ "$(window_size "$dialog")" = 422x237 ] || fail "the dialog is $(window_size "$dialog") at 100 dpi"
+[ "$(window_class "$dialog")" = '"orrin", "Orrin"' ] || fail "the dialog's class is $(window_class "$dialog")"
 click_in "$dialog" "$view_x" "$view_y"
 [ -n "$(find_window 'Test Window')" ] || die "View Scene shows no viewer window"
 # 800x600 from the settings: the box sits in the middle of the screen.
@@ -89,6 +93,19 @@ grep -q "^LastScene=$work/missing.tvn\$" <<<"$settings" || fail "LastScene not s
 # Gamma 1.0 is slider position 0, which the slider shows as 1: the first
 # "View Scene" finds it moved and stores 100 - 1.
 grep -q '^Gamma=99$' <<<"$settings" || fail "Gamma not stored: $settings"
+
+
+set_xft_dpi 192
+start_orrin "$work/prog/orrin"
+dialog=$(find_window Orrin)
+[ -n "$dialog" ] || die "no dialog at 192 dpi"
+size_doubled() { [ "$(window_size "$dialog")" = 844x474 ]; }
+within "$window_seconds" size_doubled || fail "the dialog is $(window_size "$dialog") at 192 dpi"
+press_in "$dialog" Escape
+wait_orrin
+status=$?
+[ "$status" -eq 0 ] || fail "orrin exited with $status after Escape: $(cat "$work/orrin.out")"
+[ "$(cat "$ini")" = "$settings" ] || fail "Escape changed the settings: $(cat "$ini")"
 
 [ "$failures" -eq 0 ] && echo "dialog end to end: passed"
 [ "$failures" -eq 0 ]

@@ -2,7 +2,8 @@
 # An installed copy under a fresh prefix, started by a user with an empty
 # home, finds its default palette: no message 107 before anything else. The
 # desktop entry, the MIME packages and the thumbnailer entry are valid, and
-# the command the thumbnailer entry names makes thumbnails.
+# the command the thumbnailer entry names makes thumbnails. The manual pages
+# are where man looks for them.
 #   install_test.sh BUILD_DIR
 set -u
 build=$1
@@ -16,9 +17,17 @@ if ! cmake --install "$build" --prefix "$prefix" >"$work/install.log" 2>&1; then
 fi
 for file in bin/orrin bin/tvntool share/orrin/quake2.pal share/applications/orrin.desktop \
             share/mime/packages/orrin-tvn.xml share/mime/packages/orrin-models.xml \
-            share/thumbnailers/orrin.thumbnailer; do
+            share/thumbnailers/orrin.thumbnailer share/man/man1/orrin.1 share/man/man1/tvntool.1; do
     [ -e "$prefix/$file" ] || fail "not installed: $file"
 done
+
+# man finds the pages under the prefix by their names.
+if command -v man >/dev/null; then
+    for page in orrin tvntool; do
+        found=$(man -M "$prefix/share/man" -w "$page" 2>&1)
+        [ "$found" = "$prefix/share/man/man1/$page.1" ] || fail "man does not find the installed $page page: $found"
+    done
+fi
 
 # The first and last entries of the Quake II palette.
 palette="$prefix/share/orrin/quake2.pal"

@@ -1,0 +1,197 @@
+#include <gtest/gtest.h>
+
+#include <FL/Fl.H>
+#include <FL/Fl_Box.H>
+#include <FL/Fl_Button.H>
+#include <FL/Fl_Window.H>
+#include <FL/fl_draw.H>
+#include <FL/x.H>
+#include <X11/Xatom.h>
+#include <cmath>
+#include <cstdlib>
+#include <functional>
+#include <string>
+
+#include "app/CAboutDlg.h"
+#include "platform/CMainDialogHandler.h"
+#include "platform/CMainDialogWindow.h"
+#include "platform/DialogUnits.h"
+#include "platform/TextDialogs.h"
+#include "support/VirtualDisplay.h"
+
+namespace {
+
+TEST(DialogUnitsTest, DpiComesFromXftDpiAndScalesByEighthsFromOne) {
+    struct ResourceCase { const char* resources; double dpi; };
+    for (const ResourceCase& c : { ResourceCase{ "Xft.dpi:\t192\n", 192 }, ResourceCase{ "Xft.antialias: 1\nXft.dpi: 144.5\n", 144.5 },
+                                   ResourceCase{ "*dpi: 120\n", 120 }, ResourceCase{ "Xft.antialias: 1\n", 0 },
+                                   ResourceCase{ "Xft.dpi: none\n", 0 }, ResourceCase{ "Xft.dpi: 0\n", 0 },
+                                   ResourceCase{ "Xft.dpi: 1e9\n", 0 }, ResourceCase{ "", 0 } }) {
+        EXPECT_DOUBLE_EQ(ResourceDpi(c.resources), c.dpi) << c.resources;
+    }
+    struct ScaleCase { double dpi; double scale; };
+    for (const ScaleCase& c : { ScaleCase{ 72, 1 }, ScaleCase{ 92, 1 }, ScaleCase{ 100, 1 }, ScaleCase{ 120, 1.25 },
+                                ScaleCase{ 144, 1.5 }, ScaleCase{ 192, 2 }, ScaleCase{ 288, 3 } }) {
+        EXPECT_DOUBLE_EQ(ScaleForDpi(c.dpi), c.scale) << c.dpi;
+    }
+}
+
+// Closes the main dialog the way its close box does.
+class CClosingHandler : public CMainDialogHandler {
+public:
+    void OnViewScene() override {}
+    void OnOK() override {}
+    void OnCancel() override { dialog->Close(); }
+    void OnAbout() override {}
+
+    CMainDialogWindow* dialog = nullptr;
+};
+
+struct Box {
+    int left, top, right, bottom;
+};
+
+Box BoxOf(const Fl_Widget& widget) {
+    return { widget.x(), widget.y(), widget.x() + widget.w(), widget.y() + widget.h() };
+}
+
+bool Overlap(const Box& a, const Box& b) {
+    return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
+}
+
+// A window of ours as it is shown: texts in the scaled font, every label's
+// text inside its box (FLTK insets it 3 pixels a side), every button's text
+// inside its frame, no two controls on each other, all within the window.
+void ExpectLaidOut(const Fl_Window& window, double scale) {
+    EXPECT_STREQ(window.xclass(), "orrin");
+    const int fontSize = static_cast<int>(std::lround(11 * scale));
+    std::vector<Box> placed;
+    for (int i = 0; i < window.children(); i++) {
+        const Fl_Widget& widget = *window.child(i);
+        if (!widget.visible() || widget.box() == FL_ENGRAVED_FRAME) {
+            continue;
+        }
+        SCOPED_TRACE(widget.label() != nullptr ? widget.label() : "(no label)");
+        const bool button = dynamic_cast<const Fl_Button*>(&widget) != nullptr;
+        const bool label = widget.box() == FL_NO_BOX;
+        EXPECT_EQ(widget.labelsize(), fontSize);
+        fl_draw_shortcut = button ? 1 : 0;
+        int textWidth = (widget.align() & FL_ALIGN_WRAP) != 0 ? widget.w() - 6 : 0;
+        int textHeight = 0;
+        widget.measure_label(textWidth, textHeight);
+        fl_draw_shortcut = 0;
+        if (label) {
+            EXPECT_LE(textWidth + 6, widget.w());
+            EXPECT_LE(textHeight, widget.h());
+        } else if (button) {
+            EXPECT_LE(textWidth + Fl::box_dw(widget.box()), widget.w());
+        }
+        const Box box = BoxOf(widget);
+        EXPECT_TRUE(box.left >= 0 && box.top >= 0 && box.right <= window.w() && box.bottom <= window.h());
+        for (const Box& other : placed) {
+            EXPECT_FALSE(Overlap(box, other)) << "at " << box.left << "," << box.top;
+        }
+        placed.push_back(box);
+    }
+}
+
+// Each window is read inside its own modal loop, which the reading ends.
+struct Reading {
+    std::function<void(const Fl_Window&)> check;
+    bool                                  done = false;
+};
+
+void ReadAndClose(void* data) {
+    Fl_Window* window = Fl::first_window();
+    if (window == nullptr) {
+        Fl::repeat_timeout(0.05, ReadAndClose, data);
+        return;
+    }
+    Reading& reading = *static_cast<Reading*>(data);
+    reading.check(*window);
+    reading.done = true;
+    window->do_callback();
+}
+
+void ShowAndRead(const std::function<void()>& show, const std::function<void(const Fl_Window&)>& check) {
+    Reading reading { check };
+    Fl::add_timeout(0.0, ReadAndClose, &reading);
+    show();
+    Fl::remove_timeout(ReadAndClose, &reading);
+    EXPECT_TRUE(reading.done);
+}
+
+class DialogLayoutTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const char* display = VirtualDisplay();
+        if (display == nullptr) {
+            GTEST_SKIP() << "Xvfb is not installed or did not start";
+        }
+        const char* saved = std::getenv("DISPLAY");
+        savedDisplay = saved != nullptr ? saved : "";
+        hadDisplay = saved != nullptr;
+        setenv("DISPLAY", display, 1);
+        fl_open_display();
+    }
+    void TearDown() override {
+        if (fl_display != nullptr) {
+            XDeleteProperty(fl_display, RootWindow(fl_display, 0), XA_RESOURCE_MANAGER);
+            XSync(fl_display, False);
+        }
+        hadDisplay ? setenv("DISPLAY", savedDisplay.c_str(), 1) : unsetenv("DISPLAY");
+    }
+
+    // What a desktop sets with xrdb.
+    static void SetXftDpi(int dpi) {
+        const std::string resources = "Xft.dpi:\t" + std::to_string(dpi) + "\n";
+        XChangeProperty(fl_display, RootWindow(fl_display, 0), XA_RESOURCE_MANAGER, XA_STRING, 8, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(resources.data()), static_cast<int>(resources.size()));
+        XSync(fl_display, False);
+    }
+
+    std::string savedDisplay;
+    bool        hadDisplay = false;
+};
+
+struct DpiCase { int dpi; double scale; };
+const DpiCase dpiCases[] = { { 96, 1.0 }, { 192, 2.0 } };
+
+// 281 x 146 dialog units, 422 x 237 pixels at 96 dpi. Also: PNG is the shot
+// type a stored 2 shows, and it reads back as 2.
+TEST_F(DialogLayoutTest, MainDialogScalesWithTheDesktopAndEveryTextFits) {
+    for (const DpiCase& c : dpiCases) {
+        SCOPED_TRACE(c.dpi);
+        SetXftDpi(c.dpi);
+        CClosingHandler handler;
+        CMainDialogWindow dialog(handler);
+        handler.dialog = &dialog;
+        DialogFields fields;
+        fields.shotFileType = 2;
+        dialog.SetFields(fields);
+        EXPECT_EQ(dialog.GetFields().shotFileType, 2);
+        ShowAndRead([&] { dialog.RunModal(); }, [&](const Fl_Window& window) {
+            EXPECT_EQ(window.w(), std::lround(422 * c.scale));
+            EXPECT_EQ(window.h(), std::lround(237 * c.scale));
+            ExpectLaidOut(window, c.scale);
+        });
+    }
+}
+
+// The acknowledgement of the JPEG library is longer than the About box is
+// wide: wrapped lines push the ones below them down, clear of OK.
+TEST_F(DialogLayoutTest, AboutBoxAndErrorListScaleWithTheDesktop) {
+    for (const DpiCase& c : dpiCases) {
+        SCOPED_TRACE(c.dpi);
+        SetXftDpi(c.dpi);
+        ShowAndRead([] { CAboutDlg().DoModal(); }, [&](const Fl_Window& window) {
+            EXPECT_EQ(window.w(), std::lround(339 * c.scale));
+            ExpectLaidOut(window, c.scale);
+        });
+        ShowAndRead([] { ShowTextListWindow("Errors ", "The following errors occured while trying to load the scene.",
+                                            "a.pcx\r\n"); },
+                    [&](const Fl_Window& window) { ExpectLaidOut(window, c.scale); });
+    }
+}
+
+} // namespace
