@@ -12,12 +12,12 @@
 #include <string>
 #include <vector>
 
+#include "image/PngWriter.h"
 #include "platform/COutputFile.h"
 #include "scene/COGLScene.h"
 #include "scene/ModelScene.h"
 #include "tools/CToolScene.h"
 #include "tools/CommandLine.h"
-#include "tools/PngWriter.h"
 #include "tools/Thumbnail.h"
 #include "view/COGLViewport3D.h"
 #include "view/CScreenShot.h"
@@ -87,7 +87,8 @@ bool WriteShot(const std::string& path, const std::vector<uint8_t>& rgba, int wi
     settings.fileType = bmp ? CScreenShot::BMP : CScreenShot::JPEG;
     settings.jpegQuality = 2;
     COutputFile file;
-    return file.Create(path) && CScreenShot(settings).Write(frame, file.Stream()) && file.Commit();
+    std::string failure;
+    return file.Create(path) && CScreenShot(settings).Write(frame, file.Stream(), failure) && file.Commit();
 }
 
 // "out.png" numbered: "out000.png", "out001.png", ...

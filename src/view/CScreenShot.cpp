@@ -12,15 +12,6 @@
 #include "view/CShotFrame.h"
 #include "view/ShotFiles.h"
 
-namespace {
-
-void ReportShotFailure(const std::string& fileName, const std::string& why) {
-    LogLine("Screen shot " + fileName + " not written: " + why + "\n");
-    ReportError("Could not write the screen shot " + fileName + "\r\n" + why + "\r\n");
-}
-
-}  // namespace
-
 std::string CScreenShot::MakeShotFileName() {
     const std::string prefix = settings.folder + "/" + settings.baseName;
     if (shotNumber == -1) {
@@ -34,6 +25,8 @@ std::string CScreenShot::MakeShotFileName() {
         name += ".bmp";
     } else if (settings.fileType == JPEG) {
         name += ".jpg";
+    } else if (settings.fileType == PNG) {
+        name += ".png";
     }
     return name;
 }
@@ -49,37 +42,36 @@ void CScreenShot::FindNextShotNumber(const std::string& prefix) {
     shotNumber = highest + 1;
 }
 
-bool CScreenShot::TakeScreenShot(const std::function<bool(CShotFrame&)>& grab) {
-    const std::string name = MakeShotFileName();
+CScreenShot::Outcome CScreenShot::TakeScreenShot(const std::function<bool(CShotFrame&)>& grab) {
+    Outcome outcome;
+    outcome.path = MakeShotFileName();
     COutputFile file;
-    if (!file.Create(name)) {
-        ReportShotFailure(name, file.GetError());
-        return false;
-    }
     CShotFrame frame;
-    if (!grab(frame)) {
-        return false;
+    if (!file.Create(outcome.path)) {
+        outcome.failure = file.GetError();
+    } else if (!grab(frame)) {
+        outcome.failure = "the picture could not be read";
+    } else if (Write(frame, file.Stream(), outcome.failure) && !file.Commit()) {
+        outcome.failure = file.GetError();
     }
-    if (!Write(frame, file.Stream())) {
-        // libjpeg tells the user itself why a JPEG could not be written.
-        if (settings.fileType != JPEG) {
-            ReportShotFailure(name, std::strerror(errno));
-        }
-        return false;
+    if (!outcome.failure.empty()) {
+        LogLine("Screen shot " + outcome.path + " not written: " + outcome.failure + "\n");
     }
-    if (!file.Commit()) {
-        ReportShotFailure(name, file.GetError());
-        return false;
-    }
-    return true;
+    return outcome;
 }
 
-bool CScreenShot::Write(const CShotFrame& frame, FILE* file) const {
+bool CScreenShot::Write(const CShotFrame& frame, FILE* file, std::string& failure) const {
+    errno = 0;
+    bool written = true;
     if (settings.fileType == BMP) {
-        return WriteBmp(frame, file);
+        written = WriteBmp(frame, file);
+    } else if (settings.fileType == JPEG) {
+        written = WriteJpeg(frame, file, settings.jpegQuality, failure);
+    } else if (settings.fileType == PNG) {
+        written = WritePngShot(frame, file);
     }
-    if (settings.fileType == JPEG) {
-        return WriteJpeg(frame, file, settings.jpegQuality);
+    if (!written && failure.empty()) {
+        failure = errno != 0 ? std::strerror(errno) : "the file could not be written";
     }
-    return true;
+    return written;
 }

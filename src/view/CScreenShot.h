@@ -11,13 +11,21 @@ class CShotFrame;
 // highest number already in the folder (looked up once, at the first shot).
 class CScreenShot {
 public:
-    enum FileType { BMP = 0, JPEG = 1 };
+    // The settings' "SSFileType". The scene editor knows only BMP and JPEG;
+    // PNG is ours and is stored only when chosen.
+    enum FileType { BMP = 0, JPEG = 1, PNG = 2 };
 
     struct Settings {
         std::string folder;            // written to exactly as given
         std::string baseName = "shot";
         int         fileType = JPEG;   // another value writes nothing
         int         jpegQuality = 2;   // index 0..3
+    };
+
+    // What became of one shot, for the viewer to tell on screen.
+    struct Outcome {
+        std::string path;      // the file named for it
+        std::string failure;   // why it was not written; empty when it was
     };
 
     explicit CScreenShot(Settings settings) : settings(std::move(settings)) {}
@@ -30,12 +38,12 @@ public:
     void FindNextShotNumber(const std::string& prefix);
     // F12: the next numbered file, made first (see COutputFile), then the
     // picture from grab (false: no picture, nothing written) written into
-    // it. A file that cannot be made or written is reported to the user and
-    // logged, and the viewer goes on. True when the shot was written.
-    bool TakeScreenShot(const std::function<bool(CShotFrame&)>& grab);
-    // In the chosen file type; another type writes nothing. False when a
-    // write failed (a libjpeg failure has been reported).
-    bool Write(const CShotFrame& frame, FILE* file) const;
+    // it. A shot not written is logged with its reason, and the viewer goes
+    // on; only libjpeg's own failures are reported to the user here.
+    Outcome TakeScreenShot(const std::function<bool(CShotFrame&)>& grab);
+    // In the chosen file type; another type writes nothing. False, with the
+    // reason, when a write failed.
+    bool Write(const CShotFrame& frame, FILE* file, std::string& failure) const;
 
     const Settings& GetSettings() const { return settings; }
     int             shotNumber = -1;   // -1: the folder is not yet scanned

@@ -8,6 +8,7 @@
 #include <jpeglib.h>
 
 #include "diag/CDiagnostics.h"
+#include "image/PngWriter.h"
 #include "view/CShotFrame.h"
 
 namespace {
@@ -44,17 +45,18 @@ std::vector<uint8_t> BmpHeaders(const CShotFrame& frame) {
     return out;
 }
 
-// libjpeg's standard error manager, with a way back out of a fatal error.
+// libjpeg's standard error manager, with a way back out of a fatal error
+// and its message kept for the caller.
 struct ReportingErrorManager {
     jpeg_error_mgr standard;
     jmp_buf        recovery;
+    char           message[JMSG_LENGTH_MAX];
 };
 
 void ReportAndRecover(j_common_ptr info) {
     auto* manager = reinterpret_cast<ReportingErrorManager*>(info->err);
-    char message[JMSG_LENGTH_MAX];
-    info->err->format_message(info, message);
-    ReportError(message);
+    info->err->format_message(info, manager->message);
+    ReportError(manager->message);
     longjmp(manager->recovery, 1);
 }
 
@@ -78,9 +80,8 @@ namespace {
 // Nothing with a destructor may live in the function that sets the
 // recovery point: the jump back would skip it, and GCC rightly warns that
 // such locals may be clobbered.
-bool CompressJpeg(const CShotFrame& frame, FILE* file, int qualityIndex, uint8_t* row) {
+bool CompressJpeg(const CShotFrame& frame, FILE* file, int qualityIndex, uint8_t* row, ReportingErrorManager& errors) {
     jpeg_compress_struct info;
-    ReportingErrorManager errors;
     info.err = jpeg_std_error(&errors.standard);
     errors.standard.error_exit = ReportAndRecover;
     if (setjmp(errors.recovery) != 0) {
@@ -115,7 +116,22 @@ bool CompressJpeg(const CShotFrame& frame, FILE* file, int qualityIndex, uint8_t
 
 }  // namespace
 
-bool WriteJpeg(const CShotFrame& frame, FILE* file, int qualityIndex) {
+bool WriteJpeg(const CShotFrame& frame, FILE* file, int qualityIndex, std::string& failure) {
     std::vector<uint8_t> row(static_cast<size_t>(frame.Width()) * 3);
-    return CompressJpeg(frame, file, qualityIndex, row.data());
+    ReportingErrorManager errors;
+    if (CompressJpeg(frame, file, qualityIndex, row.data(), errors)) {
+        return true;
+    }
+    failure = errors.message;
+    return false;
+}
+
+bool WritePngShot(const CShotFrame& frame, FILE* file) {
+    PngRows rows;
+    rows.pixels = frame.Row(0);
+    rows.width = frame.Width();
+    rows.height = frame.Height();
+    rows.stride = CShotFrame::Stride(frame.Width());
+    rows.blueFirst = true;
+    return WritePng(file, rows);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdio>
+#include <string>
 
 class CShotFrame;
 
@@ -12,5 +13,8 @@ int JpegQualityOf(int qualityIndex);
 // header, then the frame's padded rows bottom-up. False if a write failed.
 bool WriteBmp(const CShotFrame& frame, FILE* file);
 // A baseline JPEG. A libjpeg failure is reported to the user and ends the
-// writing; what was written stays in the file. False then.
-bool WriteJpeg(const CShotFrame& frame, FILE* file, int qualityIndex);
+// writing; what was written stays in the file. False then, with libjpeg's
+// message in failure.
+bool WriteJpeg(const CShotFrame& frame, FILE* file, int qualityIndex, std::string& failure);
+// An 8-bit RGB PNG, top row first. False if libpng failed.
+bool WritePngShot(const CShotFrame& frame, FILE* file);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include <jpeglib.h>
+#include <png.h>
 
 #include "diag/CDiagnostics.h"
 #include "platform/CMessageBox.h"
@@ -61,12 +62,12 @@ std::string WrittenBy(const std::function<void(FILE*)>& write) {
 
 TEST(ShotNumbering, ContinuesAfterTheHighestNumberReadSevenBeforeTheEnd) {
     CTestFolder folder;
-    for (const char* name : { "shot005.bmp", "shot012.jpg", "other099.jpg" }) {
+    for (const char* name : { "shot005.bmp", "shot012.jpg", "shot013.png", "other099.jpg" }) {
         folder.Write(name, "");
     }
     CScreenShot shots = ShotsIn(folder, "shot", CScreenShot::JPEG);
-    EXPECT_EQ(NameOnly(shots.MakeShotFileName()), "shot013.jpg");
     EXPECT_EQ(NameOnly(shots.MakeShotFileName()), "shot014.jpg");
+    EXPECT_EQ(NameOnly(shots.MakeShotFileName()), "shot015.jpg");
     // "a.bmp" is too short to hold a number; "shots.txt" reads as "sho".
     CTestFolder other;
     other.Write("a.bmp", "");
@@ -77,15 +78,17 @@ TEST(ShotNumbering, ContinuesAfterTheHighestNumberReadSevenBeforeTheEnd) {
 
 TEST(ShotNumbering, GrowsPastThreeDigitsAndNamesNoExtensionForOtherTypes) {
     CTestFolder folder;
-    CScreenShot shots = ShotsIn(folder, "shot", 2);
+    CScreenShot shots = ShotsIn(folder, "shot", 3);
     shots.shotNumber = 999;
     EXPECT_EQ(NameOnly(shots.MakeShotFileName()), "shot999");
     EXPECT_EQ(NameOnly(shots.MakeShotFileName()), "shot1000");
+    EXPECT_EQ(NameOnly(ShotsIn(folder, "shot", CScreenShot::PNG).MakeShotFileName()), "shot000.png");
 }
 
 // F12: the picture goes exactly into the folder given; a folder that cannot
-// take it is reported to the user and logged, naming the file.
-TEST(ShotNumbering, AShotIsWrittenIntoTheFolderGivenOrItsFailureReported) {
+// take it is logged, naming the file, and the reason given back for the
+// viewer to show; no message box stops the viewing.
+TEST(ShotNumbering, AShotIsWrittenIntoTheFolderGivenOrWhyNotGivenBack) {
     CCapturedReports reports;
     CTestFolder folder;
     folder.Write("file", "");
@@ -108,13 +111,15 @@ TEST(ShotNumbering, AShotIsWrittenIntoTheFolderGivenOrItsFailureReported) {
         settings.fileType = CScreenShot::BMP;
         CScreenShot shots(settings);
         const std::string name = c.folder + "/shot000.bmp";
-        EXPECT_EQ(shots.TakeScreenShot(grab), c.written);
+        const CScreenShot::Outcome outcome = shots.TakeScreenShot(grab);
+        EXPECT_EQ(outcome.path, name);
+        EXPECT_EQ(outcome.failure.empty(), c.written) << outcome.failure;
+        EXPECT_EQ(reports.Errors(), "");
         if (c.written) {
             EXPECT_EQ(CTestFolder::Read(name).size(), 54u + 12u * 2u);
-            EXPECT_EQ(reports.Errors(), "");
         } else {
-            EXPECT_NE(reports.Errors().find(name), std::string::npos) << reports.Errors();
-            EXPECT_NE(CTestFolder::Read(Diagnostics().LogFilePath()).find(name), std::string::npos);
+            EXPECT_NE(CTestFolder::Read(Diagnostics().LogFilePath()).find(name + " not written: " + outcome.failure),
+                      std::string::npos);
         }
     }
 }
@@ -140,30 +145,76 @@ TEST(ShotFiles, JpegQualityTableClampsAtBothEnds) {
     }
 }
 
-TEST(ShotFiles, JpegIsTopDownRgb) {
-    const std::vector<uint8_t> rgb = RgbRows(37, 20, 10);
-    CShotFrame frame;
-    frame.SetFromRgbRows(37, 20, rgb.data());
-    const std::string written = WrittenBy([&](FILE* file) { EXPECT_TRUE(WriteJpeg(frame, file, 3)); });
+namespace {
 
-    const std::vector<uint8_t> file(written.begin(), written.end());
+// Width and height in the file's header, then its pixels top row first,
+// red, green, blue, by the format's own library.
+struct DecodedShot {
+    unsigned width = 0, height = 0;
+    std::vector<uint8_t> rgb;
+};
+
+DecodedShot DecodeJpegShot(const std::vector<uint8_t>& file) {
+    DecodedShot shot;
     jpeg_decompress_struct info;
     jpeg_error_mgr errors;
     info.err = jpeg_std_error(&errors);
     jpeg_create_decompress(&info);
     jpeg_mem_src(&info, file.data(), file.size());
-    ASSERT_EQ(jpeg_read_header(&info, TRUE), JPEG_HEADER_OK);
-    EXPECT_EQ(info.image_width, 37u);
-    EXPECT_EQ(info.image_height, 20u);
+    if (jpeg_read_header(&info, TRUE) == JPEG_HEADER_OK) {
+        shot.width = info.image_width;
+        shot.height = info.image_height;
+    }
     jpeg_destroy_decompress(&info);
-    const std::vector<uint8_t> pixels = DecodeWithJpegLibrary(file);
-    const uint8_t* top = &pixels[20 * 3];
-    const uint8_t* bottom = &pixels[(19 * 37 + 20) * 3];
-    // The picture's top row is blue, its bottom row red.
-    EXPECT_GT(top[2], 200);
-    EXPECT_LT(top[0], 60);
-    EXPECT_GT(bottom[0], 200);
-    EXPECT_LT(bottom[2], 60);
+    shot.rgb = DecodeWithJpegLibrary(file);
+    return shot;
+}
+
+DecodedShot DecodePngShot(const std::vector<uint8_t>& file) {
+    DecodedShot shot;
+    png_image image {};
+    image.version = PNG_IMAGE_VERSION;
+    if (png_image_begin_read_from_memory(&image, file.data(), file.size()) == 0) {
+        return shot;
+    }
+    image.format = PNG_FORMAT_RGB;
+    shot.rgb.resize(PNG_IMAGE_SIZE(image));
+    if (png_image_finish_read(&image, nullptr, shot.rgb.data(), 0, nullptr) != 0) {
+        shot.width = image.width;
+        shot.height = image.height;
+    }
+    return shot;
+}
+
+} // namespace
+
+TEST(ShotFiles, JpegAndPngAreTopDownRgb) {
+    const std::vector<uint8_t> rgb = RgbRows(37, 20, 10);
+    CShotFrame frame;
+    frame.SetFromRgbRows(37, 20, rgb.data());
+    const struct {
+        int type;
+        DecodedShot (*decode)(const std::vector<uint8_t>&);
+    } cases[] = { { CScreenShot::JPEG, DecodeJpegShot }, { CScreenShot::PNG, DecodePngShot } };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.type);
+        CScreenShot::Settings settings;
+        settings.fileType = c.type;
+        settings.jpegQuality = 3;
+        std::string failure;
+        const std::string written =
+            WrittenBy([&](FILE* file) { EXPECT_TRUE(CScreenShot(settings).Write(frame, file, failure)); });
+        const DecodedShot shot = c.decode(std::vector<uint8_t>(written.begin(), written.end()));
+        ASSERT_EQ(shot.width, 37u);
+        ASSERT_EQ(shot.height, 20u);
+        const uint8_t* top = &shot.rgb[20 * 3];
+        const uint8_t* bottom = &shot.rgb[(19 * 37 + 20) * 3];
+        // The picture's top row is blue, its bottom row red.
+        EXPECT_GT(top[2], 200);
+        EXPECT_LT(top[0], 60);
+        EXPECT_GT(bottom[0], 200);
+        EXPECT_LT(bottom[2], 60);
+    }
 }
 
 TEST(ShotFiles, JpegLibraryFailureIsReportedAndEndsTheWrite) {
@@ -177,9 +228,11 @@ TEST(ShotFiles, JpegLibraryFailureIsReportedAndEndsTheWrite) {
     const std::vector<uint8_t> rgb(64 * 64 * 3, 200);
     CShotFrame frame;
     frame.SetFromRgbRows(64, 64, rgb.data());
-    EXPECT_FALSE(WriteJpeg(frame, file, 3));
+    std::string failure;
+    EXPECT_FALSE(WriteJpeg(frame, file, 3, failure));
     std::fclose(file);
-    EXPECT_NE(CTestFolder::Read(Diagnostics().ErrorFilePath()).find("write"), std::string::npos);
+    EXPECT_NE(failure.find("write"), std::string::npos) << failure;
+    EXPECT_NE(CTestFolder::Read(Diagnostics().ErrorFilePath()).find(failure), std::string::npos);
     CMessageBox::SetBackend(CMessageBox::standardError);
     Diagnostics().SetFolder(previousFolder);
 }
