@@ -8,6 +8,7 @@
 
 #include "platform/CMessageBox.h"
 #include "platform/DesktopMessageBox.h"
+#include "platform/FileChooser.h"
 #include "platform/ProgramIcon.h"
 
 namespace {
@@ -33,6 +34,9 @@ ViewerKey KeyOf(SDL_Keycode code) {
     case SDLK_ESCAPE:    return VK_ESCAPE;
     case SDLK_PAGEUP:    return VK_PAGE_UP;
     case SDLK_PAGEDOWN:  return VK_PAGE_DOWN;
+    case SDLK_HOME:      return VK_HOME;
+    case SDLK_RETURN:
+    case SDLK_KP_ENTER:  return VK_RETURN;
     case SDLK_LEFT:      return VK_LEFT;
     case SDLK_UP:        return VK_UP;
     case SDLK_RIGHT:     return VK_RIGHT;
@@ -45,6 +49,8 @@ ViewerKey KeyOf(SDL_Keycode code) {
     case SDLK_KP_MINUS:
     case SDLK_MINUS:     return VK_MINUS;
     case SDLK_F1:        return VK_F1;
+    case SDLK_F2:        return VK_F2;
+    case SDLK_F11:       return VK_F11;
     case SDLK_F12:       return VK_F12;
     default:             break;
     }
@@ -170,6 +176,8 @@ bool CViewerWindow::Create(int width, int height) {
     // Blended shadows darken each pixel once by marking it in the stencil.
     SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    createdWidth = width;
+    createdHeight = height;
     const uint32_t flags = SDL_WINDOW_OPENGL | SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN;
     window = SDL_CreateWindow("Test Window", 0, 0, width, height, flags);
     if (window == nullptr) {
@@ -206,6 +214,42 @@ void CViewerWindow::RestoreDisplayMode() {
         fullScreen = false;
         Note("Full screen: display mode restored.\n");
     }
+}
+
+void CViewerWindow::SetWindowed(bool toWindow) {
+    if (window == nullptr || toWindow == windowed) {
+        return;
+    }
+    windowed = toWindow;
+    if (windowed) {
+        SDL_SetWindowFullscreen(window, 0);
+        if (fullScreen) {
+            fullScreen = false;
+            Note("Full screen: display mode restored.\n");
+        }
+        SDL_SetWindowBordered(window, SDL_TRUE);
+        SDL_SetWindowResizable(window, SDL_TRUE);
+        SDL_SetWindowSize(window, createdWidth, createdHeight);
+        SDL_SetWindowPosition(window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+        return;
+    }
+    SDL_SetWindowResizable(window, SDL_FALSE);
+    SDL_SetWindowBordered(window, SDL_FALSE);
+    SDL_SetWindowPosition(window, 0, 0);
+    SDL_SetWindowSize(window, createdWidth, createdHeight);
+    if (modeChosen) {
+        TakeScreen(createdWidth, createdHeight);
+    }
+}
+
+bool CViewerWindow::ChooseFileToOpen(const std::string& start, std::string& chosen) {
+    const bool wasFullScreen = !windowed;
+    CaptureMouse(false);
+    SetWindowed(true);
+    const bool picked = ::ChooseFileToOpen(start, chosen);
+    SetWindowed(!wasFullScreen);
+    SDL_RaiseWindow(window);
+    return picked;
 }
 
 void CViewerWindow::Destroy() {
@@ -311,6 +355,7 @@ bool CViewerWindow::Translate(const void* source, ViewerEvent& event) {
             event.letter = static_cast<char>('A' + (e.key.keysym.sym - SDLK_a));
         }
         event.alt = (e.key.keysym.mod & KMOD_ALT) != 0;
+        event.ctrl = (e.key.keysym.mod & KMOD_CTRL) != 0;
         return true;
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP:
@@ -325,6 +370,26 @@ bool CViewerWindow::Translate(const void* source, ViewerEvent& event) {
         event.y = e.motion.y;
         event.buttons = ButtonsOf(e.motion.state);
         return true;
+    case SDL_MOUSEWHEEL:
+        event.type = ViewerEvent::WHEEL;
+        event.wheel = e.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -e.wheel.y : e.wheel.y;
+        return event.wheel != 0;
+    case SDL_DROPBEGIN:
+    case SDL_DROPCOMPLETE:
+        dropTaken = false;
+        return false;
+    case SDL_DROPFILE:
+        // One scene at a time: the first file of a drop is opened.
+        if (!dropTaken && e.drop.file != nullptr) {
+            event.type = ViewerEvent::DROP_FILE;
+            event.path = e.drop.file;
+            dropTaken = true;
+        }
+        SDL_free(e.drop.file);
+        return event.type == ViewerEvent::DROP_FILE;
+    case SDL_DROPTEXT:
+        SDL_free(e.drop.file);
+        return false;
     default:
         return false;
     }

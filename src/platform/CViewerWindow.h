@@ -10,8 +10,8 @@
 struct SDL_Window;
 
 // The viewer's full-screen window on SDL: display mode, a borderless window
-// at the screen origin, its double-buffered OpenGL context, the cursor, and
-// the redraw timer. Everything runs on the thread that created it except the
+// at the screen origin (or a window on the desktop), its double-buffered
+// OpenGL context, the cursor, files dropped onto it, and the redraw timer. Everything runs on the thread that created it except the
 // timer callback, which only counts a tick and posts one event for any
 // number of ticks not yet taken, so slow frames never pile up the queue.
 class CViewerWindow {
@@ -37,6 +37,17 @@ public:
     void Show();
     // Leaves full screen, which gives the desktop its own mode back.
     void RestoreDisplayMode();
+    // A window of the size Create was given, on the desktop in its own mode,
+    // with a border and resizable; or back to the full screen as Create took
+    // it. Size events follow.
+    void SetWindowed(bool windowed);
+    bool IsWindowed() const { return windowed; }
+    // The desktop's file chooser for a file to open (see FileChooser.h),
+    // shown over a window: from full screen the viewer goes to its window
+    // while the chooser is up, since no chooser can be relied on to show
+    // above a full-screen window (or a changed display mode). True with the
+    // chosen path.
+    bool ChooseFileToOpen(const std::string& start, std::string& chosen);
     // Deletes the context (making none current first) and the window.
     void Destroy();
 
@@ -79,6 +90,10 @@ private:
     bool                 fullScreen = false;
     bool                 modeChosen = false;
     DisplayModeChoice    modeChoice { DisplayModeChoice::COVER_SCREEN, -1 };
+    bool                 windowed = false;
+    int                  createdWidth = 0;
+    int                  createdHeight = 0;
+    bool                 dropTaken = false;
     bool                 captured = false;
     int                  timerId = 0;
     uint32_t             tickEventType = 0;

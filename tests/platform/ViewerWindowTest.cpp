@@ -52,23 +52,86 @@ TEST_F(ViewerWindow, NoTickArrivesAfterTheTimerStopped) {
     EXPECT_FALSE(window.WaitEvent(event, 50));
 }
 
+namespace {
+
+SDL_Event Key(SDL_Keycode code, uint16_t mod = KMOD_NONE) {
+    SDL_Event event;
+    SDL_zero(event);
+    event.type = SDL_KEYDOWN;
+    event.key.keysym.sym = code;
+    event.key.keysym.mod = mod;
+    return event;
+}
+
+SDL_Event Wheel(int y, uint32_t direction) {
+    SDL_Event event;
+    SDL_zero(event);
+    event.type = SDL_MOUSEWHEEL;
+    event.wheel.y = y;
+    event.wheel.direction = direction;
+    return event;
+}
+
+// SDL hands the dropped file's name over for its receiver to free.
+SDL_Event Drop(uint32_t type, const char* file) {
+    SDL_Event event;
+    SDL_zero(event);
+    event.type = type;
+    event.drop.file = file != nullptr ? SDL_strdup(file) : nullptr;
+    return event;
+}
+
+} // namespace
+
 // A layout with a key of its own for "+" (German, for one) reports
-// SDLK_PLUS; the US "=/+" key reports SDLK_EQUALS, shifted or not.
-TEST_F(ViewerWindow, PlusAndMinusFromTheKeypadAndTheMainKeyboard) {
-    struct Case { SDL_Keycode code; ViewerKey key; };
+// SDLK_PLUS; the US "=/+" key reports SDLK_EQUALS, shifted or not. A wheel
+// turned away from the user counts up whichever way the system flips it.
+// Of the files of one drop only the first is opened.
+TEST_F(ViewerWindow, KeysWheelAndDropsInTheViewersTerms) {
+    struct Case {
+        SDL_Event   sdl;
+        bool        heard;
+        ViewerEvent::Type type;
+        ViewerKey   key;
+        bool        ctrl;
+        int         wheel;
+        const char* path;
+    };
     const Case cases[] = {
-        { SDLK_PLUS, VK_PLUS },   { SDLK_EQUALS, VK_PLUS },   { SDLK_KP_PLUS, VK_PLUS },
-        { SDLK_MINUS, VK_MINUS }, { SDLK_KP_MINUS, VK_MINUS },
+        { Key(SDLK_PLUS), true, ViewerEvent::KEY_DOWN, VK_PLUS, false, 0, "" },
+        { Key(SDLK_EQUALS), true, ViewerEvent::KEY_DOWN, VK_PLUS, false, 0, "" },
+        { Key(SDLK_KP_PLUS), true, ViewerEvent::KEY_DOWN, VK_PLUS, false, 0, "" },
+        { Key(SDLK_MINUS), true, ViewerEvent::KEY_DOWN, VK_MINUS, false, 0, "" },
+        { Key(SDLK_KP_MINUS), true, ViewerEvent::KEY_DOWN, VK_MINUS, false, 0, "" },
+        { Key(SDLK_HOME), true, ViewerEvent::KEY_DOWN, VK_HOME, false, 0, "" },
+        { Key(SDLK_KP_ENTER, KMOD_LALT), true, ViewerEvent::KEY_DOWN, VK_RETURN, false, 0, "" },
+        { Key(SDLK_F11), true, ViewerEvent::KEY_DOWN, VK_F11, false, 0, "" },
+        { Key(SDLK_o, KMOD_RCTRL), true, ViewerEvent::KEY_DOWN, VK_LETTER, true, 0, "" },
+        { Wheel(2, SDL_MOUSEWHEEL_NORMAL), true, ViewerEvent::WHEEL, VK_OTHER, false, 2, "" },
+        { Wheel(1, SDL_MOUSEWHEEL_FLIPPED), true, ViewerEvent::WHEEL, VK_OTHER, false, -1, "" },
+        { Drop(SDL_DROPBEGIN, nullptr), false, ViewerEvent::NONE, VK_OTHER, false, 0, "" },
+        { Drop(SDL_DROPFILE, "/tmp/a b.tvn"), true, ViewerEvent::DROP_FILE, VK_OTHER, false, 0, "/tmp/a b.tvn" },
+        { Drop(SDL_DROPFILE, "/tmp/second.tvn"), false, ViewerEvent::NONE, VK_OTHER, false, 0, "" },
+        { Drop(SDL_DROPCOMPLETE, nullptr), false, ViewerEvent::NONE, VK_OTHER, false, 0, "" },
+        { Drop(SDL_DROPFILE, "/tmp/next.md2"), true, ViewerEvent::DROP_FILE, VK_OTHER, false, 0, "/tmp/next.md2" },
     };
     for (const Case& c : cases) {
-        SDL_Event pressed;
-        SDL_zero(pressed);
-        pressed.type = SDL_KEYDOWN;
-        pressed.key.keysym.sym = c.code;
-        ASSERT_EQ(SDL_PushEvent(&pressed), 1) << SDL_GetError();
-        ViewerEvent event;
-        ASSERT_TRUE(window.WaitEvent(event, 1000));
-        EXPECT_EQ(event.type, ViewerEvent::KEY_DOWN);
-        EXPECT_EQ(event.key, c.key) << SDL_GetKeyName(c.code);
+        SDL_Event pushed = c.sdl;
+        ASSERT_EQ(SDL_PushEvent(&pushed), 1) << SDL_GetError();
     }
+    // Nothing else is queued, so each case's event is the next one heard.
+    ViewerEvent event;
+    for (const Case& c : cases) {
+        if (!c.heard) {
+            continue;
+        }
+        SCOPED_TRACE(static_cast<int>(c.type));
+        ASSERT_TRUE(window.PollEvent(event));
+        EXPECT_EQ(event.type, c.type);
+        EXPECT_EQ(event.key, c.key);
+        EXPECT_EQ(event.ctrl, c.ctrl);
+        EXPECT_EQ(event.wheel, c.wheel);
+        EXPECT_EQ(event.path, c.path);
+    }
+    EXPECT_FALSE(window.PollEvent(event));
 }
