@@ -45,10 +45,10 @@ CNavigation::Response CNavigation::EndDrag() {
 }
 
 CNavigation::Response CNavigation::MouseMove(int x, int y, int buttons, COGLCamera3D& camera, bool isOrtho,
-                                             bool displayModeChanged) {
+                                             bool cursorFree) {
     Response response;
     if (!dragging || (buttons & (LEFT_BUTTON | RIGHT_BUTTON)) == 0) {
-        if (!displayModeChanged && (x > centreX || y > centreY)) {
+        if (!cursorFree && (x > centreX || y > centreY)) {
             response.MoveCursor(leftLimit, topLimit);
         }
         return response;
@@ -61,6 +61,13 @@ CNavigation::Response CNavigation::MouseMove(int x, int y, int buttons, COGLCame
     WrapCursor(x, y, response);
     MoveCamera(dx, dy, buttons, camera, isOrtho);
     response.repaint = true;
+    return response;
+}
+
+CNavigation::Response CNavigation::Wheel(int notches, COGLCamera3D& camera) const {
+    Response response;
+    camera.Zoom(-static_cast<float>(notches) * maxStep * zoomSpeed);
+    response.repaint = notches != 0;
     return response;
 }
 

@@ -40,10 +40,14 @@ public:
 
     Response BeginDrag();
     Response EndDrag();
-    // buttons: LEFT_BUTTON and RIGHT_BUTTON or'ed. displayModeChanged: the
-    // window has the screen to itself, so a cursor outside a drag is left
-    // where it is.
-    Response MouseMove(int x, int y, int buttons, COGLCamera3D& camera, bool isOrtho, bool displayModeChanged);
+    // buttons: LEFT_BUTTON and RIGHT_BUTTON or'ed. cursorFree: the window
+    // has the screen to itself (its display mode was changed) or is a
+    // window on the desktop, so a cursor outside a drag is left where it is.
+    Response MouseMove(int x, int y, int buttons, COGLCamera3D& camera, bool isOrtho, bool cursorFree);
+
+    // The mouse wheel zooms as a Zoom drag does, one notch (away from the
+    // user positive) as far as the largest mouse step, in any mode.
+    Response Wheel(int notches, COGLCamera3D& camera) const;
 
     // Keeps the dominant axis of a mouse step and clamps it to maxStep; a
     // diagonal step keeps both components, each clamped.

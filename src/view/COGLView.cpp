@@ -3,18 +3,33 @@
 #include <GL/gl.h>
 
 #include "diag/CDiagnostics.h"
+#include "models/COGLModel.h"
 #include "objects/SharedListsReset.h"
 #include "platform/CSettingsStore.h"
 #include "scene/COGLScene.h"
+#include "scene/ModelScene.h"
 #include "scene/SceneFile.h"
+#include "view/CLoadedView.h"
 #include "view/COGLViewport3D.h"
 #include "view/CShotFrame.h"
+#include "view/KeyReference.h"
 
 namespace {
 
-// Wakes the loop now and then even without events, so a stuck tick count
-// or an end-of-viewing request is never left waiting.
+// Wakes the loop now and then even without events, so a stuck tick count,
+// an end-of-viewing request or a notice's end is never left waiting.
 constexpr int eventWaitMs = 100;
+constexpr auto noticeShown = std::chrono::seconds(2);
+// The status line's frame rate is never older than this.
+constexpr auto statusRefresh = std::chrono::seconds(1);
+
+constexpr PanelColour keyColour { 0, 255, 0 };
+constexpr PanelColour failureColour { 255, 176, 48 };
+
+std::string FileName(const std::string& path) {
+    const size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
 
 } // namespace
 
@@ -34,6 +49,8 @@ COGLView::~COGLView() {
     viewport.reset();
     if (window.HasContext()) {
         help.DeleteTexture();
+        status.DeleteTexture();
+        notice.DeleteTexture();
         scene.reset();
         glDeleteLists(0, 999);
         CheckGLError("delete lists");
@@ -65,18 +82,28 @@ bool COGLView::OpenScene(const std::string& path) {
         scene->UploadTextures();
         window.MoveCursor(10, 10);
     }
+    scenePath = path;
+    modelFile = IsModelPath(path);
+    storedCamera = viewport->camera;
     return result == SceneOpenResult::loaded;
 }
 
 void COGLView::Show() {
     window.Show();
-    // Covering a screen that has no mode of the chosen size, the window
-    // comes up at the screen's size; everything follows the real size.
+    FollowWindow();
+    Paint();
+}
+
+// Covering a screen that has no mode of the chosen size, or in a window,
+// the client size is not the one asked for; everything follows the real one.
+void COGLView::FollowWindow() {
+    displayModeChanged = window.IsDisplayModeChanged();
+    LogLine(window.TakeNotes());
     int shownWidth = width;
     int shownHeight = height;
     window.GetClientSize(shownWidth, shownHeight);
     OnSize(shownWidth, shownHeight);
-    Paint();
+    Invalidate();
 }
 
 void COGLView::Run() {
@@ -91,6 +118,14 @@ void COGLView::Run() {
         if (Diagnostics().TakeEndViewingRequest()) {
             endViewing = true;
         }
+        const Clock::time_point now = Clock::now();
+        if (!noticeText.empty() && now >= noticeUntil) {
+            noticeText.clear();
+            Invalidate();
+        }
+        if (statusShown && now - lastPaint >= statusRefresh) {
+            Invalidate();
+        }
         if (paintPending && !endViewing) {
             Paint();
         }
@@ -104,10 +139,12 @@ void COGLView::HandleEvent(const ViewerEvent& event) {
     case ViewerEvent::SIZE:        OnSize(event.x, event.y); break;
     case ViewerEvent::TIMER_TICK:  OnTimerTick(event.ticks); break;
     case ViewerEvent::KEY_DOWN:
-        if (event.alt) {
+        if (event.alt && event.key == VK_RETURN) {
+            ToggleWindowed();
+        } else if (event.alt) {
             OnSysKeyDown(event.letter);
         } else {
-            OnKeyDown(event.key);
+            OnKeyDown(event);
         }
         break;
     case ViewerEvent::KEY_UP:
@@ -118,6 +155,8 @@ void COGLView::HandleEvent(const ViewerEvent& event) {
     case ViewerEvent::BUTTON_DOWN: OnButtonDown(); break;
     case ViewerEvent::BUTTON_UP:   OnButtonUp(); break;
     case ViewerEvent::MOUSE_MOVE:  OnMouseMove(event.x, event.y, event.buttons); break;
+    case ViewerEvent::WHEEL:       OnWheel(event.wheel); break;
+    case ViewerEvent::DROP_FILE:   ReplaceScene(event.path); break;
     case ViewerEvent::NONE:        break;
     }
 }
@@ -132,10 +171,11 @@ void COGLView::OnSize(int cx, int cy) {
     viewport->y = 0;
     viewport->width = cx;
     viewport->height = cy;
+    Invalidate();
 }
 
-void COGLView::OnKeyDown(ViewerKey key) {
-    switch (key) {
+void COGLView::OnKeyDown(const ViewerEvent& event) {
+    switch (event.key) {
     case VK_CONTROL:   ctrlDown = true; break;
     case VK_ESCAPE:
         if (timerRunning) {
@@ -145,6 +185,7 @@ void COGLView::OnKeyDown(ViewerKey key) {
         break;
     case VK_PAGE_UP:   ChangeTimerDelay(false); break;
     case VK_PAGE_DOWN: ChangeTimerDelay(true); break;
+    case VK_HOME:      ResetCamera(); break;
     case VK_LEFT:      Nudge(navigation.centreX - 1, navigation.centreY); break;
     case VK_UP:        Nudge(navigation.centreX, navigation.centreY - 1); break;
     case VK_RIGHT:     Nudge(navigation.centreX + 1, navigation.centreY); break;
@@ -155,7 +196,19 @@ void COGLView::OnKeyDown(ViewerKey key) {
         helpShown = !helpShown;
         Invalidate();
         break;
+    case VK_F2:
+        statusShown = !statusShown;
+        Invalidate();
+        break;
+    case VK_F11:       ToggleWindowed(); break;
     case VK_F12:       TakeScreenShot(); break;
+    case VK_LETTER:
+        if (event.ctrl && event.letter == 'O') {
+            ChooseAndOpen();
+        } else if (!event.ctrl && event.letter == 'R') {
+            ResetCamera();
+        }
+        break;
     default:           break;
     }
 }
@@ -171,6 +224,10 @@ void COGLView::OnSysKeyDown(char letter) {
         break;
     case 'G':
         viewport->gridOn = !viewport->gridOn;
+        Invalidate();
+        break;
+    case 'I':
+        statusShown = !statusShown;
         Invalidate();
         break;
     case 'M':
@@ -200,7 +257,14 @@ void COGLView::OnButtonUp() {
 }
 
 void COGLView::OnMouseMove(int x, int y, int buttons) {
-    Apply(navigation.MouseMove(x, y, buttons, viewport->camera, viewport->IsOrtho(), displayModeChanged));
+    // In a window the cursor is the desktop's: it is never held in the
+    // window's upper left as it is over a screen the viewer only covers.
+    const bool cursorFree = displayModeChanged || window.IsWindowed();
+    Apply(navigation.MouseMove(x, y, buttons, viewport->camera, viewport->IsOrtho(), cursorFree));
+}
+
+void COGLView::OnWheel(int notches) {
+    Apply(navigation.Wheel(notches, viewport->camera));
 }
 
 void COGLView::Nudge(int x, int y) {
@@ -220,6 +284,67 @@ void COGLView::Apply(const CNavigation::Response& response) {
     }
 }
 
+void COGLView::ResetCamera() {
+    viewport->camera = storedCamera;
+    viewport->camera.dirty = true;
+    Invalidate();
+}
+
+void COGLView::ToggleWindowed() {
+    window.SetWindowed(!window.IsWindowed());
+    FollowWindow();
+}
+
+void COGLView::ChooseAndOpen() {
+    std::string chosen;
+    const bool picked = window.ChooseFileToOpen(scenePath, chosen);
+    // The chooser had the keyboard when Control came up.
+    ctrlDown = false;
+    FollowWindow();
+    if (picked) {
+        ReplaceScene(chosen);
+    }
+}
+
+void COGLView::ReplaceScene(const std::string& path) {
+    auto loading = std::make_unique<COGLScene>();
+    CLoadedView loaded;
+    const SceneOpenResult result = OpenSceneFile(path, *loading, loaded);
+    if (result == SceneOpenResult::aborted) {
+        ShowNotice(FileName(path) + " not opened", true);
+        return;
+    }
+    loading->UploadTextures();
+    // The old scene's textures and lists go with the context current.
+    scene = std::move(loading);
+    viewport->camera = loaded.camera;
+    viewport->fieldOfView = loaded.fieldOfView;
+    TakeLoadedScene(path);
+    if (result == SceneOpenResult::loaded) {
+        ShowNotice("Opened " + FileName(path), false);
+    } else {
+        ShowNotice("Opened " + FileName(path) + ", not all its files", true);
+    }
+}
+
+void COGLView::TakeLoadedScene(const std::string& path) {
+    scenePath = path;
+    modelFile = IsModelPath(path);
+    storedCamera = viewport->camera;
+    // As on the command line, a model file is there to be seen moving.
+    if (modelFile && !timerRunning) {
+        StartTimer();
+    }
+    Invalidate();
+}
+
+void COGLView::ShowNotice(const std::string& text, bool failed) {
+    noticeText = text;
+    noticeFailed = failed;
+    noticeUntil = Clock::now() + noticeShown;
+    Invalidate();
+}
+
 void COGLView::ChangeTimerDelay(bool longer) {
     if (longer) {
         navigation.LengthenTimerDelay();
@@ -229,7 +354,7 @@ void COGLView::ChangeTimerDelay(bool longer) {
     if (timerRunning) {
         StopTimer();
         StartTimer();
-    } else if (helpShown) {
+    } else if (helpShown || statusShown) {
         Invalidate();
     }
 }
@@ -247,12 +372,14 @@ void COGLView::ChangeSensitivity(bool higher) {
 
 void COGLView::StartTimer() {
     timerRunning = window.StartTimer(navigation.GetTimerDelay());
+    Invalidate();
 }
 
 void COGLView::StopTimer() {
     window.StopTimer();
     timerRunning = false;
     LogLine("Redraw timer stopped after " + std::to_string(tickCount) + " ticks\n");
+    Invalidate();
 }
 
 void COGLView::OnTimerTick(int ticks) {
@@ -269,15 +396,19 @@ void COGLView::OnTimerTick(int ticks) {
     Invalidate();
 }
 
+double COGLView::Seconds() const {
+    return std::chrono::duration<double>(Clock::now() - started).count();
+}
+
 void COGLView::Paint(CShotFrame* capture) {
     paintPending = false;
+    lastPaint = Clock::now();
+    frameRate.Frame(Seconds());
     frameTimer.Start(false);
     glClearColor(scene->backgroundColour[0], scene->backgroundColour[1], scene->backgroundColour[2], 1.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     viewport->Draw(*scene);
-    if (helpShown) {
-        help.Draw(*viewport, height);
-    }
+    DrawOverlays();
     if (capture != nullptr) {
         glFinish();
         std::unique_ptr<uint8_t[]> rgb = AllocOrFail(static_cast<size_t>(width) * height * 3);
@@ -294,13 +425,66 @@ void COGLView::Paint(CShotFrame* capture) {
     CheckGLState("After OnDraw");
 }
 
+// The key reference top left, the status line bottom left, the notice top
+// right, all at a size that follows the window's height. A shot keeps the
+// key reference only.
+void COGLView::DrawOverlays() {
+    const int textSize = OverlayTextSize(height);
+    const int margin = textSize;
+    const int roomWidth = width - 2 * margin;
+    const int roomHeight = height - 2 * margin;
+    if (helpShown) {
+        help.SetText(overlayFont, KeyReferenceLines(navigation.GetTimerDelay(), navigation.GetSensitivity()),
+                     textSize, 6, roomWidth, roomHeight, keyColour);
+        help.Draw(*viewport, margin, margin, height);
+    }
+    if (shooting) {
+        return;
+    }
+    if (statusShown) {
+        status.SetText(overlayFont, { StatusText(GatherStatus()) }, textSize, 6, roomWidth, roomHeight, keyColour);
+        status.Draw(*viewport, margin, height - margin - status.Height(), height);
+    }
+    if (!noticeText.empty()) {
+        notice.SetText(overlayFont, { noticeText }, textSize, 6, roomWidth, roomHeight,
+                       noticeFailed ? failureColour : keyColour);
+        notice.Draw(*viewport, width - margin - notice.Width(), margin, height);
+    }
+}
+
+COGLModel* COGLView::ShownModel() const {
+    if (!modelFile || scene->objects.empty()) {
+        return nullptr;
+    }
+    // A scene made for a model file holds the model first.
+    return dynamic_cast<COGLModel*>(scene->objects.front().get());
+}
+
+StatusFacts COGLView::GatherStatus() {
+    StatusFacts facts;
+    facts.framesPerSecond = frameRate.PerSecond(Seconds());
+    facts.animating = timerRunning;
+    facts.timerDelayMs = navigation.GetTimerDelay();
+    facts.objects = scene->objects.size();
+    if (const COGLModel* model = ShownModel()) {
+        facts.modelFile = true;
+        const CModelAnimation* animation = model->GetAnimation();
+        facts.animation = animation != nullptr ? animation->name : "";
+        facts.frame = model->currentFrame;
+        facts.frameCount = model->GetFrameCount();
+    }
+    return facts;
+}
+
 bool COGLView::GrabFrame(CShotFrame& frame) {
     const bool gridWasOn = viewport->gridOn;
     const bool axisWasOn = viewport->axisIndicatorOn;
     viewport->gridOn = false;
     viewport->axisIndicatorOn = false;
+    shooting = true;
     Paint();
     Paint(&frame);
+    shooting = false;
     viewport->gridOn = gridWasOn;
     viewport->axisIndicatorOn = axisWasOn;
     Invalidate();
@@ -308,5 +492,10 @@ bool COGLView::GrabFrame(CShotFrame& frame) {
 }
 
 void COGLView::TakeScreenShot() {
-    shots.TakeScreenShot([this](CShotFrame& frame) { return GrabFrame(frame); });
+    const CScreenShot::Outcome outcome = shots.TakeScreenShot([this](CShotFrame& frame) { return GrabFrame(frame); });
+    if (outcome.failure.empty()) {
+        ShowNotice("Saved " + FileName(outcome.path), false);
+    } else {
+        ShowNotice(FileName(outcome.path) + " not written: " + outcome.failure, true);
+    }
 }

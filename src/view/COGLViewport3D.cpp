@@ -49,13 +49,17 @@ void COGLViewport3D::SetRenderStyle(int style) {
 }
 
 void COGLViewport3D::Load(CFile& file, int version) {
+    ReadFieldOfView(file, version, fieldOfView);
+}
+
+void COGLViewport3D::ReadFieldOfView(CFile& file, int version, float& into) {
     if (version < 6) {
         return;
     }
     uint8_t field[4];
     file.Read(field, sizeof field);
     CRecordReader in(field, sizeof field);
-    fieldOfView = in.ReadFloat();
+    into = in.ReadFloat();
 }
 
 void COGLViewport3D::SetUpState(CViewportScene& scene) const {

@@ -52,6 +52,7 @@ public:
     // Version 6 and later store the field of view; earlier files have none.
     // Throws CFileException when the file ends first.
     void Load(CFile& file, int version);
+    static void ReadFieldOfView(CFile& file, int version, float& into);
     void LoadFieldOfView(CFile& file, int version) override { Load(file, version); }
     void LoadCamera(CFile& file, int version) override { camera.Load(file, version); }
 
@@ -65,7 +66,8 @@ public:
     bool     gridOn = false;
     bool     axisIndicatorOn = false;
     bool     enabled = true;
-    float    fieldOfView = 45.0f;   // vertical, degrees
+    static constexpr float DEFAULT_FIELD_OF_VIEW = 45.0f;
+    float    fieldOfView = DEFAULT_FIELD_OF_VIEW;   // vertical, degrees
     float    zNear = 0.5f;
     float    zFar = 32.0f;
     bool     lighting = true;

@@ -1,12 +1,14 @@
 #!/usr/bin/perl
 # Writes a version-6 scene to the file named by the first argument: a dark
-# blue background, no lights, and one red-glowing box of side 2 at the origin,
-# seen from 8 units down the z axis.
+# blue background (or the red, green and blue 0..1 given after the name), no
+# lights, and one red-glowing box of side 2 at the origin, seen from 8 units
+# down the z axis.
 use strict;
 use warnings;
 
 my $scene = pack("a4 l< C", "TAV2", 6, 0);
-$scene .= pack("f<3", 0.0, 0.0, 0.25);              # background colour
+my @background = @ARGV == 4 ? @ARGV[1 .. 3] : (0.0, 0.0, 0.25);
+$scene .= pack("f<3", @background);                 # background colour
 $scene .= pack("f<4", 0.2, 0.2, 0.2, 1.0);          # ambient light
 $scene .= pack("l<3 C", 0, 1, 0, 0);                # lights, objects, textures, shadows
 $scene .= pack("l<8", (-1) x 8);                    # shadow lights

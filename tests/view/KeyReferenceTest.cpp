@@ -4,35 +4,19 @@
 #include <fontconfig/fontconfig.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <ostream>
 
 #include "platform/CSettingsStore.h"
 #include "support/GLTest.h"
 #include "support/TestFolder.h"
-#include "view/CHelpOverlay.h"
 #include "view/COGLViewport3D.h"
-#include "view/KeyReferencePicture.h"
+#include "view/COverlayPanel.h"
+#include "view/KeyReference.h"
 
 namespace {
 
-// The texel of the picture at x, counting y from its top.
-const uint8_t* Texel(const std::vector<uint8_t>& picture, int x, int fromTop) {
-    return &picture[((KEY_REFERENCE_HEIGHT - 1 - fromTop) * KEY_REFERENCE_TEXTURE_WIDTH + x) * 4];
-}
-
-int GlyphTexelsInRows(const std::vector<uint8_t>& picture, int fromTop, int toTop) {
-    int covered = 0;
-    for (int y = fromTop; y < toTop; y++) {
-        for (int x = 0; x < KEY_REFERENCE_WIDTH; x++) {
-            covered += Texel(picture, x, y)[3] > 200 && Texel(picture, x, y)[1] > 200 ? 1 : 0;
-        }
-    }
-    return covered;
-}
-
 // Whether fontconfig knows any outline font: without one there is nothing
-// to draw the picture's text from, and only then may its tests skip.
+// to draw the text from, and only then may the text's checks skip.
 bool OutlineFontInstalled() {
     FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>(":outline=true"));
     FcObjectSet* objects = FcObjectSetBuild(FC_FILE, nullptr);
@@ -46,35 +30,6 @@ bool OutlineFontInstalled() {
     return found;
 }
 
-} // namespace
-
-TEST(KeyReferencePicture, GreenTextOverADarkOutlineFromTheTopDown) {
-    const std::vector<uint8_t> picture = DrawKeyReferencePicture();
-    ASSERT_EQ(picture.size(), size_t(KEY_REFERENCE_TEXTURE_WIDTH) * KEY_REFERENCE_TEXTURE_HEIGHT * 4);
-    int outline = 0;
-    for (int y = 0; y < KEY_REFERENCE_TEXTURE_HEIGHT; y++) {
-        for (int x = 0; x < KEY_REFERENCE_TEXTURE_WIDTH; x++) {
-            const uint8_t* texel = &picture[(y * KEY_REFERENCE_TEXTURE_WIDTH + x) * 4];
-            ASSERT_EQ(texel[0], 0);
-            ASSERT_EQ(texel[2], 0);
-            if (x >= KEY_REFERENCE_WIDTH || y >= KEY_REFERENCE_HEIGHT) {
-                ASSERT_EQ(texel[3], 0) << "outside the picture at " << x << ", " << y;
-            }
-            outline += texel[3] == 128 && texel[1] == 0 ? 1 : 0;
-        }
-    }
-    if (!OutlineFontInstalled()) {
-        GTEST_SKIP() << "no outline font installed";
-    }
-    // Twelve lines fill the picture; the first one is at the top.
-    EXPECT_GT(GlyphTexelsInRows(picture, 0, 22), 200);
-    EXPECT_GT(GlyphTexelsInRows(picture, 200, 225), 200);
-    EXPECT_EQ(GlyphTexelsInRows(picture, 228, KEY_REFERENCE_HEIGHT), 0);
-    EXPECT_GT(outline, 1000);
-}
-
-namespace {
-
 struct WindowSize {
     int width, height;
 };
@@ -83,74 +38,81 @@ void PrintTo(const WindowSize& size, std::ostream* out) {
     *out << size.width << " x " << size.height;
 }
 
-class HelpOverlay : public GLTest, public ::testing::WithParamInterface<WindowSize> {
+class KeyReferencePanel : public GLTest, public ::testing::WithParamInterface<WindowSize> {
 protected:
-    HelpOverlay() {
+    KeyReferencePanel() {
         contextWidth = GetParam().width;
         contextHeight = GetParam().height;
+        contextStencil = false;
     }
     void TearDown() override {
-        overlay.DeleteTexture();
+        panel.DeleteTexture();
         GLTest::TearDown();
     }
 
     CTestFolder    folder;
     CSettingsStore settings { folder.Path("TAV.ini") };
-    CHelpOverlay   overlay;
+    COverlayFont   font;
+    COverlayPanel  panel;
 };
 
 } // namespace
 
-// Read back, every pixel of the quad is its texel blended over the scene,
-// one texel a pixel: no stretching, no filtering, no black fringes.
-TEST_P(HelpOverlay, CrispGreenTextBlendedOverTheSceneTexelForPixel) {
+// Over a white wall the key reference reads as green text on a dark panel,
+// in the window's top-left corner, its size following the window's height
+// (one pixel of text for every 40 of the window's lines).
+TEST_P(KeyReferencePanel, GreenTextOnADarkPanelSizedByTheWindowsHeight) {
     const int width = contextWidth;
     const int height = contextHeight;
     COGLViewport3D viewport(settings);
     viewport.width = width;
     viewport.height = height;
-    const int scene[3] = { 200, 160, 220 };
-    glClearColor(scene[0] / 255.0f, scene[1] / 255.0f, scene[2] / 255.0f, 1.0f);
+    glViewport(0, 0, width, height);
+    glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT);
-    overlay.Draw(viewport, height);
-    EXPECT_NE(overlay.TextureName(), 0u);
-    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
-    EXPECT_FALSE(glIsEnabled(GL_ALPHA_TEST));
-    EXPECT_FALSE(glIsEnabled(GL_BLEND));
-    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
-    GLint environment = 0;
-    glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &environment);
-    EXPECT_EQ(environment, GL_MODULATE);
+    const int textSize = OverlayTextSize(height);
+    const int margin = textSize;
+    panel.SetText(font, KeyReferenceLines(60, 3.0f), textSize, 6, width - 2 * margin, height - 2 * margin,
+                  { 0, 255, 0 });
+    panel.Draw(viewport, margin, margin, height);
+    EXPECT_NE(panel.TextureName(), 0u);
+    ExpectStateRestored();
 
-    const std::vector<uint8_t> picture = DrawKeyReferencePicture();
+    // Rows from the top; the panel's box is what is no longer white.
     const std::vector<uint8_t> pixels = context.ReadPixels(0, 0, width, height);
-    const int bottom = height - 285;
-    int mismatched = 0;
-    int black = 0;
-    int green = 0;
+    int left = width, right = -1, top = height, bottom = -1, dark = 0, green = 0;
     for (int y = 0; y < height; y++) {
         for (int x = 0; x < width; x++) {
-            const uint8_t* p = &pixels[(y * width + x) * 4];
-            const bool inQuad = x >= 50 && x < 50 + KEY_REFERENCE_WIDTH && y >= bottom && y < bottom + KEY_REFERENCE_HEIGHT;
-            const uint8_t none[4] = { 0, 0, 0, 0 };
-            const uint8_t* texel = inQuad ? Texel(picture, x - 50, bottom + KEY_REFERENCE_HEIGHT - 1 - y) : none;
-            for (int c = 0; c < 3; c++) {
-                const int expected = (texel[c] * texel[3] + scene[c] * (255 - texel[3])) / 255;
-                mismatched += std::abs(p[c] - expected) > 3 ? 1 : 0;
+            const uint8_t* p = &pixels[((height - 1 - y) * width + x) * 4];
+            if (std::min({ p[0], p[1], p[2] }) > 240) {
+                continue;
             }
-            black += std::max({ p[0], p[1], p[2] }) < 48 ? 1 : 0;
-            green += p[1] > 230 && p[0] < 30 && p[2] < 30 ? 1 : 0;
+            left = std::min(left, x);
+            right = std::max(right, x);
+            top = std::min(top, y);
+            bottom = std::max(bottom, y);
+            dark += std::max({ p[0], p[1], p[2] }) < 90 ? 1 : 0;
+            green += p[1] > 180 && p[0] < 90 && p[2] < 90 ? 1 : 0;
         }
     }
-    EXPECT_EQ(mismatched, 0);
-    EXPECT_EQ(black, 0);
+    EXPECT_EQ(left, margin);
+    EXPECT_EQ(top, margin);
+    EXPECT_EQ(right - left + 1, panel.Width());
+    EXPECT_EQ(bottom - top + 1, panel.Height());
+    const int area = panel.Width() * panel.Height();
+    EXPECT_GT(dark, area * 3 / 4);
     if (!OutlineFontInstalled()) {
         GTEST_SKIP() << "no outline font installed";
     }
-    EXPECT_GT(green, 2000);
+    // 24 lines a quarter of the text size apart, between padding.
+    EXPECT_NEAR(panel.Height(), 24 * textSize * 5 / 4 + textSize, 30);
+    EXPECT_LT(panel.Height(), height - 2 * margin);
+    EXPECT_GT(green, area / 50);
 }
 
-INSTANTIATE_TEST_SUITE_P(WindowSizes, HelpOverlay, ::testing::Values(WindowSize { 640, 480 }, WindowSize { 1024, 768 }),
+INSTANTIATE_TEST_SUITE_P(WindowSizes, KeyReferencePanel,
+                         ::testing::Values(WindowSize { 640, 480 }, WindowSize { 1280, 720 },
+                                           WindowSize { 3840, 2160 }),
                          [](const ::testing::TestParamInfo<WindowSize>& info) {
                              return std::to_string(info.param.width) + "x" + std::to_string(info.param.height);
                          });

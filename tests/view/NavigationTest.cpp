@@ -105,6 +105,21 @@ TEST_F(Navigation, ZoomLeftMovesAwayAndNeverPastTheCentre) {
     EXPECT_EQ(camera.distance, 0.0f);
 }
 
+// A notch away from the user zooms in as far as the largest drag step of
+// Alt-Z does, in whatever mode the drags are.
+TEST_F(Navigation, TheWheelZoomsAsAZoomDragOfTheLargestStep) {
+    COGLCamera3D dragged;
+    navigation.mode = CNavigation::ZOOM;
+    navigation.BeginDrag();
+    navigation.MouseMove(navigation.centreX + 100, navigation.centreY, CNavigation::LEFT_BUTTON, dragged, false, true);
+    navigation.mode = CNavigation::ORBIT;
+    EXPECT_TRUE(navigation.Wheel(1, camera).repaint);
+    EXPECT_FLOAT_EQ(camera.distance, dragged.distance);
+    EXPECT_EQ(camera.angleY, 0.0f);
+    navigation.Wheel(-2, camera);
+    EXPECT_FLOAT_EQ(camera.distance, 8.0f + navigation.maxStep * navigation.zoomSpeed);
+}
+
 TEST_F(Navigation, OtherModesMoveNothingButStillRepaint) {
     navigation.mode = CNavigation::SELECT;
     EXPECT_TRUE(DragBy(5, 5, CNavigation::LEFT_BUTTON).repaint);
