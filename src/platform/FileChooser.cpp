@@ -10,11 +10,14 @@ bool ChooseFileToOpen(const std::string& start, std::string& chosen) {
     chooser.title("Open a scene or model file");
     // Files written on Windows keep upper-case extensions as often as not,
     // and model files are known by what they hold as well as by their names.
-    chooser.filter("TAV Scene Files (*.tvn)\t*.{tvn,TVN}\n"
+    // No parentheses in the names: FLTK's own chooser (where GTK is missing)
+    // would take them for the pattern.
+    chooser.filter("TAV Scene Files\t*.{tvn,TVN}\n"
                    "Models and sprites\t*.{md2,mdl,def,sp2,spr,MD2,MDL,DEF,SP2,SPR}\n"
                    "All Files\t*");
-    const std::filesystem::path folder = std::filesystem::path(start).parent_path();
-    if (!folder.empty()) {
+    std::error_code error;
+    const std::filesystem::path folder = std::filesystem::absolute(start, error).parent_path();
+    if (!error && !folder.empty()) {
         chooser.directory(folder.c_str());
     }
     const bool picked = chooser.show() == 0 && chooser.filename() != nullptr && chooser.filename()[0] != '\0';
