@@ -452,12 +452,18 @@ void COGLView::DrawOverlays() {
     }
 }
 
+// A scene made for a model file holds one model, and the floor and lights
+// it stands among; drawing sorts the objects.
 COGLModel* COGLView::ShownModel() const {
-    if (!modelFile || scene->objects.empty()) {
+    if (!modelFile) {
         return nullptr;
     }
-    // A scene made for a model file holds the model first.
-    return dynamic_cast<COGLModel*>(scene->objects.front().get());
+    for (const std::unique_ptr<COGLObject>& object : scene->objects) {
+        if (auto* model = dynamic_cast<COGLModel*>(object.get())) {
+            return model;
+        }
+    }
+    return nullptr;
 }
 
 StatusFacts COGLView::GatherStatus() {
@@ -471,7 +477,8 @@ StatusFacts COGLView::GatherStatus() {
         const CModelAnimation* animation = model->GetAnimation();
         facts.animation = animation != nullptr ? animation->name : "";
         facts.frame = model->currentFrame;
-        facts.frameCount = model->GetFrameCount();
+        // Half-Life sequences count their frames elsewhere; an MD2 counts its file's.
+        facts.frameCount = animation != nullptr && animation->count > 0 ? animation->count : model->GetFrameCount();
     }
     return facts;
 }
