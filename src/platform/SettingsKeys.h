@@ -18,6 +18,7 @@ struct StringSetting {
 namespace Setting {
 inline constexpr IntSetting    gamma            { "3dfx", "Gamma", 100 };
 inline constexpr IntSetting    resolution       { "3dfx", "Resolution", 2 };
+// 0 BMP, 1 JPEG (the scene editor's two), 2 PNG (ours, stored only when chosen).
 inline constexpr IntSetting    shotFileType     { "3dfx", "SSFileType", 1 };
 inline constexpr IntSetting    jpegQuality      { "3dfx", "SSJPGQuality", 2 };
 inline constexpr StringSetting lastScene        { "3dfx", "LastScene", "" };
