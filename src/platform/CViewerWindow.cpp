@@ -243,12 +243,12 @@ void CViewerWindow::SetWindowed(bool toWindow) {
 }
 
 bool CViewerWindow::ChooseFileToOpen(const std::string& start, std::string& chosen) {
-    const bool wasFullScreen = !windowed;
     CaptureMouse(false);
-    SetWindowed(true);
     const bool picked = ::ChooseFileToOpen(start, chosen);
-    SetWindowed(!wasFullScreen);
     SDL_RaiseWindow(window);
+    // The keys go back to the viewer even where no window manager hands
+    // them on from the closed chooser.
+    SDL_SetWindowInputFocus(window);
     return picked;
 }
 

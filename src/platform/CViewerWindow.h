@@ -42,11 +42,10 @@ public:
     // it. Size events follow.
     void SetWindowed(bool windowed);
     bool IsWindowed() const { return windowed; }
-    // The desktop's file chooser for a file to open (see FileChooser.h),
-    // shown over a window: from full screen the viewer goes to its window
-    // while the chooser is up, since no chooser can be relied on to show
-    // above a full-screen window (or a changed display mode). True with the
-    // chosen path.
+    // The desktop's file chooser for a file to open (see FileChooser.h);
+    // the keyboard comes back to the window after it. No chooser can be
+    // relied on to show above a full-screen window (or in a changed display
+    // mode): call it windowed. True with the chosen path.
     bool ChooseFileToOpen(const std::string& start, std::string& chosen);
     // Deletes the context (making none current first) and the window.
     void Destroy();

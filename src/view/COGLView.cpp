@@ -20,6 +20,10 @@ namespace {
 // an end-of-viewing request or a notice's end is never left waiting.
 constexpr int eventWaitMs = 100;
 constexpr auto noticeShown = std::chrono::seconds(2);
+// A window manager answers a change of the window with a few events; the
+// window is settled when none comes for a while.
+constexpr int settleEvents = 20;
+constexpr int settleMs = 50;
 // The status line's frame rate is never older than this.
 constexpr auto statusRefresh = std::chrono::seconds(1);
 
@@ -295,9 +299,22 @@ void COGLView::ToggleWindowed() {
     FollowWindow();
 }
 
+// The chooser shows over the viewer's window, painted once the window
+// manager has settled it, since nothing paints while the chooser is up.
 void COGLView::ChooseAndOpen() {
+    const bool wasWindowed = window.IsWindowed();
+    window.SetWindowed(true);
+    FollowWindow();
+    ViewerEvent event;
+    for (int i = 0; i < settleEvents && window.WaitEvent(event, settleMs); i++) {
+        if (event.type == ViewerEvent::SIZE) {
+            OnSize(event.x, event.y);
+        }
+    }
+    Paint();
     std::string chosen;
     const bool picked = window.ChooseFileToOpen(scenePath, chosen);
+    window.SetWindowed(wasWindowed);
     // The chooser had the keyboard when Control came up.
     ctrlDown = false;
     FollowWindow();
