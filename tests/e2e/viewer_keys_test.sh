@@ -14,7 +14,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 
 source "$here/common.sh"
 source "$here/viewer_common.sh"
-require_tools Xvfb xdotool xwininfo import convert perl timeout
+require_tools Xvfb xdotool xwininfo import convert identify perl timeout
 script_seconds=80
 
 # Resolution 3 is 800 x 600: no such mode, so the window covers the screen.
@@ -35,6 +35,10 @@ as_first() {
     [ "$l" != none ] && [ $((l - left)) -ge -1 ] && [ $((l - left)) -le 1 ] && [ $((r - right)) -ge -1 ] &&
         [ $((r - right)) -le 1 ]
 }
+png_complete() {
+    [ -f "$1" ] && [ "$(head -c 8 "$1" | od -An -tx1 | tr -d ' \n')" = "89504e470d0a1a0a" ] &&
+        [ "$(tail -c 8 "$1" | head -c 4)" = "IEND" ]
+}
 zoomed_in() { [ "$(red_width "$1" 360)" -gt $(((right - left) * 5 / 4)) ]; }
 turned() { ! as_first "$1"; }
 
@@ -52,7 +56,8 @@ xdotool mousemove 640 360 key r
 screen_until reset as_first || fail "R does not give the first view back: $(red_span "$work/reset.png" 360), not $first"
 
 # F11: a window of the chosen size in the middle of the desktop, which the
-# scene follows when it is resized; Alt-Enter: the whole screen again.
+# scene and the shots follow when it is resized; Alt-Enter: the whole screen
+# again.
 full="1280 720 0 0"
 [ "$(window_size "$window")" = "$full" ] || fail "the viewer does not cover the screen: $(window_size "$window")"
 is_size() { [ "$(window_size "$window")" = "$1" ]; }
@@ -61,6 +66,10 @@ within "$effect_seconds" is_size "800 600 240 60" || fail "F11 gives no 800 x 60
 xdotool windowsize "$window" 600 400
 centred() { is_red "$1" 540 260 && ! is_red "$1" 640 360 && [ "$(pixel "$1" 250 70)" = "255 255 255" ]; }
 screen_until resized centred || fail "the scene does not follow the window's new size"
+xdotool key F12
+within "$effect_seconds" png_complete "$work/prog/scrnshot/shot000.png" || fail "F12 in a window wrote no shot000.png"
+size=$(identify -format '%wx%h' "$work/prog/scrnshot/shot000.png" 2>/dev/null)
+[ "$size" = 600x400 ] || fail "a shot of the 600 x 400 window is $size"
 xdotool key alt+Return
 within "$effect_seconds" is_size "$full" || fail "Alt-Enter does not give the full screen back: $(window_size "$window")"
 xdotool key F11
@@ -82,18 +91,16 @@ screen_until help on_panel "$key_reference" green ||
 xdotool key F1
 screen_until no-help no_panel "$key_reference" green || fail "a second F1 does not hide the key reference"
 
-png_complete() {
-    [ -f "$1" ] && [ "$(head -c 8 "$1" | od -An -tx1 | tr -d ' \n')" = "89504e470d0a1a0a" ] &&
-        [ "$(tail -c 8 "$1" | head -c 4)" = "IEND" ]
-}
+# The window's shot told of it in its own corner, gone by now.
+screen_until before-shot no_panel "$notice" green || fail "a notice stays on"
 xdotool key F12
 screen_until notice on_panel "$notice" green || fail "F12 shows no notice: $(mean_colour "$work/notice.png" "$notice")"
-shot="$work/prog/scrnshot/shot000.png"
+shot="$work/prog/scrnshot/shot001.png"
 if within "$effect_seconds" png_complete "$shot"; then
     is_red "$shot" 640 360 || fail "the shot does not show the box"
     on_panel "$shot" "$notice" green && fail "the notice is in the shot"
 else
-    fail "F12 wrote no complete shot000.png"
+    fail "F12 wrote no complete shot001.png"
 fi
 screen_until notice-gone no_panel "$notice" green || fail "the notice does not go"
 
@@ -106,7 +113,7 @@ xdotool key Escape
 wait_orrin
 status=$?
 [ "$status" -eq 0 ] || fail "orrin exited with $status: $(cat "$work/orrin.out")"
-grep -q "shot001.png not written: Not a directory" "$work/prog/log.txt" || fail "the failed shot is not in log.txt"
+grep -q "shot002.png not written: Not a directory" "$work/prog/log.txt" || fail "the failed shot is not in log.txt"
 
 [ "$failures" -eq 0 ] && echo "viewer keys end to end: passed"
 [ "$failures" -eq 0 ]
