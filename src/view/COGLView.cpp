@@ -307,9 +307,14 @@ void COGLView::ChooseAndOpen() {
     FollowWindow();
     ViewerEvent event;
     for (int i = 0; i < settleEvents && window.WaitEvent(event, settleMs); i++) {
-        if (event.type == ViewerEvent::SIZE) {
-            OnSize(event.x, event.y);
+        // Input meanwhile is dropped: it was meant for the chooser.
+        if (event.type == ViewerEvent::SIZE || event.type == ViewerEvent::EXPOSE ||
+            event.type == ViewerEvent::TIMER_TICK || event.type == ViewerEvent::QUIT) {
+            HandleEvent(event);
         }
+    }
+    if (endViewing) {
+        return;
     }
     Paint();
     std::string chosen;
