@@ -22,6 +22,7 @@
 #include "platform/CMainDialogHandler.h"
 #include "platform/CTickSlider.h"
 #include "platform/DialogUnits.h"
+#include "platform/FileChooser.h"
 #include "platform/ProgramIcon.h"
 #include "platform/StringTable.h"
 
@@ -248,9 +249,7 @@ void CMainDialogWindow::Controls::Build() {
 
 void CMainDialogWindow::Controls::ChooseScene() {
     Fl_Native_File_Chooser chooser(Fl_Native_File_Chooser::BROWSE_FILE);
-    // Files written on Windows keep upper-case extensions as often as not.
-    chooser.filter("TAV Scene Files (*.tvn)\t*.{tvn,TVN}\n"
-                   "Models and sprites\t*.{md2,mdl,def,sp2,spr,MD2,MDL,DEF,SP2,SPR}");
+    chooser.filter(OPEN_FILE_FILTER);
     if (chooser.show() == 0 && chooser.filename() != nullptr) {
         scenePath->value(chooser.filename());
     }
