@@ -38,8 +38,8 @@ struct SourcePicture {
 
 // Largest side any decoder accepts.
 constexpr int MAX_IMAGE_SIDE = 16384;
-// Most pixels any decoder makes: textures are fitted to at most 256 a side,
-// and a picture this large still decodes in well under a second and 64 MB.
+// Most pixels any decoder makes: far more than a texture uses (at most 256 a
+// side), and at four bytes a pixel no more than 64 MB.
 constexpr int64_t MAX_IMAGE_PIXELS = int64_t(4096) * 4096;
 
 // False for a side of 0 or beyond MAX_IMAGE_SIDE, for more than maxPixels,
