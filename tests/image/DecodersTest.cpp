@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <chrono>
+#include <ctime>
 
 #include "image/GamePalettes.h"
 #include "image/ImageDecoders.h"
@@ -374,9 +374,10 @@ TEST_F(Decoders, HostilePicturesStayWithinThePixelBudget) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        const auto start = std::chrono::steady_clock::now();
+        // Processor time: other processes on the machine do not count.
+        const std::clock_t start = std::clock();
         EXPECT_EQ(Decode(c.decoder, c.file), c.decodes);
-        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+        EXPECT_LT(double(std::clock() - start) / CLOCKS_PER_SEC, 2.0);
     }
     EXPECT_EQ(picture.data, (Pixels { 1 }));
 }
