@@ -112,6 +112,7 @@ TEST(Jpeg, HostileFilesStayWithinThePixelBudget) {
     }
 
     // Scaled, the picture keeps its colour, and the size its file gives.
+    ApplyGamma(1.0f);
     LoadMessages messages;
     COGLImage scaled;
     ASSERT_TRUE(scaled.DecodeEntry("wide.jpg", wide, true, false, messages));
