@@ -122,8 +122,8 @@ bool COGLImage::Decode(const std::string& extension, const std::vector<uint8_t>&
 // the gamma table go through it in the same pass. The key test runs on the
 // finished colours.
 bool COGLImage::Finish(const SourcePicture& source) {
-    sourceWidth = source.width;
-    sourceHeight = source.height;
+    sourceWidth = source.fileWidth;
+    sourceHeight = source.fileHeight;
     width = fitToTexture ? FitTextureSize(source.width) : source.width;
     height = fitToTexture ? FitTextureSize(source.height) : source.height;
     transparent = source.transparent;

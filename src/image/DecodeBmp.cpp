@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstring>
 
 #include "image/ImageDecoders.h"
@@ -97,18 +98,26 @@ void ReadIndexedRows(const uint8_t* data, size_t size, size_t at, const BmpInfo&
     }
 }
 
-// The value of one colour field scaled to 0..255.
-uint8_t ExtractField(uint32_t pixel, uint32_t mask) {
-    if (mask == 0) {
-        return 0;
+// One colour field of a pixel: where it lies and its largest value.
+struct ColorField {
+    uint32_t mask = 0;
+    int      shift = 0;
+    uint32_t maximum = 1;
+
+    explicit ColorField(uint32_t fieldMask) : mask(fieldMask) {
+        if (mask == 0) {
+            return;
+        }
+        while (((mask >> shift) & 1) == 0) {
+            shift++;
+        }
+        maximum = mask >> shift;
     }
-    int shift = 0;
-    while (((mask >> shift) & 1) == 0) {
-        shift++;
+    // The field's value scaled to 0..255.
+    uint8_t Extract(uint32_t pixel) const {
+        return static_cast<uint8_t>(uint64_t((pixel & mask) >> shift) * 255 / maximum);
     }
-    const uint32_t maximum = mask >> shift;
-    return static_cast<uint8_t>(uint64_t((pixel & mask) >> shift) * 255 / maximum);
-}
+};
 
 void ReadDirectRows(const uint8_t* data, size_t size, size_t at, const BmpInfo& info, SourcePicture& out) {
     const int bytesPerPixel = info.bitsPerPixel / 8;
@@ -121,6 +130,7 @@ void ReadDirectRows(const uint8_t* data, size_t size, size_t at, const BmpInfo& 
             masks[0] = 0xFF0000; masks[1] = 0x00FF00; masks[2] = 0x0000FF;
         }
     }
+    const ColorField fields[3] = { ColorField(masks[0]), ColorField(masks[1]), ColorField(masks[2]) };
     for (int y = 0; y < out.height; y++) {
         uint8_t* row = &out.data[size_t(y) * out.width * 3];
         const size_t rowStart = at + size_t(y) * stride;
@@ -130,7 +140,7 @@ void ReadDirectRows(const uint8_t* data, size_t size, size_t at, const BmpInfo& 
                                    : bytesPerPixel == 3 ? U32At(data, size, p) & 0xFFFFFF
                                                         : U32At(data, size, p);
             for (int c = 0; c < 3; c++) {
-                row[3 * x + c] = ExtractField(pixel, masks[c]);
+                row[3 * x + c] = fields[c].Extract(pixel);
             }
         }
     }
@@ -151,9 +161,13 @@ void ReadRunLengthRows(const uint8_t* data, size_t size, size_t at, const BmpInf
         const uint8_t value = data[at + 1];
         at += 2;
         if (count > 0) {
-            for (int i = 0; i < count; i++) {
+            // Runs past the row's end store nothing: a stream of them must
+            // cost no more than the row.
+            const int stored = static_cast<int>(std::clamp<int64_t>(out.width - x, 0, count));
+            for (int i = 0; i < stored; i++) {
                 store(fourBit ? ((i & 1) ? value & 15 : value >> 4) : value);
             }
+            x += count - stored;
         } else if (value == 0) {
             x = 0;
             y++;

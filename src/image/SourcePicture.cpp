@@ -21,11 +21,14 @@ void SourcePicture::Allocate(int w, int h, int channelCount) {
     width = w;
     height = h;
     channels = channelCount;
+    fileWidth = w;
+    fileHeight = h;
     data.assign(static_cast<size_t>(w) * static_cast<size_t>(h) * static_cast<size_t>(channelCount), 0);
 }
 
-bool PictureSizeIsPlausible(int64_t width, int64_t height, size_t dataBytes, int64_t pixelsPerByte) {
-    if (width <= 0 || height <= 0 || width > MAX_IMAGE_SIDE || height > MAX_IMAGE_SIDE) {
+bool PictureSizeIsPlausible(int64_t width, int64_t height, size_t dataBytes, int64_t pixelsPerByte,
+                            int64_t maxPixels) {
+    if (width <= 0 || height <= 0 || width > MAX_IMAGE_SIDE || height > MAX_IMAGE_SIDE || width * height > maxPixels) {
         return false;
     }
     return width * height <= static_cast<int64_t>(dataBytes) * pixelsPerByte;

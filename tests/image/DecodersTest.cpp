@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <ctime>
+
 #include "image/GamePalettes.h"
 #include "image/ImageDecoders.h"
 #include "image/Palettes.h"
@@ -340,4 +342,42 @@ TEST_F(Decoders, ForgedAndCutFilesAreRefused) {
     for (const auto& c : cases) {
         EXPECT_FALSE(Decode(c.decoder, c.file)) << c.what;
     }
+}
+
+// Files holding bytes enough for what they claim, but claiming more pixels
+// than any decoder makes, are refused; runs beyond a row's end cost nothing.
+TEST_F(Decoders, HostilePicturesStayWithinThePixelBudget) {
+    const uint16_t wide = 4097, high = 4096;  // one row more than the budget
+    const size_t pixels = size_t(wide) * high;
+    Bytes pcx = PcxHeader(wide - 1, high - 1, wide).Fill(pixels / 32);
+    Bytes swl = SwlFile().Fill(pixels);
+    swl.PutU32(64, wide).PutU32(68, high).PutU32(1104, uint32_t(1236 + pixels));
+    std::vector<uint8_t> runs(48 << 20, 1);  // runs of 255 of index 1 on a row of one
+    for (size_t i = 0; i < runs.size(); i += 2) runs[i] = 255;
+    const struct {
+        const char* what;
+        Decoder decoder;
+        Bytes file;
+        bool decodes;
+    } cases[] = {
+        { "PCX", DecodePcxOwnPalette, PcxPalette(pcx), false },
+        { "PCX of three planes", DecodePcxDefaultPalette, PcxHeader(wide - 1, high - 1, wide, 3).Fill(pixels / 11),
+          false },
+        { "WAL", DecodeWal, WalFile(wide, high, 100, uint32_t(100 + pixels), std::vector<uint8_t>(pixels)), false },
+        { "SWL", DecodeSwl, swl, false },
+        { "TGA run-length 32-bit", DecodeTga, TgaHeader(10, wide, high, 32).Fill(pixels / 26), false },
+        { "TGA run-length grey", DecodeTga, TgaHeader(11, wide, high, 8).Fill(pixels / 64), false },
+        { "BMP run-length", DecodeBmp, BmpFile(wide, high, 8, 1, { 0 }, std::vector<uint8_t>(pixels / 128)), false },
+        { "BMP of 24 bits", DecodeBmp, BmpFile(wide, high, 24, 0, {}, std::vector<uint8_t>(pixels)), false },
+        { "BMP of runs claiming 6 billion pixels on one", DecodeBmp, BmpFile(1, 1, 8, 1, { 0, 0xFFFFFF }, runs),
+          true },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        // Processor time: other processes on the machine do not count.
+        const std::clock_t start = std::clock();
+        EXPECT_EQ(Decode(c.decoder, c.file), c.decodes);
+        EXPECT_LT(double(std::clock() - start) / CLOCKS_PER_SEC, 2.0);
+    }
+    EXPECT_EQ(picture.data, (Pixels { 1 }));
 }

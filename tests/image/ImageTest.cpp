@@ -193,10 +193,18 @@ TEST_F(Image, IndexedBlocksFromModelFiles) {
     EXPECT_EQ(At(0, 1), (std::vector<int>{ quakePalette[48], quakePalette[49], quakePalette[50] }));
     EXPECT_EQ(At(0, 0), (std::vector<int>{ 255, 255, 255 }));
 
-    // A block larger than the bytes it comes with is refused.
+    // A block larger than the bytes it comes with, or than any picture, is
+    // refused with the picture's message.
+    const std::vector<uint8_t> beyondBudget(size_t(4097) * 4096);
     COGLImage forged;
     EXPECT_FALSE(forged.DecodeIndexed(indices, sizeof indices, 4000, 4000, messages));
-    EXPECT_EQ(messages.size(), 1u);
+    EXPECT_FALSE(forged.DecodeIndexed(beyondBudget.data(), beyondBudget.size(), 4097, 4096, messages));
+    EXPECT_FALSE(forged.DecodeIndexedWithPalette(beyondBudget.data(), beyondBudget.size(), quakePaletteTable, 4097,
+                                                 4096, 2, messages));
+    ASSERT_EQ(messages.size(), 3u);
+    for (const LoadMessage& message : messages) {
+        EXPECT_EQ(message.number, 104);
+    }
 }
 
 TEST_F(Image, IndexedWithPaletteModes) {
