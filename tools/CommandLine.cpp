@@ -43,7 +43,10 @@ int Conclude(const CToolScene& loaded) {
     if (loaded.result == SceneOpenResult::aborted) {
         return EXIT_NOT_A_SCENE;
     }
+    // A screenful; check lists them all.
+    constexpr int MAX_LISTED = 100;
     bool allFound = true;
+    int unlisted = 0;
     for (const FileLookup& lookup : loaded.scene->fileLookups) {
         if (lookup.found) {
             continue;
@@ -52,10 +55,16 @@ int Conclude(const CToolScene& loaded) {
         const bool named = std::any_of(loaded.errors.begin(), loaded.errors.end(), [&](const std::string& text) {
             return text.find(lookup.asked) != std::string::npos;
         });
-        if (!named) {
+        if (named) {
+            continue;
+        }
+        if (unlisted++ < MAX_LISTED) {
             std::fprintf(stderr, "tvntool: %s is missing from %s\n", lookup.asked.c_str(),
                          lookup.used.empty() ? "an archive that did not open" : lookup.used.c_str());
         }
+    }
+    if (unlisted > MAX_LISTED) {
+        std::fprintf(stderr, "tvntool: %d more files are missing\n", unlisted - MAX_LISTED);
     }
     const bool clean = loaded.result == SceneOpenResult::loaded && loaded.errors.empty() && allFound;
     return clean ? EXIT_LOADED : EXIT_INCOMPLETE;

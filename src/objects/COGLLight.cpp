@@ -6,28 +6,14 @@
 
 #include "objects/COGLObject.h"
 #include "platform/CFile.h"
-#include "platform/CMessageBox.h"
 #include "platform/RecordIO.h"
-#include "platform/StringTable.h"
-
-bool COGLLight::unitInUse[UNIT_COUNT] = {};
-
-COGLLight::COGLLight() {
-    for (int i = 0; i < UNIT_COUNT; i++) {
-        if (!unitInUse[i]) {
-            unitInUse[i] = true;
-            slot = i;
-            return;
-        }
-    }
-    CMessageBox::Show(GetStringResource(108));
-}
 
 COGLLight::~COGLLight() {
     marker.reset();
+    // A scene shown after this one may have fewer lights: its frames would
+    // not touch this unit again.
     if (HasUnit()) {
         glDisable(Unit());
-        unitInUse[slot] = false;
     }
 }
 

@@ -13,15 +13,14 @@ class CRecordWriter;
 // Size of a point-light record; a spot light's continues past it.
 constexpr size_t LIGHT_RECORD_SIZE = 172;
 
-// One of the eight OpenGL lights of a scene. A light takes the lowest free
-// light unit for its whole life and frees it when destroyed. It owns a
-// marker object that holds its position (and a spot light's orientation) and
-// that is drawn and picked in its place. Constructing or destroying a light
-// needs the OpenGL context current.
+// One of the eight OpenGL lights of a scene. The scene holding the light
+// gives it its unit (GL_LIGHT0 + the unit number) for its whole life, and
+// disables it when the light is destroyed. It owns a marker object that holds
+// its position (and a spot light's orientation) and that is drawn and picked
+// in its place.
 //
-// When all eight units are taken the light says so in a message box and gets
-// none (HasUnit is false): it then never enables, sets or disables any unit,
-// and its destruction leaves the table alone.
+// A light given no unit (HasUnit is false: a scene's ninth light and after)
+// never enables, sets or disables any unit.
 class COGLLight {
 public:
     static constexpr int UNIT_COUNT = 8;
@@ -47,6 +46,8 @@ public:
     // Colours, position and w; the name becomes "Copy of " and the source's.
     void CopyFrom(const COGLLight& source);
 
+    // 0 to UNIT_COUNT - 1; the scene gives each light its own.
+    void SetUnit(int unit) { slot = unit; }
     bool HasUnit() const { return slot >= 0; }
     // GL_LIGHT0 + slot; meaningless without a unit.
     uint32_t Unit() const;
@@ -62,8 +63,7 @@ public:
     std::string name;
 
 protected:
-    // Takes the lowest free unit, if any.
-    COGLLight();
+    COGLLight() = default;
     // The marker gets the look all light markers share.
     void SetMarker(std::unique_ptr<COGLObject> newMarker);
     // Enables the unit and sets colours and position.
@@ -77,7 +77,4 @@ protected:
 
 private:
     std::unique_ptr<COGLObject> marker;
-
-    // Process-wide: which of GL_LIGHT0 ... GL_LIGHT7 a light holds.
-    static bool unitInUse[UNIT_COUNT];
 };

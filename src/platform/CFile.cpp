@@ -9,6 +9,7 @@ const char* CFileException::Describe() const {
     case endOfFile:  return "unexpected end of file";
     case badSeek:    return "seek failed";
     case writeFault: return "write failed";
+    case implausibleCount: return "a count larger than any file of its kind holds";
     }
     return "file error";
 }

@@ -3,13 +3,14 @@
 #include <string>
 
 // Thrown by the file layer when a read comes up short, a seek fails or a write
-// fails. Only the scene loader catches it; everything else lets it pass.
+// fails, and by readers for a count no real file holds. Only the scene loader catches it; everything else lets it pass.
 class CFileException {
 public:
     enum Cause {
         endOfFile,   // fewer bytes were there than asked for
         badSeek,
         writeFault,
+        implausibleCount,   // a count beyond any file of its kind
     };
 
     CFileException(Cause cause, std::string fileName)

@@ -14,12 +14,14 @@
 #include "image/COGLImage.h"
 #include "models/HLWorkAreas.h"
 #include "platform/CSettingsStore.h"
+#include "platform/CMessageBox.h"
 #include "platform/CPakFile.h"
 #include "platform/StringTable.h"
 #include "platform/WindowsPath.h"
 
 namespace {
 
+constexpr int MSG_NO_MORE_LIGHTS = 108;
 constexpr int MSG_NOT_AN_ARCHIVE = 113;
 
 }  // namespace
@@ -48,6 +50,14 @@ void COGLScene::EndLoad() {
     }
     assets.reset();
     textureAnswers.clear();
+    pakAnswers.clear();
+    for (const CMessageCap::Summary& summary : messageCap.TakeSummaries()) {
+        if (summary.boxOnly) {
+            CMessageBox::Show(summary.text);
+        } else {
+            ReportError(summary.text);
+        }
+    }
     // Read through for the load, the archives need no open file after it.
     for (const std::unique_ptr<CPakFile>& pak : paks) {
         if (pak) {
@@ -67,10 +77,26 @@ void COGLScene::UploadTextures() {
 }
 
 void COGLScene::Report(const LoadMessages& messages) {
-    ReportMessages(messages);
+    for (const LoadMessage& message : messages) {
+        Tell(message.Text());
+    }
+}
+
+void COGLScene::Tell(const std::string& text) {
+    if (messageCap.Admit(text)) {
+        ReportError(text);
+    }
 }
 
 void COGLScene::AddLight(std::unique_ptr<COGLLight> light) {
+    if (lights.size() < static_cast<size_t>(COGLLight::UNIT_COUNT)) {
+        light->SetUnit(static_cast<int>(lights.size()));
+    } else {
+        const std::string text = GetStringResource(MSG_NO_MORE_LIGHTS);
+        if (messageCap.Admit(text, true)) {
+            CMessageBox::Show(text);
+        }
+    }
     lights.push_back(std::move(light));
 }
 
@@ -317,22 +343,33 @@ void COGLScene::ApplyTextureFilter(const COGLTexture2D& texture) const {
 }
 
 int COGLScene::FindOrOpenPak(const std::string& path) {
+    // A scene may name one path thousands of times: each is opened, and each
+    // failure told, once per load.
+    const auto answer = pakAnswers.find(path);
+    if (answer != pakAnswers.end()) {
+        return answer->second;
+    }
+    int index = -1;
     for (size_t i = 0; i < paks.size(); i++) {
         if (paks[i] && paks[i]->GetPath() == path) {
-            return static_cast<int>(i);
+            index = static_cast<int>(i);
         }
     }
-    auto pak = std::make_unique<CPakFile>();
-    if (!pak->Open(path)) {
-        if (pak->GetFailure() == CPakFile::Failure::notAnArchive) {
-            ReportError(path + ": " + GetStringResource(MSG_NOT_AN_ARCHIVE) + "\r\n");
+    if (index < 0) {
+        auto pak = std::make_unique<CPakFile>();
+        if (pak->Open(path)) {
+            paks.push_back(std::move(pak));
+            index = static_cast<int>(paks.size() - 1);
+        } else if (pak->GetFailure() == CPakFile::Failure::notAnArchive) {
+            Tell(path + ": " + GetStringResource(MSG_NOT_AN_ARCHIVE) + "\r\n");
         } else if (pak->GetFailure() == CPakFile::Failure::outOfMemory) {
             FatalError("Out of memory");
         }
-        return -1;
     }
-    paks.push_back(std::move(pak));
-    return static_cast<int>(paks.size() - 1);
+    if (assets) {
+        pakAnswers[path] = index;
+    }
+    return index;
 }
 
 CPakFile* COGLScene::GetPak(int index) const {

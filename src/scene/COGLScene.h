@@ -6,6 +6,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "diag/CMessageCap.h"
 #include "image/CTextureCache.h"
 #include "math/CVector.h"
 #include "models/CModelCache.h"
@@ -42,6 +43,8 @@ public:
     COGLScene(const COGLScene&) = delete;
     COGLScene& operator=(const COGLScene&) = delete;
 
+    // Gives the light the next of the eight light units; past the eighth it
+    // says there are no more and the light stays dark.
     void AddLight(std::unique_ptr<COGLLight> light);
     void AddObject(std::unique_ptr<COGLObject> object);
     void AddTexture(std::unique_ptr<COGLTexture2D> texture);
@@ -55,6 +58,8 @@ public:
     // folder. EndLoad keeps the lookups and closes the archives' streams.
     void BeginLoad(const std::string& folder);
     void EndLoad();
+    // "The following files could not be loaded:" and the first twenty names.
+    static void ReportMissingFiles(const std::vector<std::string>& missing);
     // Makes the OpenGL textures of every picture decoded so far; context current.
     void UploadTextures();
 
@@ -146,7 +151,8 @@ private:
     void ReadLights(CFile& file, int32_t count, int version);
     void ReadObjects(CFile& file, int32_t count, int version);
     void ResolveShadowSlots(const FileHeader& header);
-    void ReportMissingFiles() const;
+    // Tells a load's message unless the cap holds it back.
+    void Tell(const std::string& text);
     COGLTexture2D* FindOrAddTexture(const std::string& name, CPakFile* pak, const std::string& folder,
                                     bool useDefaultPalette, bool searchAllPaks);
     void CompactPaks();
@@ -154,6 +160,9 @@ private:
     std::unique_ptr<CAssetSource> assets;
     // FindOrLoadTexture's answers during a load, by question.
     std::unordered_map<std::string, COGLTexture2D*> textureAnswers;
+    // FindOrOpenPak's answers during a load, by path; -1 for a failure.
+    std::unordered_map<std::string, int> pakAnswers;
+    CMessageCap messageCap;
     std::unique_ptr<HLWorkAreas>  hlWork;   // made when first asked for
     CVector cameraRight;                    // of the view last rendered
 };

@@ -2,6 +2,8 @@
 // version field, in the order the file holds it.
 #include "scene/COGLScene.h"
 
+#include <algorithm>
+
 #include "diag/CDiagnostics.h"
 #include "image/COGLTexture2D.h"
 #include "objects/COGLObject.h"
@@ -29,6 +31,13 @@ constexpr size_t HEADER_SIZE = 107 - 8;  // usesVWep to pakCount, after the vers
 constexpr uint64_t MIN_LIGHT_BYTES = 4 + 172;
 constexpr uint64_t MIN_OBJECT_BYTES = 4;
 
+// Far beyond any scene an editor made, and within what a scene can load and
+// draw in seconds (a quarter of a million boxes took half a minute a frame
+// and a gigabyte to describe).
+constexpr int32_t MAX_LIGHTS = 4096;
+constexpr int32_t MAX_OBJECTS = 16384;
+constexpr int32_t MAX_TEXTURES = 16384;
+
 uint64_t BytesLeft(const CFile& file) {
     const uint64_t length = file.GetLength();
     const uint64_t position = file.GetPosition();
@@ -40,6 +49,13 @@ void CheckCount(const CFile& file, int32_t count, uint64_t minimumRecordBytes) {
     if (count > 0 && static_cast<uint64_t>(count) * minimumRecordBytes > BytesLeft(file)) {
         throw CFileException(CFileException::endOfFile, file.GetFilePath());
     }
+}
+
+void CheckCount(const CFile& file, int32_t count, uint64_t minimumRecordBytes, int32_t maximum) {
+    if (count > maximum) {
+        throw CFileException(CFileException::implausibleCount, file.GetFilePath());
+    }
+    CheckCount(file, count, minimumRecordBytes);
 }
 
 void LoadSharedSkin(COGLScene& scene, const char* name, CPakFile* pak, bool useDefaultPalette) {
@@ -84,7 +100,7 @@ bool COGLScene::LoadScene(CFile& file, CSceneView& view, int version) {
 
     const bool result = assets->Missing().empty();
     if (!result) {
-        ReportMissingFiles();
+        ReportMissingFiles(assets->Missing());
     }
     if (ownLoad) {
         EndLoad();
@@ -201,7 +217,7 @@ std::unique_ptr<COGLTexture2D> COGLScene::ReadTextureRecord(CFile& file) {
 }
 
 void COGLScene::ReadTextureTable(CFile& file, int32_t count) {
-    CheckCount(file, count, TEXTURE_RECORD_SIZE);
+    CheckCount(file, count, TEXTURE_RECORD_SIZE, MAX_TEXTURES);
     for (int32_t i = 0; i < count; i++) {
         if (std::unique_ptr<COGLTexture2D> texture = ReadTextureRecord(file)) {
             AddTexture(std::move(texture));
@@ -210,7 +226,7 @@ void COGLScene::ReadTextureTable(CFile& file, int32_t count) {
 }
 
 void COGLScene::ReadLights(CFile& file, int32_t count, int version) {
-    CheckCount(file, count, MIN_LIGHT_BYTES);
+    CheckCount(file, count, MIN_LIGHT_BYTES, MAX_LIGHTS);
     for (int32_t i = 0; i < count; i++) {
         std::unique_ptr<COGLLight> light;
         if (ReadInt32(file) == 0) {
@@ -224,7 +240,7 @@ void COGLScene::ReadLights(CFile& file, int32_t count, int version) {
 }
 
 void COGLScene::ReadObjects(CFile& file, int32_t count, int version) {
-    CheckCount(file, count, MIN_OBJECT_BYTES);
+    CheckCount(file, count, MIN_OBJECT_BYTES, MAX_OBJECTS);
     for (int32_t i = 0; i < count; i++) {
         const int32_t typeCode = ReadInt32(file);
         const ObjectKind* kind = FindObjectKind(typeCode);
@@ -258,19 +274,22 @@ void COGLScene::ResolveShadowSlots(const FileHeader& header) {
     shadowsEnabled = header.wantShadows && shadowLights[0] != nullptr && shadowPlanes[0] != nullptr;
 }
 
-void COGLScene::ReportMissingFiles() const {
+void COGLScene::ReportMissingFiles(const std::vector<std::string>& missing) {
+    // Each line is a message box in the viewer; tvntool check lists them all.
+    constexpr size_t MAX_LISTED = 20;
     ReportError("The following files could not be loaded:\r\n");
-    for (const std::string& path : assets->Missing()) {
-        ReportError("    " + path + "\r\n");
+    for (size_t i = 0; i < missing.size() && i < MAX_LISTED; i++) {
+        ReportError("    " + missing[i] + "\r\n");
+    }
+    if (missing.size() > MAX_LISTED) {
+        ReportError("    and " + std::to_string(missing.size() - MAX_LISTED) + " more\r\n");
     }
 }
 
 // Archives that were not archives leave null slots while later indices are
 // read; the first slot stays whatever it holds.
 void COGLScene::CompactPaks() {
-    for (size_t i = paks.size(); i-- > 1;) {
-        if (!paks[i]) {
-            paks.erase(paks.begin() + static_cast<std::ptrdiff_t>(i));
-        }
+    if (paks.size() > 1) {
+        paks.erase(std::remove(paks.begin() + 1, paks.end(), nullptr), paks.end());
     }
 }

@@ -295,10 +295,7 @@ SceneOpenResult LoadModelScene(const std::string& path, COGLScene& scene, CScene
     scene.HideLightMarkers();
     scene.StartAnimations();
     if (!missing.empty()) {
-        ReportError("The following files could not be loaded:\r\n");
-        for (const std::string& name : missing) {
-            ReportError("    " + name + "\r\n");
-        }
+        COGLScene::ReportMissingFiles(missing);
         return SceneOpenResult::incomplete;
     }
     return SceneOpenResult::loaded;

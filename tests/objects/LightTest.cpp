@@ -9,6 +9,8 @@
 #include "objects/COGLSpotLight.h"
 #include "platform/CFile.h"
 #include "platform/CFileException.h"
+#include "scene/COGLScene.h"
+#include "support/CapturedReports.h"
 #include "support/GLTest.h"
 #include "support/RecordBytes.h"
 
@@ -57,45 +59,42 @@ Bytes SpotRecord() {
 
 }  // namespace
 
-TEST_F(Light, LightsTakeTheLowestFreeUnitAndANinthGetsNone) {
-    std::vector<std::unique_ptr<COGLLight>> lights;
-    for (int i = 0; i < 8; i++) {
-        if (i % 2) {
-            lights.push_back(std::make_unique<COGLSpotLight>(0.0f, 1.0f, 3.0f));
-        } else {
-            lights.push_back(std::make_unique<COGLPointLight>(0.0f, 1.0f, 3.0f));
+TEST_F(Light, ASceneGivesEightUnitsAndTellsOfTheRestAFewTimes) {
+    CCapturedReports reports;
+    const std::vector<bool> none = EnabledUnits();
+    {
+        COGLScene scene;
+        scene.BeginLoad("");
+        for (int i = 0; i < 20; i++) {
+            if (i % 2) {
+                scene.AddLight(std::make_unique<COGLSpotLight>(0.0f, 1.0f, 3.0f));
+            } else {
+                scene.AddLight(std::make_unique<COGLPointLight>(0.0f, 1.0f, 3.0f));
+            }
+            COGLLight& light = *scene.lights.back();
+            EXPECT_EQ(light.HasUnit(), i < 8) << i;
+            if (light.HasUnit()) {
+                EXPECT_EQ(light.Unit(), static_cast<uint32_t>(GL_LIGHT0 + i));
+            }
+            light.enabled = i % 2;
+            light.Apply();
         }
-        ASSERT_TRUE(lights.back()->HasUnit());
-        EXPECT_EQ(lights.back()->Unit(), static_cast<uint32_t>(GL_LIGHT0 + i));
-        lights.back()->enabled = i % 2;
-        lights.back()->Apply();
+        scene.EndLoad();
+        // In message boxes alone, as the editor told it: no error is listed.
+        EXPECT_EQ(reports.Errors(), "");
+        const std::vector<bool> enabled = EnabledUnits();
+        for (int i = 0; i < 8; i++) {
+            EXPECT_EQ(enabled[static_cast<size_t>(i)], i % 2 == 1) << i;
+        }
     }
-    const std::vector<bool> before = EnabledUnits();
-    std::vector<std::unique_ptr<COGLLight>> extra;
-    testing::internal::CaptureStderr();
-    extra.push_back(std::make_unique<COGLSpotLight>(0.0f, 0.0f, 0.0f));
-    extra.push_back(std::make_unique<COGLPointLight>(0.0f, 0.0f, 0.0f));
-    EXPECT_EQ(testing::internal::GetCapturedStderr(),
-              "No more lights are available.\nNo more lights are available.\n");
-    for (const auto& light : extra) {
-        SCOPED_TRACE(light->ClassName());
-        EXPECT_FALSE(light->HasUnit());
-        light->Apply();
-        light->enabled = 0;
-        light->Apply();
-        EXPECT_EQ(EnabledUnits(), before);
-    }
-    extra.clear();
-    EXPECT_EQ(EnabledUnits(), before);
+    // Destroyed lights leave no unit on for the next scene.
+    EXPECT_EQ(EnabledUnits(), none);
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-    // The unit-less lights gave nothing back: the lowest free unit is the one just freed.
-    lights[2].reset();
-    lights[2] = std::make_unique<COGLPointLight>(0.0f, 0.0f, 0.0f);
-    EXPECT_EQ(lights[2]->Unit(), static_cast<uint32_t>(GL_LIGHT2));
 }
 
 TEST_F(Light, ApplySetsTheUnitInTheCurrentCoordinates) {
     COGLPointLight light(1.0f, 2.0f, 3.0f);
+    light.SetUnit(0);
     light.diffuse[1] = 0.5f;
     glTranslatef(10, 0, 0);
     light.Apply();
@@ -123,6 +122,7 @@ TEST_F(Light, ApplySetsTheUnitInTheCurrentCoordinates) {
 TEST_F(Light, SpotDirectionFollowsTheMarkerAndTheUnitGoesBackWithSpotDefaults) {
     {
         COGLSpotLight spot(0.0f, 0.0f, 5.0f);
+        spot.SetUnit(0);
         EXPECT_NEAR(spot.direction[2], -1.0f, 1e-6f);
         spot.cutoff = 10.0f;
         spot.exponent = 8.0f;
@@ -147,6 +147,7 @@ TEST_F(Light, SpotDirectionFollowsTheMarkerAndTheUnitGoesBackWithSpotDefaults) {
 
 TEST_F(Light, PointLightRecordLoadsAtItsOffsetsAndSavesBack) {
     COGLPointLight light(0.0f, 1.0f, 3.0f);
+    light.SetUnit(0);
     ReadRecord(light, PointRecord(0, 0), LIGHT_RECORD_SIZE);
     EXPECT_EQ(light.name, "Lamp");
     EXPECT_EQ(light.ambient[2], 0.3f);
@@ -216,6 +217,7 @@ TEST_F(LightDraw, SpotLightLightsOnlyInsideItsCutoff) {
     floor.SetScale(4, 4, 1);
     floor.subdivided = true;  // lit per vertex: the cone needs vertices inside it
     COGLSpotLight light(0.0f, 0.0f, 5.0f);
+    light.SetUnit(0);
     light.Marker().Hide();
 
     // 30 degrees from 5 units away: a lit disk of radius 2.9.

@@ -4,7 +4,8 @@
 #include <vector>
 
 // How one run of tvntool ended, run as a file manager's thumbnailer or a
-// user's shell would, but held to 512 MB of address space.
+// user's shell would, but held to 512 MB of data (heap and
+// private mappings).
 struct ToolRun {
     int         exitCode = -1;      // -1 when a signal ended it
     int         signal = 0;
@@ -18,7 +19,7 @@ struct ToolRun {
 // does not fit the limit.
 bool CanLimitTool();
 
-// Runs tvntool with args; killed after killAfterSeconds so a hang fails the
+// Runs tvntool (or the one ORRIN_TVNTOOL names) with args; killed after killAfterSeconds so a hang fails the
 // test with its figures instead of running into ctest's timeout.
 ToolRun RunToolLimited(const std::vector<std::string>& args, double killAfterSeconds = 40);
 
