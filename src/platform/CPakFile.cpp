@@ -84,6 +84,14 @@ bool CPakFile::ReadDirectory(FILE* file, const uint8_t* header) {
         return Refuse();
     }
     const size_t size = static_cast<size_t>(directoryLength);
+    // The games read at most 4,096 entries of an archive; a directory of
+    // millions is forged, and its index alone would take hundreds of MB.
+    constexpr size_t MAX_ENTRIES = 65536;
+    const size_t entrySize = static_cast<size_t>(nameLength) + 8;
+    const size_t count = size / entrySize;
+    if (count > MAX_ENTRIES) {
+        return Refuse();
+    }
     const std::unique_ptr<uint8_t[]> directory(new (std::nothrow) uint8_t[size]);
     if (directory == nullptr) {
         entries.clear();
@@ -96,8 +104,6 @@ bool CPakFile::ReadDirectory(FILE* file, const uint8_t* header) {
         return Refuse();
     }
 
-    const size_t entrySize = static_cast<size_t>(nameLength) + 8;
-    const size_t count = size / entrySize;
     entries.reserve(count);
     for (size_t i = 0; i < count; i++) {
         const uint8_t* record = directory.get() + i * entrySize;

@@ -97,6 +97,7 @@ TEST_F(PakFileTest, ForgedHeadersAndDirectoriesAreInvalidArchives) {
         Header("PACK", 0x7FFFFFF0, 0x7FFFFFF0),                     // sum overflows 32 bits
         Header("PACK", 12, 64) + Entry("a", -4, 4),             // entry before the file
         Header("PACK", 12, 64) + Entry("a", 0, -1),             // entry of negative length
+        Header("PACK", 12, 65537 * 64) + std::string(65537 * 64, '\0'),  // more entries than any game reads
     };
     for (const std::string& bytes : forged) {
         CPakFile pak;
