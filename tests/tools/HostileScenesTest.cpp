@@ -37,6 +37,18 @@ std::string LargeMd2() {
     return Text(layout.Write());
 }
 
+// A scene of copies records of one MD2 record naming model.
+std::string ModelCopies(const CTestFolder& folder, const std::string& model, int copies) {
+    SceneHeader header;
+    header.objects = copies;
+    Bytes b = header.Write();
+    ModelRecord record;
+    record.path = model;
+    const Bytes md2 = record.Write(6);
+    for (int i = 0; i < copies; i++) b.I32(TYPE_MD2).Raw(md2.bytes.data(), md2.Size());
+    return folder.Write("copies.tvn", Text(b));
+}
+
 struct HostileScene {
     const char* name;
     // Writes the scene (and what it names) into the folder; returns its path.
@@ -107,28 +119,11 @@ const HostileScene hostileScenes[] = {
       "info", 2, "Error opening scene file", 1 },
     { "one forged model named by 1,000 records",
       [](const CTestFolder& folder) {
-          SceneHeader header;
-          header.objects = 1000;
-          Bytes b = header.Write();
-          ModelRecord record;
-          record.path = folder.Write("forged.md2", "IDP2 and nothing a model needs");
-          const Bytes md2 = record.Write(6);
-          for (int i = 0; i < header.objects; i++) b.I32(TYPE_MD2).Raw(md2.bytes.data(), md2.Size());
-          return folder.Write("forged.tvn", Text(b));
+          return ModelCopies(folder, folder.Write("forged.md2", "IDP2 and nothing a model needs"), 1000);
       },
       "info", 1, "Not a valid MD2 File.", 4 },
     { "one 4 MB model named by 1,000 records, rendered",
-      [](const CTestFolder& folder) {
-          const std::string model = folder.Write("big.md2", LargeMd2());
-          SceneHeader header;
-          header.objects = 1000;
-          Bytes b = header.Write();
-          ModelRecord record;
-          record.path = model;
-          const Bytes md2 = record.Write(6);
-          for (int i = 0; i < header.objects; i++) b.I32(TYPE_MD2).Raw(md2.bytes.data(), md2.Size());
-          return folder.Write("copies.tvn", Text(b));
-      },
+      [](const CTestFolder& folder) { return ModelCopies(folder, folder.Write("big.md2", LargeMd2()), 1000); },
       "render", 0, "", 0 },
 };
 
