@@ -14,6 +14,7 @@
 #include "platform/StringTable.h"
 
 namespace {
+const int MSG_NO_DEFAULT_PALETTE = 107;
 const int MSG_TOO_FEW_COLOURS = 114;
 const int fewestColourBits = 9;
 }
@@ -39,4 +40,10 @@ int CViewerApp::InitInstance(const std::string& sceneArgument) {
     dialog.OnInitDialog(window, sceneArgument);
     window.RunModal();
     return 0;
+}
+
+void LoadDefaultPalette() {
+    if (!FindDefaultPalette()) {
+        CMessageBox::Show(GetStringResource(MSG_NO_DEFAULT_PALETTE));
+    }
 }

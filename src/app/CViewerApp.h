@@ -13,3 +13,7 @@ public:
     // Texture brightness; 1.0 leaves textures as they are.
     float gamma = 1.0f;
 };
+
+// The default palette for the viewer and the dialog alike; message 107 in a
+// box when there is none.
+void LoadDefaultPalette();

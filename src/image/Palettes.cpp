@@ -6,10 +6,8 @@
 #include <memory>
 
 #include "image/GamePalettes.h"
-#include "platform/CMessageBox.h"
 #include "platform/LittleEndian.h"
 #include "platform/ProgramFolder.h"
-#include "platform/StringTable.h"
 
 uint8_t gammaTable[256];
 PaletteTable quake2PaletteTable;
@@ -154,10 +152,4 @@ bool FindDefaultPalette() {
         }
     }
     return false;
-}
-
-void LoadDefaultPalette() {
-    if (!FindDefaultPalette()) {
-        CMessageBox::Show(GetStringResource(107));
-    }
 }

@@ -34,11 +34,9 @@ bool ReadPaletteFile(const std::string& path, PaletteTable out);
 bool ReadJascPalette(const std::string& path, PaletteTable out);
 
 // Builds defaultPaletteTable from "quake2.pal" beside the program, in the
-// user's data folder or in the installed data folder; without one, tells the
-// user (message 107) and uses the Quake II table. Called once at start-up,
-// after ApplyGamma.
-void LoadDefaultPalette();
-// The same without telling anyone; false when the Quake II table is used.
+// user's data folder or in the installed data folder; false when there is
+// none and the Quake II table is used (the program tells the user, message
+// 107). Called once at start-up, after ApplyGamma.
 bool FindDefaultPalette();
 
 // Builds defaultPaletteTable from the palette file at path, through the
