@@ -44,11 +44,12 @@ std::vector<CMessageCap::Summary> CMessageCap::TakeSummaries() {
     std::vector<Summary> summaries;
     for (const std::string& key : heldBackOrder) {
         const Count& count = counts[key];
-        summaries.push_back({ "\"" + OneLine(key) + "\" came " + std::to_string(count.heldBack) + " more times.\r\n",
-                              count.boxOnly });
+        const std::string times = count.heldBack == 1 ? "once more" : std::to_string(count.heldBack) + " more times";
+        summaries.push_back({ "\"" + OneLine(key) + "\" came " + times + ".\r\n", count.boxOnly });
     }
     if (heldBackOverall > 0) {
-        summaries.push_back({ std::to_string(heldBackOverall) + " more messages were not shown.\r\n", false });
+        const std::string messages = heldBackOverall == 1 ? "1 more message was" : std::to_string(heldBackOverall) + " more messages were";
+        summaries.push_back({ messages + " not shown.\r\n", false });
     }
     counts.clear();
     heldBackOrder.clear();
