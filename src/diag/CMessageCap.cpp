@@ -48,7 +48,8 @@ std::vector<CMessageCap::Summary> CMessageCap::TakeSummaries() {
         summaries.push_back({ "\"" + OneLine(key) + "\" came " + times + ".\r\n", count.boxOnly });
     }
     if (heldBackOverall > 0) {
-        const std::string messages = heldBackOverall == 1 ? "1 more message was" : std::to_string(heldBackOverall) + " more messages were";
+        const std::string messages =
+            heldBackOverall == 1 ? "1 more message was" : std::to_string(heldBackOverall) + " more messages were";
         summaries.push_back({ messages + " not shown.\r\n", false });
     }
     counts.clear();
