@@ -56,13 +56,21 @@ const char* const modelUsage = "model [--json] FILE";
 // when there was any.
 bool NameFailedSkins(const COGLModel& model) {
     bool allLoaded = true;
+    // The skins' paths reversed and sorted: the first at or after a reversed
+    // file name starts with it when any does. A file may name thousands.
+    std::vector<std::string> reversedPaths;
+    for (const COGLTexture2D* skin : model.skins) {
+        if (skin != nullptr) {
+            reversedPaths.emplace_back(skin->path.rbegin(), skin->path.rend());
+        }
+    }
+    std::sort(reversedPaths.begin(), reversedPaths.end());
     for (const std::string& name : model.SkinNames()) {
         const PathParts parts = SplitPath(name);
         const std::string fileName = parts.name + parts.extension;
-        const bool held = std::any_of(model.skins.begin(), model.skins.end(), [&](const COGLTexture2D* skin) {
-            return skin != nullptr && skin->path.size() >= fileName.size() &&
-                   skin->path.compare(skin->path.size() - fileName.size(), fileName.size(), fileName) == 0;
-        });
+        const std::string reversed(fileName.rbegin(), fileName.rend());
+        const auto at = std::lower_bound(reversedPaths.begin(), reversedPaths.end(), reversed);
+        const bool held = at != reversedPaths.end() && at->compare(0, reversed.size(), reversed) == 0;
         if (!held) {
             Fail(EXIT_INCOMPLETE, "the skin " + name + " was not found");
             allLoaded = false;

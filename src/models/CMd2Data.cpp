@@ -14,6 +14,14 @@ constexpr size_t HEADER_SIZE = 68;
 constexpr size_t SKIN_NAME_SIZE = 64;
 constexpr size_t FRAME_NAME_OFFSET = 24;
 constexpr size_t FRAME_NAME_SIZE = 16;
+// Far above real models (the game takes 512 frames and 32 skins): each frame
+// may open an animation, and each skin name is looked up and kept.
+constexpr int32_t MAX_FRAMES = 65536;
+constexpr int32_t MAX_SKINS = 65536;
+// Recomputed normals walk the command list once a frame: a model whose
+// frames times corners pass this (512 frames of 8,192 corners, far above a
+// real weapon's) keeps the normals its file stores.
+constexpr int64_t MAX_RECOMPUTED_CORNERS = int64_t(1) << 22;
 
 enum HeaderField {
     H_MAGIC, H_VERSION, H_SKIN_WIDTH, H_SKIN_HEIGHT, H_FRAME_SIZE, H_SKIN_COUNT, H_VERTEX_COUNT,
@@ -85,6 +93,12 @@ void ForEachRun(const std::vector<int32_t>& commands, Visit visit) {
         visit(run);
         word += 3 * run.length;
     }
+}
+
+int64_t CornerCount(const std::vector<int32_t>& commands) {
+    int64_t corners = 0;
+    ForEachRun(commands, [&](const CommandRun& run) { corners += static_cast<int64_t>(run.length); });
+    return corners;
 }
 
 bool NormalsAreSound(const uint8_t* frames, int64_t framesLength, int32_t frameSize, int32_t vertexCount) {
@@ -286,7 +300,8 @@ ParsedModel ParseMd2(std::vector<uint8_t>&& file, bool recomputeNormals) {
     const int32_t frameCount = header[H_FRAME_COUNT];
     const int32_t skinCount = header[H_SKIN_COUNT];
     const int32_t commandCount = header[H_COMMAND_COUNT];
-    if (frameSize < CMd2Data::FRAME_HEADER_SIZE + 4 || frameCount < 1 || skinCount < 0 || commandCount < 0) {
+    if (frameSize < CMd2Data::FRAME_HEADER_SIZE + 4 || frameCount < 1 || frameCount > MAX_FRAMES || skinCount < 0 ||
+        skinCount > MAX_SKINS || commandCount < 0) {
         return Refuse();
     }
     const int64_t framesLength = int64_t(frameSize) * frameCount;
@@ -322,7 +337,7 @@ ParsedModel ParseMd2(std::vector<uint8_t>&& file, bool recomputeNormals) {
     // With the mesh axes and the half turn about x, the lowest point of
     // frame 0 then sits at the object's origin height.
     md2.yOffset = FloatAt(md2.Frame(0) + 20);
-    if (recomputeNormals) {
+    if (recomputeNormals && int64_t(frameCount) * CornerCount(md2.commands) <= MAX_RECOMPUTED_CORNERS) {
         for (int32_t i = 0; i < frameCount; i++) {
             RecomputeFrameNormals(md2, md2.fileBytes.data() + md2.frameOffset + static_cast<size_t>(i) * frameSize);
         }

@@ -75,6 +75,7 @@ public:
 // Parses a whole MD2 file. Everything is checked against its size before it
 // is used, so drawing may follow the counts without checking them again.
 // With recomputeNormals each vertex takes the table normal nearest the mean
-// of the faces around it instead of the one the file stores. Null data and
+// of the faces around it instead of the one the file stores (unless frames
+// times corners make that too long a walk). Null data and
 // "Not a valid MD2 File." when the file is not one.
 ParsedModel ParseMd2(std::vector<uint8_t>&& file, bool recomputeNormals);

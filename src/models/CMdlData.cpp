@@ -15,6 +15,12 @@ constexpr size_t HEADER_SIZE = 84;
 constexpr size_t FRAME_NAME_SIZE = 16;
 // A frame's bounding box: two vertices of 4 bytes.
 constexpr size_t FRAME_BOX_SIZE = 8;
+// Each skin becomes a texture of the scene, however few its pixels: far more
+// than the game takes (32) is no model.
+constexpr int32_t MAX_SKINS = 256;
+// Frames, single or in groups, far above the game's 256: each may open an
+// animation.
+constexpr int32_t MAX_FRAMES = 65536;
 
 enum HeaderOffset {
     H_MAGIC = 0, H_VERSION = 4, H_SCALE = 8, H_ORIGIN = 20, H_EYE = 36, H_SKIN_COUNT = 48, H_SKIN_WIDTH = 52,
@@ -61,7 +67,11 @@ class CAnimationBuilder {
 public:
     explicit CAnimationBuilder(MdlContents& into) : contents(into) {}
 
-    void AddFrame(const uint8_t* name, const uint8_t* vertices) {
+    // False past MAX_FRAMES.
+    bool AddFrame(const uint8_t* name, const uint8_t* vertices) {
+        if (++frameCount > MAX_FRAMES) {
+            return false;
+        }
         const char* text = reinterpret_cast<const char*>(name);
         const std::string group = GroupName(std::string(text, strnlen(text, FRAME_NAME_SIZE)));
         // The first frame opens an animation even when its name is empty.
@@ -71,12 +81,14 @@ public:
             contents.animations.push_back(std::move(animation));
         }
         open->AddFrame(vertices);
+        return true;
     }
     void Close() { open = nullptr; }
 
 private:
     MdlContents&   contents;
     CMdlAnimation* open = nullptr;
+    int32_t        frameCount = 0;
 };
 
 bool NormalsAreSound(const uint8_t* vertices, int32_t vertexCount) {
@@ -95,8 +107,7 @@ bool ReadFrame(CByteCursor& file, CAnimationBuilder& frames, int32_t vertexCount
     if (vertices == nullptr || !NormalsAreSound(vertices, vertexCount)) {
         return false;
     }
-    frames.AddFrame(name, vertices);
-    return true;
+    return frames.AddFrame(name, vertices);
 }
 
 // After its type: the frame count, the group's box and one time interval a
@@ -269,7 +280,7 @@ ParsedModel ParseMdl(const std::vector<uint8_t>& bytes) {
     const int32_t triangleCount = Int32At(header + H_TRIANGLE_COUNT);
     // Texture points are divided by the skin's size, which must be there
     // even when the file holds no skin.
-    if (skinCount < 0 || mdl.skinWidth < 1 || mdl.skinHeight < 1 || mdl.vertexCount < 0 || triangleCount < 0) {
+    if (skinCount < 0 || skinCount > MAX_SKINS || mdl.skinWidth < 1 || mdl.skinHeight < 1 || mdl.vertexCount < 0 || triangleCount < 0) {
         return Refuse();
     }
     std::vector<const uint8_t*> skinIndices;

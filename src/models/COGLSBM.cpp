@@ -102,7 +102,7 @@ void COGLSBM::DrawMesh() {
     if (animation == nullptr || data == nullptr) {
         return;
     }
-    const int32_t count = static_cast<int32_t>(animation->frames.size());
+    const int32_t count = animation->count;
     if (currentFrame < 0 || currentFrame >= count || nextFrame < 0 || nextFrame >= count) {
         return;
     }
@@ -143,7 +143,7 @@ int32_t COGLSBM::TriangleCount() const {
 void COGLSBM::FrameBounds(int32_t frame, CVector& min, CVector& max) const {
     min = max = CVector();
     const CSinAnimation* animation = currentAnimation;
-    if (animation == nullptr || frame < 0 || frame >= static_cast<int32_t>(animation->frames.size())) {
+    if (animation == nullptr || frame < 0 || frame >= animation->count) {
         return;
     }
     bool first = true;

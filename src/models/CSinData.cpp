@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <unordered_map>
 
 #include "models/Md2Normals.h"
 #include "platform/CAssetSource.h"
@@ -26,6 +27,16 @@ constexpr size_t ANIMATION_HEADER_SIZE = 128;
 constexpr size_t FRAME_RECORD_SIZE = 44;
 // Far above any real model; a bigger file is not read.
 constexpr uint64_t MAX_FILE_SIZE = 32u << 20;
+// What a model's animation files may hold together.
+constexpr uint64_t MAX_ANIMATION_BYTES = 128u << 20;
+// Far above any real model: further skin and animation lines are ignored,
+// each being a texture or a lookup and an animation to keep.
+constexpr size_t MAX_SKIN_LINES = 65536;
+constexpr size_t MAX_ANIMATION_LINES = 4096;
+// Each group's triangles are made once for each vertex count the
+// animations have: past this many corners in all, animations of further
+// counts are left out.
+constexpr int64_t MAX_MESH_CORNERS = int64_t(1) << 23;
 
 bool Fits(int64_t offset, int64_t length, size_t size) {
     return offset >= 0 && length >= 0 && offset + length <= static_cast<int64_t>(size);
@@ -120,22 +131,38 @@ void ForEachRun(const std::vector<int32_t>& commands, int32_t vertexCount, Visit
     }
 }
 
+// Frames may share their vertex data or overlap it: each vertex of the
+// file is checked once, however many frames reach it. Frames whose starts
+// differ by a multiple of 4 see the same vertices, so each of the four
+// alignments is swept in order of start.
+bool FrameNormalsAreSound(const uint8_t* bytes, std::vector<int64_t> starts, int64_t frameSize) {
+    std::sort(starts.begin(), starts.end());
+    int64_t checkedEnd[4] = { 0, 0, 0, 0 };
+    for (const int64_t start : starts) {
+        int64_t& checked = checkedEnd[start % 4];
+        for (int64_t at = std::max(start, checked); at < start + frameSize; at += 4) {
+            if (bytes[at + 3] >= MD2_NORMAL_COUNT) {
+                return false;
+            }
+        }
+        checked = std::max(checked, start + frameSize);
+    }
+    return true;
+}
 
-
-
-
-// Takes an animation file apart; false when its counts and offsets do not
+// Takes an animation file apart; null when its counts and offsets do not
 // fit the file or a normal index is outside the table.
-bool ParseAnimation(CSinAnimation& animation, std::vector<uint8_t>&& data) {
+std::shared_ptr<const CSinFrames> ParseAnimation(std::vector<uint8_t>&& data) {
     const size_t size = data.size();
     if (size < ANIMATION_HEADER_SIZE) {
-        return false;
+        return nullptr;
     }
     const uint8_t* bytes = data.data();
+    auto parsed = std::make_shared<CSinFrames>();
     for (int axis = 0; axis < 3; axis++) {
-        animation.triples[0][axis] = FloatAt(bytes + 96 + 4 * axis);
-        animation.triples[1][axis] = FloatAt(bytes + 72 + 4 * axis);
-        animation.triples[2][axis] = FloatAt(bytes + 84 + 4 * axis);
+        parsed->triples[0][axis] = FloatAt(bytes + 96 + 4 * axis);
+        parsed->triples[1][axis] = FloatAt(bytes + 72 + 4 * axis);
+        parsed->triples[2][axis] = FloatAt(bytes + 84 + 4 * axis);
     }
     const int32_t vertexCount = Int32At(bytes + 112);
     const int32_t frameCount = Int32At(bytes + 116);
@@ -143,9 +170,10 @@ bool ParseAnimation(CSinAnimation& animation, std::vector<uint8_t>&& data) {
     const int64_t frameSize = 4 * int64_t(vertexCount);
     if (vertexCount < 0 || frameCount < 0 || frameSize > int64_t(size) ||
         !Fits(tableOffset, int64_t(frameCount) * int64_t(FRAME_RECORD_SIZE), size)) {
-        return false;
+        return nullptr;
     }
     std::vector<CSinFrame> frames(static_cast<size_t>(frameCount));
+    std::vector<int64_t> starts(static_cast<size_t>(frameCount));
     for (int32_t i = 0; i < frameCount; i++) {
         const uint8_t* record = bytes + tableOffset + FRAME_RECORD_SIZE * static_cast<size_t>(i);
         CSinFrame& frame = frames[static_cast<size_t>(i)];
@@ -157,21 +185,26 @@ bool ParseAnimation(CSinAnimation& animation, std::vector<uint8_t>&& data) {
         // after the header, wherever the table really is.
         const int64_t start = int64_t(ANIMATION_HEADER_SIZE) + int64_t(FRAME_RECORD_SIZE) * i + Int32At(record + 40);
         if (!Fits(start, frameSize, size)) {
-            return false;
-        }
-        for (int32_t v = 0; v < vertexCount; v++) {
-            if (bytes[start + 4 * int64_t(v) + 3] >= MD2_NORMAL_COUNT) {
-                return false;
-            }
+            return nullptr;
         }
         frame.vertices = static_cast<size_t>(start);
+        starts[static_cast<size_t>(i)] = start;
     }
-    animation.first = 0;
-    animation.count = frameCount;
-    animation.frameSize = static_cast<int32_t>(frameSize);
-    animation.frames = std::move(frames);
-    animation.data = std::move(data);
-    return true;
+    if (!FrameNormalsAreSound(bytes, std::move(starts), frameSize)) {
+        return nullptr;
+    }
+    parsed->frameSize = static_cast<int32_t>(frameSize);
+    parsed->frames = std::move(frames);
+    parsed->data = std::move(data);
+    return parsed;
+}
+
+// Corners of the runs of a list, every run counted.
+int64_t CornerCount(const std::vector<int32_t>& commands) {
+    int64_t corners = 0;
+    ForEachRun(commands, std::numeric_limits<int32_t>::max(),
+               [&](const SinRun& run) { corners += static_cast<int64_t>(run.length); });
+    return corners;
 }
 
 void BuildMesh(CMeshArrays& mesh, const std::vector<int32_t>& commands, int32_t vertexCount) {
@@ -199,6 +232,8 @@ public:
     void ReadAnimations();
 
 private:
+    void BuildMeshes();
+
     struct NamedAnimation {
         std::string name;
         AssetId     file;
@@ -224,6 +259,7 @@ private:
     CAssetSource& assets;
     AssetId       mesh;
     std::vector<NamedAnimation> named;
+    size_t        animationLines = 0;
 };
 
 void CDefinitionReader::HandleLine(const std::string& text) {
@@ -257,10 +293,14 @@ void CDefinitionReader::HandleLine(const std::string& text) {
                 file = line.substr(space);
             }
             if (skin) {
-                sin.skinFiles.push_back(InFolder(file));
-                sin.skins.push_back({ entryName, InFolder(file) });
-            } else if (const AssetId found = Resolve(InFolder(file)); found.IsValid()) {
-                named.push_back({ entryName, found });
+                if (sin.skins.size() < MAX_SKIN_LINES) {
+                    sin.skinFiles.push_back(InFolder(file));
+                    sin.skins.push_back({ entryName, InFolder(file) });
+                }
+            } else if (animationLines++ < MAX_ANIMATION_LINES) {
+                if (const AssetId found = Resolve(InFolder(file)); found.IsValid()) {
+                    named.push_back({ entryName, found });
+                }
             }
             return;
         }
@@ -322,31 +362,65 @@ bool CDefinitionReader::ReadMesh(LoadMessages& messages) {
     return true;
 }
 
-// An animation file that cannot be read whole is dropped, as a missing one is.
+// An animation file that cannot be read whole is dropped, as a missing one
+// is. Each file is read once however many names it is given; the files
+// together keep to a budget, which only files overlapping in an archive
+// could pass with the bytes really there.
 void CDefinitionReader::ReadAnimations() {
+    std::unordered_map<AssetId, std::shared_ptr<const CSinFrames>, AssetIdHash> read;
+    uint64_t bytesHeld = 0;
     for (const NamedAnimation& file : named) {
-        auto animation = std::make_unique<CSinAnimation>(file.name);
-        animation->file = file.file.path;
-        std::vector<uint8_t> data;
-        if (Read(file.file, data) && ParseAnimation(*animation, std::move(data))) {
+        auto found = read.find(file.file);
+        if (found == read.end()) {
+            std::shared_ptr<const CSinFrames> frames;
+            std::vector<uint8_t> data;
+            if (Read(file.file, data) && data.size() <= MAX_ANIMATION_BYTES - bytesHeld) {
+                bytesHeld += data.size();
+                frames = ParseAnimation(std::move(data));
+            }
+            found = read.emplace(file.file, std::move(frames)).first;
+        }
+        if (found->second != nullptr) {
+            auto animation = std::make_unique<CSinAnimation>(file.name, found->second);
+            animation->file = file.file.path;
             sin.animations.push_back(std::move(animation));
         }
     }
-    // Each vertex count the animations have gets its triangles once.
-    for (CSinGroup& group : sin.groups) {
-        for (const std::unique_ptr<CSinAnimation>& animation : sin.animations) {
-            if (group.MeshFor(animation->VertexCount()) == nullptr) {
-                group.meshes.emplace_back(animation->VertexCount(), CMeshArrays());
-                BuildMesh(group.meshes.back().second, group.commands, animation->VertexCount());
+    BuildMeshes();
+}
+
+// Each vertex count the animations have gets its triangles once, in every
+// group. A count whose triangles would pass the budget (reckoned as every
+// run of every group, and one corner more for each group) is not made, and
+// its animations are left out.
+void CDefinitionReader::BuildMeshes() {
+    int64_t cornersPerCount = 0;
+    for (const CSinGroup& group : sin.groups) {
+        cornersPerCount += 1 + CornerCount(group.commands);
+    }
+    std::vector<int32_t> counts;
+    std::vector<std::unique_ptr<CSinAnimation>> kept;
+    for (std::unique_ptr<CSinAnimation>& animation : sin.animations) {
+        const int32_t vertexCount = animation->VertexCount();
+        if (std::find(counts.begin(), counts.end(), vertexCount) == counts.end()) {
+            if (int64_t(counts.size() + 1) * cornersPerCount > MAX_MESH_CORNERS) {
+                continue;
+            }
+            counts.push_back(vertexCount);
+            for (CSinGroup& group : sin.groups) {
+                group.meshes.emplace_back(vertexCount, CMeshArrays());
+                BuildMesh(group.meshes.back().second, group.commands, vertexCount);
             }
         }
+        kept.push_back(std::move(animation));
     }
+    sin.animations = std::move(kept);
 }
 
 }  // namespace
 
 CVector CSinAnimation::Position(int32_t frame, int32_t index) const {
-    const CSinFrame& frameData = frames[static_cast<size_t>(frame)];
+    const CSinFrame& frameData = frames->frames[static_cast<size_t>(frame)];
     const uint8_t* vertex = Vertex(frame, index);
     float file[3];
     for (int axis = 0; axis < 3; axis++) {

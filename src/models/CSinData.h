@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "math/CVector.h"
@@ -20,28 +21,35 @@ struct CSinFrame {
     size_t vertices;
 };
 
-// One ".sam" file: a run of frames of compressed vertices (x, y, z bytes and
-// a normal index each). The file's bytes are kept whole and the frames point
-// into them, so frames that share their vertex data cost nothing more.
-class CSinAnimation : public CModelAnimation {
-public:
-    static constexpr size_t MAX_NAME_LENGTH = 64;
-
-    explicit CSinAnimation(const std::string& animationName)
-        : CModelAnimation(animationName.substr(0, MAX_NAME_LENGTH), 0, 0) {}
-
-    int32_t VertexCount() const { return frameSize / 4; }
-    const uint8_t* Vertex(int32_t frame, int32_t index) const {
-        return data.data() + frames[static_cast<size_t>(frame)].vertices + 4 * static_cast<size_t>(index);
-    }
-    // A frame's vertex in the mesh's axes: the file's y, -z, -x.
-    CVector Position(int32_t frame, int32_t index) const;
-
-    std::string            file;                 // the path or entry name it was read under
+// One ".sam" file taken apart: a run of frames of compressed vertices (x, y,
+// z bytes and a normal index each). The file's bytes are kept whole and the
+// frames point into them, so frames that share their vertex data cost
+// nothing more; animations naming the same file share one.
+struct CSinFrames {
     float                  triples[3][3] = {};   // from the file header
     int32_t                frameSize = 0;        // bytes of vertices per frame
     std::vector<CSinFrame> frames;
     std::vector<uint8_t>   data;
+};
+
+// One named animation: the frames of its ".sam" file.
+class CSinAnimation : public CModelAnimation {
+public:
+    static constexpr size_t MAX_NAME_LENGTH = 64;
+
+    CSinAnimation(const std::string& animationName, std::shared_ptr<const CSinFrames> fileFrames)
+        : CModelAnimation(animationName.substr(0, MAX_NAME_LENGTH), 0, static_cast<int32_t>(fileFrames->frames.size())),
+          frames(std::move(fileFrames)) {}
+
+    int32_t VertexCount() const { return frames->frameSize / 4; }
+    const uint8_t* Vertex(int32_t frame, int32_t index) const {
+        return frames->data.data() + frames->frames[static_cast<size_t>(frame)].vertices + 4 * static_cast<size_t>(index);
+    }
+    // A frame's vertex in the mesh's axes: the file's y, -z, -x.
+    CVector Position(int32_t frame, int32_t index) const;
+
+    std::string file;   // the path or entry name it was read under
+    std::shared_ptr<const CSinFrames> frames;
 };
 
 // One part of a SiN mesh: a list of triangle strips and fans, each vertex a

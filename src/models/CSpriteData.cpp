@@ -28,6 +28,9 @@ constexpr size_t INDEXED_FRAME_HEADER_SIZE = 20;
 constexpr size_t MAX_LINE_LENGTH = 1023;
 constexpr size_t MAX_WORD_TITLE = 259;
 constexpr size_t MAX_NAME_TITLE = 65;
+// Far above any real sprite: each frame is a texture of the scene to find
+// and keep, however little of the file it takes.
+constexpr size_t MAX_FRAMES = 65536;
 
 bool IsBlank(char c) {
     return std::isspace(static_cast<unsigned char>(c)) != 0;
@@ -65,20 +68,19 @@ std::string Uncommented(const std::string& line, bool& inComment) {
     return rest;
 }
 
-// The lines ended by a carriage return and line feed; what follows the last
-// pair is no line. Longer lines are cut.
-std::vector<std::string> TextLines(const uint8_t* data, size_t size) {
-    std::vector<std::string> lines;
+// Calls visit with each line ended by a carriage return and line feed;
+// what follows the last pair is no line. Longer lines are cut.
+template <typename Visit>
+void ForEachTextLine(const uint8_t* data, size_t size, Visit visit) {
     const char* text = reinterpret_cast<const char*>(data);
     size_t start = 0;
     for (size_t i = 0; i + 1 < size; i++) {
         if (text[i] == '\r' && text[i + 1] == '\n') {
-            lines.emplace_back(text + start, std::min(i - start, MAX_LINE_LENGTH));
+            visit(std::string(text + start, std::min(i - start, MAX_LINE_LENGTH)));
             start = i + 2;
             i++;
         }
     }
-    return lines;
 }
 
 ParsedModel Refuse(int message) {
@@ -97,7 +99,8 @@ ParsedModel ReadQuake2(const std::vector<uint8_t>& file, std::shared_ptr<CSprite
         return Refuse(MSG_NOT_A_VALID_SPRITE);
     }
     const int32_t count = Int32At(data + 8);
-    if (count < 0 || static_cast<uint64_t>(count) > (size - QUAKE2_HEADER_SIZE) / QUAKE2_FRAME_SIZE) {
+    if (count < 0 || static_cast<uint64_t>(count) > (size - QUAKE2_HEADER_SIZE) / QUAKE2_FRAME_SIZE ||
+        static_cast<size_t>(count) > MAX_FRAMES) {
         return Refuse(MSG_ERROR_READING_SPRITE);
     }
     sprite->kind = KIND_SP2;
@@ -130,7 +133,8 @@ ParsedModel ReadIndexed(const std::vector<uint8_t>& file, std::shared_ptr<CSprit
     ConvertPalette(palette, data + INDEXED_HEADER_SIZE);
 
     size_t offset = INDEXED_HEADER_SIZE + PALETTE_SIZE;
-    if (count < 0 || static_cast<uint64_t>(count) > (size - offset) / INDEXED_FRAME_HEADER_SIZE) {
+    if (count < 0 || static_cast<uint64_t>(count) > (size - offset) / INDEXED_FRAME_HEADER_SIZE ||
+        static_cast<size_t>(count) > MAX_FRAMES) {
         return Refuse(MSG_ERROR_READING_SPRITE);
     }
     ParsedModel result;
@@ -216,8 +220,13 @@ ParsedModel ReadText(const std::vector<uint8_t>& file, std::shared_ptr<CSpriteDa
     sprite->kind = KIND_TEXT;
     sprite->blendMode = 5;
     bool inComment = false;
-    for (const std::string& line : TextLines(file.data() + MAGIC_SIZE, file.size() - MAGIC_SIZE)) {
-        ReadTextLine(line, inComment, *sprite);
+    ForEachTextLine(file.data() + MAGIC_SIZE, file.size() - MAGIC_SIZE, [&](const std::string& line) {
+        if (sprite->frames.size() <= MAX_FRAMES) {
+            ReadTextLine(line, inComment, *sprite);
+        }
+    });
+    if (sprite->frames.size() > MAX_FRAMES) {
+        return Refuse(MSG_ERROR_READING_SPRITE);
     }
     return { std::move(sprite), {} };
 }

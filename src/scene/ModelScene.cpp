@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <unordered_set>
 #include <vector>
 
 #include "diag/CDiagnostics.h"
@@ -111,6 +112,14 @@ std::unique_ptr<COGLModel> LoadFromArchive(const ArchivePath& where, COGLScene& 
 }
 
 // Skins the file names that did not load, by file name.
+// The file name of a path, folded to lower case.
+std::string LowerFileName(const std::string& path) {
+    const PathParts parts = SplitPath(path);
+    std::string fileName = parts.name + parts.extension;
+    std::transform(fileName.begin(), fileName.end(), fileName.begin(), ToLowerAscii);
+    return fileName;
+}
+
 std::vector<std::string> MissingSkins(const COGLModel& model) {
     std::vector<std::string> missing;
     // A sprite's pictures are its frames, and it loads only with all of them.
@@ -121,13 +130,13 @@ std::vector<std::string> MissingSkins(const COGLModel& model) {
     if (model.skins.size() >= names.size()) {
         return missing;
     }
+    // A file may name thousands of skins: the held file names are gathered once.
+    std::unordered_set<std::string> held;
+    for (const COGLTexture2D* skin : model.skins) {
+        held.insert(LowerFileName(skin->path));
+    }
     for (const std::string& name : names) {
-        const PathParts wanted = SplitPath(name);
-        const bool found = std::any_of(model.skins.begin(), model.skins.end(), [&](const COGLTexture2D* skin) {
-            const PathParts have = SplitPath(skin->path);
-            return EqualsIgnoringAsciiCase(have.name + have.extension, wanted.name + wanted.extension);
-        });
-        if (!found) {
+        if (held.count(LowerFileName(name)) == 0) {
             missing.push_back(name);
         }
     }

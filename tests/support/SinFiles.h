@@ -103,6 +103,18 @@ inline Bytes SinAnimationFile(const std::vector<SinFrame>& frames) {
     return b;
 }
 
+// An animation of frameCount frames that all point at one block of
+// vertexCount vertices (zero bytes: normal index 0).
+inline Bytes SinSharedFrames(int32_t vertexCount, int32_t frameCount) {
+    Bytes b;
+    b.Text("SAM ").Fill(108).I32(vertexCount).I32(frameCount).I32(128).Fill(4);
+    const size_t block = 128 + 44 * static_cast<size_t>(frameCount);
+    for (int32_t i = 0; i < frameCount; i++) {
+        b.Fill(16).F32(1).F32(1).F32(1).Fill(12).I32(static_cast<int32_t>(block - (128 + 44 * static_cast<size_t>(i))));
+    }
+    return b.Fill(4 * static_cast<size_t>(vertexCount));
+}
+
 // A "SPAK" archive (120-byte names) holding the entries (name, data) in order.
 inline std::string SpakOf(const std::vector<std::pair<std::string, std::string>>& entries) {
     Bytes data, directory;
