@@ -72,7 +72,7 @@ AssetId CAssetSource::ResolveEntry(CPakFile& archive, const std::string& name) c
     const int32_t entry = archive.FindEntryIndex(name);
     if (entry >= 0) {
         id.archive = &archive;
-        id.entry = entry;
+        id.entry = archive.FirstWithSameBytes(entry);
         id.path = archive.GetEntries()[static_cast<size_t>(entry)].name;
     }
     return id;

@@ -17,7 +17,7 @@ class CSettingsStore;
 // were spelled, so caches keyed by ids share what many names reach.
 struct AssetId {
     CPakFile*   archive = nullptr;   // not owned; null for a file on disk
-    int32_t     entry = -1;          // position in the archive's directory
+    int32_t     entry = -1;          // the first entry of the archive holding the same bytes
     // The entry's name as stored, or the file's path as it was found (what a
     // record stores when the scene is saved).
     std::string path;

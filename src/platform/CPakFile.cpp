@@ -34,6 +34,7 @@ CPakFile::~CPakFile() {
 bool CPakFile::Refuse() {
     entries.clear();
     index.clear();
+    sameBytes.clear();
     failure = Failure::notAnArchive;
     return false;
 }
@@ -47,6 +48,7 @@ bool CPakFile::Open(const std::string& archivePath) {
     path = archivePath;
     entries.clear();
     index.clear();
+    sameBytes.clear();
     uint8_t header[headerSize];
     if (std::fread(header, 1, headerSize, file.get()) != headerSize) {
         return Refuse();
@@ -96,6 +98,7 @@ bool CPakFile::ReadDirectory(FILE* file, const uint8_t* header) {
     if (directory == nullptr) {
         entries.clear();
         index.clear();
+        sameBytes.clear();
         failure = Failure::outOfMemory;
         return false;
     }
@@ -105,6 +108,8 @@ bool CPakFile::ReadDirectory(FILE* file, const uint8_t* header) {
     }
 
     entries.reserve(count);
+    sameBytes.reserve(count);
+    std::unordered_map<uint64_t, int32_t> firstByBytes;
     for (size_t i = 0; i < count; i++) {
         const uint8_t* record = directory.get() + i * entrySize;
         const char* name = reinterpret_cast<const char*>(record);
@@ -115,7 +120,10 @@ bool CPakFile::ReadDirectory(FILE* file, const uint8_t* header) {
         if (entry.offset < 0 || entry.length < 0) {
             return Refuse();
         }
-        index.emplace(FoldedName(entry.name), static_cast<int32_t>(entries.size()));
+        const auto position = static_cast<int32_t>(entries.size());
+        const uint64_t bytes = static_cast<uint64_t>(entry.offset) << 32 | static_cast<uint32_t>(entry.length);
+        sameBytes.push_back(firstByBytes.emplace(bytes, position).first->second);
+        index.emplace(FoldedName(entry.name), position);
         entries.push_back(std::move(entry));
     }
     return true;

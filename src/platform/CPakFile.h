@@ -42,6 +42,9 @@ public:
     const CPakEntry* FindEntry(const std::string& name) const;
     // Its position in GetEntries(), -1 when there is none.
     int32_t FindEntryIndex(const std::string& name) const;
+    // The first entry holding the same bytes (offset and length) as entry:
+    // a forged directory may give one picture thousands of names.
+    int32_t FirstWithSameBytes(int32_t entry) const { return sameBytes[static_cast<size_t>(entry)]; }
 
     // The shared stream, opened on first use; null when the file has gone.
     // Every non-null result is given back with ReleaseFile.
@@ -71,6 +74,7 @@ private:
     // The first entry of each name, by its upper-cased name: archives hold
     // thousands of entries and scenes look up thousands of names.
     std::unordered_map<std::string, int32_t> index;
+    std::vector<int32_t>   sameBytes;        // FirstWithSameBytes of each entry
     FILE*                  sharedFile = nullptr;
     std::string            path;
     int                    openCount = 0;

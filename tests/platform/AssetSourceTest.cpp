@@ -16,12 +16,14 @@ std::string Text(const std::vector<uint8_t>& bytes) {
     return std::string(bytes.begin(), bytes.end());
 }
 
-// "models/a.md2" = "MD2!" and "PICS/B.PCX" = "pcx"; the directory follows.
-std::string TwoEntryPack() {
+// "models/a.md2" = "MD2!" and "PICS/B.PCX" = "pcx", and "pics/c.pcx" naming
+// B's bytes again; the directory follows.
+std::string ThreeEntryPack() {
     Bytes pack;
-    pack.Text("PACK").I32(19).I32(128).Text("MD2!pcx");
+    pack.Text("PACK").I32(19).I32(192).Text("MD2!pcx");
     pack.Field("models/a.md2", 56).I32(12).I32(4);
     pack.Field("PICS/B.PCX", 56).I32(16).I32(3);
+    pack.Field("pics/c.pcx", 56).I32(16).I32(3);
     return std::string(pack.bytes.begin(), pack.bytes.end());
 }
 
@@ -104,9 +106,9 @@ TEST_F(AssetSourceTest, ReadsTakeWhatIsThereWithinTheLimit) {
 
 // Entries are found through the archive's index, ignoring case, and the
 // archive stays open for the whole load instead of being opened per entry.
-TEST_F(AssetSourceTest, ArchiveEntriesAreFoundByIndexAndReadThroughOneOpenStream) {
+TEST_F(AssetSourceTest, ArchiveEntriesAreFoundByIndexByTheirBytesAndReadThroughOneOpenStream) {
     CPakFile pak;
-    ASSERT_TRUE(pak.Open(folder.Write("game/pak0.pak", TwoEntryPack())));
+    ASSERT_TRUE(pak.Open(folder.Write("game/pak0.pak", ThreeEntryPack())));
     // The scene's archives outlive the source of each of its loads.
     CAssetSource assets(folder.Path("scenes/"), settings);
     const AssetId model = assets.ResolveEntry(pak, "MODELS/A.MD2");
@@ -114,6 +116,10 @@ TEST_F(AssetSourceTest, ArchiveEntriesAreFoundByIndexAndReadThroughOneOpenStream
     EXPECT_EQ(model.path, "models/a.md2");
     EXPECT_FALSE(assets.ResolveEntry(pak, "models\\a.md2").IsValid());
     EXPECT_TRUE(assets.ResolveEntry(pak, "pics/b.pcx") == assets.ResolveEntry(pak, "PICS/B.PCX"));
+    // Entries of the same bytes are one id, each keeping its own name.
+    const AssetId again = assets.ResolveEntry(pak, "pics/c.pcx");
+    EXPECT_TRUE(again == assets.ResolveEntry(pak, "pics/b.pcx"));
+    EXPECT_EQ(again.path, "pics/c.pcx");
     std::vector<uint8_t> bytes;
     for (int i = 0; i < 3; i++) {
         EXPECT_EQ(assets.Read(model, 4, bytes), AssetRead::read);
