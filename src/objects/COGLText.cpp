@@ -6,45 +6,34 @@
 
 #include "diag/CDiagnostics.h"
 #include "image/COGLTexture2D.h"
-#include "objects/GlyphLists.h"
+#include "objects/CGlyphCache.h"
 #include "platform/CFile.h"
 #include "platform/CMessageBox.h"
 #include "platform/Cp1252.h"
-#include "platform/FontFiles.h"
 #include "platform/RecordIO.h"
 #include "platform/StringTable.h"
 
-namespace {
-
-// The list offsets glCallLists walks: one byte per character.
-const GLubyte glyphIndices[MAX_TEXT_LENGTH] = {
-    0,  1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 13, 14, 15,
-    16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31,
-};
-
-std::string CodeOf(unsigned char byte) {
-    static const char hex[] = "0123456789ABCDEF";
-    const char16_t code = Cp1252ToUnicode(byte);
-    std::string text = "U+";
-    for (int shift = 12; shift >= 0; shift -= 4) {
-        text += hex[(code >> shift) & 0xF];
-    }
-    return text;
-}
-
-}  // namespace
-
 COGLText::COGLText() {
-    FindFont("Arial");
     name = "Text";
     typeCode = 7;
     extents.z = 0.5f;
-    LoadGlyphs();
-    ComputeOffset();
 }
 
-COGLText::~COGLText() {
+// Its lists are its set's, deleted with the cache.
+COGLText::~COGLText() = default;
+
+void COGLText::UseGlyphCache(CGlyphCache& cache) {
     FreeLists();
+    glyphSet = nullptr;
+    glyphCache = &cache;
+}
+
+CGlyphCache& COGLText::Cache() {
+    if (glyphCache == nullptr) {
+        ownCache = std::make_unique<CGlyphCache>();
+        glyphCache = ownCache.get();
+    }
+    return *glyphCache;
 }
 
 void COGLText::SetText(const std::string& newText) {
@@ -62,7 +51,7 @@ void COGLText::SetText(const std::string& newText) {
 bool COGLText::FindFont(const std::string& face) {
     // Face names are Windows-1252, fontconfig's are UTF-8.
     OutlineFontFile file;
-    if (!FindOutlineFont(Cp1252ToUtf8(face), false, file)) {
+    if (!Cache().FindFont(Cp1252ToUtf8(face), false, file)) {
         return false;
     }
     font.faceName = face.substr(0, FACE_NAME_SIZE - 1);
@@ -91,14 +80,8 @@ void COGLText::Rebuild() {
     ComputeOffset();
 }
 
+// The lists are the set's: forgotten here, deleted with the cache.
 void COGLText::FreeLists() {
-    if (builtCount > 0 && polygonBase != 0) {
-        glDeleteLists(polygonBase, builtCount);
-    }
-    if (builtCount > 0 && lineBase != 0) {
-        glDeleteLists(lineBase, builtCount);
-    }
-    builtCount = 0;
     polygonBase = 0;
     lineBase = 0;
     selectionList = 0;
@@ -109,45 +92,27 @@ void COGLText::FreeLists() {
 void COGLText::LoadGlyphs() {
     // The list-offset table bounds the text, whoever set it.
     count = static_cast<int>(std::min(text.size(), MAX_TEXT_LENGTH));
+    glyphSet = &Cache().Set(font.faceName, font.italic, extrusion);
     metrics.assign(static_cast<size_t>(count), GlyphMetrics());
-    glyphs.assign(static_cast<size_t>(count), GlyphOutline());
-
-    // Whatever font is nearest when the family has gone since it was
-    // chosen: some lettering rather than none.
-    OutlineFontFile file;
-    FindOutlineFont(Cp1252ToUtf8(font.faceName), font.italic, file);
-    COutlineFont outlines;
-    if (!outlines.Open(file.path, file.faceIndex, font.italic && !file.italic)) {
-        LogLine("Text: cannot read the font file \"" + file.path + "\" for \"" + font.faceName + "\"\n");
-    }
     for (int i = 0; i < count; i++) {
-        const auto byte = static_cast<unsigned char>(text[static_cast<size_t>(i)]);
-        GlyphOutline& glyph = glyphs[static_cast<size_t>(i)];
-        if (!outlines.LoadGlyph(Cp1252ToUnicode(byte), glyph)) {
-            LogLine("Text: no glyph for " + CodeOf(byte) + " in \"" + font.faceName + "\"\n");
-        }
-        metrics[static_cast<size_t>(i)] = glyph.metrics;
+        metrics[static_cast<size_t>(i)] = glyphSet->Metrics(static_cast<unsigned char>(text[static_cast<size_t>(i)]));
     }
 }
 
 void COGLText::PrepareLists() {
-    if (glyphs.empty()) {
-        return;  // made already, or nothing to make them from
+    if (glyphSet == nullptr) {
+        Rebuild();  // a new text, never built
     }
-    polygonBase = glGenLists(count);
-    lineBase = glGenLists(count);
-    builtCount = count;
-    if (polygonBase == 0 || lineBase == 0) {
-        LogLine("Text: no display lists for \"" + text + "\"\n");
+    if (!glyphSet->Prepare(reinterpret_cast<const unsigned char*>(text.data()), DrawnCount())) {
+        if (!listsFailed) {
+            LogLine("Text: no display lists for \"" + text + "\"\n");
+        }
+        listsFailed = true;
         FreeLists();
-        glyphs.clear();
         return;
     }
-    for (int i = 0; i < count; i++) {
-        CompileGlyphLists(glyphs[static_cast<size_t>(i)], extrusion, polygonBase + static_cast<uint32_t>(i),
-                          lineBase + static_cast<uint32_t>(i));
-    }
-    glyphs.clear();
+    polygonBase = glyphSet->polygonBase;
+    lineBase = glyphSet->lineBase;
     solidList = polygonBase;
     wireList = lineBase;
     selectionList = (renderMode == 2) ? lineBase : polygonBase;
@@ -190,13 +155,19 @@ void COGLText::PlaceText() {
     glScalef(scale.x, scale.y, scale.z);
 }
 
+// The characters the lists were prepared for: the text changed without a
+// rebuild draws no more than it counted.
+int COGLText::DrawnCount() const {
+    return static_cast<int>(std::min(static_cast<size_t>(count), text.size()));
+}
+
 void COGLText::CallGlyphs(uint32_t base) const {
     if (base == 0) {
-        return;  // with no lists of its own, base 0 would call others' lists
+        return;  // with no lists of its set, base 0 would call others' lists
     }
     glPushAttrib(GL_LIST_BIT);
     glListBase(base);
-    glCallLists(count, GL_UNSIGNED_BYTE, glyphIndices);
+    glCallLists(DrawnCount(), GL_UNSIGNED_BYTE, text.data());
     glPopAttrib();
 }
 
@@ -259,6 +230,9 @@ void COGLText::DrawForSelection() {
 void COGLText::DrawSelected() {
     if (!visible) {
         return;
+    }
+    if (glyphSet == nullptr) {
+        Rebuild();  // the box spans the advance
     }
     BeginHighlight();
     PlaceText();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -22,13 +23,20 @@ struct CFontDescription {
 // of a system outline font, one display list each (and one of its outline,
 // for wire-frame and picking), called in sequence along +x in em units with
 // the baseline at y = 0 and the depth towards -z. Centred text is moved so
-// that its position is the middle of its advance. The glyphs are read from
-// the font when the text or the font changes; their lists are the object's
-// own, made when it is first drawn, with the context current.
+// that its position is the middle of its advance. The glyphs and their lists
+// come from a glyph cache, shared by every text of a scene: its metrics when
+// the text or the font changes, its lists when the text is drawn, with the
+// context current. A text given no cache makes one of its own.
+class CGlyphCache;
+class CGlyphSet;
+
 class COGLText : public COGLObject {
 public:
     COGLText();
     ~COGLText() override;
+
+    // Shares the scene's cache from now on; before the text is built.
+    void UseGlyphCache(CGlyphCache& cache);
 
     const char* ClassName() const override { return "COGLText"; }
     void Draw(int flags) override;
@@ -68,21 +76,25 @@ public:
     CFontDescription font;
     CVector          offset { 0.0f, 0.0f, 0.0f };
     int              count = 1;
-    // The lists made last: count of each from these bases.
+    // The bases of the shared lists the text is drawn with, one list of
+    // each per character code; 0 until it is drawn.
     uint32_t         polygonBase = 0;
     uint32_t         lineBase = 0;
 
 private:
+    CGlyphCache& Cache();
     void ChooseFont(const std::string& face);
     void LoadGlyphs();
-    // Compiles the glyphs read last, once.
+    // Compiles whatever the text draws that its set lacks.
     void PrepareLists() override;
     void FreeLists();
     void PlaceText();
+    int  DrawnCount() const;
     void CallGlyphs(uint32_t base) const;
     void CallGlyphsTextured(uint32_t base) const;
 
-    int builtCount = 0;
-    // Read and not yet compiled.
-    std::vector<GlyphOutline> glyphs;
+    CGlyphCache* glyphCache = nullptr;
+    std::unique_ptr<CGlyphCache> ownCache;  // when given none
+    CGlyphSet*   glyphSet = nullptr;        // null until built
+    bool         listsFailed = false;
 };

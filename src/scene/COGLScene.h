@@ -11,6 +11,7 @@
 #include "math/CVector.h"
 #include "models/CModelCache.h"
 #include "models/CModelResources.h"
+#include "objects/CGlyphCache.h"
 #include "platform/CAssetSource.h"
 #include "scene/CViewportScene.h"
 
@@ -108,6 +109,8 @@ public:
     std::vector<std::unique_ptr<COGLTexture2D>> textures;
     CTextureCache textureCache;
     CModelCache   modelCache;
+    // The texts' fonts, outlines and glyph lists.
+    CGlyphCache   glyphCache;
     std::vector<std::unique_ptr<CPakFile>> paks;  // null slots only while loading
     int   textureFilter = 2;
     bool  shadowsEnabled = false;

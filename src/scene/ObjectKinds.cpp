@@ -38,6 +38,12 @@ bool ReadObject(COGLObject& object, CFile& file, int version, COGLScene& scene) 
     return true;
 }
 
+// Texts share the scene's glyphs and their lists.
+bool ReadText(COGLObject& object, CFile& file, int version, COGLScene& scene) {
+    static_cast<COGLText&>(object).UseGlyphCache(scene.glyphCache);
+    return ReadObject(object, file, version, scene);
+}
+
 // Models read their record themselves and find their files through the scene.
 bool ReadModel(COGLObject& object, CFile& file, int version, COGLScene& scene) {
     COGLModel& model = static_cast<COGLModel&>(object);
@@ -53,7 +59,7 @@ const ObjectKind kinds[] = {
     { 4, "COGLRightWall", Make<COGLRightWall>, ReadObject },
     { 5, "COGLLeftWall", Make<COGLLeftWall>, ReadObject },
     { 6, "COGLCeiling", Make<COGLCeiling>, ReadObject },
-    { 7, "COGLText", Make<COGLText>, ReadObject },
+    { 7, "COGLText", Make<COGLText>, ReadText },
     { 8, "COGLRod", Make<COGLRod>, ReadObject },
     { 9, "COGLCylinder", Make<COGLCylinder>, ReadObject },
     { 10, "COGLCone", Make<COGLCone>, ReadObject },

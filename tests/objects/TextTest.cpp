@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "image/COGLTexture2D.h"
+#include "objects/CGlyphCache.h"
 #include "objects/COGLText.h"
 #include "platform/CFile.h"
 #include "platform/CFileException.h"
@@ -96,7 +97,7 @@ TEST_F(TextTest, TheRecordTailIsReadAtItsOffsetsAndWrittenBack) {
     EXPECT_EQ(text.polygonBase, 0u);
     text.Draw(0);
     EXPECT_EQ(text.selectionList, text.lineBase);
-    EXPECT_TRUE(glIsList(text.polygonBase + 31) && glIsList(text.lineBase + 31));
+    EXPECT_TRUE(glIsList(text.polygonBase + '5') && glIsList(text.lineBase + '5'));
     // Not centred: the stored offset gives way to none.
     EXPECT_EQ(text.offset.x, 0.0f);
     EXPECT_EQ(text.offset.z, 0.0f);
@@ -123,13 +124,39 @@ TEST_F(TextTest, TextIsCutAt32CharactersAndEmptyTextIsOneSpace) {
     text.Draw(0);
     EXPECT_EQ(text.text, std::string(32, 'x'));
     EXPECT_EQ(text.count, 32);
-    EXPECT_TRUE(glIsList(text.polygonBase + 31) && glIsList(text.lineBase + 31));
+    EXPECT_TRUE(glIsList(text.polygonBase + 'x') && glIsList(text.lineBase + 'x'));
 
     text.SetText("");
     text.Rebuild();
     EXPECT_EQ(text.text, " ");
     EXPECT_EQ(text.count, 1);
     EXPECT_EQ(text.metrics.size(), 1u);
+}
+
+// Texts in one font draw with the same lists, each character compiled once,
+// and look as a text with lists of its own does; another font has its own.
+TEST_F(TextTest, TextsOfOneFontShareTheirLists) {
+    std::unique_ptr<COGLText> alone = MakeText("HIH", 2.0f, true);
+    Redraw(*alone);
+    const std::vector<uint8_t> picture = context.ReadPixels(0, 0, SIZE, SIZE);
+    CGlyphCache cache;
+    auto shared = [&](const std::string& words, const std::string& face) {
+        auto text = std::make_unique<COGLText>();
+        text->UseGlyphCache(cache);
+        text->SetText(words);
+        text->SetScale(2.0f, 2.0f, 2.0f);
+        text->SetFont(face, 0.5f);
+        Redraw(*text);
+        return text;
+    };
+    const std::unique_ptr<COGLText> first = shared("HIH", "Arial");
+    const std::unique_ptr<COGLText> second = shared("HIH", "Arial");
+    EXPECT_EQ(cache.CompiledCount(), 2);
+    EXPECT_EQ(second->polygonBase, first->polygonBase);
+    EXPECT_EQ(context.ReadPixels(0, 0, SIZE, SIZE), picture);
+    const std::unique_ptr<COGLText> serif = shared("HI", "Times New Roman");
+    EXPECT_EQ(cache.CompiledCount(), 4);
+    EXPECT_NE(serif->polygonBase, first->polygonBase);
 }
 
 TEST_F(TextTest, CentringMovesByHalfTheScaledAdvance) {
