@@ -1,7 +1,9 @@
 #include "objects/CGlyphCache.h"
 
+#include <cmath>
 #include <cstring>
 
+#include "diag/CDiagnostics.h"
 #include "platform/Cp1252.h"
 
 CGlyphCache::CGlyphCache() = default;
@@ -32,11 +34,40 @@ CGlyphSet& CGlyphCache::Set(const std::string& faceName, bool italic, float extr
     }
     uint32_t bits = 0;
     std::memcpy(&bits, &extrusion, sizeof bits);
-    std::unique_ptr<CGlyphSet>& set = sets[SetKey(face.get(), bits)];
-    if (!set) {
-        set = std::make_unique<CGlyphSet>(*face, extrusion);
+    const SetKey key(face.get(), bits);
+    const auto found = sets.find(key);
+    if (found != sets.end()) {
+        return *found->second;
     }
+    // Each set compiles its glyphs again: a file giving every text its own
+    // extrusion would compile the font a thousand times. Past the budget a
+    // text takes the face's nearest extrusion, as near as real scenes get.
+    if (sets.size() >= MAX_SETS) {
+        if (CGlyphSet* nearest = NearestSet(*face, extrusion)) {
+            if (!overBudgetLogged) {
+                LogLine("Text: more than " + std::to_string(MAX_SETS) + " fonts and extrusions; the nearest used\n");
+                overBudgetLogged = true;
+            }
+            return *nearest;
+        }
+    }
+    std::unique_ptr<CGlyphSet>& set = sets[key];
+    set = std::make_unique<CGlyphSet>(*face, extrusion);
     return *set;
+}
+
+CGlyphSet* CGlyphCache::NearestSet(const CGlyphFace& face, float extrusion) const {
+    CGlyphSet* nearest = nullptr;
+    float distance = 0.0f;
+    for (auto it = sets.lower_bound(SetKey(&face, 0)); it != sets.end() && it->first.first == &face; ++it) {
+        const float d = std::fabs(it->second->Extrusion() - extrusion);
+        // NaN on either side is farther than anything.
+        if (nearest == nullptr || d < distance) {
+            nearest = it->second.get();
+            distance = std::isnan(d) ? INFINITY : d;
+        }
+    }
+    return nearest;
 }
 
 int CGlyphCache::CompiledCount() const {

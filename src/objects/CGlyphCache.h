@@ -18,6 +18,10 @@
 // lists go with the cache, which is destroyed with their context current.
 class CGlyphCache {
 public:
+    // Sets of distinct faces and extrusions compiled at most, bar the first
+    // of a face.
+    static constexpr size_t MAX_SETS = 64;
+
     CGlyphCache();
     ~CGlyphCache();
     CGlyphCache(const CGlyphCache&) = delete;
@@ -39,8 +43,13 @@ private:
     using FaceKey = std::tuple<std::string, int, bool>;  // path, face index, slanted by us
     using SetKey = std::pair<const CGlyphFace*, uint32_t>;  // extrusion's bits: NaN is a key too
 
+    // The face's set of the extrusion nearest to extrusion; null when the
+    // face has none.
+    CGlyphSet* NearestSet(const CGlyphFace& face, float extrusion) const;
+
     std::map<std::pair<std::string, bool>, Answer>   answers;
     std::map<FaceKey, std::unique_ptr<CGlyphFace>>   faces;
     // After the faces, so destroyed before them.
     std::map<SetKey, std::unique_ptr<CGlyphSet>>     sets;
+    bool overBudgetLogged = false;
 };

@@ -23,6 +23,7 @@ public:
     // Compiles the lists of the characters not compiled yet. False when the
     // context gave no names. Needs the context current.
     bool Prepare(const unsigned char* bytes, int count);
+    float Extrusion() const { return extrusion; }
 
     uint32_t polygonBase = 0;
     uint32_t lineBase = 0;

@@ -157,6 +157,15 @@ TEST_F(TextTest, TextsOfOneFontShareTheirLists) {
     const std::unique_ptr<COGLText> serif = shared("HI", "Times New Roman");
     EXPECT_EQ(cache.CompiledCount(), 4);
     EXPECT_NE(serif->polygonBase, first->polygonBase);
+
+    // Past the budget of sets, new extrusions take the nearest one's lists.
+    const size_t room = CGlyphCache::MAX_SETS - 2;
+    for (size_t i = 0; i < room + 10; i++) {
+        const unsigned char letter = 'H';
+        cache.Set("Arial", false, 1.0f + static_cast<float>(i)).Prepare(&letter, 1);
+    }
+    EXPECT_EQ(cache.CompiledCount(), 4 + static_cast<int>(room));
+    EXPECT_EQ(&cache.Set("Arial", false, 1000.0f), &cache.Set("Arial", false, static_cast<float>(room)));
 }
 
 TEST_F(TextTest, CentringMovesByHalfTheScaledAdvance) {
