@@ -13,9 +13,11 @@
 #include "objects/COGLText.h"
 #include "platform/CFile.h"
 #include "platform/CFileException.h"
+#include "platform/CMessageBox.h"
 #include "platform/COutputFile.h"
 #include "platform/Cp1252.h"
 #include "platform/RecordIO.h"
+#include "platform/StringTable.h"
 #include "scene/ObjectKinds.h"
 #include "tools/FieldReader.h"
 #include "tools/ModelComposer.h"
@@ -24,6 +26,8 @@
 using nlohmann::json;
 
 namespace {
+
+constexpr int MSG_TEXT_TOO_LONG = 110;
 
 void WriteInt(CFile& file, int32_t value) {
     CRecordWriter out;
@@ -126,7 +130,9 @@ void ReadText(FieldReader& in, const json& node, COGLText& text) {
     in.Bool(node, "italic", text.font.italic);
     in.Float(node, "extrusion", text.extrusion);
     in.Bool(node, "centred", text.centred);
-    text.SetText(words);
+    if (!text.SetText(words)) {
+        CMessageBox::Show(GetStringResource(MSG_TEXT_TOO_LONG));
+    }
     text.SetFont(face, text.extrusion, text.font.italic);
     in.Vector(node, "offset", text.offset);
 }

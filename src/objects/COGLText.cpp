@@ -8,10 +8,8 @@
 #include "image/COGLTexture2D.h"
 #include "objects/CGlyphCache.h"
 #include "platform/CFile.h"
-#include "platform/CMessageBox.h"
 #include "platform/Cp1252.h"
 #include "platform/RecordIO.h"
-#include "platform/StringTable.h"
 
 COGLText::COGLText() {
     name = "Text";
@@ -36,16 +34,17 @@ CGlyphCache& COGLText::Cache() {
     return *glyphCache;
 }
 
-void COGLText::SetText(const std::string& newText) {
+bool COGLText::SetText(const std::string& newText) {
     text = newText;
-    if (text.size() > MAX_TEXT_LENGTH) {
-        CMessageBox::Show(GetStringResource(110));
+    const bool whole = text.size() <= MAX_TEXT_LENGTH;
+    if (!whole) {
         text.resize(MAX_TEXT_LENGTH);
     }
     if (text.empty()) {
         text.assign(1, ' ');  // not = " ": GCC 12 at -O3 warns falsely (-Wrestrict)
     }
     count = static_cast<int>(text.size());
+    return whole;
 }
 
 bool COGLText::FindFont(const std::string& face) {

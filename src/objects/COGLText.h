@@ -54,9 +54,10 @@ public:
     void SetScaleY(float y) override;
     void SetScaleZ(float z) override;
 
-    // Keeps at most 32 characters of Windows-1252 text (told when it cuts)
-    // and makes an empty text one space. The lists follow on Rebuild.
-    void SetText(const std::string& newText);
+    // Keeps at most 32 characters of Windows-1252 text, false when it cut
+    // (whoever set it tells the user, message 110), and makes an empty text
+    // one space. The lists follow on Rebuild.
+    bool SetText(const std::string& newText);
     // Takes the family when the system has it or a metric-compatible
     // substitute; false otherwise, the font left as it was.
     bool FindFont(const std::string& face);
