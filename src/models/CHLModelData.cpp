@@ -193,6 +193,9 @@ private:
     bool CheckSequences() {
         const int32_t count = Value(H_SEQUENCE_COUNT);
         const int32_t groupCount = Value(H_GROUP_COUNT);
+        if (count > HL_MAX_SEQUENCES) {
+            return Fail("sequence count");
+        }
         // Posing always has a sequence to fall back on.
         if (count < 1 || !TableFits(model, HEADER_SIZE, Value(H_SEQUENCES), count, SEQUENCE_SIZE)) {
             return Fail("sequence table");

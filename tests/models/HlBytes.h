@@ -169,8 +169,9 @@ inline std::vector<uint8_t> MeshesSharingAStrip(int32_t meshes, int32_t corners)
     return b.bytes;
 }
 
-// sequences sequences of 2^31 - 1 frames in four blends over one channel
-// block each, every channel pointing at the same runs of 255 frames.
+// sequences sequences in four blends over one channel block each, every
+// channel pointing at the same runs of 255 frames, as many frames as they
+// cover.
 inline std::vector<uint8_t> SequencesSharingRuns(int32_t sequences, size_t runs) {
     Bytes b{ HlLayout().Write() };
     const size_t first = size_t(ValueAt(b, 168));
@@ -189,7 +190,7 @@ inline std::vector<uint8_t> SequencesSharingRuns(int32_t sequences, size_t runs)
     for (int32_t i = 0; i < sequences; i++) {
         const size_t at = b.Size();
         b.Raw(record.data(), record.size());
-        b.PutU32(at + 56, 0x7fffffff).PutU32(at + 120, 4).PutU32(at + 124, uint32_t(blocks));
+        b.PutU32(at + 56, uint32_t(255 * runs)).PutU32(at + 120, 4).PutU32(at + 124, uint32_t(blocks));
     }
     b.PutU32(164, uint32_t(sequences)).PutU32(168, uint32_t(table));
     return b.bytes;
