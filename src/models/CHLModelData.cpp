@@ -381,6 +381,9 @@ private:
 
     bool CheckBodyParts() {
         const int32_t count = Value(H_BODY_PART_COUNT);
+        if (count > HL_MAX_BODY_PARTS) {
+            return Fail("body part count");
+        }
         if (!TableFits(model, HEADER_SIZE, Value(H_BODY_PARTS), count, BODY_PART_SIZE)) {
             return Fail("body part table");
         }

@@ -30,6 +30,7 @@ constexpr int32_t HL_MAX_CONTROLLERS = 8;
 // triangles these leave room for many times over.
 constexpr int32_t HL_MAX_TEXTURES = 1024;
 constexpr int32_t HL_MAX_SEQUENCES = 4096;
+constexpr int32_t HL_MAX_BODY_PARTS = 1024;
 // Corners of strips and fans, of all the distinct lists together; and what
 // one pose draws, each vertex, normal, mesh and corner counted once for
 // every body part and mesh that draws it.

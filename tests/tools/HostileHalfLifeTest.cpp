@@ -44,7 +44,7 @@ TEST(HostileHalfLife, ModelsClaimingMoreThanTheirBytesAreRefusedInTimeAndMemory)
           "(texture count)" },
         { "1,000 texture records on one 256 x 256 block", TexturesSharingABlock(1000, 256), nullptr,
           "(texture sizes)" },
-        { "20,000 body parts over one table of 5,000 sub-models", BodyPartsSharingSubModels(20000, 5000), nullptr,
+        { "1,000 body parts over one table of 20,000 sub-models", BodyPartsSharingSubModels(1000, 20000), nullptr,
           "(sub-models of a body part)" },
         { "a FIFO as the texture file", noTextures.Write(), "hT.mdl", "unable to open" },
         { "a FIFO as the sequence-group file", twoGroups.Write(), "h01.mdl", "unable to open" },
