@@ -371,7 +371,7 @@ private:
             }
             // Each mesh draws its list, shared or not.
             work += list.corners;
-            if (work > HL_MAX_CORNERS) {
+            if (work > HL_MAX_POSE_WORK) {
                 return Fail("corners drawn");
             }
         }
@@ -406,7 +406,7 @@ private:
                 partWork = work > partWork ? work : partWork;
             }
             poseWork += partWork;
-            if (poseWork > HL_MAX_CORNERS) {
+            if (poseWork > HL_MAX_POSE_WORK) {
                 return Fail("corners drawn");
             }
         }
