@@ -1,10 +1,15 @@
 #include "models/CHLModelData.h"
 
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <map>
+#include <set>
+#include <unordered_set>
 
 #include "image/COGLImage.h"
+#include "image/SourcePicture.h"
 #include "models/CMeshArrays.h"
 #include "platform/CPakFile.h"
 #include "platform/LittleEndian.h"
@@ -19,6 +24,22 @@ constexpr int32_t VERSION = 10;
 constexpr size_t PALETTE_SIZE = 256 * 3;
 // Six 16-bit channel offsets a bone in each blend of a sequence.
 constexpr uint64_t CHANNEL_BLOCK_SIZE = 12;
+// Real files keep every channel's runs, command list and table apart, so
+// checking them reads each byte about once. More than this many passes over
+// the files means many records share the same data, which would be walked
+// once for each of them: refused.
+constexpr uint64_t CHECK_PASSES = 4;
+constexpr uint64_t CHECK_FLOOR = 1u << 20;
+constexpr int32_t MAX_TEXTURE_SIDE = 256;
+
+// The smallest power of two not below size, at most 256.
+int32_t TextureSide(int32_t size) {
+    int32_t side = 1;
+    while (side < size && side < MAX_TEXTURE_SIDE) {
+        side *= 2;
+    }
+    return side;
+}
 
 bool IsFileOfKind(const std::vector<uint8_t>& file, const char* identifier, size_t headerSize) {
     return file.size() >= headerSize && std::memcmp(file.data(), identifier, 4) == 0 &&
@@ -44,7 +65,13 @@ class CModelChecker {
 public:
     CModelChecker(const std::vector<uint8_t>& modelFile, const std::vector<uint8_t>& textureFile,
                   const std::vector<uint8_t>* groupFiles)
-        : model(modelFile), textures(textureFile), groups(groupFiles) {}
+        : model(modelFile), textures(textureFile), groups(groupFiles) {
+        uint64_t bytes = model.size() + (&textures != &model ? textures.size() : 0);
+        for (int32_t i = 0; groups != nullptr && i < HL_MAX_SEQUENCE_GROUPS; i++) {
+            bytes += groups[i].size();
+        }
+        budget = CHECK_PASSES * bytes + CHECK_FLOOR;
+    }
 
     std::string Check() {
         if (!IsFileOfKind(model, "IDST", HEADER_SIZE) || !IsFileOfKind(textures, "IDST", HEADER_SIZE)) {
@@ -61,6 +88,11 @@ private:
     bool Fail(const char* why) {
         problem = why;
         return false;
+    }
+    // Counts bytes read by the check; false once they pass the budget.
+    bool Examine(uint64_t bytes) {
+        examined += bytes;
+        return examined <= budget;
     }
 
     bool CheckBones() {
@@ -106,7 +138,7 @@ private:
     }
 
     // A channel's runs cover the sequence's frames and lie in the file.
-    bool RunsFit(const std::vector<uint8_t>& file, uint64_t at, int32_t frames) const {
+    bool RunsFit(const std::vector<uint8_t>& file, uint64_t at, int32_t frames) {
         int64_t covered = 0;
         while (covered < frames) {
             if (at + 2 > file.size()) {
@@ -115,7 +147,7 @@ private:
             const uint8_t valid = file[static_cast<size_t>(at)];
             const uint8_t total = file[static_cast<size_t>(at) + 1];
             at += 2 + 2 * uint64_t(valid);
-            if (at > file.size()) {
+            if (at > file.size() || !Examine(2 + 2 * uint64_t(valid))) {
                 return false;
             }
             covered += total;
@@ -139,6 +171,13 @@ private:
             uint64_t(base) + blocks * CHANNEL_BLOCK_SIZE > file.size()) {
             return Fail("animation offset");
         }
+        // Sequences that share their animation are checked once.
+        if (!checkedAnimations.insert({ group, base, int64_t(blocks), frames }).second) {
+            return true;
+        }
+        if (!Examine(blocks * CHANNEL_BLOCK_SIZE)) {
+            return Fail("animation data");
+        }
         for (uint64_t block = 0; block < blocks; block++) {
             const uint64_t at = uint64_t(base) + block * CHANNEL_BLOCK_SIZE;
             for (int channel = 0; channel < 6; channel++) {
@@ -154,6 +193,9 @@ private:
     bool CheckSequences() {
         const int32_t count = Value(H_SEQUENCE_COUNT);
         const int32_t groupCount = Value(H_GROUP_COUNT);
+        if (count > HL_MAX_SEQUENCES) {
+            return Fail("sequence count");
+        }
         // Posing always has a sequence to fall back on.
         if (count < 1 || !TableFits(model, HEADER_SIZE, Value(H_SEQUENCES), count, SEQUENCE_SIZE)) {
             return Fail("sequence table");
@@ -182,9 +224,14 @@ private:
     bool CheckTextures() {
         const auto value = [&](size_t at) { return Int32At(textures.data() + at); };
         textureCount = value(H_TEXTURE_COUNT);
+        if (textureCount > HL_MAX_TEXTURES) {
+            return Fail("texture count");
+        }
         if (!TableFits(textures, HEADER_SIZE, value(H_TEXTURES), textureCount, TEXTURE_SIZE)) {
             return Fail("texture table");
         }
+        // Each record becomes a picture of its own, records on the same data too.
+        int64_t pixels = 0;
         for (int32_t i = 0; i < textureCount; i++) {
             const uint8_t* texture = textures.data() + value(H_TEXTURES) + uint64_t(i) * TEXTURE_SIZE;
             const int32_t width = Int32At(texture + T_WIDTH);
@@ -193,6 +240,10 @@ private:
             if (width < 1 || height < 1 ||
                 !TableFits(textures, HEADER_SIZE, data, 1, uint64_t(width) * uint64_t(height) + PALETTE_SIZE)) {
                 return Fail("texture size or data");
+            }
+            pixels += int64_t(TextureSide(width)) * TextureSide(height);
+            if (pixels > MAX_IMAGE_PIXELS) {
+                return Fail("texture sizes");
             }
         }
         skinRefCount = value(H_SKIN_REF_COUNT);
@@ -209,8 +260,20 @@ private:
         return true;
     }
 
-    // Every vertex of a strip or fan names a vertex and a normal of its sub-model.
-    bool CommandsFit(int32_t offset, int32_t vertices, int32_t normals) const {
+    // What a command list needs of the sub-model that draws it.
+    struct CommandList {
+        int32_t vertexEnd = 0;   // above every vertex it names
+        int32_t normalEnd = 0;   // above every normal it names
+        int64_t corners = 0;
+    };
+
+    // Walks the command list at offset once, however many meshes draw it.
+    bool ReadCommands(int32_t offset, CommandList& list) {
+        const auto known = commandLists.find(offset);
+        if (known != commandLists.end()) {
+            list = known->second;
+            return true;
+        }
         if (offset < 0 || uint64_t(offset) < HEADER_SIZE) {
             return false;
         }
@@ -222,20 +285,30 @@ private:
             const int32_t count = static_cast<int16_t>(U16(model.data() + at));
             at += 2;
             if (count == 0) {
-                return true;
+                break;
             }
             const uint64_t length = uint64_t(count < 0 ? -count : count);
-            if (at + 8 * length > model.size()) {
+            if (at + 8 * length > model.size() || !Examine(2 + 8 * length)) {
                 return false;
             }
             for (uint64_t i = 0; i < length; i++, at += 8) {
                 const int32_t vertex = static_cast<int16_t>(U16(model.data() + at));
                 const int32_t normal = static_cast<int16_t>(U16(model.data() + at + 2));
-                if (vertex < 0 || vertex >= vertices || normal < 0 || normal >= normals) {
+                if (vertex < 0 || normal < 0) {
                     return false;
                 }
+                list.vertexEnd = vertex >= list.vertexEnd ? vertex + 1 : list.vertexEnd;
+                list.normalEnd = normal >= list.normalEnd ? normal + 1 : list.normalEnd;
             }
+            list.corners += int64_t(length);
         }
+        // The triangles of every distinct list are kept, so their total is held.
+        distinctCorners += list.corners;
+        if (distinctCorners > HL_MAX_CORNERS) {
+            return false;
+        }
+        commandLists[offset] = list;
+        return true;
     }
 
     bool BonesFit(int32_t table, int32_t count) const {
@@ -250,7 +323,14 @@ private:
         return true;
     }
 
-    bool CheckSubModel(const uint8_t* subModel) {
+    // Checks a sub-model once, however many body parts choose it; work is
+    // what drawing it does (vertices, normals, meshes and their corners).
+    bool CheckSubModel(const uint8_t* subModel, int64_t& work) {
+        const auto known = subModelWork.find(subModel);
+        if (known != subModelWork.end()) {
+            work = known->second;
+            return true;
+        }
         const int32_t meshCount = Int32At(subModel + 72);
         const int32_t meshes = Int32At(subModel + 76);
         const int32_t vertexCount = Int32At(subModel + 80);
@@ -258,14 +338,19 @@ private:
         if (vertexCount < 0 || vertexCount > HL_MAX_VERTICES || normalCount < 0 || normalCount > HL_MAX_VERTICES) {
             return Fail("vertex or normal count");
         }
+        if (!Examine(uint64_t(vertexCount) + uint64_t(normalCount))) {
+            return Fail("vertices or normals");
+        }
         if (!BonesFit(Int32At(subModel + 84), vertexCount) || !BonesFit(Int32At(subModel + 96), normalCount) ||
             !TableFits(model, HEADER_SIZE, Int32At(subModel + 88), vertexCount, 12) ||
             !TableFits(model, HEADER_SIZE, Int32At(subModel + 100), normalCount, 12)) {
             return Fail("vertices or normals");
         }
-        if (!TableFits(model, HEADER_SIZE, meshes, meshCount, MESH_SIZE)) {
+        if (!TableFits(model, HEADER_SIZE, meshes, meshCount, MESH_SIZE) ||
+            !Examine(uint64_t(meshCount) * MESH_SIZE)) {
             return Fail("mesh table");
         }
+        work = int64_t(vertexCount) + normalCount + meshCount;
         int64_t meshNormals = 0;
         for (int32_t i = 0; i < meshCount; i++) {
             const uint8_t* mesh = model.data() + meshes + uint64_t(i) * MESH_SIZE;
@@ -279,15 +364,26 @@ private:
             if (normals < 0 || meshNormals > normalCount) {
                 return Fail("normal count of a mesh");
             }
-            if (!CommandsFit(Int32At(mesh + 4), vertexCount, normalCount)) {
+            CommandList list;
+            if (!ReadCommands(Int32At(mesh + 4), list) || list.vertexEnd > vertexCount ||
+                list.normalEnd > normalCount) {
                 return Fail("triangle commands");
             }
+            // Each mesh draws its list, shared or not.
+            work += list.corners;
+            if (work > HL_MAX_POSE_WORK) {
+                return Fail("corners drawn");
+            }
         }
+        subModelWork[subModel] = work;
         return true;
     }
 
     bool CheckBodyParts() {
         const int32_t count = Value(H_BODY_PART_COUNT);
+        if (count > HL_MAX_BODY_PARTS) {
+            return Fail("body part count");
+        }
         if (!TableFits(model, HEADER_SIZE, Value(H_BODY_PARTS), count, BODY_PART_SIZE)) {
             return Fail("body part table");
         }
@@ -296,13 +392,22 @@ private:
             const int32_t subModels = Int32At(part + 64);
             // Choosing a sub-model divides by the base and the count.
             if (subModels < 1 || Int32At(part + 68) < 1 ||
-                !TableFits(model, HEADER_SIZE, Int32At(part + 72), subModels, SUB_MODEL_SIZE)) {
+                !TableFits(model, HEADER_SIZE, Int32At(part + 72), subModels, SUB_MODEL_SIZE) ||
+                !Examine(uint64_t(subModels) * SUB_MODEL_SIZE)) {
                 return Fail("sub-models of a body part");
             }
+            // A pose draws one sub-model of every body part, whichever is chosen.
+            int64_t partWork = 0;
             for (int32_t j = 0; j < subModels; j++) {
-                if (!CheckSubModel(model.data() + Int32At(part + 72) + uint64_t(j) * SUB_MODEL_SIZE)) {
+                int64_t work = 0;
+                if (!CheckSubModel(model.data() + Int32At(part + 72) + uint64_t(j) * SUB_MODEL_SIZE, work)) {
                     return false;
                 }
+                partWork = work > partWork ? work : partWork;
+            }
+            poseWork += partWork;
+            if (poseWork > HL_MAX_POSE_WORK) {
+                return Fail("corners drawn");
             }
         }
         return true;
@@ -316,18 +421,16 @@ private:
     int32_t textureCount = 0;
     int32_t skinRefCount = 0;
     const char* problem = "";
+    uint64_t budget = 0;
+    uint64_t examined = 0;
+    // Checked already: animations by (group, base, blocks, frames), command
+    // lists by offset, sub-models by record.
+    std::set<std::array<int64_t, 4>> checkedAnimations;
+    std::unordered_map<int32_t, CommandList> commandLists;
+    std::unordered_map<const uint8_t*, int64_t> subModelWork;
+    int64_t distinctCorners = 0;
+    int64_t poseWork = 0;
 };
-
-constexpr int32_t MAX_TEXTURE_SIDE = 256;
-
-// The smallest power of two not below size, at most 256.
-int32_t TextureSide(int32_t size) {
-    int32_t side = 1;
-    while (side < size && side < MAX_TEXTURE_SIDE) {
-        side *= 2;
-    }
-    return side;
-}
 
 // Resampled to powers of two, each texel the mean of four of the source,
 // with the file's palette; no gamma. A masked texture keeps index 255 as
@@ -416,13 +519,18 @@ void BuildTriangles(const uint8_t* command, HLMeshTriangles& mesh) {
     }
 }
 
-// Every mesh of every sub-model, each distinct command list made once.
+// Every mesh of every sub-model, each sub-model and distinct command list
+// visited once, however many body parts and meshes share them.
 void BuildAllTriangles(CHLModelData& data) {
     const uint8_t* file = data.Header();
+    std::unordered_set<const uint8_t*> visited;
     for (int32_t p = 0; p < data.HeaderValue(H_BODY_PART_COUNT); p++) {
         const uint8_t* part = data.BodyPart(p);
         for (int32_t j = 0; j < Int32At(part + 64); j++) {
             const uint8_t* subModel = file + Int32At(part + 72) + size_t(j) * SUB_MODEL_SIZE;
+            if (!visited.insert(subModel).second) {
+                continue;
+            }
             for (int32_t m = 0; m < Int32At(subModel + 72); m++) {
                 const int32_t commands = Int32At(file + Int32At(subModel + 76) + size_t(m) * MESH_SIZE + 4);
                 if (data.meshTriangles.find(commands) == data.meshTriangles.end()) {
@@ -442,14 +550,17 @@ public:
     AssetId Resolve(const std::string& name) const {
         return archive != nullptr ? assets.ResolveEntry(*archive, name) : assets.ResolveFile(name);
     }
-    // Too big to be a model: nothing is read, so the check refuses it.
+    // The model and its companions together hold at most MAX_FILE_SIZE; a
+    // companion past that is not read, so the check refuses it.
     bool Read(const std::string& name, AssetId& id, std::vector<uint8_t>& into) {
         id = Resolve(name);
-        if (assets.Read(id, MAX_FILE_SIZE, into) == AssetRead::missing) {
+        if (assets.Read(id, MAX_FILE_SIZE - bytesRead, into) == AssetRead::missing) {
             return Unopened(name);
         }
+        bytesRead += into.size();
         return true;
     }
+    uint64_t bytesRead = 0;
     bool Unopened(const std::string& name) {
         AddMessage(messages, "unable to open " + name + "\r\n");
         return false;
@@ -467,9 +578,10 @@ private:
 
 bool ReadWhole(CHLModelData& data, const std::string& name, CCompanionReader& reader) {
     // A sequence-group file ("IDSQ") is not a model, not even its own.
-    if (!IsFileOfKind(data.header, "IDST", HEADER_SIZE)) {
+    if (!IsFileOfKind(data.header, "IDST", HEADER_SIZE) || data.header.size() > MAX_FILE_SIZE) {
         return reader.Refuse(name, "identifier, version or size");
     }
+    reader.bytesRead = data.header.size();
     const int32_t groupCount = data.HeaderValue(H_GROUP_COUNT);
     if (groupCount < 1 || groupCount > HL_MAX_SEQUENCE_GROUPS) {
         return reader.Refuse(name, "sequence group count");
@@ -533,9 +645,19 @@ ParsedModel ParseHLModel(std::vector<uint8_t>&& model, const std::string& name, 
     if (!ReadWhole(*parsed, name, reader)) {
         return result;
     }
+    // Records on the same data with the same size and mask share one picture.
     const std::vector<uint8_t>& file = parsed->TextureBuffer();
+    std::map<std::array<int32_t, 4>, std::shared_ptr<const COGLImage>> decoded;
     for (int32_t i = 0; i < parsed->TextureHeaderValue(H_TEXTURE_COUNT); i++) {
-        parsed->textures.push_back(DecodeTexture(parsed->Texture(i), file.data()));
+        const uint8_t* record = parsed->Texture(i);
+        const std::array<int32_t, 4> key = { Int32At(record + T_DATA), Int32At(record + T_WIDTH),
+                                             Int32At(record + T_HEIGHT),
+                                             Int32At(record + T_FLAGS) & HL_TEXTURE_MASKED };
+        std::shared_ptr<const COGLImage>& picture = decoded[key];
+        if (picture == nullptr) {
+            picture = DecodeTexture(record, file.data());
+        }
+        parsed->textures.push_back(picture);
     }
     BuildAllTriangles(*parsed);
     for (int32_t i = 0; i < parsed->HeaderValue(H_SEQUENCE_COUNT); i++) {

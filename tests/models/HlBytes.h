@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -140,3 +141,90 @@ struct HlLayout {
 inline std::string HlText(const std::vector<uint8_t>& bytes) {
     return std::string(bytes.begin(), bytes.end());
 }
+
+// Hostile files: the default layout with one count made large over data
+// that lies in the file once, a few hundred KB to a few MB each.
+namespace hl_hostile {
+
+inline int32_t ValueAt(const Bytes& b, size_t at) {
+    return int32_t(uint32_t(b.bytes[at]) | uint32_t(b.bytes[at + 1]) << 8 | uint32_t(b.bytes[at + 2]) << 16 |
+                   uint32_t(b.bytes[at + 3]) << 24);
+}
+
+// The first sub-model holds meshes meshes, all drawing one strip of corners.
+inline std::vector<uint8_t> MeshesSharingAStrip(int32_t meshes, int32_t corners) {
+    Bytes b{ HlLayout().Write() };
+    const size_t subModel = size_t(ValueAt(b, size_t(ValueAt(b, 208)) + 72));
+    const size_t strip = b.Size();
+    b.U16(uint16_t(corners));
+    for (int32_t i = 0; i < corners; i++) {
+        b.U16(uint16_t(i % 3)).U16(uint16_t(i % 3)).U16(0).U16(0);
+    }
+    b.U16(0);
+    const size_t table = b.Size();
+    for (int32_t m = 0; m < meshes; m++) {
+        b.I32(1).I32(int32_t(strip)).I32(0).I32(m == 0 ? 3 : 0).I32(0);
+    }
+    b.PutU32(subModel + 72, uint32_t(meshes)).PutU32(subModel + 76, uint32_t(table));
+    return b.bytes;
+}
+
+// sequences sequences in four blends over one channel block each, every
+// channel pointing at the same runs of 255 frames, as many frames as they
+// cover.
+inline std::vector<uint8_t> SequencesSharingRuns(int32_t sequences, size_t runs) {
+    Bytes b{ HlLayout().Write() };
+    const size_t first = size_t(ValueAt(b, 168));
+    const std::vector<uint8_t> record(b.bytes.begin() + std::ptrdiff_t(first),
+                                      b.bytes.begin() + std::ptrdiff_t(first + HlLayout::SEQUENCE));
+    const size_t blocks = b.Size();
+    for (int block = 0; block < 4; block++) {
+        for (int channel = 0; channel < 6; channel++) {
+            b.U16(uint16_t(4 * 12 - 12 * block));
+        }
+    }
+    for (size_t i = 0; i < runs; i++) {
+        b.U8(0).U8(255);
+    }
+    const size_t table = b.Size();
+    for (int32_t i = 0; i < sequences; i++) {
+        const size_t at = b.Size();
+        b.Raw(record.data(), record.size());
+        b.PutU32(at + 56, uint32_t(255 * runs)).PutU32(at + 120, 4).PutU32(at + 124, uint32_t(blocks));
+    }
+    b.PutU32(164, uint32_t(sequences)).PutU32(168, uint32_t(table));
+    return b.bytes;
+}
+
+// records texture records, all side x side over one block of indices.
+inline std::vector<uint8_t> TexturesSharingABlock(int32_t records, int32_t side) {
+    Bytes b{ HlLayout().Write() };
+    const size_t block = b.Size();
+    b.Fill(size_t(side) * size_t(side) + 768, 1);
+    const size_t table = b.Size();
+    for (int32_t i = 0; i < records; i++) {
+        b.Field("shared", 64).I32(0).I32(side).I32(side).I32(int32_t(block));
+    }
+    b.PutU32(180, uint32_t(records)).PutU32(184, uint32_t(table));
+    return b.bytes;
+}
+
+// parts body parts, each choosing among the same subModels sub-models.
+inline std::vector<uint8_t> BodyPartsSharingSubModels(int32_t parts, int32_t subModels) {
+    Bytes b{ HlLayout().Write() };
+    const size_t first = size_t(ValueAt(b, size_t(ValueAt(b, 208)) + 72));
+    const std::vector<uint8_t> record(b.bytes.begin() + std::ptrdiff_t(first),
+                                      b.bytes.begin() + std::ptrdiff_t(first + HlLayout::SUB_MODEL));
+    const size_t table = b.Size();
+    for (int32_t i = 0; i < subModels; i++) {
+        b.Raw(record.data(), record.size());
+    }
+    const size_t partTable = b.Size();
+    for (int32_t i = 0; i < parts; i++) {
+        b.Field("body", 64).I32(subModels).I32(1).I32(int32_t(table));
+    }
+    b.PutU32(204, uint32_t(parts)).PutU32(208, uint32_t(partTable));
+    return b.bytes;
+}
+
+}  // namespace hl_hostile
