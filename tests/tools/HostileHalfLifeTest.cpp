@@ -28,9 +28,6 @@ TEST(HostileHalfLife, ModelsClaimingMoreThanTheirBytesAreRefusedInTimeAndMemory)
     if (!CanLimitTool()) {
         GTEST_SKIP() << "a sanitizer build's shadow memory does not fit the limit";
     }
-    // The software renderer's threads would each reserve a malloc arena of
-    // 64 MB of address space, which the limit counts though it is not used.
-    setenv("MALLOC_ARENA_MAX", "2", 0);
     HlLayout noTextures;
     noTextures.textures.clear();
     HlLayout twoGroups;
