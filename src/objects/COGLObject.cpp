@@ -119,6 +119,14 @@ void COGLObject::DrawPlaced(int flags, float zOffset) {
     EndTransparency();
 }
 
+void COGLObject::DrawShape() {
+    PrepareLists();
+    glPushMatrix();
+    PlaceObject(0.0f);
+    DrawGeometry(solidList, 0);
+    glPopMatrix();
+}
+
 void COGLObject::DrawGeometry(uint32_t list, int flags) {
     if ((flags & DRAW_MATERIAL) == 0) {
         // The caller has set colour or material itself, as for shadows.

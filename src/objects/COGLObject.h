@@ -39,6 +39,9 @@ public:
     virtual const char* ClassName() const { return "COGLObject"; }
 
     virtual void Draw(int flags);
+    // The solid form in place, visible or not, in the caller's state and
+    // colour: what a stencil is marked with.
+    void DrawShape();
     // Draws the selection list under the object's GL selection name; nothing
     // for a hidden object.
     virtual void DrawForSelection();

@@ -214,10 +214,7 @@ void COGLScene::MarkShadowPlane(COGLPlane& plane) {
     glDepthFunc(GL_LEQUAL);
     // The same geometry as drawn a moment ago passes where the plane shows.
     // An invisible plane still takes shadows, as it always did.
-    const bool visible = plane.visible;
-    plane.visible = true;
-    plane.Draw(0);
-    plane.visible = visible;
+    plane.DrawShape();
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
     // Only marked pixels take the shadow, and each takes it once; being
     // clipped to the plane's own pixels, it needs no depth test to stay on it.
