@@ -1,6 +1,5 @@
 // Model, player and sprite files that claim far more than their bytes hold,
-// or name one thing many times, run through tvntool held to 512 MB (too
-// little for an OpenGL context: the tool describes, it does not draw): each
+// or name one thing many times, run through tvntool held to 512 MB: each
 // must end in its time with the exit and message it should give.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
