@@ -120,9 +120,13 @@ void COGLPlayer::LoadAsset(const AssetId& id) {
 }
 
 std::vector<std::string> COGLPlayer::FolderSkins(CAssetSource& assets, const std::string& folder) {
+    // A player has a few dozen skins; each is decoded and kept, so a folder of
+    // thousands of pictures would hold gigabytes. The first ones keep their
+    // indices, which is what stored scenes rely on.
+    constexpr size_t MAX_SKINS = 256;
     std::vector<std::string> skinPaths;
     for (const FoundFile& found : assets.FindFiles(folder + "*.pcx")) {
-        if (IsSkinTitle(found.title)) {
+        if (skinPaths.size() < MAX_SKINS && IsSkinTitle(found.title)) {
             skinPaths.push_back(found.path);
         }
     }
