@@ -14,6 +14,7 @@
 #include <functional>
 
 #include "models/COGLModel.h"
+#include "platform/CGLState.h"
 
 namespace crowd {
 
@@ -37,10 +38,10 @@ inline void SetUpView(bool openGLLighting) {
     }
 }
 
-inline double SecondsFor(const std::function<void()>& drawFrame) {
+inline double SecondsFor(CGLState& gl, const std::function<void()>& drawFrame) {
     const auto start = std::chrono::steady_clock::now();
     for (int frame = 0; frame < FRAMES; frame++) {
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        gl.Clear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         drawFrame();
         glFinish();
     }
@@ -62,19 +63,23 @@ inline void MeasureAgainstDisplayList(benchmark::State& state, COGLModel& model,
         }
     };
 
+    CGLState gl;
+    gl.Adopt();
     const GLuint list = glGenLists(1);
     glNewList(list, GL_COMPILE);
-    model.Draw(DRAW_MATERIAL);
+    model.Draw(gl, DRAW_MATERIAL);
     glEndList();
+    // Compiling the list changed nothing but what the list holds.
+    gl.Adopt();
 
     double viewerSeconds = 0.0;
     double listSeconds = 0.0;
     for (auto _ : state) {
-        viewerSeconds += SecondsFor([&] {
+        viewerSeconds += SecondsFor(gl, [&] {
             model.Animate();
-            drawCrowd([&] { model.Draw(DRAW_MATERIAL); });
+            drawCrowd([&] { model.Draw(gl, DRAW_MATERIAL); });
         });
-        listSeconds += SecondsFor([&] { drawCrowd([&] { glCallList(list); }); });
+        listSeconds += SecondsFor(gl, [&] { drawCrowd([&] { glCallList(list); }); });
     }
     glDeleteLists(list, 1);
     const double frames = static_cast<double>(state.iterations()) * FRAMES;

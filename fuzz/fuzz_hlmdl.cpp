@@ -16,6 +16,7 @@
 #include "fuzz/FuzzSetUp.h"
 #include "models/COGLHLModel.h"
 #include "objects/COGLPointLight.h"
+#include "platform/CGLState.h"
 #include "scene/COGLScene.h"
 #include "scene/ModelScene.h"
 
@@ -47,7 +48,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     COGLScene scene;
     scene.AddLight(std::make_unique<COGLPointLight>(1.0f, 2.0f, 3.0f));
-    scene.Render(0, CVector(0.0f, 0.0f, 8.0f), CVector(0.0f, 1.0f, 0.0f));
+    CGLState gl;
+    gl.Reset(GLS_DEPTH_TEST | GLS_DEPTH_WRITE | GLS_COLOR_WRITE | GLS_CULL | GLS_LIGHTING);
+    scene.Render(gl, 0, CVector(0.0f, 0.0f, 8.0f), CVector(0.0f, 1.0f, 0.0f));
     const std::unique_ptr<COGLModel> loaded = LoadModelFile(model, scene);
     auto* hl = dynamic_cast<COGLHLModel*>(loaded.get());
     if (hl == nullptr || !hl->loaded) {
@@ -63,26 +66,26 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             pose.SetBlendValue(file, slot, -20.0f);
         }
         pose.SetMouthValue(file, 1e30f);
-        hl->Draw(DRAW_MATERIAL);
+        hl->Draw(gl, DRAW_MATERIAL);
         pose.blending[0] = 200;
         pose.blending[1] = 40;
         pose.controller[0] = 255;
         SetUpHLBones(file, pose, scene.HLWork());
         // The last frame and past it: the runs end there.
         pose.frame = static_cast<float>(hl->GetFrameCount()) - 0.5f;
-        hl->Draw(0);
+        hl->Draw(gl, 0);
         pose.frame = 1e9f;
         pose.bodyNumber = 7;
         pose.skinNumber = 1;
-        hl->Draw(DRAW_MATERIAL);
+        hl->Draw(gl, DRAW_MATERIAL);
         pose.bodyNumber = pose.skinNumber = 0;
         hl->loop = i == 1;
         hl->StartAnimation();
         for (int tick = 0; tick < 3; tick++) {
             hl->Animate();
-            hl->Draw(DRAW_MATERIAL);
+            hl->Draw(gl, DRAW_MATERIAL);
         }
-        hl->DrawSelected();
+        hl->DrawSelected(gl);
     }
     CVector min, max;
     hl->FrameBounds(0, min, max);

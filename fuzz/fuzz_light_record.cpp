@@ -11,6 +11,7 @@
 #include "objects/COGLSpotLight.h"
 #include "platform/CFile.h"
 #include "platform/CFileException.h"
+#include "platform/CGLState.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const CFuzzRun run;
@@ -29,7 +30,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     try {
         light->Load(file, 6);
-        light->Apply();
+        CGLState gl;
+        gl.Reset(GLS_DEPTH_TEST | GLS_DEPTH_WRITE | GLS_COLOR_WRITE);
+        light->Apply(gl);
     } catch (const CFileException&) {
     }
     return 0;

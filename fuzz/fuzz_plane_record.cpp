@@ -8,6 +8,7 @@
 #include "objects/COGLPlane.h"
 #include "platform/CFile.h"
 #include "platform/CFileException.h"
+#include "platform/CGLState.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const CFuzzRun run;
@@ -21,7 +22,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     } catch (const CFileException&) {
         return 0;
     }
-    plane.Draw(DRAW_MATERIAL);
+    CGLState gl;
+    gl.Reset(GLS_DEPTH_TEST | GLS_DEPTH_WRITE | GLS_COLOR_WRITE);
+    plane.Draw(gl, DRAW_MATERIAL);
     float equation[4];
     plane.GetPlaneEquation(equation);
     return 0;

@@ -8,6 +8,7 @@
 #include "objects/COGLText.h"
 #include "platform/CFile.h"
 #include "platform/CFileException.h"
+#include "platform/CGLState.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const CFuzzRun run;
@@ -21,9 +22,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     } catch (const CFileException&) {
         return 0;
     }
-    text.Draw(DRAW_MATERIAL | DRAW_AXES);
-    text.Draw(DRAW_WIRE);
+    CGLState gl;
+    gl.Reset(GLS_DEPTH_TEST | GLS_DEPTH_WRITE | GLS_COLOR_WRITE);
+    text.Draw(gl, DRAW_MATERIAL | DRAW_AXES);
+    text.Draw(gl, DRAW_WIRE);
     text.DrawForSelection();
-    text.DrawSelected();
+    text.DrawSelected(gl);
     return 0;
 }

@@ -51,7 +51,7 @@ void CToolScene::Paint() {
     scene->UploadTextures();
     const float* colour = scene->backgroundColour;
     glClearColor(colour[0], colour[1], colour[2], 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    viewport->Draw(*scene);
+    glState.Clear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    viewport->Draw(*scene, glState);
     glFinish();
 }

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/CGLState.h"
 #include "platform/COffscreenContext.h"
 #include "platform/CSettingsStore.h"
 #include "scene/ModelScene.h"
@@ -35,6 +36,7 @@ public:
     COffscreenContext context;
     CSettingsStore    scratchSettings;   // grid and axis switches go nowhere
     std::unique_ptr<COGLViewport3D> viewport;
+    CGLState                        glState;
     std::unique_ptr<COGLScene>      scene;
     std::string              path;
     SceneOpenResult          result = SceneOpenResult::aborted;

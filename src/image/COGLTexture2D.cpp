@@ -15,18 +15,15 @@ constexpr int MSG_COULD_NOT_LOAD_BITMAP = 104;
 }  // namespace
 
 void ApplyTextureFilter(uint32_t textureName, int filter) {
+    GLint bound = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
     glBindTexture(GL_TEXTURE_2D, textureName);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
-    if (filter == TEXTURE_FILTER_VIEWER) {
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_NEAREST);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-        glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
-        return;
-    }
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    glHint(GL_PERSPECTIVE_CORRECTION_HINT, filter == 0 ? GL_FASTEST : GL_NICEST);
+    const bool smooth = filter == TEXTURE_FILTER_VIEWER;
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, smooth ? GL_LINEAR_MIPMAP_NEAREST : GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, smooth ? GL_LINEAR : GL_NEAREST);
+    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(bound));
 }
 
 COGLTexture2D::COGLTexture2D(AssetId picture, bool defaultPalette)
@@ -103,7 +100,7 @@ bool COGLTexture2D::Upload() {
     return true;
 }
 
-void COGLTexture2D::Bind() {
+uint32_t COGLTexture2D::UploadedName() {
     Upload();
-    glBindTexture(GL_TEXTURE_2D, textureName);
+    return textureName;
 }

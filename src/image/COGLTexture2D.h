@@ -12,7 +12,7 @@ class COGLImage;
 // Texture filtering of a scene: 2 is what every viewer scene uses
 // (trilinear-ish: linear, nearest mipmap); 0 and 1 are nearest.
 constexpr int TEXTURE_FILTER_VIEWER = 2;
-// Binds the texture and sets its wrap and filter parameters.
+// Sets the texture's wrap and filter parameters; the binding stays as it was.
 void ApplyTextureFilter(uint32_t textureName, int filter);
 
 // One picture and the OpenGL texture object made from it, in two steps: the
@@ -38,9 +38,9 @@ public:
     // Makes the texture object from the picture the first time; needs the
     // context current. False when there is no picture to make it from.
     bool Upload();
-    // Binds the texture, uploading it first when that is still to do; binds
-    // none when there is no picture.
-    void Bind();
+    // The texture object's name, uploading it first when that is still to
+    // do; 0, which binds none, when there is no picture.
+    uint32_t UploadedName();
 
     uint32_t    textureName = 0;
     std::shared_ptr<const COGLImage> image;

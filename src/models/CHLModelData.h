@@ -13,6 +13,7 @@
 #include "platform/CAssetSource.h"
 
 class CAssetSource;
+class CGLState;
 class CModelResources;
 class COGLImage;
 class COGLTexture2D;
@@ -157,7 +158,8 @@ struct HLDrawInputs {
     const std::vector<COGLTexture2D*>* skins;   // by texture number; null draws untextured
     const CModelResources*             scene;   // its lights; may be null
     CVector                            position;
-    bool                               transparent;
+    CGLState*                          gl;
+    uint32_t                           bits;    // the model's state, which textures add to
 };
 
 // Poses the skeleton for the pose's fractional frame into the work areas.

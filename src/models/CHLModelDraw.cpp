@@ -11,6 +11,7 @@
 #include "models/COGLHLModel.h"
 #include "models/HLWorkAreas.h"
 #include "objects/COGLLight.h"
+#include "platform/CGLState.h"
 #include "platform/LittleEndian.h"
 
 using namespace hl;
@@ -164,31 +165,14 @@ void DrawTriangles(const HLMeshTriangles& mesh, HLWorkAreas& work, bool textured
 
 // Masked texels (palette index 255) are cut out; additive textures add to
 // what is behind them without hiding it.
-void BeginTextureKind(int32_t flags) {
+uint32_t TextureKindBits(uint32_t bits, int32_t flags) {
     if ((flags & HL_TEXTURE_MASKED) != 0) {
-        glEnable(GL_ALPHA_TEST);
-        glAlphaFunc(GL_GREATER, 0.5f);
+        bits |= GLS_ALPHA_TEST | GLS_ALPHA_HALF;
     }
     if ((flags & HL_TEXTURE_ADDITIVE) != 0) {
-        glEnable(GL_BLEND);
-        glBlendFunc(GL_ONE, GL_ONE);
-        glDepthMask(GL_FALSE);
+        bits = (bits | GLS_BLEND | GLS_BLEND_ADD) & ~GLS_DEPTH_WRITE;
     }
-}
-
-void EndTextureKind(int32_t flags, bool transparent) {
-    if ((flags & HL_TEXTURE_MASKED) != 0) {
-        glDisable(GL_ALPHA_TEST);
-    }
-    if ((flags & HL_TEXTURE_ADDITIVE) != 0) {
-        // Back to what the model as a whole draws with.
-        if (transparent) {
-            glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-        } else {
-            glDisable(GL_BLEND);
-            glDepthMask(GL_TRUE);
-        }
-    }
+    return bits;
 }
 
 }  // namespace
@@ -257,15 +241,10 @@ void DrawSubModel(const CHLModelData& data, const CHLPose& pose, HLWorkAreas& wo
         const int32_t flags = Int32At(texture + T_FLAGS);
         const std::vector<COGLTexture2D*>& skins = *inputs.skins;
         COGLTexture2D* skin = size_t(textureNumber) < skins.size() ? skins[size_t(textureNumber)] : nullptr;
-        if (skin != nullptr) {
-            skin->Bind();
-        } else {
-            glBindTexture(GL_TEXTURE_2D, 0);
-        }
-        BeginTextureKind(flags);
+        inputs.gl->BindTexture(skin != nullptr ? skin->UploadedName() : 0);
+        inputs.gl->Apply(TextureKindBits(inputs.bits, flags));
         DrawTriangles(triangles, work, true, (flags & HL_TEXTURE_CHROME) != 0, 1.0f / float(Int32At(texture + T_WIDTH)),
                       1.0f / float(Int32At(texture + T_HEIGHT)));
-        EndTextureKind(flags, inputs.transparent);
     }
 }
 

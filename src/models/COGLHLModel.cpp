@@ -11,6 +11,7 @@
 #include "models/CModelResources.h"
 #include "models/HLWorkAreas.h"
 #include "platform/CFile.h"
+#include "platform/CGLState.h"
 #include "platform/CPakFile.h"
 #include "platform/LittleEndian.h"
 #include "platform/RecordIO.h"
@@ -115,11 +116,22 @@ void COGLHLModel::Animate() {
     pose.frame = framePosition;
 }
 
-void COGLHLModel::Draw(int flags) {
+void COGLHLModel::Draw(CGLState& gl, int flags) {
     if (!visible || data == nullptr) {
         return;
     }
-    BeginTransparency();
+    // The meshes wind the other way round from the rest of the scene.
+    uint32_t bits = DrawBits(gl) | GLS_CULL_FRONT;
+    if ((flags & DRAW_MATERIAL) != 0) {
+        // The model lights itself.
+        bits = (bits & ~GLS_LIGHTING) | GLS_TEXTURE_2D;
+        gl.TextureEnvMode(textureMode);
+    }
+    gl.Apply(bits);
+    DrawPosed({ (flags & DRAW_MATERIAL) != 0 ? &skins : nullptr, resources, position, &gl, bits });
+}
+
+void COGLHLModel::DrawPosed(const HLDrawInputs& inputs) {
     glPushMatrix();
     glTranslatef(position.x, position.y, position.z);
     ApplyRotation();
@@ -128,48 +140,22 @@ void COGLHLModel::Draw(int flags) {
     const auto box = [&](size_t at, int axis) { return FloatAt(sequence + at + 4 * size_t(axis)); };
     yOffset = -box(S_BOX_MIN, 2);
     glTranslatef(0.0f, yOffset, 0.0f);
-    GLint cullFace = GL_BACK;
-    glGetIntegerv(GL_CULL_FACE_MODE, &cullFace);
-    glCullFace(GL_FRONT);
     pose.SetBlendValue(*data, 0, 0.0f);
     pose.SetBlendValue(*data, 1, 0.0f);
-    HLDrawInputs inputs{ nullptr, resources, position, transparent };
-    if ((flags & DRAW_MATERIAL) != 0) {
-        // The model lights itself; lighting, texturing and the bound texture
-        // are put back as they were, not left for whatever draws next.
-        const GLboolean lit = glIsEnabled(GL_LIGHTING);
-        const GLboolean textured = glIsEnabled(GL_TEXTURE_2D);
-        GLint bound = 0;
-        glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-        glDisable(GL_LIGHTING);
-        glEnable(GL_TEXTURE_2D);
-        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, textureMode);
-        inputs.skins = &skins;
-        DrawHLModel(*data, pose, resources->HLWork(), inputs);
-        glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(bound));
-        if (!textured) {
-            glDisable(GL_TEXTURE_2D);
-        }
-        if (lit) {
-            glEnable(GL_LIGHTING);
-        }
-    } else {
-        DrawHLModel(*data, pose, resources->HLWork(), inputs);
-    }
-    glCullFace(static_cast<GLenum>(cullFace));
+    DrawHLModel(*data, pose, resources->HLWork(), inputs);
     glPopMatrix();
-    EndTransparency();
     // The larger corner in boundsMin, as the axes below expect.
     boundsMin = CVector(box(S_BOX_MAX, 1), box(S_BOX_MAX, 2), box(S_BOX_MAX, 0));
     boundsMax = CVector(box(S_BOX_MIN, 1), box(S_BOX_MIN, 2), box(S_BOX_MIN, 0));
 }
 
 void COGLHLModel::DrawForSelection() {
-    if ((selectionName & HIDDEN_BIT) != 0) {
+    if ((selectionName & HIDDEN_BIT) != 0 || data == nullptr) {
         return;
     }
     glLoadName(selectionName);
-    Draw(0);
+    // The shape alone, in the state picking set up.
+    DrawPosed({ nullptr, resources, position, nullptr, 0 });
 }
 
 void COGLHLModel::DrawAxes() {

@@ -25,7 +25,7 @@ public:
 
     // Posed, lit and drawn for the current frame on every draw, resting on
     // the lowest point of its sequence's box; the bounds become that box.
-    void Draw(int flags) override;
+    void Draw(CGLState& gl, int flags) override;
     void DrawForSelection() override;
     void DrawAxes() override;
     // One tick: the frame steps on; the last frame is only blended towards,
@@ -84,5 +84,8 @@ protected:
     ModelRecordLayout RecordLayout() const override { return { false, false }; }
 
 private:
+    // Poses the skeleton and draws it in place; only drawing with skins
+    // changes the state, through inputs.gl.
+    void DrawPosed(const HLDrawInputs& inputs);
     void Rename(const std::string& modelPath);
 };

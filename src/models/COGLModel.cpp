@@ -9,6 +9,7 @@
 #include "math/CMatrix.h"
 #include "models/CModelResources.h"
 #include "platform/CFile.h"
+#include "platform/CGLState.h"
 #include "platform/CPakFile.h"
 #include "platform/RecordIO.h"
 #include "platform/WindowsPath.h"
@@ -199,30 +200,25 @@ void COGLModel::PlaceModel() {
     glTranslatef(0.0f, yOffset, 0.0f);
 }
 
-void COGLModel::Draw(int flags) {
+void COGLModel::Draw(CGLState& gl, int flags) {
     if (!visible) {
         return;
     }
-    BeginTransparency();
+    // Model meshes wind their front faces clockwise.
+    const uint32_t bits = DrawBits(gl) | GLS_FRONT_CW;
     glPushMatrix();
     PlaceModel();
-    // Model meshes wind their front faces clockwise.
-    glFrontFace(GL_CW);
     if ((flags & DRAW_MATERIAL) != 0) {
         ApplyMaterial();
     }
     if ((flags & DRAW_MATERIAL) != 0 && texture != nullptr && texture->Upload()) {
-        glEnable(GL_TEXTURE_2D);
-        texture->Bind();
-        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, textureMode);
-        DrawMesh();
-        glDisable(GL_TEXTURE_2D);
+        gl.Apply(bits | GLS_TEXTURE_2D);
+        BindTexture(gl, textureMode);
     } else {
-        DrawMesh();
+        gl.Apply(bits);
     }
-    glFrontFace(GL_CCW);
+    DrawMesh();
     glPopMatrix();
-    EndTransparency();
 }
 
 void COGLModel::DrawForSelection() {
@@ -236,11 +232,11 @@ void COGLModel::DrawForSelection() {
     glPopMatrix();
 }
 
-void COGLModel::DrawSelected() {
+void COGLModel::DrawSelected(CGLState& gl) {
     if (!visible) {
         return;
     }
-    BeginHighlight();
+    BeginHighlight(gl);
     PlaceModel();
     DrawBoxOutline(boundsMin, boundsMax);
     DrawAxes();

@@ -39,10 +39,10 @@ public:
     const char* ClassName() const override { return "COGLModel"; }
 
     // Placed like any object, then moved by yOffset inside the scale.
-    void Draw(int flags) override;
+    void Draw(CGLState& gl, int flags) override;
     void DrawForSelection() override;
     // The bounds of the last frame drawn, outlined.
-    void DrawSelected() override;
+    void DrawSelected(CGLState& gl) override;
     void DrawAxes() override;
     // One timer tick: advances, wraps or stops the current animation.
     void Animate() override;

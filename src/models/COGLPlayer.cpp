@@ -34,18 +34,18 @@ COGLPlayer::~COGLPlayer() {
     flag.reset();
 }
 
-void COGLPlayer::Draw(int flags) {
-    COGLMD2::Draw(flags);
+void COGLPlayer::Draw(CGLState& gl, int flags) {
+    COGLMD2::Draw(gl, flags);
     // A weapon follows its own visibility, which the frame tick may turn
     // back on; a hidden player must not leave it floating.
     if (!visible) {
         return;
     }
     if (weapon != nullptr) {
-        weapon->Draw(flags);
+        weapon->Draw(gl, flags);
     }
     if (flag != nullptr && flagShown) {
-        flag->Draw(flags);
+        flag->Draw(gl, flags);
     }
 }
 

@@ -26,7 +26,7 @@ public:
 
     // The body, then the weapon, then the flag when it is shown; nothing of
     // a hidden player.
-    void Draw(int flags) override;
+    void Draw(CGLState& gl, int flags) override;
     // The body's tick, then the weapon's and the shown flag's frames made
     // the body's; an attachment whose animation is shorter hides meanwhile.
     void Animate() override;

@@ -12,6 +12,7 @@
 #include "image/Palettes.h"
 #include "models/CModelResources.h"
 #include "platform/CFile.h"
+#include "platform/CGLState.h"
 #include "platform/CPakFile.h"
 #include "platform/LittleEndian.h"
 #include "platform/RecordIO.h"
@@ -234,7 +235,7 @@ void COGLSprite::DrawMesh() {
     DrawQuad(GL_QUADS);
 }
 
-void COGLSprite::Draw(int flags) {
+void COGLSprite::Draw(CGLState& gl, int flags) {
     if (flags == 0 || !visible) {
         return;
     }
@@ -242,90 +243,74 @@ void COGLSprite::Draw(int flags) {
     glTranslatef(position.x, position.y, position.z);
     ApplyRotation();
     if ((flags & DRAW_MATERIAL) == 0) {
+        gl.Apply(gl.Baseline());
         DrawQuad(GL_QUADS);
     } else {
-        ApplyMaterial();
-        const COGLImage* picture = texture != nullptr ? texture->image.get() : nullptr;
-        bool blends = false;
-        bool alphaTest = false;
-        switch (blendMode) {
-        case -1:
-            blends = transparent || (picture != nullptr && picture->hasAlpha);
-            if (blends) {
-                glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-            }
-            alphaTest = true;
-            break;
-        case 1:
-            blends = true;
-            glBlendFunc(GL_ONE, GL_ONE);
-            break;
-        case 2:
-        case 5:
-            blends = true;
-            glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-            break;
-        case 3:
-            alphaTest = true;
-            break;
-        default:
-            break;
-        }
-        if (blends) {
-            glEnable(GL_BLEND);
-            glDepthMask(GL_FALSE);
-        }
-        if (alphaTest) {
-            glAlphaFunc(GL_GREATER, 0.1f);
-            glEnable(GL_ALPHA_TEST);
-        }
-        // Decal shows the frame's colours at the material's alpha, so
-        // blending and the alpha test would keep the key-coloured texels too.
-        // The other modes replace, with the frame's own alpha. A Quake II
-        // sprite, whose blending follows the object's transparency, must
-        // still fade with its material: unlit, modulating a white of the
-        // material's alpha gives the frame's colours at both alphas.
-        const bool decal = textureMode == GL_DECAL_MODE;
-        const bool fades = decal && blendMode == -1;
-        const int32_t envMode = fades ? GL_MODULATE : decal ? GL_REPLACE : textureMode;
-        if (fades) {
-            glPushAttrib(GL_CURRENT_BIT | GL_LIGHTING_BIT);
-            glDisable(GL_LIGHTING);
-            glColor4f(1.0f, 1.0f, 1.0f, diffuse[3]);
-        }
-        GLint previousTexture = 0;
-        GLint previousEnvMode = GL_MODULATE;
-        glGetIntegerv(GL_TEXTURE_BINDING_2D, &previousTexture);
-        glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &previousEnvMode);
-        glEnable(GL_TEXTURE_2D);
-        if (texture != nullptr) {
-            texture->Bind();
-        } else {
-            glBindTexture(GL_TEXTURE_2D, 0);
-        }
-        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, envMode);
-        glMatrixMode(GL_MODELVIEW);
-        DrawQuad(GL_QUADS);
-        if (fades) {
-            glPopAttrib();
-        }
-        glDisable(GL_TEXTURE_2D);
-        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, previousEnvMode);
-        glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(previousTexture));
-        if (alphaTest) {
-            glDisable(GL_ALPHA_TEST);
-        }
-        if (blends) {
-            glDisable(GL_BLEND);
-        }
-        if (blends || blendMode == 3) {
-            glDepthMask(GL_TRUE);
-        }
+        DrawTextured(gl);
     }
     if ((flags & DRAW_AXES) != 0) {
+        gl.Apply(gl.Baseline());
         DrawAxes();
     }
     glPopMatrix();
+}
+
+uint32_t COGLSprite::BlendBits(uint32_t bits) const {
+    const COGLImage* picture = texture != nullptr ? texture->image.get() : nullptr;
+    bool blends = false;
+    bool alphaTest = false;
+    switch (blendMode) {
+    case -1:
+        blends = transparent || (picture != nullptr && picture->hasAlpha);
+        alphaTest = true;
+        break;
+    case 1:
+        blends = true;
+        bits |= GLS_BLEND_ADD;
+        break;
+    case 2:
+    case 5:
+        blends = true;
+        break;
+    case 3:
+        alphaTest = true;
+        break;
+    default:
+        break;
+    }
+    if (blends) {
+        bits = (bits | GLS_BLEND) & ~GLS_DEPTH_WRITE;
+    }
+    if (alphaTest) {
+        bits = (bits | GLS_ALPHA_TEST) & ~GLS_ALPHA_HALF;
+    }
+    return bits;
+}
+
+void COGLSprite::DrawTextured(CGLState& gl) {
+    ApplyMaterial();
+    uint32_t bits = BlendBits(gl.Baseline() & ~(GLS_BLEND | GLS_BLEND_ADD)) | GLS_TEXTURE_2D;
+    // Decal shows the frame's colours at the material's alpha, so
+    // blending and the alpha test would keep the key-coloured texels too.
+    // The other modes replace, with the frame's own alpha. A Quake II
+    // sprite, whose blending follows the object's transparency, must
+    // still fade with its material: unlit, modulating a white of the
+    // material's alpha gives the frame's colours at both alphas.
+    const bool decal = textureMode == GL_DECAL_MODE;
+    const bool fades = decal && blendMode == -1;
+    const int32_t envMode = fades ? GL_MODULATE : decal ? GL_REPLACE : textureMode;
+    if (fades) {
+        bits &= ~GLS_LIGHTING;
+        glPushAttrib(GL_CURRENT_BIT);
+        glColor4f(1.0f, 1.0f, 1.0f, diffuse[3]);
+    }
+    gl.Apply(bits);
+    gl.BindTexture(texture != nullptr ? texture->UploadedName() : 0);
+    gl.TextureEnvMode(envMode);
+    DrawQuad(GL_QUADS);
+    if (fades) {
+        glPopAttrib();
+    }
 }
 
 void COGLSprite::DrawForSelection() {
@@ -340,11 +325,11 @@ void COGLSprite::DrawForSelection() {
     glPopMatrix();
 }
 
-void COGLSprite::DrawSelected() {
+void COGLSprite::DrawSelected(CGLState& gl) {
     if (!visible) {
         return;
     }
-    BeginHighlight();
+    BeginHighlight(gl);
     glTranslatef(0.0f, 0.0f, 0.01f);
     glTranslatef(position.x, position.y, position.z);
     ApplyRotation();

@@ -35,9 +35,9 @@ public:
 
     // Nothing when flags is 0 or the sprite is hidden; the blending is the
     // render mode's, and everything it changes is undone.
-    void Draw(int flags) override;
+    void Draw(CGLState& gl, int flags) override;
     void DrawForSelection() override;
-    void DrawSelected() override;
+    void DrawSelected(CGLState& gl) override;
     void DrawAxes() override;
     // One tick: the next frame, wrapping at the end; no blending.
     void Animate() override;
@@ -98,5 +98,9 @@ private:
     COGLTexture2D* LoadPicture(const std::string& picturePath, bool besideByName);
     // The quad, filled or as its outline.
     void DrawQuad(unsigned int primitive) const;
+    // The frame's picture on the quad, blended as the blend mode says.
+    void DrawTextured(CGLState& gl);
+    // bits with the blending and alpha test of the blend mode.
+    uint32_t BlendBits(uint32_t bits) const;
     void RenameFromPath(const std::string& spritePath);
 };

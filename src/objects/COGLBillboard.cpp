@@ -3,6 +3,7 @@
 #include <GL/gl.h>
 
 #include "image/COGLTexture2D.h"
+#include "platform/CGLState.h"
 
 COGLBillboard::COGLBillboard() {
     name = "Billboard";
@@ -21,25 +22,18 @@ void COGLBillboard::ApplyRotation() {
     glLoadMatrixd(modelview);
 }
 
-void COGLBillboard::CallListBlended(uint32_t list) const {
-    glPushAttrib(GL_ENABLE_BIT | GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glDepthMask(GL_FALSE);
-    glDisable(GL_COLOR_MATERIAL);
+void COGLBillboard::CallListBlended(CGLState& gl, uint32_t list) const {
+    const uint32_t bits = (gl.Baseline() | GLS_BLEND) & ~(GLS_BLEND_ADD | GLS_DEPTH_WRITE | GLS_COLOR_MATERIAL);
     if (texture == nullptr) {
+        gl.Apply(bits);
         glCallList(list);
-        glPopAttrib();
         return;
     }
-    glAlphaFunc(GL_GREATER, 0.1f);
-    glEnable(GL_ALPHA_TEST);
     // The picture is shown as it is, not modulated by the lighting.
-    CallListTextured(list, GL_REPLACE);
-    glPopAttrib();
+    CallListTextured(gl, (bits | GLS_ALPHA_TEST) & ~GLS_ALPHA_HALF, list, GL_REPLACE);
 }
 
-void COGLBillboard::Draw(int flags) {
+void COGLBillboard::Draw(CGLState& gl, int flags) {
     if (!visible) {
         return;
     }
@@ -48,11 +42,13 @@ void COGLBillboard::Draw(int flags) {
     PlaceObject(0.0f);
     const uint32_t list = (flags & DRAW_WIRE) ? wireList : solidList;
     if (flags & DRAW_MATERIAL) {
-        CallListBlended(list);
+        CallListBlended(gl, list);
     } else {
+        gl.Apply(gl.Baseline());
         glCallList(list);
     }
     if (flags & DRAW_AXES) {
+        gl.Apply(gl.Baseline());
         DrawAxes();
     }
     glPopMatrix();

@@ -11,13 +11,12 @@ public:
 
     const char* ClassName() const override { return "COGLBillboard"; }
     // Always the square, never the mesh; no material is applied and the
-    // texture replaces the colour. Leaves blending, depth writes and colour
-    // material as it found them.
-    void Draw(int flags) override;
+    // texture replaces the colour, blended without depth writes.
+    void Draw(CGLState& gl, int flags) override;
     // Clears the rotation out of the modelview matrix, keeping the
     // translation: the square then lies in the screen plane.
     void ApplyRotation() override;
 
 private:
-    void CallListBlended(uint32_t list) const;
+    void CallListBlended(CGLState& gl, uint32_t list) const;
 };

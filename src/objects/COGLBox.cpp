@@ -2,6 +2,8 @@
 
 #include <GL/gl.h>
 
+#include "platform/CGLState.h"
+
 SharedLists COGLBox::lists;
 
 namespace {
@@ -63,25 +65,18 @@ void COGLBox::ResetLists() {
     lists = SharedLists();
 }
 
-void COGLBox::DrawSelected() {
+void COGLBox::DrawSelected(CGLState& gl) {
     if (!visible) {
         return;
     }
     glPushMatrix();
-    glPushAttrib(GL_ENABLE_BIT | GL_POLYGON_BIT);
-    glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
-    glEnable(GL_POLYGON_OFFSET_LINE);
     glPolygonOffset(-2.0f, 0.1f);
-    glDisable(GL_LIGHTING);
-    glDisable(GL_LINE_SMOOTH);
-    glDisable(GL_NORMALIZE);
-    glEnable(GL_COLOR_MATERIAL);
+    const uint32_t outline = (UnlitLineBits(gl.Baseline()) | GLS_POLYGON_LINE | GLS_POLYGON_OFFSET_LINE) & ~GLS_POLYGON_POINT;
+    gl.Apply(outline);
     glColor3f(1.0f, 1.0f, 1.0f);
     PlaceObject(0.0f);
     PrepareLists();
     glCallList(solidList);
     DrawAxes();
-    glDisable(GL_POLYGON_OFFSET_LINE);
-    glPopAttrib();
     glPopMatrix();
 }

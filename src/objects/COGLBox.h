@@ -10,7 +10,7 @@ public:
 
     const char* ClassName() const override { return "COGLBox"; }
     // The cube's own edges in white, drawn just in front of its faces.
-    void DrawSelected() override;
+    void DrawSelected(CGLState& gl) override;
 
     // Forgets the class's lists; called when their context is deleted.
     static void ResetLists();

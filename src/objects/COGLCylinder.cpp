@@ -35,8 +35,8 @@ void COGLCylinder::ResetLists() {
     lists = SharedLists();
 }
 
-void COGLCylinder::Draw(int flags) {
-    DrawPlaced(flags, -scale.z);
+void COGLCylinder::Draw(CGLState& gl, int flags) {
+    DrawPlaced(gl, flags, -scale.z);
 }
 
 void COGLCylinder::DrawForSelection() {

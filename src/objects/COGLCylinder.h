@@ -12,7 +12,7 @@ public:
     COGLCylinder();
 
     const char* ClassName() const override { return "COGLCylinder"; }
-    void Draw(int flags) override;
+    void Draw(CGLState& gl, int flags) override;
     void DrawForSelection() override;
 
     // Forgets the class's lists; called when their context is deleted.

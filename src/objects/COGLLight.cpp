@@ -7,6 +7,7 @@
 #include "objects/COGLObject.h"
 #include "platform/CFile.h"
 #include "platform/RecordIO.h"
+#include "platform/CGLState.h"
 
 COGLLight::~COGLLight() {
     marker.reset();
@@ -43,18 +44,16 @@ void COGLLight::SetUpUnit() const {
     glLightfv(unit, GL_POSITION, lightPosition);
 }
 
-void COGLLight::DrawMarker() {
-    glPushAttrib(GL_ENABLE_BIT);
-    glDisable(GL_LIGHTING);
-    glDisable(GL_LINE_SMOOTH);
-    glDisable(GL_NORMALIZE);
-    glEnable(GL_COLOR_MATERIAL);
-    marker->Draw(DRAW_WIRE);
-    glPopAttrib();
+void COGLLight::DrawMarker(CGLState& gl) {
+    // The marker draws in the baseline it is given: unlit lines for this draw.
+    const uint32_t frame = gl.Baseline();
+    gl.SetBaseline(COGLObject::UnlitLineBits(frame));
+    marker->Draw(gl, DRAW_WIRE);
+    gl.SetBaseline(frame);
 }
 
-void COGLLight::DrawSelected() {
-    marker->Draw(DRAW_WIRE);
+void COGLLight::DrawSelected(CGLState& gl) {
+    marker->Draw(gl, DRAW_WIRE);
 }
 
 void COGLLight::DrawForSelection() {

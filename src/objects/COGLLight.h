@@ -6,6 +6,7 @@
 #include <string>
 
 class CFile;
+class CGLState;
 class COGLObject;
 class CRecordReader;
 class CRecordWriter;
@@ -32,11 +33,11 @@ public:
     virtual const char* ClassName() const = 0;
     // Sets up the light's unit for this frame, positions in the coordinates of
     // the current modelview matrix, and draws the marker.
-    virtual void Apply() = 0;
+    virtual void Apply(CGLState& gl) = 0;
     // The marker's wire form in the current colour, unlit; nothing when the
-    // marker is hidden. Leaves the enable state as it was.
-    void DrawMarker();
-    void DrawSelected();
+    // marker is hidden.
+    void DrawMarker(CGLState& gl);
+    void DrawSelected(CGLState& gl);
     // The light is picked through its marker's selection name.
     void DrawForSelection();
     void Save(CFile& file) const;

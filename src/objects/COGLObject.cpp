@@ -8,6 +8,7 @@
 #include "math/CMatrix.h"
 #include "objects/QuadricList.h"
 #include "platform/CFile.h"
+#include "platform/CGLState.h"
 #include "platform/RecordIO.h"
 
 uint32_t COGLObject::nextSelectionName = 1;
@@ -40,19 +41,11 @@ void COGLObject::ApplyMaterial() const {
     glMaterialfv(GL_FRONT_AND_BACK, GL_EMISSION, emission);
 }
 
-void COGLObject::BeginTransparency() const {
-    if (transparent) {
-        glEnable(GL_BLEND);
-        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-        glDepthMask(GL_FALSE);
+uint32_t COGLObject::DrawBits(const CGLState& gl) const {
+    if (!transparent) {
+        return gl.Baseline();
     }
-}
-
-void COGLObject::EndTransparency() const {
-    if (transparent) {
-        glDepthMask(GL_TRUE);
-        glDisable(GL_BLEND);
-    }
+    return (gl.Baseline() | GLS_BLEND) & ~(GLS_BLEND_ADD | GLS_DEPTH_WRITE);
 }
 
 void COGLObject::PushTextureTransform(const CVector& translate, const CVector& scale) const {
@@ -67,20 +60,13 @@ void COGLObject::PushTextureTransform(const CVector& translate, const CVector& s
     glMatrixMode(GL_MODELVIEW);
 }
 
-void COGLObject::EnableObjectLinearTexGen() {
+void COGLObject::SetObjectLinearTexGen() {
     static const float sPlane[4] = { 1.0f, 0.0f, 0.0f, 0.0f };
     static const float tPlane[4] = { 0.0f, 1.0f, 0.0f, 0.0f };
     glTexGeni(GL_S, GL_TEXTURE_GEN_MODE, GL_OBJECT_LINEAR);
     glTexGenfv(GL_S, GL_OBJECT_PLANE, sPlane);
     glTexGeni(GL_T, GL_TEXTURE_GEN_MODE, GL_OBJECT_LINEAR);
     glTexGenfv(GL_T, GL_OBJECT_PLANE, tPlane);
-    glEnable(GL_TEXTURE_GEN_S);
-    glEnable(GL_TEXTURE_GEN_T);
-}
-
-void COGLObject::DisableObjectLinearTexGen() {
-    glDisable(GL_TEXTURE_GEN_S);
-    glDisable(GL_TEXTURE_GEN_T);
 }
 
 void COGLObject::PopTextureTransform() {
@@ -89,54 +75,59 @@ void COGLObject::PopTextureTransform() {
     glMatrixMode(GL_MODELVIEW);
 }
 
-void COGLObject::CallListTextured(uint32_t list, int envMode) const {
-    glEnable(GL_TEXTURE_2D);
-    texture->Bind();
-    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, envMode);
+void COGLObject::BindTexture(CGLState& gl, int envMode) const {
+    gl.BindTexture(texture->UploadedName());
+    gl.TextureEnvMode(envMode);
+}
+
+void COGLObject::CallListTextured(CGLState& gl, uint32_t bits, uint32_t list, int envMode) const {
+    gl.Apply(bits | GLS_TEXTURE_2D);
+    BindTexture(gl, envMode);
     PushTextureTransform(textureTranslation, textureScale);
     glCallList(list);
-    glDisable(GL_TEXTURE_2D);
     PopTextureTransform();
 }
 
-void COGLObject::Draw(int flags) {
-    DrawPlaced(flags, 0.0f);
+void COGLObject::Draw(CGLState& gl, int flags) {
+    DrawPlaced(gl, flags, 0.0f);
 }
 
-void COGLObject::DrawPlaced(int flags, float zOffset) {
+void COGLObject::DrawPlaced(CGLState& gl, int flags, float zOffset) {
     if (!visible) {
         return;
     }
     PrepareLists();
-    BeginTransparency();
+    const uint32_t bits = DrawBits(gl);
     glPushMatrix();
     PlaceObject(zOffset);
-    DrawGeometry((flags & DRAW_WIRE) ? wireList : solidList, flags);
+    DrawGeometry(gl, bits, (flags & DRAW_WIRE) ? wireList : solidList, flags);
     if (flags & DRAW_AXES) {
+        gl.Apply(bits);
         DrawAxes();
     }
     glPopMatrix();
-    EndTransparency();
 }
 
-void COGLObject::DrawShape() {
+void COGLObject::DrawShape(CGLState& gl) {
     PrepareLists();
     glPushMatrix();
     PlaceObject(0.0f);
-    DrawGeometry(solidList, 0);
+    DrawGeometry(gl, gl.Bits(), solidList, 0);
     glPopMatrix();
 }
 
-void COGLObject::DrawGeometry(uint32_t list, int flags) {
+void COGLObject::DrawGeometry(CGLState& gl, uint32_t bits, uint32_t list, int flags) {
     if ((flags & DRAW_MATERIAL) == 0) {
         // The caller has set colour or material itself, as for shadows.
+        gl.Apply(bits);
         glCallList(list);
         return;
     }
     ApplyMaterial();
     if (texture != nullptr) {
-        CallListTextured(list, textureMode);
+        CallListTextured(gl, bits, list, textureMode);
     } else {
+        gl.Apply(bits);
         glCallList(list);
     }
 }
@@ -157,30 +148,28 @@ void COGLObject::DrawForSelectionPlaced(float zOffset) {
     glPopMatrix();
 }
 
-void COGLObject::DrawSelected() {
+void COGLObject::DrawSelected(CGLState& gl) {
     if (!visible) {
         return;
     }
-    BeginHighlight();
+    BeginHighlight(gl);
     PlaceObject(0.0f);
     DrawBoxOutline(CVector(-extents.x, -extents.y, -extents.z), extents);
     DrawAxes();
     EndHighlight();
 }
 
-void COGLObject::BeginHighlight() {
+uint32_t COGLObject::UnlitLineBits(uint32_t baseline) {
+    return (baseline & ~(GLS_LIGHTING | GLS_LINE_SMOOTH | GLS_POINT_SMOOTH | GLS_NORMALIZE)) | GLS_COLOR_MATERIAL;
+}
+
+void COGLObject::BeginHighlight(CGLState& gl) {
     glPushMatrix();
-    glPushAttrib(GL_ENABLE_BIT);
-    glDisable(GL_LIGHTING);
-    glDisable(GL_LINE_SMOOTH);
-    glDisable(GL_POINT_SMOOTH);
-    glDisable(GL_NORMALIZE);
-    glEnable(GL_COLOR_MATERIAL);
+    gl.Apply(UnlitLineBits(gl.Baseline()));
     glColor3f(1.0f, 1.0f, 1.0f);
 }
 
 void COGLObject::EndHighlight() {
-    glPopAttrib();
     glPopMatrix();
 }
 

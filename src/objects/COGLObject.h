@@ -7,6 +7,7 @@
 #include "math/CVector.h"
 
 class CFile;
+class CGLState;
 class COGLTexture2D;
 class CRecordReader;
 class CRecordWriter;
@@ -27,7 +28,8 @@ constexpr size_t RECORD_NAME_SIZE = 100;
 // scale, texture with its texture-space transform, visibility and the display
 // lists a subclass fills; defines how the scene draws, picks, highlights,
 // animates, saves and loads its objects. All drawing needs the OpenGL context
-// current. The texture is not owned: the scene owns textures.
+// current and states what it needs through the pass's CGLState, starting
+// from its baseline. The texture is not owned: the scene owns textures.
 class COGLObject {
 public:
     COGLObject();
@@ -38,15 +40,15 @@ public:
     // The class's own name, for messages and the command-line tool.
     virtual const char* ClassName() const { return "COGLObject"; }
 
-    virtual void Draw(int flags);
+    virtual void Draw(CGLState& gl, int flags);
     // The solid form in place, visible or not, in the caller's state and
     // colour: what a stencil is marked with.
-    void DrawShape();
+    void DrawShape(CGLState& gl);
     // Draws the selection list under the object's GL selection name; nothing
     // for a hidden object.
     virtual void DrawForSelection();
     // The highlight of the selected object: a white box outline and axis ticks.
-    virtual void DrawSelected();
+    virtual void DrawSelected(CGLState& gl);
     // Axis ticks past the extents; called inside the object's transform.
     virtual void DrawAxes();
     virtual void Animate() {}
@@ -92,6 +94,9 @@ public:
     virtual void SetTextureMode(int mode);
     // Multiplies the modelview matrix by the orientation.
     virtual void ApplyRotation();
+    // The pass's baseline with lighting and smoothing off and colours taken
+    // from glColor: highlights and light markers.
+    static uint32_t UnlitLineBits(uint32_t baseline);
 
     // Bit 31 of selectionName marks a hidden object.
     static constexpr uint32_t HIDDEN_BIT = 0x80000000u;
@@ -139,35 +144,35 @@ protected:
     void UseLists(const SharedLists& lists);
     // Draw and DrawForSelection with the object placed zOffset further along
     // its own z axis (after rotation, before scaling).
-    void DrawPlaced(int flags, float zOffset);
+    void DrawPlaced(CGLState& gl, int flags, float zOffset);
     void DrawForSelectionPlaced(float zOffset);
     // Translate, rotate, then scale.
     void PlaceObject(float zOffset);
-    // The white unlit lines of a highlight, around the caller's placing;
-    // EndHighlight restores what BeginHighlight changed.
-    static void BeginHighlight();
+    // The white unlit lines of a highlight, around the caller's placing.
+    static void BeginHighlight(CGLState& gl);
     static void EndHighlight();
     // The twelve edges of the box from low to high, in the current colour.
     static void DrawBoxOutline(const CVector& low, const CVector& high);
-    // The geometry inside the object's transform: the list as it is, or with
-    // the object's material and texture when flags carry DRAW_MATERIAL.
-    virtual void DrawGeometry(uint32_t list, int flags);
+    // The geometry inside the object's transform, in state bits: the list as
+    // it is, or with the object's material and texture when flags carry
+    // DRAW_MATERIAL.
+    virtual void DrawGeometry(CGLState& gl, uint32_t bits, uint32_t list, int flags);
     void ApplyMaterial() const;
-    // Blending over what is drawn, without depth writes, for a transparent
-    // object; nothing for an opaque one.
-    void BeginTransparency() const;
-    void EndTransparency() const;
+    // The pass's baseline, blending over what is drawn without depth writes
+    // when the object is transparent.
+    uint32_t DrawBits(const CGLState& gl) const;
     // The texture matrix pushed and set to translate, the object's texture
     // rotation, then scale; PopTextureTransform restores it.
     void PushTextureTransform(const CVector& translate, const CVector& scale) const;
     static void PopTextureTransform();
-    // Texture coordinates made from the object-space x and y, for meshes
-    // that carry none.
-    static void EnableObjectLinearTexGen();
-    static void DisableObjectLinearTexGen();
-    // Calls list with the texture bound, applied in envMode, and the
-    // texture matrix set up.
-    void CallListTextured(uint32_t list, int envMode) const;
+    // Planes that make texture coordinates from the object-space x and y,
+    // for meshes that carry none; GLS_TEXGEN_ST turns them on.
+    static void SetObjectLinearTexGen();
+    // Binds the texture (uploading it when still to do) and sets envMode.
+    void BindTexture(CGLState& gl, int envMode) const;
+    // Calls list in bits with texturing, the texture bound, applied in
+    // envMode, and the texture matrix set up.
+    void CallListTextured(CGLState& gl, uint32_t bits, uint32_t list, int envMode) const;
     // The record prefix, for subclasses whose records carry a tail: they
     // read their whole record before taking any of it apart.
     void WritePrefix(CRecordWriter& out, int textureIndex) const;

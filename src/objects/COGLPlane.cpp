@@ -5,6 +5,7 @@
 #include "image/COGLTexture2D.h"
 #include "math/CMatrix.h"
 #include "platform/CFile.h"
+#include "platform/CGLState.h"
 #include "platform/RecordIO.h"
 
 SharedLists COGLPlane::lists;
@@ -90,46 +91,42 @@ void COGLPlane::SetScaleZ(float /*z*/) {
 // The mesh carries no texture coordinates: they are generated from the
 // object-space position, and the texture matrix maps -1..1 onto 0..1 the way
 // the quad's own coordinates run.
-void COGLPlane::CallMeshTextured() const {
-    glEnable(GL_TEXTURE_2D);
-    EnableObjectLinearTexGen();
-    texture->Bind();
-    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, textureMode);
+void COGLPlane::CallMeshTextured(CGLState& gl, uint32_t bits) const {
+    SetObjectLinearTexGen();
+    gl.Apply(bits | GLS_TEXTURE_2D | GLS_TEXGEN_ST);
+    BindTexture(gl, textureMode);
     const CVector translate(0.5f * textureScale.x + textureTranslation.x,
                             0.5f * textureScale.y + textureTranslation.y, textureTranslation.z);
     const CVector scale(0.5f * textureScale.x, 0.5f * textureScale.y, textureScale.z);
     PushTextureTransform(translate, scale);
     glCallList(meshList);
-    glDisable(GL_TEXTURE_2D);
-    DisableObjectLinearTexGen();
     PopTextureTransform();
 }
 
 // The mesh has no wire form: it is drawn whatever DRAW_WIRE says.
-void COGLPlane::DrawGeometry(uint32_t list, int flags) {
+void COGLPlane::DrawGeometry(CGLState& gl, uint32_t bits, uint32_t list, int flags) {
     if (!subdivided) {
-        COGLObject::DrawGeometry(list, flags);
+        COGLObject::DrawGeometry(gl, bits, list, flags);
         return;
     }
-    if ((flags & DRAW_MATERIAL) == 0) {
-        glCallList(meshList);
-        return;
+    if ((flags & DRAW_MATERIAL) != 0) {
+        ApplyMaterial();
     }
-    ApplyMaterial();
-    if (texture != nullptr) {
-        CallMeshTextured();
+    if ((flags & DRAW_MATERIAL) != 0 && texture != nullptr) {
+        CallMeshTextured(gl, bits);
     } else {
+        gl.Apply(bits);
         glCallList(meshList);
     }
 }
 
-void COGLPlane::DrawSelected() {
+void COGLPlane::DrawSelected(CGLState& gl) {
     if (!visible) {
         return;
     }
     glPushMatrix();
     glTranslatef(0.0f, 0.0f, 0.01f);
-    COGLObject::DrawSelected();
+    COGLObject::DrawSelected(gl);
     glPopMatrix();
 }
 

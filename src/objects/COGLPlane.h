@@ -17,7 +17,7 @@ public:
     const char* ClassName() const override { return "COGLPlane"; }
     // The highlight, lifted 0.01 along the parent's z so it does not fight
     // with the plane's own pixels.
-    void DrawSelected() override;
+    void DrawSelected(CGLState& gl) override;
     void Save(CFile& file, int textureIndex) const override;
     int  Load(CFile& file, int version) override;
     // Reports a z scale of 0: the square has no depth.
@@ -42,12 +42,12 @@ public:
     bool     subdivided = false;
 
 protected:
-    void DrawGeometry(uint32_t list, int flags) override;
+    void DrawGeometry(CGLState& gl, uint32_t bits, uint32_t list, int flags) override;
     // The first plane drawn builds the class's lists.
     void PrepareLists() override;
 
 private:
-    void CallMeshTextured() const;
+    void CallMeshTextured(CGLState& gl, uint32_t bits) const;
 
     static SharedLists lists;
     static uint32_t    sharedMeshList;

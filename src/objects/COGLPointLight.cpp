@@ -13,7 +13,7 @@ COGLPointLight::COGLPointLight(float x, float y, float z) {
     w = 1.0f;
 }
 
-void COGLPointLight::Apply() {
+void COGLPointLight::Apply(CGLState& gl) {
     if (HasUnit()) {
         if (enabled) {
             SetUpUnit();
@@ -21,5 +21,5 @@ void COGLPointLight::Apply() {
             glDisable(Unit());
         }
     }
-    DrawMarker();
+    DrawMarker(gl);
 }

@@ -9,5 +9,5 @@ public:
     COGLPointLight(float x, float y, float z);
 
     const char* ClassName() const override { return "COGLPointLight"; }
-    void Apply() override;
+    void Apply(CGLState& gl) override;
 };

@@ -44,8 +44,8 @@ void COGLSpotLight::UpdateDirection() {
     direction[2] = along.z;
 }
 
-void COGLSpotLight::Apply() {
-    DrawMarker();
+void COGLSpotLight::Apply(CGLState& gl) {
+    DrawMarker(gl);
     if (!HasUnit()) {
         return;
     }

@@ -16,7 +16,7 @@ public:
     ~COGLSpotLight() override;
 
     const char* ClassName() const override { return "COGLSpotLight"; }
-    void Apply() override;
+    void Apply(CGLState& gl) override;
     // From the marker's orientation; call after turning the marker.
     void UpdateDirection();
 

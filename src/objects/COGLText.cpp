@@ -8,6 +8,7 @@
 #include "image/COGLTexture2D.h"
 #include "objects/CGlyphCache.h"
 #include "platform/CFile.h"
+#include "platform/CGLState.h"
 #include "platform/Cp1252.h"
 #include "platform/RecordIO.h"
 
@@ -172,44 +173,40 @@ void COGLText::CallGlyphs(uint32_t base) const {
 
 // The glyphs have no texture coordinates of their own: they are made from
 // the glyph-space x and y, one texture repeat per em.
-void COGLText::CallGlyphsTextured(uint32_t base) const {
-    glEnable(GL_TEXTURE_2D);
-    EnableObjectLinearTexGen();
-    texture->Bind();
-    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, textureMode);
+void COGLText::CallGlyphsTextured(CGLState& gl, uint32_t bits, uint32_t base) const {
+    SetObjectLinearTexGen();
+    gl.Apply(bits | GLS_TEXTURE_2D | GLS_TEXGEN_ST);
+    BindTexture(gl, textureMode);
     PushTextureTransform(textureTranslation, textureScale);
     CallGlyphs(base);
-    glDisable(GL_TEXTURE_2D);
-    DisableObjectLinearTexGen();
     PopTextureTransform();
 }
 
-void COGLText::Draw(int flags) {
+void COGLText::Draw(CGLState& gl, int flags) {
     if (!visible) {
         return;
     }
     PrepareLists();
-    BeginTransparency();
+    const uint32_t bits = DrawBits(gl);
     glPushMatrix();
     PlaceText();
     if (flags & DRAW_AXES) {
+        gl.Apply(bits);
         glPushAttrib(GL_CURRENT_BIT);
         DrawAxes();
         glPopAttrib();
     }
+    if (flags & DRAW_MATERIAL) {
+        ApplyMaterial();
+    }
     const uint32_t base = (flags & DRAW_WIRE) ? lineBase : polygonBase;
     if ((flags & DRAW_MATERIAL) && texture != nullptr) {
-        ApplyMaterial();
-        CallGlyphsTextured(base);
+        CallGlyphsTextured(gl, bits, base);
     } else {
-        if (flags & DRAW_MATERIAL) {
-            ApplyMaterial();
-        }
+        gl.Apply(bits);
         CallGlyphs(base);
     }
     glPopMatrix();
-    glFrontFace(GL_CCW);
-    EndTransparency();
 }
 
 void COGLText::DrawForSelection() {
@@ -226,14 +223,14 @@ void COGLText::DrawForSelection() {
     glPopAttrib();
 }
 
-void COGLText::DrawSelected() {
+void COGLText::DrawSelected(CGLState& gl) {
     if (!visible) {
         return;
     }
     if (glyphSet == nullptr) {
         Rebuild();  // the box spans the advance
     }
-    BeginHighlight();
+    BeginHighlight(gl);
     PlaceText();
     DrawBoxOutline(CVector(0.0f, 0.0f, -extrusion), CVector(extents.x, extents.y, 0.0f));
     DrawAxes();

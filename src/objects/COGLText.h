@@ -39,12 +39,12 @@ public:
     void UseGlyphCache(CGlyphCache& cache);
 
     const char* ClassName() const override { return "COGLText"; }
-    void Draw(int flags) override;
+    void Draw(CGLState& gl, int flags) override;
     // Picks with the line glyphs in render mode 2, else the solid ones.
     void DrawForSelection() override;
     // The box from the pen's start to the end of the advance, one em high,
     // as deep as the extrusion.
-    void DrawSelected() override;
+    void DrawSelected(CGLState& gl) override;
     void DrawAxes() override;
     void Save(CFile& file, int textureIndex) const override;
     // Reads the whole record, then takes the text and the font from it and
@@ -92,7 +92,7 @@ private:
     void PlaceText();
     int  DrawnCount() const;
     void CallGlyphs(uint32_t base) const;
-    void CallGlyphsTextured(uint32_t base) const;
+    void CallGlyphsTextured(CGLState& gl, uint32_t bits, uint32_t base) const;
 
     CGlyphCache* glyphCache = nullptr;
     std::unique_ptr<CGlyphCache> ownCache;  // when given none

@@ -13,6 +13,7 @@
 #include "objects/COGLPlane.h"
 #include "image/COGLImage.h"
 #include "models/HLWorkAreas.h"
+#include "platform/CGLState.h"
 #include "platform/CSettingsStore.h"
 #include "platform/CMessageBox.h"
 #include "platform/CPakFile.h"
@@ -119,11 +120,11 @@ HLWorkAreas& COGLScene::HLWork() {
     return *hlWork;
 }
 
-void COGLScene::Render(int drawFlags, const CVector& eye, const CVector& right) {
+void COGLScene::Render(CGLState& gl, int drawFlags, const CVector& eye, const CVector& right) {
     cameraRight = right;
     glColor3fv(lightMarkerColour);
     for (const std::unique_ptr<COGLLight>& light : lights) {
-        light->Apply();
+        light->Apply(gl);
     }
 
     struct Placed {
@@ -148,35 +149,35 @@ void COGLScene::Render(int drawFlags, const CVector& eye, const CVector& right) 
 
     glColor3fv(objectColour);
     for (const Placed& placed : order) {
-        placed.object->Draw(drawFlags);
+        placed.object->Draw(gl, drawFlags);
     }
     if (shadowsEnabled && (drawFlags & (0x40 | 0x80)) != 0) {
-        DrawShadows();
+        DrawShadows(gl);
     }
     glFlush();
 }
 
-void COGLScene::DrawShadows() {
+void COGLScene::DrawShadows(CGLState& gl) {
     // With a stencil buffer each plane pixel is darkened once per light,
     // however many faces cover it; without one, every face blends again.
-    GLint stencilBits = 0;
-    glGetIntegerv(GL_STENCIL_BITS, &stencilBits);
-    glPushAttrib(GL_ENABLE_BIT | GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
-    glDisable(GL_AUTO_NORMAL);
-    glDisable(GL_NORMALIZE);
-    glDisable(GL_LINE_SMOOTH);
+    const bool stencil = gl.StencilBits() > 0;
+    const uint32_t frame = gl.Baseline();
+    uint32_t shade = frame & ~(GLS_AUTO_NORMAL | GLS_NORMALIZE | GLS_LINE_SMOOTH);
     if (shadowBlend) {
-        glEnable(GL_LIGHTING);
-        const float shade[4] = { 0.0f, 0.0f, 0.0f, shadowAlpha };
+        shade = (shade | GLS_LIGHTING | GLS_BLEND) & ~(GLS_BLEND_ADD | GLS_DEPTH_WRITE);
+        const float colour[4] = { 0.0f, 0.0f, 0.0f, shadowAlpha };
         glMaterialf(GL_FRONT, GL_SHININESS, 0.0f);
-        glMaterialfv(GL_FRONT, GL_EMISSION, shade);
-        glMaterialfv(GL_FRONT, GL_AMBIENT, shade);
-        glMaterialfv(GL_FRONT, GL_DIFFUSE, shade);
-        glMaterialfv(GL_FRONT, GL_SPECULAR, shade);
+        glMaterialfv(GL_FRONT, GL_EMISSION, colour);
+        glMaterialfv(GL_FRONT, GL_AMBIENT, colour);
+        glMaterialfv(GL_FRONT, GL_DIFFUSE, colour);
+        glMaterialfv(GL_FRONT, GL_SPECULAR, colour);
     } else {
-        glDisable(GL_LIGHTING);
+        shade &= ~GLS_LIGHTING;
         glColor3f(0.0f, 0.0f, 0.0f);
     }
+    // Only marked pixels take the shadow, and each takes it once; being
+    // clipped to the plane's own pixels, it needs no depth test to stay on it.
+    const uint32_t casting = stencil ? (shade | GLS_STENCIL_TEST) & ~GLS_DEPTH_TEST : shade;
     // The slots keep the numbers the file gave them, so an editor's removed
     // shadow light or plane leaves an empty slot anywhere.
     for (COGLObject* receiver : shadowPlanes) {
@@ -192,52 +193,39 @@ void COGLScene::DrawShadows() {
             }
             const COGLObject& marker = caster->Marker();
             const float light[4] = { marker.position.x, marker.position.y, marker.position.z, caster->w };
-            if (stencilBits > 0) {
-                MarkShadowPlane(*plane);
+            if (stencil) {
+                MarkShadowPlane(gl, shade, *plane);
             }
-            DrawShadowCasters(CShadowMatrix(light, equation));
+            // Casters draw in the shadow's state, a transparent one without depth writes.
+            gl.SetBaseline(casting);
+            DrawShadowCasters(gl, CShadowMatrix(light, equation));
+            gl.SetBaseline(frame);
         }
     }
-    glPopAttrib();
 }
 
-void COGLScene::MarkShadowPlane(COGLPlane& plane) {
+void COGLScene::MarkShadowPlane(CGLState& gl, uint32_t shade, COGLPlane& plane) {
     glClearStencil(0);
     glStencilMask(0xFF);
     glClear(GL_STENCIL_BUFFER_BIT);
-    glEnable(GL_STENCIL_TEST);
     glStencilFunc(GL_ALWAYS, 1, 0xFF);
     glStencilOp(GL_KEEP, GL_KEEP, GL_REPLACE);
-    glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
-    glDepthMask(GL_FALSE);
-    glEnable(GL_DEPTH_TEST);
-    glDepthFunc(GL_LEQUAL);
+    gl.Apply((shade | GLS_STENCIL_TEST | GLS_DEPTH_TEST) & ~(GLS_COLOR_WRITE | GLS_DEPTH_WRITE));
     // The same geometry as drawn a moment ago passes where the plane shows.
     // An invisible plane still takes shadows, as it always did.
-    plane.DrawShape();
-    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-    // Only marked pixels take the shadow, and each takes it once; being
-    // clipped to the plane's own pixels, it needs no depth test to stay on it.
+    plane.DrawShape(gl);
     glStencilFunc(GL_EQUAL, 1, 0xFF);
     glStencilOp(GL_KEEP, GL_KEEP, GL_ZERO);
-    glDisable(GL_DEPTH_TEST);
 }
 
-void COGLScene::DrawShadowCasters(const CShadowMatrix& shadow) {
+void COGLScene::DrawShadowCasters(CGLState& gl, const CShadowMatrix& shadow) {
     for (const std::unique_ptr<COGLObject>& object : objects) {
         if (dynamic_cast<COGLPlane*>(object.get()) != nullptr) {
             continue;
         }
-        // A transparent caster's own drawing ends blending and turns depth
-        // writes back on; every shadow after it must still blend.
-        if (shadowBlend) {
-            glEnable(GL_BLEND);
-            glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-            glDepthMask(GL_FALSE);
-        }
         glPushMatrix();
         glMultMatrixf(shadow.s);
-        object->Draw(0);
+        object->Draw(gl, 0);
         glPopMatrix();
     }
 }
@@ -246,7 +234,7 @@ void COGLScene::ApplyAmbient() {
     glLightModelfv(GL_LIGHT_MODEL_AMBIENT, ambient);
 }
 
-bool COGLScene::DrawBackground(int width, int height) {
+bool COGLScene::DrawBackground(CGLState& gl, int width, int height) {
     CheckGLState("Before Render BG Image");
     glMatrixMode(GL_PROJECTION);
     glPushMatrix();
@@ -255,17 +243,10 @@ bool COGLScene::DrawBackground(int width, int height) {
     glMatrixMode(GL_MODELVIEW);
     glPushMatrix();
     glLoadIdentity();
-    glPushAttrib(GL_ENABLE_BIT | GL_LIGHTING_BIT | GL_TEXTURE_BIT);
-    glDisable(GL_DITHER);
-    glShadeModel(GL_FLAT);
-
-    glEnable(GL_TEXTURE_2D);
-    if (background) {
-        background->Bind();
-    } else {
-        glBindTexture(GL_TEXTURE_2D, 0);
-    }
-    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_DECAL);
+    // The picture as it is, over the whole viewport: unlit, untested, flat.
+    gl.Apply(GLS_TEXTURE_2D | GLS_SHADE_FLAT | GLS_DEPTH_WRITE | GLS_COLOR_WRITE);
+    gl.BindTexture(background ? background->UploadedName() : 0);
+    gl.TextureEnvMode(GL_DECAL);
     const float w = static_cast<float>(width);
     const float h = static_cast<float>(height);
     glBegin(GL_QUADS);
@@ -279,9 +260,7 @@ bool COGLScene::DrawBackground(int width, int height) {
     glTexCoord2f(1.0f, 0.0f);
     glVertex2f(w, 0.0f);
     glEnd();
-    glDisable(GL_TEXTURE_2D);
 
-    glPopAttrib();
     glMatrixMode(GL_PROJECTION);
     glPopMatrix();
     glMatrixMode(GL_MODELVIEW);

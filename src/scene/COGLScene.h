@@ -66,10 +66,10 @@ public:
 
     // Lights, then objects farthest first, then shadows when enabled and
     // drawFlags allows them (0x40 or 0x80).
-    void Render(int drawFlags, const CVector& eye, const CVector& right) override;
+    void Render(CGLState& gl, int drawFlags, const CVector& eye, const CVector& right) override;
     void ApplyAmbient() override;
     bool HasBackgroundImage() const override { return hasBackground; }
-    bool DrawBackground(int width, int height) override;
+    bool DrawBackground(CGLState& gl, int width, int height) override;
     void DrawForSelection() override;
     // Animate on every animating object; true when any moved.
     bool AnimateAll();
@@ -140,10 +140,10 @@ public:
 private:
     struct FileHeader;
 
-    void DrawShadows();
+    void DrawShadows(CGLState& gl);
     // Stencil 1 where the plane shows; shadows drawn next go only there.
-    void MarkShadowPlane(COGLPlane& plane);
-    void DrawShadowCasters(const CShadowMatrix& shadow);
+    void MarkShadowPlane(CGLState& gl, uint32_t shade, COGLPlane& plane);
+    void DrawShadowCasters(CGLState& gl, const CShadowMatrix& shadow);
 
     FileHeader ReadFileHeader(CFile& file);
     void PrepareVisibleWeapons();

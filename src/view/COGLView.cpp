@@ -428,8 +428,8 @@ void COGLView::Paint(CShotFrame* capture) {
     frameRate.Frame(Seconds());
     frameTimer.Start(false);
     glClearColor(scene->backgroundColour[0], scene->backgroundColour[1], scene->backgroundColour[2], 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    viewport->Draw(*scene);
+    glState.Clear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    viewport->Draw(*scene, glState);
     DrawOverlays();
     if (capture != nullptr) {
         glFinish();
@@ -458,19 +458,19 @@ void COGLView::DrawOverlays() {
     if (helpShown) {
         help.SetText(overlayFont, KeyReferenceLines(navigation.GetTimerDelay(), navigation.GetSensitivity()),
                      textSize, 6, roomWidth, roomHeight, keyColour);
-        help.Draw(*viewport, margin, margin, height);
+        help.Draw(glState, *viewport, margin, margin, height);
     }
     if (shooting) {
         return;
     }
     if (statusShown) {
         status.SetText(overlayFont, { StatusText(GatherStatus()) }, textSize, 6, roomWidth, roomHeight, keyColour);
-        status.Draw(*viewport, margin, height - margin - status.Height(), height);
+        status.Draw(glState, *viewport, margin, height - margin - status.Height(), height);
     }
     if (!noticeText.empty()) {
         notice.SetText(overlayFont, { noticeText }, textSize, 6, roomWidth, roomHeight,
                        noticeFailed ? failureColour : keyColour);
-        notice.Draw(*viewport, width - margin - notice.Width(), margin, height);
+        notice.Draw(glState, *viewport, width - margin - notice.Width(), margin, height);
     }
 }
 

@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/CGLState.h"
 #include "platform/CViewerWindow.h"
 #include "view/CNavigation.h"
 #include "view/COGLCamera3D.h"
@@ -85,6 +86,8 @@ private:
 
     CSettingsStore&                 settings;
     CViewerWindow                   window;
+    // What the window's context holds of the drawing state.
+    CGLState                        glState;
     std::unique_ptr<COGLScene>      scene;
     std::unique_ptr<COGLViewport3D> viewport;
     CNavigation                     navigation;

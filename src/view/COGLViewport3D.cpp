@@ -4,6 +4,7 @@
 #include <GL/glu.h>
 
 #include "platform/CFile.h"
+#include "platform/CGLState.h"
 #include "platform/CSettingsStore.h"
 #include "platform/RecordIO.h"
 #include "scene/CViewportScene.h"
@@ -62,50 +63,49 @@ void COGLViewport3D::ReadFieldOfView(CFile& file, int version, float& into) {
     into = in.ReadFloat();
 }
 
-void COGLViewport3D::SetUpState(CViewportScene& scene) const {
+uint32_t COGLViewport3D::StateBits() const {
+    uint32_t bits = GLS_DEPTH_WRITE | GLS_COLOR_WRITE | GLS_DITHER;
     if (depthFunction != 0) {
-        glEnable(GL_DEPTH_TEST);
-        glDepthFunc(depthFunction);
-    } else {
-        glDisable(GL_DEPTH_TEST);
+        bits |= GLS_DEPTH_TEST;
     }
     if (cullFace != 0) {
-        glCullFace(cullFace);
-        glEnable(GL_CULL_FACE);
-    } else {
-        glDisable(GL_CULL_FACE);
+        bits |= GLS_CULL;
     }
+    if (lighting) {
+        bits |= GLS_LIGHTING | GLS_AUTO_NORMAL | GLS_NORMALIZE;
+    }
+    if (shadeModel == GL_FLAT) {
+        bits |= GLS_SHADE_FLAT;
+    }
+    if (polygonMode == GL_LINE) {
+        bits |= GLS_POLYGON_LINE;
+    } else if (polygonMode == GL_POINT) {
+        bits |= GLS_POLYGON_POINT;
+    }
+    return bits;
+}
+
+void COGLViewport3D::SetUpLighting(CViewportScene& scene) const {
     if (lighting) {
         scene.ApplyAmbient();
         glLightModeli(GL_LIGHT_MODEL_LOCAL_VIEWER, 0);
-        glEnable(GL_AUTO_NORMAL);
-        glEnable(GL_NORMALIZE);
-        glEnable(GL_LIGHTING);
-    } else {
-        glDisable(GL_LIGHTING);
-        glDisable(GL_AUTO_NORMAL);
-        glDisable(GL_NORMALIZE);
-        glDisable(GL_LINE_SMOOTH);
-        glDisable(GL_POINT_SMOOTH);
     }
-    glShadeModel(shadeModel);
-    glPolygonMode(GL_FRONT_AND_BACK, polygonMode);
 }
 
 void COGLViewport3D::SetUpPerspective() const {
     gluPerspective(fieldOfView, double(width) / double(height), zNear, zFar);
 }
 
-void COGLViewport3D::Draw(CViewportScene& scene) {
+void COGLViewport3D::Draw(CViewportScene& scene, CGLState& gl) {
     if (!enabled) {
         return;
     }
     glViewport(x, y, width, height);
+    gl.Reset(StateBits());
     if (scene.HasBackgroundImage()) {
-        scene.DrawBackground(width, height);
+        scene.DrawBackground(gl, width, height);
     }
-    glPushAttrib(GL_ENABLE_BIT | GL_DEPTH_BUFFER_BIT | GL_POLYGON_BIT);
-    SetUpState(scene);
+    SetUpLighting(scene);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     SetUpPerspective();
@@ -113,13 +113,12 @@ void COGLViewport3D::Draw(CViewportScene& scene) {
     glLoadIdentity();
     camera.Apply();
     if (gridOn) {
-        DrawGrid(gridHalfSize, gridDivisions);
+        DrawGrid(gl, gridHalfSize, gridDivisions);
     }
     if (axisIndicatorOn) {
-        DrawAxisIndicator();
+        DrawAxisIndicator(gl);
     }
-    scene.Render(renderStyle, camera.eye, camera.right);
-    glPopAttrib();
+    scene.Render(gl, renderStyle, camera.eye, camera.right);
 }
 
 void COGLViewport3D::SetupPicking(int cursorX, int cursorY, CViewportScene& scene) {
@@ -139,11 +138,8 @@ static void GridLine(float x0, float z0, float x1, float z1) {
     glVertex3f(x1, 0.0f, z1);
 }
 
-void COGLViewport3D::DrawGrid(float s, float n) {
-    glPushAttrib(GL_ENABLE_BIT);
-    glDisable(GL_LIGHTING);
-    glDisable(GL_LINE_SMOOTH);
-    glEnable(GL_COLOR_MATERIAL);
+void COGLViewport3D::DrawGrid(CGLState& gl, float s, float n) {
+    gl.Apply((gl.Baseline() & ~(GLS_LIGHTING | GLS_LINE_SMOOTH)) | GLS_COLOR_MATERIAL);
     glPushMatrix();
     const float step = 2.0f * s / n;
     const float lastLine = (n - 1.0f) / 2.0f;
@@ -176,7 +172,6 @@ void COGLViewport3D::DrawGrid(float s, float n) {
     glEnd();
 
     glPopMatrix();
-    glPopAttrib();
 }
 
 int COGLViewport3D::AxisIndicatorOffset() const {
@@ -211,7 +206,7 @@ void COGLViewport3D::BuildOrCallAxisList() {
     glEndList();
 }
 
-void COGLViewport3D::DrawAxisIndicator() {
+void COGLViewport3D::DrawAxisIndicator(CGLState& gl) {
     GLdouble modelview[16];
     GLdouble projection[16];
     glGetDoublev(GL_MODELVIEW_MATRIX, modelview);
@@ -224,19 +219,14 @@ void COGLViewport3D::DrawAxisIndicator() {
         return;
     }
     glPushMatrix();
-    glPushAttrib(GL_ENABLE_BIT);
-    glDisable(GL_LIGHTING);
-    glDisable(GL_LINE_SMOOTH);
-    glDisable(GL_NORMALIZE);
-    glEnable(GL_COLOR_MATERIAL);
+    gl.Apply((gl.Baseline() & ~(GLS_LIGHTING | GLS_LINE_SMOOTH | GLS_NORMALIZE)) | GLS_COLOR_MATERIAL);
     glTranslated(px, py, pz);
     glScalef(3.0f, 3.0f, 3.0f);
     BuildOrCallAxisList();
-    glPopAttrib();
     glPopMatrix();
 }
 
-void COGLViewport3D::Begin2D() {
+void COGLViewport3D::Begin2D(CGLState& gl, uint32_t extraBits) {
     glMatrixMode(GL_PROJECTION);
     glPushMatrix();
     glLoadIdentity();
@@ -244,12 +234,7 @@ void COGLViewport3D::Begin2D() {
     glMatrixMode(GL_MODELVIEW);
     glPushMatrix();
     glLoadIdentity();
-    glPushAttrib(GL_ENABLE_BIT);
-    glDisable(GL_LIGHTING);
-    glDisable(GL_LINE_SMOOTH);
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_DITHER);
-    glEnable(GL_COLOR_MATERIAL);
+    gl.Apply(GLS_COLOR_MATERIAL | GLS_DEPTH_WRITE | GLS_COLOR_WRITE | extraBits);
 }
 
 void COGLViewport3D::End2D() {
@@ -257,7 +242,6 @@ void COGLViewport3D::End2D() {
     glPopMatrix();
     glMatrixMode(GL_MODELVIEW);
     glPopMatrix();
-    glPopAttrib();
 }
 
 void COGLViewport3D::FillBackground(float r, float g, float b) {

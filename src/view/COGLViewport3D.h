@@ -6,6 +6,7 @@
 #include "view/COGLCamera3D.h"
 
 class CFile;
+class CGLState;
 class CSettingsStore;
 class CViewportScene;
 
@@ -23,10 +24,12 @@ public:
     COGLViewport3D(const COGLViewport3D&) = delete;
     COGLViewport3D& operator=(const COGLViewport3D&) = delete;
 
-    // One frame: nothing at all when disabled. Leaves the viewport, the
-    // projection and the camera's modelview set; the enable, depth and
-    // polygon state as it found them.
-    void Draw(CViewportScene& scene);
+    // One frame: nothing at all when disabled. Resets the state to the
+    // render style's baseline, whatever it was; leaves the viewport, the
+    // projection and the camera's modelview set.
+    void Draw(CViewportScene& scene, CGLState& gl);
+    // The state the render style draws in: the frame's baseline.
+    uint32_t StateBits() const;
     // Projection narrowed to 5 x 5 pixels around the cursor (window
     // coordinates, origin at the bottom left), then the scene's selection
     // geometry. The caller owns the selection buffer and the render mode.
@@ -34,15 +37,15 @@ public:
     bool IsOrtho() const { return false; }
     // Square grid of side 2 halfSize in the plane y = 0, divisions cells a
     // side, with lighter centre lines.
-    void DrawGrid(float halfSize, float divisions);
+    void DrawGrid(CGLState& gl, float halfSize, float divisions);
     // The world axes as the camera turns them, at a fixed spot near the
     // lower-left corner.
-    void DrawAxisIndicator();
+    void DrawAxisIndicator(CGLState& gl);
     // Pixels between the axis indicator and the left and bottom edges.
     int  AxisIndicatorOffset() const;
-    // Pixel coordinates over the viewport, unlit, no depth test; End2D
-    // restores the matrices and the enable state.
-    void Begin2D();
+    // Pixel coordinates over the viewport, unlit, no depth test, with the
+    // extra bits given; End2D restores the matrices.
+    void Begin2D(CGLState& gl, uint32_t extraBits);
     void End2D();
     // The whole viewport in one colour; between Begin2D and End2D.
     void FillBackground(float r, float g, float b);
@@ -82,7 +85,7 @@ public:
 private:
     CSettingsStore& settings;
 
-    void SetUpState(CViewportScene& scene) const;
+    void SetUpLighting(CViewportScene& scene) const;
     void SetUpPerspective() const;
     void BuildOrCallAxisList();
 };

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "platform/CGLState.h"
 #include "view/COGLViewport3D.h"
 
 namespace {
@@ -39,11 +40,11 @@ void COverlayPanel::SetText(COverlayFont& font, const std::vector<std::string>& 
     uploaded = false;
 }
 
-void COverlayPanel::Upload() {
+void COverlayPanel::Upload(CGLState& gl) {
     if (texture == 0) {
         glGenTextures(1, &texture);
     }
-    glBindTexture(GL_TEXTURE_2D, texture);
+    gl.BindTexture(texture);
     const int neededWidth = PowerOfTwoAtLeast(picture.width);
     const int neededHeight = PowerOfTwoAtLeast(picture.height);
     if (neededWidth > textureWidth || neededHeight > textureHeight) {
@@ -67,20 +68,16 @@ void COverlayPanel::Upload() {
     uploaded = true;
 }
 
-void COverlayPanel::Draw(COGLViewport3D& viewport, int left, int top, int windowHeight) {
+void COverlayPanel::Draw(CGLState& gl, COGLViewport3D& viewport, int left, int top, int windowHeight) {
     if (picture.width <= 0 || picture.height <= 0) {
         return;
     }
-    glPushAttrib(GL_TEXTURE_BIT | GL_COLOR_BUFFER_BIT | GL_CURRENT_BIT);
     if (!uploaded) {
-        Upload();
+        Upload(gl);
     }
-    viewport.Begin2D();
-    glBindTexture(GL_TEXTURE_2D, texture);
-    glEnable(GL_TEXTURE_2D);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+    viewport.Begin2D(gl, GLS_TEXTURE_2D | GLS_BLEND);
+    gl.BindTexture(texture);
+    gl.TextureEnvMode(GL_REPLACE);
     const int x0 = left;
     const int x1 = left + picture.width;
     const int y1 = windowHeight - top;
@@ -98,10 +95,7 @@ void COverlayPanel::Draw(COGLViewport3D& viewport, int left, int top, int window
     glTexCoord2f(s, 0.0f);
     glVertex2i(x1, y0);
     glEnd();
-    glDisable(GL_BLEND);
-    glDisable(GL_TEXTURE_2D);
     viewport.End2D();
-    glPopAttrib();
 }
 
 void COverlayPanel::DeleteTexture() {

@@ -6,6 +6,7 @@
 
 #include "view/COverlayFont.h"
 
+class CGLState;
 class COGLViewport3D;
 
 // One of the viewer's overlays (key reference, status line, notice): lines
@@ -28,14 +29,13 @@ public:
     int Width() const { return picture.width; }
     int Height() const { return picture.height; }
     // Blended with its top-left corner at (left, top), counted in pixels
-    // from the window's top-left corner. Restores every OpenGL state it
-    // changes.
-    void Draw(COGLViewport3D& viewport, int left, int top, int windowHeight);
+    // from the window's top-left corner.
+    void Draw(CGLState& gl, COGLViewport3D& viewport, int left, int top, int windowHeight);
     void DeleteTexture();
     uint32_t TextureName() const { return texture; }
 
 private:
-    void Upload();
+    void Upload(CGLState& gl);
 
     std::vector<std::string> lines;
     int          preferredSize = 0;

@@ -67,9 +67,9 @@ protected:
     }
     // The picture of a fresh draw, red channel only.
     std::vector<int> Picture(COGLHLModel& model, int flags) {
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        Clear();
         glColor3f(1.0f, 1.0f, 1.0f);
-        model.Draw(flags);
+        model.Draw(State(), flags);
         std::vector<int> red;
         for (int y = 0; y < SIZE; y++) {
             for (int x = 0; x < SIZE; x++) {
@@ -366,11 +366,12 @@ TEST_F(HlModelTest, FilePointsAreSentAsYZXAndLitByTheSwitchedOnLights) {
         }
         COGLHLModel& model = Load(folder.Write("lit" + std::to_string(c.textureFlags) + ".mdl", HlText(layout.Write())));
         ASSERT_TRUE(model.loaded) << reports.Errors();
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        Clear();
         glDisable(GL_LIGHTING);
         glEnable(GL_TEXTURE_2D);
         glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-        DrawHLModel(*model.data, model.pose, Work(), { &model.skins, scene.get(), model.position, false });
+        CGLState& gl = State();
+        DrawHLModel(*model.data, model.pose, Work(), { &model.skins, scene.get(), model.position, &gl, gl.Bits() });
         glDisable(GL_TEXTURE_2D);
         EXPECT_TRUE(ColorNear(PixelAt(1.0f, -1.0f), c.expected, c.expected, c.expected, 2));
         models.clear();
@@ -383,7 +384,7 @@ TEST_F(HlModelTest, FilePointsAreSentAsYZXAndLitByTheSwitchedOnLights) {
     GLfloat feedback[64];
     glFeedbackBuffer(64, GL_3D, feedback);
     glRenderMode(GL_FEEDBACK);
-    DrawHLModel(*model.data, model.pose, Work(), { nullptr, scene.get(), model.position, false });
+    DrawHLModel(*model.data, model.pose, Work(), { nullptr, scene.get(), model.position, nullptr, 0 });
     ASSERT_GT(glRenderMode(GL_RENDER), 0);
     GLdouble modelview[16], projection[16];
     GLint viewport[4];
@@ -566,7 +567,7 @@ TEST_F(HlModelTest, ChromeFollowsTheCameraMaskedTexelsShowThroughAdditiveOnesBri
         glPushMatrix();
         camera.Apply();
         glPopMatrix();
-        scene->Render(0, camera.eye, camera.right);
+        scene->Render(State(), 0, camera.eye, camera.right);
         Picture(*sphere, DRAW_MATERIAL);
         chrome.emplace_back(&Work().chrome[0][0], &Work().chrome[0][0] + 2 * normals);
     }
@@ -577,9 +578,9 @@ TEST_F(HlModelTest, ChromeFollowsTheCameraMaskedTexelsShowThroughAdditiveOnesBri
     // The cube of alpha_test spans -5 to 5: at scale 0.5 it covers world -2.5 to 2.5.
     masked->SetScale(0.5f, 0.5f, 0.5f);
     masked->SetPosition(0.0f, -2.5f, 5.0f);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    Clear();
     Backdrop(255, 0, 0, 0.0f);   // behind the models, placed at z > 0
-    masked->Draw(DRAW_MATERIAL);
+    masked->Draw(State(), DRAW_MATERIAL);
     int red = 0, covered = 0;
     for (float x = -2.0f; x <= 2.0f; x += 0.25f) {
         for (float y = -2.0f; y <= 2.0f; y += 0.25f) {
@@ -593,12 +594,12 @@ TEST_F(HlModelTest, ChromeFollowsTheCameraMaskedTexelsShowThroughAdditiveOnesBri
 
     // blend_additive is flat in file z, drawn as world y: seen from above.
     additive->SetScale(2.0f, 2.0f, 2.0f);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    Clear();
     Backdrop(77, 77, 77, 0.0f);
     glPushMatrix();
     glTranslatef(0.0f, 0.0f, 5.0f);
     glRotatef(90.0f, 1.0f, 0.0f, 0.0f);
-    additive->Draw(DRAW_MATERIAL);
+    additive->Draw(State(), DRAW_MATERIAL);
     glPopMatrix();
     int brighter = 0;
     for (float x = -1.5f; x <= 1.5f; x += 0.25f) {

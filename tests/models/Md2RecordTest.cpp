@@ -85,7 +85,7 @@ TEST_F(Md2Record, RowsOutsideTheAnimationsFallBack) {
     EXPECT_EQ(model.currentFrame, 0);
     EXPECT_EQ(model.nextFrame, 0);
     EXPECT_EQ(model.framePosition, 0.0f);
-    model.Draw(DRAW_MATERIAL);
+    model.Draw(State(), DRAW_MATERIAL);
 }
 
 TEST_F(Md2Record, AModelInAnArchiveTakesItsSkinsFromThere) {
@@ -139,6 +139,6 @@ TEST_F(Md2Record, ASkinThatFailsToDecodeKeepsItsPlace) {
     record.skinIndex = 1;
     ExpectSavesBack(chosenBad, record.Write(6));
 
-    chosenBad.Draw(DRAW_MATERIAL);  // untextured, without touching texture 0
+    chosenBad.Draw(State(), DRAW_MATERIAL);  // untextured, without touching texture 0
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }

@@ -84,11 +84,11 @@ TEST_F(MdlRecordTest, WritesOnlyTheSkinsWithAPathAndReadsThemBackAfterTheFilesOw
     model.SetPosition(0.0f, -1.0f, 0.0f);
     model.SetTransparent(false);
     glColor3f(1.0f, 1.0f, 1.0f);
-    model.Draw(DRAW_MATERIAL);
+    model.Draw(State(), DRAW_MATERIAL);
     EXPECT_TRUE(ColorNear(PixelAt(0.0f, 0.0f), 200, 200, 200));
     model.SetTexture(model.skins[0]);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    model.Draw(DRAW_MATERIAL);
+    Clear();
+    model.Draw(State(), DRAW_MATERIAL);
     EXPECT_TRUE(ColorNear(PixelAt(0.0f, 0.0f), 255, 0, 0));  // Quake palette entry 251
 }
 

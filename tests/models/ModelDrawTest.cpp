@@ -99,8 +99,8 @@ protected:
         return model;
     }
     void Redraw(COGLModel& model) {
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        model.Draw(DRAW_MATERIAL);
+        Clear();
+        model.Draw(State(), DRAW_MATERIAL);
     }
     static void Tick(COGLModel& model, int times) {
         for (int i = 0; i < times; i++) model.Animate();
@@ -199,8 +199,8 @@ TEST_F(ModelDraw, FramesBlendStandOnTheOriginAndBoundWhatWasDrawn) {
 
         // The highlight outlines that box in white; the red axis tick starts
         // from its bottom right.
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        model.DrawSelected();
+        Clear();
+        model.DrawSelected(State());
         EXPECT_TRUE(ColorNear(BrightestAround(0.5f, 0.0f, 2), 255, 255, 255));
         EXPECT_TRUE(ColorNear(BrightestAround(2.0f, 0.0f, 2), 255, 255, 255));
         EXPECT_TRUE(ColorNear(BrightestAround(1.25f, 0.0f, 2), 0, 0, 0));
@@ -223,10 +223,7 @@ TEST_F(ModelDraw, Md2IsTexturedWithTheCommandListsPointsTurnedUpsideDown) {
     Redraw(across);
     EXPECT_TRUE(ColorNear(PixelAt(-1.9f, 0.0f), 0, 0, 255));
     EXPECT_TRUE(ColorNear(PixelAt(1.9f, 0.0f), 255, 255, 255));
-    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
-    GLint frontFace = 0;
-    glGetIntegerv(GL_FRONT_FACE, &frontFace);
-    EXPECT_EQ(frontFace, GL_CCW);
+    ExpectStateKnown();
 }
 
 TEST_F(ModelDraw, MdlBackFacingTrianglesOnTheSeamTakeTheRightHalfOfItsSkin) {
@@ -240,7 +237,6 @@ TEST_F(ModelDraw, MdlBackFacingTrianglesOnTheSeamTakeTheRightHalfOfItsSkin) {
     Redraw(wall);
     EXPECT_TRUE(Shows(PixelAt(-1.0f, 0.0f), RED));
     EXPECT_TRUE(Shows(PixelAt(1.0f, 0.0f), BLUE));
-    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
 
     // Every vertex on the seam at texel column 1 of 4 (the red half).
     layout.points.assign(6, { 1, 1, 1 });

@@ -140,7 +140,7 @@ TEST_F(ModelObject, StartsOnTheFilesAnimationAndHidesWithoutTheOneAskedFor) {
         EXPECT_FALSE(model.visible);
         EXPECT_EQ(model.GetAnimation(), nullptr);
         model.Animate();
-        model.Draw(DRAW_MATERIAL);  // nothing to draw, nothing touched
+        model.Draw(State(), DRAW_MATERIAL);  // nothing to draw, nothing touched
         model.SelectAnimation("run");
         EXPECT_TRUE(model.visible);
         EXPECT_EQ(model.GetAnimation(), model.FindAnimation("run"));

@@ -69,8 +69,8 @@ protected:
         return b;
     }
     void Redraw(COGLPlayer& player) {
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        player.Draw(DRAW_MATERIAL);
+        Clear();
+        player.Draw(State(), DRAW_MATERIAL);
     }
     bool LeftShows() const { return PixelAt(-1.0f, 0.0f).r > 100; }
     bool RightShows() const { return PixelAt(1.0f, 0.0f).r > 100; }

@@ -87,8 +87,8 @@ protected:
         LoadModelInto(*scene, *model, path, archive);
     }
     void Redraw() {
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        model->Draw(DRAW_MATERIAL);
+        Clear();
+        model->Draw(State(), DRAW_MATERIAL);
     }
     void Tick(int times) {
         for (int i = 0; i < times; i++) model->Animate();
@@ -109,7 +109,6 @@ TEST_F(SinDraw, DrawsTexturedWhereItsBoundsSay) {
     // Mesh axes: (file y, -file z, -file x), before the half turn and scale.
     ExpectVector(model->boundsMin, -40.0f, -40.0f, 0.0f);
     ExpectVector(model->boundsMax, 0.0f, 0.0f, 0.0f);
-    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
 
     // A frame wholly on the negative side keeps a negative maximum.
     model->currentFrame = model->nextFrame = 2;

@@ -97,7 +97,7 @@ TEST_F(SpriteConformanceTest, RealSpritesReadAsTheirLayoutsSay) {
             // Every frame was found (the Quake II ones beside the sprite) and uploaded.
             EXPECT_NE(sprite->frames[i]->textureName, 0u) << "frame " << i;
         }
-        sprite->Draw(DRAW_MATERIAL);
+        sprite->Draw(State(), DRAW_MATERIAL);
         sprite.reset();
     }
 }

@@ -69,9 +69,9 @@ TEST_F(SpriteDrawTest, FacesTheCameraFromAnyOrbitAngle) {
     for (float degrees : { 0.0f, 60.0f, 135.0f, 250.0f }) {
         SCOPED_TRACE(degrees);
         const float a = degrees * 3.14159265f / 180.0f;
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        Clear();
         LookAt(10.0f * std::sin(a), 0.0f, 10.0f * std::cos(a), 0, 0, 0, 0, 1, 0);
-        sprite.Draw(DRAW_MATERIAL);
+        sprite.Draw(State(), DRAW_MATERIAL);
         // The camera's right in the world.
         const float rx = std::cos(a);
         const float rz = -std::sin(a);
@@ -88,11 +88,11 @@ TEST_F(SpriteDrawTest, RollTurnsTheQuad) {
     COGLSprite& sprite = Load("s.spr", IndexedSprite(0, { { 64, 16 } }, COLOURS));
     sprite.SetScaleX(2.0f);
     sprite.SetScaleY(0.5f);
-    sprite.Draw(DRAW_MATERIAL);
+    sprite.Draw(State(), DRAW_MATERIAL);
     ExpectSpots({ { 1.5f, 0.0f, 200, 0, 0 }, { 0.0f, 1.5f, 0, 0, 0 } });
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    Clear();
     sprite.RotateZ(-90.0f);
-    sprite.Draw(DRAW_MATERIAL);
+    sprite.Draw(State(), DRAW_MATERIAL);
     ExpectSpots({ { 1.5f, 0.0f, 0, 0, 0 }, { 0.0f, 1.5f, 200, 0, 0 } });
 }
 
@@ -134,11 +134,11 @@ TEST_F(SpriteDrawTest, EachBlendModeBlendsAsItsRowSays) {
             sprite.SetTransparent(true);
             sprite.SetDiffuseAlpha(c.alpha);
         }
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        Clear();
         Backdrop(100, 100, 100, -1.0f);   // behind the sprite at z = 0
         // The fragment colour must not show through transparent texels.
         glColor3ub(255, 255, 0);
-        sprite.Draw(DRAW_MATERIAL);
+        sprite.Draw(State(), DRAW_MATERIAL);
         ExpectSpots({ { -1.0f, 0.0f, c.left[0], c.left[1], c.left[2] },
                       { 1.0f, 0.0f, c.right[0], c.right[1], c.right[2] }, { 3.0f, 0.0f, 100, 100, 100 } });
     }
@@ -146,7 +146,7 @@ TEST_F(SpriteDrawTest, EachBlendModeBlendsAsItsRowSays) {
 
 // Every mode, known or not, puts back the blending, alpha test, depth
 // writes, texturing and lighting it changed.
-TEST_F(SpriteDrawTest, EveryBlendModeUndoesItsState) {
+TEST_F(SpriteDrawTest, EveryBlendModeLeavesTheStateItsTrackerHolds) {
     COGLSprite& sprite = Load("s.spr", IndexedSprite(0, { { 8, 8 } }, COLOURS));
     for (int mode : { -1, 0, 1, 2, 3, 4, 5, 9 }) {
         for (bool transparent : { false, true }) {
@@ -159,11 +159,11 @@ TEST_F(SpriteDrawTest, EveryBlendModeUndoesItsState) {
             } else {
                 glDisable(GL_LIGHTING);
             }
-            sprite.Draw(DRAW_MATERIAL | DRAW_AXES);
-            sprite.DrawSelected();
+            CGLState& gl = Restate();
+            sprite.Draw(gl, DRAW_MATERIAL | DRAW_AXES);
+            sprite.DrawSelected(gl);
             sprite.DrawForSelection();
-            ExpectStateRestored();
-            EXPECT_EQ(glIsEnabled(GL_LIGHTING), transparent);
+            ExpectStateKnown();
         }
     }
     glDisable(GL_LIGHTING);
@@ -180,8 +180,8 @@ TEST_F(SpriteDrawTest, TickChangesTheFrameAndWraps) {
                                 { 200, 0, 0 } };
     for (const int* colour : expected) {
         sprite.Animate();
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        sprite.Draw(DRAW_MATERIAL);
+        Clear();
+        sprite.Draw(State(), DRAW_MATERIAL);
         EXPECT_TRUE(ColorNear(PixelAt(0.0f, 0.0f), colour[0], colour[1], colour[2]));
     }
 }
@@ -191,7 +191,7 @@ TEST_F(SpriteDrawTest, HighlightOutlinesTheQuad) {
     COGLSprite& sprite = Load("s.spr", IndexedSprite(0, { { 8, 8 } }, COLOURS));
     sprite.SetScaleX(2.0f);
     sprite.SetScaleY(2.0f);
-    sprite.DrawSelected();
+    sprite.DrawSelected(State());
     EXPECT_TRUE(ColorNear(BrightestAround(2.0f, 1.0f, 2), 255, 255, 255));
     EXPECT_TRUE(ColorNear(PixelAt(0.0f, 0.0f), 0, 0, 0));
 }

@@ -77,7 +77,7 @@ TEST_F(Light, ASceneGivesEightUnitsAndTellsOfTheRestAFewTimes) {
                 EXPECT_EQ(light.Unit(), static_cast<uint32_t>(GL_LIGHT0 + i));
             }
             light.enabled = i % 2;
-            light.Apply();
+            light.Apply(State());
         }
         scene.EndLoad();
         // In message boxes alone, as the editor told it: no error is listed.
@@ -97,7 +97,7 @@ TEST_F(Light, ApplySetsTheUnitInTheCurrentCoordinates) {
     light.SetUnit(0);
     light.diffuse[1] = 0.5f;
     glTranslatef(10, 0, 0);
-    light.Apply();
+    light.Apply(State());
     EXPECT_TRUE(glIsEnabled(GL_LIGHT0));
     float position[4], diffuse[4];
     glGetLightfv(GL_LIGHT0, GL_POSITION, position);  // in eye coordinates
@@ -108,15 +108,15 @@ TEST_F(Light, ApplySetsTheUnitInTheCurrentCoordinates) {
 
     // w = 0: a direction, not moved by the translation.
     light.w = 0.0f;
-    light.Apply();
+    light.Apply(State());
     glGetLightfv(GL_LIGHT0, GL_POSITION, position);
     EXPECT_EQ(position[0], 1.0f);
     EXPECT_EQ(position[3], 0.0f);
 
     light.enabled = 0;
-    light.Apply();
+    light.Apply(State());
     EXPECT_FALSE(glIsEnabled(GL_LIGHT0));
-    EXPECT_FALSE(glIsEnabled(GL_COLOR_MATERIAL));  // the marker's set-up is undone
+    ExpectStateKnown();
 }
 
 TEST_F(Light, SpotDirectionFollowsTheMarkerAndTheUnitGoesBackWithSpotDefaults) {
@@ -130,7 +130,7 @@ TEST_F(Light, SpotDirectionFollowsTheMarkerAndTheUnitGoesBackWithSpotDefaults) {
         spot.UpdateDirection();
         EXPECT_NEAR(std::abs(spot.direction[0]), 1.0f, 1e-5f);
         EXPECT_NEAR(spot.direction[2], 0.0f, 1e-5f);
-        spot.Apply();
+        spot.Apply(State());
         float cutoff = 0;
         glGetLightfv(GL_LIGHT0, GL_SPOT_CUTOFF, &cutoff);
         EXPECT_EQ(cutoff, 10.0f);
@@ -158,7 +158,7 @@ TEST_F(Light, PointLightRecordLoadsAtItsOffsetsAndSavesBack) {
     // Disabled by its record, it keeps its unit and switches it off.
     EXPECT_TRUE(light.HasUnit());
     glEnable(GL_LIGHT0);
-    light.Apply();
+    light.Apply(State());
     EXPECT_FALSE(glIsEnabled(GL_LIGHT0));
 
     light.Marker().Show();
@@ -221,15 +221,15 @@ TEST_F(LightDraw, SpotLightLightsOnlyInsideItsCutoff) {
     light.Marker().Hide();
 
     // 30 degrees from 5 units away: a lit disk of radius 2.9.
-    light.Apply();
-    floor.Draw(DRAW_MATERIAL);
+    light.Apply(State());
+    floor.Draw(State(), DRAW_MATERIAL);
     EXPECT_GT(PixelAt(0, 0).r, 150);
     EXPECT_GT(PixelAt(1.5f, 0).r, 100);
     EXPECT_TRUE(ColorNear(PixelAt(3.7f, 0), 0, 0, 0, 4));
 
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    Clear();
     light.cutoff = 10.0f;  // radius 0.9
-    light.Apply();
-    floor.Draw(DRAW_MATERIAL);
+    light.Apply(State());
+    floor.Draw(State(), DRAW_MATERIAL);
     EXPECT_TRUE(ColorNear(PixelAt(1.5f, 0), 0, 0, 0, 4));
 }

@@ -27,9 +27,9 @@ protected:
         glCullFace(GL_BACK);
     }
 
-    void Redraw(COGLObject& object) const {
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        object.Draw(DRAW_MATERIAL);
+    void Redraw(COGLObject& object) {
+        Clear();
+        object.Draw(State(), DRAW_MATERIAL);
     }
 };
 
@@ -114,13 +114,11 @@ TEST_F(PlaneDraw, SubdividedPlaneMapsTheTextureLikeTheQuad) {
         plane.textureTranslation = CVector(0.5f, 0, 0);
         Redraw(plane);
         ExpectSpots({ { -1.5f, 0, 0, 0, 255 }, { 1.5f, 1.5f, 255, 0, 0 } });
-        EXPECT_FALSE(glIsEnabled(GL_TEXTURE_GEN_S));
-        EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
     }
     // Subdivided, the wire flag still draws the filled mesh.
     glColor3f(0, 1, 0);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    plane.Draw(DRAW_WIRE);
+    Clear();
+    plane.Draw(State(), DRAW_WIRE);
     EXPECT_TRUE(ColorNear(PixelAt(1.0f, 1.0f), 0, 255, 0));
 }
 
@@ -142,8 +140,8 @@ TEST_F(PlaneDraw, BillboardFacesTheCameraFromEveryAngle) {
         camera.OrbitZ(orbit.z);
         glLoadIdentity();
         camera.Apply();
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        billboard.Draw(DRAW_MATERIAL);
+        Clear();
+        billboard.Draw(State(), DRAW_MATERIAL);
         ExpectSpots({ { 1.8f, 1.8f, 255, 255, 0 }, { -1.8f, -1.8f, 255, 255, 0 }, { 2.2f, 0, 0, 0, 0 },
                       { 0, 2.2f, 0, 0, 0 } });
     }
@@ -155,10 +153,10 @@ TEST_F(PlaneDraw, BillboardFacesTheCameraFromEveryAngle) {
     glLoadIdentity();
     camera.Apply();
     glDisable(GL_CULL_FACE);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    Clear();
     billboard.SetScale(0.5f, 0.5f, 1);
     billboard.SetPosition(0, 2, 0);
-    billboard.Draw(DRAW_MATERIAL);
+    billboard.Draw(State(), DRAW_MATERIAL);
     ExpectSpots({ { 0.3f, 2.3f, 255, 255, 0 }, { 0, 0, 0, 0, 0 } });
     // Left on, it would let the current colour replace the next object's material.
     EXPECT_FALSE(glIsEnabled(GL_COLOR_MATERIAL));
@@ -177,5 +175,5 @@ TEST_F(PlaneDraw, BillboardLeavesOutTexelsOfAlphaAtMostOneTenth) {
     EXPECT_TRUE(ColorNear(PixelAt(-1.5f, 0), 255, 255, 255, 4));
     ExpectSpots({ { 0.75f, 0, 127, 127, 127 }, { 2.25f, 0, 0, 0, 0 } });
     // Blending, not the depth buffer, lets what is behind show through.
-    ExpectStateRestored();
+    ExpectStateKnown();
 }

@@ -33,18 +33,18 @@ TEST_F(PrimitiveDraw, ObjectsLandWhereTheirTransformPutsThem) {
     Glow(sphere, 0, 1, 0);
     sphere.SetPosition(-2.0f, -1.0f, 0.0f);
     sphere.SetScale(1.0f, 1.5f, 1.0f);
-    box.Draw(DRAW_MATERIAL);
-    sphere.Draw(DRAW_MATERIAL);
+    box.Draw(State(), DRAW_MATERIAL);
+    sphere.Draw(State(), DRAW_MATERIAL);
     // The sphere is stretched to 1.5 up, not across.
     ExpectSpots({ { 1.0f, 1.0f, 255, 0, 0 }, { 0.4f, 1.0f, 0, 0, 0 }, { -2.0f, 0.4f, 0, 255, 0 },
                   { -2.0f, 0.6f, 0, 0, 0 }, { -3.1f, -1.0f, 0, 0, 0 } });
 
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    Clear();
     COGLBox bar;
     Glow(bar, 1, 1, 0);
     bar.SetScale(2.0f, 0.25f, 0.25f);
     bar.RotateZ(90.0f);  // the long side now runs along y
-    bar.Draw(DRAW_MATERIAL);
+    bar.Draw(State(), DRAW_MATERIAL);
     ExpectSpots({ { 0.0f, 1.8f, 255, 255, 0 }, { 1.8f, 0.0f, 0, 0, 0 } });
 }
 
@@ -53,12 +53,12 @@ TEST_F(PrimitiveDraw, CylinderIsCentredOnItsPositionAndSoIsItsBracket) {
     COGLCylinder cylinder;
     Glow(cylinder, 0, 0, 1);
     cylinder.SetScale(10.0f, 10.0f, 3.0f);  // radius 1, from z = -3 to 3
-    cylinder.Draw(DRAW_MATERIAL);
+    cylinder.Draw(State(), DRAW_MATERIAL);
     ExpectSpots({ { 0.0f, 2.8f, 0, 0, 255 }, { 0.0f, -2.8f, 0, 0, 255 }, { 0.0f, 3.2f, 0, 0, 0 },
                   { 0.0f, -3.2f, 0, 0, 0 }, { 1.1f, 0.0f, 0, 0, 0 } });
 
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    cylinder.DrawSelected();
+    Clear();
+    cylinder.DrawSelected(State());
     EXPECT_TRUE(ColorNear(BrightestAround(0.5f, 3.0f, 1), 255, 255, 255));
     EXPECT_TRUE(ColorNear(BrightestAround(0.5f, -3.0f, 1), 255, 255, 255));
     EXPECT_TRUE(ColorNear(BrightestAround(0.5f, 3.5f, 2), 0, 0, 0));
@@ -69,7 +69,7 @@ TEST_F(PrimitiveDraw, ConeHasItsApexAtMinusScaleZ) {
     COGLCone cone;
     Glow(cone, 1, 0, 1);
     cone.SetScale(2.0f, 2.0f, 3.0f);  // base radius 1 at z = 3
-    cone.Draw(DRAW_MATERIAL);
+    cone.Draw(State(), DRAW_MATERIAL);
     // Wide near the top, thin near the apex.
     ExpectSpots({ { 0.8f, 2.8f, 255, 0, 255 }, { 0.0f, -2.5f, 255, 0, 255 }, { 0.5f, -2.5f, 0, 0, 0 },
                   { 0.0f, -3.2f, 0, 0, 0 } });
@@ -89,15 +89,15 @@ TEST_F(PrimitiveDraw, OnlyTheRodIsOpenAtItsEnds) {
     rod.SetPosition(0.0f, 0.0f, 0.0f);
     cone.SetScale(2.0f, 2.0f, 1.0f);
     cone.SetPosition(2.5f, 0.0f, 0.0f);
-    cylinder.Draw(DRAW_MATERIAL);
-    rod.Draw(DRAW_MATERIAL);
-    cone.Draw(DRAW_MATERIAL);
+    cylinder.Draw(State(), DRAW_MATERIAL);
+    rod.Draw(State(), DRAW_MATERIAL);
+    cone.Draw(State(), DRAW_MATERIAL);
     ExpectSpots({ { -2.5f, 0.0f, 255, 255, 255 }, { 0.3f, 0.3f, 0, 0, 0 }, { 2.5f + 0.3f, 0.3f, 255, 255, 255 } });
 
     // From the side the rod is there all the same.
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    Clear();
     LookFromSide();
-    rod.Draw(DRAW_MATERIAL);
+    rod.Draw(State(), DRAW_MATERIAL);
     EXPECT_TRUE(ColorNear(PixelAt(0.5f, 0.5f), 255, 255, 255));
 }
 
@@ -109,11 +109,11 @@ TEST_F(PrimitiveDraw, ATransparentObjectBlendsOverWhatIsBehind) {
     front.SetScale(0.5f, 0.5f, 0.5f);
     front.SetPosition(0, 0, 3);
     front.SetTransparent(true);
-    back.Draw(DRAW_MATERIAL);
-    front.Draw(DRAW_MATERIAL);
+    back.Draw(State(), DRAW_MATERIAL);
+    front.Draw(State(), DRAW_MATERIAL);
     // Both faces of the front box blend: half, then half again.
     ExpectSpots({ { 0.0f, 0.0f, 64, 0, 191 }, { 0.8f, 0.8f, 255, 0, 0 } });
-    ExpectStateRestored();
+    ExpectStateKnown();
 }
 
 TEST_F(PrimitiveDraw, DrawWithoutMaterialFlagKeepsTheCallersMaterial) {
@@ -122,7 +122,7 @@ TEST_F(PrimitiveDraw, DrawWithoutMaterialFlagKeepsTheCallersMaterial) {
     COGLSphere sphere;
     Glow(sphere, 1, 0, 0);
     sphere.SetPosition(1, 1, 0);
-    sphere.Draw(0);
+    sphere.Draw(State(), 0);
     ExpectSpots({ { 1.0f, 1.0f, 0, 255, 0 }, { -1.0f, -1.0f, 0, 0, 0 } });  // still placed by its transform
 }
 
@@ -131,11 +131,11 @@ TEST_F(PrimitiveDraw, AxisTicksOnlyWithTheirFlag) {
     glColor3f(0.25f, 0.25f, 0.25f);
     COGLBox box;
     box.SetScale(2.0f, 2.0f, 2.0f);
-    box.Draw(0);
+    box.Draw(State(), 0);
     EXPECT_TRUE(ColorNear(BrightestAround(2.2f, 0.0f, 1), 0, 0, 0));
 
     glColor3f(0.25f, 0.25f, 0.25f);
-    box.Draw(DRAW_AXES);
+    box.Draw(State(), DRAW_AXES);
     // Ticks run from the extents 0.2 further, in object units: 2 to 2.4 here.
     EXPECT_TRUE(ColorNear(BrightestAround(2.2f, 0.0f, 1), 255, 0, 0));
     EXPECT_TRUE(ColorNear(BrightestAround(2.6f, 0.0f, 1), 0, 0, 0));
@@ -146,28 +146,23 @@ TEST_F(PrimitiveDraw, WireDrawsEdgesOnlyAndHighlightAddsWhiteEdges) {
     COGLBox box;
     Glow(box, 0, 0, 0.5f);
     box.SetScale(2.0f, 2.0f, 2.0f);
-    box.Draw(DRAW_MATERIAL | DRAW_WIRE);
+    box.Draw(State(), DRAW_MATERIAL | DRAW_WIRE);
     EXPECT_TRUE(ColorNear(PixelAt(0.0f, 0.0f), 0, 0, 0));
     EXPECT_TRUE(ColorNear(BrightestAround(0.0f, 2.0f, 1), 0, 0, 128));
 
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    Clear();
     box.RotateY(30.0f);
-    box.Draw(DRAW_MATERIAL);
-    box.DrawSelected();
+    box.Draw(State(), DRAW_MATERIAL);
+    box.DrawSelected(State());
     EXPECT_TRUE(ColorNear(PixelAt(0.0f, 0.0f), 0, 0, 128));  // faces stay as drawn
     EXPECT_TRUE(ColorNear(BrightestAround(0.0f, 2.0f, 1), 255, 255, 255));  // top edge
-    GLint polygonMode[2] = { 0, 0 };
-    glGetIntegerv(GL_POLYGON_MODE, polygonMode);
-    EXPECT_EQ(polygonMode[0], GL_FILL);
-    EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
-    EXPECT_FALSE(glIsEnabled(GL_POLYGON_OFFSET_LINE));
-    EXPECT_FALSE(glIsEnabled(GL_COLOR_MATERIAL));
+    ExpectStateKnown();
 
     // Hidden: neither drawn nor highlighted.
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    Clear();
     box.Hide();
-    box.Draw(DRAW_MATERIAL);
-    box.DrawSelected();
+    box.Draw(State(), DRAW_MATERIAL);
+    box.DrawSelected(State());
     EXPECT_TRUE(ColorNear(BrightestAround(0.0f, 0.0f, 2), 0, 0, 0));
     EXPECT_TRUE(ColorNear(BrightestAround(0.0f, 2.0f, 2), 0, 0, 0));
 }
@@ -180,13 +175,12 @@ TEST_F(PrimitiveDraw, TextureFollowsTheTextureTransform) {
     box.SetTexture(texture.get());
     ASSERT_EQ(box.texture, texture.get());
     box.SetTextureMode(GL_REPLACE);
-    box.Draw(DRAW_MATERIAL);
+    box.Draw(State(), DRAW_MATERIAL);
     ExpectSpots({ { -1.5f, 0.0f, 255, 0, 0 }, { 1.5f, 0.0f, 0, 0, 255 } });
-    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
 
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    Clear();
     box.textureTranslation = CVector(0.5f, 0.0f, 0.0f);
-    box.Draw(DRAW_MATERIAL);
+    box.Draw(State(), DRAW_MATERIAL);
     ExpectSpots({ { -1.5f, 0.0f, 0, 0, 255 }, { 1.5f, 0.0f, 255, 0, 0 } });
     // The texture matrix is left as it was.
     GLdouble textureMatrix[16];
@@ -194,9 +188,9 @@ TEST_F(PrimitiveDraw, TextureFollowsTheTextureTransform) {
     EXPECT_EQ(textureMatrix[12], 0.0);
 
     // Without the material flag neither material nor texture is applied.
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    Clear();
     glColor3f(0, 1, 0);
-    box.Draw(0);
+    box.Draw(State(), 0);
     EXPECT_TRUE(ColorNear(PixelAt(-1.5f, 0.0f), 0, 255, 0));
 }
 
@@ -205,13 +199,13 @@ TEST_F(PrimitiveDraw, ListsAreSharedPerClassAndRebuiltForANewContext) {
     COGLBox first;
     COGLBox second;
     EXPECT_EQ(first.solidList, 0u);
-    first.Draw(0);
-    second.Draw(0);
+    first.Draw(State(), 0);
+    second.Draw(State(), 0);
     EXPECT_NE(first.solidList, 0u);
     EXPECT_EQ(second.solidList, first.solidList);
 
     COGLSphere oldSphere;
-    oldSphere.Draw(0);
+    oldSphere.Draw(State(), 0);
     const GLuint oldList = oldSphere.solidList;
     // What the viewer does when it deletes its context.
     glDeleteLists(1, 998);
@@ -221,7 +215,7 @@ TEST_F(PrimitiveDraw, ListsAreSharedPerClassAndRebuiltForANewContext) {
     EXPECT_FALSE(glIsList(oldList));
 
     COGLSphere sphere;
-    sphere.Draw(0);
+    sphere.Draw(State(), 0);
     ASSERT_NE(sphere.solidList, 0u);
     EXPECT_TRUE(glIsList(sphere.solidList));
     EXPECT_TRUE(glIsList(sphere.wireList));

@@ -58,9 +58,9 @@ protected:
         return text;
     }
 
-    void Redraw(COGLText& text) const {
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        text.Draw(DRAW_MATERIAL);
+    void Redraw(COGLText& text) {
+        Clear();
+        text.Draw(State(), DRAW_MATERIAL);
     }
 
     static constexpr float PIXELS_PER_UNIT = SIZE / (2 * HALF_WIDTH);
@@ -95,7 +95,7 @@ TEST_F(TextTest, TheRecordTailIsReadAtItsOffsetsAndWrittenBack) {
     // The lists are made when the text is first drawn. The sample prefix has
     // render mode 2: picking uses the line glyphs.
     EXPECT_EQ(text.polygonBase, 0u);
-    text.Draw(0);
+    text.Draw(State(), 0);
     EXPECT_EQ(text.selectionList, text.lineBase);
     EXPECT_TRUE(glIsList(text.polygonBase + '5') && glIsList(text.lineBase + '5'));
     // Not centred: the stored offset gives way to none.
@@ -117,7 +117,7 @@ TEST_F(TextTest, TextIsCutAt32CharactersAndEmptyTextIsOneSpace) {
     COGLText text;
     EXPECT_FALSE(text.SetText(std::string(40, 'x')));
     text.Rebuild();
-    text.Draw(0);
+    text.Draw(State(), 0);
     EXPECT_EQ(text.text, std::string(32, 'x'));
     EXPECT_EQ(text.count, 32);
     EXPECT_TRUE(glIsList(text.polygonBase + 'x') && glIsList(text.lineBase + 'x'));
@@ -269,7 +269,6 @@ TEST_F(TextTest, TextureCoordinatesComeFromTheGlyphPlane) {
     // The stems of H lie at 0.13 and 0.59 em.
     const float y = -2.0f + 5.0f * 0.3f;
     ExpectSpots({ { -3.0f + 5.0f * 0.13f, y, 255, 0, 0 }, { -3.0f + 5.0f * 0.59f, y, 0, 255, 0 } }, 40);
-    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_GEN_S));
 }
 
 // Picking through the pick matrix at a world point: true when the text is hit.

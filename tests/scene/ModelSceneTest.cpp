@@ -53,7 +53,7 @@ protected:
         ASSERT_NE(OpenModelScene(path, *scene, viewport), SceneOpenResult::aborted) << reports.Errors();
         viewport.width = SIZE;
         viewport.height = SIZE;
-        viewport.Draw(*scene);
+        viewport.Draw(*scene, State());
     }
 
     CTestFolder folder;

@@ -62,7 +62,7 @@ TEST_F(Scene, FarthestObjectsAreDrawnFirst) {
     front.SetTransparent(true);
     COGLBox& back = Add<COGLBox>(1, 0, 0);
     back.SetPosition(0, 0, -3);
-    scene->Render(DRAW_MATERIAL, camera.eye, camera.right);
+    scene->Render(State(), DRAW_MATERIAL, camera.eye, camera.right);
     EXPECT_TRUE(ColorNear(PixelAt(0.0f, 0.0f), 64, 0, 191));  // two thin faces of blue over red
     EXPECT_TRUE(ColorNear(PixelAt(0.8f, 0.8f), 255, 0, 0));
 }
@@ -111,18 +111,17 @@ void Scene::ShadowRange(int& darkest, int& lightest) const {
 TEST_F(Scene, ABoxCastsABlendedOrAFlatShadowOnTheFloor) {
     SetUpShadows({ 0.0f });
     // The light at x = 2 throws the box's shadow towards -x, past the box.
-    scene->Render(DRAW_MATERIAL, camera.eye, camera.right);
+    scene->Render(State(), DRAW_MATERIAL, camera.eye, camera.right);
     EXPECT_TRUE(ColorNear(PixelOfWorld(0, 1.5f, 0), 0, 255, 0));
     EXPECT_TRUE(ColorNear(PixelOfWorld(2.0f, 0, 0), 255, 255, 255));
     EXPECT_TRUE(ColorNear(PixelOfWorld(-1.2f, 0, 0), 255, 255, 255));  // no shadow without the flag
 
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    Clear();
     scene->shadowBlend = false;
-    scene->Render(DRAW_MATERIAL | 0x40, camera.eye, camera.right);
+    scene->Render(State(), DRAW_MATERIAL | 0x40, camera.eye, camera.right);
     EXPECT_TRUE(ColorNear(PixelOfWorld(-1.2f, 0, 0), 0, 0, 0));
     EXPECT_TRUE(ColorNear(PixelOfWorld(2.0f, 0, 0), 255, 255, 255));
-    EXPECT_TRUE(glIsEnabled(GL_LIGHTING));  // the enable state comes back
-    EXPECT_FALSE(glIsEnabled(GL_STENCIL_TEST));
+    ExpectStateKnown();
 }
 
 // However many faces of the box cover a floor pixel, it is darkened once,
@@ -136,9 +135,9 @@ TEST_F(Scene, ABlendedShadowDarkensTheFloorOnceByItsAlpha) {
     glass.SetTransparent(true);
     std::rotate(scene->objects.begin(), scene->objects.end() - 1, scene->objects.end());
     for (bool culled : { true, false }) {
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        Clear();
         (culled ? glEnable : glDisable)(GL_CULL_FACE);
-        scene->Render(DRAW_MATERIAL | 0x80, camera.eye, camera.right);
+        scene->Render(State(), DRAW_MATERIAL | 0x80, camera.eye, camera.right);
         int darkest = 0;
         int lightest = 0;
         ShadowRange(darkest, lightest);
@@ -152,7 +151,7 @@ TEST_F(Scene, ABlendedShadowDarkensTheFloorOnceByItsAlpha) {
 // Each light darkens once; where two lights' shadows overlap, twice.
 TEST_F(Scene, ShadowsOfTwoLightsOverlapDarker) {
     SetUpShadows({ 0.0f, 1.5f });
-    scene->Render(DRAW_MATERIAL | 0x80, camera.eye, camera.right);
+    scene->Render(State(), DRAW_MATERIAL | 0x80, camera.eye, camera.right);
     EXPECT_TRUE(ColorNear(PixelOfWorld(-1.2f, 0, -0.1f), 64, 64, 64));
     EXPECT_TRUE(ColorNear(PixelOfWorld(-1.2f, 0, 0.5f), 128, 128, 128));
     EXPECT_TRUE(ColorNear(PixelOfWorld(-1.2f, 0, -0.95f), 128, 128, 128));
@@ -175,7 +174,7 @@ TEST_F(SceneWithoutStencil, BlendedShadowsDarkenOncePerFace) {
     ASSERT_EQ(stencilBits, 0);
     SetUpShadows({ 0.0f });
     glDisable(GL_CULL_FACE);
-    scene->Render(DRAW_MATERIAL | 0x80, camera.eye, camera.right);
+    scene->Render(State(), DRAW_MATERIAL | 0x80, camera.eye, camera.right);
     int darkest = 0;
     int lightest = 0;
     ShadowRange(darkest, lightest);
@@ -194,7 +193,7 @@ TEST_F(Scene, TheBackgroundImageFillsTheViewport) {
     }
     scene->background = TextureOfTexels(texels.data(), 16, 16, false);
     scene->hasBackground = true;
-    EXPECT_FALSE(scene->DrawBackground(SIZE, SIZE));  // false: no OpenGL errors
+    EXPECT_FALSE(scene->DrawBackground(State(), SIZE, SIZE));  // false: no OpenGL errors
     EXPECT_TRUE(ColorNear(Pixel(SIZE / 4, SIZE / 4), 255, 0, 0));
     EXPECT_TRUE(ColorNear(Pixel(3 * SIZE / 4, SIZE / 4), 0, 255, 0));
     EXPECT_TRUE(ColorNear(Pixel(SIZE / 4, 3 * SIZE / 4), 0, 0, 255));
@@ -216,7 +215,7 @@ TEST_F(Scene, SmallTexturesAreMipmapped) {
     box.SetScale(0.5f, 0.5f, 0.5f);  // 64 texels over 16 pixels
     box.SetTexture(texture.get());
     box.SetTextureMode(GL_REPLACE);
-    scene->Render(DRAW_MATERIAL, camera.eye, camera.right);
+    scene->Render(State(), DRAW_MATERIAL, camera.eye, camera.right);
     EXPECT_TRUE(ColorNear(AverageAround(0.0f, 0.0f, 2), 128, 0, 128, 24));
     EXPECT_TRUE(ColorNear(PixelAt(0.1f, 0.1f), 128, 0, 128, 40));
     box.SetTexture(nullptr);

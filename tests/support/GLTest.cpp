@@ -108,8 +108,11 @@ void GLTest::ExpectSpots(std::initializer_list<Spot> spots, int tolerance) const
     }
 }
 
-void GLTest::Backdrop(int r, int g, int b, float z) const {
-    glDisable(GL_LIGHTING);
+void GLTest::Backdrop(int r, int g, int b, float z) {
+    // Unlit from here on, as the draws over it expect.
+    CGLState& state = State();
+    state.SetBaseline(state.Baseline() & ~GLS_LIGHTING);
+    state.Apply(state.Baseline() & ~(GLS_TEXTURE_2D | GLS_TEXGEN_ST | GLS_ALPHA_TEST));
     glColor3ub(GLubyte(r), GLubyte(g), GLubyte(b));
     glPushMatrix();
     glTranslatef(0.0f, 0.0f, z);
@@ -117,13 +120,25 @@ void GLTest::Backdrop(int r, int g, int b, float z) const {
     glPopMatrix();
 }
 
-void GLTest::ExpectStateRestored() const {
-    GLboolean depthWrites = GL_FALSE;
-    glGetBooleanv(GL_DEPTH_WRITEMASK, &depthWrites);
-    EXPECT_TRUE(depthWrites);
-    EXPECT_FALSE(glIsEnabled(GL_BLEND));
-    EXPECT_FALSE(glIsEnabled(GL_ALPHA_TEST));
-    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
+CGLState& GLTest::State() {
+    return stateTaken ? gl : Restate();
+}
+
+void GLTest::Clear() {
+    State().Clear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+}
+
+CGLState& GLTest::Restate() {
+    gl.Adopt();
+    stateTaken = true;
+    return gl;
+}
+
+void GLTest::ExpectStateKnown() const {
+    EXPECT_EQ(CGLState::Query(), gl.Bits());
+    GLint bound = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+    EXPECT_EQ(static_cast<uint32_t>(bound), gl.BoundTexture());
     GLint depth = 0;
     glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depth);
     EXPECT_EQ(depth, 1);

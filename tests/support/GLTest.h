@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <initializer_list>
 
+#include "platform/CGLState.h"
 #include "platform/COffscreenContext.h"
 
 struct Rgba {
@@ -55,12 +56,22 @@ protected:
     void ExpectSpots(std::initializer_list<Spot> spots, int tolerance = 12) const;
     // An unlit square of one colour (0..255) over the whole ortho view at
     // height z: what blended drawing is checked against.
-    void Backdrop(int r, int g, int b, float z) const;
-    // What drawing puts back as it found it: depth writes on; blending, the
-    // alpha test and 2-D texturing off; the model-view stack at its base.
-    void ExpectStateRestored() const;
+    void Backdrop(int r, int g, int b, float z);
+    // The state tracker. Its first use takes what OpenGL holds then as its
+    // state and baseline, so draws start from what the test set up by hand;
+    // a test that changes the state by hand after that says so with Restate.
+    CGLState& State();
+    CGLState& Restate();
+    // Colour and depth cleared through the tracker, whatever the last draw
+    // left of the write masks.
+    void Clear();
+    // OpenGL holds what the tracker says it does, and the model-view stack
+    // is at its base.
+    void ExpectStateKnown() const;
 
     COffscreenContext context;
+    CGLState gl;
+    bool     stateTaken = false;
     // Subclasses that need another size set these in their constructor; the
     // ortho view helpers assume the square default.
     int contextWidth = SIZE;

@@ -74,9 +74,9 @@ TEST_P(KeyReferencePanel, GreenTextOnADarkPanelSizedByTheWindowsHeight) {
     const int margin = textSize;
     panel.SetText(font, KeyReferenceLines(60, 3.0f), textSize, 6, width - 2 * margin, height - 2 * margin,
                   { 0, 255, 0 });
-    panel.Draw(viewport, margin, margin, height);
+    panel.Draw(State(), viewport, margin, margin, height);
     EXPECT_NE(panel.TextureName(), 0u);
-    ExpectStateRestored();
+    ExpectStateKnown();
 
     // Rows from the top; the panel's box is what is no longer white.
     const std::vector<uint8_t> pixels = context.ReadPixels(0, 0, width, height);

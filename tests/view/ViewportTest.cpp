@@ -20,14 +20,14 @@ namespace {
 class FakeScene : public CViewportScene {
 public:
     bool HasBackgroundImage() const override { return hasBackground; }
-    bool DrawBackground(int width, int height) override {
+    bool DrawBackground(CGLState&, int width, int height) override {
         calls.push_back("background");
         backgroundSize[0] = width;
         backgroundSize[1] = height;
         return true;
     }
     void ApplyAmbient() override { calls.push_back("ambient"); }
-    void Render(int drawFlags, const CVector&, const CVector&) override {
+    void Render(CGLState&, int drawFlags, const CVector&, const CVector&) override {
         calls.push_back("render");
         flags = drawFlags;
         depthTest = glIsEnabled(GL_DEPTH_TEST);
@@ -155,7 +155,7 @@ TEST_F(Viewport, DrawSetsUpStateProjectionAndCameraForTheScene) {
     glDisable(GL_LIGHTING);
     glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
     glLightModeli(GL_LIGHT_MODEL_LOCAL_VIEWER, 1);
-    viewport.Draw(scene);
+    viewport.Draw(scene, State());
 
     GLboolean localViewer = GL_TRUE;
     glGetBooleanv(GL_LIGHT_MODEL_LOCAL_VIEWER, &localViewer);
@@ -173,13 +173,7 @@ TEST_F(Viewport, DrawSetsUpStateProjectionAndCameraForTheScene) {
     glGetDoublev(GL_MODELVIEW_MATRIX, modelview);
     EXPECT_EQ(modelview[14], -8.0);
 
-    // The enable, depth and polygon state is put back.
-    EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
-    EXPECT_FALSE(glIsEnabled(GL_CULL_FACE));
-    EXPECT_FALSE(glIsEnabled(GL_LIGHTING));
-    GLint polygonMode[2];
-    glGetIntegerv(GL_POLYGON_MODE, polygonMode);
-    EXPECT_EQ(polygonMode[0], GL_LINE);
+    ExpectStateKnown();
 }
 
 TEST_F(Viewport, WireStyleDrawsUnlitWithoutCullingAndUnknownStylesAreOnlyStored) {
@@ -190,7 +184,7 @@ TEST_F(Viewport, WireStyleDrawsUnlitWithoutCullingAndUnknownStylesAreOnlyStored)
     viewport.y = 50;
     viewport.width = 400;
     viewport.height = 300;
-    viewport.Draw(scene);
+    viewport.Draw(scene, State());
     ASSERT_EQ(scene.calls, (std::vector<const char*>{ "render" }));
     EXPECT_EQ(scene.flags, 32);
     EXPECT_FALSE(scene.lighting);
@@ -199,7 +193,6 @@ TEST_F(Viewport, WireStyleDrawsUnlitWithoutCullingAndUnknownStylesAreOnlyStored)
     EXPECT_EQ(scene.viewport[0], 100);
     EXPECT_EQ(scene.viewport[1], 50);
     ExpectPerspective(scene.projection, 60.0, 400.0 / 300.0, 0.5, 32.0);
-    EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
 
     viewport.SetRenderStyle(7);
     EXPECT_EQ(viewport.renderStyle, 7);
@@ -209,7 +202,7 @@ TEST_F(Viewport, WireStyleDrawsUnlitWithoutCullingAndUnknownStylesAreOnlyStored)
 
 TEST_F(Viewport, BackgroundComesFromTheSceneOnlyWhenItHasAnImage) {
     scene.hasBackground = true;
-    viewport.Draw(scene);
+    viewport.Draw(scene, State());
     ASSERT_EQ(scene.calls, (std::vector<const char*>{ "background", "ambient", "render" }));
     EXPECT_EQ(scene.backgroundSize[0], 800);
     EXPECT_EQ(scene.backgroundSize[1], 600);
@@ -218,7 +211,7 @@ TEST_F(Viewport, BackgroundComesFromTheSceneOnlyWhenItHasAnImage) {
     glClearColor(0.2f, 0.4f, 0.6f, 1);
     glClear(GL_COLOR_BUFFER_BIT);
     FakeScene plain;
-    viewport.Draw(plain);
+    viewport.Draw(plain, State());
     EXPECT_TRUE(ColorNear(Pixel(400, 300), 51, 102, 153, 2));
 }
 
@@ -229,7 +222,7 @@ TEST_F(Viewport, ADisabledViewportLeavesTheFrameAlone) {
     glTranslatef(5, 0, 0);
     glMatrixMode(GL_MODELVIEW);
     viewport.enabled = false;
-    viewport.Draw(scene);
+    viewport.Draw(scene, State());
     EXPECT_TRUE(scene.calls.empty());
     GLint area[4];
     glGetIntegerv(GL_VIEWPORT, area);
@@ -243,7 +236,7 @@ TEST_F(Viewport, ADisabledViewportLeavesTheFrameAlone) {
 TEST_F(Viewport, GridLinesLieOnTheFloorEveryHalfUnit) {
     viewport.gridOn = true;
     viewport.camera.SetViewTop();
-    viewport.Draw(scene);
+    viewport.Draw(scene, State());
     const int grey = 153, light = 230;
     // Lines along z at x = 0.5 ... 3 and x = 0; nothing in between.
     for (float x : { 0.5f, 2.5f, 3.0f, -3.0f }) {
@@ -257,13 +250,13 @@ TEST_F(Viewport, GridLinesLieOnTheFloorEveryHalfUnit) {
     EXPECT_TRUE(ColorNear(LineNear(1.2f, 0, -3.0f), grey, grey, grey, 3));
     EXPECT_TRUE(ColorNear(LineNear(1.2f, 0, 0), light, light, light, 3));
     EXPECT_TRUE(ColorNear(LineNear(1.2f, 0, -3.25f), 0, 0, 0));
-    EXPECT_FALSE(glIsEnabled(GL_COLOR_MATERIAL));
+    ExpectStateKnown();
 
     // Seen from just above, looking down a little: at y = 0, not 0.3 higher.
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    Clear();
     viewport.camera.Reset();
     viewport.camera.OrbitX(20);
-    viewport.Draw(scene);
+    viewport.Draw(scene, State());
     EXPECT_TRUE(ColorNear(LineNear(1.2f, 0, 0), light, light, light, 3));
     EXPECT_TRUE(ColorNear(LineNear(1.2f, 0.3f, 0), 0, 0, 0));
 }
@@ -274,7 +267,7 @@ TEST_F(Viewport, AxisIndicatorSits51PixelsInFromTheLowerLeftCorner) {
     EXPECT_EQ(viewport.AxisIndicatorOffset(), 64);  // 64.99999...
     viewport.width = 800;
     viewport.axisIndicatorOn = true;
-    viewport.Draw(scene);
+    viewport.Draw(scene, State());
     const GLuint list = viewport.axisList;
     EXPECT_NE(list, 0u);
     // Seen from the front: x to the right in red, y up in green, z towards
@@ -285,28 +278,25 @@ TEST_F(Viewport, AxisIndicatorSits51PixelsInFromTheLowerLeftCorner) {
     EXPECT_TRUE(ColorNear(BrightestAroundPixel(51 + 15, 51 + 15, 3), 0, 0, 0));
 
     // Turned a quarter about y, z runs to the right; the list is reused.
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    Clear();
     viewport.camera.OrbitY(90);
-    viewport.Draw(scene);
+    viewport.Draw(scene, State());
     EXPECT_EQ(viewport.axisList, list);
     EXPECT_TRUE(ColorNear(BrightestAroundPixel(51 + 15, 51, 1), 0, 0, 255));
     EXPECT_TRUE(ColorNear(BrightestAroundPixel(51, 51 + 15, 1), 0, 255, 0));
-    EXPECT_FALSE(glIsEnabled(GL_COLOR_MATERIAL));
+    ExpectStateKnown();
 }
 
-TEST_F(Viewport, Begin2DGivesPixelCoordinatesAndEnd2DRestores) {
+TEST_F(Viewport, Begin2DGivesUnlitPixelCoordinatesAndEnd2DRestoresTheMatrices) {
     glEnable(GL_LIGHTING);
     glEnable(GL_DEPTH_TEST);
-    viewport.Begin2D();
+    viewport.Begin2D(State(), 0);
     EXPECT_FALSE(glIsEnabled(GL_LIGHTING));
     EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
     viewport.FillBackground(0, 0, 1);
     glColor3f(1, 0, 0);
     glRecti(10, 10, 20, 20);
     viewport.End2D();
-    EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
-    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
-    EXPECT_FALSE(glIsEnabled(GL_COLOR_MATERIAL));
     GLdouble projection[16];
     glGetDoublev(GL_PROJECTION_MATRIX, projection);
     EXPECT_EQ(projection[0], 1.0 / 4.0);  // the fixture's ortho view again
