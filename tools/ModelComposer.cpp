@@ -9,6 +9,7 @@
 #include "platform/CAssetSource.h"
 #include "platform/WindowsPath.h"
 #include "platform/CPakFile.h"
+#include "tools/CToolScene.h"
 #include "tools/FieldReader.h"
 
 using nlohmann::json;
@@ -93,6 +94,7 @@ void CModelComposer::ReadModel(FieldReader& in, const json& node, COGLModel& mod
     }
     model.resources = &holder;
     const bool found = model.LoadFrom(archive, modelPath, true);
+    PrintLoadReport(holder.TakeLoadReport(), nullptr);
     if (found && !model.loaded) {
         in.Fail(modelPath + " is not a valid model");
         return;
@@ -174,6 +176,7 @@ void CModelComposer::ReadSprite(FieldReader& in, const json& fields, CPakFile* a
                                 COGLSprite& sprite) {
     sprite.resources = &holder;
     const bool found = sprite.LoadFrom(archive, spritePath, true);
+    PrintLoadReport(holder.TakeLoadReport(), nullptr);
     if (found && !sprite.loaded) {
         in.Fail(spritePath + " is not a valid sprite");
         return;

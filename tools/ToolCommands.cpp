@@ -263,6 +263,7 @@ int RunModel(int argc, char** argv) {
     }
     CToolScene loaded;
     std::unique_ptr<COGLModel> model = LoadModelFile(path, *loaded.scene);
+    loaded.TakeReport();
     if (!model || !model->loaded) {
         return EXIT_NOT_A_SCENE;  // the loader has said why
     }

@@ -62,7 +62,7 @@ void COGLHLModel::LoadAsset(const AssetId& id) {
     const ParsedModel& parsed = ParseShared(TYPE_CODE, MAX_FILE_SIZE, [&](std::vector<uint8_t>&& bytes) {
         return ParseHLModel(std::move(bytes), name, archive, assets);
     });
-    resources->Report(parsed.messages);
+    resources->Report(parsed.messages, path);
     data = std::static_pointer_cast<const CHLModelData>(parsed.data);
     loaded = dataLoaded = data != nullptr;
     if (!loaded) {

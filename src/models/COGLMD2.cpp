@@ -26,7 +26,7 @@ void COGLMD2::LoadAsset(const AssetId& id) {
         ParseShared(TYPE_CODE * 2 + (recompute ? 1 : 0), MAX_FILE_SIZE,
                     [recompute](std::vector<uint8_t>&& bytes) { return ParseMd2(std::move(bytes), recompute); });
     if (reportsInvalid) {
-        resources->Report(parsed.messages);
+        resources->Report(parsed.messages, path);
     }
     data = std::static_pointer_cast<const CMd2Data>(parsed.data);
     loaded = data != nullptr;

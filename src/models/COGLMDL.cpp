@@ -33,7 +33,7 @@ void COGLMDL::LoadAsset(const AssetId& id) {
     TakeSource(id);
     const ParsedModel& parsed =
         ParseShared(TYPE_CODE, MAX_FILE_SIZE, [](std::vector<uint8_t>&& bytes) { return ParseMdl(bytes); });
-    resources->Report(parsed.messages);
+    resources->Report(parsed.messages, path);
     data = std::static_pointer_cast<const CMdlData>(parsed.data);
     loaded = data != nullptr;
     Rename(path);

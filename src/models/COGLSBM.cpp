@@ -50,7 +50,7 @@ void COGLSBM::LoadAsset(const AssetId& id) {
             SetScale(data->scale, data->scale, data->scale);
         }
     }
-    resources->Report(parsed.messages);
+    resources->Report(parsed.messages, path);
     loaded = data->usable;
     if (!loaded) {
         return;

@@ -55,7 +55,7 @@ void COGLSprite::LoadAsset(const AssetId& id) {
         // Too big to be a sprite, or gone: a file that cannot be read.
         return bytes.empty() ? ParsedModel{ nullptr, { { MSG_ERROR_READING_SPRITE, {} } } } : ParseSprite(bytes);
     });
-    resources->Report(parsed.messages);
+    resources->Report(parsed.messages, path);
     const auto sprite = std::static_pointer_cast<const CSpriteData>(parsed.data);
     loaded = sprite != nullptr && TakeFrames(*sprite);
 }
@@ -74,7 +74,7 @@ bool COGLSprite::TakeFrames(const CSpriteData& sprite) {
             picture = LoadPicture(frame.pictureName, sprite.kind == KIND_SP2);
         }
         if (picture == nullptr) {
-            resources->Report({ { MSG_FRAME_TEXTURE_FAILED, {} } });
+            resources->Report({ { MSG_FRAME_TEXTURE_FAILED, {} } }, frame.picture != nullptr ? path : frame.pictureName);
             return false;
         }
         if (sprite.kind == KIND_TEXT) {
@@ -90,7 +90,7 @@ bool COGLSprite::TakeFrames(const CSpriteData& sprite) {
     }
     if (newFrames.empty()) {
         // Frame 0 is shown and sets the aspect ratio: a sprite needs one.
-        resources->Report({ { MSG_NO_TEXTURES, {} } });
+        resources->Report({ { MSG_NO_TEXTURES, {} } }, path);
         return false;
     }
     kind = sprite.kind;

@@ -62,7 +62,7 @@ protected:
             return nullptr;
         }
         COGLHLModel& model = Load(path.string());
-        EXPECT_TRUE(model.loaded) << reports.Errors();
+        EXPECT_TRUE(model.loaded) << reports.Errors(*scene);
         return &model;
     }
     // The picture of a fresh draw, red channel only.
@@ -126,7 +126,7 @@ TEST_F(HlModelTest, ObjectsOfOneFileShareItsDataAndTexturesAndPoseThemselves) {
     EXPECT_EQ(again.GetFrameCount(), 4);
     EXPECT_EQ(model.pose.sequence, 0);
     EXPECT_EQ(model.GetFrameCount(), 10);
-    EXPECT_TRUE(reports.Errors().empty()) << reports.Errors();
+    EXPECT_TRUE(reports.Errors(*scene).empty()) << reports.Errors(*scene);
 }
 
 TEST_F(HlModelTest, AModelWithoutTexturesTakesThoseOfItsCompanionNamedAfterIt) {
@@ -136,7 +136,7 @@ TEST_F(HlModelTest, AModelWithoutTexturesTakesThoseOfItsCompanionNamedAfterIt) {
     companion.textures = { { "arm.bmp" }, { "leg.bmp" } };
     folder.Write("man/manT.mdl", HlText(companion.Write()));
     COGLHLModel& model = Load(folder.Write("man/man.mdl", HlText(layout.Write())));
-    ASSERT_TRUE(model.loaded) << reports.Errors();
+    ASSERT_TRUE(model.loaded) << reports.Errors(*scene);
     ASSERT_EQ(model.skins.size(), 2u);
     EXPECT_EQ(model.skins[1]->path, "manTleg.bmp");
     EXPECT_EQ(model.CompanionFiles(), std::vector<std::string>{ folder.Path("man/manT.mdl") });
@@ -268,7 +268,7 @@ TEST_F(HlModelTest, TheRecordRoundTripsAndAMissingCompanionDropsOnlyThatModel) {
     layout.textures.clear();
     COGLHLModel& lonely = Read(HlRecord(folder.Write("lonely.mdl", HlText(layout.Write())), 0, 0.0f));
     EXPECT_FALSE(lonely.loaded);
-    EXPECT_EQ(reports.Errors(), "unable to open " + folder.Path("lonelyT.mdl") + "\r\n");
+    EXPECT_EQ(reports.Errors(*scene), "unable to open " + folder.Path("lonelyT.mdl") + "\r\n");
 }
 
 // Every shorter piece of a real model is refused or read within its bytes.
@@ -326,7 +326,7 @@ TEST_F(HlModelTest, ChannelRunsArePosedFrameByFrameAndTheLastFrameHoldsItsValue)
     layout.sequences = { { "runs", 4, 0, 1 } };
     layout.xRuns = { 2, 2, 10, 0, 20, 0, 1, 2, 40, 0 };
     COGLHLModel& model = Load(folder.Write("runs.mdl", HlText(layout.Write())));
-    ASSERT_TRUE(model.loaded) << reports.Errors();
+    ASSERT_TRUE(model.loaded) << reports.Errors(*scene);
     const std::pair<float, float> cases[] = { { 0.0f, 10.0f }, { 0.5f, 15.0f }, { 1.5f, 20.0f }, { 2.5f, 40.0f },
                                               { 3.0f, 40.0f }, { 3.7f, 40.0f }, { -2.0f, 10.0f } };
     for (const auto& [frame, x] : cases) {
@@ -365,7 +365,7 @@ TEST_F(HlModelTest, FilePointsAreSentAsYZXAndLitByTheSwitchedOnLights) {
             scene->AddLight(std::move(light));
         }
         COGLHLModel& model = Load(folder.Write("lit" + std::to_string(c.textureFlags) + ".mdl", HlText(layout.Write())));
-        ASSERT_TRUE(model.loaded) << reports.Errors();
+        ASSERT_TRUE(model.loaded) << reports.Errors(*scene);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         glDisable(GL_LIGHTING);
         glEnable(GL_TEXTURE_2D);

@@ -132,7 +132,7 @@ TEST_F(Md2Record, ASkinThatFailsToDecodeKeepsItsPlace) {
     EXPECT_EQ(chosenBad.texture, chosenBad.skins[1]);
     EXPECT_EQ(chosenGood.texture, chosenGood.skins[2]);
     EXPECT_TRUE(chosenGood.texture->HasPicture());
-    const std::string errors = reports.Errors();
+    const std::string errors = reports.Errors(*scene);
     EXPECT_EQ(errors.find("Could not load Bitmap."), errors.rfind("Could not load Bitmap."));
     EXPECT_NE(errors.find("Could not load Bitmap."), std::string::npos);
 

@@ -178,7 +178,7 @@ TEST_F(ModelObject, TakesItsNameFromItsPath) {
         EXPECT_EQ(missing->name, missing->typeCode == COGLMD2::TYPE_CODE ? "md2" : "MDL");
         EXPECT_TRUE(missing->path.empty());
     }
-    EXPECT_EQ(reports.Errors(), "");
+    EXPECT_EQ(reports.Errors(*scene), "");
 
     // Only the first 55 characters of an MD2's path are looked at.
     const std::string longFolder = "monster_with_a_long_folder_name_here";

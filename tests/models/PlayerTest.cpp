@@ -161,7 +161,7 @@ TEST_F(Player, TheRecordNamesTheWeaponAndComesBackAsItWasRead) {
     for (int32_t index : { 1, 3, -1 }) {
         EXPECT_EQ(Read(PlayerRecord(md2, false, false, index)).weapon, nullptr) << index;
     }
-    EXPECT_EQ(reports.Errors(), "");
+    EXPECT_EQ(reports.Errors(*scene), "");
 }
 
 TEST_F(Player, TheWeaponFollowsTheBodyAndHidesPastItsOwnFrames) {

@@ -106,7 +106,7 @@ TEST_F(SinReader, ReadsTheFilesItsDefinitionNamesFromThePathLine) {
     EXPECT_EQ(model.SkinNames(),
               (std::vector<std::string> { folder.Path("models/x/base.tga"), folder.Path("models/x/gone.tga") }));
     ExpectVector(model.scale, 0.05f, 0.05f, 0.05f);
-    EXPECT_EQ(reports.Errors(), "");
+    EXPECT_EQ(reports.Errors(*scene), "");
 
     // Hand-computed from the bytes: header triples at 96, 72, 84; 4 vertices of 4 bytes.
     const CSinAnimation& idle = *data.animations[0];

@@ -84,10 +84,10 @@ TEST_F(SpriteConformanceTest, RealSpritesReadAsTheirLayoutsSay) {
         LoadModelInto(scene, *sprite, path.string());
         if (expected.kind == "refused") {
             EXPECT_FALSE(sprite->loaded);
-            EXPECT_NE(reports.Errors().find("Not a valid Quake 2 sprite."), std::string::npos);
+            EXPECT_NE(reports.Errors(scene).find("Not a valid Quake 2 sprite."), std::string::npos);
             continue;
         }
-        ASSERT_TRUE(sprite->loaded) << reports.Errors();
+        ASSERT_TRUE(sprite->loaded) << reports.Errors(scene);
         EXPECT_EQ(sprite->Kind(), expected.kind);
         ASSERT_EQ(sprite->frameCount, static_cast<int32_t>(expected.sizes.size()));
         scene.UploadTextures();

@@ -98,7 +98,7 @@ TEST_F(SpriteReaderTest, RefusedSpritesAreToldAndShowNothing) {
         EXPECT_FALSE(sprite.loaded);
         EXPECT_TRUE(sprite.frames.empty());
         EXPECT_EQ(sprite.texture, nullptr);
-        EXPECT_NE(reports.Errors().find(c.message), std::string::npos) << reports.Errors();
+        EXPECT_NE(reports.Errors(*scene).find(c.message), std::string::npos) << reports.Errors(*scene);
     }
 }
 
@@ -185,7 +185,7 @@ TEST_F(SpriteReaderTest, FramePicturesAreFoundAndShared) {
     folder.Write("sprites/f1.pcx", TinyPcx(0, 255, 0));
     const std::string sprite = Quake2Sprite({ "sprites/f0.pcx", "sprites/f1.pcx" }, 48);
     COGLSprite& first = Load("sprites/s.sp2", sprite);
-    ASSERT_TRUE(first.loaded) << reports.Errors();
+    ASSERT_TRUE(first.loaded) << reports.Errors(*scene);
     EXPECT_STREQ(first.Kind(), "sp2");
     EXPECT_EQ(first.blendMode, -1);
     EXPECT_EQ(first.frameInfo[0].width, 48);
@@ -200,11 +200,11 @@ TEST_F(SpriteReaderTest, FramePicturesAreFoundAndShared) {
 
     folder.Write("text/pics/a.tga", TinyTga(4, 2, 255, 0, 0));
     const COGLSprite& text = Load("t.txt", SpriteText({ "path text", "frame1 pics/a.tga" }));
-    ASSERT_TRUE(text.loaded) << reports.Errors();
+    ASSERT_TRUE(text.loaded) << reports.Errors(*scene);
     EXPECT_EQ(text.SkinNames(), std::vector<std::string>{ "text/pics/a.tga" });
     EXPECT_EQ(text.frames[0]->title, "frame1");
     EXPECT_EQ(text.frameInfo[0].width, 4);
-    EXPECT_EQ(reports.Errors(), "");
+    EXPECT_EQ(reports.Errors(*scene), "");
 }
 
 TEST_F(SpriteReaderTest, RecordKeepsItsNameScaleAndAnimationState) {
