@@ -95,7 +95,7 @@ void CModelComposer::ReadModel(FieldReader& in, const json& node, COGLModel& mod
     model.resources = &holder;
     const bool found = model.LoadFrom(archive, modelPath, true);
     PrintLoadReport(holder.TakeLoadReport(), nullptr);
-    if (found && !model.loaded) {
+    if (found && !model.IsLoaded()) {
         in.Fail(modelPath + " is not a valid model");
         return;
     }
@@ -177,7 +177,7 @@ void CModelComposer::ReadSprite(FieldReader& in, const json& fields, CPakFile* a
     sprite.resources = &holder;
     const bool found = sprite.LoadFrom(archive, spritePath, true);
     PrintLoadReport(holder.TakeLoadReport(), nullptr);
-    if (found && !sprite.loaded) {
+    if (found && !sprite.IsLoaded()) {
         in.Fail(spritePath + " is not a valid sprite");
         return;
     }

@@ -264,7 +264,7 @@ int RunModel(int argc, char** argv) {
     CToolScene loaded;
     std::unique_ptr<COGLModel> model = LoadModelFile(path, *loaded.scene);
     loaded.TakeReport();
-    if (!model || !model->loaded) {
+    if (!model || !model->IsLoaded()) {
         return EXIT_NOT_A_SCENE;  // the loader has said why
     }
     const auto* sprite = dynamic_cast<const COGLSprite*>(model.get());

@@ -48,7 +48,7 @@ void COGLSprite::RenameFromPath(const std::string& spritePath) {
     name = SplitPath(spritePath).name;
 }
 
-void COGLSprite::LoadAsset(const AssetId& id) {
+bool COGLSprite::ReadAsset(const AssetId& id) {
     TakeSource(id);
     RenameFromPath(path);
     const ParsedModel& parsed = ParseShared(TYPE_CODE, MAX_FILE_SIZE, [](std::vector<uint8_t>&& bytes) {
@@ -57,7 +57,7 @@ void COGLSprite::LoadAsset(const AssetId& id) {
     });
     resources->Report(parsed.messages, path);
     const auto sprite = std::static_pointer_cast<const CSpriteData>(parsed.data);
-    loaded = sprite != nullptr && TakeFrames(*sprite);
+    return sprite != nullptr && TakeFrames(*sprite);
 }
 
 bool COGLSprite::TakeFrames(const CSpriteData& sprite) {

@@ -293,7 +293,7 @@ namespace {
 SceneOpenResult LoadModelScene(const std::string& path, COGLScene& scene, CSceneView& view,
                                const ModelSceneChoice& choice) {
     std::unique_ptr<COGLModel> model = LoadModelFile(path, scene);
-    if (!model || !model->loaded || !ApplyChoice(path, choice, *model, scene)) {
+    if (!model || !model->IsLoaded() || !ApplyChoice(path, choice, *model, scene)) {
         return SceneOpenResult::aborted;
     }
     const std::vector<std::string> missing = MissingSkins(*model);

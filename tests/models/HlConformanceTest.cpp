@@ -98,7 +98,7 @@ TEST(HlConformance, RealModelsReadAsAPlainReadingSays) {
         COGLScene scene;
         COGLHLModel model;
         LoadModelInto(scene, model, file.string());
-        ASSERT_TRUE(model.loaded) << reports.Errors(scene);
+        ASSERT_TRUE(model.IsLoaded()) << reports.Errors(scene);
         EXPECT_EQ(model.HeaderCount(hl::H_BONE_COUNT), facts.bones);
         ASSERT_EQ(model.animations.size(), facts.sequences.size());
         for (size_t i = 0; i < facts.sequences.size(); i++) {

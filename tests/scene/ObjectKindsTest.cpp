@@ -98,7 +98,7 @@ TEST_F(ObjectKindsTest, EveryKindIsWhatTheTableSaysAndDrawsCleanly) {
                 folder.Write(name, bytes);
             }
             LoadModelInto(scene, *model, folder.Write("sample", samples.at(kind.className)));
-            ASSERT_TRUE(model->loaded);
+            ASSERT_TRUE(model->IsLoaded());
         }
         if (auto* text = dynamic_cast<COGLText*>(object.get())) {
             text->SetText("Orrin");
