@@ -24,7 +24,7 @@ void BM_HlCrowdViewerVersusDisplayList(benchmark::State& state) {
     }
     COGLScene scene;
     const std::unique_ptr<COGLModel> model = LoadModelFile(MODEL, scene);
-    if (!model || !model->loaded) {
+    if (!model || !model->IsLoaded()) {
         state.SkipWithError("the Half-Life model did not load");
         return;
     }

@@ -16,7 +16,7 @@ void BM_Md2CrowdViewerVersusDisplayList(benchmark::State& state) {
     }
     COGLScene scene;
     const std::unique_ptr<COGLModel> model = LoadModelFile(ORRIN_TESTDATA "/md2/assimp/faerie.md2", scene);
-    if (!model || !model->loaded) {
+    if (!model || !model->IsLoaded()) {
         state.SkipWithError("the MD2 test data is missing");
         return;
     }

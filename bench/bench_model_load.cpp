@@ -46,7 +46,7 @@ double LoadSeconds(const std::string& path, std::vector<std::string>* readFiles)
     COGLScene scene;
     const Clock::time_point start = Clock::now();
     std::unique_ptr<COGLModel> model = LoadModelFile(path, scene);
-    if (!model || !model->loaded) {
+    if (!model || !model->IsLoaded()) {
         return -1.0;
     }
     scene.UploadTextures();

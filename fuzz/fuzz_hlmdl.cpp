@@ -53,7 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     scene.Render(gl, 0, CVector(0.0f, 0.0f, 8.0f), CVector(0.0f, 1.0f, 0.0f));
     const std::unique_ptr<COGLModel> loaded = LoadModelFile(model, scene);
     auto* hl = dynamic_cast<COGLHLModel*>(loaded.get());
-    if (hl == nullptr || !hl->loaded) {
+    if (hl == nullptr || !hl->IsLoaded()) {
         return 0;
     }
     const CHLModelData& file = *hl->data;

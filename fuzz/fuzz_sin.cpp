@@ -29,7 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     COGLScene scene;
     const std::unique_ptr<COGLModel> model = LoadModelFile(definition, scene);
-    if (!model || !model->loaded) {
+    if (!model || !model->IsLoaded()) {
         return 0;
     }
     model->StartAnimation();

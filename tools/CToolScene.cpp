@@ -4,6 +4,7 @@
 
 #include "diag/CDiagnostics.h"
 #include "image/Palettes.h"
+#include "platform/CMessageBox.h"
 #include "platform/SettingsKeys.h"
 #include "objects/SharedListsReset.h"
 #include "scene/COGLScene.h"
@@ -18,13 +19,11 @@ CToolScene::CToolScene() : scratchSettings(unwritableSettings) {
     ApplyGamma(static_cast<float>(AppSettings().Read(Setting::gamma)) * 0.01f);
     FindDefaultPalette();
     Diagnostics().SetFolder("");
-    Diagnostics().SetReportListener([this](const std::string& text) { errors.push_back(text); });
     viewport = std::make_unique<COGLViewport3D>(scratchSettings);
     scene = std::make_unique<COGLScene>();
 }
 
 CToolScene::~CToolScene() {
-    Diagnostics().SetReportListener(nullptr);
     scene.reset();
     viewport.reset();
     ResetSharedLists();
@@ -44,7 +43,12 @@ bool CToolScene::CreateContext(int width, int height, std::string& error) {
 SceneOpenResult CToolScene::Load(const std::string& scenePath, const ModelSceneChoice& choice) {
     path = scenePath;
     result = OpenSceneFile(scenePath, *scene, *viewport, choice);
+    TakeReport();
     return result;
+}
+
+void CToolScene::TakeReport() {
+    PrintLoadReport(scene->TakeLoadReport(), &errors);
 }
 
 void CToolScene::Paint() {
@@ -54,4 +58,14 @@ void CToolScene::Paint() {
     glState.Clear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     viewport->Draw(*scene, glState);
     glFinish();
+}
+
+void PrintLoadReport(const LoadReport& report, std::vector<std::string>* errors) {
+    for (const LoadReportEntry& entry : report) {
+        // Tests set the boxes to stay quiet; the tool sets standard error.
+        CMessageBox::Show(entry.text);
+        if (!entry.boxOnly && errors != nullptr) {
+            errors->push_back(entry.text);
+        }
+    }
 }

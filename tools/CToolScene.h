@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "diag/LoadReport.h"
 #include "platform/CGLState.h"
 #include "platform/COffscreenContext.h"
 #include "platform/CSettingsStore.h"
@@ -13,7 +14,7 @@
 class COGLScene;
 class COGLViewport3D;
 
-// A scene loaded as the viewer loads it, with every reported text kept; an
+// A scene loaded as the viewer loads it, with every error text kept; an
 // offscreen OpenGL context of its own is made only to paint it. The tool
 // never writes the viewer's settings or its log files.
 class CToolScene {
@@ -29,6 +30,9 @@ public:
     // A scene file, or a model file shown in a scene made for it with the
     // chosen animation and skin.
     SceneOpenResult Load(const std::string& scenePath, const ModelSceneChoice& choice = {});
+    // Prints what the scene's loads have to tell, one line an entry on
+    // standard error, and keeps the errors.
+    void TakeReport();
     // One frame as the viewer paints its first: cleared to the background
     // colour, then the viewport with its camera, grid and axis switches.
     void Paint();
@@ -40,8 +44,14 @@ public:
     std::unique_ptr<COGLScene>      scene;
     std::string              path;
     SceneOpenResult          result = SceneOpenResult::aborted;
+    // The texts of the entries not shown in a box alone, as "errors.txt"
+    // would have them.
     std::vector<std::string> errors;
 };
+
+// The tool's way of telling a load report: one line an entry on standard
+// error; the texts of the entries "errors.txt" would list go to errors.
+void PrintLoadReport(const LoadReport& report, std::vector<std::string>* errors);
 
 // Exit codes shared by the tool's commands.
 enum ToolExit {

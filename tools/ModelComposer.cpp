@@ -9,6 +9,7 @@
 #include "platform/CAssetSource.h"
 #include "platform/WindowsPath.h"
 #include "platform/CPakFile.h"
+#include "tools/CToolScene.h"
 #include "tools/FieldReader.h"
 
 using nlohmann::json;
@@ -93,7 +94,8 @@ void CModelComposer::ReadModel(FieldReader& in, const json& node, COGLModel& mod
     }
     model.resources = &holder;
     const bool found = model.LoadFrom(archive, modelPath, true);
-    if (found && !model.loaded) {
+    PrintLoadReport(holder.TakeLoadReport(), nullptr);
+    if (found && !model.IsLoaded()) {
         in.Fail(modelPath + " is not a valid model");
         return;
     }
@@ -174,7 +176,8 @@ void CModelComposer::ReadSprite(FieldReader& in, const json& fields, CPakFile* a
                                 COGLSprite& sprite) {
     sprite.resources = &holder;
     const bool found = sprite.LoadFrom(archive, spritePath, true);
-    if (found && !sprite.loaded) {
+    PrintLoadReport(holder.TakeLoadReport(), nullptr);
+    if (found && !sprite.IsLoaded()) {
         in.Fail(spritePath + " is not a valid sprite");
         return;
     }

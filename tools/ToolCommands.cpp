@@ -263,7 +263,8 @@ int RunModel(int argc, char** argv) {
     }
     CToolScene loaded;
     std::unique_ptr<COGLModel> model = LoadModelFile(path, *loaded.scene);
-    if (!model || !model->loaded) {
+    loaded.TakeReport();
+    if (!model || !model->IsLoaded()) {
         return EXIT_NOT_A_SCENE;  // the loader has said why
     }
     const auto* sprite = dynamic_cast<const COGLSprite*>(model.get());

@@ -76,9 +76,6 @@ void CDiagnostics::ReportError(const std::string& text) {
     }
     // Shown even without a folder to write to: the user must still learn why.
     CMessageBox::Show(text);
-    if (reportListener) {
-        reportListener(text);
-    }
 }
 
 void CDiagnostics::ReportErrorId(int stringId) {

@@ -57,9 +57,6 @@ public:
     bool TakeEndViewingRequest();
 
     void SetGLErrorSource(GLErrorSource source) { glErrors = std::move(source); }
-    // Also hands every reported text to listener (the command-line tool
-    // lists them); an empty function stops that.
-    void SetReportListener(std::function<void(const std::string&)> listener) { reportListener = std::move(listener); }
 
 private:
     bool PrepareFile(const std::string& path, bool& resetDone);
@@ -70,7 +67,6 @@ private:
     bool          errorFileReset = false;
     bool          endViewingRequested = false;
     GLErrorSource glErrors;
-    std::function<void(const std::string&)> reportListener;
 };
 
 // The diagnostics of this process, writing to ProgramFolder().

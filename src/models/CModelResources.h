@@ -27,8 +27,8 @@ public:
     virtual CAssetSource* Assets() = 0;
     // Parsed model files, shared by every object of the scene.
     virtual CModelCache& Models() = 0;
-    // What a load found wrong, told the way the scene tells it.
-    virtual void Report(const LoadMessages& messages) = 0;
+    // What a load found wrong in file, for the scene's load report.
+    virtual void Report(const LoadMessages& messages, const std::string& file) = 0;
 
     // The shared texture of a picture file or entry: name in archive pak, or
     // on disk (name, or folder + its file name), optionally looked for in

@@ -51,7 +51,7 @@ void COGLHLModel::Rename(const std::string& modelPath) {
     name = SplitPath(modelPath).name.substr(0, TITLE_LENGTH);
 }
 
-void COGLHLModel::LoadAsset(const AssetId& id) {
+bool COGLHLModel::ReadAsset(const AssetId& id) {
     TakeSource(id);
     Rename(path);
     skins.clear();
@@ -63,11 +63,11 @@ void COGLHLModel::LoadAsset(const AssetId& id) {
     const ParsedModel& parsed = ParseShared(TYPE_CODE, MAX_FILE_SIZE, [&](std::vector<uint8_t>&& bytes) {
         return ParseHLModel(std::move(bytes), name, archive, assets);
     });
-    resources->Report(parsed.messages);
+    resources->Report(parsed.messages, path);
     data = std::static_pointer_cast<const CHLModelData>(parsed.data);
-    loaded = dataLoaded = data != nullptr;
-    if (!loaded) {
-        return;
+    dataLoaded = data != nullptr;
+    if (!dataLoaded) {
+        return false;
     }
     // The textures are shared under the file that holds them.
     const AssetId& holder = data->hasTextureFile ? data->textureHolder : source;
@@ -91,6 +91,7 @@ void COGLHLModel::LoadAsset(const AssetId& id) {
     pose.SetBlendValue(*data, 0, 0.5f);
     pose.SetBlendValue(*data, 1, 0.5f);
     currentSequence = animations.front();
+    return true;
 }
 
 void COGLHLModel::Animate() {
@@ -279,10 +280,10 @@ void COGLHLModel::LoadModel(CFile& file, int version, CModelResources& owner) {
     CPakFile* archive = pakIndex >= 0 ? owner.GetPak(pakIndex) : nullptr;
     bool keep = true;
     if (pakIndex < 0) {
-        keep = !LoadFrom(nullptr, modelPath, true) || loaded;
+        keep = !LoadFrom(nullptr, modelPath, true) || IsLoaded();
     } else if (archive != nullptr) {
         // An archive that lacks the entry drops the model.
-        keep = LoadFrom(archive, modelPath, false) && loaded;
+        keep = LoadFrom(archive, modelPath, false) && IsLoaded();
     }
 
     const int32_t animationIndex = ReadInt32(file);
@@ -310,7 +311,8 @@ void COGLHLModel::LoadModel(CFile& file, int version, CModelResources& owner) {
         pose.frame = framePosition;
     }
     name = recordName;
-    loaded = dataLoaded = keep;
+    dataLoaded = keep;
+    SetLoaded(keep);
 }
 
 void COGLHLModel::Save(CFile& file, int textureIndex) const {

@@ -47,8 +47,6 @@ public:
     // one that cannot be read whole (a companion missing or any part
     // unsound) is reported and not kept.
     void LoadModel(CFile& file, int version, CModelResources& owner) override;
-    // Loaded tells whether it and its companions were read (reported when not).
-    void LoadAsset(const AssetId& id) override;
 
     const char* Kind() const override { return "HL"; }
     // Of the first sub-model of every body part.
@@ -79,6 +77,8 @@ public:
     int32_t recordAnimationIndex = -1;
 
 protected:
+    // Whether it and its companions were read (reported when not).
+    bool ReadAsset(const AssetId& id) override;
     // Draw does it all: the mesh is posed, not stored per frame.
     void DrawMesh() override {}
     ModelRecordLayout RecordLayout() const override { return { false, false }; }

@@ -19,20 +19,19 @@ COGLMD2::COGLMD2() {
     SetDiffuse(1.0f, 1.0f, 1.0f, 1.0f);
 }
 
-void COGLMD2::LoadAsset(const AssetId& id) {
+bool COGLMD2::ReadAsset(const AssetId& id) {
     TakeSource(id);
     const bool recompute = recomputeNormals;
     const ParsedModel& parsed =
         ParseShared(TYPE_CODE * 2 + (recompute ? 1 : 0), MAX_FILE_SIZE,
                     [recompute](std::vector<uint8_t>&& bytes) { return ParseMd2(std::move(bytes), recompute); });
     if (reportsInvalid) {
-        resources->Report(parsed.messages);
+        resources->Report(parsed.messages, path);
     }
     data = std::static_pointer_cast<const CMd2Data>(parsed.data);
-    loaded = data != nullptr;
     RenameFromPath(path);
-    if (!loaded) {
-        return;
+    if (data == nullptr) {
+        return false;
     }
     skins.clear();
     skinCountInFile = static_cast<int32_t>(data->skinNames.size());
@@ -44,6 +43,7 @@ void COGLMD2::LoadAsset(const AssetId& id) {
     SetAnimation(animations.back());
     yOffset = data->yOffset;
     dataLoaded = true;
+    return true;
 }
 
 void COGLMD2::LoadSkins() {

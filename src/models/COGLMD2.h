@@ -27,10 +27,6 @@ public:
     // Animates only a model with more than one frame.
     void StartAnimation() override;
 
-    // "Not a valid MD2 File." when the file is not one (unless reportsInvalid
-    // is off); the file's skins are looked for beside it or in its archive.
-    void LoadAsset(const AssetId& id) override;
-
     const char* Kind() const override { return "MD2"; }
     int32_t VertexCount() const override { return data != nullptr ? data->VertexCount() : 0; }
     int32_t TriangleCount() const override { return data != nullptr ? data->TriangleCount() : 0; }
@@ -48,6 +44,9 @@ public:
     bool                 reportsInvalid = true;
 
 protected:
+    // "Not a valid MD2 File." when the file is not one (unless reportsInvalid
+    // is off); the file's skins are looked for beside it or in its archive.
+    bool ReadAsset(const AssetId& id) override;
     void DrawMesh() override;
     ModelRecordLayout RecordLayout() const override { return { true, true }; }
     bool SearchesAllPaks() const override { return searchAllPaks; }

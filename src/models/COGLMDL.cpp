@@ -29,16 +29,15 @@ COGLMDL::COGLMDL() {
     SetDiffuse(1.0f, 1.0f, 1.0f, 1.0f);
 }
 
-void COGLMDL::LoadAsset(const AssetId& id) {
+bool COGLMDL::ReadAsset(const AssetId& id) {
     TakeSource(id);
     const ParsedModel& parsed =
         ParseShared(TYPE_CODE, MAX_FILE_SIZE, [](std::vector<uint8_t>&& bytes) { return ParseMdl(bytes); });
-    resources->Report(parsed.messages);
+    resources->Report(parsed.messages, path);
     data = std::static_pointer_cast<const CMdlData>(parsed.data);
-    loaded = data != nullptr;
     Rename(path);
-    if (!loaded) {
-        return;
+    if (data == nullptr) {
+        return false;
     }
     skins.clear();
     for (const CMdlData::Skin& skin : data->skins) {
@@ -54,6 +53,7 @@ void COGLMDL::LoadAsset(const AssetId& id) {
     SetAnimation(animations.front());
     yOffset = 0.0f;
     dataLoaded = true;
+    return true;
 }
 
 void COGLMDL::SkinSize(int32_t& width, int32_t& height) const {

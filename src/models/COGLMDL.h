@@ -32,9 +32,6 @@ public:
     // Ticks from the bottom of the box (the mesh is drawn unturned).
     void DrawAxes() override;
 
-    // "Not a valid MDL (classic quake model) file." when the file is not one.
-    void LoadAsset(const AssetId& id) override;
-
     const char* Kind() const override { return "MDL"; }
     int32_t VertexCount() const override { return data != nullptr ? data->vertexCount : 0; }
     int32_t TriangleCount() const override { return data != nullptr ? data->triangleCount : 0; }
@@ -50,6 +47,8 @@ public:
     std::shared_ptr<const CMdlData> data;
 
 protected:
+    // "Not a valid MDL (classic quake model) file." when the file is not one.
+    bool ReadAsset(const AssetId& id) override;
     void DrawMesh() override;
     ModelRecordLayout RecordLayout() const override { return { false, false, true }; }
 

@@ -277,6 +277,11 @@ bool COGLModel::LoadFrom(CPakFile* archive, const std::string& modelPath, bool l
     return true;
 }
 
+bool COGLModel::LoadAsset(const AssetId& id) {
+    loaded = ReadAsset(id);
+    return loaded;
+}
+
 void COGLModel::LoadModel(CFile& file, int version, CModelResources& owner) {
     resources = &owner;
     Load(file, version);

@@ -58,17 +58,18 @@ public:
 
     // The record after the prefix: loads the model file it names, then takes
     // the animation state and the skins. The object keeps the name it had in
-    // the record; the scene keeps the model when loaded is set afterwards.
+    // the record; the scene keeps the model when it is loaded afterwards.
     virtual void LoadModel(CFile& file, int version, CModelResources& owner);
     // Finds the model file, entry modelPath of archive or, with no archive, a
     // file on disk (looked for as the scene looks for the files it names when
     // locate is set), and loads it. False when there is no such file or
-    // entry; loaded then tells whether it was valid.
+    // entry; IsLoaded then tells whether it was valid.
     bool LoadFrom(CPakFile* archive, const std::string& modelPath, bool locate);
     // Reads the model file through the resources, which must be set, with
-    // a load in progress: loaded tells whether it was a valid model
-    // (reported when not).
-    virtual void LoadAsset(const AssetId& id) = 0;
+    // a load in progress: whether it was a valid model (reported when not).
+    bool LoadAsset(const AssetId& id);
+    // Whether the last model file read was a valid model.
+    bool IsLoaded() const { return loaded; }
 
     // What the command-line tool tells of a model file.
     virtual const char* Kind() const = 0;
@@ -110,7 +111,6 @@ public:
     // Textures of the scene's cache.
     std::vector<COGLTexture2D*> skins;
     int32_t skinCountInFile = 0;
-    bool    loaded = false;
     bool    dataLoaded = false;
     AssetId     source;             // the model file read
     CPakFile*   pak = nullptr;      // not owned
@@ -123,6 +123,10 @@ public:
     CModelResources* resources = nullptr;
 
 protected:
+    // LoadAsset's reading, the model's kind's own.
+    virtual bool ReadAsset(const AssetId& id) = 0;
+    // For a kind whose record keeps the model whether its file was read.
+    void SetLoaded(bool keep) { loaded = keep; }
     // Draws the current frame, blended towards the next, widening the bounds.
     virtual void DrawMesh() = 0;
     virtual ModelRecordLayout RecordLayout() const = 0;
@@ -144,6 +148,8 @@ protected:
     bool AdoptSkin(COGLTexture2D* skin);
 
 private:
+    bool loaded = false;
+
     void PlaceModel();
     void ReadSkinRecords(CFile& file, CModelResources& owner);
     void KeepAnimationStateInRange();

@@ -105,10 +105,12 @@ void COGLPlayer::LoadModel(CFile& file, int version, CModelResources& owner) {
     }
 }
 
-void COGLPlayer::LoadAsset(const AssetId& id) {
-    COGLMD2::LoadAsset(id);
-    if (!loaded || id.InArchive()) {
-        return;
+bool COGLPlayer::ReadAsset(const AssetId& id) {
+    if (!COGLMD2::ReadAsset(id)) {
+        return false;
+    }
+    if (id.InArchive()) {
+        return true;
     }
     // Every picture of the folder, the ones the body's file names included:
     // stored skin indices count them that way.
@@ -117,6 +119,7 @@ void COGLPlayer::LoadAsset(const AssetId& id) {
     }
     CollectWeapons();
     CollectFlag();
+    return true;
 }
 
 std::vector<std::string> COGLPlayer::FolderSkins(CAssetSource& assets, const std::string& folder) {
@@ -205,8 +208,7 @@ void COGLPlayer::SetWeapon(COGLMD2* model) {
         }
         const std::string keptName = model->name;
         model->recomputeNormals = true;
-        model->LoadAsset(model->source);
-        if (!model->loaded) {
+        if (!model->LoadAsset(model->source)) {
             return;
         }
         model->name = keptName;

@@ -33,10 +33,6 @@ public:
     // The MD2 record, then flag shown, flag skin "flag1" and weapon index.
     void Save(CFile& file, int textureIndex) const override;
     void LoadModel(CFile& file, int version, CModelResources& owner) override;
-    // The body; for a body on disk also the folder's skins, default and
-    // visible weapons and the flag. None of the attachments is read until it
-    // is first attached.
-    void LoadAsset(const AssetId& id) override;
 
     void SetAmbient(float r, float g, float b, float a) override;
     void SetAmbientAlpha(float a) override;
@@ -104,6 +100,12 @@ public:
     bool    recordFlagShown = false;
     bool    recordFlag1 = false;
     int32_t recordWeaponIndex = -1;
+
+protected:
+    // The body; for a body on disk also the folder's skins, default and
+    // visible weapons and the flag. None of the attachments is read until it
+    // is first attached.
+    bool ReadAsset(const AssetId& id) override;
 
 private:
     void CollectWeapons();

@@ -23,7 +23,7 @@ COGLSBM::COGLSBM() {
     SetDiffuse(1.0f, 1.0f, 1.0f, 1.0f);
 }
 
-void COGLSBM::LoadAsset(const AssetId& id) {
+bool COGLSBM::ReadAsset(const AssetId& id) {
     TakeSource(id);
     name = SplitPath(path).name;
     skins.clear();
@@ -50,10 +50,9 @@ void COGLSBM::LoadAsset(const AssetId& id) {
             SetScale(data->scale, data->scale, data->scale);
         }
     }
-    resources->Report(parsed.messages);
-    loaded = data->usable;
-    if (!loaded) {
-        return;
+    resources->Report(parsed.messages, path);
+    if (!data->usable) {
+        return false;
     }
     for (const std::unique_ptr<CSinAnimation>& animation : data->animations) {
         animations.push_back(animation.get());
@@ -64,6 +63,7 @@ void COGLSBM::LoadAsset(const AssetId& id) {
         SetAnimation(animations.front());
     }
     dataLoaded = true;
+    return true;
 }
 
 std::vector<std::string> COGLSBM::SkinNames() const {

@@ -29,8 +29,6 @@ public:
 
     // The record's scale replaces the one the definition file set.
     void LoadModel(CFile& file, int version, CModelResources& owner) override;
-    // The definition and the files it names; the skins from the scene.
-    void LoadAsset(const AssetId& id) override;
 
     const char* Kind() const override { return "SiN"; }
     int32_t VertexCount() const override;
@@ -43,6 +41,8 @@ public:
     std::shared_ptr<const CSinData> data;
 
 protected:
+    // The definition and the files it names; the skins from the scene.
+    bool ReadAsset(const AssetId& id) override;
     void DrawMesh() override;
     ModelRecordLayout RecordLayout() const override { return { false, true }; }
 

@@ -49,16 +49,16 @@ void COGLSprite::RenameFromPath(const std::string& spritePath) {
     name = SplitPath(spritePath).name;
 }
 
-void COGLSprite::LoadAsset(const AssetId& id) {
+bool COGLSprite::ReadAsset(const AssetId& id) {
     TakeSource(id);
     RenameFromPath(path);
     const ParsedModel& parsed = ParseShared(TYPE_CODE, MAX_FILE_SIZE, [](std::vector<uint8_t>&& bytes) {
         // Too big to be a sprite, or gone: a file that cannot be read.
         return bytes.empty() ? ParsedModel{ nullptr, { { MSG_ERROR_READING_SPRITE, {} } } } : ParseSprite(bytes);
     });
-    resources->Report(parsed.messages);
+    resources->Report(parsed.messages, path);
     const auto sprite = std::static_pointer_cast<const CSpriteData>(parsed.data);
-    loaded = sprite != nullptr && TakeFrames(*sprite);
+    return sprite != nullptr && TakeFrames(*sprite);
 }
 
 bool COGLSprite::TakeFrames(const CSpriteData& sprite) {
@@ -75,7 +75,7 @@ bool COGLSprite::TakeFrames(const CSpriteData& sprite) {
             picture = LoadPicture(frame.pictureName, sprite.kind == KIND_SP2);
         }
         if (picture == nullptr) {
-            resources->Report({ { MSG_FRAME_TEXTURE_FAILED, {} } });
+            resources->Report({ { MSG_FRAME_TEXTURE_FAILED, {} } }, frame.picture != nullptr ? path : frame.pictureName);
             return false;
         }
         if (sprite.kind == KIND_TEXT) {
@@ -91,7 +91,7 @@ bool COGLSprite::TakeFrames(const CSpriteData& sprite) {
     }
     if (newFrames.empty()) {
         // Frame 0 is shown and sets the aspect ratio: a sprite needs one.
-        resources->Report({ { MSG_NO_TEXTURES, {} } });
+        resources->Report({ { MSG_NO_TEXTURES, {} } }, path);
         return false;
     }
     kind = sprite.kind;

@@ -60,10 +60,6 @@ public:
     const CModelAnimation* GetAnimation() const override { return nullptr; }
     int  GetFrameCount() const override { return frameCount; }
 
-    // Loaded tells whether it was a sprite whose frames all load (reported
-    // when not).
-    void LoadAsset(const AssetId& id) override;
-
     // "sp2", "spr" or "text"; "sprite" before a file was read.
     const char* Kind() const override;
     int32_t VertexCount() const override { return 4; }
@@ -88,6 +84,9 @@ public:
     int32_t     blendMode = -1;
 
 protected:
+    // Whether it was a sprite whose frames all load (reported
+    // when not).
+    bool ReadAsset(const AssetId& id) override;
     void DrawMesh() override;
     ModelRecordLayout RecordLayout() const override { return { false, false }; }
 

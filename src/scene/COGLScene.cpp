@@ -15,7 +15,6 @@
 #include "models/HLWorkAreas.h"
 #include "platform/CGLState.h"
 #include "platform/CSettingsStore.h"
-#include "platform/CMessageBox.h"
 #include "platform/CPakFile.h"
 #include "platform/StringTable.h"
 #include "platform/WindowsPath.h"
@@ -52,12 +51,8 @@ void COGLScene::EndLoad() {
     assets.reset();
     textureAnswers.clear();
     pakAnswers.clear();
-    for (const CMessageCap::Summary& summary : messageCap.TakeSummaries()) {
-        if (summary.boxOnly) {
-            CMessageBox::Show(summary.text);
-        } else {
-            ReportError(summary.text);
-        }
+    for (CMessageCap::Summary& summary : messageCap.TakeSummaries()) {
+        loadReport.push_back({ 0, std::move(summary.text), {}, summary.boxOnly });
     }
     // Read through for the load, the archives need no open file after it.
     for (const std::unique_ptr<CPakFile>& pak : paks) {
@@ -77,26 +72,33 @@ void COGLScene::UploadTextures() {
     }
 }
 
-void COGLScene::Report(const LoadMessages& messages) {
+void COGLScene::Report(const LoadMessages& messages, const std::string& file) {
     for (const LoadMessage& message : messages) {
-        Tell(message.Text());
+        AddCapped({ message.number, message.Text(), file });
     }
 }
 
-void COGLScene::Tell(const std::string& text) {
-    if (messageCap.Admit(text)) {
-        ReportError(text);
+void COGLScene::AddCapped(LoadReportEntry entry) {
+    if (messageCap.Admit(entry.text, entry.boxOnly)) {
+        loadReport.push_back(std::move(entry));
     }
+}
+
+void COGLScene::AddToReport(std::string text, std::string file) {
+    loadReport.push_back({ 0, std::move(text), std::move(file) });
+}
+
+LoadReport COGLScene::TakeLoadReport() {
+    LoadReport taken;
+    taken.swap(loadReport);
+    return taken;
 }
 
 void COGLScene::AddLight(std::unique_ptr<COGLLight> light) {
     if (lights.size() < static_cast<size_t>(COGLLight::UNIT_COUNT)) {
         light->SetUnit(static_cast<int>(lights.size()));
     } else {
-        const std::string text = GetStringResource(MSG_NO_MORE_LIGHTS);
-        if (messageCap.Admit(text, true)) {
-            CMessageBox::Show(text);
-        }
+        AddCapped({ MSG_NO_MORE_LIGHTS, GetStringResource(MSG_NO_MORE_LIGHTS), {}, true });
     }
     lights.push_back(std::move(light));
 }
@@ -337,9 +339,9 @@ int COGLScene::FindOrOpenPak(const std::string& path) {
             paks.push_back(std::move(pak));
             index = static_cast<int>(paks.size() - 1);
         } else if (pak->GetFailure() == CPakFile::Failure::notAnArchive) {
-            Tell(path + ": " + GetStringResource(MSG_NOT_AN_ARCHIVE) + "\r\n");
+            AddCapped({ 0, path + ": " + GetStringResource(MSG_NOT_AN_ARCHIVE) + "\r\n", path });
         } else if (pak->GetFailure() == CPakFile::Failure::outOfMemory) {
-            FatalError("Out of memory");
+            loadReport.push_back({ 0, "Out of memory", path, false, true });
         }
     }
     if (assets) {
@@ -415,7 +417,7 @@ bool COGLScene::PrepareTexture(COGLTexture2D* texture) {
     }
     LoadMessages messages;
     const bool decoded = assets ? texture->Decode(*assets, messages) : texture->HasPicture();
-    Report(messages);
+    Report(messages, texture->source.path);
     return decoded;
 }
 

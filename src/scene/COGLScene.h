@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "diag/CMessageCap.h"
+#include "diag/LoadReport.h"
 #include "image/CTextureCache.h"
 #include "math/CVector.h"
 #include "models/CModelCache.h"
@@ -45,7 +46,7 @@ public:
     COGLScene& operator=(const COGLScene&) = delete;
 
     // Gives the light the next of the eight light units; past the eighth it
-    // says there are no more and the light stays dark.
+    // reports there are no more and the light stays dark.
     void AddLight(std::unique_ptr<COGLLight> light);
     void AddObject(std::unique_ptr<COGLObject> object);
     void AddTexture(std::unique_ptr<COGLTexture2D> texture);
@@ -58,9 +59,16 @@ public:
     // read through it, files not found by their names are looked for in
     // folder. EndLoad keeps the lookups and closes the archives' streams.
     void BeginLoad(const std::string& folder);
+    // Also reports what the cap held back.
     void EndLoad();
     // "The following files could not be loaded:" and the first twenty names.
-    static void ReportMissingFiles(const std::vector<std::string>& missing);
+    void ReportMissingFiles(const std::vector<std::string>& missing);
+    // Adds an error about file to the load report, whatever the cap.
+    void AddToReport(std::string text, std::string file);
+    // What the loads so far had to tell the user, in order; the programs
+    // take it and tell it.
+    const LoadReport& GetLoadReport() const { return loadReport; }
+    LoadReport        TakeLoadReport();
     // Makes the OpenGL textures of every picture decoded so far; context current.
     void UploadTextures();
 
@@ -88,7 +96,7 @@ public:
 
     CAssetSource*  Assets() override { return assets.get(); }
     CModelCache&   Models() override { return modelCache; }
-    void           Report(const LoadMessages& messages) override;
+    void           Report(const LoadMessages& messages, const std::string& file) override;
     COGLTexture2D* FindOrLoadTexture(const std::string& name, CPakFile* pak, const std::string& folder,
                                      bool useDefaultPalette, bool searchAllPaks) override;
     bool           PrepareTexture(COGLTexture2D* texture) override;
@@ -154,8 +162,8 @@ private:
     void ReadLights(CFile& file, int32_t count, int version);
     void ReadObjects(CFile& file, int32_t count, int version);
     void ResolveShadowSlots(const FileHeader& header);
-    // Tells a load's message unless the cap holds it back.
-    void Tell(const std::string& text);
+    // Adds the entry to the load report unless the cap holds it back.
+    void AddCapped(LoadReportEntry entry);
     COGLTexture2D* FindOrAddTexture(const std::string& name, CPakFile* pak, const std::string& folder,
                                     bool useDefaultPalette, bool searchAllPaks);
     void CompactPaks();
@@ -166,6 +174,7 @@ private:
     // FindOrOpenPak's answers during a load, by path; -1 for a failure.
     std::unordered_map<std::string, int> pakAnswers;
     CMessageCap messageCap;
+    LoadReport  loadReport;
     std::unique_ptr<HLWorkAreas>  hlWork;   // made when first asked for
     CVector cameraRight;                    // of the view last rendered
 };

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 
-#include "diag/CDiagnostics.h"
 #include "image/COGLTexture2D.h"
 #include "objects/COGLObject.h"
 #include "objects/COGLPointLight.h"
@@ -60,7 +59,7 @@ void CheckCount(const CFile& file, int32_t count, uint64_t minimumRecordBytes, i
 
 void LoadSharedSkin(COGLScene& scene, const char* name, CPakFile* pak, bool useDefaultPalette) {
     if (scene.FindOrLoadTexture(name, pak, "", useDefaultPalette, false) == nullptr) {
-        scene.Report({ { MSG_VWEP_SKINS, {} } });
+        scene.Report({ { MSG_VWEP_SKINS, {} } }, name);
     }
 }
 
@@ -277,12 +276,12 @@ void COGLScene::ResolveShadowSlots(const FileHeader& header) {
 void COGLScene::ReportMissingFiles(const std::vector<std::string>& missing) {
     // Each line is a message box in the viewer; tvntool check lists them all.
     constexpr size_t MAX_LISTED = 20;
-    ReportError("The following files could not be loaded:\r\n");
+    AddToReport("The following files could not be loaded:\r\n", {});
     for (size_t i = 0; i < missing.size() && i < MAX_LISTED; i++) {
-        ReportError("    " + missing[i] + "\r\n");
+        AddToReport("    " + missing[i] + "\r\n", missing[i]);
     }
     if (missing.size() > MAX_LISTED) {
-        ReportError("    and " + std::to_string(missing.size() - MAX_LISTED) + " more\r\n");
+        AddToReport("    and " + std::to_string(missing.size() - MAX_LISTED) + " more\r\n", {});
     }
 }
 

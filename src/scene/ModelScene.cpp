@@ -6,7 +6,6 @@
 #include <unordered_set>
 #include <vector>
 
-#include "diag/CDiagnostics.h"
 #include "image/COGLImage.h"
 #include "image/COGLTexture2D.h"
 #include "models/COGLMD2.h"
@@ -71,12 +70,12 @@ std::unique_ptr<COGLModel> LoadFromDisk(const std::string& path, COGLScene& scen
     CAssetSource& assets = *scene.Assets();
     const AssetId id = assets.ResolveFile(path);
     if (!id.IsValid()) {
-        ReportError("Error opening " + path + "\r\n");
+        scene.AddToReport("Error opening " + path + "\r\n", path);
         return nullptr;
     }
     const ModelFileKind* kind = KindOf(assets, id);
     if (kind == nullptr) {
-        ReportError(path + " is not a model or sprite file this viewer reads.\r\n");
+        scene.AddToReport(path + " is not a model or sprite file this viewer reads.\r\n", path);
         return nullptr;
     }
     std::unique_ptr<COGLModel> model = CreateModelForFile(*kind, path, false);
@@ -88,7 +87,7 @@ std::unique_ptr<COGLModel> LoadFromDisk(const std::string& path, COGLScene& scen
 std::unique_ptr<COGLModel> LoadFromArchive(const ArchivePath& where, COGLScene& scene) {
     CAssetSource& assets = *scene.Assets();
     if (!assets.ResolveFile(where.archive).IsValid()) {
-        ReportError("Error opening " + where.archive + "\r\n");
+        scene.AddToReport("Error opening " + where.archive + "\r\n", where.archive);
         return nullptr;
     }
     CPakFile* archive = scene.GetPak(scene.FindOrOpenPak(where.archive));
@@ -97,12 +96,13 @@ std::unique_ptr<COGLModel> LoadFromArchive(const ArchivePath& where, COGLScene& 
     }
     const AssetId id = assets.ResolveEntry(*archive, where.entry);
     if (!id.IsValid()) {
-        ReportError(where.entry + " is not in " + where.archive + "\r\n");
+        scene.AddToReport(where.entry + " is not in " + where.archive + "\r\n", where.archive);
         return nullptr;
     }
     const ModelFileKind* kind = KindOf(assets, id);
     if (kind == nullptr) {
-        ReportError(where.entry + " in " + where.archive + " is not a model or sprite file this viewer reads.\r\n");
+        scene.AddToReport(where.entry + " in " + where.archive + " is not a model or sprite file this viewer reads.\r\n",
+                          where.entry);
         return nullptr;
     }
     std::unique_ptr<COGLModel> model = CreateModelForFile(*kind, where.entry, true);
@@ -158,12 +158,12 @@ size_t ModelSkin(const COGLModel& model) {
     return 0;
 }
 
-bool ApplyChoice(const std::string& path, const ModelSceneChoice& choice, COGLModel& model) {
+bool ApplyChoice(const std::string& path, const ModelSceneChoice& choice, COGLModel& model, COGLScene& scene) {
     const CModelAnimation* animation = nullptr;
     if (!choice.animation.empty()) {
         animation = model.FindAnimation(choice.animation);
         if (animation == nullptr) {
-            ReportError(path + " has no animation \"" + choice.animation + "\".\r\n");
+            scene.AddToReport(path + " has no animation \"" + choice.animation + "\".\r\n", path);
             return false;
         }
     } else if (!model.animations.empty()) {
@@ -174,8 +174,9 @@ bool ApplyChoice(const std::string& path, const ModelSceneChoice& choice, COGLMo
     }
     const bool chosen = choice.skin != ModelSceneChoice::MODEL_SKIN;
     if (chosen && (choice.skin < 0 || (choice.skin > 0 && static_cast<size_t>(choice.skin) >= model.skins.size()))) {
-        ReportError(path + " has " + std::to_string(model.skins.size()) + " skins; there is no skin " +
-                    std::to_string(choice.skin) + ".\r\n");
+        scene.AddToReport(path + " has " + std::to_string(model.skins.size()) + " skins; there is no skin " +
+                              std::to_string(choice.skin) + ".\r\n",
+                          path);
         return false;
     }
     if (!model.skins.empty()) {
@@ -292,7 +293,7 @@ namespace {
 SceneOpenResult LoadModelScene(const std::string& path, COGLScene& scene, CSceneView& view,
                                const ModelSceneChoice& choice) {
     std::unique_ptr<COGLModel> model = LoadModelFile(path, scene);
-    if (!model || !model->loaded || !ApplyChoice(path, choice, *model)) {
+    if (!model || !model->IsLoaded() || !ApplyChoice(path, choice, *model, scene)) {
         return SceneOpenResult::aborted;
     }
     const std::vector<std::string> missing = MissingSkins(*model);
@@ -304,7 +305,7 @@ SceneOpenResult LoadModelScene(const std::string& path, COGLScene& scene, CScene
     scene.HideLightMarkers();
     scene.StartAnimations();
     if (!missing.empty()) {
-        COGLScene::ReportMissingFiles(missing);
+        scene.ReportMissingFiles(missing);
         return SceneOpenResult::incomplete;
     }
     return SceneOpenResult::loaded;

@@ -25,7 +25,7 @@ bool IsModelPath(const std::string& path);
 // shadows, with the view's camera framing it from above and to the side. The
 // model wears the chosen skin and plays the chosen animation. An MD2 is lit
 // whichever way its file's normals point: they are made from its triangles.
-// Every problem is reported through ReportError; a file that is no model, an
+// Every problem goes to the scene's load report; a file that is no model, an
 // unknown animation or skin abort the load, missing skins leave it incomplete.
 // Needs no OpenGL context.
 SceneOpenResult OpenModelScene(const std::string& path, COGLScene& scene, CSceneView& view,

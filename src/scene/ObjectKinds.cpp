@@ -48,7 +48,7 @@ bool ReadText(COGLObject& object, CFile& file, int version, COGLScene& scene) {
 bool ReadModel(COGLObject& object, CFile& file, int version, COGLScene& scene) {
     COGLModel& model = static_cast<COGLModel&>(object);
     model.LoadModel(file, version, scene);
-    return model.loaded;
+    return model.IsLoaded();
 }
 
 const ObjectKind kinds[] = {

@@ -28,9 +28,9 @@ std::string FormatMessage(int id, const std::string& argument) {
     return text + "\r\n";
 }
 
-SceneOpenResult AbortLoad(const std::string& path, const std::string& why) {
+SceneOpenResult AbortLoad(COGLScene& scene, const std::string& path, const std::string& why) {
     LogLine("Scene file " + path + ": " + why + "\n");
-    ReportError("An execption occured while loading the scene file.\r\n");
+    scene.AddToReport("An execption occured while loading the scene file.\r\n", path);
     return SceneOpenResult::aborted;
 }
 
@@ -48,9 +48,9 @@ SceneOpenResult OpenSceneFile(const std::string& path, COGLScene& scene, CSceneV
     const AssetRead read = assets.Read(assets.ResolveFile(path), MAX_SCENE_FILE_SIZE, bytes);
     SceneOpenResult result = SceneOpenResult::aborted;
     if (read == AssetRead::missing) {
-        ReportError("Error opening scene file: " + path + "\r\n");
+        scene.AddToReport("Error opening scene file: " + path + "\r\n", path);
     } else if (read == AssetRead::tooLarge) {
-        result = AbortLoad(path, "larger than any scene file");
+        result = AbortLoad(scene, path, "larger than any scene file");
     } else {
         CFile file;
         file.OpenMemory(bytes.data(), bytes.size(), path);
@@ -70,12 +70,12 @@ SceneOpenResult ReadSceneFile(CFile& file, const std::string& path, COGLScene& s
             file.Read(start, 4);
         }
         if (!hasMagic || start[0] != 'T' || start[1] != 'A' || start[2] != 'V' || start[3] != '2') {
-            ReportError(FormatMessage(MSG_NOT_A_TAV_FILE, path));
+            scene.AddToReport(FormatMessage(MSG_NOT_A_TAV_FILE, path), path);
         } else {
             file.Read(start + 4, 4);
             const int32_t version = CRecordReader(start + 4, 4).ReadInt32();
             if (version < 5) {
-                ReportError(FormatMessage(MSG_INCOMPATIBLE_VERSION, path));
+                scene.AddToReport(FormatMessage(MSG_INCOMPATIBLE_VERSION, path), path);
             } else if (scene.LoadScene(file, view, version)) {
                 result = SceneOpenResult::loaded;
             } else {
@@ -83,11 +83,11 @@ SceneOpenResult ReadSceneFile(CFile& file, const std::string& path, COGLScene& s
             }
         }
     } catch (const CFileException& e) {
-        return AbortLoad(path, e.Describe());
+        return AbortLoad(scene, path, e.Describe());
     } catch (const std::bad_alloc&) {
         // A model or picture too big for this machine: the user keeps the
         // dialog and the rest of the program.
-        return AbortLoad(path, "out of memory");
+        return AbortLoad(scene, path, "out of memory");
     }
     file.Close();
     scene.HideLightMarkers();

@@ -27,7 +27,7 @@ enum class SceneOpenResult {
 // version and reads it into scene, with the camera and field of view going
 // to view. After a load that was not aborted the light markers are hidden
 // and every object's animation started, as the viewer shows a scene. Every
-// problem is reported through ReportError. Needs no OpenGL context.
+// problem goes to the scene's load report. Needs no OpenGL context.
 SceneOpenResult OpenSceneFile(const std::string& path, COGLScene& scene, CSceneView& view,
                               const ModelSceneChoice& choice = {});
 // The same for a file already open; path is what messages name.

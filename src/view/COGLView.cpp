@@ -3,6 +3,7 @@
 #include <GL/gl.h>
 
 #include "diag/CDiagnostics.h"
+#include "diag/LoadReport.h"
 #include "models/COGLModel.h"
 #include "objects/SharedListsReset.h"
 #include "platform/CSettingsStore.h"
@@ -81,6 +82,7 @@ bool COGLView::Create(int newWidth, int newHeight) {
 
 bool COGLView::OpenScene(const std::string& path) {
     const SceneOpenResult result = OpenSceneFile(path, *scene, *viewport);
+    TellLoadReport(scene->TakeLoadReport());
     if (result != SceneOpenResult::aborted) {
         // The textures go to OpenGL now rather than in the first frame.
         scene->UploadTextures();
@@ -332,6 +334,7 @@ void COGLView::ReplaceScene(const std::string& path) {
     auto loading = std::make_unique<COGLScene>();
     CLoadedView loaded;
     const SceneOpenResult result = OpenSceneFile(path, *loading, loaded);
+    TellLoadReport(loading->TakeLoadReport());
     if (result == SceneOpenResult::aborted) {
         ShowNotice(FileName(path) + " not opened", true);
         return;

@@ -98,7 +98,7 @@ TEST(HlConformance, RealModelsReadAsAPlainReadingSays) {
         COGLScene scene;
         COGLHLModel model;
         LoadModelInto(scene, model, file.string());
-        ASSERT_TRUE(model.loaded) << reports.Errors();
+        ASSERT_TRUE(model.IsLoaded()) << reports.Errors(scene);
         EXPECT_EQ(model.HeaderCount(hl::H_BONE_COUNT), facts.bones);
         ASSERT_EQ(model.animations.size(), facts.sequences.size());
         for (size_t i = 0; i < facts.sequences.size(); i++) {
@@ -118,6 +118,6 @@ TEST(HlConformance, RealModelsReadAsAPlainReadingSays) {
             EXPECT_EQ(picture.width, PowerOfTwo(texture.width)) << texture.name;
             EXPECT_EQ(picture.height, PowerOfTwo(texture.height)) << texture.name;
         }
-        EXPECT_TRUE(reports.Errors().empty()) << reports.Errors();
+        EXPECT_TRUE(reports.Errors(scene).empty()) << reports.Errors(scene);
     }
 }

@@ -62,7 +62,7 @@ protected:
             return nullptr;
         }
         COGLHLModel& model = Load(path.string());
-        EXPECT_TRUE(model.loaded) << reports.Errors();
+        EXPECT_TRUE(model.IsLoaded()) << reports.Errors(*scene);
         return &model;
     }
     // The picture of a fresh draw, red channel only.
@@ -102,7 +102,7 @@ TEST_F(HlModelTest, ObjectsOfOneFileShareItsDataAndTexturesAndPoseThemselves) {
     HlLayout layout;
     layout.sequences = { { "idle", 10, 0, 1 }, { "walk", 4, 0, 2 } };
     COGLHLModel& model = Load(folder.Write("box.mdl", HlText(layout.Write())));
-    ASSERT_TRUE(model.loaded);
+    ASSERT_TRUE(model.IsLoaded());
     EXPECT_EQ(model.name, "box");
     ASSERT_EQ(model.animations.size(), 2u);
     EXPECT_EQ(model.animations[1]->name, "walk");
@@ -126,7 +126,7 @@ TEST_F(HlModelTest, ObjectsOfOneFileShareItsDataAndTexturesAndPoseThemselves) {
     EXPECT_EQ(again.GetFrameCount(), 4);
     EXPECT_EQ(model.pose.sequence, 0);
     EXPECT_EQ(model.GetFrameCount(), 10);
-    EXPECT_TRUE(reports.Errors().empty()) << reports.Errors();
+    EXPECT_TRUE(reports.Errors(*scene).empty()) << reports.Errors(*scene);
 }
 
 TEST_F(HlModelTest, AModelWithoutTexturesTakesThoseOfItsCompanionNamedAfterIt) {
@@ -136,7 +136,7 @@ TEST_F(HlModelTest, AModelWithoutTexturesTakesThoseOfItsCompanionNamedAfterIt) {
     companion.textures = { { "arm.bmp" }, { "leg.bmp" } };
     folder.Write("man/manT.mdl", HlText(companion.Write()));
     COGLHLModel& model = Load(folder.Write("man/man.mdl", HlText(layout.Write())));
-    ASSERT_TRUE(model.loaded) << reports.Errors();
+    ASSERT_TRUE(model.IsLoaded()) << reports.Errors(*scene);
     ASSERT_EQ(model.skins.size(), 2u);
     EXPECT_EQ(model.skins[1]->path, "manTleg.bmp");
     EXPECT_EQ(model.CompanionFiles(), std::vector<std::string>{ folder.Path("man/manT.mdl") });
@@ -243,7 +243,7 @@ TEST_F(HlModelTest, TheRecordRoundTripsAndAMissingCompanionDropsOnlyThatModel) {
     layout.sequences = { { "idle", 10, 0, 1 }, { "walk", 4, 0, 1 } };
     const Bytes record = HlRecord(folder.Write("box.mdl", HlText(layout.Write())), 1, 2.5f);
     COGLHLModel& model = Read(record);
-    EXPECT_TRUE(model.loaded);
+    EXPECT_TRUE(model.IsLoaded());
     EXPECT_EQ(model.name, "Crate");
     EXPECT_EQ(model.GetAnimation(), model.animations[1]);
     EXPECT_EQ(model.pose.frame, 2.5f);
@@ -260,15 +260,15 @@ TEST_F(HlModelTest, TheRecordRoundTripsAndAMissingCompanionDropsOnlyThatModel) {
         Bytes gone = HlRecord(folder.Path("gone.mdl"), 1, 2.5f);
         gone.PutU32(OBJECT_RECORD_SIZE + 260, static_cast<uint32_t>(pakIndex));
         COGLHLModel& missing = Read(gone);
-        EXPECT_TRUE(missing.loaded);
+        EXPECT_TRUE(missing.IsLoaded());
         EXPECT_EQ(missing.data, nullptr);
         ExpectSavesBack(missing, gone);
     }
 
     layout.textures.clear();
     COGLHLModel& lonely = Read(HlRecord(folder.Write("lonely.mdl", HlText(layout.Write())), 0, 0.0f));
-    EXPECT_FALSE(lonely.loaded);
-    EXPECT_EQ(reports.Errors(), "unable to open " + folder.Path("lonelyT.mdl") + "\r\n");
+    EXPECT_FALSE(lonely.IsLoaded());
+    EXPECT_EQ(reports.Errors(*scene), "unable to open " + folder.Path("lonelyT.mdl") + "\r\n");
 }
 
 // Every shorter piece of a real model is refused or read within its bytes.
@@ -292,7 +292,7 @@ TEST_F(HlModelTest, TheTickStepsThroughTheFramesLoopsAndStopsOnFrameZero) {
     HlLayout layout;
     layout.sequences = { { "loop", 10, 0, 1 }, { "once", 10, 0, 1 }, { "still", 1, 0, 1 } };
     COGLHLModel& model = Load(folder.Write("tick.mdl", HlText(layout.Write())));
-    ASSERT_TRUE(model.loaded);
+    ASSERT_TRUE(model.IsLoaded());
     model.StartAnimation();
     std::vector<float> frames;
     for (int i = 0; i < 72; i++) {
@@ -326,7 +326,7 @@ TEST_F(HlModelTest, ChannelRunsArePosedFrameByFrameAndTheLastFrameHoldsItsValue)
     layout.sequences = { { "runs", 4, 0, 1 } };
     layout.xRuns = { 2, 2, 10, 0, 20, 0, 1, 2, 40, 0 };
     COGLHLModel& model = Load(folder.Write("runs.mdl", HlText(layout.Write())));
-    ASSERT_TRUE(model.loaded) << reports.Errors();
+    ASSERT_TRUE(model.IsLoaded()) << reports.Errors(*scene);
     const std::pair<float, float> cases[] = { { 0.0f, 10.0f }, { 0.5f, 15.0f }, { 1.5f, 20.0f }, { 2.5f, 40.0f },
                                               { 3.0f, 40.0f }, { 3.7f, 40.0f }, { -2.0f, 10.0f } };
     for (const auto& [frame, x] : cases) {
@@ -365,7 +365,7 @@ TEST_F(HlModelTest, FilePointsAreSentAsYZXAndLitByTheSwitchedOnLights) {
             scene->AddLight(std::move(light));
         }
         COGLHLModel& model = Load(folder.Write("lit" + std::to_string(c.textureFlags) + ".mdl", HlText(layout.Write())));
-        ASSERT_TRUE(model.loaded) << reports.Errors();
+        ASSERT_TRUE(model.IsLoaded()) << reports.Errors(*scene);
         Clear();
         glDisable(GL_LIGHTING);
         glEnable(GL_TEXTURE_2D);

@@ -149,7 +149,7 @@ TEST(PlayerConformance, RealPlayerFoldersGiveTheSkinsAndWeaponsAListingSays) {
         scene.BeginLoad("");  // weapons are read as they are first attached
         COGLPlayer player;
         LoadModelInto(scene, player, tris.string());
-        ASSERT_TRUE(player.loaded);
+        ASSERT_TRUE(player.IsLoaded());
         std::vector<std::string> skinTitles;
         for (const COGLTexture2D* skin : player.skins) skinTitles.push_back(Upper(skin->title));
         EXPECT_EQ(skinTitles, skins);

@@ -41,7 +41,7 @@ TEST_F(Md2Record, ReadsAndSavesBackTheModelItsAnimationStateAndItsSkins) {
     record.flipNormals = 1;
     COGLMD2& model = Read(record.Write(6));
 
-    EXPECT_TRUE(model.loaded);
+    EXPECT_TRUE(model.IsLoaded());
     EXPECT_EQ(model.name, "Crate");
     ASSERT_NE(model.GetAnimation(), nullptr);
     EXPECT_EQ(model.GetAnimation()->name, "run");
@@ -61,7 +61,7 @@ TEST_F(Md2Record, ReadsAndSavesBackTheModelItsAnimationStateAndItsSkins) {
 
     // Version 5 has no interpolate byte.
     COGLMD2& older = Read(record.Write(5), 5);
-    EXPECT_TRUE(older.loaded);
+    EXPECT_TRUE(older.IsLoaded());
     EXPECT_TRUE(older.interpolate);
     EXPECT_TRUE(older.flipNormals);
 }
@@ -99,17 +99,17 @@ TEST_F(Md2Record, AModelInAnArchiveTakesItsSkinsFromThere) {
     record.pakIndex = 0;
     record.skinIndex = 0;
     COGLMD2& loaded = Read(record.Write(6));
-    EXPECT_TRUE(loaded.loaded);
+    EXPECT_TRUE(loaded.IsLoaded());
     EXPECT_EQ(loaded.pak, scene->GetPak(0));
     ASSERT_EQ(loaded.skins.size(), 1u);
     EXPECT_EQ(loaded.skins[0]->source.archive, scene->GetPak(0));
     EXPECT_EQ(loaded.texture, loaded.skins[0]);
 
     record.pakIndex = 1;  // no such archive: silently not loaded
-    EXPECT_FALSE(Read(record.Write(6)).loaded);
+    EXPECT_FALSE(Read(record.Write(6)).IsLoaded());
     record.pakIndex = -1;  // no such file: the same
     record.path = "C:\\gone\\tris.md2";
-    EXPECT_FALSE(Read(record.Write(6)).loaded);
+    EXPECT_FALSE(Read(record.Write(6)).IsLoaded());
 }
 
 // A skin that fails to decode keeps its place: the record's skin index picks
@@ -132,7 +132,7 @@ TEST_F(Md2Record, ASkinThatFailsToDecodeKeepsItsPlace) {
     EXPECT_EQ(chosenBad.texture, chosenBad.skins[1]);
     EXPECT_EQ(chosenGood.texture, chosenGood.skins[2]);
     EXPECT_TRUE(chosenGood.texture->HasPicture());
-    const std::string errors = reports.Errors();
+    const std::string errors = reports.Errors(*scene);
     EXPECT_EQ(errors.find("Could not load Bitmap."), errors.rfind("Could not load Bitmap."));
     EXPECT_NE(errors.find("Could not load Bitmap."), std::string::npos);
 

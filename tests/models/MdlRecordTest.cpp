@@ -64,7 +64,7 @@ TEST_F(MdlRecordTest, WritesOnlyTheSkinsWithAPathAndReadsThemBackAfterTheFilesOw
     record.skinIndex = 2;
     for (int version : { 5, 6 }) {
         COGLMDL& model = Read(record.Write(6), version);
-        EXPECT_TRUE(model.loaded);
+        EXPECT_TRUE(model.IsLoaded());
         EXPECT_EQ(model.name, "Crate");
         ASSERT_NE(model.GetAnimation(), nullptr);
         EXPECT_EQ(model.GetAnimation()->name, "run");
@@ -105,7 +105,7 @@ TEST_F(MdlRecordTest, RecordsAreReadWhateverTheEmbeddedSkinsThatCame) {
     record.path = folder.Write("progs/wide.mdl", Text(Wall(2, 16385).Write()));
     record.skinCount = 1;
     COGLMDL& undecoded = Read(record.Write(6));
-    EXPECT_TRUE(undecoded.loaded);
+    EXPECT_TRUE(undecoded.IsLoaded());
     EXPECT_EQ(undecoded.skinCountInFile, 2);
     ASSERT_EQ(undecoded.skins.size(), 1u);
     EXPECT_EQ(undecoded.texture, undecoded.skins[0]);
@@ -114,7 +114,7 @@ TEST_F(MdlRecordTest, RecordsAreReadWhateverTheEmbeddedSkinsThatCame) {
     // Without its file the model knows of no skins of its own.
     record.path = folder.Path("progs/gone.mdl");
     record.skinCount = 3;
-    EXPECT_FALSE(Read(record.Write(6)).loaded);
+    EXPECT_FALSE(Read(record.Write(6)).IsLoaded());
     record.skins.clear();
-    EXPECT_FALSE(Read(record.Write(6)).loaded);
+    EXPECT_FALSE(Read(record.Write(6)).IsLoaded());
 }

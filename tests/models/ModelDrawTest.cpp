@@ -94,7 +94,7 @@ protected:
     template <typename Model>
     Model& Placed(const std::string& name, const Bytes& file) {
         Model& model = Load<Model>(name, file);
-        EXPECT_TRUE(model.loaded);
+        EXPECT_TRUE(model.IsLoaded());
         model.SetPosition(0.0f, -1.0f, 0.0f);
         return model;
     }
@@ -279,7 +279,7 @@ TEST_F(ModelDraw, Md2FlippedNormalsLightTheOtherSide) {
 
 TEST_F(ModelDraw, RealMd2LooksAsWhenDrawnRunByRun) {
     ListedMd2& listed = LoadPath<ListedMd2>(ORRIN_TESTDATA "/md2/assimp/faerie.md2");
-    if (!listed.loaded) {
+    if (!listed.IsLoaded()) {
         GTEST_SKIP() << "no MD2 test data";
     }
     listed.StartAnimation();

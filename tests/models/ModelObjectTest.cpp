@@ -162,29 +162,29 @@ TEST_F(ModelObject, TakesItsNameFromItsPath) {
     ASSERT_NE(pak, nullptr);
     for (const auto& [path, name] : entries) {
         COGLModel& model = LoadEither(path, pak);
-        EXPECT_TRUE(model.loaded) << path;
+        EXPECT_TRUE(model.IsLoaded()) << path;
         EXPECT_EQ(model.name, name) << path;
         EXPECT_EQ(model.path, path);
         EXPECT_EQ(model.pak, pak);
     }
 
     COGLMDL& onDisk = LoadPath<COGLMDL>(folder.Write("progs/Armor.MDL", mdl));
-    EXPECT_TRUE(onDisk.loaded);
+    EXPECT_TRUE(onDisk.IsLoaded());
     EXPECT_EQ(onDisk.name, "Armor");
     EXPECT_EQ(onDisk.folder, folder.Path("progs/"));
 
     for (COGLModel* missing : { &LoadEither(folder.Path("models/tank/tris.md2")), &LoadEither(folder.Path("gone.mdl")) }) {
-        EXPECT_FALSE(missing->loaded);
+        EXPECT_FALSE(missing->IsLoaded());
         EXPECT_EQ(missing->name, missing->typeCode == COGLMD2::TYPE_CODE ? "md2" : "MDL");
         EXPECT_TRUE(missing->path.empty());
     }
-    EXPECT_EQ(reports.Errors(), "");
+    EXPECT_EQ(reports.Errors(*scene), "");
 
     // Only the first 55 characters of an MD2's path are looked at.
     const std::string longFolder = "monster_with_a_long_folder_name_here";
     if (folder.Path("models/").size() + 10 <= 55) {
         COGLMD2& longer = LoadPath<COGLMD2>(folder.Write("models/" + longFolder + "/tris.md2", md2));
-        EXPECT_TRUE(longer.loaded);
+        EXPECT_TRUE(longer.IsLoaded());
         EXPECT_EQ(longer.folder, folder.Path("models/" + longFolder + "/"));
         EXPECT_EQ(longer.name, "models");
     }
@@ -205,7 +205,7 @@ TEST_F(ModelObject, ObjectsOfOneFileShareItsDataAndSkinsButNotTheirState) {
         const size_t texturesBefore = scene->textureCache.Size();
         COGLModel& a = LoadEither(file);
         COGLModel& b = LoadEither(file);
-        ASSERT_TRUE(a.loaded && b.loaded);
+        ASSERT_TRUE(a.IsLoaded() && b.IsLoaded());
         if (file.back() == '2') {
             EXPECT_EQ(static_cast<COGLMD2&>(a).data, static_cast<COGLMD2&>(b).data);
         } else {

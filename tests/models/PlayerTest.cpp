@@ -131,7 +131,7 @@ TEST_F(Player, TheRecordNamesTheWeaponAndComesBackAsItWasRead) {
     // read and shows nothing.
     const Bytes record = PlayerRecord(md2, true, true, 2);
     COGLPlayer& player = Read(record);
-    ASSERT_TRUE(player.loaded);
+    ASSERT_TRUE(player.IsLoaded());
     ASSERT_EQ(player.weapon, player.weapons[2].get());
     EXPECT_TRUE(player.weapon->dataLoaded);
     EXPECT_EQ(player.weapon->name, "w_gun");
@@ -152,7 +152,7 @@ TEST_F(Player, TheRecordNamesTheWeaponAndComesBackAsItWasRead) {
     stored.skinIndex = -1;
     const Bytes archived = PlayerRecord(stored, false, false, 2);
     COGLPlayer& fromArchive = Read(archived);
-    EXPECT_TRUE(fromArchive.loaded);
+    EXPECT_TRUE(fromArchive.IsLoaded());
     EXPECT_TRUE(fromArchive.weapons.empty());
     ExpectSavesBack(fromArchive, archived);
 
@@ -161,7 +161,7 @@ TEST_F(Player, TheRecordNamesTheWeaponAndComesBackAsItWasRead) {
     for (int32_t index : { 1, 3, -1 }) {
         EXPECT_EQ(Read(PlayerRecord(md2, false, false, index)).weapon, nullptr) << index;
     }
-    EXPECT_EQ(reports.Errors(), "");
+    EXPECT_EQ(reports.Errors(*scene), "");
 }
 
 TEST_F(Player, TheWeaponFollowsTheBodyAndHidesPastItsOwnFrames) {

@@ -68,14 +68,14 @@ protected:
     }
     void LoadFromFolder() {
         Load(WriteFiles(true));
-        ASSERT_TRUE(model->loaded);
+        ASSERT_TRUE(model->IsLoaded());
     }
     void LoadFromArchive() {
         ASSERT_EQ(scene->FindOrOpenPak(folder.Write("pak0.pak", SpakOf(ModelFiles()))), 0);
         CPakFile* pak = scene->GetPak(0);
         ASSERT_EQ(pak->GetNameLength(), 120);
         Load("x.def", pak);
-        ASSERT_TRUE(model->loaded);
+        ASSERT_TRUE(model->IsLoaded());
     }
     // A new model, in a new scene unless archive is one of the scene's.
     void Load(const std::string& path, CPakFile* archive = nullptr) {
@@ -122,7 +122,7 @@ TEST_F(SinDraw, AnArchiveDefinitionWithoutAPathLineFindsItsFilesAtTheTop) {
                                      { "walk.sam", Text(SinAnimationFile({ Square(-40) })) } });
     ASSERT_EQ(scene->FindOrOpenPak(folder.Write("pak1.pak", pak)), 0);
     Load("y.def", scene->GetPak(0));
-    EXPECT_TRUE(model->loaded);
+    EXPECT_TRUE(model->IsLoaded());
     EXPECT_EQ(model->data->meshPath, "model.sbm");
     EXPECT_EQ(model->name, "y");
 }
@@ -166,7 +166,7 @@ TEST_F(SinDraw, ForgedRunsAreSkipped) {
     mesh.Group().Word(std::numeric_limits<int32_t>::min()).Word(0).Word(0).Word(0);
     folder.Write("models/x/model.sbm", Text(mesh.Write()));
     Load(definition);
-    ASSERT_TRUE(model->loaded);
+    ASSERT_TRUE(model->IsLoaded());
     EXPECT_EQ(model->TriangleCount(), 2);
     Redraw();
     EXPECT_TRUE(ColorNear(PixelAt(-1.5f, 0.3f), 255, 255, 255));
@@ -197,7 +197,7 @@ TEST_F(SinDraw, EveryTruncationIsRefusedOrDrawnSafely) {
             }
             // A cut animation is dropped; a cut definition or mesh is refused.
             const bool animation = name == "models/x/walk.sam";
-            EXPECT_EQ(model->loaded, animation);
+            EXPECT_EQ(model->IsLoaded(), animation);
             EXPECT_TRUE(model->animations.empty() || !animation);
         }
     }

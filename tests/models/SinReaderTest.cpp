@@ -91,7 +91,7 @@ TEST_F(SinReader, ReadsTheFilesItsDefinitionNamesFromThePathLine) {
     COGLSBM& model = Load(folder.Write("defs/x.def", SinDefinition({ "path " + folder.Path("models/x"), "model.sbm",
                                                                        "idle idle.sam", "run.sam", "skin1 base.tga",
                                                                        "skin2 gone.tga" })));
-    ASSERT_TRUE(model.loaded);
+    ASSERT_TRUE(model.IsLoaded());
     EXPECT_TRUE(model.dataLoaded);
     EXPECT_EQ(model.name, "x");
     const CSinData& data = *model.data;
@@ -106,7 +106,7 @@ TEST_F(SinReader, ReadsTheFilesItsDefinitionNamesFromThePathLine) {
     EXPECT_EQ(model.SkinNames(),
               (std::vector<std::string> { folder.Path("models/x/base.tga"), folder.Path("models/x/gone.tga") }));
     ExpectVector(model.scale, 0.05f, 0.05f, 0.05f);
-    EXPECT_EQ(reports.Errors(), "");
+    EXPECT_EQ(reports.Errors(*scene), "");
 
     // Hand-computed from the bytes: header triples at 96, 72, 84; 4 vertices of 4 bytes.
     const CSinAnimation& idle = *data.animations[0];
@@ -170,7 +170,7 @@ TEST_F(SinReader, ScaleLineTimesTheDefaultUnlessARecordHasItsOwn) {
     const CVector recordScale = Read(record.Write(6)).scale;  // names no model
     record.path = folder.Path("m/x.def");
     COGLSBM& fromRecord = Read(record.Write(6));
-    EXPECT_TRUE(fromRecord.loaded);
+    EXPECT_TRUE(fromRecord.IsLoaded());
     EXPECT_EQ(fromRecord.name, "Crate");
     ExpectVector(fromRecord.scale, recordScale.x, recordScale.x, recordScale.x);
 }
@@ -261,7 +261,7 @@ TEST_F(SinReader, RecordReadsBackAsItWasWritten) {
     record.skinIndex = 0;
     record.flipNormals = 1;
     COGLSBM& model = Read(record.Write(6));
-    ASSERT_TRUE(model.loaded);
+    ASSERT_TRUE(model.IsLoaded());
     EXPECT_EQ(model.GetAnimation()->name, "run");
     EXPECT_EQ(model.nextFrame, 2);
     EXPECT_EQ(model.skins.size(), 1u);  // the definition's skin is the record's

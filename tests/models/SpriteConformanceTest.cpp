@@ -83,11 +83,11 @@ TEST_F(SpriteConformanceTest, RealSpritesReadAsTheirLayoutsSay) {
         auto sprite = std::make_unique<COGLSprite>();
         LoadModelInto(scene, *sprite, path.string());
         if (expected.kind == "refused") {
-            EXPECT_FALSE(sprite->loaded);
-            EXPECT_NE(reports.Errors().find("Not a valid Quake 2 sprite."), std::string::npos);
+            EXPECT_FALSE(sprite->IsLoaded());
+            EXPECT_NE(reports.Errors(scene).find("Not a valid Quake 2 sprite."), std::string::npos);
             continue;
         }
-        ASSERT_TRUE(sprite->loaded) << reports.Errors();
+        ASSERT_TRUE(sprite->IsLoaded()) << reports.Errors(scene);
         EXPECT_EQ(sprite->Kind(), expected.kind);
         ASSERT_EQ(sprite->frameCount, static_cast<int32_t>(expected.sizes.size()));
         scene.UploadTextures();

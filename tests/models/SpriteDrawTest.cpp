@@ -38,7 +38,7 @@ protected:
         models.push_back(std::make_unique<COGLSprite>());
         COGLSprite& sprite = *models.back();
         LoadModelInto(*scene, sprite, folder.Write(name, bytes));
-        EXPECT_TRUE(sprite.loaded) << reports.Errors();
+        EXPECT_TRUE(sprite.IsLoaded()) << reports.Errors(*scene);
         return sprite;
     }
 

@@ -95,10 +95,10 @@ TEST_F(SpriteReaderTest, RefusedSpritesAreToldAndShowNothing) {
         SCOPED_TRACE(c.what);
         reports.Clear();
         const COGLSprite& sprite = Load(std::string(c.what) + ".spr", c.bytes);
-        EXPECT_FALSE(sprite.loaded);
+        EXPECT_FALSE(sprite.IsLoaded());
         EXPECT_TRUE(sprite.frames.empty());
         EXPECT_EQ(sprite.texture, nullptr);
-        EXPECT_NE(reports.Errors().find(c.message), std::string::npos) << reports.Errors();
+        EXPECT_NE(reports.Errors(*scene).find(c.message), std::string::npos) << reports.Errors(*scene);
     }
 }
 
@@ -120,7 +120,7 @@ TEST_F(SpriteReaderTest, ScaleFollowsTheFirstFrame) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.format);
         COGLSprite& sprite = Load("s" + std::to_string(models.size()) + ".spr", IndexedSprite(c.format, c.frames, RED));
-        ASSERT_TRUE(sprite.loaded);
+        ASSERT_TRUE(sprite.IsLoaded());
         EXPECT_STREQ(sprite.Kind(), "spr");
         EXPECT_EQ(sprite.blendMode, c.format);
         EXPECT_EQ(sprite.frameCount, static_cast<int32_t>(c.frames.size()));
@@ -185,13 +185,13 @@ TEST_F(SpriteReaderTest, FramePicturesAreFoundAndShared) {
     folder.Write("sprites/f1.pcx", TinyPcx(0, 255, 0));
     const std::string sprite = Quake2Sprite({ "sprites/f0.pcx", "sprites/f1.pcx" }, 48);
     COGLSprite& first = Load("sprites/s.sp2", sprite);
-    ASSERT_TRUE(first.loaded) << reports.Errors();
+    ASSERT_TRUE(first.IsLoaded()) << reports.Errors(*scene);
     EXPECT_STREQ(first.Kind(), "sp2");
     EXPECT_EQ(first.blendMode, -1);
     EXPECT_EQ(first.frameInfo[0].width, 48);
     EXPECT_EQ(first.frameInfo[0].title, "f0");
     COGLSprite& second = Load("sprites/s.sp2", sprite);
-    ASSERT_TRUE(second.loaded);
+    ASSERT_TRUE(second.IsLoaded());
     EXPECT_EQ(second.frames, first.frames);
     second.frameStep = 1.0f;
     second.Animate();
@@ -200,16 +200,16 @@ TEST_F(SpriteReaderTest, FramePicturesAreFoundAndShared) {
 
     folder.Write("text/pics/a.tga", TinyTga(4, 2, 255, 0, 0));
     const COGLSprite& text = Load("t.txt", SpriteText({ "path text", "frame1 pics/a.tga" }));
-    ASSERT_TRUE(text.loaded) << reports.Errors();
+    ASSERT_TRUE(text.IsLoaded()) << reports.Errors(*scene);
     EXPECT_EQ(text.SkinNames(), std::vector<std::string>{ "text/pics/a.tga" });
     EXPECT_EQ(text.frames[0]->title, "frame1");
     EXPECT_EQ(text.frameInfo[0].width, 4);
-    EXPECT_EQ(reports.Errors(), "");
+    EXPECT_EQ(reports.Errors(*scene), "");
 }
 
 TEST_F(SpriteReaderTest, RecordKeepsItsNameScaleAndAnimationState) {
     COGLSprite& sprite = Load("s.spr", IndexedSprite(0, { { 64, 32 }, { 64, 32 }, { 64, 32 } }, RED));
-    ASSERT_TRUE(sprite.loaded);
+    ASSERT_TRUE(sprite.IsLoaded());
     sprite.name = "glow";
     sprite.SetScaleX(3.0f);
     sprite.SetScaleY(2.0f);
@@ -224,7 +224,7 @@ TEST_F(SpriteReaderTest, RecordKeepsItsNameScaleAndAnimationState) {
               sprite.path);
 
     const COGLSprite& loaded = Read(record);
-    ASSERT_TRUE(loaded.loaded);
+    ASSERT_TRUE(loaded.IsLoaded());
     EXPECT_EQ(loaded.name, "glow");
     EXPECT_FLOAT_EQ(loaded.scale.x, 3.0f);
     EXPECT_FLOAT_EQ(loaded.scale.y, 2.0f);
@@ -261,7 +261,7 @@ TEST_F(SpriteReaderTest, TurnsOnlyAboutTheViewingAxis) {
 // Forged animation numbers in a record never name a frame past the end.
 TEST_F(SpriteReaderTest, TickWrapsAndSurvivesForgedPositions) {
     COGLSprite& sprite = Load("s.spr", IndexedSprite(0, { { 4, 4 }, { 4, 4 }, { 4, 4 } }, RED));
-    ASSERT_TRUE(sprite.loaded);
+    ASSERT_TRUE(sprite.IsLoaded());
     sprite.frameStep = 0.5f;
     std::vector<int32_t> shown;
     for (int tick = 0; tick < 7; tick++) {

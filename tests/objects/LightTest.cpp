@@ -80,8 +80,16 @@ TEST_F(Light, ASceneGivesEightUnitsAndTellsOfTheRestAFewTimes) {
             light.Apply(State());
         }
         scene.EndLoad();
-        // In message boxes alone, as the editor told it: no error is listed.
-        EXPECT_EQ(reports.Errors(), "");
+        // Three times, then once summed up after them; in message boxes
+        // alone, as the editor told it: no error is listed.
+        const LoadReport& report = scene.GetLoadReport();
+        ASSERT_EQ(report.size(), 4u);
+        EXPECT_EQ(report[2].number, 108);
+        EXPECT_EQ(report[3].text, "\"No more lights are available.\" came 9 more times.\r\n");
+        for (const LoadReportEntry& entry : report) {
+            EXPECT_TRUE(entry.boxOnly);
+        }
+        EXPECT_EQ(reports.Errors(scene), "");
         const std::vector<bool> enabled = EnabledUnits();
         for (int i = 0; i < 8; i++) {
             EXPECT_EQ(enabled[static_cast<size_t>(i)], i % 2 == 1) << i;

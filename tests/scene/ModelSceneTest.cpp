@@ -50,7 +50,7 @@ protected:
     // The scene made for the file, seen through the viewport over the whole context.
     void Show(const std::string& path) {
         scene = std::make_unique<COGLScene>();
-        ASSERT_NE(OpenModelScene(path, *scene, viewport), SceneOpenResult::aborted) << reports.Errors();
+        ASSERT_NE(OpenModelScene(path, *scene, viewport), SceneOpenResult::aborted) << reports.Errors(*scene);
         viewport.width = SIZE;
         viewport.height = SIZE;
         viewport.Draw(*scene, State());
@@ -64,7 +64,7 @@ protected:
 };
 
 TEST_F(ModelScene, TheModelStandsOnAFloorThatFitsItUnderTwoShadowCastingLights) {
-    ASSERT_EQ(OpenSceneFile(WriteWallModel(), *scene, viewport), SceneOpenResult::loaded) << reports.Errors();
+    ASSERT_EQ(OpenSceneFile(WriteWallModel(), *scene, viewport), SceneOpenResult::loaded) << reports.Errors(*scene);
     ASSERT_EQ(scene->objects.size(), 2u);
     const auto* floor = dynamic_cast<const COGLFloor*>(scene->objects[0].get());
     ASSERT_NE(floor, nullptr);
@@ -135,7 +135,7 @@ TEST_F(ModelScene, WrongChoicesAbortAndMissingSkinsAreListed) {
     ModelSceneChoice choice;
     choice.animation = "dance";
     EXPECT_EQ(OpenModelScene(path, *scene, viewport, choice), SceneOpenResult::aborted);
-    EXPECT_NE(reports.Errors().find("has no animation \"dance\""), std::string::npos) << reports.Errors();
+    EXPECT_NE(reports.Errors(*scene).find("has no animation \"dance\""), std::string::npos) << reports.Errors(*scene);
     scene = std::make_unique<COGLScene>();
     choice = {};
     choice.skin = 5;
@@ -144,8 +144,8 @@ TEST_F(ModelScene, WrongChoicesAbortAndMissingSkinsAreListed) {
     reports.Clear();
     scene = std::make_unique<COGLScene>();
     EXPECT_EQ(OpenSceneFile(path, *scene, viewport), SceneOpenResult::incomplete);
-    EXPECT_NE(reports.Errors().find("models/a.pcx"), std::string::npos) << reports.Errors();
-    EXPECT_NE(reports.Errors().find("models/b.pcx"), std::string::npos) << reports.Errors();
+    EXPECT_NE(reports.Errors(*scene).find("models/a.pcx"), std::string::npos) << reports.Errors(*scene);
+    EXPECT_NE(reports.Errors(*scene).find("models/b.pcx"), std::string::npos) << reports.Errors(*scene);
     EXPECT_EQ(scene->objects.size(), 2u);  // shown untextured all the same
 }
 
@@ -157,7 +157,7 @@ TEST_F(ModelScene, AModelInAnArchiveIsNamedArchiveColonEntry) {
                                                                    { "readme.txt", "not a model" } }));
     EXPECT_TRUE(IsModelPath(archive + ":models/wall.md2"));
     EXPECT_EQ(OpenSceneFile(archive + ":models/wall.md2", *scene, viewport), SceneOpenResult::loaded)
-        << reports.Errors();
+        << reports.Errors(*scene);
     EXPECT_EQ(Model().pak, scene->GetPak(0));
     for (const char* entry : { ":models/none.md2", ":readme.txt" }) {
         scene = std::make_unique<COGLScene>();
@@ -172,7 +172,7 @@ TEST_F(ModelScene, APlayerWearsTheFirstSkinOfItsOwnSize) {
     if (!std::filesystem::exists(tris)) {
         GTEST_SKIP() << "no player test data";
     }
-    ASSERT_NE(OpenModelScene(tris.string(), *scene, viewport), SceneOpenResult::aborted) << reports.Errors();
+    ASSERT_NE(OpenModelScene(tris.string(), *scene, viewport), SceneOpenResult::aborted) << reports.Errors(*scene);
     ASSERT_NE(Model().texture, nullptr);
     EXPECT_EQ(Model().texture->title, "warvet");
 

@@ -81,7 +81,7 @@ TEST_F(ObjectKindsTest, EveryKindDrawsTheSameAfterEveryOther) {
                 folder.Write(name, bytes);
             }
             LoadModelInto(scene, *model, folder.Write("sample", samples.at(kind.className)));
-            ASSERT_TRUE(model->loaded);
+            ASSERT_TRUE(model->IsLoaded());
         }
         if (auto* text = dynamic_cast<COGLText*>(object.get())) {
             text->SetText("Orrin");

@@ -40,7 +40,7 @@ protected:
         const std::string path = folder.Write(name, std::string(bytes.bytes.begin(), bytes.bytes.end()));
         return OpenSceneFile(path, *scene, viewport);
     }
-    std::string Errors() const { return reports.Errors(); }
+    std::string Errors() { return reports.Errors(*scene); }
 
     CTestFolder folder;
     CCapturedReports reports;
@@ -124,7 +124,7 @@ TEST(SceneFileMemory, RunningOutOfMemoryIsReportedLikeADamagedFile) {
         COGLViewport3D viewport { settings };
         COGLScene scene;
         const bool aborted = OpenSceneFile(scenePath, scene, viewport) == SceneOpenResult::aborted;
-        _exit(aborted && reports.Errors() == "An execption occured while loading the scene file.\r\n" ? 0 : 1);
+        _exit(aborted && reports.Errors(scene) == "An execption occured while loading the scene file.\r\n" ? 0 : 1);
     }
     CTestFolder folder;
     const std::string model = folder.Write("big.md2", "");

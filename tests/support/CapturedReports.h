@@ -4,7 +4,9 @@
 #include <string>
 
 #include "diag/CDiagnostics.h"
+#include "diag/LoadReport.h"
 #include "platform/CMessageBox.h"
+#include "scene/COGLScene.h"
 #include "support/TestFolder.h"
 
 // For the life of a test: reports go to "errors.txt" and "log.txt" in a
@@ -29,6 +31,12 @@ public:
     }
     // Everything reported so far.
     std::string Errors() const { return CTestFolder::Read(Diagnostics().ErrorFilePath()); }
+    // The same, after telling what the scene's loads had to tell since last
+    // asked, as the viewer tells it.
+    std::string Errors(COGLScene& scene) const {
+        TellLoadReport(scene.TakeLoadReport());
+        return Errors();
+    }
     const CTestFolder& Folder() const { return logs; }
 
 private:
