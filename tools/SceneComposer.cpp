@@ -170,7 +170,7 @@ std::unique_ptr<COGLObject> MakeObject(FieldReader& in, const json& node, CModel
     object->orientation = CQuaternion(orientation[0], orientation[1], orientation[2], orientation[3]);
     // Through the setters where there are any: a model passes them on to
     // what it carries.
-    bool visible = object->visible, transparent = object->transparent;
+    bool visible = object->IsVisible(), transparent = object->transparent;
     in.Bool(node, "visible", visible);
     in.Bool(node, "transparent", transparent);
     object->SetVisible(visible);

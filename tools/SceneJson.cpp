@@ -231,7 +231,7 @@ ordered_json DescribeObject(const COGLObject& object, const COGLScene& /*scene*/
         { "position", Vector(object.position) },
         { "scale", Vector(object.scale) },
         { "orientation", Floats(orientation, 4) },
-        { "visible", object.visible },
+        { "visible", object.IsVisible() },
         { "transparent", object.transparent },
         { "animating", object.animating },
         { "texture", TexturePath(object.texture) },

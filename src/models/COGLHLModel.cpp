@@ -118,7 +118,7 @@ void COGLHLModel::Animate() {
 }
 
 void COGLHLModel::Draw(CGLState& gl, int flags) {
-    if (!visible || data == nullptr) {
+    if (!IsVisible() || data == nullptr) {
         return;
     }
     // The meshes wind the other way round from the rest of the scene.
@@ -151,10 +151,10 @@ void COGLHLModel::DrawPosed(const HLDrawInputs& inputs) {
 }
 
 void COGLHLModel::DrawForSelection() {
-    if ((selectionName & HIDDEN_BIT) != 0 || data == nullptr) {
+    if ((SelectionName() & HIDDEN_BIT) != 0 || data == nullptr) {
         return;
     }
-    glLoadName(selectionName);
+    glLoadName(SelectionName());
     // The shape alone, in the state picking set up.
     DrawPosed({ nullptr, resources, position, nullptr, 0 });
 }

@@ -201,7 +201,7 @@ void COGLModel::PlaceModel() {
 }
 
 void COGLModel::Draw(CGLState& gl, int flags) {
-    if (!visible) {
+    if (!IsVisible()) {
         return;
     }
     // Model meshes wind their front faces clockwise.
@@ -222,10 +222,10 @@ void COGLModel::Draw(CGLState& gl, int flags) {
 }
 
 void COGLModel::DrawForSelection() {
-    if (selectionName & HIDDEN_BIT) {
+    if (SelectionName() & HIDDEN_BIT) {
         return;
     }
-    glLoadName(selectionName);
+    glLoadName(SelectionName());
     glPushMatrix();
     PlaceModel();
     DrawMesh();
@@ -233,7 +233,7 @@ void COGLModel::DrawForSelection() {
 }
 
 void COGLModel::DrawSelected(CGLState& gl) {
-    if (!visible) {
+    if (!IsVisible()) {
         return;
     }
     BeginHighlight(gl);

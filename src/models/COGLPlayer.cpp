@@ -38,7 +38,7 @@ void COGLPlayer::Draw(CGLState& gl, int flags) {
     COGLMD2::Draw(gl, flags);
     // A weapon follows its own visibility, which the frame tick may turn
     // back on; a hidden player must not leave it floating.
-    if (!visible) {
+    if (!IsVisible()) {
         return;
     }
     if (weapon != nullptr) {
@@ -228,7 +228,7 @@ void COGLPlayer::SyncAttachment(COGLMD2& model) {
     model.SetPosition(position.x, position.y, position.z);
     model.orientation = orientation;
     model.SetTextureMode(textureMode);
-    model.SetVisible(visible);
+    model.SetVisible(IsVisible());
     model.yOffset = yOffset;
     model.SetFlipNormals(flipNormals);
     if (const CModelAnimation* animation = GetAnimation()) {

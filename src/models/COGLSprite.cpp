@@ -236,7 +236,7 @@ void COGLSprite::DrawMesh() {
 }
 
 void COGLSprite::Draw(CGLState& gl, int flags) {
-    if (flags == 0 || !visible) {
+    if (flags == 0 || !IsVisible()) {
         return;
     }
     glPushMatrix();
@@ -314,10 +314,10 @@ void COGLSprite::DrawTextured(CGLState& gl) {
 }
 
 void COGLSprite::DrawForSelection() {
-    if (selectionName & HIDDEN_BIT) {
+    if (SelectionName() & HIDDEN_BIT) {
         return;
     }
-    glLoadName(selectionName);
+    glLoadName(SelectionName());
     glPushMatrix();
     glTranslatef(position.x, position.y, position.z);
     ApplyRotation();
@@ -326,7 +326,7 @@ void COGLSprite::DrawForSelection() {
 }
 
 void COGLSprite::DrawSelected(CGLState& gl) {
-    if (!visible) {
+    if (!IsVisible()) {
         return;
     }
     BeginHighlight(gl);

@@ -34,7 +34,7 @@ void COGLBillboard::CallListBlended(CGLState& gl, uint32_t list) const {
 }
 
 void COGLBillboard::Draw(CGLState& gl, int flags) {
-    if (!visible) {
+    if (!IsVisible()) {
         return;
     }
     PrepareLists();

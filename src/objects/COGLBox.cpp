@@ -66,7 +66,7 @@ void COGLBox::ResetLists() {
 }
 
 void COGLBox::DrawSelected(CGLState& gl) {
-    if (!visible) {
+    if (!IsVisible()) {
         return;
     }
     glPushMatrix();

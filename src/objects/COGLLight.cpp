@@ -70,7 +70,7 @@ void COGLLight::Save(CFile& file) const {
     out.WriteFloat(marker->position.y);
     out.WriteFloat(marker->position.z);
     out.WriteFloat(w);
-    out.WriteInt32(marker->visible ? 1 : 0);
+    out.WriteInt32(marker->IsVisible() ? 1 : 0);
     out.WriteInt32(enabled);
     WriteTail(out);
     file.Write(out.Bytes().data(), out.Bytes().size());

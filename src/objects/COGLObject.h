@@ -69,9 +69,13 @@ public:
     virtual void SetEmission(float r, float g, float b, float a);
     virtual void SetEmissionAlpha(float a);
     virtual void SetShininess(float s);
+    // Show and Hide keep the visibility and bit 31 of the selection name in step.
     virtual void SetVisible(bool visible);
     virtual void Show();
     virtual void Hide();
+    bool IsVisible() const { return visible; }
+    // The GL selection name the object picks under; bit 31 set when hidden.
+    uint32_t SelectionName() const { return selectionName; }
     virtual void SetTransparent(bool transparent);
     virtual void StartAnimation();
     // Turns the object by degrees about axis, after its current orientation.
@@ -98,7 +102,7 @@ public:
     // from glColor: highlights and light markers.
     static uint32_t UnlitLineBits(uint32_t baseline);
 
-    // Bit 31 of selectionName marks a hidden object.
+    // Bit 31 of the selection name marks a hidden object.
     static constexpr uint32_t HIDDEN_BIT = 0x80000000u;
 
     uint32_t selectionList = 0;
@@ -114,8 +118,6 @@ public:
     // Half-sizes of the unscaled shape, for the highlight and the axis ticks.
     CVector  extents { 1.0f, 1.0f, 1.0f };
     std::string name;
-    uint32_t selectionName;
-    bool     visible = true;
     bool     transparent = false;
     bool     animating = false;
     // 2 is wire-frame; only outline text reads it.
@@ -179,6 +181,8 @@ protected:
     int  ReadPrefix(CRecordReader& in);
 
 private:
+    uint32_t selectionName;
+    bool     visible = true;
 
     // Process-wide, never reset: every object made or copied takes the next.
     static uint32_t nextSelectionName;

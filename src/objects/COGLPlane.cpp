@@ -121,7 +121,7 @@ void COGLPlane::DrawGeometry(CGLState& gl, uint32_t bits, uint32_t list, int fla
 }
 
 void COGLPlane::DrawSelected(CGLState& gl) {
-    if (!visible) {
+    if (!IsVisible()) {
         return;
     }
     glPushMatrix();

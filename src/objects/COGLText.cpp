@@ -183,7 +183,7 @@ void COGLText::CallGlyphsTextured(CGLState& gl, uint32_t bits, uint32_t base) co
 }
 
 void COGLText::Draw(CGLState& gl, int flags) {
-    if (!visible) {
+    if (!IsVisible()) {
         return;
     }
     PrepareLists();
@@ -210,11 +210,11 @@ void COGLText::Draw(CGLState& gl, int flags) {
 }
 
 void COGLText::DrawForSelection() {
-    if (selectionName & HIDDEN_BIT) {
+    if (SelectionName() & HIDDEN_BIT) {
         return;
     }
     PrepareLists();
-    glLoadName(selectionName);
+    glLoadName(SelectionName());
     glPushAttrib(GL_POLYGON_BIT);
     glPushMatrix();
     PlaceText();
@@ -224,7 +224,7 @@ void COGLText::DrawForSelection() {
 }
 
 void COGLText::DrawSelected(CGLState& gl) {
-    if (!visible) {
+    if (!IsVisible()) {
         return;
     }
     if (glyphSet == nullptr) {

@@ -295,7 +295,7 @@ uint32_t COGLScene::HideLightMarkers() {
     const size_t count = std::min<size_t>(lights.size(), 32);
     for (size_t i = 0; i < count; i++) {
         COGLObject& marker = lights[i]->Marker();
-        if (marker.visible) {
+        if (marker.IsVisible()) {
             marker.Hide();
             hidden |= 1u << i;
         }

@@ -137,12 +137,12 @@ TEST_F(ModelObject, StartsOnTheFilesAnimationAndHidesWithoutTheOneAskedFor) {
         model.StartAnimation();
         EXPECT_TRUE(model.animating);
         model.SelectAnimation("jump");
-        EXPECT_FALSE(model.visible);
+        EXPECT_FALSE(model.IsVisible());
         EXPECT_EQ(model.GetAnimation(), nullptr);
         model.Animate();
         model.Draw(State(), DRAW_MATERIAL);  // nothing to draw, nothing touched
         model.SelectAnimation("run");
-        EXPECT_TRUE(model.visible);
+        EXPECT_TRUE(model.IsVisible());
         EXPECT_EQ(model.GetAnimation(), model.FindAnimation("run"));
     }
 }

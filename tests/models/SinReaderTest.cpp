@@ -240,10 +240,10 @@ TEST_F(SinReader, SelectingAnimations) {
     model.SetVisible(false);
     model.SelectAnimation("Run");  // names are case-sensitive: nothing changes
     EXPECT_EQ(model.GetAnimation(), model.animations[1]);
-    EXPECT_FALSE(model.visible);
+    EXPECT_FALSE(model.IsVisible());
     EXPECT_FLOAT_EQ(model.framePosition, 0.125f);
     model.SelectAnimation("idle");
-    EXPECT_TRUE(model.visible);
+    EXPECT_TRUE(model.IsVisible());
     EXPECT_EQ(model.GetAnimation(), model.animations[0]);
 }
 

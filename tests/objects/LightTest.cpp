@@ -161,7 +161,7 @@ TEST_F(Light, PointLightRecordLoadsAtItsOffsetsAndSavesBack) {
     EXPECT_EQ(light.ambient[2], 0.3f);
     EXPECT_EQ(light.specular[1], 0.8f);
     EXPECT_EQ(light.Marker().position.z, -3.5f);
-    EXPECT_FALSE(light.Marker().visible);
+    EXPECT_FALSE(light.Marker().IsVisible());
 
     // Disabled by its record, it keeps its unit and switches it off.
     EXPECT_TRUE(light.HasUnit());

@@ -15,7 +15,7 @@ TEST(ObjectRecord, LoadReadsTheFieldsAtTheirOffsetsAndSaveWritesThemBack) {
     CFile file;
     ASSERT_TRUE(file.OpenMemory(record.data(), record.size()));
     COGLObject object;
-    const uint32_t selectionName = object.selectionName;
+    const uint32_t selectionName = object.SelectionName();
     object.typeCode = 42;
 
     const int textureIndex = object.Load(file, 5);
@@ -30,7 +30,7 @@ TEST(ObjectRecord, LoadReadsTheFieldsAtTheirOffsetsAndSaveWritesThemBack) {
     // The repeated position x wins over the first.
     EXPECT_EQ(object.position.x, -8.0f);
     EXPECT_EQ(object.position.y, 6.0f);
-    EXPECT_TRUE(object.visible);
+    EXPECT_TRUE(object.IsVisible());
     EXPECT_TRUE(object.transparent);
     EXPECT_FALSE(object.animating);
     EXPECT_EQ(object.renderMode, 2);
@@ -40,7 +40,7 @@ TEST(ObjectRecord, LoadReadsTheFieldsAtTheirOffsetsAndSaveWritesThemBack) {
     EXPECT_EQ(object.textureMode, 0x1E01);
     EXPECT_EQ(object.reservedB, 7);
     // Not part of the record.
-    EXPECT_EQ(object.selectionName, selectionName);
+    EXPECT_EQ(object.SelectionName(), selectionName);
     EXPECT_EQ(object.typeCode, 42);
 
     // Only the first position x differs: the save writes the value that won.
@@ -69,9 +69,9 @@ TEST(ObjectRecord, LongNamesAreCutTo99CharactersAndHiddenIsTheVisibleByte) {
     COGLObject loaded;
     loaded.Load(file, 5);
     EXPECT_EQ(loaded.name, std::string(99, 'x'));
-    EXPECT_FALSE(loaded.visible);
+    EXPECT_FALSE(loaded.IsVisible());
     // Unlike Hide(), loading leaves bit 31 of the selection name clear.
-    EXPECT_EQ(loaded.selectionName & COGLObject::HIDDEN_BIT, 0u);
+    EXPECT_EQ(loaded.SelectionName() & COGLObject::HIDDEN_BIT, 0u);
 }
 
 TEST(ObjectRecord, ATruncatedRecordThrowsAndChangesNothing) {

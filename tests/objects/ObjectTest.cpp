@@ -9,14 +9,14 @@
 TEST(COGLObject, SelectionNamesAreUniqueAndBit31MarksHidden) {
     COGLObject object;
     COGLObject next;
-    const uint32_t name = object.selectionName;
-    EXPECT_EQ(next.selectionName, name + 1);
+    const uint32_t name = object.SelectionName();
+    EXPECT_EQ(next.SelectionName(), name + 1);
     object.SetVisible(false);
-    EXPECT_FALSE(object.visible);
-    EXPECT_EQ(object.selectionName, name | COGLObject::HIDDEN_BIT);
+    EXPECT_FALSE(object.IsVisible());
+    EXPECT_EQ(object.SelectionName(), name | COGLObject::HIDDEN_BIT);
     object.SetVisible(true);
-    EXPECT_TRUE(object.visible);
-    EXPECT_EQ(object.selectionName, name);
+    EXPECT_TRUE(object.IsVisible());
+    EXPECT_EQ(object.SelectionName(), name);
 }
 
 TEST(COGLObject, RotationAnglesAreReducedBeforeUse) {
@@ -82,11 +82,11 @@ TEST(COGLObject, CopyFromGoesThroughTheSettersAndTakesANewSelectionName) {
     EXPECT_EQ(copy.scale.y, 3.0f);
     EXPECT_EQ(copy.scale.z, 1.0f);  // the subclass's override applied
     EXPECT_EQ(copy.extents.y, 8.0f);
-    EXPECT_FALSE(copy.visible);
+    EXPECT_FALSE(copy.IsVisible());
     EXPECT_EQ(copy.orientation.z, source.orientation.z);
     EXPECT_EQ(copy.solidList, 77u);  // lists stay the copy's own
-    EXPECT_GT(copy.selectionName, source.selectionName & ~COGLObject::HIDDEN_BIT);
-    EXPECT_NE(copy.selectionName, source.selectionName);
+    EXPECT_GT(copy.SelectionName(), source.SelectionName() & ~COGLObject::HIDDEN_BIT);
+    EXPECT_NE(copy.SelectionName(), source.SelectionName());
 }
 
 TEST(COGLObject, SetTextureKeepsNoTextureThatCannotBePrepared) {

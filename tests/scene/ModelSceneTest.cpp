@@ -84,7 +84,7 @@ TEST_F(ModelScene, TheModelStandsOnAFloorThatFitsItUnderTwoShadowCastingLights) 
     ASSERT_EQ(scene->lights.size(), 2u);
     for (const auto& light : scene->lights) {
         EXPECT_GT(light->Marker().position.y, max.y);
-        EXPECT_FALSE(light->Marker().visible);
+        EXPECT_FALSE(light->Marker().IsVisible());
     }
     EXPECT_TRUE(scene->shadowsEnabled);
     EXPECT_EQ(scene->shadowLightCount, 2);

@@ -195,7 +195,7 @@ TEST_F(SceneFile, MixedRecordsAndTheShadowSlotsThatPointIntoThem) {
     ASSERT_EQ(scene->lights.size(), 2u);
     EXPECT_STREQ(scene->lights[0]->ClassName(), "COGLPointLight");
     EXPECT_STREQ(scene->lights[1]->ClassName(), "COGLSpotLight");
-    EXPECT_FALSE(scene->lights[0]->Marker().visible);  // markers hidden after loading
+    EXPECT_FALSE(scene->lights[0]->Marker().IsVisible());  // markers hidden after loading
     ASSERT_EQ(scene->objects.size(), 4u);
     EXPECT_STREQ(scene->objects[0]->ClassName(), "COGLBox");
     EXPECT_EQ(scene->objects[0]->name, "Crate");

@@ -319,7 +319,7 @@ TEST_F(Viewport, PickingFindsTheObjectUnderTheCursor) {
         return glRenderMode(GL_RENDER);
     };
     ASSERT_EQ(hitsAt(400, 300), 1);
-    EXPECT_EQ(buffer[3], box.selectionName);
+    EXPECT_EQ(buffer[3], box.SelectionName());
     EXPECT_EQ(hitsAt(470, 360), 1);
     EXPECT_EQ(hitsAt(600, 300), 0);
     EXPECT_EQ(hitsAt(10, 10), 0);
