@@ -92,7 +92,7 @@ void CModelComposer::ReadModel(FieldReader& in, const json& node, COGLModel& mod
         ReadSprite(in, fields, archive, modelPath, *sprite);
         return;
     }
-    model.resources = &holder;
+    model.SetResources(&holder);
     const bool found = model.LoadFrom(archive, modelPath, true);
     PrintLoadReport(holder.TakeLoadReport(), nullptr);
     if (found && !model.IsLoaded()) {
@@ -103,8 +103,8 @@ void CModelComposer::ReadModel(FieldReader& in, const json& node, COGLModel& mod
     model.pak = archive;
     // Skins the viewer finds by name are listed below, as it finds them;
     // those the model file holds (an MDL's) stay first.
-    std::erase_if(model.skins, [](const COGLTexture2D* skin) { return !skin->path.empty(); });
-    model.texture = nullptr;
+    model.DropNamedSkins();
+    model.SetTexture(nullptr);
 
     std::string animationName;
     in.String(fields, "currentAnimation", animationName);
@@ -139,7 +139,7 @@ void CModelComposer::ReadModel(FieldReader& in, const json& node, COGLModel& mod
     for (const std::string& skinName : model.SkinNames()) {
         const std::string skinPath = FileSkinPath(model, skinName);
         if (!skinPath.empty() && model.FindSkin(skinPath) == nullptr) {
-            model.skins.push_back(AddSkin(skinPath, false));
+            model.ListSkin(AddSkin(skinPath, false));
         }
     }
     if (auto* player = dynamic_cast<COGLPlayer*>(&model)) {
@@ -155,17 +155,17 @@ void CModelComposer::ReadModel(FieldReader& in, const json& node, COGLModel& mod
             in.Bool(skinNode, "useDefaultPalette", useDefaultPalette);
         }
         if (!skinPath.empty() && model.FindSkin(skinPath) == nullptr) {
-            model.skins.push_back(AddSkin(skinPath, useDefaultPalette));
+            model.ListSkin(AddSkin(skinPath, useDefaultPalette));
         }
     }
     std::string chosen;
     in.String(node, "texture", chosen);
     if (chosen.empty()) {
-        model.texture = model.skins.empty() ? nullptr : model.skins.front();
+        model.SetTexture(model.Skins().empty() ? nullptr : model.Skins().front());
         return;
     }
-    model.texture = model.FindSkin(chosen);
-    if (model.texture == nullptr) {
+    model.SetTexture(model.FindSkin(chosen));
+    if (model.Texture() == nullptr) {
         in.Fail("texture " + chosen + " is not a skin of " + modelPath);
     }
 }
@@ -174,7 +174,7 @@ void CModelComposer::ReadModel(FieldReader& in, const json& node, COGLModel& mod
 // holder's texture cache; its record has no skins.
 void CModelComposer::ReadSprite(FieldReader& in, const json& fields, CPakFile* archive, const std::string& spritePath,
                                 COGLSprite& sprite) {
-    sprite.resources = &holder;
+    sprite.SetResources(&holder);
     const bool found = sprite.LoadFrom(archive, spritePath, true);
     PrintLoadReport(holder.TakeLoadReport(), nullptr);
     if (found && !sprite.IsLoaded()) {
@@ -200,7 +200,7 @@ void CModelComposer::ReadPlayer(FieldReader& in, const json& fields, COGLPlayer&
     player.flag.reset();
     if (found && player.pak == nullptr) {
         for (const std::string& skinPath : COGLPlayer::FolderSkins(*holder.Assets(), player.folder)) {
-            player.skins.push_back(AddSkin(skinPath, false));
+            player.ListSkin(AddSkin(skinPath, false));
         }
     }
     in.Int(fields, "weaponIndex", player.recordWeaponIndex);

@@ -141,11 +141,12 @@ ordered_json DescribeModel(const COGLModel& model) {
         animations.push_back({ { "name", animation->name }, { "first", animation->first }, { "count", animation->count } });
     }
     ordered_json skins = ordered_json::array();
-    for (const COGLTexture2D* skin : model.skins) {
+    for (const COGLTexture2D* skin : model.Skins()) {
         skins.push_back(skin != nullptr ? ordered_json(skin->path) : ordered_json(nullptr));
     }
     const CModelAnimation* current = model.GetAnimation();
-    const int pak = model.resources != nullptr && model.pak != nullptr ? model.resources->IndexOfPak(model.pak) : -1;
+    const CModelResources* owner = model.Resources();
+    const int pak = owner != nullptr && model.pak != nullptr ? owner->IndexOfPak(model.pak) : -1;
     ordered_json out = {
         { "path", model.path },
         { "pak", pak >= 0 ? ordered_json(pak) : ordered_json(nullptr) },
@@ -207,7 +208,8 @@ ordered_json DescribeSprite(const COGLSprite& sprite) {
     } else {
         frames = sprite.SkinNames();
     }
-    const int pak = sprite.resources != nullptr && sprite.pak != nullptr ? sprite.resources->IndexOfPak(sprite.pak) : -1;
+    const CModelResources* owner = sprite.Resources();
+    const int pak = owner != nullptr && sprite.pak != nullptr ? owner->IndexOfPak(sprite.pak) : -1;
     return {
         { "path", sprite.path },
         { "pak", pak >= 0 ? ordered_json(pak) : ordered_json(nullptr) },
@@ -234,7 +236,7 @@ ordered_json DescribeObject(const COGLObject& object, const COGLScene& /*scene*/
         { "visible", object.IsVisible() },
         { "transparent", object.transparent },
         { "animating", object.animating },
-        { "texture", TexturePath(object.texture) },
+        { "texture", TexturePath(object.Texture()) },
         { "ambient", Floats(object.ambient, 4) },
         { "diffuse", Floats(object.diffuse, 4) },
         { "specular", Floats(object.specular, 4) },

@@ -59,7 +59,7 @@ bool NameFailedSkins(const COGLModel& model) {
     // The skins' paths reversed and sorted: the first at or after a reversed
     // file name starts with it when any does. A file may name thousands.
     std::vector<std::string> reversedPaths;
-    for (const COGLTexture2D* skin : model.skins) {
+    for (const COGLTexture2D* skin : model.Skins()) {
         if (skin != nullptr) {
             reversedPaths.emplace_back(skin->path.rbegin(), skin->path.rend());
         }
@@ -76,7 +76,7 @@ bool NameFailedSkins(const COGLModel& model) {
             allLoaded = false;
         }
     }
-    for (COGLTexture2D* skin : model.skins) {
+    for (COGLTexture2D* skin : model.Skins()) {
         if (skin != nullptr && !skin->path.empty() && !skin->HasPicture()) {
             const std::string where = skin->source.InArchive() ? " in " + skin->source.archive->GetPath() : "";
             Fail(EXIT_INCOMPLETE, "the skin " + skin->path + where + " is not a picture the viewer reads");
@@ -318,7 +318,7 @@ int RunModel(int argc, char** argv) {
     }
     const bool skinsLoaded = NameFailedSkins(*model);
     // Skins a model file holds itself (MDL) come without names.
-    const bool allSkins = static_cast<size_t>(std::count_if(model->skins.begin(), model->skins.end(),
+    const bool allSkins = static_cast<size_t>(std::count_if(model->Skins().begin(), model->Skins().end(),
                                                             [](const COGLTexture2D* s) { return s != nullptr; })) >=
                           model->SkinNames().size();
     return skinsLoaded && allSkins && loaded.errors.empty() ? EXIT_LOADED : EXIT_INCOMPLETE;

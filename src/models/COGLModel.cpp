@@ -89,6 +89,10 @@ bool COGLModel::AdoptSkin(COGLTexture2D* skin) {
     return true;
 }
 
+void COGLModel::DropNamedSkins() {
+    std::erase_if(skins, [](const COGLTexture2D* skin) { return !skin->path.empty(); });
+}
+
 void COGLModel::SetTexture(COGLTexture2D* newTexture) {
     // Kept even when its picture failed: drawn untextured, still the chosen
     // skin when the model is saved.

@@ -108,8 +108,6 @@ public:
     float   frameFraction = 0.0f;
     // The model file's named animations, held by its shared data.
     std::vector<const CModelAnimation*> animations;
-    // Textures of the scene's cache.
-    std::vector<COGLTexture2D*> skins;
     int32_t skinCountInFile = 0;
     bool    dataLoaded = false;
     AssetId     source;             // the model file read
@@ -118,11 +116,24 @@ public:
     std::string folder;
     CVector boundsMin;
     CVector boundsMax;
+
+    // Textures of the scene's cache, in skin-number order.
+    const std::vector<COGLTexture2D*>& Skins() const { return skins; }
+    // Lists a skin a record names without reading its picture: for composing
+    // a record, not for drawing.
+    void ListSkin(COGLTexture2D* skin) { skins.push_back(skin); }
+    // Forgets the skins found by name (those with a path), keeping the ones
+    // the model file holds.
+    void DropNamedSkins();
     // The scene that holds the model, its skins, its parsed file and its
-    // archives; not owned.
-    CModelResources* resources = nullptr;
+    // archives; not owned. Set before the model file is read.
+    CModelResources* Resources() const { return resources; }
+    void SetResources(CModelResources* owner) { resources = owner; }
 
 protected:
+    std::vector<COGLTexture2D*> skins;
+    CModelResources* resources = nullptr;
+
     // LoadAsset's reading, the model's kind's own.
     virtual bool ReadAsset(const AssetId& id) = 0;
     // For a kind whose record keeps the model whether its file was read.

@@ -186,14 +186,14 @@ void COGLPlayer::CollectFlag() {
     flag->pak = archive;
     flag->searchAllPaks = true;
     flag->reportsInvalid = false;
-    flag->resources = resources;
+    flag->SetResources(resources);
     HideFlag();
 }
 
 void COGLPlayer::AddWeapon(std::unique_ptr<COGLMD2> model) {
     model->searchAllPaks = true;
     model->reportsInvalid = false;
-    model->resources = resources;
+    model->SetResources(resources);
     weapons.push_back(std::move(model));
 }
 
@@ -237,7 +237,7 @@ void COGLPlayer::SyncAttachment(COGLMD2& model) {
     CopyFrames(model);
     if (texture == nullptr) {
         model.SetTexture(nullptr);
-    } else if (model.texture == nullptr) {
+    } else if (model.Texture() == nullptr) {
         model.SelectFirstSkin();
     }
 }
@@ -270,7 +270,7 @@ bool COGLPlayer::SavedFlagShown() const {
 }
 
 bool COGLPlayer::SavedFlag1() const {
-    return flag != nullptr ? flag->texture != nullptr && flag->texture->title == "flag1" : recordFlag1;
+    return flag != nullptr ? flag->Texture() != nullptr && flag->Texture()->title == "flag1" : recordFlag1;
 }
 
 int32_t COGLPlayer::SavedWeaponIndex() const {
@@ -292,8 +292,8 @@ void COGLPlayer::SetTexture(COGLTexture2D* newTexture) {
         if (model == nullptr) {
             continue;
         }
-        if (newTexture != nullptr && !model->skins.empty()) {
-            model->SetTexture(model->skins.front());
+        if (newTexture != nullptr && !model->Skins().empty()) {
+            model->SetTexture(model->Skins().front());
         } else {
             model->SetTexture(nullptr);
         }

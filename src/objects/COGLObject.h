@@ -95,6 +95,7 @@ public:
     virtual void SetPositionZ(float z);
     // A texture whose picture was not decoded leaves the object without one.
     virtual void SetTexture(COGLTexture2D* texture);
+    COGLTexture2D* Texture() const { return texture; }
     virtual void SetTextureMode(int mode);
     // Multiplies the modelview matrix by the orientation.
     virtual void ApplyRotation();
@@ -127,7 +128,6 @@ public:
     CQuaternion orientation;
     // Flag bits kept through save and copy; bit 0 marks a light's marker.
     int32_t  reservedA = 0;
-    COGLTexture2D* texture = nullptr;
     CVector  textureRotation { 0.0f, 0.0f, 0.0f };
     CVector  textureScale { 1.0f, 1.0f, 1.0f };
     CVector  textureTranslation { 0.0f, 0.0f, 0.0f };
@@ -138,6 +138,9 @@ public:
     bool     picksByWire = false;
 
 protected:
+    // Set only through SetTexture, which a subclass may override.
+    COGLTexture2D* texture = nullptr;
+
     // Makes the display lists the object draws with when they are still to
     // be made; every draw calls it first, so that objects are made and
     // loaded without an OpenGL context. Needs the context current.

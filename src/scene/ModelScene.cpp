@@ -79,7 +79,7 @@ std::unique_ptr<COGLModel> LoadFromDisk(const std::string& path, COGLScene& scen
         return nullptr;
     }
     std::unique_ptr<COGLModel> model = CreateModelForFile(*kind, path, false);
-    model->resources = &scene;
+    model->SetResources(&scene);
     model->LoadAsset(id);
     return model;
 }
@@ -106,7 +106,7 @@ std::unique_ptr<COGLModel> LoadFromArchive(const ArchivePath& where, COGLScene& 
         return nullptr;
     }
     std::unique_ptr<COGLModel> model = CreateModelForFile(*kind, where.entry, true);
-    model->resources = &scene;
+    model->SetResources(&scene);
     model->LoadAsset(id);
     return model;
 }
@@ -127,12 +127,12 @@ std::vector<std::string> MissingSkins(const COGLModel& model) {
         return missing;
     }
     const std::vector<std::string> names = model.SkinNames();
-    if (model.skins.size() >= names.size()) {
+    if (model.Skins().size() >= names.size()) {
         return missing;
     }
     // A file may name thousands of skins: the held file names are gathered once.
     std::unordered_set<std::string> held;
-    for (const COGLTexture2D* skin : model.skins) {
+    for (const COGLTexture2D* skin : model.Skins()) {
         held.insert(LowerFileName(skin->path));
     }
     for (const std::string& name : names) {
@@ -149,8 +149,8 @@ size_t ModelSkin(const COGLModel& model) {
     int32_t width = 0;
     int32_t height = 0;
     model.SkinSize(width, height);
-    for (size_t i = 0; width > 0 && i < model.skins.size(); i++) {
-        const COGLImage* picture = model.skins[i]->image.get();
+    for (size_t i = 0; width > 0 && i < model.Skins().size(); i++) {
+        const COGLImage* picture = model.Skins()[i]->image.get();
         if (picture != nullptr && picture->sourceWidth == width && picture->sourceHeight == height) {
             return i;
         }
@@ -173,14 +173,14 @@ bool ApplyChoice(const std::string& path, const ModelSceneChoice& choice, COGLMo
         model.SetAnimation(animation);
     }
     const bool chosen = choice.skin != ModelSceneChoice::MODEL_SKIN;
-    if (chosen && (choice.skin < 0 || (choice.skin > 0 && static_cast<size_t>(choice.skin) >= model.skins.size()))) {
-        scene.AddToReport(path + " has " + std::to_string(model.skins.size()) + " skins; there is no skin " +
+    if (chosen && (choice.skin < 0 || (choice.skin > 0 && static_cast<size_t>(choice.skin) >= model.Skins().size()))) {
+        scene.AddToReport(path + " has " + std::to_string(model.Skins().size()) + " skins; there is no skin " +
                               std::to_string(choice.skin) + ".\r\n",
                           path);
         return false;
     }
-    if (!model.skins.empty()) {
-        model.SetTexture(model.skins[chosen ? static_cast<size_t>(choice.skin) : ModelSkin(model)]);
+    if (!model.Skins().empty()) {
+        model.SetTexture(model.Skins()[chosen ? static_cast<size_t>(choice.skin) : ModelSkin(model)]);
     }
     if (auto* player = dynamic_cast<COGLPlayer*>(&model); player != nullptr && !player->weapons.empty()) {
         player->SetWeapon(player->weapons.front().get());

@@ -107,14 +107,14 @@ TEST(HlConformance, RealModelsReadAsAPlainReadingSays) {
         }
         EXPECT_EQ(int32_t(model.BodyParts().size()), facts.bodyParts);
         EXPECT_EQ(model.SkinFamilyCount(), facts.skinFamilies);
-        ASSERT_EQ(model.skins.size(), facts.textures.size());
+        ASSERT_EQ(model.Skins().size(), facts.textures.size());
         for (size_t i = 0; i < facts.textures.size(); i++) {
             const HlFacts::Texture& texture = facts.textures[i];
             EXPECT_EQ(model.SkinNames()[i], texture.name);
             int32_t flags = 0;
             std::memcpy(&flags, model.data->Texture(int32_t(i)) + 64, 4);
             EXPECT_EQ(flags, texture.flags);
-            const COGLImage& picture = *model.skins[i]->image;
+            const COGLImage& picture = *model.Skins()[i]->image;
             EXPECT_EQ(picture.width, PowerOfTwo(texture.width)) << texture.name;
             EXPECT_EQ(picture.height, PowerOfTwo(texture.height)) << texture.name;
         }

@@ -109,8 +109,8 @@ TEST_F(HlModelTest, ObjectsOfOneFileShareItsDataAndTexturesAndPoseThemselves) {
     EXPECT_EQ(model.animations[1]->first, 1);
     EXPECT_EQ(model.GetAnimation(), model.animations[0]);
     EXPECT_EQ(model.SkinNames(), std::vector<std::string>{ "skin.bmp" });
-    ASSERT_EQ(model.skins.size(), 1u);
-    EXPECT_EQ(model.skins[0]->path, "boxskin.bmp");
+    ASSERT_EQ(model.Skins().size(), 1u);
+    EXPECT_EQ(model.Skins()[0]->path, "boxskin.bmp");
     EXPECT_EQ(model.VertexCount(), 3);
     EXPECT_EQ(model.TriangleCount(), 1);
     CVector min, max;
@@ -120,7 +120,7 @@ TEST_F(HlModelTest, ObjectsOfOneFileShareItsDataAndTexturesAndPoseThemselves) {
 
     COGLHLModel& again = Load(folder.Path("box.mdl"));
     EXPECT_EQ(again.data, model.data);
-    EXPECT_EQ(again.skins, model.skins);
+    EXPECT_EQ(again.Skins(), model.Skins());
     again.SetAnimation(again.animations[1]);
     EXPECT_EQ(again.pose.sequence, 1);
     EXPECT_EQ(again.GetFrameCount(), 4);
@@ -137,8 +137,8 @@ TEST_F(HlModelTest, AModelWithoutTexturesTakesThoseOfItsCompanionNamedAfterIt) {
     folder.Write("man/manT.mdl", HlText(companion.Write()));
     COGLHLModel& model = Load(folder.Write("man/man.mdl", HlText(layout.Write())));
     ASSERT_TRUE(model.IsLoaded()) << reports.Errors(*scene);
-    ASSERT_EQ(model.skins.size(), 2u);
-    EXPECT_EQ(model.skins[1]->path, "manTleg.bmp");
+    ASSERT_EQ(model.Skins().size(), 2u);
+    EXPECT_EQ(model.Skins()[1]->path, "manTleg.bmp");
     EXPECT_EQ(model.CompanionFiles(), std::vector<std::string>{ folder.Path("man/manT.mdl") });
 }
 
@@ -371,7 +371,7 @@ TEST_F(HlModelTest, FilePointsAreSentAsYZXAndLitByTheSwitchedOnLights) {
         glEnable(GL_TEXTURE_2D);
         glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
         CGLState& gl = State();
-        DrawHLModel(*model.data, model.pose, Work(), { &model.skins, scene.get(), model.position, &gl, gl.Bits() });
+        DrawHLModel(*model.data, model.pose, Work(), { &model.Skins(), scene.get(), model.position, &gl, gl.Bits() });
         glDisable(GL_TEXTURE_2D);
         EXPECT_TRUE(ColorNear(PixelAt(1.0f, -1.0f), c.expected, c.expected, c.expected, 2));
         models.clear();

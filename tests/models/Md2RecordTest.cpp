@@ -50,10 +50,10 @@ TEST_F(Md2Record, ReadsAndSavesBackTheModelItsAnimationStateAndItsSkins) {
     EXPECT_EQ(model.reserved, 7);
     EXPECT_FALSE(model.interpolate);
     EXPECT_TRUE(model.flipNormals);
-    ASSERT_EQ(model.skins.size(), 2u);  // the first record names a skin the file gave
-    EXPECT_EQ(model.skins[0]->path, folder.Path("ogre/skin.pcx"));
-    EXPECT_TRUE(model.skins[1]->useDefaultPalette);
-    EXPECT_EQ(model.texture, model.skins[1]);
+    ASSERT_EQ(model.Skins().size(), 2u);  // the first record names a skin the file gave
+    EXPECT_EQ(model.Skins()[0]->path, folder.Path("ogre/skin.pcx"));
+    EXPECT_TRUE(model.Skins()[1]->useDefaultPalette);
+    EXPECT_EQ(model.Texture(), model.Skins()[1]);
     EXPECT_EQ(model.SkinNames(), std::vector<std::string> { "models/ogre/skin.pcx" });
 
     EXPECT_EQ(IntAt(SavedBytes([&](CFile& file) { model.Save(file, 4); }), 223), 4);
@@ -101,9 +101,9 @@ TEST_F(Md2Record, AModelInAnArchiveTakesItsSkinsFromThere) {
     COGLMD2& loaded = Read(record.Write(6));
     EXPECT_TRUE(loaded.IsLoaded());
     EXPECT_EQ(loaded.pak, scene->GetPak(0));
-    ASSERT_EQ(loaded.skins.size(), 1u);
-    EXPECT_EQ(loaded.skins[0]->source.archive, scene->GetPak(0));
-    EXPECT_EQ(loaded.texture, loaded.skins[0]);
+    ASSERT_EQ(loaded.Skins().size(), 1u);
+    EXPECT_EQ(loaded.Skins()[0]->source.archive, scene->GetPak(0));
+    EXPECT_EQ(loaded.Texture(), loaded.Skins()[0]);
 
     record.pakIndex = 1;  // no such archive: silently not loaded
     EXPECT_FALSE(Read(record.Write(6)).IsLoaded());
@@ -128,10 +128,10 @@ TEST_F(Md2Record, ASkinThatFailsToDecodeKeepsItsPlace) {
     record.skinIndex = 2;
     COGLMD2& chosenGood = Read(record.Write(6));
 
-    ASSERT_EQ(chosenBad.skins.size(), 3u);
-    EXPECT_EQ(chosenBad.texture, chosenBad.skins[1]);
-    EXPECT_EQ(chosenGood.texture, chosenGood.skins[2]);
-    EXPECT_TRUE(chosenGood.texture->HasPicture());
+    ASSERT_EQ(chosenBad.Skins().size(), 3u);
+    EXPECT_EQ(chosenBad.Texture(), chosenBad.Skins()[1]);
+    EXPECT_EQ(chosenGood.Texture(), chosenGood.Skins()[2]);
+    EXPECT_TRUE(chosenGood.Texture()->HasPicture());
     const std::string errors = reports.Errors(*scene);
     EXPECT_EQ(errors.find("Could not load Bitmap."), errors.rfind("Could not load Bitmap."));
     EXPECT_NE(errors.find("Could not load Bitmap."), std::string::npos);

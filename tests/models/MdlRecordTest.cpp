@@ -71,9 +71,9 @@ TEST_F(MdlRecordTest, WritesOnlyTheSkinsWithAPathAndReadsThemBackAfterTheFilesOw
         EXPECT_FLOAT_EQ(model.frameStep, 0.25f);
         EXPECT_FALSE(model.loop);
         EXPECT_FALSE(model.interpolate);
-        ASSERT_EQ(model.skins.size(), 3u);
-        EXPECT_EQ(model.skins[1]->title, "skin  2");
-        EXPECT_EQ(model.texture, model.skins[2]);
+        ASSERT_EQ(model.Skins().size(), 3u);
+        EXPECT_EQ(model.Skins()[1]->title, "skin  2");
+        EXPECT_EQ(model.Texture(), model.Skins()[2]);
         ExpectSavesBack(model, record.Write(6));
     }
 
@@ -86,7 +86,7 @@ TEST_F(MdlRecordTest, WritesOnlyTheSkinsWithAPathAndReadsThemBackAfterTheFilesOw
     glColor3f(1.0f, 1.0f, 1.0f);
     model.Draw(State(), DRAW_MATERIAL);
     EXPECT_TRUE(ColorNear(PixelAt(0.0f, 0.0f), 200, 200, 200));
-    model.SetTexture(model.skins[0]);
+    model.SetTexture(model.Skins()[0]);
     Clear();
     model.Draw(State(), DRAW_MATERIAL);
     EXPECT_TRUE(ColorNear(PixelAt(0.0f, 0.0f), 255, 0, 0));  // Quake palette entry 251
@@ -107,8 +107,8 @@ TEST_F(MdlRecordTest, RecordsAreReadWhateverTheEmbeddedSkinsThatCame) {
     COGLMDL& undecoded = Read(record.Write(6));
     EXPECT_TRUE(undecoded.IsLoaded());
     EXPECT_EQ(undecoded.skinCountInFile, 2);
-    ASSERT_EQ(undecoded.skins.size(), 1u);
-    EXPECT_EQ(undecoded.texture, undecoded.skins[0]);
+    ASSERT_EQ(undecoded.Skins().size(), 1u);
+    EXPECT_EQ(undecoded.Texture(), undecoded.Skins()[0]);
     ExpectSavesBack(undecoded, record.Write(6));
 
     // Without its file the model knows of no skins of its own.

@@ -211,8 +211,8 @@ TEST_F(ModelObject, ObjectsOfOneFileShareItsDataAndSkinsButNotTheirState) {
         } else {
             EXPECT_EQ(static_cast<COGLMDL&>(a).data, static_cast<COGLMDL&>(b).data);
         }
-        EXPECT_EQ(a.skins.size(), 2u);
-        EXPECT_EQ(a.skins, b.skins);
+        EXPECT_EQ(a.Skins().size(), 2u);
+        EXPECT_EQ(a.Skins(), b.Skins());
         EXPECT_EQ(scene->textureCache.Size(), texturesBefore + 2);
 
         const CModelAnimation* firstOfB = b.GetAnimation();
@@ -230,12 +230,12 @@ TEST_F(ModelObject, ObjectsOfOneFileShareItsDataAndSkinsButNotTheirState) {
 // Titles count from "skin  1"; a tenth skin ends in the character after '9'.
 TEST_F(ModelObject, MdlSkinsAreTitledByTheirNumberInTheFile) {
     COGLMDL& model = Load<COGLMDL>("ten.mdl", MdlTriangle({ "a" }, 10).Write());
-    ASSERT_EQ(model.skins.size(), 10u);
+    ASSERT_EQ(model.Skins().size(), 10u);
     EXPECT_EQ(model.skinCountInFile, 10);
-    EXPECT_EQ(model.skins[0]->title, "skin  1");
-    EXPECT_EQ(model.skins[1]->title, "skin  2");
-    EXPECT_EQ(model.skins[9]->title, "skin  :");
-    EXPECT_TRUE(model.skins[0]->path.empty());
-    EXPECT_TRUE(model.skins[0]->HasPicture());
+    EXPECT_EQ(model.Skins()[0]->title, "skin  1");
+    EXPECT_EQ(model.Skins()[1]->title, "skin  2");
+    EXPECT_EQ(model.Skins()[9]->title, "skin  :");
+    EXPECT_TRUE(model.Skins()[0]->path.empty());
+    EXPECT_TRUE(model.Skins()[0]->HasPicture());
     EXPECT_TRUE(model.SkinNames().empty());
 }

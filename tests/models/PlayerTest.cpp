@@ -96,7 +96,7 @@ std::vector<std::string> Names(const COGLPlayer& player) {
 TEST_F(Player, TakesTheFoldersSkinsAndWeaponsInTheOrderWindowsListsThem) {
     const std::string tris = WriteFolder({ "weapon.md2", "w_b.md2", "W_A.md2", "a_x.md2", "x_y.md2" });
     COGLPlayer& plain = FromFolder(tris);
-    EXPECT_EQ(Titles(plain.skins), (std::vector<std::string> { "b", "GRUNT" }));
+    EXPECT_EQ(Titles(plain.Skins()), (std::vector<std::string> { "b", "GRUNT" }));
     EXPECT_EQ(Names(plain), std::vector<std::string> { "default" });
 
     scene->vwepEnabled = true;
@@ -136,7 +136,7 @@ TEST_F(Player, TheRecordNamesTheWeaponAndComesBackAsItWasRead) {
     EXPECT_TRUE(player.weapon->dataLoaded);
     EXPECT_EQ(player.weapon->name, "w_gun");
     EXPECT_EQ(player.weapon->GetAnimation()->name, "stand");
-    EXPECT_EQ(player.weapon->texture, nullptr);  // it has no skins of its own
+    EXPECT_EQ(player.weapon->Texture(), nullptr);  // it has no skins of its own
     EXPECT_EQ(player.flag, nullptr);
 
     // Saved as read: the flag rows too, though there was no flag to show.
@@ -236,7 +236,7 @@ TEST_F(Player, TheFlagComesFromTheCtfArchiveWithTheSkinTheRecordNames) {
 
         // No texture on the player leaves the attachments without theirs.
         player.SetTexture(nullptr);
-        EXPECT_EQ(player.flag->texture, nullptr);
+        EXPECT_EQ(player.flag->Texture(), nullptr);
         player.HideFlag();
         Redraw(player);
         EXPECT_TRUE(ColorNear(PixelAt(1.0f, 0.0f), 0, 0, 0));

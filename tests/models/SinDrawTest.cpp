@@ -149,8 +149,8 @@ TEST_F(SinDraw, TheSameFromAFolderAndFromAnArchive) {
     LoadFromArchive();
     EXPECT_EQ(model->path, "x.def");
     EXPECT_EQ(model->data->meshPath, "models/x/model.sbm");
-    ASSERT_EQ(model->skins.size(), 1u);
-    EXPECT_EQ(model->skins[0]->source.archive, scene->GetPak(0));
+    ASSERT_EQ(model->Skins().size(), 1u);
+    EXPECT_EQ(model->Skins()[0]->source.archive, scene->GetPak(0));
     Redraw();
     EXPECT_TRUE(ColorNear(PixelAt(-1.0f, 1.0f), 255, 0, 0));
     EXPECT_EQ(context.ReadPixels(0, 0, SIZE, SIZE), fromFolder);

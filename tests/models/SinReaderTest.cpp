@@ -100,9 +100,9 @@ TEST_F(SinReader, ReadsTheFilesItsDefinitionNamesFromThePathLine) {
     EXPECT_EQ(model.animations[1]->count, 3);
     EXPECT_EQ(model.GetAnimation(), model.animations[0]);
     EXPECT_EQ(model.GetFrameCount(), 2);
-    ASSERT_EQ(model.skins.size(), 1u);
-    EXPECT_EQ(model.skins[0]->title, "skin1");
-    EXPECT_EQ(model.texture, model.skins[0]);
+    ASSERT_EQ(model.Skins().size(), 1u);
+    EXPECT_EQ(model.Skins()[0]->title, "skin1");
+    EXPECT_EQ(model.Texture(), model.Skins()[0]);
     EXPECT_EQ(model.SkinNames(),
               (std::vector<std::string> { folder.Path("models/x/base.tga"), folder.Path("models/x/gone.tga") }));
     ExpectVector(model.scale, 0.05f, 0.05f, 0.05f);
@@ -230,7 +230,7 @@ TEST_F(SinReader, SelectingAnimations) {
     COGLSBM& model = LoadDefinition(SinDefinition({ "model.sbm", "idle.sam", "run.sam", "base.tga" }));
     COGLSBM& other = Load(folder.Path("m/x.def"));
     EXPECT_EQ(other.data, model.data);
-    EXPECT_EQ(other.skins, model.skins);
+    EXPECT_EQ(other.Skins(), model.Skins());
     model.SelectAnimation("run");
     EXPECT_EQ(model.GetAnimation(), model.animations[1]);
     EXPECT_EQ(other.GetAnimation(), other.animations[0]);
@@ -264,7 +264,7 @@ TEST_F(SinReader, RecordReadsBackAsItWasWritten) {
     ASSERT_TRUE(model.IsLoaded());
     EXPECT_EQ(model.GetAnimation()->name, "run");
     EXPECT_EQ(model.nextFrame, 2);
-    EXPECT_EQ(model.skins.size(), 1u);  // the definition's skin is the record's
+    EXPECT_EQ(model.Skins().size(), 1u);  // the definition's skin is the record's
 
     ExpectSavesBack(model, record.Write(6));
 

@@ -97,7 +97,7 @@ TEST_F(SpriteReaderTest, RefusedSpritesAreToldAndShowNothing) {
         const COGLSprite& sprite = Load(std::string(c.what) + ".spr", c.bytes);
         EXPECT_FALSE(sprite.IsLoaded());
         EXPECT_TRUE(sprite.frames.empty());
-        EXPECT_EQ(sprite.texture, nullptr);
+        EXPECT_EQ(sprite.Texture(), nullptr);
         EXPECT_NE(reports.Errors(*scene).find(c.message), std::string::npos) << reports.Errors(*scene);
     }
 }
@@ -129,7 +129,7 @@ TEST_F(SpriteReaderTest, ScaleFollowsTheFirstFrame) {
         EXPECT_FLOAT_EQ(sprite.scale.y, c.y);
         EXPECT_FLOAT_EQ(sprite.extents.x, c.x);
         EXPECT_FLOAT_EQ(sprite.extents.y, c.y);
-        EXPECT_EQ(sprite.texture, sprite.frames[0]);
+        EXPECT_EQ(sprite.Texture(), sprite.frames[0]);
         sprite.StartAnimation();
         EXPECT_EQ(sprite.animating, c.frames.size() > 1);
     }
@@ -195,8 +195,8 @@ TEST_F(SpriteReaderTest, FramePicturesAreFoundAndShared) {
     EXPECT_EQ(second.frames, first.frames);
     second.frameStep = 1.0f;
     second.Animate();
-    EXPECT_EQ(second.texture, second.frames[1]);
-    EXPECT_EQ(first.texture, first.frames[0]);
+    EXPECT_EQ(second.Texture(), second.frames[1]);
+    EXPECT_EQ(first.Texture(), first.frames[0]);
 
     folder.Write("text/pics/a.tga", TinyTga(4, 2, 255, 0, 0));
     const COGLSprite& text = Load("t.txt", SpriteText({ "path text", "frame1 pics/a.tga" }));
@@ -234,7 +234,7 @@ TEST_F(SpriteReaderTest, RecordKeepsItsNameScaleAndAnimationState) {
     EXPECT_FLOAT_EQ(loaded.framePosition, 1.5f);
     EXPECT_EQ(loaded.currentFrame, 1);
     EXPECT_EQ(loaded.reserved, 7);
-    EXPECT_EQ(loaded.texture, loaded.frames[0]);  // until the first tick changes it
+    EXPECT_EQ(loaded.Texture(), loaded.frames[0]);  // until the first tick changes it
 
     // The object's render mode (2 in the sample prefix, at byte 215) is not
     // the sprite's blend mode (0 from this file): each keeps its own.
@@ -267,7 +267,7 @@ TEST_F(SpriteReaderTest, TickWrapsAndSurvivesForgedPositions) {
     for (int tick = 0; tick < 7; tick++) {
         sprite.Animate();
         shown.push_back(sprite.currentFrame);
-        EXPECT_EQ(sprite.texture, sprite.frames[static_cast<size_t>(sprite.currentFrame)]);
+        EXPECT_EQ(sprite.Texture(), sprite.frames[static_cast<size_t>(sprite.currentFrame)]);
     }
     EXPECT_EQ(shown, (std::vector<int32_t> { 0, 1, 1, 2, 2, 0, 0 }));
     for (float forged : { 1e30f, -5.0f, std::numeric_limits<float>::quiet_NaN() }) {

@@ -93,5 +93,5 @@ TEST(COGLObject, SetTextureKeepsNoTextureThatCannotBePrepared) {
     COGLTexture2D neverLoaded(AssetId(), false);  // described, never decoded
     COGLObject object;
     object.SetTexture(&neverLoaded);
-    EXPECT_EQ(object.texture, nullptr);
+    EXPECT_EQ(object.Texture(), nullptr);
 }

@@ -173,7 +173,7 @@ TEST_F(PrimitiveDraw, TextureFollowsTheTextureTransform) {
     COGLBox box;
     box.SetScale(3.0f, 3.0f, 3.0f);
     box.SetTexture(texture.get());
-    ASSERT_EQ(box.texture, texture.get());
+    ASSERT_EQ(box.Texture(), texture.get());
     box.SetTextureMode(GL_REPLACE);
     box.Draw(State(), DRAW_MATERIAL);
     ExpectSpots({ { -1.5f, 0.0f, 255, 0, 0 }, { 1.5f, 0.0f, 0, 0, 255 } });

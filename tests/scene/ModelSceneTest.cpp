@@ -119,15 +119,15 @@ TEST_F(ModelScene, ItPlaysTheFirstAnimationInTheChosenSkin) {
     ASSERT_NE(model.GetAnimation(), nullptr);
     EXPECT_EQ(model.GetAnimation()->name, "stand");
     EXPECT_TRUE(model.animating);
-    ASSERT_EQ(model.skins.size(), 2u);
-    EXPECT_EQ(model.texture, model.skins[1]);
+    ASSERT_EQ(model.Skins().size(), 2u);
+    EXPECT_EQ(model.Texture(), model.Skins()[1]);
 
     scene = std::make_unique<COGLScene>();
     choice = {};
     choice.animation = "run";
     ASSERT_EQ(OpenModelScene(folder.Path("wall.md2"), *scene, viewport, choice), SceneOpenResult::loaded);
     EXPECT_EQ(Model().GetAnimation()->name, "run");
-    EXPECT_EQ(Model().texture, Model().skins[0]);
+    EXPECT_EQ(Model().Texture(), Model().Skins()[0]);
 }
 
 TEST_F(ModelScene, WrongChoicesAbortAndMissingSkinsAreListed) {
@@ -173,14 +173,14 @@ TEST_F(ModelScene, APlayerWearsTheFirstSkinOfItsOwnSize) {
         GTEST_SKIP() << "no player test data";
     }
     ASSERT_NE(OpenModelScene(tris.string(), *scene, viewport), SceneOpenResult::aborted) << reports.Errors(*scene);
-    ASSERT_NE(Model().texture, nullptr);
-    EXPECT_EQ(Model().texture->title, "warvet");
+    ASSERT_NE(Model().Texture(), nullptr);
+    EXPECT_EQ(Model().Texture()->title, "warvet");
 
     scene = std::make_unique<COGLScene>();
     ModelSceneChoice choice;
     choice.skin = 0;
     ASSERT_NE(OpenModelScene(tris.string(), *scene, viewport, choice), SceneOpenResult::aborted);
-    EXPECT_EQ(Model().texture->title, "a_m61frag");
+    EXPECT_EQ(Model().Texture()->title, "a_m61frag");
 }
 
 // The file with every stored normal turned to point the other way.

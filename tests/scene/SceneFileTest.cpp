@@ -166,9 +166,9 @@ TEST_F(SceneFile, ARejectedTextureShiftsTheLaterOnes) {
     EXPECT_EQ(Open(bytes), SceneOpenResult::loaded);
     ASSERT_EQ(scene->textures.size(), 1u);
     ASSERT_EQ(scene->objects.size(), 2u);
-    EXPECT_EQ(scene->objects[0]->texture, scene->textures[0].get());
+    EXPECT_EQ(scene->objects[0]->Texture(), scene->textures[0].get());
     EXPECT_TRUE(scene->textures[0]->HasPicture());
-    EXPECT_EQ(scene->objects[1]->texture, nullptr);
+    EXPECT_EQ(scene->objects[1]->Texture(), nullptr);
 }
 
 // A text record is longer than the others: what follows it still loads.
@@ -223,7 +223,7 @@ TEST_F(SceneFile, OneArchiveForTwoFieldsAndNothingForAnInvalidOne) {
     EXPECT_EQ(scene->GetPak(1), nullptr);
     ASSERT_EQ(scene->textures.size(), 1u);
     EXPECT_EQ(scene->textures[0]->source.archive, scene->GetPak(0));
-    EXPECT_NE(scene->objects[0]->texture, nullptr);
+    EXPECT_NE(scene->objects[0]->Texture(), nullptr);
 }
 
 TEST_F(SceneFile, MissingFilesAreListedAtTheEnd) {

@@ -16,7 +16,7 @@ inline bool LoadModelInto(COGLScene& scene, COGLModel& model, const std::string&
     if (ownLoad) {
         scene.BeginLoad("");
     }
-    model.resources = &scene;
+    model.SetResources(&scene);
     const bool found = model.LoadFrom(archive, path, false);
     if (ownLoad) {
         scene.EndLoad();
