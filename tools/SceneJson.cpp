@@ -74,21 +74,21 @@ int IndexIn(const std::vector<std::unique_ptr<T>>& list, const T* item) {
 
 ordered_json Shadows(const COGLScene& scene) {
     ordered_json lights = ordered_json::array();
-    for (const COGLLight* light : scene.shadowLights) {
+    for (const COGLLight* light : scene.Shadows().lights) {
         if (light != nullptr) {
             lights.push_back(IndexIn(scene.lights, light));
         }
     }
     ordered_json planes = ordered_json::array();
-    for (const COGLObject* plane : scene.shadowPlanes) {
+    for (const COGLObject* plane : scene.Shadows().planes) {
         if (plane != nullptr) {
             planes.push_back(IndexIn(scene.objects, plane));
         }
     }
     return {
-        { "enabled", scene.shadowsEnabled },
-        { "blend", scene.shadowBlend },
-        { "alpha", Tidy(scene.shadowAlpha) },
+        { "enabled", scene.Shadows().enabled },
+        { "blend", scene.Shadows().blend },
+        { "alpha", Tidy(scene.Shadows().alpha) },
         { "lights", lights },
         { "planes", planes },
     };

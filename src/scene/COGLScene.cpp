@@ -29,7 +29,7 @@ constexpr int MSG_NOT_AN_ARCHIVE = 113;
 COGLScene::COGLScene() = default;
 
 COGLScene::~COGLScene() {
-    shadowsEnabled = false;
+    shadows.enabled = false;
     lights.clear();
     objects.clear();
     textures.clear();
@@ -153,7 +153,7 @@ void COGLScene::Render(CGLState& gl, int drawFlags, const CVector& eye, const CV
     for (const Placed& placed : order) {
         placed.object->Draw(gl, drawFlags);
     }
-    if (shadowsEnabled && (drawFlags & (0x40 | 0x80)) != 0) {
+    if (shadows.enabled && (drawFlags & (0x40 | 0x80)) != 0) {
         DrawShadows(gl);
     }
     glFlush();
@@ -165,9 +165,9 @@ void COGLScene::DrawShadows(CGLState& gl) {
     const bool stencil = gl.StencilBits() > 0;
     const uint32_t frame = gl.Baseline();
     uint32_t shade = frame & ~(GLS_AUTO_NORMAL | GLS_NORMALIZE | GLS_LINE_SMOOTH);
-    if (shadowBlend) {
+    if (shadows.blend) {
         shade = (shade | GLS_LIGHTING | GLS_BLEND) & ~(GLS_BLEND_ADD | GLS_DEPTH_WRITE);
-        const float colour[4] = { 0.0f, 0.0f, 0.0f, shadowAlpha };
+        const float colour[4] = { 0.0f, 0.0f, 0.0f, shadows.alpha };
         glMaterialf(GL_FRONT, GL_SHININESS, 0.0f);
         glMaterialfv(GL_FRONT, GL_EMISSION, colour);
         glMaterialfv(GL_FRONT, GL_AMBIENT, colour);
@@ -182,14 +182,14 @@ void COGLScene::DrawShadows(CGLState& gl) {
     const uint32_t casting = stencil ? (shade | GLS_STENCIL_TEST) & ~GLS_DEPTH_TEST : shade;
     // The slots keep the numbers the file gave them, so an editor's removed
     // shadow light or plane leaves an empty slot anywhere.
-    for (COGLObject* receiver : shadowPlanes) {
+    for (COGLObject* receiver : shadows.planes) {
         auto* plane = dynamic_cast<COGLPlane*>(receiver);
         if (plane == nullptr) {
             continue;  // only planes have an equation to project onto
         }
         float equation[4];
         plane->GetPlaneEquation(equation);
-        for (const COGLLight* caster : shadowLights) {
+        for (const COGLLight* caster : shadows.lights) {
             if (caster == nullptr) {
                 continue;
             }

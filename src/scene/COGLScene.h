@@ -38,6 +38,18 @@ public:
     static constexpr int MAX_SHADOW_LIGHTS = 8;
     static constexpr int MAX_SHADOW_PLANES = 4;
 
+    // The planar shadows: which lights cast onto which planes, and how dark.
+    // Slots keep the numbers the file gave them, so any of them may be empty.
+    struct ShadowSetup {
+        bool        enabled = false;
+        COGLLight*  lights[MAX_SHADOW_LIGHTS] = {};
+        int         lightCount = 0;
+        COGLObject* planes[MAX_SHADOW_PLANES] = {};
+        int         planeCount = 0;
+        bool        blend = false;
+        float       alpha = 1.0f;
+    };
+
     COGLScene();
     // Lights, objects, every texture whatever its count, the background and
     // the archives, in that order.
@@ -87,6 +99,10 @@ public:
     // The table's texture, its picture decoded now; none when it fails.
     void SetTextureFromTable(COGLObject& object, int index);
     void ApplyTextureFilter(const COGLTexture2D& texture) const;
+    // The shadows as the load left them, or as a scene made in code sets
+    // them; the lights and planes must be the scene's own.
+    const ShadowSetup& Shadows() const { return shadows; }
+    void SetShadows(const ShadowSetup& setup) { shadows = setup; }
 
     // Index of the archive opened from exactly this path, opening and
     // appending it when needed; -1 when it is not an archive (reported).
@@ -121,13 +137,6 @@ public:
     CGlyphCache   glyphCache;
     std::vector<std::unique_ptr<CPakFile>> paks;  // null slots only while loading
     int   textureFilter = 2;
-    bool  shadowsEnabled = false;
-    COGLLight*  shadowLights[MAX_SHADOW_LIGHTS] = {};
-    int         shadowLightCount = 0;
-    COGLObject* shadowPlanes[MAX_SHADOW_PLANES] = {};
-    int         shadowPlaneCount = 0;
-    bool  shadowBlend = false;
-    float shadowAlpha = 1.0f;
     std::unique_ptr<COGLTexture2D> background;
     bool  hasBackground = false;
     CPakFile* vwepPak = nullptr;
@@ -168,6 +177,7 @@ private:
                                     bool useDefaultPalette, bool searchAllPaks);
     void CompactPaks();
 
+    ShadowSetup shadows;
     std::unique_ptr<CAssetSource> assets;
     // FindOrLoadTexture's answers during a load, by question.
     std::unordered_map<std::string, COGLTexture2D*> textureAnswers;

@@ -129,8 +129,8 @@ COGLScene::FileHeader COGLScene::ReadFileHeader(CFile& file) {
     for (int32_t& slot : header.planeSlots) {
         slot = in.ReadInt32();
     }
-    shadowBlend = in.ReadBool();
-    shadowAlpha = in.ReadFloat();
+    shadows.blend = in.ReadBool();
+    shadows.alpha = in.ReadFloat();
     header.pakCount = in.ReadInt32();
     return header;
 }
@@ -254,23 +254,23 @@ void COGLScene::ReadObjects(CFile& file, int32_t count, int version) {
 }
 
 void COGLScene::ResolveShadowSlots(const FileHeader& header) {
-    shadowLightCount = 0;
+    shadows.lightCount = 0;
     for (int slot = 0; slot < MAX_SHADOW_LIGHTS; slot++) {
         const int32_t index = header.lightSlots[slot];
         if (index >= 0 && static_cast<size_t>(index) < lights.size()) {
-            shadowLights[slot] = lights[static_cast<size_t>(index)].get();
-            shadowLightCount++;
+            shadows.lights[slot] = lights[static_cast<size_t>(index)].get();
+            shadows.lightCount++;
         }
     }
-    shadowPlaneCount = 0;
+    shadows.planeCount = 0;
     for (int slot = 0; slot < MAX_SHADOW_PLANES; slot++) {
         const int32_t index = header.planeSlots[slot];
         if (index >= 0 && static_cast<size_t>(index) < objects.size()) {
-            shadowPlanes[slot] = objects[static_cast<size_t>(index)].get();
-            shadowPlaneCount++;
+            shadows.planes[slot] = objects[static_cast<size_t>(index)].get();
+            shadows.planeCount++;
         }
     }
-    shadowsEnabled = header.wantShadows && shadowLights[0] != nullptr && shadowPlanes[0] != nullptr;
+    shadows.enabled = header.wantShadows && shadows.lights[0] != nullptr && shadows.planes[0] != nullptr;
 }
 
 void COGLScene::ReportMissingFiles(const std::vector<std::string>& missing) {

@@ -264,14 +264,16 @@ void BuildStage(COGLScene& scene, CSceneView& view, const CVector& min, const CV
     // shadow on the floor; two half-dark shadows overlap into a soft one.
     AddLight(scene, CVector(centre.x + 1.6f * radius, max.y + 2.5f * radius, centre.z + 2.0f * radius), 0.9f, true);
     AddLight(scene, CVector(centre.x - 1.8f * radius, max.y + 3.0f * radius, centre.z + 1.2f * radius), 0.4f, false);
-    scene.shadowLights[0] = scene.lights[0].get();
-    scene.shadowLights[1] = scene.lights[1].get();
-    scene.shadowLightCount = 2;
-    scene.shadowPlanes[0] = floorObject;
-    scene.shadowPlaneCount = 1;
-    scene.shadowBlend = true;
-    scene.shadowAlpha = 0.3f;
-    scene.shadowsEnabled = true;
+    COGLScene::ShadowSetup shadows;
+    shadows.lights[0] = scene.lights[0].get();
+    shadows.lights[1] = scene.lights[1].get();
+    shadows.lightCount = 2;
+    shadows.planes[0] = floorObject;
+    shadows.planeCount = 1;
+    shadows.blend = true;
+    shadows.alpha = 0.3f;
+    shadows.enabled = true;
+    scene.SetShadows(shadows);
 
     AimCamera(view, centre, radius);
 }

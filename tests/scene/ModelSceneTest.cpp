@@ -86,11 +86,11 @@ TEST_F(ModelScene, TheModelStandsOnAFloorThatFitsItUnderTwoShadowCastingLights) 
         EXPECT_GT(light->Marker().position.y, max.y);
         EXPECT_FALSE(light->Marker().IsVisible());
     }
-    EXPECT_TRUE(scene->shadowsEnabled);
-    EXPECT_EQ(scene->shadowLightCount, 2);
-    EXPECT_EQ(scene->shadowPlaneCount, 1);
-    EXPECT_EQ(scene->shadowPlanes[0], floor);
-    EXPECT_TRUE(scene->shadowBlend);
+    EXPECT_TRUE(scene->Shadows().enabled);
+    EXPECT_EQ(scene->Shadows().lightCount, 2);
+    EXPECT_EQ(scene->Shadows().planeCount, 1);
+    EXPECT_EQ(scene->Shadows().planes[0], floor);
+    EXPECT_TRUE(scene->Shadows().blend);
 }
 
 TEST_F(ModelScene, TheCameraLooksAtTheModelFromFarEnoughToSeeAllOfIt) {

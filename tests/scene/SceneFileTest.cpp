@@ -201,9 +201,9 @@ TEST_F(SceneFile, MixedRecordsAndTheShadowSlotsThatPointIntoThem) {
     EXPECT_EQ(scene->objects[0]->name, "Crate");
     EXPECT_EQ(static_cast<COGLText&>(*scene->objects[2]).text, "Orrin");
     EXPECT_STREQ(scene->objects[3]->ClassName(), "COGLSphere");
-    EXPECT_EQ(scene->shadowPlanes[0], scene->objects[1].get());
-    EXPECT_EQ(scene->shadowLightCount, 1);  // slot 1 resolved and counted
-    EXPECT_FALSE(scene->shadowsEnabled);     // but slot 0 decides
+    EXPECT_EQ(scene->Shadows().planes[0], scene->objects[1].get());
+    EXPECT_EQ(scene->Shadows().lightCount, 1);  // slot 1 resolved and counted
+    EXPECT_FALSE(scene->Shadows().enabled);     // but slot 0 decides
 }
 
 TEST_F(SceneFile, OneArchiveForTwoFieldsAndNothingForAnInvalidOne) {

@@ -79,19 +79,21 @@ void Scene::SetUpShadows(std::initializer_list<float> lightZs) {
     box.SetPosition(0, 1, 0);
     box.SetScale(0.5f, 0.5f, 0.5f);
     // Slots with gaps before them, as the editor leaves them after removals.
+    COGLScene::ShadowSetup shadows;
     int slot = 2;
     for (float z : lightZs) {
         auto light = std::make_unique<COGLPointLight>(2.0f, 5.0f, z);
-        scene->shadowLights[slot++] = light.get();
-        scene->shadowLightCount++;
+        shadows.lights[slot++] = light.get();
+        shadows.lightCount++;
         scene->AddLight(std::move(light));
     }
     scene->HideLightMarkers();
-    scene->shadowPlanes[1] = &floor;
-    scene->shadowPlaneCount = 1;
-    scene->shadowsEnabled = true;
-    scene->shadowBlend = true;
-    scene->shadowAlpha = 0.5f;
+    shadows.planes[1] = &floor;
+    shadows.planeCount = 1;
+    shadows.enabled = true;
+    shadows.blend = true;
+    shadows.alpha = 0.5f;
+    scene->SetShadows(shadows);
 }
 
 // Darkest and lightest grey of the box's shadow along the middle of its
@@ -117,7 +119,9 @@ TEST_F(Scene, ABoxCastsABlendedOrAFlatShadowOnTheFloor) {
     EXPECT_TRUE(ColorNear(PixelOfWorld(-1.2f, 0, 0), 255, 255, 255));  // no shadow without the flag
 
     Clear();
-    scene->shadowBlend = false;
+    COGLScene::ShadowSetup flat = scene->Shadows();
+    flat.blend = false;
+    scene->SetShadows(flat);
     scene->Render(State(), DRAW_MATERIAL | 0x40, camera.eye, camera.right);
     EXPECT_TRUE(ColorNear(PixelOfWorld(-1.2f, 0, 0), 0, 0, 0));
     EXPECT_TRUE(ColorNear(PixelOfWorld(2.0f, 0, 0), 255, 255, 255));
