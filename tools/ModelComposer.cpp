@@ -124,9 +124,13 @@ void CModelComposer::ReadModel(FieldReader& in, const json& node, COGLModel& mod
     }
     in.Float(fields, "frameStep", model.frameStep);
     in.Float(fields, "framePosition", model.framePosition);
-    in.Int(fields, "currentFrame", model.currentFrame);
-    in.Int(fields, "nextFrame", model.nextFrame);
-    in.Float(fields, "frameFraction", model.frameFraction);
+    int32_t currentFrame = model.CurrentFrame();
+    int32_t nextFrame = model.NextFrame();
+    float frameFraction = model.FrameFraction();
+    in.Int(fields, "currentFrame", currentFrame);
+    in.Int(fields, "nextFrame", nextFrame);
+    in.Float(fields, "frameFraction", frameFraction);
+    model.SetFrames(currentFrame, nextFrame, frameFraction);
     in.Bool(fields, "loop", model.loop);
     in.Bool(fields, "interpolate", model.interpolate);
     bool flipNormals = model.flipNormals;
@@ -185,7 +189,9 @@ void CModelComposer::ReadSprite(FieldReader& in, const json& fields, CPakFile* a
     sprite.pak = archive;
     in.Float(fields, "frameStep", sprite.frameStep);
     in.Float(fields, "framePosition", sprite.framePosition);
-    in.Int(fields, "currentFrame", sprite.currentFrame);
+    int32_t currentFrame = sprite.CurrentFrame();
+    in.Int(fields, "currentFrame", currentFrame);
+    sprite.SetFrames(currentFrame, sprite.NextFrame(), sprite.FrameFraction());
     in.Float(fields, "roll", sprite.roll);
     in.Int(fields, "renderMode", sprite.blendMode);
 }

@@ -89,6 +89,12 @@ bool COGLModel::AdoptSkin(COGLTexture2D* skin) {
     return true;
 }
 
+void COGLModel::SetFrames(int32_t current, int32_t next, float fraction) {
+    currentFrame = current;
+    nextFrame = next;
+    frameFraction = fraction;
+}
+
 void COGLModel::DropNamedSkins() {
     std::erase_if(skins, [](const COGLTexture2D* skin) { return !skin->path.empty(); });
 }

@@ -95,6 +95,14 @@ public:
     const CModelAnimation* FindAnimation(const std::string& animationName) const;
     // Position of the current animation in animations, or -1.
     int  AnimationIndex() const;
+    // The frame drawn, the one it blends towards and how far, within the
+    // current animation.
+    int32_t CurrentFrame() const { return currentFrame; }
+    int32_t NextFrame() const { return nextFrame; }
+    float   FrameFraction() const { return frameFraction; }
+    // Puts the model at these frames as given, unchecked, until the next
+    // tick: an attachment following its body, or a record being composed.
+    void SetFrames(int32_t current, int32_t next, float fraction);
 
     float   frameStep = 0.125f;
     bool    flipNormals = false;
@@ -103,9 +111,6 @@ public:
     bool    interpolate = true;
     float   yOffset = 0.0f;
     float   framePosition = 0.0f;
-    int32_t currentFrame = 0;
-    int32_t nextFrame = 0;
-    float   frameFraction = 0.0f;
     // The model file's named animations, held by its shared data.
     std::vector<const CModelAnimation*> animations;
     int32_t skinCountInFile = 0;
@@ -131,6 +136,9 @@ public:
     void SetResources(CModelResources* owner) { resources = owner; }
 
 protected:
+    int32_t currentFrame = 0;
+    int32_t nextFrame = 0;
+    float   frameFraction = 0.0f;
     std::vector<COGLTexture2D*> skins;
     CModelResources* resources = nullptr;
 

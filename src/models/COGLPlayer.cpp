@@ -73,9 +73,8 @@ void COGLPlayer::KeepInStep(COGLMD2* model) {
 // body's next frame would lie past the attachment's.
 void COGLPlayer::CopyFrames(COGLMD2& model) const {
     const CModelAnimation* animation = model.GetAnimation();
-    model.currentFrame = currentFrame;
-    model.nextFrame = animation == nullptr || nextFrame < animation->count ? nextFrame : currentFrame;
-    model.frameFraction = frameFraction;
+    model.SetFrames(currentFrame, animation == nullptr || nextFrame < animation->count ? nextFrame : currentFrame,
+                    frameFraction);
 }
 
 void COGLPlayer::Save(CFile& file, int textureIndex) const {

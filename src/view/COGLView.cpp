@@ -501,7 +501,7 @@ StatusFacts COGLView::GatherStatus() {
         facts.modelFile = true;
         const CModelAnimation* animation = model->GetAnimation();
         facts.animation = animation != nullptr ? animation->name : "";
-        facts.frame = model->currentFrame;
+        facts.frame = model->CurrentFrame();
         // Half-Life sequences count their frames elsewhere; an MD2 counts its file's.
         facts.frameCount = animation != nullptr && animation->count > 0 ? animation->count : model->GetFrameCount();
     }

@@ -82,8 +82,8 @@ TEST_F(Md2Record, RowsOutsideTheAnimationsFallBack) {
     record.nextFrame = -7;
     record.framePosition = 1.5f;
     COGLMD2& model = Read(record.Write(6));
-    EXPECT_EQ(model.currentFrame, 0);
-    EXPECT_EQ(model.nextFrame, 0);
+    EXPECT_EQ(model.CurrentFrame(), 0);
+    EXPECT_EQ(model.NextFrame(), 0);
     EXPECT_EQ(model.framePosition, 0.0f);
     model.Draw(State(), DRAW_MATERIAL);
 }

@@ -136,9 +136,9 @@ float WordAsFloat(int32_t word) {
 GLuint ListOfRunByRunDrawing(const COGLMD2& model) {
     const CMd2Data& data = *model.data;
     const int32_t first = model.GetAnimation()->first;
-    const uint8_t* frameA = data.Frame(first + model.currentFrame);
-    const uint8_t* frameB = data.Frame(first + model.nextFrame);
-    const float f = model.frameFraction;
+    const uint8_t* frameA = data.Frame(first + model.CurrentFrame());
+    const uint8_t* frameB = data.Frame(first + model.NextFrame());
+    const float f = model.FrameFraction();
     const std::vector<int32_t>& commands = data.commands;
     const GLuint list = glGenLists(1);
     glNewList(list, GL_COMPILE);
@@ -284,7 +284,7 @@ TEST_F(ModelDraw, RealMd2LooksAsWhenDrawnRunByRun) {
     }
     listed.StartAnimation();
     for (int i = 0; i < 11; i++) listed.Animate();  // between two frames
-    ASSERT_GT(listed.frameFraction, 0.0f);
+    ASSERT_GT(listed.FrameFraction(), 0.0f);
     const std::unique_ptr<COGLTexture2D> texture = FourColours();
     listed.SetTexture(texture.get());
     LookAt(0.0f, 1.3f, 2.8f, 0.0f, 1.3f, 0.0f, 0.0f, 1.0f, 0.0f);

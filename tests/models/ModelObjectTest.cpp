@@ -32,9 +32,9 @@ protected:
         for (int i = 0; i < times; i++) model.Animate();
     }
     void ExpectFrames(int current, int next, float fraction) const {
-        EXPECT_EQ(model.currentFrame, current);
-        EXPECT_EQ(model.nextFrame, next);
-        EXPECT_NEAR(model.frameFraction, fraction, 1e-6);
+        EXPECT_EQ(model.CurrentFrame(), current);
+        EXPECT_EQ(model.NextFrame(), next);
+        EXPECT_NEAR(model.FrameFraction(), fraction, 1e-6);
     }
 
     const CModelAnimation threeFrames { "a", 0, 3 };
@@ -64,8 +64,8 @@ TEST_F(ModelAnimation, BlendsEightTicksPerFrameAndShowsTheLastFrameForOneTick) {
     Tick(7);
     ExpectFrames(1, 2, 0.875f);
     Tick(1);
-    EXPECT_EQ(model.currentFrame, 2);
-    EXPECT_EQ(model.nextFrame, 2);
+    EXPECT_EQ(model.CurrentFrame(), 2);
+    EXPECT_EQ(model.NextFrame(), 2);
     EXPECT_FLOAT_EQ(model.framePosition, 3.0f);
     Tick(1);
     ExpectFrames(0, 1, 0.0f);
@@ -77,21 +77,21 @@ TEST_F(ModelAnimation, WithoutLoopItComesToRestOnTheFirstFrame) {
     model.loop = false;
     Tick(16);
     EXPECT_TRUE(model.animating);
-    EXPECT_EQ(model.currentFrame, 2);
+    EXPECT_EQ(model.CurrentFrame(), 2);
     Tick(1);
     EXPECT_FALSE(model.animating);
-    EXPECT_EQ(model.currentFrame, 0);
-    EXPECT_FLOAT_EQ(model.frameFraction, 0.0f);
+    EXPECT_EQ(model.CurrentFrame(), 0);
+    EXPECT_FLOAT_EQ(model.FrameFraction(), 0.0f);
 }
 
 TEST_F(ModelAnimation, WithoutInterpolationTheNextFrameIsTheCurrentOne) {
     model.interpolate = false;
     for (int tick = 1; tick <= 30; tick++) {
         Tick(1);
-        EXPECT_EQ(model.nextFrame, model.currentFrame);
-        EXPECT_EQ(model.frameFraction, 0.0f);
+        EXPECT_EQ(model.NextFrame(), model.CurrentFrame());
+        EXPECT_EQ(model.FrameFraction(), 0.0f);
     }
-    EXPECT_EQ(model.currentFrame, 0);  // wrapped at tick 24
+    EXPECT_EQ(model.CurrentFrame(), 0);  // wrapped at tick 24
 }
 
 TEST_F(ModelAnimation, ForgedStepsNeverLeaveTheAnimation) {
@@ -101,10 +101,10 @@ TEST_F(ModelAnimation, ForgedStepsNeverLeaveTheAnimation) {
         model.frameStep = step;
         for (int tick = 0; tick < 5; tick++) {
             Tick(1);
-            EXPECT_GE(model.currentFrame, 0);
-            EXPECT_LT(model.currentFrame, 3);
-            EXPECT_GE(model.nextFrame, 0);
-            EXPECT_LT(model.nextFrame, 3);
+            EXPECT_GE(model.CurrentFrame(), 0);
+            EXPECT_LT(model.CurrentFrame(), 3);
+            EXPECT_GE(model.NextFrame(), 0);
+            EXPECT_LT(model.NextFrame(), 3);
         }
     }
 }

@@ -182,9 +182,9 @@ TEST_F(Player, TheWeaponFollowsTheBodyAndHidesPastItsOwnFrames) {
     for (bool shown : expectedWeapon) {
         player.Animate();
         Redraw(player);
-        EXPECT_TRUE(LeftShows()) << "frame " << player.currentFrame;
-        EXPECT_EQ(RightShows(), shown) << "frame " << player.currentFrame;
-        EXPECT_EQ(player.weapon->currentFrame, shown ? player.currentFrame : player.weapon->currentFrame);
+        EXPECT_TRUE(LeftShows()) << "frame " << player.CurrentFrame();
+        EXPECT_EQ(RightShows(), shown) << "frame " << player.CurrentFrame();
+        EXPECT_EQ(player.weapon->CurrentFrame(), shown ? player.CurrentFrame() : player.weapon->CurrentFrame());
     }
 
     // Moves, scales and materials reach the weapon.

@@ -111,7 +111,7 @@ TEST_F(SinDraw, DrawsTexturedWhereItsBoundsSay) {
     ExpectVector(model->boundsMax, 0.0f, 0.0f, 0.0f);
 
     // A frame wholly on the negative side keeps a negative maximum.
-    model->currentFrame = model->nextFrame = 2;
+    model->SetFrames(2, 2, model->FrameFraction());
     Redraw();
     EXPECT_FLOAT_EQ(model->boundsMax.x, -20.0f);
     EXPECT_TRUE(ColorNear(PixelAt(-2.0f, 1.0f), 255, 0, 0));
@@ -131,13 +131,13 @@ TEST_F(SinDraw, AnimatesBlendingTheCurrentAndTheNextFrame) {
     LoadFromFolder();
     model->StartAnimation();
     Tick(4);  // half way from frame 0 to frame 1: x from -1 to 1
-    EXPECT_EQ(model->currentFrame, 0);
-    EXPECT_EQ(model->nextFrame, 1);
+    EXPECT_EQ(model->CurrentFrame(), 0);
+    EXPECT_EQ(model->NextFrame(), 1);
     Redraw();
     ExpectSpots({ { 0.5f, 1.0f, 255, 0, 0 }, { -1.5f, 1.0f, 0, 0, 0 } });
     EXPECT_FLOAT_EQ(model->boundsMin.x, -20.0f);
     Tick(4);
-    EXPECT_EQ(model->currentFrame, 1);
+    EXPECT_EQ(model->CurrentFrame(), 1);
     Redraw();
     ExpectSpots({ { 1.0f, 1.0f, 255, 0, 0 }, { -1.0f, 1.0f, 0, 0, 0 } });
 }
@@ -174,7 +174,8 @@ TEST_F(SinDraw, ForgedRunsAreSkipped) {
     model->FrameBounds(0, min, max);
     EXPECT_FLOAT_EQ(min.x, -40.0f);
 
-    model->currentFrame = 3;  // beyond the animation's three frames: nothing drawn
+    // Beyond the animation's three frames: nothing drawn.
+    model->SetFrames(3, model->NextFrame(), model->FrameFraction());
     Redraw();
     EXPECT_TRUE(ColorNear(PixelAt(-1.5f, 0.3f), 0, 0, 0));
 }

@@ -263,11 +263,11 @@ TEST_F(SinReader, RecordReadsBackAsItWasWritten) {
     COGLSBM& model = Read(record.Write(6));
     ASSERT_TRUE(model.IsLoaded());
     EXPECT_EQ(model.GetAnimation()->name, "run");
-    EXPECT_EQ(model.nextFrame, 2);
+    EXPECT_EQ(model.NextFrame(), 2);
     EXPECT_EQ(model.Skins().size(), 1u);  // the definition's skin is the record's
 
     ExpectSavesBack(model, record.Write(6));
 
     record.currentFrame = 3;  // beyond run's three frames
-    EXPECT_EQ(Read(record.Write(6)).currentFrame, 0);
+    EXPECT_EQ(Read(record.Write(6)).CurrentFrame(), 0);
 }

@@ -215,7 +215,7 @@ TEST_F(SpriteReaderTest, RecordKeepsItsNameScaleAndAnimationState) {
     sprite.SetScaleY(2.0f);
     sprite.frameStep = 0.25f;
     sprite.framePosition = 1.5f;
-    sprite.currentFrame = 1;
+    sprite.SetFrames(1, sprite.NextFrame(), sprite.FrameFraction());
     sprite.reserved = 7;
     Bytes record;
     record.bytes = SavedBytes([&](CFile& file) { sprite.Save(file, -1); });
@@ -232,7 +232,7 @@ TEST_F(SpriteReaderTest, RecordKeepsItsNameScaleAndAnimationState) {
     EXPECT_FLOAT_EQ(loaded.extents.y, 0.5f);
     EXPECT_FLOAT_EQ(loaded.frameStep, 0.25f);
     EXPECT_FLOAT_EQ(loaded.framePosition, 1.5f);
-    EXPECT_EQ(loaded.currentFrame, 1);
+    EXPECT_EQ(loaded.CurrentFrame(), 1);
     EXPECT_EQ(loaded.reserved, 7);
     EXPECT_EQ(loaded.Texture(), loaded.frames[0]);  // until the first tick changes it
 
@@ -266,14 +266,14 @@ TEST_F(SpriteReaderTest, TickWrapsAndSurvivesForgedPositions) {
     std::vector<int32_t> shown;
     for (int tick = 0; tick < 7; tick++) {
         sprite.Animate();
-        shown.push_back(sprite.currentFrame);
-        EXPECT_EQ(sprite.Texture(), sprite.frames[static_cast<size_t>(sprite.currentFrame)]);
+        shown.push_back(sprite.CurrentFrame());
+        EXPECT_EQ(sprite.Texture(), sprite.frames[static_cast<size_t>(sprite.CurrentFrame())]);
     }
     EXPECT_EQ(shown, (std::vector<int32_t> { 0, 1, 1, 2, 2, 0, 0 }));
     for (float forged : { 1e30f, -5.0f, std::numeric_limits<float>::quiet_NaN() }) {
         sprite.framePosition = forged;
         sprite.frameStep = forged;
         sprite.Animate();
-        EXPECT_EQ(sprite.currentFrame, 0);
+        EXPECT_EQ(sprite.CurrentFrame(), 0);
     }
 }
