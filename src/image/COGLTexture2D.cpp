@@ -27,12 +27,12 @@ void ApplyTextureFilter(uint32_t textureName, int filter) {
 }
 
 COGLTexture2D::COGLTexture2D(AssetId picture, bool defaultPalette)
-    : source(std::move(picture)), useDefaultPalette(defaultPalette), title(SplitPath(source.path).name),
-      path(source.path) {
+    : source(std::move(picture)), useDefaultPalette(defaultPalette), path(source.path),
+      title(SplitPath(source.path).name) {
 }
 
-COGLTexture2D::COGLTexture2D(std::shared_ptr<const COGLImage> picture)
-    : image(std::move(picture)), decodeTried(true) {
+COGLTexture2D::COGLTexture2D(std::shared_ptr<const COGLImage> picture, std::string title)
+    : image(std::move(picture)), title(std::move(title)), decodeTried(true) {
 }
 
 COGLTexture2D::~COGLTexture2D() {

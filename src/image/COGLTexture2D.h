@@ -24,8 +24,8 @@ public:
     // A picture file or archive entry, decoded by the first Decode.
     COGLTexture2D(AssetId source, bool defaultPalette);
     // A picture decoded already (one a model file holds), shared with the
-    // model's data.
-    explicit COGLTexture2D(std::shared_ptr<const COGLImage> picture);
+    // model's data, under the title the model gives it.
+    explicit COGLTexture2D(std::shared_ptr<const COGLImage> picture, std::string title = "");
     // Deletes the OpenGL texture object.
     ~COGLTexture2D();
     COGLTexture2D(const COGLTexture2D&) = delete;
@@ -41,15 +41,19 @@ public:
     // The texture object's name, uploading it first when that is still to
     // do; 0, which binds none, when there is no picture.
     uint32_t UploadedName();
+    // The picture's file name without folder and extension, or the title
+    // the model file gave it; kept for life, since cached textures are
+    // shared by every model that names them.
+    const std::string& Title() const { return title; }
 
     uint32_t    textureName = 0;
     std::shared_ptr<const COGLImage> image;
     AssetId     source;
     bool        useDefaultPalette = false;
-    std::string title;
     // The entry name or the file's path as found: what records store.
     std::string path;
 
 private:
+    std::string title;
     bool decodeTried = false;
 };

@@ -38,9 +38,10 @@ public:
     // Decodes the texture's picture when that is still to do, telling what
     // went wrong; false when it has none.
     virtual bool PrepareTexture(COGLTexture2D* texture) = 0;
-    // The shared texture of the part-th picture the model file holder holds.
+    // The shared texture of the part-th picture the model file holder holds;
+    // title names it when it is made now.
     virtual COGLTexture2D* ShareTexture(const AssetId& holder, int32_t part,
-                                        std::shared_ptr<const COGLImage> picture) = 0;
+                                        std::shared_ptr<const COGLImage> picture, const std::string& title) = 0;
 
     virtual CPakFile* GetPak(int index) const = 0;
     // Position of the archive, -1 when it is not open here.

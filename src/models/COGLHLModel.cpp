@@ -72,11 +72,13 @@ bool COGLHLModel::ReadAsset(const AssetId& id) {
     // The textures are shared under the file that holds them.
     const AssetId& holder = data->hasTextureFile ? data->textureHolder : source;
     for (size_t i = 0; i < data->textures.size(); i++) {
-        COGLTexture2D* texture = resources->ShareTexture(holder, static_cast<int32_t>(i), data->textures[i]);
-        if (texture->title.empty()) {
-            const std::string holderName = data->hasTextureFile ? HLCompanionName(path, "T.mdl") : path;
-            texture->title = SplitPath(holderName).name + NameAt(data->Texture(static_cast<int32_t>(i)), LONG_NAME_SIZE);
-            texture->path = texture->title;
+        const std::string holderName = data->hasTextureFile ? HLCompanionName(path, "T.mdl") : path;
+        const std::string title =
+            SplitPath(holderName).name + NameAt(data->Texture(static_cast<int32_t>(i)), LONG_NAME_SIZE);
+        COGLTexture2D* texture = resources->ShareTexture(holder, static_cast<int32_t>(i), data->textures[i], title);
+        // Records name the texture by its title; a shared one has it already.
+        if (texture->path.empty()) {
+            texture->path = texture->Title();
         }
         skins.push_back(texture);
     }

@@ -41,9 +41,7 @@ bool COGLMDL::ReadAsset(const AssetId& id) {
     }
     skins.clear();
     for (const CMdlData::Skin& skin : data->skins) {
-        COGLTexture2D* texture = resources->ShareTexture(source, skin.number, skin.picture);
-        texture->title = SkinTitle(skin.number);
-        skins.push_back(texture);
+        skins.push_back(resources->ShareTexture(source, skin.number, skin.picture, SkinTitle(skin.number)));
     }
     skinCountInFile = data->skinCountInFile;
     animations.clear();

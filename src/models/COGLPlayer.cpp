@@ -269,7 +269,7 @@ bool COGLPlayer::SavedFlagShown() const {
 }
 
 bool COGLPlayer::SavedFlag1() const {
-    return flag != nullptr ? flag->Texture() != nullptr && flag->Texture()->title == "flag1" : recordFlag1;
+    return flag != nullptr ? flag->Texture() != nullptr && flag->Texture()->Title() == "flag1" : recordFlag1;
 }
 
 int32_t COGLPlayer::SavedWeaponIndex() const {

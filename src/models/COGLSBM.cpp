@@ -41,10 +41,7 @@ bool COGLSBM::ReadAsset(const AssetId& id) {
     if (data->definition) {
         folder = data->folder;
         for (const CSinData::Skin& skin : data->skins) {
-            COGLTexture2D* texture = resources->FindOrLoadTexture(skin.path, pak, "", false, false);
-            if (AdoptSkin(texture)) {
-                texture->title = skin.title;
-            }
+            AdoptSkin(resources->FindOrLoadTexture(skin.path, pak, "", false, false));
         }
         if (data->hasScale && !scaleFromRecord) {
             SetScale(data->scale, data->scale, data->scale);

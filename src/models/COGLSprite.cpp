@@ -69,7 +69,7 @@ bool COGLSprite::TakeFrames(const CSpriteData& sprite) {
         const CSpriteData::Frame& frame = sprite.frames[i];
         COGLTexture2D* picture = nullptr;
         if (frame.picture != nullptr) {
-            picture = resources->ShareTexture(source, static_cast<int32_t>(i), frame.picture);
+            picture = resources->ShareTexture(source, static_cast<int32_t>(i), frame.picture, "");
         } else {
             names.push_back(frame.pictureName);
             picture = LoadPicture(frame.pictureName, sprite.kind == KIND_SP2);
@@ -78,15 +78,12 @@ bool COGLSprite::TakeFrames(const CSpriteData& sprite) {
             resources->Report({ { MSG_FRAME_TEXTURE_FAILED, {} } }, frame.picture != nullptr ? path : frame.pictureName);
             return false;
         }
-        if (sprite.kind == KIND_TEXT) {
-            picture->title = frame.title;
-        }
         newFrames.push_back(picture);
         const COGLImage* image = picture->image.get();
         if (sprite.kind == KIND_TEXT) {
             newInfo.push_back({ image != nullptr ? image->width : 0, image != nullptr ? image->height : 0, frame.title });
         } else {
-            newInfo.push_back({ frame.width, frame.height, sprite.kind == KIND_SP2 ? picture->title : frame.title });
+            newInfo.push_back({ frame.width, frame.height, sprite.kind == KIND_SP2 ? picture->Title() : frame.title });
         }
     }
     if (newFrames.empty()) {

@@ -421,10 +421,11 @@ bool COGLScene::PrepareTexture(COGLTexture2D* texture) {
     return decoded;
 }
 
-COGLTexture2D* COGLScene::ShareTexture(const AssetId& holder, int32_t part, std::shared_ptr<const COGLImage> picture) {
+COGLTexture2D* COGLScene::ShareTexture(const AssetId& holder, int32_t part, std::shared_ptr<const COGLImage> picture,
+                                       const std::string& title) {
     const TextureKey key{ holder, part, false };
     if (COGLTexture2D* cached = textureCache.Find(key)) {
         return cached;
     }
-    return textureCache.Add(key, std::make_unique<COGLTexture2D>(std::move(picture)));
+    return textureCache.Add(key, std::make_unique<COGLTexture2D>(std::move(picture), title));
 }

@@ -117,7 +117,7 @@ public:
                                      bool useDefaultPalette, bool searchAllPaks) override;
     bool           PrepareTexture(COGLTexture2D* texture) override;
     COGLTexture2D* ShareTexture(const AssetId& holder, int32_t part,
-                                std::shared_ptr<const COGLImage> picture) override;
+                                std::shared_ptr<const COGLImage> picture, const std::string& title) override;
     HLWorkAreas&     HLWork() override;
     size_t           LightCount() const override { return lights.size(); }
     const COGLLight& Light(size_t index) const override { return *lights[index]; }

@@ -151,7 +151,7 @@ TEST(PlayerConformance, RealPlayerFoldersGiveTheSkinsAndWeaponsAListingSays) {
         LoadModelInto(scene, player, tris.string());
         ASSERT_TRUE(player.IsLoaded());
         std::vector<std::string> skinTitles;
-        for (const COGLTexture2D* skin : player.Skins()) skinTitles.push_back(Upper(skin->title));
+        for (const COGLTexture2D* skin : player.Skins()) skinTitles.push_back(Upper(skin->Title()));
         EXPECT_EQ(skinTitles, skins);
         ASSERT_EQ(player.weapons.size(), weapons.size());
         for (size_t i = 0; i < weapons.size(); i++) {

@@ -72,7 +72,7 @@ TEST_F(MdlRecordTest, WritesOnlyTheSkinsWithAPathAndReadsThemBackAfterTheFilesOw
         EXPECT_FALSE(model.loop);
         EXPECT_FALSE(model.interpolate);
         ASSERT_EQ(model.Skins().size(), 3u);
-        EXPECT_EQ(model.Skins()[1]->title, "skin  2");
+        EXPECT_EQ(model.Skins()[1]->Title(), "skin  2");
         EXPECT_EQ(model.Texture(), model.Skins()[2]);
         ExpectSavesBack(model, record.Write(6));
     }

@@ -232,9 +232,9 @@ TEST_F(ModelObject, MdlSkinsAreTitledByTheirNumberInTheFile) {
     COGLMDL& model = Load<COGLMDL>("ten.mdl", MdlTriangle({ "a" }, 10).Write());
     ASSERT_EQ(model.Skins().size(), 10u);
     EXPECT_EQ(model.skinCountInFile, 10);
-    EXPECT_EQ(model.Skins()[0]->title, "skin  1");
-    EXPECT_EQ(model.Skins()[1]->title, "skin  2");
-    EXPECT_EQ(model.Skins()[9]->title, "skin  :");
+    EXPECT_EQ(model.Skins()[0]->Title(), "skin  1");
+    EXPECT_EQ(model.Skins()[1]->Title(), "skin  2");
+    EXPECT_EQ(model.Skins()[9]->Title(), "skin  :");
     EXPECT_TRUE(model.Skins()[0]->path.empty());
     EXPECT_TRUE(model.Skins()[0]->HasPicture());
     EXPECT_TRUE(model.SkinNames().empty());

@@ -81,7 +81,7 @@ protected:
 
 std::vector<std::string> Titles(const std::vector<COGLTexture2D*>& skins) {
     std::vector<std::string> titles;
-    for (const COGLTexture2D* skin : skins) titles.push_back(skin->title);
+    for (const COGLTexture2D* skin : skins) titles.push_back(skin->Title());
     return titles;
 }
 

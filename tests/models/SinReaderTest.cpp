@@ -101,7 +101,8 @@ TEST_F(SinReader, ReadsTheFilesItsDefinitionNamesFromThePathLine) {
     EXPECT_EQ(model.GetAnimation(), model.animations[0]);
     EXPECT_EQ(model.GetFrameCount(), 2);
     ASSERT_EQ(model.Skins().size(), 1u);
-    EXPECT_EQ(model.Skins()[0]->title, "skin1");
+    EXPECT_EQ(data.skins[0].title, "skin1");
+    EXPECT_EQ(model.Skins()[0]->Title(), "base");  // the cached picture keeps its own title
     EXPECT_EQ(model.Texture(), model.Skins()[0]);
     EXPECT_EQ(model.SkinNames(),
               (std::vector<std::string> { folder.Path("models/x/base.tga"), folder.Path("models/x/gone.tga") }));

@@ -202,7 +202,8 @@ TEST_F(SpriteReaderTest, FramePicturesAreFoundAndShared) {
     const COGLSprite& text = Load("t.txt", SpriteText({ "path text", "frame1 pics/a.tga" }));
     ASSERT_TRUE(text.IsLoaded()) << reports.Errors(*scene);
     EXPECT_EQ(text.SkinNames(), std::vector<std::string>{ "text/pics/a.tga" });
-    EXPECT_EQ(text.frames[0]->title, "frame1");
+    EXPECT_EQ(text.frameInfo[0].title, "frame1");
+    EXPECT_EQ(text.frames[0]->Title(), "a");  // the cached picture keeps its own title
     EXPECT_EQ(text.frameInfo[0].width, 4);
     EXPECT_EQ(reports.Errors(*scene), "");
 }

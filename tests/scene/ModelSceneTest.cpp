@@ -174,13 +174,13 @@ TEST_F(ModelScene, APlayerWearsTheFirstSkinOfItsOwnSize) {
     }
     ASSERT_NE(OpenModelScene(tris.string(), *scene, viewport), SceneOpenResult::aborted) << reports.Errors(*scene);
     ASSERT_NE(Model().Texture(), nullptr);
-    EXPECT_EQ(Model().Texture()->title, "warvet");
+    EXPECT_EQ(Model().Texture()->Title(), "warvet");
 
     scene = std::make_unique<COGLScene>();
     ModelSceneChoice choice;
     choice.skin = 0;
     ASSERT_NE(OpenModelScene(tris.string(), *scene, viewport, choice), SceneOpenResult::aborted);
-    EXPECT_EQ(Model().Texture()->title, "a_m61frag");
+    EXPECT_EQ(Model().Texture()->Title(), "a_m61frag");
 }
 
 // The file with every stored normal turned to point the other way.
