@@ -1,7 +1,6 @@
 #include "tools/MorphGltf.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "models/CMeshArrays.h"
 #include "models/COGLModel.h"
