@@ -4,6 +4,10 @@
 #include <cctype>
 #include <cstdio>
 
+#include "image/COGLTexture2D.h"
+#include "models/COGLModel.h"
+#include "platform/CPakFile.h"
+#include "platform/WindowsPath.h"
 #include "scene/COGLScene.h"
 #include "tools/CToolScene.h"
 
@@ -68,4 +72,39 @@ int Conclude(const CToolScene& loaded) {
     }
     const bool clean = loaded.result == SceneOpenResult::loaded && loaded.errors.empty() && allFound;
     return clean ? EXIT_LOADED : EXIT_INCOMPLETE;
+}
+
+bool NameFailedSkins(const COGLModel& model) {
+    bool allLoaded = true;
+    // The skins' paths reversed and sorted: the first at or after a reversed
+    // file name starts with it when any does. A file may name thousands.
+    std::vector<std::string> reversedPaths;
+    for (const COGLTexture2D* skin : model.Skins()) {
+        if (skin != nullptr) {
+            reversedPaths.emplace_back(skin->path.rbegin(), skin->path.rend());
+        }
+    }
+    std::sort(reversedPaths.begin(), reversedPaths.end());
+    for (const std::string& name : model.SkinNames()) {
+        const PathParts parts = SplitPath(name);
+        const std::string fileName = parts.name + parts.extension;
+        const std::string reversed(fileName.rbegin(), fileName.rend());
+        const auto at = std::lower_bound(reversedPaths.begin(), reversedPaths.end(), reversed);
+        const bool held = at != reversedPaths.end() && at->compare(0, reversed.size(), reversed) == 0;
+        if (!held) {
+            Fail(EXIT_INCOMPLETE, "the skin " + name + " was not found");
+            allLoaded = false;
+        }
+    }
+    for (COGLTexture2D* skin : model.Skins()) {
+        if (skin != nullptr && !skin->path.empty() && !skin->HasPicture()) {
+            const std::string where = skin->source.InArchive() ? " in " + skin->source.archive->GetPath() : "";
+            Fail(EXIT_INCOMPLETE, "the skin " + skin->path + where + " is not a picture the viewer reads");
+            allLoaded = false;
+        }
+    }
+    // Skins a model file holds itself (MDL) come without names.
+    const size_t held = static_cast<size_t>(std::count_if(model.Skins().begin(), model.Skins().end(),
+                                                          [](const COGLTexture2D* s) { return s != nullptr; }));
+    return allLoaded && held >= model.SkinNames().size();
 }

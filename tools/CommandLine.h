@@ -2,6 +2,7 @@
 
 #include <string>
 
+class COGLModel;
 class CToolScene;
 
 // What every tvntool command does the same way: usage and failure lines on
@@ -17,3 +18,9 @@ bool EndsWith(const std::string& text, const std::string& end);
 // anything was reported or missed, reports made while painting included,
 // else 0.
 int  Conclude(const CToolScene& loaded);
+// One line on standard error for each skin the model names and holds no
+// picture of, and for each picture file that did not load. A skin's path
+// ends with the file name of its name (found beside the model, the folder
+// is another; a Half-Life texture has the model's name in front). False
+// when there was any, or when skins the model file holds itself failed.
+bool NameFailedSkins(const COGLModel& model);

@@ -49,43 +49,6 @@ const char* const composeUsage = "compose IN.json -o OUT.tvn";
 const char* const checkUsage = "check SCENE";
 const char* const modelUsage = "model [--json] FILE";
 
-// One line on standard error for each skin the model names and holds no
-// picture of, and for each picture file that did not load. A skin's path
-// ends with the file name of its name (found beside the model, the folder
-// is another; a Half-Life texture has the model's name in front). False
-// when there was any.
-bool NameFailedSkins(const COGLModel& model) {
-    bool allLoaded = true;
-    // The skins' paths reversed and sorted: the first at or after a reversed
-    // file name starts with it when any does. A file may name thousands.
-    std::vector<std::string> reversedPaths;
-    for (const COGLTexture2D* skin : model.Skins()) {
-        if (skin != nullptr) {
-            reversedPaths.emplace_back(skin->path.rbegin(), skin->path.rend());
-        }
-    }
-    std::sort(reversedPaths.begin(), reversedPaths.end());
-    for (const std::string& name : model.SkinNames()) {
-        const PathParts parts = SplitPath(name);
-        const std::string fileName = parts.name + parts.extension;
-        const std::string reversed(fileName.rbegin(), fileName.rend());
-        const auto at = std::lower_bound(reversedPaths.begin(), reversedPaths.end(), reversed);
-        const bool held = at != reversedPaths.end() && at->compare(0, reversed.size(), reversed) == 0;
-        if (!held) {
-            Fail(EXIT_INCOMPLETE, "the skin " + name + " was not found");
-            allLoaded = false;
-        }
-    }
-    for (COGLTexture2D* skin : model.Skins()) {
-        if (skin != nullptr && !skin->path.empty() && !skin->HasPicture()) {
-            const std::string where = skin->source.InArchive() ? " in " + skin->source.archive->GetPath() : "";
-            Fail(EXIT_INCOMPLETE, "the skin " + skin->path + where + " is not a picture the viewer reads");
-            allLoaded = false;
-        }
-    }
-    return allLoaded;
-}
-
 }  // namespace
 
 int RunInfo(int argc, char** argv) {
@@ -316,11 +279,6 @@ int RunModel(int argc, char** argv) {
     if (sprite != nullptr) {
         return loaded.errors.empty() ? EXIT_LOADED : EXIT_INCOMPLETE;
     }
-    const bool skinsLoaded = NameFailedSkins(*model);
-    // Skins a model file holds itself (MDL) come without names.
-    const bool allSkins = static_cast<size_t>(std::count_if(model->Skins().begin(), model->Skins().end(),
-                                                            [](const COGLTexture2D* s) { return s != nullptr; })) >=
-                          model->SkinNames().size();
-    return skinsLoaded && allSkins && loaded.errors.empty() ? EXIT_LOADED : EXIT_INCOMPLETE;
+    return NameFailedSkins(*model) && loaded.errors.empty() ? EXIT_LOADED : EXIT_INCOMPLETE;
 }
 

@@ -9,6 +9,7 @@ int RunCompose(int argc, char** argv);
 int RunCheck(int argc, char** argv);
 int RunModel(int argc, char** argv);
 int RunThumbnail(int argc, char** argv);
+int RunExport(int argc, char** argv);
 // RunThumbnail with its time limit in milliseconds instead of ten seconds,
 // for tests.
 int RunThumbnailWithin(int argc, char** argv, int limitMilliseconds);

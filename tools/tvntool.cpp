@@ -21,6 +21,8 @@ static void PrintUsage() {
                 "  model [--json] FILE     one model file: frames, animations, skins, bounds\n"
                 "  thumbnail IN OUT.png SIZE\n"
                 "                          a picture of a scene or model file for file managers\n"
+                "  export MODEL -o OUT.glb|OUT.gltf\n"
+                "                          an MD2, MDL or SiN model as glTF, frames as morph targets\n"
                 "\n"
                 "  --help, -h              this text\n"
                 "  --version               the version\n"
@@ -52,6 +54,7 @@ int main(int argc, char** argv) {
     if (std::strcmp(command, "check") == 0) return RunCheck(argc - 1, argv + 1);
     if (std::strcmp(command, "model") == 0) return RunModel(argc - 1, argv + 1);
     if (std::strcmp(command, "thumbnail") == 0) return RunThumbnail(argc - 1, argv + 1);
+    if (std::strcmp(command, "export") == 0) return RunExport(argc - 1, argv + 1);
     std::fprintf(stderr, "tvntool: unknown command \"%s\"; 'tvntool --help' lists the commands\n", command);
     return EXIT_USAGE;
 }

@@ -3,6 +3,7 @@
 #include <png.h>
 
 #include <csetjmp>
+#include <cstdlib>
 
 #include "platform/COutputFile.h"
 
@@ -41,6 +42,23 @@ bool WritePng(FILE* file, const PngRows& rows) {
         return false;
     }
     return WriteRows(file, rows);
+}
+
+bool EncodePng(const PngRows& rows, std::vector<uint8_t>& png) {
+    char* bytes = nullptr;
+    size_t size = 0;
+    FILE* memory = open_memstream(&bytes, &size);
+    if (memory == nullptr) {
+        return false;
+    }
+    const bool written = WritePng(memory, rows);
+    // The buffer and its size are final only once the stream is closed.
+    const bool closed = std::fclose(memory) == 0;
+    if (written && closed) {
+        png.assign(bytes, bytes + size);
+    }
+    std::free(bytes);
+    return written && closed;
 }
 
 bool WritePng(const std::string& path, const std::vector<uint8_t>& rgba, int width, int height) {

@@ -20,6 +20,9 @@ struct PngRows {
 // An 8-bit RGB PNG written into an open file. False when libpng failed;
 // what was written stays in the file.
 bool WritePng(FILE* file, const PngRows& rows);
+// The PNG's bytes in memory, for a file that holds pictures inside it
+// (a glTF binary). False when libpng failed.
+bool EncodePng(const PngRows& rows, std::vector<uint8_t>& png);
 // RGBA pixels, rows bottom first, as an 8-bit RGB PNG exactly at path,
 // complete or not at all (see COutputFile). False when the file cannot be
 // written.

@@ -1,0 +1,278 @@
+// tvntool export: the frame-animated models the tests make and the real ones
+// come out as glTF the Khronos validator accepts, with the exit code the
+// load earns, and each morph target puts every corner where the parsed
+// frame has it.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "models/CMd2Data.h"
+#include "models/CMdlData.h"
+#include "models/CSinData.h"
+#include "models/Md2Bytes.h"
+#include "models/MdlBytes.h"
+#include "models/SpriteBytes.h"
+#include "support/GameFiles.h"
+#include "support/ParsedFiles.h"
+#include "support/RealFiles.h"
+#include "support/SinFiles.h"
+#include "support/TestFolder.h"
+#include "tools/CToolScene.h"
+#include "tools/TinyGltf.h"
+#include "tools/ToolCommands.h"
+
+namespace {
+
+using Frames = std::vector<std::vector<CVector>>;
+
+int Export(const std::string& input, const std::string& output) {
+    std::vector<std::string> args = { "export", input, "-o", output };
+    std::vector<char*> argv;
+    for (std::string& argument : args) {
+        argv.push_back(argument.data());
+    }
+    return RunExport(static_cast<int>(argv.size()), argv.data());
+}
+
+bool CanValidate() {
+    return std::system("node --version >/dev/null 2>&1") == 0 && std::filesystem::exists(ORRIN_GLTF_VALIDATOR);
+}
+
+// What the validator says of the file's errors; empty when it has none.
+std::string ValidationErrors(const std::string& path) {
+    const std::string command =
+        "node '" ORRIN_VALIDATE_GLTF_SCRIPT "' '" ORRIN_GLTF_VALIDATOR "' '" + path + "' 2>&1";
+    FILE* pipe = popen(command.c_str(), "r");
+    std::string output;
+    char chunk[4096];
+    for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, pipe)) > 0;) {
+        output.append(chunk, n);
+    }
+    return pclose(pipe) == 0 ? "" : "validator: " + output;
+}
+
+// Every corner of every part in every frame, as the parsed file has them.
+template <typename Position>
+Frames CornersOf(const std::vector<const CMeshArrays*>& parts, int32_t frameCount, Position position) {
+    Frames frames(static_cast<size_t>(frameCount));
+    for (int32_t k = 0; k < frameCount; k++) {
+        for (const CMeshArrays* part : parts) {
+            for (size_t corner = 0; corner < part->CornerCount(); corner++) {
+                frames[static_cast<size_t>(k)].push_back(position(k, part->CornerVertex(corner)));
+            }
+        }
+    }
+    return frames;
+}
+
+Frames ParsedFrames(const std::filesystem::path& path) {
+    std::vector<uint8_t> bytes = FileBytes(path);
+    const std::string extension = path.extension().string();
+    if (extension == ".md2") {
+        const auto data = DataOf<CMd2Data>(ParseMd2(std::move(bytes), false));
+        return CornersOf({ &data->mesh }, data->frameCount,
+                         [&](int32_t k, int32_t v) { return CMd2Frame(data->Frame(k)).Position(v); });
+    }
+    if (extension == ".mdl") {
+        const auto data = DataOf<CMdlData>(ParseMdl(bytes));
+        std::vector<const uint8_t*> fileFrames;
+        for (const auto& animation : data->animations) {
+            for (int32_t f = 0; f < animation->count; f++) {
+                fileFrames.push_back(animation->Frame(f));
+            }
+        }
+        return CornersOf({ &data->mesh }, static_cast<int32_t>(fileFrames.size()), [&](int32_t k, int32_t v) {
+            return data->Position(fileFrames[static_cast<size_t>(k)] + 4 * static_cast<size_t>(v));
+        });
+    }
+    // A SiN definition whose animations share one vertex count, frames in order.
+    const auto data = DataOf<CSinData>(ParseSin(bytes, path.parent_path().string() + "/", nullptr, *TestAssets()));
+    std::vector<const CMeshArrays*> parts;
+    for (const CSinGroup& group : data->groups) {
+        parts.push_back(group.MeshFor(data->animations.front()->VertexCount()));
+    }
+    std::vector<std::pair<const CSinAnimation*, int32_t>> fileFrames;
+    for (const auto& animation : data->animations) {
+        for (int32_t f = 0; f < animation->count; f++) {
+            fileFrames.emplace_back(animation.get(), f);
+        }
+    }
+    return CornersOf(parts, static_cast<int32_t>(fileFrames.size()), [&](int32_t k, int32_t v) {
+        return fileFrames[static_cast<size_t>(k)].first->Position(fileFrames[static_cast<size_t>(k)].second, v);
+    });
+}
+
+const float* FloatsOf(const tinygltf::Model& gltf, int accessorIndex) {
+    const tinygltf::Accessor& accessor = gltf.accessors[static_cast<size_t>(accessorIndex)];
+    const tinygltf::BufferView& view = gltf.bufferViews[static_cast<size_t>(accessor.bufferView)];
+    return reinterpret_cast<const float*>(gltf.buffers[static_cast<size_t>(view.buffer)].data.data() +
+                                          view.byteOffset + accessor.byteOffset);
+}
+
+// Base plus morph target k of every primitive, corners in order.
+Frames ExportedFrames(const tinygltf::Model& gltf) {
+    Frames frames;
+    for (const tinygltf::Primitive& primitive : gltf.meshes.at(0).primitives) {
+        const float* base = FloatsOf(gltf, primitive.attributes.at("POSITION"));
+        const size_t corners = gltf.accessors[static_cast<size_t>(primitive.attributes.at("POSITION"))].count;
+        frames.resize(primitive.targets.size());
+        for (size_t k = 0; k < primitive.targets.size(); k++) {
+            const float* delta = FloatsOf(gltf, primitive.targets[k].at("POSITION"));
+            for (size_t c = 0; c < corners; c++) {
+                frames[k].emplace_back(base[3 * c] + delta[3 * c], base[3 * c + 1] + delta[3 * c + 1],
+                                       base[3 * c + 2] + delta[3 * c + 2]);
+            }
+        }
+    }
+    return frames;
+}
+
+// The export of the model passes the validator, and its frames are the
+// parsed file's.
+void CheckExport(const std::filesystem::path& model, const std::string& output) {
+    SCOPED_TRACE(model.string());
+    if (CanValidate()) {
+        EXPECT_EQ(ValidationErrors(output), "");
+    }
+    tinygltf::TinyGLTF reader;
+    reader.SetImageLoader([](tinygltf::Image*, const int, std::string*, std::string*, int, int, const unsigned char*,
+                             int, void*) { return true; },
+                          nullptr);
+    tinygltf::Model gltf;
+    std::string error, warning;
+    const bool read = output.ends_with(".glb") ? reader.LoadBinaryFromFile(&gltf, &error, &warning, output)
+                                               : reader.LoadASCIIFromFile(&gltf, &error, &warning, output);
+    ASSERT_TRUE(read) << error;
+    const Frames expected = ParsedFrames(model);
+    const Frames exported = ExportedFrames(gltf);
+    ASSERT_EQ(exported.size(), expected.size());
+    CVector low = expected[0][0], high = expected[0][0];
+    for (const CVector& p : expected[0]) {
+        low = CVector(std::min(low.x, p.x), std::min(low.y, p.y), std::min(low.z, p.z));
+        high = CVector(std::max(high.x, p.x), std::max(high.y, p.y), std::max(high.z, p.z));
+    }
+    const float tolerance = 1e-4f * std::max({ high.x - low.x, high.y - low.y, high.z - low.z, 1.0f });
+    for (size_t k = 0; k < expected.size(); k++) {
+        ASSERT_EQ(exported[k].size(), expected[k].size());
+        for (size_t c = 0; c < expected[k].size(); c++) {
+            const CVector miss = exported[k][c] - expected[k][c];
+            ASSERT_LE(std::max({ std::fabs(miss.x), std::fabs(miss.y), std::fabs(miss.z) }), tolerance)
+                << "frame " << k << " corner " << c;
+        }
+    }
+}
+
+// Two animations of a strip over four vertices, each frame placed apart.
+std::string Md2Model(const std::vector<std::string>& skins) {
+    Md2Layout layout;
+    layout.skins = skins;
+    const char* const names[] = { "stand01", "stand02", "run01" };
+    for (int i = 0; i < 3; i++) {
+        const uint8_t d = static_cast<uint8_t>(10 * i);
+        layout.frames.push_back(NamedFrame(names[i], { { d, 0, 0, 0 }, { 0, 40, d, 0 }, { 0, 0, 40, 0 }, { d, 40, 40, 0 } }));
+        layout.frames.back().translate[2] = -20.0f;
+    }
+    layout.Run(4).Vertex(0, 0, 0).Vertex(1, 0, 1).Vertex(0, 1, 2).Vertex(1, 1, 3).End();
+    return Text(layout.Write());
+}
+
+// A frame and a group of two, the group's frames moved.
+std::string MdlModel() {
+    MdlLayout layout = MdlTriangle({ "stand" }, 1);
+    layout.Group({ { "walk1", { { 4, 0, 0, 5 }, { 0, 10, 0, 5 }, { 0, 0, 10, 5 } } },
+                   { "walk2", { { 8, 0, 3, 5 }, { 0, 12, 0, 5 }, { 0, 0, 10, 5 } } } });
+    return Text(layout.Write());
+}
+
+SinFrame Square(float fileY) {
+    return { { 1, 1, 1 }, { 0, fileY, 0 }, { { 0, 0, 0, 0 }, { 0, 40, 0, 0 }, { 0, 0, 40, 0 }, { 0, 40, 40, 0 } } };
+}
+
+// Two parts over one square, two animations.
+std::string SinModel(const CTestFolder& folder) {
+    SinMesh mesh;
+    mesh.Group().Strip({ { 0.25f, 0.25f, 0 }, { 0.75f, 0.25f, 1 }, { 0.25f, 0.75f, 2 } }).End();
+    mesh.Group().Strip({ { 0.75f, 0.25f, 1 }, { 0.25f, 0.75f, 2 }, { 0.75f, 0.75f, 3 } }).End();
+    folder.Write("sin/model.sbm", Text(mesh.Write()));
+    folder.Write("sin/walk.sam", Text(SinAnimationFile({ Square(-40), Square(0), Square(-60) })));
+    folder.Write("sin/idle.sam", Text(SinAnimationFile({ Square(10) })));
+    folder.Write("sin/base.tga", TinyTga(2, 2, 255, 0, 0));
+    return folder.Write("sin/x.def", SinDefinition({ "model.sbm", "walk.sam", "idle.sam", "skin base.tga" }));
+}
+
+struct ExportCase {
+    const char* what;
+    std::function<std::string(const CTestFolder&)> make;   // the model's path
+    const char* output;
+    int         exitCode;
+};
+
+const ExportCase cases[] = {
+    { "an MD2 with its skin",
+      [](const CTestFolder& f) {
+          f.Write("skin.tga", TinyTga(4, 4, 10, 200, 30));
+          return f.Write("m.md2", Md2Model({ "skin.tga" }));
+      },
+      "m.glb", EXIT_LOADED },
+    { "an MD2 as .gltf, buffer and picture beside it",
+      [](const CTestFolder& f) {
+          f.Write("skin.tga", TinyTga(4, 4, 10, 200, 30));
+          return f.Write("m.md2", Md2Model({ "skin.tga" }));
+      },
+      "out/m.gltf", EXIT_LOADED },
+    { "an MD2 whose skin is missing", [](const CTestFolder& f) { return f.Write("m.md2", Md2Model({ "gone.pcx" })); },
+      "m.glb", EXIT_INCOMPLETE },
+    { "an MDL with a frame group", [](const CTestFolder& f) { return f.Write("m.mdl", MdlModel()); }, "m.glb",
+      EXIT_LOADED },
+    { "a SiN model of two parts", SinModel, "m.glb", EXIT_LOADED },
+    { "a file that is no model", [](const CTestFolder& f) { return f.Write("m.md2", "IDP2 and nothing else"); },
+      "m.glb", EXIT_NOT_A_SCENE },
+};
+
+TEST(Export, ModelsTheTestsMake) {
+    if (!CanValidate()) {
+        std::printf("node or gltf-validator (scripts/setup installs it) is missing: exports are not validated\n");
+    }
+    for (const ExportCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        const CTestFolder folder;
+        std::filesystem::create_directories(folder.Path("out"));
+        const std::string model = c.make(folder);
+        ASSERT_EQ(Export(model, folder.Path(c.output)), c.exitCode);
+        if (c.exitCode == EXIT_NOT_A_SCENE) {
+            EXPECT_FALSE(std::filesystem::exists(folder.Path(c.output)));
+        } else {
+            CheckExport(model, folder.Path(c.output));
+        }
+    }
+}
+
+TEST(Export, RealModels) {
+    std::vector<std::filesystem::path> models = TestDataFiles("md2", ".md2");
+    for (const auto& more : { TestDataFiles("mdl", ".mdl"), TestDataFiles("player", "/tris.md2") }) {
+        models.insert(models.end(), more.begin(), more.end());
+    }
+    if (models.empty()) {
+        GTEST_SKIP() << "no real models in " << testData;
+    }
+    const CTestFolder folder;
+    for (const std::filesystem::path& model : models) {
+        const std::string name = model.filename().string();
+        const bool broken = name.find("invalid") != std::string::npos || name.find("malformed") != std::string::npos;
+        const std::string output = folder.Path(name + ".glb");
+        const int exitCode = Export(model.string(), output);
+        EXPECT_EQ(exitCode == EXIT_NOT_A_SCENE, broken) << model;
+        if (exitCode != EXIT_NOT_A_SCENE) {
+            CheckExport(model, output);
+        }
+    }
+}
+
+}  // namespace

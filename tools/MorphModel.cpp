@@ -1,0 +1,81 @@
+#include "tools/MorphModel.h"
+
+#include "models/CMd2Data.h"
+#include "models/CMdlData.h"
+#include "models/COGLMD2.h"
+#include "models/COGLMDL.h"
+#include "models/COGLSBM.h"
+#include "models/CSinData.h"
+
+namespace {
+
+void GatherMd2(const CMd2Data& data, MorphModel& morph) {
+    morph.parts.push_back(&data.mesh);
+    for (int32_t k = 0; k < data.frameCount; k++) {
+        const CMd2Frame frame(data.Frame(k));
+        std::vector<CVector>& vertices = morph.frames.emplace_back();
+        for (int32_t v = 0; v < data.VertexCount(); v++) {
+            vertices.push_back(frame.Position(v));
+        }
+    }
+    for (const CModelAnimation& animation : data.animations) {
+        morph.clips.push_back({ animation.name, animation.first, animation.count });
+    }
+}
+
+// Each animation holds its own frames: they follow one another.
+void GatherMdl(const CMdlData& data, MorphModel& morph) {
+    morph.parts.push_back(&data.mesh);
+    for (const std::unique_ptr<CMdlAnimation>& animation : data.animations) {
+        morph.clips.push_back({ animation->name, static_cast<int32_t>(morph.frames.size()), animation->count });
+        for (int32_t f = 0; f < animation->count; f++) {
+            std::vector<CVector>& vertices = morph.frames.emplace_back();
+            for (int32_t v = 0; v < animation->vertexCount; v++) {
+                vertices.push_back(data.Position(animation->Frame(f) + 4 * static_cast<size_t>(v)));
+            }
+        }
+    }
+}
+
+// The mesh is made for the first animation's vertex count; animations of
+// another count draw other triangles and are left out.
+void GatherSin(const CSinData& data, MorphModel& morph) {
+    if (data.animations.empty()) {
+        return;
+    }
+    const int32_t vertexCount = data.animations.front()->VertexCount();
+    for (const CSinGroup& group : data.groups) {
+        if (const CMeshArrays* mesh = group.MeshFor(vertexCount)) {
+            morph.parts.push_back(mesh);
+        }
+    }
+    for (const std::unique_ptr<CSinAnimation>& animation : data.animations) {
+        if (animation->VertexCount() != vertexCount) {
+            morph.leftOut.push_back(animation->name);
+            continue;
+        }
+        morph.clips.push_back({ animation->name, static_cast<int32_t>(morph.frames.size()), animation->count });
+        for (int32_t f = 0; f < animation->count; f++) {
+            std::vector<CVector>& vertices = morph.frames.emplace_back();
+            for (int32_t v = 0; v < vertexCount; v++) {
+                vertices.push_back(animation->Position(f, v));
+            }
+        }
+    }
+}
+
+}  // namespace
+
+bool GatherMorphModel(const COGLModel& model, MorphModel& morph) {
+    morph = MorphModel();
+    if (const auto* md2 = dynamic_cast<const COGLMD2*>(&model); md2 != nullptr && md2->data != nullptr) {
+        GatherMd2(*md2->data, morph);
+    } else if (const auto* mdl = dynamic_cast<const COGLMDL*>(&model); mdl != nullptr && mdl->data != nullptr) {
+        GatherMdl(*mdl->data, morph);
+    } else if (const auto* sin = dynamic_cast<const COGLSBM*>(&model); sin != nullptr && sin->data != nullptr) {
+        GatherSin(*sin->data, morph);
+    } else {
+        return false;
+    }
+    return !morph.frames.empty();
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "math/CVector.h"
+
+class CMeshArrays;
+class COGLModel;
+
+// A frame-animated model (MD2, a player's body, MDL, SiN) as morph targets
+// see it: the parts of its mesh, all over one table of vertices, every frame
+// of that table in order, and the named animations as runs of those frames.
+struct MorphModel {
+    struct Clip {
+        std::string name;
+        int32_t     first = 0;
+        int32_t     count = 0;
+    };
+
+    // The mesh as the viewer draws it, made when the file was read.
+    std::vector<const CMeshArrays*>   parts;
+    // Each frame's vertices in the mesh's axes.
+    std::vector<std::vector<CVector>> frames;
+    // The viewer's animation list, in its order.
+    std::vector<Clip>                 clips;
+    // Animations whose frames have another number of vertices than the
+    // first's (SiN), which no morph target can hold.
+    std::vector<std::string>          leftOut;
+};
+
+// The model's frames and animations. False when the model is of no kind
+// animated by frames. The parts point into the model's shared data, which
+// must outlive the result.
+bool GatherMorphModel(const COGLModel& model, MorphModel& morph);

@@ -1,0 +1,3 @@
+// The one place tinygltf's implementation is compiled.
+#define TINYGLTF_IMPLEMENTATION
+#include "tools/TinyGltf.h"
