@@ -111,6 +111,9 @@ int RunExport(int argc, char** argv) {
     }
     MorphModel morph;
     if (!GatherMorphModel(*model, morph)) {
+        if (morph.tooLarge) {
+            return Fail(EXIT_NOT_A_SCENE, input + " has more frames than an export can hold");
+        }
         return Fail(EXIT_NOT_A_SCENE, input + " is a " + model->Kind() + "; export takes MD2, MDL and SiN models");
     }
     bool complete = NameFailedSkins(*model) && loaded.errors.empty();

@@ -2,6 +2,7 @@
 
 #include "models/CMd2Data.h"
 #include "models/CMdlData.h"
+#include "models/CMeshArrays.h"
 #include "models/COGLMD2.h"
 #include "models/COGLMDL.h"
 #include "models/COGLSBM.h"
@@ -9,9 +10,31 @@
 
 namespace {
 
+// Frames kept and written out of at most 16M numbers (64 MB): far more than
+// any real model needs, while the export's copies of them stay well within
+// the memory any input may take.
+constexpr size_t MAX_MORPH_NUMBERS = size_t(16) << 20;
+
+// Room for one more frame of vertexCount vertices; marks the model too
+// large once there is none. Each frame is kept per vertex and written per
+// corner, and every animation key weighs every frame: at most two keys a
+// frame, so the weights grow with the square of the frames.
+bool RoomForFrame(MorphModel& morph, int32_t vertexCount) {
+    size_t corners = 0;
+    for (const CMeshArrays* part : morph.parts) {
+        corners += part->CornerCount();
+    }
+    const size_t frames = morph.frames.size() + 1;
+    const size_t perFrame = 3 * (corners + static_cast<size_t>(vertexCount));
+    if (frames * perFrame + 2 * frames * frames > MAX_MORPH_NUMBERS) {
+        morph.tooLarge = true;
+    }
+    return !morph.tooLarge;
+}
+
 void GatherMd2(const CMd2Data& data, MorphModel& morph) {
     morph.parts.push_back(&data.mesh);
-    for (int32_t k = 0; k < data.frameCount; k++) {
+    for (int32_t k = 0; k < data.frameCount && RoomForFrame(morph, data.VertexCount()); k++) {
         const CMd2Frame frame(data.Frame(k));
         std::vector<CVector>& vertices = morph.frames.emplace_back();
         for (int32_t v = 0; v < data.VertexCount(); v++) {
@@ -28,7 +51,7 @@ void GatherMdl(const CMdlData& data, MorphModel& morph) {
     morph.parts.push_back(&data.mesh);
     for (const std::unique_ptr<CMdlAnimation>& animation : data.animations) {
         morph.clips.push_back({ animation->name, static_cast<int32_t>(morph.frames.size()), animation->count });
-        for (int32_t f = 0; f < animation->count; f++) {
+        for (int32_t f = 0; f < animation->count && RoomForFrame(morph, animation->vertexCount); f++) {
             std::vector<CVector>& vertices = morph.frames.emplace_back();
             for (int32_t v = 0; v < animation->vertexCount; v++) {
                 vertices.push_back(data.Position(animation->Frame(f) + 4 * static_cast<size_t>(v)));
@@ -55,7 +78,7 @@ void GatherSin(const CSinData& data, MorphModel& morph) {
             continue;
         }
         morph.clips.push_back({ animation->name, static_cast<int32_t>(morph.frames.size()), animation->count });
-        for (int32_t f = 0; f < animation->count; f++) {
+        for (int32_t f = 0; f < animation->count && RoomForFrame(morph, vertexCount); f++) {
             std::vector<CVector>& vertices = morph.frames.emplace_back();
             for (int32_t v = 0; v < vertexCount; v++) {
                 vertices.push_back(animation->Position(f, v));
@@ -77,5 +100,5 @@ bool GatherMorphModel(const COGLModel& model, MorphModel& morph) {
     } else {
         return false;
     }
-    return !morph.frames.empty();
+    return !morph.frames.empty() && !morph.tooLarge;
 }

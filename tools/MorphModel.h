@@ -28,9 +28,13 @@ struct MorphModel {
     // Animations whose frames have another number of vertices than the
     // first's (SiN), which no morph target can hold.
     std::vector<std::string>          leftOut;
+    // The frames would take more than the export's budget: a file can name
+    // one block of frames many times, and each frame is written out per
+    // corner, so the output can grow far past the file.
+    bool                              tooLarge = false;
 };
 
 // The model's frames and animations. False when the model is of no kind
-// animated by frames. The parts point into the model's shared data, which
+// animated by frames, or its frames are too large to export. The parts point into the model's shared data, which
 // must outlive the result.
 bool GatherMorphModel(const COGLModel& model, MorphModel& morph);

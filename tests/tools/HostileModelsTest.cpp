@@ -168,6 +168,23 @@ const HostileCase cases[] = {
           return std::vector<std::string> { "model", SinDef(f, lines) };
       },
       0, "" },
+    { "exported: a SiN definition naming one 30 MB animation 100 times",
+      [](const CTestFolder& f) {
+          f.Write("m.sbm", TriangleMesh());
+          f.Write("a.sam", Str(SinSharedFrames(30 << 18, 1)));
+          std::vector<std::string> lines = { "m.sbm" };
+          for (int i = 0; i < 100; i++) {
+              lines.push_back("a" + std::to_string(i) + " a.sam");
+          }
+          return std::vector<std::string> { "export", SinDef(f, lines), "-o", f.Path("m.glb") };
+      },
+      2, "more frames than an export can hold" },
+    { "exported: an MD2 of 60,000 frames over a 30,000-corner list",
+      [](const CTestFolder& f) {
+          return std::vector<std::string> { "export", f.Write("m.md2", Md2File(60000, 30000, {})), "-o",
+                                            f.Path("m.glb") };
+      },
+      2, "more frames than an export can hold" },
     { "a SiN mesh of 50 groups of 20,000 corners and 300 animations of other vertex counts",
       [](const CTestFolder& f) {
           SinMesh mesh;
