@@ -16,6 +16,20 @@ int Usage(const char* usage) {
     return EXIT_USAGE;
 }
 
+bool ReadInputAndOutput(int argc, char** argv, bool standardInput, std::string& input, std::string& output) {
+    for (int i = 1; i < argc; i++) {
+        const std::string argument = argv[i];
+        if (argument == "-o" && i + 1 < argc) {
+            output = argv[++i];
+        } else if (input.empty() && ((standardInput && argument == "-") || argument.empty() || argument[0] != '-')) {
+            input = argument;
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
 bool WantsHelp(int argc, char** argv) {
     for (int i = 1; i < argc; i++) {
         if (std::string(argv[i]) == "--help" || std::string(argv[i]) == "-h") {

@@ -10,6 +10,9 @@ class CToolScene;
 int  Usage(const char* usage);
 bool WantsHelp(int argc, char** argv);
 int  Fail(int code, const std::string& message);
+// "IN -o OUT" in either order: false when another argument comes, or a
+// second input; "-" is an input when standardInput allows it.
+bool ReadInputAndOutput(int argc, char** argv, bool standardInput, std::string& input, std::string& output);
 // Whether text ends in end, which is lower case, in any case.
 bool EndsWith(const std::string& text, const std::string& end);
 // Names on standard error each file the load looked for in vain that no

@@ -88,15 +88,8 @@ int RunExport(int argc, char** argv) {
         return EXIT_LOADED;
     }
     std::string input, output;
-    for (int i = 1; i < argc; i++) {
-        const std::string argument = argv[i];
-        if (argument == "-o" && i + 1 < argc) {
-            output = argv[++i];
-        } else if (input.empty() && (argument.empty() || argument[0] != '-')) {
-            input = argument;
-        } else {
-            return Usage(exportUsage);
-        }
+    if (!ReadInputAndOutput(argc, argv, false, input, output)) {
+        return Usage(exportUsage);
     }
     const std::filesystem::path outputPath = output;
     const bool binary = outputPath.extension() == ".glb";

@@ -101,17 +101,7 @@ int RunCompose(int argc, char** argv) {
         return EXIT_LOADED;
     }
     std::string input, output;
-    for (int i = 1; i < argc; i++) {
-        const std::string argument = argv[i];
-        if (argument == "-o" && i + 1 < argc) {
-            output = argv[++i];
-        } else if (input.empty() && (argument == "-" || argument.empty() || argument[0] != '-')) {
-            input = argument;
-        } else {
-            return Usage(composeUsage);
-        }
-    }
-    if (input.empty() || output.empty()) {
+    if (!ReadInputAndOutput(argc, argv, true, input, output) || input.empty() || output.empty()) {
         return Usage(composeUsage);
     }
     std::ifstream file(input);

@@ -56,6 +56,17 @@ std::string TriangleMesh() {
     return Str(SinMesh().Group().Strip({ { 0, 0, 0 }, { 0, 1, 1 }, { 1, 0, 2 } }).End().Write());
 }
 
+// A definition naming one 30 MB animation file under 100 names.
+std::string SinNamingOneAnimation100Times(const CTestFolder& f) {
+    f.Write("m.sbm", TriangleMesh());
+    f.Write("a.sam", Str(SinSharedFrames(30 << 18, 1)));
+    std::vector<std::string> lines = { "m.sbm" };
+    for (int i = 0; i < 100; i++) {
+        lines.push_back("a" + std::to_string(i) + " a.sam");
+    }
+    return SinDef(f, lines);
+}
+
 struct HostileCase {
     const char* what;
     // Writes the files into the folder and gives tvntool's arguments.
@@ -158,25 +169,11 @@ const HostileCase cases[] = {
       },
       0, "" },
     { "a SiN definition naming one 30 MB animation 100 times",
-      [](const CTestFolder& f) {
-          f.Write("m.sbm", TriangleMesh());
-          f.Write("a.sam", Str(SinSharedFrames(30 << 18, 1)));
-          std::vector<std::string> lines = { "m.sbm" };
-          for (int i = 0; i < 100; i++) {
-              lines.push_back("a" + std::to_string(i) + " a.sam");
-          }
-          return std::vector<std::string> { "model", SinDef(f, lines) };
-      },
+      [](const CTestFolder& f) { return std::vector<std::string> { "model", SinNamingOneAnimation100Times(f) }; },
       0, "" },
     { "exported: a SiN definition naming one 30 MB animation 100 times",
       [](const CTestFolder& f) {
-          f.Write("m.sbm", TriangleMesh());
-          f.Write("a.sam", Str(SinSharedFrames(30 << 18, 1)));
-          std::vector<std::string> lines = { "m.sbm" };
-          for (int i = 0; i < 100; i++) {
-              lines.push_back("a" + std::to_string(i) + " a.sam");
-          }
-          return std::vector<std::string> { "export", SinDef(f, lines), "-o", f.Path("m.glb") };
+          return std::vector<std::string> { "export", SinNamingOneAnimation100Times(f), "-o", f.Path("m.glb") };
       },
       2, "more frames than an export can hold" },
     { "exported: an MD2 of 60,000 frames over a 30,000-corner list",
