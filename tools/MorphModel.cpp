@@ -17,8 +17,9 @@ constexpr size_t MAX_MORPH_NUMBERS = size_t(16) << 20;
 
 // Room for one more frame of vertexCount vertices; marks the model too
 // large once there is none. Each frame is kept per vertex and written per
-// corner, and every animation key weighs every frame: at most two keys a
-// frame, so the weights grow with the square of the frames.
+// corner, and every animation key weighs every frame: a frame is a key of
+// its animation and of an MD2's "<all>", and each animation adds one, so the
+// weights grow with three times the square of the frames.
 bool RoomForFrame(MorphModel& morph, int32_t vertexCount) {
     size_t corners = 0;
     for (const CMeshArrays* part : morph.parts) {
@@ -26,7 +27,7 @@ bool RoomForFrame(MorphModel& morph, int32_t vertexCount) {
     }
     const size_t frames = morph.frames.size() + 1;
     const size_t perFrame = 3 * (corners + static_cast<size_t>(vertexCount));
-    if (frames * perFrame + 2 * frames * frames > MAX_MORPH_NUMBERS) {
+    if (frames * perFrame + 3 * frames * frames > MAX_MORPH_NUMBERS) {
         morph.tooLarge = true;
     }
     return !morph.tooLarge;
