@@ -40,7 +40,5 @@ void COGLCylinder::Draw(CGLState& gl, int flags) {
 }
 
 void COGLCylinder::DrawForSelection() {
-    glPushAttrib(GL_POLYGON_BIT);
     DrawForSelectionPlaced(-scale.z);
-    glPopAttrib();
 }

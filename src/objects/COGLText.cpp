@@ -215,12 +215,10 @@ void COGLText::DrawForSelection() {
     }
     PrepareLists();
     glLoadName(SelectionName());
-    glPushAttrib(GL_POLYGON_BIT);
     glPushMatrix();
     PlaceText();
     CallGlyphs(selectionList);
     glPopMatrix();
-    glPopAttrib();
 }
 
 void COGLText::DrawSelected(CGLState& gl) {
