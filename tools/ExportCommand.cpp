@@ -1,18 +1,11 @@
-#include <cstdio>
 #include <filesystem>
 #include <memory>
-#include <sstream>
 #include <string>
 
-#include <nlohmann/json.hpp>
-
-#include "image/COGLImage.h"
-#include "image/COGLTexture2D.h"
-#include "image/PngWriter.h"
 #include "models/COGLModel.h"
-#include "platform/COutputFile.h"
 #include "scene/COGLScene.h"
 #include "scene/ModelScene.h"
+#include "tools/CGltfBuilder.h"
 #include "tools/CToolScene.h"
 #include "tools/CommandLine.h"
 #include "tools/MorphGltf.h"
@@ -21,58 +14,7 @@
 
 namespace {
 
-const char* const exportUsage = "export MODEL -o OUT.glb|OUT.gltf";
-
-// The model's first skin as PNG bytes; none when it has no picture.
-std::vector<uint8_t> FirstSkinPng(const COGLModel& model) {
-    std::vector<uint8_t> png;
-    if (model.Skins().empty() || model.Skins().front() == nullptr || !model.Skins().front()->HasPicture()) {
-        return png;
-    }
-    const COGLImage& image = *model.Skins().front()->image;
-    const int channels = image.transparent ? 4 : 3;
-    PngRows rows;
-    rows.pixels = image.pixels.data();
-    rows.width = image.width;
-    rows.height = image.height;
-    rows.stride = static_cast<size_t>(image.width) * static_cast<size_t>(channels);
-    rows.hasFourthByte = channels == 4;
-    if (image.pixels.size() < rows.stride * static_cast<size_t>(image.height) || !EncodePng(rows, png)) {
-        png.clear();
-    }
-    return png;
-}
-
-bool WriteBytes(const std::filesystem::path& path, const void* bytes, size_t size) {
-    COutputFile file;
-    const bool written = file.Create(path.string()) && std::fwrite(bytes, 1, size, file.Stream()) == size &&
-                         file.Commit();
-    if (!written) {
-        Fail(EXIT_NOT_A_SCENE, "cannot write " + path.string() + ": " + file.GetError());
-    }
-    return written;
-}
-
-// OUT.glb holds everything; OUT.gltf names OUT.bin and the picture beside it.
-bool WriteGltf(const tinygltf::Model& gltf, const std::filesystem::path& output, const MorphPicture& picture) {
-    tinygltf::TinyGLTF writer;
-    std::ostringstream text;
-    if (output.extension() == ".glb") {
-        writer.WriteGltfSceneToStream(&gltf, text, false, true);
-        const std::string bytes = text.str();
-        return WriteBytes(output, bytes.data(), bytes.size());
-    }
-    // tinygltf keeps a text file's buffer inside it; it goes beside it instead.
-    const std::string bufferName = output.stem().string() + ".bin";
-    const std::vector<unsigned char>& buffer = gltf.buffers[0].data;
-    writer.WriteGltfSceneToStream(&gltf, text, true, false);
-    nlohmann::ordered_json json = nlohmann::ordered_json::parse(text.str());
-    json["buffers"][0] = { { "byteLength", buffer.size() }, { "uri", bufferName } };
-    const std::string document = json.dump(2) + "\n";
-    return WriteBytes(output.parent_path() / bufferName, buffer.data(), buffer.size()) &&
-           (picture.uri.empty() || WriteBytes(output.parent_path() / picture.uri, picture.png.data(), picture.png.size())) &&
-           WriteBytes(output, document.data(), document.size());
-}
+const char* const exportUsage = "export MODEL [--animation NAME] -o OUT.glb|OUT.gltf";
 
 }  // namespace
 
@@ -114,13 +56,11 @@ int RunExport(int argc, char** argv) {
         complete = false;
         Fail(EXIT_INCOMPLETE, "the animation " + name + " has another vertex count than the first and is left out");
     }
-    MorphPicture picture;
-    picture.png = FirstSkinPng(*model);
-    if (!binary && !picture.png.empty()) {
-        picture.uri = outputPath.stem().string() + ".png";
-    }
-    if (!WriteGltf(BuildMorphGltf(*model, morph, picture), outputPath, picture)) {
-        return EXIT_NOT_A_SCENE;
+    CGltfBuilder builder;
+    builder.SetRoots({ AddMorphModel(builder, *model, morph, AddSkinMaterials(builder, *model)) });
+    std::string error;
+    if (!builder.Write(outputPath, error)) {
+        return Fail(EXIT_NOT_A_SCENE, error);
     }
     return complete ? EXIT_LOADED : EXIT_INCOMPLETE;
 }

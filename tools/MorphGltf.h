@@ -1,24 +1,28 @@
 #pragma once
 
-#include <cstdint>
-#include <string>
+#include <utility>
 #include <vector>
 
-#include "tools/TinyGltf.h"
+#include "tools/CGltfBuilder.h"
 
 class COGLModel;
 struct MorphModel;
 
-// The first skin, if any, as the material's base colour: PNG bytes, kept in
-// the buffer, or a file the glTF names by uri.
-struct MorphPicture {
-    std::vector<uint8_t> png;
-    std::string          uri;   // empty: the bytes go into the buffer
+// The materials a model's primitives wear: the first skin's, and every skin
+// as a variant (KHR_materials_variants) that wears its own.
+struct MorphMaterials {
+    int material = -1;
+    std::vector<std::pair<int, int>> variants;   // variant, material
 };
 
-// glTF of a frame-animated model: one mesh whose base positions are frame 0
-// and whose morph targets are every frame (as offsets from frame 0), one
+// A material of each skin of the model that has a picture, as its texture.
+MorphMaterials AddSkinMaterials(CGltfBuilder& builder, const COGLModel& model);
+
+// A frame-animated model: one mesh whose base positions are frame 0 and
+// whose morph targets are every frame (as offsets from frame 0), one
 // animation per named animation driving the weights, placed as the viewer
-// places the model (its orientation, scale and height offset). Triangles are
-// wound counter-clockwise, as glTF wants. Everything goes into one buffer.
-tinygltf::Model BuildMorphGltf(const COGLModel& model, const MorphModel& morph, const MorphPicture& picture);
+// places the model (its orientation, scale and height offset) on a node of
+// its own, which is returned. Triangles are wound counter-clockwise, as glTF
+// wants.
+int AddMorphModel(CGltfBuilder& builder, const COGLModel& model, const MorphModel& morph,
+                  const MorphMaterials& materials);

@@ -19,9 +19,9 @@ bool WriteRows(FILE* file, const PngRows& rows) {
     }
     png_init_io(png, file);
     png_set_IHDR(png, info, static_cast<png_uint_32>(rows.width), static_cast<png_uint_32>(rows.height), 8,
-                 PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+                 rows.keepAlpha ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_write_info(png, info);
-    if (rows.hasFourthByte) {
+    if (rows.hasFourthByte && !rows.keepAlpha) {
         png_set_filler(png, 0, PNG_FILLER_AFTER);
     }
     if (rows.blueFirst) {

@@ -14,10 +14,11 @@ struct PngRows {
     int            height = 0;
     size_t         stride = 0;          // bytes from one row to the next
     bool           hasFourthByte = false;  // a byte after each pixel, left out
+    bool           keepAlpha = false;   // the fourth byte written as alpha instead
     bool           blueFirst = false;   // blue, green, red: a bitmap's order
 };
 
-// An 8-bit RGB PNG written into an open file. False when libpng failed;
+// An 8-bit RGB (or RGBA, with keepAlpha) PNG written into an open file. False when libpng failed;
 // what was written stays in the file.
 bool WritePng(FILE* file, const PngRows& rows);
 // The PNG's bytes in memory, for a file that holds pictures inside it
