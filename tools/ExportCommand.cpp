@@ -1,3 +1,6 @@
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -8,56 +11,71 @@
 #include "tools/CGltfBuilder.h"
 #include "tools/CToolScene.h"
 #include "tools/CommandLine.h"
-#include "tools/MorphGltf.h"
-#include "tools/MorphModel.h"
+#include "tools/ModelGltf.h"
 #include "tools/ToolCommands.h"
 
 namespace {
 
 const char* const exportUsage = "export MODEL [--animation NAME] -o OUT.glb|OUT.gltf";
 
+// "--animation NAME" taken out of the arguments; false when NAME is missing.
+bool TakeAnimation(int& argc, char** argv, std::string& animation) {
+    for (int i = 1; i < argc; i++) {
+        if (std::strcmp(argv[i], "--animation") != 0) {
+            continue;
+        }
+        if (i + 1 >= argc || !animation.empty()) {
+            return false;
+        }
+        animation = argv[i + 1];
+        std::copy(argv + i + 2, argv + argc, argv + i);
+        argc -= 2;
+        i--;
+    }
+    return true;
+}
+
 }  // namespace
 
 int RunExport(int argc, char** argv) {
     if (WantsHelp(argc, argv)) {
         std::printf("usage: tvntool %s\n\n"
-                    "Writes a frame-animated model (MD2, a player's body, MDL, SiN) as glTF 2.0:\n"
-                    "frames as morph targets, one animation per named animation, the first\n"
-                    "skin as its texture. OUT.gltf has OUT.bin and OUT.png beside it.\n"
+                    "Writes a model as glTF 2.0. MD2, players, MDL and SiN: the frames as morph\n"
+                    "targets, one animation per named animation, every skin as a material\n"
+                    "variant (the first worn); a player's weapon as a second mesh.\n"
+                    "--animation NAME keeps that animation alone.\n"
+                    "OUT.gltf has OUT.bin and its pictures as OUT_N.png beside it.\n"
                     "Exit 0 when written, 1 when written without files the model names\n"
                     "(each named), 2 when it is not a model this command exports.\n",
                     exportUsage);
         return EXIT_LOADED;
     }
-    std::string input, output;
-    if (!ReadInputAndOutput(argc, argv, false, input, output)) {
+    std::string animation, input, output;
+    if (!TakeAnimation(argc, argv, animation) || !ReadInputAndOutput(argc, argv, false, input, output)) {
         return Usage(exportUsage);
     }
     const std::filesystem::path outputPath = output;
-    const bool binary = outputPath.extension() == ".glb";
-    if (input.empty() || (!binary && outputPath.extension() != ".gltf")) {
+    if (input.empty() || (outputPath.extension() != ".glb" && outputPath.extension() != ".gltf")) {
         return Usage(exportUsage);
     }
     CToolScene loaded;
-    std::unique_ptr<COGLModel> model = LoadModelFile(input, *loaded.scene);
+    std::unique_ptr<COGLModel> model = LoadChosenModel(input, *loaded.scene);
     loaded.TakeReport();
-    if (!model || !model->IsLoaded()) {
+    if (!model) {
         return EXIT_NOT_A_SCENE;  // the loader has said why
     }
-    MorphModel morph;
-    if (!GatherMorphModel(*model, morph)) {
-        if (morph.tooLarge) {
-            return Fail(EXIT_NOT_A_SCENE, input + " has more frames than an export can hold");
-        }
-        return Fail(EXIT_NOT_A_SCENE, input + " is a " + model->Kind() + "; export takes MD2, MDL and SiN models");
+    CGltfBuilder builder;
+    ExportNotes notes;
+    const int root = AddModelGltf(builder, *model, animation, notes);
+    if (root < 0) {
+        return Fail(EXIT_NOT_A_SCENE, input + " " + notes.refusal);
     }
     bool complete = NameFailedSkins(*model) && loaded.errors.empty();
-    for (const std::string& name : morph.leftOut) {
+    for (const std::string& line : notes.leftOut) {
         complete = false;
-        Fail(EXIT_INCOMPLETE, "the animation " + name + " has another vertex count than the first and is left out");
+        Fail(EXIT_INCOMPLETE, line);
     }
-    CGltfBuilder builder;
-    builder.SetRoots({ AddMorphModel(builder, *model, morph, AddSkinMaterials(builder, *model)) });
+    builder.SetRoots({ root });
     std::string error;
     if (!builder.Write(outputPath, error)) {
         return Fail(EXIT_NOT_A_SCENE, error);

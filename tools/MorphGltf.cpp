@@ -3,9 +3,9 @@
 #include <algorithm>
 
 #include "models/CMeshArrays.h"
+#include "image/COGLTexture2D.h"
 #include "models/COGLModel.h"
 #include "platform/SettingsKeys.h"
-#include "image/COGLTexture2D.h"
 #include "tools/MorphModel.h"
 
 namespace {
@@ -158,7 +158,7 @@ MorphMaterials AddSkinMaterials(CGltfBuilder& builder, const COGLModel& model) {
         material.pbrMetallicRoughness.baseColorTexture.index = texture;
         builder.gltf.materials.push_back(material);
         const int index = static_cast<int>(builder.gltf.materials.size()) - 1;
-        if (materials.material < 0) {
+        if (materials.material < 0 || skin == model.Texture()) {
             materials.material = index;
         }
         materials.variants.emplace_back(builder.AddVariant(skin->Title()), index);
@@ -171,7 +171,7 @@ MorphMaterials AddSkinMaterials(CGltfBuilder& builder, const COGLModel& model) {
 }
 
 int AddMorphModel(CGltfBuilder& builder, const COGLModel& model, const MorphModel& morph,
-                  const MorphMaterials& materials) {
+                  const MorphMaterials& materials, size_t shareFrom) {
     tinygltf::Model& gltf = builder.gltf;
     tinygltf::Mesh mesh;
     mesh.name = model.name;
@@ -190,10 +190,21 @@ int AddMorphModel(CGltfBuilder& builder, const COGLModel& model, const MorphMode
     const double step = model.frameStep > 0.0f ? model.frameStep : 0.125;
     const double frameSeconds = TICK_SECONDS / step;
     for (const MorphModel::Clip& clip : morph.clips) {
-        if (clip.count > 0) {
-            gltf.animations.push_back(
-                MakeAnimation(builder, clip, morph.frames.size(), frameSeconds, model.interpolate, meshNode));
+        if (clip.count <= 0) {
+            continue;
         }
+        tinygltf::Animation animation =
+            MakeAnimation(builder, clip, morph.frames.size(), frameSeconds, model.interpolate, meshNode);
+        const auto shared = std::find_if(gltf.animations.begin() + static_cast<std::ptrdiff_t>(shareFrom),
+                                         gltf.animations.end(),
+                                         [&](const tinygltf::Animation& a) { return a.name == clip.name; });
+        if (shared == gltf.animations.end()) {
+            gltf.animations.push_back(animation);
+            continue;
+        }
+        animation.channels[0].sampler = static_cast<int>(shared->samplers.size());
+        shared->samplers.push_back(animation.samplers[0]);
+        shared->channels.push_back(animation.channels[0]);
     }
     return root;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <utility>
 #include <vector>
 
@@ -8,8 +9,8 @@
 class COGLModel;
 struct MorphModel;
 
-// The materials a model's primitives wear: the first skin's, and every skin
-// as a variant (KHR_materials_variants) that wears its own.
+// The materials a model's primitives wear: the skin it wears (else the
+// first), and every skin as a variant (KHR_materials_variants).
 struct MorphMaterials {
     int material = -1;
     std::vector<std::pair<int, int>> variants;   // variant, material
@@ -23,6 +24,7 @@ MorphMaterials AddSkinMaterials(CGltfBuilder& builder, const COGLModel& model);
 // animation per named animation driving the weights, placed as the viewer
 // places the model (its orientation, scale and height offset) on a node of
 // its own, which is returned. Triangles are wound counter-clockwise, as glTF
-// wants.
+// wants. An animation named as one at shareFrom or later in the document
+// drives this model's weights too (a player's body and weapon).
 int AddMorphModel(CGltfBuilder& builder, const COGLModel& model, const MorphModel& morph,
-                  const MorphMaterials& materials);
+                  const MorphMaterials& materials, size_t shareFrom);

@@ -103,3 +103,16 @@ bool GatherMorphModel(const COGLModel& model, MorphModel& morph) {
     }
     return !morph.frames.empty() && !morph.tooLarge;
 }
+
+bool MorphModel::KeepOnly(const std::string& name) {
+    for (const Clip& clip : clips) {
+        if (clip.name != name || clip.count <= 0 || static_cast<size_t>(clip.first) + clip.count > frames.size()) {
+            continue;
+        }
+        const auto first = frames.begin() + clip.first;
+        frames = std::vector<std::vector<CVector>>(first, first + clip.count);
+        clips = { { name, 0, static_cast<int32_t>(frames.size()) } };
+        return true;
+    }
+    return false;
+}

@@ -32,6 +32,9 @@ struct MorphModel {
     // one block of frames many times, and each frame is written out per
     // corner, so the output can grow far past the file.
     bool                              tooLarge = false;
+
+    // Only the frames and clip of the animation named; false when there is none.
+    bool KeepOnly(const std::string& name);
 };
 
 // The model's frames and animations. False when the model is of no kind

@@ -158,41 +158,6 @@ size_t ModelSkin(const COGLModel& model) {
     return 0;
 }
 
-bool ApplyChoice(const std::string& path, const ModelSceneChoice& choice, COGLModel& model, COGLScene& scene) {
-    const CModelAnimation* animation = nullptr;
-    if (!choice.animation.empty()) {
-        animation = model.FindAnimation(choice.animation);
-        if (animation == nullptr) {
-            scene.AddToReport(path + " has no animation \"" + choice.animation + "\".\r\n", path);
-            return false;
-        }
-    } else if (!model.animations.empty()) {
-        animation = model.animations.front();
-    }
-    if (animation != nullptr) {
-        model.SetAnimation(animation);
-    }
-    const bool chosen = choice.skin != ModelSceneChoice::MODEL_SKIN;
-    if (chosen && (choice.skin < 0 || (choice.skin > 0 && static_cast<size_t>(choice.skin) >= model.Skins().size()))) {
-        scene.AddToReport(path + " has " + std::to_string(model.Skins().size()) + " skins; there is no skin " +
-                              std::to_string(choice.skin) + ".\r\n",
-                          path);
-        return false;
-    }
-    if (!model.Skins().empty()) {
-        model.SetTexture(model.Skins()[chosen ? static_cast<size_t>(choice.skin) : ModelSkin(model)]);
-    }
-    if (auto* player = dynamic_cast<COGLPlayer*>(&model); player != nullptr && !player->weapons.empty()) {
-        player->SetWeapon(player->weapons.front().get());
-    }
-    // Some of the games' models store their normals inward, which would show
-    // them unlit: turned, they point out. The body's own only; an attached
-    // weapon's are made from its mesh.
-    if (auto* md2 = dynamic_cast<COGLMD2*>(&model); md2 != nullptr && md2->data != nullptr) {
-        md2->flipNormals = md2->data->normalsFaceInward;
-    }
-    return true;
-}
 
 // Scales the model about the origin to the shown radius; its placed box after.
 void FitModel(COGLModel& model, CVector& min, CVector& max) {
@@ -278,6 +243,42 @@ void BuildStage(COGLScene& scene, CSceneView& view, const CVector& min, const CV
     AimCamera(view, centre, radius);
 }
 
+bool ApplyModelChoice(const std::string& path, const ModelSceneChoice& choice, COGLModel& model, COGLScene& scene) {
+    const CModelAnimation* animation = nullptr;
+    if (!choice.animation.empty()) {
+        animation = model.FindAnimation(choice.animation);
+        if (animation == nullptr) {
+            scene.AddToReport(path + " has no animation \"" + choice.animation + "\".\r\n", path);
+            return false;
+        }
+    } else if (!model.animations.empty()) {
+        animation = model.animations.front();
+    }
+    if (animation != nullptr) {
+        model.SetAnimation(animation);
+    }
+    const bool chosen = choice.skin != ModelSceneChoice::MODEL_SKIN;
+    if (chosen && (choice.skin < 0 || (choice.skin > 0 && static_cast<size_t>(choice.skin) >= model.Skins().size()))) {
+        scene.AddToReport(path + " has " + std::to_string(model.Skins().size()) + " skins; there is no skin " +
+                              std::to_string(choice.skin) + ".\r\n",
+                          path);
+        return false;
+    }
+    if (!model.Skins().empty()) {
+        model.SetTexture(model.Skins()[chosen ? static_cast<size_t>(choice.skin) : ModelSkin(model)]);
+    }
+    if (auto* player = dynamic_cast<COGLPlayer*>(&model); player != nullptr && !player->weapons.empty()) {
+        player->SetWeapon(player->weapons.front().get());
+    }
+    // Some of the games' models store their normals inward, which would show
+    // them unlit: turned, they point out. The body's own only; an attached
+    // weapon's are made from its mesh.
+    if (auto* md2 = dynamic_cast<COGLMD2*>(&model); md2 != nullptr && md2->data != nullptr) {
+        md2->flipNormals = md2->data->normalsFaceInward;
+    }
+    return true;
+}
+
 }  // namespace
 
 bool IsModelPath(const std::string& path) {
@@ -294,8 +295,8 @@ namespace {
 
 SceneOpenResult LoadModelScene(const std::string& path, COGLScene& scene, CSceneView& view,
                                const ModelSceneChoice& choice) {
-    std::unique_ptr<COGLModel> model = LoadModelFile(path, scene);
-    if (!model || !model->IsLoaded() || !ApplyChoice(path, choice, *model, scene)) {
+    std::unique_ptr<COGLModel> model = LoadChosenModel(path, scene, choice);
+    if (!model) {
         return SceneOpenResult::aborted;
     }
     const std::vector<std::string> missing = MissingSkins(*model);
@@ -342,6 +343,16 @@ std::unique_ptr<COGLModel> LoadModelFile(const std::string& path, COGLScene& sce
     const CModelFileLoad load(scene, path);
     ArchivePath where;
     return SplitArchivePath(path, where) ? LoadFromArchive(where, scene) : LoadFromDisk(path, scene);
+}
+
+std::unique_ptr<COGLModel> LoadChosenModel(const std::string& path, COGLScene& scene,
+                                           const ModelSceneChoice& choice) {
+    const CModelFileLoad load(scene, path);
+    std::unique_ptr<COGLModel> model = LoadModelFile(path, scene);
+    if (!model || !model->IsLoaded() || !ApplyModelChoice(path, choice, *model, scene)) {
+        return nullptr;
+    }
+    return model;
 }
 
 SceneOpenResult OpenModelScene(const std::string& path, COGLScene& scene, CSceneView& view,

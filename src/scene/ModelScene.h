@@ -16,6 +16,14 @@ class CSceneView;
 // the model shares with it (skins, archives).
 std::unique_ptr<COGLModel> LoadModelFile(const std::string& path, COGLScene& scene);
 
+// The model file as the scene for it shows it, read in one load: the chosen
+// animation (else the first), the chosen skin (else the first of the size
+// the file gives), a player's first weapon, an MD2's normals turned outward
+// when they point in. Null after telling why, an unknown animation or skin
+// included.
+std::unique_ptr<COGLModel> LoadChosenModel(const std::string& path, COGLScene& scene,
+                                           const ModelSceneChoice& choice = {});
+
 // Whether path names a model or sprite file the viewer reads, by the
 // signature it starts with, or an archive entry written "ARCHIVE.pak:entry".
 bool IsModelPath(const std::string& path);
