@@ -20,6 +20,7 @@
 #include "models/MdlBytes.h"
 #include "models/SpriteBytes.h"
 #include "support/GameFiles.h"
+#include "support/GltfExport.h"
 #include "support/ParsedFiles.h"
 #include "support/RealFiles.h"
 #include "support/SinFiles.h"
@@ -31,32 +32,6 @@
 namespace {
 
 using Frames = std::vector<std::vector<CVector>>;
-
-int Export(const std::string& input, const std::string& output) {
-    std::vector<std::string> args = { "export", input, "-o", output };
-    std::vector<char*> argv;
-    for (std::string& argument : args) {
-        argv.push_back(argument.data());
-    }
-    return RunExport(static_cast<int>(argv.size()), argv.data());
-}
-
-bool CanValidate() {
-    return std::system("node --version >/dev/null 2>&1") == 0 && std::filesystem::exists(ORRIN_GLTF_VALIDATOR);
-}
-
-// What the validator says of the file's errors; empty when it has none.
-std::string ValidationErrors(const std::string& path) {
-    const std::string command =
-        "node '" ORRIN_VALIDATE_GLTF_SCRIPT "' '" ORRIN_GLTF_VALIDATOR "' '" + path + "' 2>&1";
-    FILE* pipe = popen(command.c_str(), "r");
-    std::string output;
-    char chunk[4096];
-    for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, pipe)) > 0;) {
-        output.append(chunk, n);
-    }
-    return pclose(pipe) == 0 ? "" : "validator: " + output;
-}
 
 // Every corner of every part in every frame, as the parsed file has them.
 template <typename Position>
@@ -109,13 +84,6 @@ Frames ParsedFrames(const std::filesystem::path& path) {
     });
 }
 
-const float* FloatsOf(const tinygltf::Model& gltf, int accessorIndex) {
-    const tinygltf::Accessor& accessor = gltf.accessors[static_cast<size_t>(accessorIndex)];
-    const tinygltf::BufferView& view = gltf.bufferViews[static_cast<size_t>(accessor.bufferView)];
-    return reinterpret_cast<const float*>(gltf.buffers[static_cast<size_t>(view.buffer)].data.data() +
-                                          view.byteOffset + accessor.byteOffset);
-}
-
 // Base plus morph target k of every primitive, corners in order.
 Frames ExportedFrames(const tinygltf::Model& gltf) {
     Frames frames;
@@ -141,15 +109,9 @@ void CheckExport(const std::filesystem::path& model, const std::string& output) 
     if (CanValidate()) {
         EXPECT_EQ(ValidationErrors(output), "");
     }
-    tinygltf::TinyGLTF reader;
-    reader.SetImageLoader([](tinygltf::Image*, const int, std::string*, std::string*, int, int, const unsigned char*,
-                             int, void*) { return true; },
-                          nullptr);
     tinygltf::Model gltf;
-    std::string error, warning;
-    const bool read = output.ends_with(".glb") ? reader.LoadBinaryFromFile(&gltf, &error, &warning, output)
-                                               : reader.LoadASCIIFromFile(&gltf, &error, &warning, output);
-    ASSERT_TRUE(read) << error;
+    std::string error;
+    ASSERT_TRUE(ReadGltf(output, gltf, error)) << error;
     const Frames expected = ParsedFrames(model);
     const Frames exported = ExportedFrames(gltf);
     ASSERT_EQ(exported.size(), expected.size());
