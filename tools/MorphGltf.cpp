@@ -15,8 +15,8 @@ namespace {
 // the default step of 1/8 a frame, a frame lasts 0.48 s.
 constexpr double TICK_SECONDS = Setting::timerDelay.defaultValue / 1000.0;
 
-// Each corner's vertex in a frame, less its place in the base frame when
-// there is one.
+// Each corner's vertex (or normal) in a frame, less its value in the base
+// frame when there is one.
 std::vector<float> CornerPositions(const CMeshArrays& part, const std::vector<CVector>& frame,
                                    const std::vector<CVector>* base) {
     std::vector<float> positions;

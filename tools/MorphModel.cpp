@@ -7,6 +7,7 @@
 #include "models/COGLMDL.h"
 #include "models/COGLSBM.h"
 #include "models/CSinData.h"
+#include "models/Md2Normals.h"
 
 namespace {
 
@@ -16,8 +17,8 @@ namespace {
 constexpr size_t MAX_MORPH_NUMBERS = size_t(16) << 20;
 
 // Room for one more frame of vertexCount vertices; marks the model too
-// large once there is none. Each frame is kept per vertex and written per
-// corner, and every animation key weighs every frame: a frame is a key of
+// large once there is none. Each frame's positions and normals are kept per
+// vertex and written per corner, and every animation key weighs every frame: a frame is a key of
 // its animation and of an MD2's "<all>", and each animation adds one, so the
 // weights grow with three times the square of the frames.
 bool RoomForFrame(MorphModel& morph, int32_t vertexCount) {
@@ -26,20 +27,30 @@ bool RoomForFrame(MorphModel& morph, int32_t vertexCount) {
         corners += part->CornerCount();
     }
     const size_t frames = morph.frames.size() + 1;
-    const size_t perFrame = 3 * (corners + static_cast<size_t>(vertexCount));
+    const size_t perFrame = 6 * (corners + static_cast<size_t>(vertexCount));
     if (frames * perFrame + 3 * frames * frames > MAX_MORPH_NUMBERS) {
         morph.tooLarge = true;
     }
     return !morph.tooLarge;
 }
 
-void GatherMd2(const CMd2Data& data, MorphModel& morph) {
+// A normal of the table MDL and SiN files index, in the axes each draws it.
+CVector TableNormal(uint8_t index, float sx, int x, float sy, int y, float sz, int z) {
+    const float* n = md2Normals[index];
+    return CVector(sx * n[x], sy * n[y], sz * n[z]);
+}
+
+void GatherMd2(const CMd2Data& data, bool flipNormals, MorphModel& morph) {
     morph.parts.push_back(&data.mesh);
+    const float sign = flipNormals ? -1.0f : 1.0f;
     for (int32_t k = 0; k < data.frameCount && RoomForFrame(morph, data.VertexCount()); k++) {
         const CMd2Frame frame(data.Frame(k));
         std::vector<CVector>& vertices = morph.frames.emplace_back();
+        std::vector<CVector>& normals = morph.normals.emplace_back();
         for (int32_t v = 0; v < data.VertexCount(); v++) {
             vertices.push_back(frame.Position(v));
+            const CVector n = Md2TableNormal(frame.NormalIndex(v));
+            normals.emplace_back(sign * n.x, sign * n.y, sign * n.z);
         }
     }
     for (const CModelAnimation& animation : data.animations) {
@@ -54,8 +65,11 @@ void GatherMdl(const CMdlData& data, MorphModel& morph) {
         morph.clips.push_back({ animation->name, static_cast<int32_t>(morph.frames.size()), animation->count });
         for (int32_t f = 0; f < animation->count && RoomForFrame(morph, animation->vertexCount); f++) {
             std::vector<CVector>& vertices = morph.frames.emplace_back();
+            std::vector<CVector>& normals = morph.normals.emplace_back();
             for (int32_t v = 0; v < animation->vertexCount; v++) {
-                vertices.push_back(data.Position(animation->Frame(f) + 4 * static_cast<size_t>(v)));
+                const uint8_t* vertex = animation->Frame(f) + 4 * static_cast<size_t>(v);
+                vertices.push_back(data.Position(vertex));
+                normals.push_back(TableNormal(vertex[3], 1.0f, 1, 1.0f, 2, 1.0f, 0));
             }
         }
     }
@@ -81,8 +95,10 @@ void GatherSin(const CSinData& data, MorphModel& morph) {
         morph.clips.push_back({ animation->name, static_cast<int32_t>(morph.frames.size()), animation->count });
         for (int32_t f = 0; f < animation->count && RoomForFrame(morph, vertexCount); f++) {
             std::vector<CVector>& vertices = morph.frames.emplace_back();
+            std::vector<CVector>& normals = morph.normals.emplace_back();
             for (int32_t v = 0; v < vertexCount; v++) {
                 vertices.push_back(animation->Position(f, v));
+                normals.push_back(TableNormal(animation->Vertex(f, v)[3], 1.0f, 1, -1.0f, 2, -1.0f, 0));
             }
         }
     }
@@ -93,7 +109,7 @@ void GatherSin(const CSinData& data, MorphModel& morph) {
 bool GatherMorphModel(const COGLModel& model, MorphModel& morph) {
     morph = MorphModel();
     if (const auto* md2 = dynamic_cast<const COGLMD2*>(&model); md2 != nullptr && md2->data != nullptr) {
-        GatherMd2(*md2->data, morph);
+        GatherMd2(*md2->data, md2->flipNormals, morph);
     } else if (const auto* mdl = dynamic_cast<const COGLMDL*>(&model); mdl != nullptr && mdl->data != nullptr) {
         GatherMdl(*mdl->data, morph);
     } else if (const auto* sin = dynamic_cast<const COGLSBM*>(&model); sin != nullptr && sin->data != nullptr) {
@@ -111,6 +127,8 @@ bool MorphModel::KeepOnly(const std::string& name) {
         }
         const auto first = frames.begin() + clip.first;
         frames = std::vector<std::vector<CVector>>(first, first + clip.count);
+        const auto firstNormals = normals.begin() + clip.first;
+        normals = std::vector<std::vector<CVector>>(firstNormals, firstNormals + clip.count);
         clips = { { name, 0, static_cast<int32_t>(frames.size()) } };
         return true;
     }

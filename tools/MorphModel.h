@@ -21,8 +21,10 @@ struct MorphModel {
 
     // The mesh as the viewer draws it, made when the file was read.
     std::vector<const CMeshArrays*>   parts;
-    // Each frame's vertices in the mesh's axes.
+    // Each frame's vertices in the mesh's axes, and their normals as the
+    // viewer lights them.
     std::vector<std::vector<CVector>> frames;
+    std::vector<std::vector<CVector>> normals;
     // The viewer's animation list, in its order.
     std::vector<Clip>                 clips;
     // Animations whose frames have another number of vertices than the
