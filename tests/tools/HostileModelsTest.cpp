@@ -182,6 +182,17 @@ const HostileCase cases[] = {
                                             f.Path("m.glb") };
       },
       2, "more frames than an export can hold" },
+    { "exported: an MD2 of 80 frames over a 30,000-corner list, just within the budget",
+      [](const CTestFolder& f) {
+          return std::vector<std::string> { "export", f.Write("m.md2", Md2File(80, 30000, {})), "-o",
+                                            f.Path("m.gltf") };
+      },
+      0, "" },
+    { "exported: an MD2 of 2,000 three-vertex frames, just within the budget",
+      [](const CTestFolder& f) {
+          return std::vector<std::string> { "export", f.Write("m.md2", Md2File(2000, 3, {})), "-o", f.Path("m.glb") };
+      },
+      0, "" },
     { "a SiN mesh of 50 groups of 20,000 corners and 300 animations of other vertex counts",
       [](const CTestFolder& f) {
           SinMesh mesh;
