@@ -9,6 +9,7 @@
 #include "image/COGLImage.h"
 #include "image/PngWriter.h"
 #include "platform/COutputFile.h"
+#include "platform/Cp1252.h"
 
 namespace {
 
@@ -53,6 +54,28 @@ std::vector<uint8_t> PictureAsPng(const COGLImage& image) {
         png.clear();
     }
     return png;
+}
+
+template <typename Named>
+void NamesToUtf8(std::vector<Named>& objects) {
+    for (Named& object : objects) {
+        object.name = RecordTextToUtf8(object.name);
+    }
+}
+
+// Names come from the files (frames, skins, objects), in Windows-1252 or
+// any bytes at all; the JSON writer throws on what is not UTF-8.
+void AllNamesToUtf8(tinygltf::Model& gltf) {
+    NamesToUtf8(gltf.nodes);
+    NamesToUtf8(gltf.meshes);
+    NamesToUtf8(gltf.materials);
+    NamesToUtf8(gltf.animations);
+    NamesToUtf8(gltf.images);
+    NamesToUtf8(gltf.textures);
+    NamesToUtf8(gltf.skins);
+    NamesToUtf8(gltf.cameras);
+    NamesToUtf8(gltf.lights);
+    NamesToUtf8(gltf.scenes);
 }
 
 }  // namespace
@@ -157,12 +180,13 @@ bool CGltfBuilder::Write(const std::filesystem::path& output, std::string& error
     if (!variants.empty()) {
         tinygltf::Value::Array list;
         for (const std::string& name : variants) {
-            list.emplace_back(tinygltf::Value::Object { { "name", tinygltf::Value(name) } });
+            list.emplace_back(tinygltf::Value::Object { { "name", tinygltf::Value(RecordTextToUtf8(name)) } });
         }
         gltf.extensions["KHR_materials_variants"] =
             tinygltf::Value(tinygltf::Value::Object { { "variants", tinygltf::Value(list) } });
         gltf.extensionsUsed.push_back("KHR_materials_variants");
     }
+    AllNamesToUtf8(gltf);
     if (gltf.buffers[0].data.empty() && pictures.empty()) {
         // Nodes alone (a model without triangles, an empty scene): a buffer
         // must not be empty.
