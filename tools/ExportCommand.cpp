@@ -6,6 +6,7 @@
 #include <string>
 
 #include "models/COGLModel.h"
+#include "models/COGLSprite.h"
 #include "scene/COGLScene.h"
 #include "scene/ModelScene.h"
 #include "tools/CGltfBuilder.h"
@@ -42,7 +43,9 @@ int RunExport(int argc, char** argv) {
         std::printf("usage: tvntool %s\n\n"
                     "Writes a model as glTF 2.0. MD2, players, MDL and SiN: the frames as morph\n"
                     "targets, one animation per named animation, every skin as a material\n"
-                    "variant (the first worn); a player's weapon as a second mesh.\n"
+                    "variant (the first worn); a player's weapon as a second mesh. Sprites:\n"
+                    "a quad per frame wearing its picture, shown in turn by the animation\n"
+                    "\"frames\", blended as the sprite's render mode says.\n"
                     "--animation NAME keeps that animation alone.\n"
                     "OUT.gltf has OUT.bin and its pictures as OUT_N.png beside it.\n"
                     "Exit 0 when written, 1 when written without files the model names\n"
@@ -70,7 +73,10 @@ int RunExport(int argc, char** argv) {
     if (root < 0) {
         return Fail(EXIT_NOT_A_SCENE, input + " " + notes.refusal);
     }
-    bool complete = NameFailedSkins(*model) && loaded.errors.empty();
+    // A sprite loads only with every frame picture, which it may find beside
+    // itself rather than where its names say.
+    const bool sprite = dynamic_cast<const COGLSprite*>(model.get()) != nullptr;
+    bool complete = (sprite || NameFailedSkins(*model)) && loaded.errors.empty();
     for (const std::string& line : notes.leftOut) {
         complete = false;
         Fail(EXIT_INCOMPLETE, line);

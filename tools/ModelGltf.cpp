@@ -1,9 +1,11 @@
 #include "tools/ModelGltf.h"
 
 #include "models/COGLPlayer.h"
+#include "models/COGLSprite.h"
 #include "tools/CGltfBuilder.h"
 #include "tools/MorphGltf.h"
 #include "tools/MorphModel.h"
+#include "tools/SpriteGltf.h"
 
 namespace {
 
@@ -51,6 +53,9 @@ int AddPlayer(CGltfBuilder& builder, const COGLPlayer& player, const std::string
 int AddModelGltf(CGltfBuilder& builder, const COGLModel& model, const std::string& animation, ExportNotes& notes) {
     if (const auto* player = dynamic_cast<const COGLPlayer*>(&model)) {
         return AddPlayer(builder, *player, animation, notes);
+    }
+    if (const auto* sprite = dynamic_cast<const COGLSprite*>(&model)) {
+        return AddSprite(builder, *sprite, animation, notes);
     }
     const int root = AddFrameModel(builder, model, animation, builder.gltf.animations.size(), notes);
     if (root < 0 && notes.refusal == "has no frames") {

@@ -1,7 +1,7 @@
-// tvntool export: the frame-animated models the tests make and the real ones
-// come out as glTF the Khronos validator accepts, with the exit code the
-// load earns, and each morph target puts every corner where the parsed
-// frame has it.
+// tvntool export: the frame-animated models and sprites the tests make and
+// the real ones come out as glTF the Khronos validator accepts, with the exit
+// code the load earns; each morph target puts every corner where the parsed
+// frame has it, and each sprite frame is a quad shown in its turn.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -16,9 +16,11 @@
 #include "models/CMd2Data.h"
 #include "models/CMdlData.h"
 #include "models/CSinData.h"
+#include "models/CSpriteData.h"
 #include "models/Md2Bytes.h"
 #include "models/MdlBytes.h"
 #include "models/SpriteBytes.h"
+#include "support/ExpectVector.h"
 #include "support/GameFiles.h"
 #include "support/GltfExport.h"
 #include "support/ParsedFiles.h"
@@ -102,6 +104,45 @@ Frames ExportedFrames(const tinygltf::Model& gltf) {
     return frames;
 }
 
+bool IsSprite(const std::filesystem::path& model) {
+    return model.extension() == ".sp2" || model.extension() == ".spr";
+}
+
+// A node per parsed frame, each a quad about the origin whose longer
+// half-side is 1, as the viewer sizes it, wearing a picture and blended as
+// an indexed sprite's format says; the animation shows frame k from k frame
+// times (0.48 s at the viewer's default speed) to the next.
+void CheckSpriteExport(const std::filesystem::path& sprite, const tinygltf::Model& gltf) {
+    const auto data = DataOf<CSpriteData>(ParseSprite(FileBytes(sprite)));
+    const std::vector<int>& frames = gltf.nodes.at(static_cast<size_t>(gltf.scenes.at(0).nodes.at(0))).children;
+    ASSERT_EQ(frames.size(), data->frames.size());
+    ASSERT_EQ(gltf.animations.size(), frames.size() > 1 ? 1u : 0u);
+    const char* const alphaModes[] = { "OPAQUE", "BLEND", "BLEND", "MASK" };
+    for (size_t k = 0; k < frames.size(); k++) {
+        const tinygltf::Node& node = gltf.nodes.at(static_cast<size_t>(frames[k]));
+        const tinygltf::Primitive& quad = gltf.meshes.at(static_cast<size_t>(node.mesh)).primitives.at(0);
+        const float* p = FloatsOf(gltf, quad.attributes.at("POSITION"));
+        EXPECT_FLOAT_EQ(std::max(p[0], p[1]), 1.0f) << "frame " << k;
+        const float corners[] = { p[0], p[1], -p[0], p[1], -p[0], -p[1], p[0], -p[1] };
+        for (size_t c = 0; c < 4; c++) {
+            SCOPED_TRACE("frame " + std::to_string(k) + " corner " + std::to_string(c));
+            ExpectVector(CVector(p[3 * c], p[3 * c + 1], p[3 * c + 2]), corners[2 * c], corners[2 * c + 1], 0.0f);
+        }
+        const tinygltf::Material& material = gltf.materials.at(static_cast<size_t>(quad.material));
+        EXPECT_GE(material.pbrMetallicRoughness.baseColorTexture.index, 0) << "frame " << k;
+        if (data->blendMode >= 0 && data->blendMode <= 3) {
+            EXPECT_EQ(material.alphaMode, alphaModes[data->blendMode]) << "frame " << k;
+        }
+        if (frames.size() > 1) {
+            const tinygltf::AnimationSampler& keys = gltf.animations[0].samplers.at(k);
+            const size_t count = gltf.accessors.at(static_cast<size_t>(keys.input)).count;
+            const float* times = FloatsOf(gltf, keys.input);
+            EXPECT_NEAR(times[count - 2], k == 0 ? 0.0 : 0.48 * k, 1e-4) << "frame " << k;
+            EXPECT_NEAR(times[count - 1], 0.48 * (k + 1), 1e-4) << "frame " << k;
+        }
+    }
+}
+
 // The export of the model passes the validator, and its frames are the
 // parsed file's.
 void CheckExport(const std::filesystem::path& model, const std::string& output) {
@@ -112,6 +153,10 @@ void CheckExport(const std::filesystem::path& model, const std::string& output) 
     tinygltf::Model gltf;
     std::string error;
     ASSERT_TRUE(ReadGltf(output, gltf, error)) << error;
+    if (IsSprite(model)) {
+        CheckSpriteExport(model, gltf);
+        return;
+    }
     const Frames expected = ParsedFrames(model);
     const Frames exported = ExportedFrames(gltf);
     ASSERT_EQ(exported.size(), expected.size());
@@ -194,6 +239,22 @@ const ExportCase cases[] = {
     { "an MDL with a frame group", [](const CTestFolder& f) { return f.Write("m.mdl", MdlModel()); }, "m.glb",
       EXIT_LOADED },
     { "a SiN model of two parts", SinModel, "m.glb", EXIT_LOADED },
+    { "an alpha-tested indexed sprite of three frames",
+      [](const CTestFolder& f) {
+          const std::vector<IndexedFrame> frames = { { 8, 4, 1 }, { 8, 4, 255 }, { 4, 8, 2 } };
+          return f.Write("s.spr", IndexedSprite(3, frames, { { 0, 0, 0 }, { 200, 10, 10 }, { 10, 200, 10 } }));
+      },
+      "s.glb", EXIT_LOADED },
+    { "an additive indexed sprite of one frame, as .gltf",
+      [](const CTestFolder& f) { return f.Write("s.spr", IndexedSprite(1, { { 4, 4, 1 } }, { { 0, 0, 0 } })); },
+      "out/s.gltf", EXIT_LOADED },
+    { "a Quake II sprite of two pictures with alpha",
+      [](const CTestFolder& f) {
+          f.Write("a.tga", TinyTga(4, 2, 10, 200, 30, 0, 255));
+          f.Write("b.tga", TinyTga(4, 2, 200, 10, 30, 128, 255));
+          return f.Write("s.sp2", Quake2Sprite({ "a.tga", "b.tga" }));
+      },
+      "s.glb", EXIT_LOADED },
     { "a file that is no model", [](const CTestFolder& f) { return f.Write("m.md2", "IDP2 and nothing else"); },
       "m.glb", EXIT_NOT_A_SCENE },
 };
@@ -218,7 +279,8 @@ TEST(Export, ModelsTheTestsMake) {
 
 TEST(Export, RealModels) {
     std::vector<std::filesystem::path> models = TestDataFiles("md2", ".md2");
-    for (const auto& more : { TestDataFiles("mdl", ".mdl"), TestDataFiles("player", "/tris.md2") }) {
+    for (const auto& more : { TestDataFiles("mdl", ".mdl"), TestDataFiles("player", "/tris.md2"),
+                              TestDataFiles("sprite", ".sp2"), TestDataFiles("sprite", ".spr") }) {
         models.insert(models.end(), more.begin(), more.end());
     }
     if (models.empty()) {
@@ -227,7 +289,10 @@ TEST(Export, RealModels) {
     const CTestFolder folder;
     for (const std::filesystem::path& model : models) {
         const std::string name = model.filename().string();
-        const bool broken = name.find("invalid") != std::string::npos || name.find("malformed") != std::string::npos;
+        // Quake sprites (IDSP version 1) are no sprites of this viewer's.
+        const bool broken = IsSprite(model) ? ParseSprite(FileBytes(model)).data == nullptr
+                                            : name.find("invalid") != std::string::npos ||
+                                                  name.find("malformed") != std::string::npos;
         const std::string output = folder.Path(name + ".glb");
         const int exitCode = Export(model.string(), output);
         EXPECT_EQ(exitCode == EXIT_NOT_A_SCENE, broken) << model;

@@ -193,6 +193,12 @@ const HostileCase cases[] = {
           return std::vector<std::string> { "export", f.Write("m.md2", Md2File(2000, 3, {})), "-o", f.Path("m.glb") };
       },
       0, "" },
+    { "exported: an indexed sprite of 65,536 one-pixel frames",
+      [](const CTestFolder& f) {
+          const std::string sprite = IndexedSprite(0, std::vector<IndexedFrame>(65536, { 1, 1 }), {});
+          return std::vector<std::string> { "export", f.Write("s.spr", sprite), "-o", f.Path("s.glb") };
+      },
+      2, "more frames than an export can hold" },
     { "a SiN mesh of 50 groups of 20,000 corners and 300 animations of other vertex counts",
       [](const CTestFolder& f) {
           SinMesh mesh;
