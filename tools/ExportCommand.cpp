@@ -43,6 +43,8 @@ int RunExport(int argc, char** argv) {
                     "Writes a model as glTF 2.0. MD2, players, MDL and SiN: the frames as morph\n"
                     "targets, one animation per named animation, every skin as a material\n"
                     "variant (the first worn); a player's weapon as a second mesh.\n"
+                    "Half-Life: a mesh skinned to the bones, the default body and skin\n"
+                    "family, one animation per sequence (sequence groups included).\n"
                     "--animation NAME keeps that animation alone.\n"
                     "OUT.gltf has OUT.bin and its pictures as OUT_N.png beside it.\n"
                     "Exit 0 when written, 1 when written without files the model names\n"

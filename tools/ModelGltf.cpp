@@ -1,7 +1,9 @@
 #include "tools/ModelGltf.h"
 
+#include "models/COGLHLModel.h"
 #include "models/COGLPlayer.h"
 #include "tools/CGltfBuilder.h"
+#include "tools/HLGltf.h"
 #include "tools/MorphGltf.h"
 #include "tools/MorphModel.h"
 
@@ -51,6 +53,9 @@ int AddPlayer(CGltfBuilder& builder, const COGLPlayer& player, const std::string
 int AddModelGltf(CGltfBuilder& builder, const COGLModel& model, const std::string& animation, ExportNotes& notes) {
     if (const auto* player = dynamic_cast<const COGLPlayer*>(&model)) {
         return AddPlayer(builder, *player, animation, notes);
+    }
+    if (const auto* hlModel = dynamic_cast<const COGLHLModel*>(&model)) {
+        return AddHLModel(builder, *hlModel, animation, notes);
     }
     const int root = AddFrameModel(builder, model, animation, builder.gltf.animations.size(), notes);
     if (root < 0 && notes.refusal == "has no frames") {
