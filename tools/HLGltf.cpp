@@ -10,6 +10,7 @@
 #include "math/FloatArrays.h"
 #include "models/COGLHLModel.h"
 #include "models/HLWorkAreas.h"
+#include "platform/Cp1252.h"
 #include "platform/LittleEndian.h"
 #include "tools/CGltfBuilder.h"
 #include "tools/ModelGltf.h"
@@ -30,6 +31,12 @@ constexpr int64_t BONE_POSE_STEPS = 32;
 constexpr float DEFAULT_FPS = 10.0f;
 constexpr float MIN_FPS = 0.01f;
 constexpr float MAX_FPS = 1000.0f;
+
+// A name of the file as glTF's UTF-8.
+std::string NameAt(const uint8_t* field, size_t size) {
+    const char* text = reinterpret_cast<const char*>(field);
+    return Cp1252ToUtf8(std::string(text, strnlen(text, size)));
+}
 
 struct Matrix {
     float m[3][4];
@@ -180,7 +187,7 @@ public:
         const uint8_t* record = data.Texture(textureNumber);
         const int32_t flags = Int32At(record + T_FLAGS);
         tinygltf::Material material;
-        material.name = std::string(reinterpret_cast<const char*>(record), strnlen(reinterpret_cast<const char*>(record), LONG_NAME_SIZE));
+        material.name = NameAt(record, LONG_NAME_SIZE);
         material.pbrMetallicRoughness.metallicFactor = 0.0;
         material.pbrMetallicRoughness.roughnessFactor = 1.0;
         const int texture = builder.AddTexture(*data.textures[size_t(textureNumber)], material.name);
@@ -292,7 +299,7 @@ int AddJoints(CGltfBuilder& builder, const CHLModelData& data) {
     for (int32_t b = 0; b < data.HeaderValue(H_BONE_COUNT); b++) {
         const Bone bone = BoneOf(data, b);
         tinygltf::Node node;
-        node.name = std::string(reinterpret_cast<const char*>(bone.record), strnlen(reinterpret_cast<const char*>(bone.record), NAME_SIZE));
+        node.name = NameAt(bone.record, NAME_SIZE);
         node.translation = { bone.Value(0), bone.Value(1), bone.Value(2) };
         float q[4];
         RestRotation(bone, q);
@@ -337,7 +344,7 @@ tinygltf::Animation MakeAnimation(CGltfBuilder& builder, const COGLHLModel& mode
         }
     }
     tinygltf::Animation animation;
-    animation.name = data.sequences[size_t(clip.sequence)].name;
+    animation.name = Cp1252ToUtf8(data.sequences[size_t(clip.sequence)].name);
     const int input = builder.AddFloats(times, 1, 0, true);
     const auto addChannel = [&](const std::vector<float>& values, int components, int node, const char* path) {
         tinygltf::AnimationSampler sampler;

@@ -89,7 +89,8 @@ void DescribeHLFile(const CHLModelData& data, ordered_json& out) {
     for (int32_t c = 0; c < data.HeaderValue(H_CONTROLLER_COUNT); c++) {
         const uint8_t* record = data.Header() + data.HeaderValue(H_CONTROLLERS) + size_t(c) * CONTROLLER_SIZE;
         controllers.push_back({ { "bone", Int32At(record) }, { "type", Int32At(record + C_TYPE) },
-                                { "start", Tidy(FloatAt(record + C_START)) }, { "end", Tidy(FloatAt(record + C_END)) } });
+                                { "start", Tidy(FloatAt(record + C_START)) },
+                                { "end", Tidy(FloatAt(record + C_END)) } });
     }
     out["skeleton"] = bones;
     out["sequences"] = sequences;
