@@ -46,6 +46,8 @@ int RunExport(int argc, char** argv) {
                     "variant (the first worn); a player's weapon as a second mesh. Sprites:\n"
                     "a quad per frame wearing its picture, shown in turn by the animation\n"
                     "\"frames\", blended as the sprite's render mode says.\n"
+                    "Half-Life: a mesh skinned to the bones, the default body and skin\n"
+                    "family, one animation per sequence (sequence groups included).\n"
                     "--animation NAME keeps that animation alone.\n"
                     "OUT.gltf has OUT.bin and its pictures as OUT_N.png beside it.\n"
                     "Exit 0 when written, 1 when written without files the model names\n"

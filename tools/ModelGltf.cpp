@@ -1,8 +1,10 @@
 #include "tools/ModelGltf.h"
 
+#include "models/COGLHLModel.h"
 #include "models/COGLPlayer.h"
 #include "models/COGLSprite.h"
 #include "tools/CGltfBuilder.h"
+#include "tools/HLGltf.h"
 #include "tools/MorphGltf.h"
 #include "tools/MorphModel.h"
 #include "tools/SpriteGltf.h"
@@ -56,6 +58,9 @@ int AddModelGltf(CGltfBuilder& builder, const COGLModel& model, const std::strin
     }
     if (const auto* sprite = dynamic_cast<const COGLSprite*>(&model)) {
         return AddSprite(builder, *sprite, animation, notes);
+    }
+    if (const auto* hlModel = dynamic_cast<const COGLHLModel*>(&model)) {
+        return AddHLModel(builder, *hlModel, animation, notes);
     }
     const int root = AddFrameModel(builder, model, animation, builder.gltf.animations.size(), notes);
     if (root < 0 && notes.refusal == "has no frames") {

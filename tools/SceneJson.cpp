@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cstdlib>
+#include <cstring>
 
 #include "image/COGLTexture2D.h"
 #include "models/COGLHLModel.h"
@@ -16,6 +17,7 @@
 #include "objects/COGLSpotLight.h"
 #include "objects/COGLText.h"
 #include "platform/Cp1252.h"
+#include "platform/LittleEndian.h"
 #include "scene/COGLScene.h"
 #include "platform/CPakFile.h"
 #include "tools/CToolScene.h"
@@ -45,6 +47,56 @@ ordered_json Floats(const float* values, int count) {
 ordered_json Vector(const CVector& v) {
     const float values[3] = { v.x, v.y, v.z };
     return Floats(values, 3);
+}
+
+std::string NameIn(const uint8_t* field, size_t size) {
+    const char* text = reinterpret_cast<const char*>(field);
+    return Cp1252ToUtf8(std::string(text, strnlen(text, size)));
+}
+
+// A Half-Life file's bones, sequences, attachments, hit boxes and bone
+// controllers, as read; vectors in the file's axes.
+void DescribeHLFile(const CHLModelData& data, ordered_json& out) {
+    using namespace hl;
+    ordered_json bones = ordered_json::array();
+    for (int32_t b = 0; b < data.HeaderValue(H_BONE_COUNT); b++) {
+        const uint8_t* bone = data.Header() + data.HeaderValue(H_BONES) + size_t(b) * BONE_SIZE;
+        bones.push_back({ { "name", NameIn(bone, NAME_SIZE) }, { "parent", Int32At(bone + 32) } });
+    }
+    ordered_json sequences = ordered_json::array();
+    for (int32_t i = 0; i < data.HeaderValue(H_SEQUENCE_COUNT); i++) {
+        const uint8_t* sequence = data.Sequence(i);
+        ordered_json events = ordered_json::array();
+        for (const HLEvent& event : size_t(i) < data.events.size() ? data.events[size_t(i)] : std::vector<HLEvent>()) {
+            events.push_back({ { "frame", event.frame }, { "event", event.event },
+                               { "options", Cp1252ToUtf8(event.options) } });
+        }
+        sequences.push_back({ { "name", NameIn(sequence, NAME_SIZE) }, { "fps", Tidy(FloatAt(sequence + S_FPS)) },
+                              { "flags", Int32At(sequence + S_FLAGS) },
+                              { "frames", Int32At(sequence + S_FRAME_COUNT) }, { "events", events } });
+    }
+    ordered_json attachments = ordered_json::array();
+    for (const HLAttachment& attachment : data.attachments) {
+        attachments.push_back({ { "name", Cp1252ToUtf8(attachment.name) }, { "bone", attachment.bone },
+                                { "origin", Vector(attachment.origin) } });
+    }
+    ordered_json hitBoxes = ordered_json::array();
+    for (const HLHitBox& box : data.hitBoxes) {
+        hitBoxes.push_back({ { "bone", box.bone }, { "group", box.group }, { "min", Vector(box.min) },
+                             { "max", Vector(box.max) } });
+    }
+    ordered_json controllers = ordered_json::array();
+    for (int32_t c = 0; c < data.HeaderValue(H_CONTROLLER_COUNT); c++) {
+        const uint8_t* record = data.Header() + data.HeaderValue(H_CONTROLLERS) + size_t(c) * CONTROLLER_SIZE;
+        controllers.push_back({ { "bone", Int32At(record) }, { "type", Int32At(record + C_TYPE) },
+                                { "start", Tidy(FloatAt(record + C_START)) },
+                                { "end", Tidy(FloatAt(record + C_END)) } });
+    }
+    out["skeleton"] = bones;
+    out["sequences"] = sequences;
+    out["attachments"] = attachments;
+    out["hitBoxes"] = hitBoxes;
+    out["boneControllers"] = controllers;
 }
 
 ordered_json TexturePath(const COGLTexture2D* texture) {
@@ -191,6 +243,9 @@ ordered_json DescribeModel(const COGLModel& model) {
         out["skins"] = hlModel->SkinNames();  // the texture names, not the cache's file-qualified keys
         out["controllers"] = hlModel->HeaderCount(hl::H_CONTROLLER_COUNT);
         out["sequenceGroups"] = hlModel->HeaderCount(hl::H_GROUP_COUNT);
+        if (hlModel->data != nullptr) {
+            DescribeHLFile(*hlModel->data, out);
+        }
     }
     if (const auto* sin = dynamic_cast<const COGLSBM*>(&model); sin != nullptr && sin->data != nullptr) {
         out["mesh"] = sin->data->meshPath;

@@ -660,6 +660,7 @@ ParsedModel ParseHLModel(std::vector<uint8_t>&& model, const std::string& name, 
         parsed->textures.push_back(picture);
     }
     BuildAllTriangles(*parsed);
+    ReadHLLists(*parsed);
     for (int32_t i = 0; i < parsed->HeaderValue(H_SEQUENCE_COUNT); i++) {
         const char* name = reinterpret_cast<const char*>(parsed->Sequence(i));
         parsed->sequences.emplace_back(std::string(name, strnlen(name, NAME_SIZE)), i, 0);

@@ -32,6 +32,9 @@ constexpr int32_t HL_MAX_CONTROLLERS = 8;
 constexpr int32_t HL_MAX_TEXTURES = 1024;
 constexpr int32_t HL_MAX_SEQUENCES = 4096;
 constexpr int32_t HL_MAX_BODY_PARTS = 1024;
+// Records listed of events (all sequences together), hit boxes and
+// attachments each; a file that claims more lists none of that kind.
+constexpr int32_t HL_MAX_LISTED = 1 << 16;
 // Corners of strips and fans, of all the distinct lists together.
 constexpr int64_t HL_MAX_CORNERS = int64_t(1) << 20;
 // What one pose draws: each vertex, normal, mesh and corner counted once for
@@ -52,6 +55,9 @@ constexpr size_t TEXTURE_SIZE = 80;
 constexpr size_t BODY_PART_SIZE = 76;
 constexpr size_t SUB_MODEL_SIZE = 112;
 constexpr size_t MESH_SIZE = 20;
+constexpr size_t EVENT_SIZE = 76;
+constexpr size_t HIT_BOX_SIZE = 32;
+constexpr size_t ATTACHMENT_SIZE = 88;
 constexpr size_t NAME_SIZE = 32;                // bones, sequences, groups
 constexpr size_t LONG_NAME_SIZE = 64;           // textures, body parts, sub-models
 
@@ -59,9 +65,11 @@ enum HeaderField {
     H_BONE_COUNT = 140, H_BONES = 144, H_CONTROLLER_COUNT = 148, H_CONTROLLERS = 152, H_SEQUENCE_COUNT = 164,
     H_SEQUENCES = 168, H_GROUP_COUNT = 172, H_GROUPS = 176, H_TEXTURE_COUNT = 180, H_TEXTURES = 184,
     H_SKIN_REF_COUNT = 192, H_SKIN_FAMILY_COUNT = 196, H_SKINS = 200, H_BODY_PART_COUNT = 204, H_BODY_PARTS = 208,
+    H_HIT_BOX_COUNT = 156, H_HIT_BOXES = 160, H_ATTACHMENT_COUNT = 212, H_ATTACHMENTS = 216,
 };
 enum SequenceField {
-    S_FRAME_COUNT = 56, S_MOTION_TYPE = 68, S_MOTION_BONE = 72, S_BOX_MIN = 96, S_BOX_MAX = 108,
+    S_FPS = 32, S_FLAGS = 36, S_EVENT_COUNT = 48, S_EVENTS = 52, S_FRAME_COUNT = 56, S_MOTION_TYPE = 68,
+    S_MOTION_BONE = 72, S_BOX_MIN = 96, S_BOX_MAX = 108,
     S_BLEND_COUNT = 120, S_ANIMATION = 124, S_BLEND_TYPE = 128, S_BLEND_START = 136, S_BLEND_END = 144,
     S_GROUP = 156,
 };
@@ -87,6 +95,23 @@ struct HLMeshTriangles {
     std::vector<int16_t>  s;
     std::vector<int16_t>  t;
     std::vector<uint32_t> indices;
+};
+
+// What the file tells besides what poses and draws it, listed as read.
+struct HLEvent {
+    int32_t     frame;
+    int32_t     event;
+    std::string options;
+};
+struct HLHitBox {
+    int32_t bone;
+    int32_t group;
+    CVector min, max;   // the file's axes
+};
+struct HLAttachment {
+    std::string name;
+    int32_t     bone;
+    CVector     origin;   // the file's axes
 };
 
 // A Half-Life model file with its texture file and sequence-group files, as
@@ -129,6 +154,10 @@ public:
     std::unordered_map<int32_t, HLMeshTriangles> meshTriangles;
     // One record per sequence: first is its number, count 0.
     std::vector<CModelAnimation> sequences;
+    // By sequence.
+    std::vector<std::vector<HLEvent>> events;
+    std::vector<HLHitBox> hitBoxes;
+    std::vector<HLAttachment> attachments;
 };
 
 // What an object showing a Half-Life model sets for itself: the sequence and
@@ -177,6 +206,10 @@ std::vector<std::string> HLCompanionNames(const CHLModelData& data, const std::s
 // read) cannot be posed and drawn safely; empty when it can.
 std::string CheckHLModel(const std::vector<uint8_t>& model, const std::vector<uint8_t>& textures,
                          const std::vector<uint8_t>* groups);
+// The events, hit boxes and attachments of a file whose model the reader has
+// checked; tables that leave the file, or hold more than HL_MAX_LISTED
+// records, are left empty.
+void ReadHLLists(CHLModelData& data);
 // Reads a model file and the files it needs beside it, from archive when it
 // came from one, else from disk; the messages say which could not be opened
 // or is not sound.

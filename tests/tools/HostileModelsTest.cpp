@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "models/HlBytes.h"
 #include "models/Md2Bytes.h"
 #include "models/SpriteBytes.h"
 #include "support/SinFiles.h"
@@ -197,6 +198,12 @@ const HostileCase cases[] = {
       [](const CTestFolder& f) {
           const std::string sprite = IndexedSprite(0, std::vector<IndexedFrame>(65536, { 1, 1 }), {});
           return std::vector<std::string> { "export", f.Write("s.spr", sprite), "-o", f.Path("s.glb") };
+      },
+      2, "more frames than an export can hold" },
+    { "exported: a Half-Life sequence of 1.8 million frames, each channel on one chain of 7,000 runs",
+      [](const CTestFolder& f) {
+          return std::vector<std::string> { "export", f.Write("h.mdl", HlText(hl_hostile::SequencesSharingRuns(1, 7000))),
+                                            "-o", f.Path("h.glb") };
       },
       2, "more frames than an export can hold" },
     { "a SiN mesh of 50 groups of 20,000 corners and 300 animations of other vertex counts",

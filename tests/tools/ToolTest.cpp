@@ -323,6 +323,7 @@ TEST_F(ModelCompose, AHalfLifeModelComesBackWithItsSequenceAndAMissingCompanionD
     HlLayout layout;
     layout.textures.clear();
     layout.sequences = { { "idle", 10, 0, 1 }, { "walk", 4, 0, 1 } };
+    layout.controllers = { { 8, -30.0f, 30.0f, 0 } };
     const std::string path = folder.Write("hl/man.mdl", HlText(layout.Write()));
     const std::string textures = folder.Write("hl/manT.mdl", HlText(HlLayout().Write()));
     const json object = { { "class", "COGLHLModel" },
@@ -335,8 +336,15 @@ TEST_F(ModelCompose, AHalfLifeModelComesBackWithItsSequenceAndAMissingCompanionD
                                      { "animations", { { { "name", "idle" }, { "first", 0 }, { "count", 10 } },
                                                        { { "name", "walk" }, { "first", 1 }, { "count", 4 } } } },
                                      { "bones", 1 }, { "bodyParts", { { { "name", "body" }, { "models", 1 } } } },
-                                     { "skinFamilies", 1 }, { "controllers", 0 }, { "sequenceGroups", 1 },
-                                     { "skins", { "skin.bmp" } } } } }));
+                                     { "skinFamilies", 1 }, { "controllers", 1 }, { "sequenceGroups", 1 },
+                                     { "skins", { "skin.bmp" } },
+                                     { "skeleton", { { { "name", "root" }, { "parent", -1 } } } },
+                                     { "sequences", { { { "name", "idle" }, { "fps", 0 }, { "flags", 0 },
+                                                        { "frames", 10 }, { "events", json::array() } },
+                                                      { { "name", "walk" }, { "frames", 4 } } } },
+                                     { "attachments", json::array() }, { "hitBoxes", json::array() },
+                                     { "boneControllers", { { { "bone", 0 }, { "type", 8 }, { "start", -30 },
+                                                              { "end", 30 } } } } } } }));
 
     // Without its texture file the model is reported and left out; the
     // rest of the scene stays.
