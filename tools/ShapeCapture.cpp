@@ -17,9 +17,12 @@ constexpr size_t TEXTURE_AT = 7;
 // The window the shape is mapped onto: large, so that window coordinates
 // keep every bit a float has for the shape.
 constexpr int WINDOW_SIZE = 4096;
-// The first pass finds the extent within this far from the origin; the
-// second maps that extent onto the window.
-constexpr double SEARCH_EXTENT = 1.0e4;
+// The first pass looks this far from the origin; each next one maps the
+// extent the last found onto the window, until it no longer shrinks. A
+// primitive that reaches out of the box is dropped, not cut, so the box
+// may never start small.
+constexpr double SEARCH_EXTENT = 1.0e19;
+constexpr int    MOST_PASSES = 8;
 
 struct Box {
     double low[3];
@@ -90,9 +93,20 @@ bool Feedback(const std::function<void()>& draw, const Box& box, size_t maxVerti
     return true;
 }
 
-// The extent of the corners, widened a little so that none is clipped when
-// the second pass maps it onto the window; a flat side gets some depth.
-Box ExtentOf(const std::vector<float>& corners) {
+// Whether any side of inner is less than half that side of outer.
+bool ShrinksFrom(const Box& inner, const Box& outer) {
+    for (int axis = 0; axis < 3; axis++) {
+        if (inner.high[axis] - inner.low[axis] < 0.5 * (outer.high[axis] - outer.low[axis])) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The extent of the corners, found within search, widened a little so that
+// none is clipped when the next pass maps it onto the window; a flat side
+// gets some depth.
+Box ExtentOf(const std::vector<float>& corners, const Box& search) {
     Box box = { { 0.0, 0.0, 0.0 }, { 0.0, 0.0, 0.0 } };
     for (int axis = 0; axis < 3; axis++) {
         box.low[axis] = box.high[axis] = corners[static_cast<size_t>(axis)];
@@ -104,9 +118,10 @@ Box ExtentOf(const std::vector<float>& corners) {
         }
     }
     for (int axis = 0; axis < 3; axis++) {
-        // The first pass is off by a few float steps of its window, far
-        // less than this.
-        const double margin = 0.01 * (box.high[axis] - box.low[axis]) + 1.0e-5 * SEARCH_EXTENT;
+        // The pass is off by a few float steps of its window, far less
+        // than this.
+        const double margin =
+            0.01 * (box.high[axis] - box.low[axis]) + 1.0e-5 * (search.high[axis] - search.low[axis]);
         box.low[axis] -= margin;
         box.high[axis] += margin;
     }
@@ -219,19 +234,29 @@ CapturedShape CaptureShape(const std::function<void()>& draw, const CaptureOptio
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
     SetCaptureState(texture);
 
-    const Box search = { { -SEARCH_EXTENT, -SEARCH_EXTENT, -SEARCH_EXTENT },
-                         { SEARCH_EXTENT, SEARCH_EXTENT, SEARCH_EXTENT } };
+    if (options.objectLinearTexCoords) {
+        UseObjectLinearGeneration();
+    }
     std::vector<float> corners, normalCorners;
-    bool fits = Feedback(draw, search, options.maxVertices, corners);
-    if (fits && !corners.empty()) {
-        const Box extent = ExtentOf(corners);
-        if (options.objectLinearTexCoords) {
-            UseObjectLinearGeneration();
+    bool fits = true;
+    Box box = { { -SEARCH_EXTENT, -SEARCH_EXTENT, -SEARCH_EXTENT }, { SEARCH_EXTENT, SEARCH_EXTENT, SEARCH_EXTENT } };
+    for (int pass = 0; pass < MOST_PASSES; pass++) {
+        fits = Feedback(draw, box, options.maxVertices, corners);
+        if (!fits || corners.empty()) {
+            break;
         }
-        fits = Feedback(draw, extent, options.maxVertices, corners);
+        // Read within a box at most twice the size it needed: as exact as
+        // a float holds them.
+        const Box extent = ExtentOf(corners, box);
+        if (!ShrinksFrom(extent, box)) {
+            break;
+        }
+        box = extent;
+    }
+    if (fits && !corners.empty()) {
         SetCaptureState(texture);
         UseNormalMapGeneration();
-        fits = fits && Feedback(draw, extent, options.maxVertices, normalCorners);
+        fits = Feedback(draw, box, options.maxVertices, normalCorners);
     }
     shape.tooLarge = !fits;
     if (fits) {
