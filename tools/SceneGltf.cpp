@@ -21,6 +21,7 @@
 #include "tools/ModelGltf.h"
 #include "tools/SceneLightsGltf.h"
 #include "tools/ShapeCapture.h"
+#include "tools/TextureFit.h"
 #include "view/COGLViewport3D.h"
 
 namespace {
@@ -47,81 +48,6 @@ tinygltf::Value Numbers(const float* values, int count) {
         array.emplace_back(Finite(values[i], 0.0));
     }
     return tinygltf::Value(array);
-}
-
-// uv' = linear uv + offset in glTF's texture space (v down the picture),
-// linear row by row.
-struct UvTransform {
-    double linear[4] = { 1.0, 0.0, 0.0, 1.0 };
-    double offset[2] = { 0.0, 0.0 };
-};
-
-// The viewer's texture matrix (translate, rotate about x, y, z, scale) on
-// its s and t, seen from glTF's side: there t runs up the picture, glTF's v
-// down it, so v = 1 - t on both ends.
-UvTransform TextureTransform(const CVector& translate, const CVector& rotation, const CVector& scale) {
-    double m[16];
-    glMatrixMode(GL_TEXTURE);
-    glPushMatrix();
-    glLoadIdentity();
-    glTranslatef(translate.x, translate.y, translate.z);
-    glRotatef(rotation.x, 1.0f, 0.0f, 0.0f);
-    glRotatef(rotation.y, 0.0f, 1.0f, 0.0f);
-    glRotatef(rotation.z, 0.0f, 0.0f, 1.0f);
-    glScalef(scale.x, scale.y, scale.z);
-    glGetDoublev(GL_TEXTURE_MATRIX, m);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
-    UvTransform transform;
-    const double a = m[0], b = m[4], c = m[1], d = m[5], e = m[12], f = m[13];
-    if (!std::all_of(m, m + 16, [](double v) { return std::isfinite(v); })) {
-        return transform;
-    }
-    transform.linear[0] = a;
-    transform.linear[1] = -b;
-    transform.linear[2] = -c;
-    transform.linear[3] = d;
-    transform.offset[0] = b + e;
-    transform.offset[1] = 1.0 - d - f;
-    return transform;
-}
-
-// A transform as KHR_texture_transform says one: offset, rotation and
-// scale, turning the way its implementations do (u' = cos u + sin v).
-struct TextureFit {
-    bool   fits = true;     // false when the transform shears
-    double offset[2] = { 0.0, 0.0 };
-    double rotation = 0.0;
-    double scale[2] = { 1.0, 1.0 };
-
-    bool IsIdentity() const {
-        return offset[0] == 0.0 && offset[1] == 0.0 && rotation == 0.0 && scale[0] == 1.0 && scale[1] == 1.0;
-    }
-    tinygltf::Value Extension() const {
-        tinygltf::Value::Object object;
-        object["offset"] = tinygltf::Value(tinygltf::Value::Array { tinygltf::Value(offset[0]), tinygltf::Value(offset[1]) });
-        object["rotation"] = tinygltf::Value(rotation);
-        object["scale"] = tinygltf::Value(tinygltf::Value::Array { tinygltf::Value(scale[0]), tinygltf::Value(scale[1]) });
-        return tinygltf::Value(object);
-    }
-};
-
-TextureFit FitTransform(const UvTransform& t) {
-    TextureFit fit;
-    const double scaleU = std::hypot(t.linear[0], t.linear[2]);
-    const double cosine = scaleU > 0.0 ? t.linear[0] / scaleU : 1.0;
-    const double sine = scaleU > 0.0 ? -t.linear[2] / scaleU : 0.0;
-    const double scaleV = t.linear[1] * sine + t.linear[3] * cosine;
-    const double shear = t.linear[1] * cosine - t.linear[3] * sine;
-    fit.fits = std::fabs(shear) <= 1e-6 * std::max(1.0, std::fabs(scaleV));
-    // Float noise of a turn by 0 or a whole turn is no rotation.
-    const auto clean = [](double value, double exact) { return std::fabs(value - exact) < 1e-9 ? exact : value; };
-    fit.offset[0] = clean(t.offset[0], 0.0);
-    fit.offset[1] = clean(t.offset[1], 0.0);
-    fit.rotation = clean(std::atan2(sine, cosine), 0.0);
-    fit.scale[0] = clean(scaleU, 1.0);
-    fit.scale[1] = clean(scaleV, 1.0);
-    return fit;
 }
 
 // A shape drawn once, as accessors every mesh of it shares.
