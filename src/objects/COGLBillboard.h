@@ -16,6 +16,8 @@ public:
     // Clears the rotation out of the modelview matrix, keeping the
     // translation: the square then lies in the screen plane.
     void ApplyRotation() override;
+    // The square, subdivided or not.
+    void DrawSolid() override { COGLObject::DrawSolid(); }
 
 private:
     void CallListBlended(CGLState& gl, uint32_t list) const;

@@ -116,6 +116,14 @@ void COGLObject::DrawShape(CGLState& gl) {
     glPopMatrix();
 }
 
+void COGLObject::DrawSolid() {
+    PrepareLists();
+    // Some lists leave the matrix moved (the cylinder's lid).
+    glPushMatrix();
+    glCallList(solidList);
+    glPopMatrix();
+}
+
 void COGLObject::DrawGeometry(CGLState& gl, uint32_t bits, uint32_t list, int flags) {
     if ((flags & DRAW_MATERIAL) == 0) {
         // The caller has set colour or material itself, as for shadows.

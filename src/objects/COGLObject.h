@@ -44,6 +44,10 @@ public:
     // The solid form in place, visible or not, in the caller's state and
     // colour: what a stencil is marked with.
     void DrawShape(CGLState& gl);
+    // The solid form where the class builds it, unplaced, in the caller's
+    // state, matrices and texture coordinate generation: what an export
+    // captures. Makes the lists first when still to be made.
+    virtual void DrawSolid();
     // Draws the selection list under the object's GL selection name; nothing
     // for a hidden object.
     virtual void DrawForSelection();

@@ -103,6 +103,11 @@ void COGLPlane::CallMeshTextured(CGLState& gl, uint32_t bits) const {
     PopTextureTransform();
 }
 
+void COGLPlane::DrawSolid() {
+    PrepareLists();
+    glCallList(subdivided ? meshList : solidList);
+}
+
 // The mesh has no wire form: it is drawn whatever DRAW_WIRE says.
 void COGLPlane::DrawGeometry(CGLState& gl, uint32_t bits, uint32_t list, int flags) {
     if (!subdivided) {

@@ -18,6 +18,8 @@ public:
     // The highlight, lifted 0.01 along the parent's z so it does not fight
     // with the plane's own pixels.
     void DrawSelected(CGLState& gl) override;
+    // The mesh when subdivided, else the square.
+    void DrawSolid() override;
     void Save(CFile& file, int textureIndex) const override;
     int  Load(CFile& file, int version) override;
     // Reports a z scale of 0: the square has no depth.

@@ -209,6 +209,13 @@ void COGLText::Draw(CGLState& gl, int flags) {
     glPopMatrix();
 }
 
+void COGLText::DrawSolid() {
+    PrepareLists();
+    glPushMatrix();
+    CallGlyphs(polygonBase);
+    glPopMatrix();
+}
+
 void COGLText::DrawForSelection() {
     if (SelectionName() & HIDDEN_BIT) {
         return;

@@ -46,6 +46,8 @@ public:
     // as deep as the extrusion.
     void DrawSelected(CGLState& gl) override;
     void DrawAxes() override;
+    // The glyphs in sequence from the pen's start, before the offset.
+    void DrawSolid() override;
     void Save(CFile& file, int textureIndex) const override;
     // Reads the whole record, then takes the text and the font from it and
     // rebuilds; the offset stored is recomputed.

@@ -125,6 +125,21 @@ const HostileScene hostileScenes[] = {
     { "one 4 MB model named by 1,000 records, rendered",
       [](const CTestFolder& folder) { return ModelCopies(folder, folder.Write("big.md2", LargeMd2()), 1000); },
       "render", 0, "", 0 },
+    { "the same model named by 1,000 records, exported",
+      [](const CTestFolder& folder) { return ModelCopies(folder, folder.Write("big.md2", LargeMd2()), 1000); },
+      "export", 1, "more objects left out", 1 },
+    { "16,384 texts of their own, exported",
+      [](const CTestFolder& folder) {
+          SceneHeader header;
+          header.objects = 16384;
+          Bytes b = header.Write();
+          for (int i = 0; i < header.objects; i++) {
+              const std::string text = "Wm@" + std::to_string(i) + std::string(25, '#');
+              AppendObject(b, 7, -1, SampleTextRecord(text, "Arial", true, false));
+          }
+          return folder.Write("texts.tvn", Text(b));
+      },
+      "export", 1, "more objects left out", 1 },
 };
 
 }  // namespace
@@ -138,9 +153,9 @@ TEST(HostileScenes, EndInTimeAndMemoryWithTheirMessagesToldAFewTimes) {
         CTestFolder folder;
         const std::string scene = hostile.write(folder);
         const std::string command = hostile.command;
-        const ToolRun run = command == "render"
-                                ? RunToolLimited({ "render", scene, "-o", folder.Path("out.png"), "--size", "64x64" })
-                                : RunToolLimited({ command, scene });
+        const ToolRun run = command == "render" ? RunToolLimited({ "render", scene, "-o", folder.Path("out.png"), "--size", "64x64" })
+                            : command == "export" ? RunToolLimited({ "export", scene, "-o", folder.Path("out.glb") })
+                                                  : RunToolLimited({ command, scene });
         EXPECT_EQ(run.exitCode, hostile.exitCode) << Describe(run);
         EXPECT_LT(run.seconds, 10.0) << Describe(run);
         EXPECT_LT(run.errorBytes, 32768u) << Describe(run);
