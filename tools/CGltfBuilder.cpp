@@ -162,6 +162,13 @@ int CGltfBuilder::AddNode(const tinygltf::Node& node) {
     return static_cast<int>(gltf.nodes.size()) - 1;
 }
 
+void CGltfBuilder::UseExtension(const std::string& name) {
+    std::vector<std::string>& used = gltf.extensionsUsed;
+    if (std::find(used.begin(), used.end(), name) == used.end()) {
+        used.push_back(name);
+    }
+}
+
 int CGltfBuilder::AddVariant(const std::string& name) {
     variants.push_back(name);
     return static_cast<int>(variants.size()) - 1;
@@ -184,7 +191,7 @@ bool CGltfBuilder::Write(const std::filesystem::path& output, std::string& error
         }
         gltf.extensions["KHR_materials_variants"] =
             tinygltf::Value(tinygltf::Value::Object { { "variants", tinygltf::Value(list) } });
-        gltf.extensionsUsed.push_back("KHR_materials_variants");
+        UseExtension("KHR_materials_variants");
     }
     AllNamesToUtf8(gltf);
     if (gltf.buffers[0].data.empty() && pictures.empty()) {

@@ -32,6 +32,8 @@ public:
     // pixels or cannot be encoded.
     int AddTexture(const COGLImage& image, const std::string& name);
     int AddNode(const tinygltf::Node& node);
+    // Lists an extension the document uses, once.
+    void UseExtension(const std::string& name);
     // A material variant of the document (KHR_materials_variants).
     int AddVariant(const std::string& name);
     // The document's one scene, of these root nodes.

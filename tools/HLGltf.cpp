@@ -13,6 +13,7 @@
 #include "platform/Cp1252.h"
 #include "platform/LittleEndian.h"
 #include "tools/CGltfBuilder.h"
+#include "tools/GltfTurn.h"
 #include "tools/ModelGltf.h"
 
 using namespace hl;
@@ -399,9 +400,9 @@ int AddHLModel(CGltfBuilder& builder, const COGLHLModel& model, const std::strin
     const int liftNode = builder.AddNode(lift);
     tinygltf::Node placed;
     placed.name = "placement";
-    const CQuaternion& q = model.orientation;
-    if (q.x != 0.0f || q.y != 0.0f || q.z != 0.0f) {
-        placed.rotation = { q.x, q.y, q.z, q.w };
+    const GltfTurn turn = GltfTurn::OfViewer(model.orientation);
+    if (!turn.IsIdentity()) {
+        placed.rotation = turn.Values();
     }
     if (model.scale.x != 1.0f || model.scale.y != 1.0f || model.scale.z != 1.0f) {
         placed.scale = { model.scale.x, model.scale.y, model.scale.z };

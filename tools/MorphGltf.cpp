@@ -6,6 +6,7 @@
 #include "image/COGLTexture2D.h"
 #include "models/COGLModel.h"
 #include "platform/SettingsKeys.h"
+#include "tools/GltfTurn.h"
 #include "tools/MorphModel.h"
 
 namespace {
@@ -128,9 +129,9 @@ int AddNodes(CGltfBuilder& builder, const COGLModel& model, int mesh) {
     }
     tinygltf::Node placed;
     placed.name = model.name;
-    const CQuaternion& q = model.orientation;
-    if (q.x != 0.0f || q.y != 0.0f || q.z != 0.0f) {
-        placed.rotation = { q.x, q.y, q.z, q.w };
+    const GltfTurn turn = GltfTurn::OfViewer(model.orientation);
+    if (!turn.IsIdentity()) {
+        placed.rotation = turn.Values();
     }
     if (model.scale.x != 1.0f || model.scale.y != 1.0f || model.scale.z != 1.0f) {
         placed.scale = { model.scale.x, model.scale.y, model.scale.z };
@@ -143,6 +144,7 @@ int AddNodes(CGltfBuilder& builder, const COGLModel& model, int mesh) {
 
 MorphMaterials AddSkinMaterials(CGltfBuilder& builder, const COGLModel& model) {
     MorphMaterials materials;
+    std::vector<std::pair<std::string, int>> worn;   // each skin's title and material
     for (const COGLTexture2D* skin : model.Skins()) {
         if (skin == nullptr || !skin->HasPicture()) {
             continue;
@@ -161,11 +163,11 @@ MorphMaterials AddSkinMaterials(CGltfBuilder& builder, const COGLModel& model) {
         if (materials.material < 0 || skin == model.Texture()) {
             materials.material = index;
         }
-        materials.variants.emplace_back(builder.AddVariant(skin->Title()), index);
+        worn.emplace_back(skin->Title(), index);
     }
     // One skin is no choice.
-    if (materials.variants.size() == 1) {
-        materials.variants.clear();
+    for (size_t i = 0; worn.size() > 1 && i < worn.size(); i++) {
+        materials.variants.emplace_back(builder.AddVariant(worn[i].first), worn[i].second);
     }
     return materials;
 }

@@ -336,20 +336,6 @@ int SceneExport::AddModelObject(const COGLModel& model, tinygltf::Node& node) {
     for (const std::string& line : notes.leftOut) {
         leftOut.push_back("the model " + model.name + ": " + line);
     }
-    // The model's nodes carry its quaternion as the record holds it, which
-    // need not be a unit one and is read the usual way round; glTF's must
-    // be a unit one, turning as the viewer turns.
-    const CQuaternion& q = model.orientation;
-    const std::vector<double> asRead = { q.x, q.y, q.z, q.w };
-    std::vector<int> placed = { root };
-    placed.insert(placed.end(), builder.gltf.nodes[static_cast<size_t>(root)].children.begin(),
-                  builder.gltf.nodes[static_cast<size_t>(root)].children.end());
-    for (int index : placed) {
-        tinygltf::Node& modelNode = builder.gltf.nodes[static_cast<size_t>(index)];
-        if (modelNode.rotation == asRead) {
-            modelNode.rotation = GltfTurn::OfViewer(q).Values();
-        }
-    }
     // The model's node is turned, scaled and lifted as the viewer does; its
     // place is the object's.
     node.rotation.clear();
@@ -411,9 +397,9 @@ void AddSceneGltf(CGltfBuilder& builder, COGLScene& scene, const COGLViewport3D&
         { "ambient", Numbers(scene.ambient, 4) },
     });
     if (exporter.usesTextureTransform) {
-        gltf.extensionsUsed.push_back("KHR_texture_transform");
+        builder.UseExtension("KHR_texture_transform");
     }
     if (exporter.usesUnlit) {
-        gltf.extensionsUsed.push_back("KHR_materials_unlit");
+        builder.UseExtension("KHR_materials_unlit");
     }
 }

@@ -114,10 +114,7 @@ bool AddFrameMaterial(CGltfBuilder& builder, const COGLSprite& sprite, const COG
     // Decal and replace show the frame's colours as they are, unlit.
     if (sprite.textureMode != GL_MODULATE_MODE) {
         material.extensions["KHR_materials_unlit"] = tinygltf::Value(tinygltf::Value::Object());
-        std::vector<std::string>& used = builder.gltf.extensionsUsed;
-        if (std::find(used.begin(), used.end(), "KHR_materials_unlit") == used.end()) {
-            used.push_back("KHR_materials_unlit");
-        }
+        builder.UseExtension("KHR_materials_unlit");
     }
     builder.gltf.materials.push_back(material);
     return texture >= 0;
