@@ -1,9 +1,10 @@
 # Run inside Blender by blender_import_test.sh:
 #   blender -b --factory-startup --python-exit-code 1 --python blender_import_check.py -- FILE.glb BONES
 # Imports FILE.glb into an empty scene and raises, saying what is missing,
-# unless the scene has its meshes, an action for each node each glTF
-# animation drives (Blender keeps one action per animated object), and,
-# when BONES is "bones", an armature with bones.
+# unless the scene has its meshes, an action for each object each glTF
+# animation drives (Blender keeps one action per animated object, and the
+# joints of a skin are one object, its armature), and, when BONES is
+# "bones", an armature with bones.
 import json
 import struct
 import sys
@@ -20,7 +21,9 @@ with open(path, "rb") as glb:
     glb.seek(12)
     length, _ = struct.unpack("<I4s", glb.read(8))
     gltf = json.loads(glb.read(length))
-expected_actions = sum(len({channel["target"]["node"] for channel in animation["channels"]})
+joints = {joint for skin in gltf.get("skins", []) for joint in skin["joints"]}
+expected_actions = sum(len({"armature" if channel["target"]["node"] in joints else channel["target"]["node"]
+                            for channel in animation["channels"]})
                        for animation in gltf.get("animations", []))
 
 bpy.ops.wm.read_factory_settings(use_empty=True)
