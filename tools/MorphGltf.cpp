@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "models/CMeshArrays.h"
+#include "models/CModelAnimation.h"
 #include "image/COGLTexture2D.h"
 #include "models/COGLModel.h"
 #include "platform/SettingsKeys.h"
@@ -140,6 +141,33 @@ int AddNodes(CGltfBuilder& builder, const COGLModel& model, int mesh) {
     return builder.AddNode(placed);
 }
 
+// The frame the model shows now, blended towards the next as the viewer
+// blends them: what a glTF viewer shows when no animation plays. None when
+// that is the base frame.
+std::vector<double> ShownWeights(const COGLModel& model, const MorphModel& morph) {
+    const CModelAnimation* shown = model.GetAnimation();
+    for (const MorphModel::Clip& clip : morph.clips) {
+        if (shown == nullptr || clip.name != shown->name) {
+            continue;
+        }
+        const int64_t current = int64_t(clip.first) + model.CurrentFrame();
+        const int64_t next = int64_t(clip.first) + model.NextFrame();
+        const double fraction = std::clamp(double(model.FrameFraction()), 0.0, 1.0);
+        const auto size = int64_t(morph.frames.size());
+        if (current <= 0 && (fraction == 0.0 || next <= 0)) {
+            return {};
+        }
+        if (current < 0 || current >= size || next < 0 || next >= size) {
+            return {};
+        }
+        std::vector<double> weights(morph.frames.size(), 0.0);
+        weights[size_t(current)] = 1.0 - fraction;
+        weights[size_t(next)] += fraction;
+        return weights;
+    }
+    return {};
+}
+
 }  // namespace
 
 MorphMaterials AddSkinMaterials(CGltfBuilder& builder, const COGLModel& model) {
@@ -186,6 +214,7 @@ int AddMorphModel(CGltfBuilder& builder, const COGLModel& model, const MorphMode
     if (mesh.primitives.empty()) {
         return AddNodes(builder, model, -1);
     }
+    mesh.weights = ShownWeights(model, morph);
     gltf.meshes.push_back(mesh);
     const int root = AddNodes(builder, model, static_cast<int>(gltf.meshes.size()) - 1);
     const int meshNode = gltf.nodes[static_cast<size_t>(root)].children[0];

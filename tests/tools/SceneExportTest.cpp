@@ -3,6 +3,8 @@
 // it draws them, with its light and camera.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <cmath>
 #include <filesystem>
 #include <string>
@@ -68,10 +70,18 @@ TEST(SceneExport, RealScenesPassTheValidator) {
 TEST(SceneExport, PlacesShapesTextModelLightAndCamera) {
     CTestFolder folder;
     Md2Layout md2;
-    md2.frames = { NamedFrame("stand1", { { 0, 0, 0, 0 }, { 9, 0, 0, 0 }, { 0, 9, 0, 0 } }) };
+    for (const char* name : { "stand1", "stand2", "stand3" }) {
+        md2.frames.push_back(NamedFrame(name, { { 0, 0, 0, 0 }, { 9, 0, 0, 0 }, { 0, 9, 0, 0 } }));
+    }
     md2.Run(3).Vertex(0, 0, 0).Vertex(0, 1, 1).Vertex(1, 0, 2).End();
+    // Shown a quarter of the way from its second frame to its third.
     ModelRecord model;
     model.path = folder.Write("m.md2", Text(md2.Write()));
+    model.animationIndex = 1;
+    model.framePosition = 1.25f;
+    model.currentFrame = 1;
+    model.nextFrame = 2;
+    model.frameFraction = 0.25f;
     SceneHeader header;
     header.lights = 1;
     header.objects = 4;
@@ -136,6 +146,10 @@ TEST(SceneExport, PlacesShapesTextModelLightAndCamera) {
         cameraNodes += node.camera >= 0;
     }
     EXPECT_EQ(modelNodes, 1);
+    const auto morph = std::find_if(gltf.meshes.begin(), gltf.meshes.end(),
+                                    [](const tinygltf::Mesh& mesh) { return !mesh.weights.empty(); });
+    ASSERT_NE(morph, gltf.meshes.end());
+    EXPECT_EQ(morph->weights, std::vector<double>({ 0.0, 0.75, 0.25 }));
     EXPECT_EQ(gltf.lights.size(), 1u);
     EXPECT_EQ(lightNodes, 1);
     EXPECT_EQ(gltf.cameras.size(), 1u);
