@@ -307,9 +307,9 @@ int SceneExport::AddShapeObject(COGLObject& object, tinygltf::Node& node) {
         const CVector& ts = object.textureScale;
         const CVector& tt = object.textureTranslation;
         const UvTransform transform =
-            request.planeMesh ? TextureTransform(CVector(0.5f * ts.x + tt.x, 0.5f * ts.y + tt.y, tt.z),
-                                                 object.textureRotation, CVector(0.5f * ts.x, 0.5f * ts.y, ts.z))
-                              : TextureTransform(tt, object.textureRotation, ts);
+            request.planeMesh ? TextureTransform(object, CVector(0.5f * ts.x + tt.x, 0.5f * ts.y + tt.y, tt.z),
+                                                 CVector(0.5f * ts.x, 0.5f * ts.y, ts.z))
+                              : TextureTransform(object, tt, ts);
         // Coordinates nothing samples would only take room.
         const TextureFit fit = object.Texture() != nullptr ? FitTransform(transform) : TextureFit();
         int texCoord = -1;

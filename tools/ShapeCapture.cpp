@@ -8,6 +8,8 @@
 #include <cstring>
 #include <unordered_map>
 
+#include "objects/COGLObject.h"
+
 namespace {
 
 // A feedback vertex of GL_3D_COLOR_TEXTURE in RGBA mode: window x, y, z,
@@ -139,12 +141,7 @@ void UseNormalMapGeneration() {
 }
 
 void UseObjectLinearGeneration() {
-    static const float sPlane[4] = { 1.0f, 0.0f, 0.0f, 0.0f };
-    static const float tPlane[4] = { 0.0f, 1.0f, 0.0f, 0.0f };
-    glTexGeni(GL_S, GL_TEXTURE_GEN_MODE, GL_OBJECT_LINEAR);
-    glTexGenfv(GL_S, GL_OBJECT_PLANE, sPlane);
-    glTexGeni(GL_T, GL_TEXTURE_GEN_MODE, GL_OBJECT_LINEAR);
-    glTexGenfv(GL_T, GL_OBJECT_PLANE, tPlane);
+    COGLObject::SetObjectLinearTexGen();
     glEnable(GL_TEXTURE_GEN_S);
     glEnable(GL_TEXTURE_GEN_T);
 }

@@ -68,27 +68,12 @@ tinygltf::Primitive QuadPrimitive(CGltfBuilder& builder, const COGLSprite& sprit
 // BlendBits): blended, alpha-tested at 0.1, or opaque; additive blending,
 // which glTF lacks, is blended and said in extras.
 void SetRenderMode(tinygltf::Material& material, const COGLSprite& sprite, const COGLImage* picture) {
-    const bool hasAlphaChannel = picture != nullptr && picture->transparent;
-    bool blends = false;
-    bool alphaTest = false;
-    switch (sprite.blendMode) {
-    case -1:
-        blends = sprite.transparent || (picture != nullptr && picture->hasAlpha);
-        alphaTest = hasAlphaChannel;
-        break;
-    case 1:
-        blends = true;
+    const COGLSprite::Blending blending = sprite.FrameBlending(picture);
+    const bool blends = blending.blends;
+    // An alpha test of a picture without alpha passes every texel.
+    const bool alphaTest = blending.alphaTest && picture != nullptr && picture->transparent;
+    if (blending.additive) {
         material.extras = tinygltf::Value(tinygltf::Value::Object { { "blend", tinygltf::Value(std::string("additive")) } });
-        break;
-    case 2:
-    case 5:
-        blends = true;
-        break;
-    case 3:
-        alphaTest = true;
-        break;
-    default:
-        break;
     }
     if (blends) {
         material.alphaMode = "BLEND";

@@ -5,19 +5,13 @@
 #include <algorithm>
 #include <cmath>
 
-UvTransform TextureTransform(const CVector& translate, const CVector& rotation, const CVector& scale) {
+#include "objects/COGLObject.h"
+
+UvTransform TextureTransform(const COGLObject& object, const CVector& translate, const CVector& scale) {
     double m[16];
-    glMatrixMode(GL_TEXTURE);
-    glPushMatrix();
-    glLoadIdentity();
-    glTranslatef(translate.x, translate.y, translate.z);
-    glRotatef(rotation.x, 1.0f, 0.0f, 0.0f);
-    glRotatef(rotation.y, 0.0f, 1.0f, 0.0f);
-    glRotatef(rotation.z, 0.0f, 0.0f, 1.0f);
-    glScalef(scale.x, scale.y, scale.z);
+    object.PushTextureTransform(translate, scale);
     glGetDoublev(GL_TEXTURE_MATRIX, m);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
+    COGLObject::PopTextureTransform();
     UvTransform transform;
     const double a = m[0], b = m[4], c = m[1], d = m[5], e = m[12], f = m[13];
     if (!std::all_of(m, m + 16, [](double v) { return std::isfinite(v); })) {

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "math/CVector.h"
+
+class COGLObject;
 #include "tools/TinyGltf.h"
 
 // uv' = linear uv + offset in glTF's texture space (v down the picture),
@@ -10,11 +12,11 @@ struct UvTransform {
     double offset[2] = { 0.0, 0.0 };
 };
 
-// The viewer's texture matrix (translate, rotate about x, y, z, scale) on
-// its s and t, seen from glTF's side: there t runs up the picture, glTF's v
-// down it, so v = 1 - t on both ends. Made by OpenGL as the viewer makes
-// it, so the context must be current.
-UvTransform TextureTransform(const CVector& translate, const CVector& rotation, const CVector& scale);
+// The object's texture matrix (translate, its rotation, scale) on s and t,
+// seen from glTF's side: there t runs up the picture, glTF's v down it, so
+// v = 1 - t on both ends. Made by the object as it draws, so the context
+// must be current.
+UvTransform TextureTransform(const COGLObject& object, const CVector& translate, const CVector& scale);
 
 // A transform as KHR_texture_transform says one: offset, rotation and
 // scale, turning the way its implementations do (u' = cos u + sin v).

@@ -252,33 +252,39 @@ void COGLSprite::Draw(CGLState& gl, int flags) {
     glPopMatrix();
 }
 
-uint32_t COGLSprite::BlendBits(uint32_t bits) const {
-    const COGLImage* picture = texture != nullptr ? texture->image.get() : nullptr;
-    bool blends = false;
-    bool alphaTest = false;
+COGLSprite::Blending COGLSprite::FrameBlending(const COGLImage* picture) const {
+    Blending blending;
     switch (blendMode) {
     case -1:
-        blends = transparent || (picture != nullptr && picture->hasAlpha);
-        alphaTest = true;
+        blending.blends = transparent || (picture != nullptr && picture->hasAlpha);
+        blending.alphaTest = true;
         break;
     case 1:
-        blends = true;
-        bits |= GLS_BLEND_ADD;
+        blending.blends = true;
+        blending.additive = true;
         break;
     case 2:
     case 5:
-        blends = true;
+        blending.blends = true;
         break;
     case 3:
-        alphaTest = true;
+        blending.alphaTest = true;
         break;
     default:
         break;
     }
-    if (blends) {
+    return blending;
+}
+
+uint32_t COGLSprite::BlendBits(uint32_t bits) const {
+    const Blending blending = FrameBlending(texture != nullptr ? texture->image.get() : nullptr);
+    if (blending.additive) {
+        bits |= GLS_BLEND_ADD;
+    }
+    if (blending.blends) {
         bits = (bits | GLS_BLEND) & ~GLS_DEPTH_WRITE;
     }
-    if (alphaTest) {
+    if (blending.alphaTest) {
         bits = (bits | GLS_ALPHA_TEST) & ~GLS_ALPHA_HALF;
     }
     return bits;

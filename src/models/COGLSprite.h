@@ -8,6 +8,8 @@
 #include "models/COGLModel.h"
 #include "models/CSpriteData.h"
 
+class COGLImage;
+
 // A flat picture that always faces the viewer and cycles through its frames,
 // one texture each. Three files are read: Quake II sprites ("IDS2", frames
 // are pictures named inside), indexed sprites ("IDSP" version 2, frames and
@@ -82,6 +84,15 @@ public:
     // for indexed ones, 5 for text sprites. Not the object's render mode,
     // which its record keeps for itself.
     int32_t     blendMode = -1;
+
+    // What the blend mode makes of a frame: blended over what is drawn
+    // (adding to it when additive), and alpha-tested.
+    struct Blending {
+        bool blends = false;
+        bool additive = false;
+        bool alphaTest = false;
+    };
+    Blending FrameBlending(const COGLImage* picture) const;
 
 protected:
     // Whether it was a sprite whose frames all load (reported

@@ -106,6 +106,13 @@ public:
     // The pass's baseline with lighting and smoothing off and colours taken
     // from glColor: highlights and light markers.
     static uint32_t UnlitLineBits(uint32_t baseline);
+    // The texture matrix pushed and set to translate, the object's texture
+    // rotation, then scale; PopTextureTransform restores it.
+    void PushTextureTransform(const CVector& translate, const CVector& scale) const;
+    static void PopTextureTransform();
+    // Planes that make texture coordinates from the object-space x and y,
+    // for meshes that carry none; GLS_TEXGEN_ST turns them on.
+    static void SetObjectLinearTexGen();
 
     // Bit 31 of the selection name marks a hidden object.
     static constexpr uint32_t HIDDEN_BIT = 0x80000000u;
@@ -170,13 +177,6 @@ protected:
     // The pass's baseline, blending over what is drawn without depth writes
     // when the object is transparent.
     uint32_t DrawBits(const CGLState& gl) const;
-    // The texture matrix pushed and set to translate, the object's texture
-    // rotation, then scale; PopTextureTransform restores it.
-    void PushTextureTransform(const CVector& translate, const CVector& scale) const;
-    static void PopTextureTransform();
-    // Planes that make texture coordinates from the object-space x and y,
-    // for meshes that carry none; GLS_TEXGEN_ST turns them on.
-    static void SetObjectLinearTexGen();
     // Binds the texture (uploading it when still to do) and sets envMode.
     void BindTexture(CGLState& gl, int envMode) const;
     // Calls list in bits with texturing, the texture bound, applied in
