@@ -134,8 +134,12 @@ int CGltfBuilder::AddIndices(const std::vector<uint32_t>& indices) {
 }
 
 int CGltfBuilder::AddTexture(const COGLImage& image, const std::string& name) {
+    if (const auto added = textures.find(&image); added != textures.end()) {
+        return added->second;
+    }
     std::vector<uint8_t> png = PictureAsPng(image);
     if (png.empty()) {
+        textures[&image] = -1;
         return -1;
     }
     if (sampler < 0) {
@@ -154,7 +158,8 @@ int CGltfBuilder::AddTexture(const COGLImage& image, const std::string& name) {
     texture.source = static_cast<int>(gltf.images.size()) - 1;
     texture.sampler = sampler;
     gltf.textures.push_back(texture);
-    return static_cast<int>(gltf.textures.size()) - 1;
+    textures[&image] = static_cast<int>(gltf.textures.size()) - 1;
+    return textures[&image];
 }
 
 int CGltfBuilder::AddNode(const tinygltf::Node& node) {
@@ -169,7 +174,19 @@ void CGltfBuilder::UseExtension(const std::string& name) {
     }
 }
 
+int CGltfBuilder::Shared(const ShareKey& key) const {
+    const auto made = shared.find(key);
+    return made != shared.end() ? made->second : -1;
+}
+
+void CGltfBuilder::Share(const ShareKey& key, int index) {
+    shared[key] = index;
+}
+
 int CGltfBuilder::AddVariant(const std::string& name) {
+    if (const auto named = std::find(variants.begin(), variants.end(), name); named != variants.end()) {
+        return static_cast<int>(named - variants.begin());
+    }
     variants.push_back(name);
     return static_cast<int>(variants.size()) - 1;
 }

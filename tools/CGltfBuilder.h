@@ -3,7 +3,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "tools/TinyGltf.h"
@@ -29,12 +31,22 @@ public:
     int AddIndices(const std::vector<uint32_t>& indices);
     // The picture as a PNG texture, mipmapped and repeating as the viewer
     // uploads pictures; its alpha kept when it has any. -1 when it has no
-    // pixels or cannot be encoded.
+    // pixels or cannot be encoded. A picture added again is the same texture.
     int AddTexture(const COGLImage& image, const std::string& name);
     int AddNode(const tinygltf::Node& node);
+    // What a part made for data that many objects show (a model file's
+    // mesh, materials and animation keys) is, so that copies share it:
+    // the data, what was made of it, two numbers and a value that tell it
+    // apart.
+    using ShareKey = std::tuple<const void*, int, int64_t, int64_t, double>;
+    // The index made for key, or -1.
+    int  Shared(const ShareKey& key) const;
+    void Share(const ShareKey& key, int index);
+
     // Lists an extension the document uses, once.
     void UseExtension(const std::string& name);
-    // A material variant of the document (KHR_materials_variants).
+    // A material variant of the document (KHR_materials_variants), one a
+    // name.
     int AddVariant(const std::string& name);
     // The document's one scene, of these root nodes.
     void SetRoots(const std::vector<int>& roots);
@@ -50,5 +62,7 @@ private:
     // The PNG of each image, in the images' order.
     std::vector<std::vector<uint8_t>> pictures;
     std::vector<std::string> variants;
+    std::map<ShareKey, int> shared;
+    std::map<const COGLImage*, int> textures;
     int sampler = -1;
 };

@@ -12,6 +12,9 @@
 
 namespace {
 
+// What the parts shared between copies of a model are made of.
+enum { SHARE_MATERIAL, SHARE_MESH, SHARE_KEYS_LINEAR, SHARE_KEYS_STEP };
+
 // The viewer advances an animation by frameStep frames on each tick of its
 // redraw timer. Exports are timed at the timer's default delay (60 ms): with
 // the default step of 1/8 a frame, a frame lasts 0.48 s.
@@ -95,8 +98,27 @@ void AddKey(std::vector<float>& times, std::vector<float>& weights, double time,
 // The frames at the times the viewer shows them. Interpolating, it blends
 // from each frame to the next and holds the last one for one tick before
 // starting again; otherwise each frame shows for a whole frame's time.
-tinygltf::Animation MakeAnimation(CGltfBuilder& builder, const MorphModel::Clip& clip, size_t targets,
+tinygltf::Animation MakeAnimation(CGltfBuilder& builder, const MorphModel& morph, const MorphModel::Clip& clip,
                                   double frameSeconds, bool interpolate, int node) {
+    tinygltf::Animation animation;
+    animation.name = clip.name;
+    tinygltf::AnimationChannel channel;
+    channel.sampler = 0;
+    channel.target_node = node;
+    channel.target_path = "weights";
+    animation.channels.push_back(channel);
+    tinygltf::AnimationSampler sampler;
+    sampler.interpolation = interpolate ? "LINEAR" : "STEP";
+    // Copies of a model share their keys.
+    const size_t targets = morph.frames.size();
+    const CGltfBuilder::ShareKey key { morph.parts.front(), interpolate ? SHARE_KEYS_LINEAR : SHARE_KEYS_STEP,
+                                       clip.first, int64_t(targets), frameSeconds };
+    sampler.input = builder.Shared(key);
+    if (sampler.input >= 0) {
+        sampler.output = sampler.input + 1;
+        animation.samplers.push_back(sampler);
+        return animation;
+    }
     std::vector<float> times, weights;
     for (int32_t i = 0; i < clip.count; i++) {
         AddKey(times, weights, i * frameSeconds, clip.first + i, targets);
@@ -104,18 +126,10 @@ tinygltf::Animation MakeAnimation(CGltfBuilder& builder, const MorphModel::Clip&
     const int32_t last = clip.first + clip.count - 1;
     AddKey(times, weights, interpolate ? (clip.count - 1) * frameSeconds + TICK_SECONDS : clip.count * frameSeconds,
            last, targets);
-    tinygltf::AnimationSampler sampler;
-    sampler.input = builder.AddFloats( times, 1, 0, true);
-    sampler.output = builder.AddFloats( weights, 1, 0, false);
-    sampler.interpolation = interpolate ? "LINEAR" : "STEP";
-    tinygltf::AnimationChannel channel;
-    channel.sampler = 0;
-    channel.target_node = node;
-    channel.target_path = "weights";
-    tinygltf::Animation animation;
-    animation.name = clip.name;
+    sampler.input = builder.AddFloats(times, 1, 0, true);
+    sampler.output = builder.AddFloats(weights, 1, 0, false);
+    builder.Share(key, sampler.input);
     animation.samplers.push_back(sampler);
-    animation.channels.push_back(channel);
     return animation;
 }
 
@@ -142,8 +156,8 @@ int AddNodes(CGltfBuilder& builder, const COGLModel& model, int mesh) {
 }
 
 // The frame the model shows now, blended towards the next as the viewer
-// blends them: what a glTF viewer shows when no animation plays. None when
-// that is the base frame.
+// blends them: what a glTF viewer shows of its node when no animation
+// plays. None when that is the base frame, which the mesh shows by itself.
 std::vector<double> ShownWeights(const COGLModel& model, const MorphModel& morph) {
     const CModelAnimation* shown = model.GetAnimation();
     for (const MorphModel::Clip& clip : morph.clips) {
@@ -177,21 +191,29 @@ MorphMaterials AddSkinMaterials(CGltfBuilder& builder, const COGLModel& model) {
         if (skin == nullptr || !skin->HasPicture()) {
             continue;
         }
-        const int texture = builder.AddTexture(*skin->image, skin->Title());
-        if (texture < 0) {
-            continue;
+        const CGltfBuilder::ShareKey key { skin, SHARE_MATERIAL, 0, 0, 0.0 };
+        int index = builder.Shared(key);
+        if (index < 0) {
+            const int texture = builder.AddTexture(*skin->image, skin->Title());
+            if (texture < 0) {
+                continue;
+            }
+            tinygltf::Material material;
+            material.name = skin->Title();
+            material.pbrMetallicRoughness.metallicFactor = 0.0;
+            material.pbrMetallicRoughness.roughnessFactor = 1.0;
+            material.pbrMetallicRoughness.baseColorTexture.index = texture;
+            builder.gltf.materials.push_back(material);
+            index = static_cast<int>(builder.gltf.materials.size()) - 1;
+            builder.Share(key, index);
         }
-        tinygltf::Material material;
-        material.name = skin->Title();
-        material.pbrMetallicRoughness.metallicFactor = 0.0;
-        material.pbrMetallicRoughness.roughnessFactor = 1.0;
-        material.pbrMetallicRoughness.baseColorTexture.index = texture;
-        builder.gltf.materials.push_back(material);
-        const int index = static_cast<int>(builder.gltf.materials.size()) - 1;
         if (materials.material < 0 || skin == model.Texture()) {
             materials.material = index;
         }
-        worn.emplace_back(skin->Title(), index);
+        // A variant is a name: skins of one title are one choice.
+        if (std::none_of(worn.begin(), worn.end(), [&](const auto& w) { return w.first == skin->Title(); })) {
+            worn.emplace_back(skin->Title(), index);
+        }
     }
     // One skin is no choice.
     for (size_t i = 0; worn.size() > 1 && i < worn.size(); i++) {
@@ -203,21 +225,30 @@ MorphMaterials AddSkinMaterials(CGltfBuilder& builder, const COGLModel& model) {
 int AddMorphModel(CGltfBuilder& builder, const COGLModel& model, const MorphModel& morph,
                   const MorphMaterials& materials, size_t shareFrom) {
     tinygltf::Model& gltf = builder.gltf;
-    tinygltf::Mesh mesh;
-    mesh.name = model.name;
-    for (const CMeshArrays* part : morph.parts) {
-        if (!part->Indices().empty()) {
-            mesh.primitives.push_back(MakePrimitive(builder, *part, morph, materials));
+    // Copies of a model wearing the same skin share its mesh; each node
+    // shows its own frame.
+    const CGltfBuilder::ShareKey key { morph.parts.front(), SHARE_MESH, materials.material,
+                                       int64_t(morph.frames.size()), 0.0 };
+    int meshIndex = builder.Shared(key);
+    if (meshIndex < 0) {
+        tinygltf::Mesh mesh;
+        mesh.name = model.name;
+        for (const CMeshArrays* part : morph.parts) {
+            if (!part->Indices().empty()) {
+                mesh.primitives.push_back(MakePrimitive(builder, *part, morph, materials));
+            }
         }
+        // A mesh needs a primitive: a model without triangles is its nodes alone.
+        if (mesh.primitives.empty()) {
+            return AddNodes(builder, model, -1);
+        }
+        gltf.meshes.push_back(mesh);
+        meshIndex = static_cast<int>(gltf.meshes.size()) - 1;
+        builder.Share(key, meshIndex);
     }
-    // A mesh needs a primitive: a model without triangles is its nodes alone.
-    if (mesh.primitives.empty()) {
-        return AddNodes(builder, model, -1);
-    }
-    mesh.weights = ShownWeights(model, morph);
-    gltf.meshes.push_back(mesh);
-    const int root = AddNodes(builder, model, static_cast<int>(gltf.meshes.size()) - 1);
+    const int root = AddNodes(builder, model, meshIndex);
     const int meshNode = gltf.nodes[static_cast<size_t>(root)].children[0];
+    gltf.nodes[static_cast<size_t>(meshNode)].weights = ShownWeights(model, morph);
     const double step = model.frameStep > 0.0f ? model.frameStep : 0.125;
     const double frameSeconds = TICK_SECONDS / step;
     for (const MorphModel::Clip& clip : morph.clips) {
@@ -225,7 +256,7 @@ int AddMorphModel(CGltfBuilder& builder, const COGLModel& model, const MorphMode
             continue;
         }
         tinygltf::Animation animation =
-            MakeAnimation(builder, clip, morph.frames.size(), frameSeconds, model.interpolate, meshNode);
+            MakeAnimation(builder, morph, clip, frameSeconds, model.interpolate, meshNode);
         const auto shared = std::find_if(gltf.animations.begin() + static_cast<std::ptrdiff_t>(shareFrom),
                                          gltf.animations.end(),
                                          [&](const tinygltf::Animation& a) { return a.name == clip.name; });

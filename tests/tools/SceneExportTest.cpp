@@ -146,9 +146,9 @@ TEST(SceneExport, PlacesShapesTextModelLightAndCamera) {
         cameraNodes += node.camera >= 0;
     }
     EXPECT_EQ(modelNodes, 1);
-    const auto morph = std::find_if(gltf.meshes.begin(), gltf.meshes.end(),
-                                    [](const tinygltf::Mesh& mesh) { return !mesh.weights.empty(); });
-    ASSERT_NE(morph, gltf.meshes.end());
+    const auto morph = std::find_if(gltf.nodes.begin(), gltf.nodes.end(),
+                                    [](const tinygltf::Node& node) { return !node.weights.empty(); });
+    ASSERT_NE(morph, gltf.nodes.end());
     EXPECT_EQ(morph->weights, std::vector<double>({ 0.0, 0.75, 0.25 }));
     EXPECT_EQ(gltf.lights.size(), 1u);
     EXPECT_EQ(lightNodes, 1);
