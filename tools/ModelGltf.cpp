@@ -16,7 +16,7 @@ namespace {
 int AddFrameModel(CGltfBuilder& builder, const COGLModel& model, const std::string& animation, size_t shareFrom,
                   ExportNotes& notes) {
     MorphModel morph;
-    if (!GatherMorphModel(model, morph)) {
+    if (!GatherMorphModel(model, false, morph)) {
         notes.refusal = morph.tooLarge ? "has more frames than an export can hold" : "has no frames";
         return -1;
     }
@@ -27,7 +27,15 @@ int AddFrameModel(CGltfBuilder& builder, const COGLModel& model, const std::stri
     for (const std::string& name : morph.leftOut) {
         notes.leftOut.push_back("the animation " + name + " has another vertex count than the first and is left out");
     }
-    return AddMorphModel(builder, model, morph, AddSkinMaterials(builder, model), shareFrom);
+    // Copies of a model share its mesh: only the first needs the positions.
+    const MorphMaterials materials = AddSkinMaterials(builder, model);
+    if (!HasMorphMesh(builder, morph, materials)) {
+        GatherMorphModel(model, true, morph);
+        if (!animation.empty()) {
+            morph.KeepOnly(animation);
+        }
+    }
+    return AddMorphModel(builder, model, morph, materials, shareFrom);
 }
 
 // The body and the weapon it carries as two meshes under one node, each

@@ -110,8 +110,8 @@ tinygltf::Animation MakeAnimation(CGltfBuilder& builder, const MorphModel& morph
     tinygltf::AnimationSampler sampler;
     sampler.interpolation = interpolate ? "LINEAR" : "STEP";
     // Copies of a model share their keys.
-    const size_t targets = morph.frames.size();
-    const CGltfBuilder::ShareKey key { morph.parts.front(), interpolate ? SHARE_KEYS_LINEAR : SHARE_KEYS_STEP,
+    const auto targets = static_cast<size_t>(morph.frameCount);
+    const CGltfBuilder::ShareKey key { morph.source, interpolate ? SHARE_KEYS_LINEAR : SHARE_KEYS_STEP,
                                        clip.first, int64_t(targets), frameSeconds };
     sampler.input = builder.Shared(key);
     if (sampler.input >= 0) {
@@ -167,14 +167,14 @@ std::vector<double> ShownWeights(const COGLModel& model, const MorphModel& morph
         const int64_t current = int64_t(clip.first) + model.CurrentFrame();
         const int64_t next = int64_t(clip.first) + model.NextFrame();
         const double fraction = std::clamp(double(model.FrameFraction()), 0.0, 1.0);
-        const auto size = int64_t(morph.frames.size());
+        const int64_t size = morph.frameCount;
         if (current <= 0 && (fraction == 0.0 || next <= 0)) {
             return {};
         }
         if (current < 0 || current >= size || next < 0 || next >= size) {
             return {};
         }
-        std::vector<double> weights(morph.frames.size(), 0.0);
+        std::vector<double> weights(static_cast<size_t>(morph.frameCount), 0.0);
         weights[size_t(current)] = 1.0 - fraction;
         weights[size_t(next)] += fraction;
         return weights;
@@ -182,7 +182,15 @@ std::vector<double> ShownWeights(const COGLModel& model, const MorphModel& morph
     return {};
 }
 
+CGltfBuilder::ShareKey MeshKey(const MorphModel& morph, const MorphMaterials& materials) {
+    return { morph.source, SHARE_MESH, materials.material, morph.frameCount, 0.0 };
+}
+
 }  // namespace
+
+bool HasMorphMesh(const CGltfBuilder& builder, const MorphModel& morph, const MorphMaterials& materials) {
+    return builder.Shared(MeshKey(morph, materials)) >= 0;
+}
 
 MorphMaterials AddSkinMaterials(CGltfBuilder& builder, const COGLModel& model) {
     MorphMaterials materials;
@@ -227,8 +235,7 @@ int AddMorphModel(CGltfBuilder& builder, const COGLModel& model, const MorphMode
     tinygltf::Model& gltf = builder.gltf;
     // Copies of a model wearing the same skin share its mesh; each node
     // shows its own frame.
-    const CGltfBuilder::ShareKey key { morph.parts.front(), SHARE_MESH, materials.material,
-                                       int64_t(morph.frames.size()), 0.0 };
+    const CGltfBuilder::ShareKey key = MeshKey(morph, materials);
     int meshIndex = builder.Shared(key);
     if (meshIndex < 0) {
         tinygltf::Mesh mesh;

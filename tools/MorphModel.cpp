@@ -26,7 +26,7 @@ bool RoomForFrame(MorphModel& morph, int32_t vertexCount) {
     for (const CMeshArrays* part : morph.parts) {
         corners += part->CornerCount();
     }
-    const size_t frames = morph.frames.size() + 1;
+    const size_t frames = static_cast<size_t>(morph.frameCount) + 1;
     const size_t perFrame = 6 * (corners + static_cast<size_t>(vertexCount));
     if (frames * perFrame + 3 * frames * frames > MAX_MORPH_NUMBERS) {
         morph.tooLarge = true;
@@ -44,6 +44,9 @@ void GatherMd2(const CMd2Data& data, bool flipNormals, MorphModel& morph) {
     morph.parts.push_back(&data.mesh);
     const float sign = flipNormals ? -1.0f : 1.0f;
     for (int32_t k = 0; k < data.frameCount && RoomForFrame(morph, data.VertexCount()); k++) {
+        if (!morph.TakeFrame()) {
+            continue;
+        }
         const CMd2Frame frame(data.Frame(k));
         std::vector<CVector>& vertices = morph.frames.emplace_back();
         std::vector<CVector>& normals = morph.normals.emplace_back();
@@ -62,8 +65,11 @@ void GatherMd2(const CMd2Data& data, bool flipNormals, MorphModel& morph) {
 void GatherMdl(const CMdlData& data, MorphModel& morph) {
     morph.parts.push_back(&data.mesh);
     for (const std::unique_ptr<CMdlAnimation>& animation : data.animations) {
-        morph.clips.push_back({ animation->name, static_cast<int32_t>(morph.frames.size()), animation->count });
+        morph.clips.push_back({ animation->name, morph.frameCount, animation->count });
         for (int32_t f = 0; f < animation->count && RoomForFrame(morph, animation->vertexCount); f++) {
+            if (!morph.TakeFrame()) {
+                continue;
+            }
             std::vector<CVector>& vertices = morph.frames.emplace_back();
             std::vector<CVector>& normals = morph.normals.emplace_back();
             for (int32_t v = 0; v < animation->vertexCount; v++) {
@@ -92,8 +98,11 @@ void GatherSin(const CSinData& data, MorphModel& morph) {
             morph.leftOut.push_back(animation->name);
             continue;
         }
-        morph.clips.push_back({ animation->name, static_cast<int32_t>(morph.frames.size()), animation->count });
+        morph.clips.push_back({ animation->name, morph.frameCount, animation->count });
         for (int32_t f = 0; f < animation->count && RoomForFrame(morph, vertexCount); f++) {
+            if (!morph.TakeFrame()) {
+                continue;
+            }
             std::vector<CVector>& vertices = morph.frames.emplace_back();
             std::vector<CVector>& normals = morph.normals.emplace_back();
             for (int32_t v = 0; v < vertexCount; v++) {
@@ -106,31 +115,43 @@ void GatherSin(const CSinData& data, MorphModel& morph) {
 
 }  // namespace
 
-bool GatherMorphModel(const COGLModel& model, MorphModel& morph) {
+bool GatherMorphModel(const COGLModel& model, bool withPositions, MorphModel& morph) {
     morph = MorphModel();
+    morph.withPositions = withPositions;
     if (const auto* md2 = dynamic_cast<const COGLMD2*>(&model); md2 != nullptr && md2->data != nullptr) {
+        morph.source = md2->data.get();
         GatherMd2(*md2->data, md2->flipNormals, morph);
     } else if (const auto* mdl = dynamic_cast<const COGLMDL*>(&model); mdl != nullptr && mdl->data != nullptr) {
+        morph.source = mdl->data.get();
         GatherMdl(*mdl->data, morph);
     } else if (const auto* sin = dynamic_cast<const COGLSBM*>(&model); sin != nullptr && sin->data != nullptr) {
+        morph.source = sin->data.get();
         GatherSin(*sin->data, morph);
     } else {
         return false;
     }
-    return !morph.frames.empty() && !morph.tooLarge;
+    return morph.frameCount > 0 && !morph.tooLarge;
 }
 
 bool MorphModel::KeepOnly(const std::string& name) {
     for (const Clip& clip : clips) {
-        if (clip.name != name || clip.count <= 0 || static_cast<size_t>(clip.first) + clip.count > frames.size()) {
+        if (clip.name != name || clip.count <= 0 || int64_t(clip.first) + clip.count > frameCount) {
             continue;
         }
-        const auto first = frames.begin() + clip.first;
-        frames = std::vector<std::vector<CVector>>(first, first + clip.count);
-        const auto firstNormals = normals.begin() + clip.first;
-        normals = std::vector<std::vector<CVector>>(firstNormals, firstNormals + clip.count);
-        clips = { { name, 0, static_cast<int32_t>(frames.size()) } };
+        if (withPositions) {
+            const auto first = frames.begin() + clip.first;
+            frames = std::vector<std::vector<CVector>>(first, first + clip.count);
+            const auto firstNormals = normals.begin() + clip.first;
+            normals = std::vector<std::vector<CVector>>(firstNormals, firstNormals + clip.count);
+        }
+        frameCount = clip.count;
+        clips = { { name, 0, frameCount } };
         return true;
     }
     return false;
+}
+
+bool MorphModel::TakeFrame() {
+    frameCount++;
+    return withPositions;
 }

@@ -19,10 +19,15 @@ struct MorphModel {
         int32_t     count = 0;
     };
 
+    // The parsed file, which every copy of the model shares.
+    const void*                       source = nullptr;
     // The mesh as the viewer draws it, made when the file was read.
     std::vector<const CMeshArrays*>   parts;
-    // Each frame's vertices in the mesh's axes, and their normals as the
+    // How many frames there are, and, when gathered with their positions,
+    // each frame's vertices in the mesh's axes and their normals as the
     // viewer lights them.
+    int32_t                           frameCount = 0;
+    bool                              withPositions = true;
     std::vector<std::vector<CVector>> frames;
     std::vector<std::vector<CVector>> normals;
     // The viewer's animation list, in its order.
@@ -37,9 +42,13 @@ struct MorphModel {
 
     // Only the frames and clip of the animation named; false when there is none.
     bool KeepOnly(const std::string& name);
+    // Counts one more frame; whether its positions are to be gathered.
+    bool TakeFrame();
 };
 
-// The model's frames and animations. False when the model is of no kind
-// animated by frames, or its frames are too large to export. The parts point into the model's shared data, which
-// must outlive the result.
-bool GatherMorphModel(const COGLModel& model, MorphModel& morph);
+// The model's frames and animations, the frames' positions only when asked
+// for (a copy of a model already exported needs none). False when the model
+// is of no kind animated by frames, or its frames are too large to export.
+// The parts point into the model's shared data, which must outlive the
+// result.
+bool GatherMorphModel(const COGLModel& model, bool withPositions, MorphModel& morph);
