@@ -218,16 +218,3 @@ TEST_F(ModelObject, ObjectsOfOneFileShareItsDataAndSkinsButNotTheirState) {
     }
     EXPECT_EQ(scene->Models().Size(), 2u);
 }
-
-// Titles count from "skin  1"; a tenth skin ends in the character after '9'.
-TEST_F(ModelObject, MdlSkinsAreTitledByTheirNumberInTheFile) {
-    COGLMDL& model = Load<COGLMDL>("ten.mdl", MdlTriangle({ "a" }, 10).Write());
-    ASSERT_EQ(model.Skins().size(), 10u);
-    EXPECT_EQ(model.skinCountInFile, 10);
-    EXPECT_EQ(model.Skins()[0]->Title(), "skin  1");
-    EXPECT_EQ(model.Skins()[1]->Title(), "skin  2");
-    EXPECT_EQ(model.Skins()[9]->Title(), "skin  :");
-    EXPECT_TRUE(model.Skins()[0]->path.empty());
-    EXPECT_TRUE(model.Skins()[0]->HasPicture());
-    EXPECT_TRUE(model.SkinNames().empty());
-}

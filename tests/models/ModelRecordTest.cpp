@@ -107,23 +107,30 @@ TEST_F(ModelRecordTest, Md2ReadsAndSavesBackTheModelItsAnimationStateAndItsSkins
     EXPECT_TRUE(older.flipNormals);
 }
 
-// Only the skins with a path are written, and read back after the file's own.
+// Only the skins with a path are written, and read back after the file's
+// own, which are titled by their number from "skin  1" (the tenth ends in
+// the character after '9').
 TEST_F(ModelRecordTest, MdlReadsTheSkinsWithAPathAfterTheFilesOwn) {
     ModelRecord record = MdlRecord();
-    record.path = folder.Write("progs/ogre.mdl", Text(MdlWall(2)));
+    record.path = folder.Write("progs/ogre.mdl", Text(MdlWall(10)));
     record.animationIndex = 1;
     record.frameStep = 0.25f;
     record.loop = 0;
     record.interpolate = 0;
-    record.skinCount = 3;
+    record.skinCount = 11;
     record.skins = { { 0, folder.Write("progs/grey.pcx", TinyPcx()) } };
-    record.skinIndex = 2;
+    record.skinIndex = 10;
     for (int version : { 5, 6 }) {
         COGLMDL& model = ReadAs<COGLMDL>(record.Write(6), version);
         ExpectRows(model, record, record.Write(6));
-        ASSERT_EQ(model.Skins().size(), 3u);
-        EXPECT_EQ(model.Skins()[1]->Title(), "skin  2");
-        EXPECT_EQ(model.Texture(), model.Skins()[2]);
+        EXPECT_EQ(model.skinCountInFile, 10);
+        ASSERT_EQ(model.Skins().size(), 11u);
+        EXPECT_EQ(model.Skins()[0]->Title(), "skin  1");
+        EXPECT_EQ(model.Skins()[9]->Title(), "skin  :");
+        EXPECT_TRUE(model.Skins()[0]->path.empty());
+        EXPECT_TRUE(model.Skins()[0]->HasPicture());
+        EXPECT_TRUE(model.SkinNames().empty());
+        EXPECT_EQ(model.Texture(), model.Skins()[10]);
     }
 
     // The picture is the skin drawn.
