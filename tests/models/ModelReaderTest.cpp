@@ -5,7 +5,6 @@
 #include <numeric>
 #include <tuple>
 
-#include "image/COGLImage.h"
 #include "models/CMd2Data.h"
 #include "models/CMdlData.h"
 #include "models/Md2Bytes.h"
@@ -22,9 +21,6 @@ ParsedModel MdlParsed(const Bytes& bytes) {
 }
 const CMd2Data* Md2(const ParsedModel& parsed) {
     return static_cast<const CMd2Data*>(parsed.data.get());
-}
-const CMdlData* Mdl(const ParsedModel& parsed) {
-    return static_cast<const CMdlData*>(parsed.data.get());
 }
 
 // Refused whole, with the kind's message.
@@ -223,26 +219,4 @@ TEST(ModelReader, Md2RecomputedNormalsFaceAwayFromTheFaces) {
             EXPECT_EQ(std::fabs(Md2TableNormal(frame.NormalIndex(v)).z) > 0.99f, recompute) << v;
         }
     }
-}
-
-// Skins keep their place in the file; one too wide to decode is left out
-// and the model still loads.
-TEST(ModelReader, MdlEmbeddedSkinsAreDecodedWithTheirNumbers) {
-    const ParsedModel tenSkins = MdlParsed(MdlTriangle({ "a" }, 10).Write());
-    ASSERT_NE(Mdl(tenSkins), nullptr);
-    EXPECT_EQ(Mdl(tenSkins)->skinCountInFile, 10);
-    ASSERT_EQ(Mdl(tenSkins)->skins.size(), 10u);
-    for (int32_t i = 0; i < 10; i++) {
-        EXPECT_EQ(Mdl(tenSkins)->skins[i].number, i);
-        EXPECT_EQ(Mdl(tenSkins)->skins[i].picture->width, 2);
-    }
-
-    MdlLayout wide = MdlTriangle({ "a" });
-    wide.skinWidth = 16385;
-    wide.skinHeight = 1;
-    wide.skins = { std::vector<uint8_t>(16385, 1) };
-    const ParsedModel parsed = MdlParsed(wide.Write());
-    ASSERT_NE(Mdl(parsed), nullptr);
-    EXPECT_EQ(Mdl(parsed)->skinCountInFile, 1);
-    EXPECT_TRUE(Mdl(parsed)->skins.empty());
 }

@@ -108,8 +108,8 @@ TEST_F(ModelRecordTest, Md2ReadsAndSavesBackTheModelItsAnimationStateAndItsSkins
 }
 
 // Only the skins with a path are written, and read back after the file's
-// own, which are titled by their number from "skin  1" (the tenth ends in
-// the character after '9').
+// own, which keep their place in the file and are titled by their number
+// from "skin  1" (the tenth ends in the character after '9').
 TEST_F(ModelRecordTest, MdlReadsTheSkinsWithAPathAfterTheFilesOwn) {
     ModelRecord record = MdlRecord();
     record.path = folder.Write("progs/ogre.mdl", Text(MdlWall(10)));
@@ -126,6 +126,7 @@ TEST_F(ModelRecordTest, MdlReadsTheSkinsWithAPathAfterTheFilesOwn) {
         EXPECT_EQ(model.skinCountInFile, 10);
         ASSERT_EQ(model.Skins().size(), 11u);
         EXPECT_EQ(model.Skins()[0]->Title(), "skin  1");
+        EXPECT_EQ(model.Skins()[1]->Title(), "skin  2");
         EXPECT_EQ(model.Skins()[9]->Title(), "skin  :");
         EXPECT_TRUE(model.Skins()[0]->path.empty());
         EXPECT_TRUE(model.Skins()[0]->HasPicture());
@@ -255,7 +256,8 @@ TEST_F(ModelRecordTest, MdlRecordsAreReadWhateverTheEmbeddedSkinsThatCame) {
     record.skins = { { 0, folder.Write("progs/grey.pcx", TinyPcx()) } };
     record.skinIndex = 0;
 
-    // Neither skin decodes: the editor counted only the picture.
+    // Neither skin decodes (too wide): the model still loads, and the
+    // editor counted only the picture.
     record.path = folder.Write("progs/wide.mdl", Text(MdlWall(2, 16385)));
     record.skinCount = 1;
     COGLMDL& undecoded = ReadAs<COGLMDL>(record.Write(6));
