@@ -6,7 +6,6 @@
 
 #include "image/COGLImage.h"
 #include "image/COGLTexture2D.h"
-#include "image/Palettes.h"
 #include "models/COGLMD2.h"
 #include "models/COGLMDL.h"
 #include "models/Md2Bytes.h"
@@ -86,24 +85,12 @@ Bytes MdlSteps() {
 
 class ModelDraw : public CModelFileFixture {
 protected:
-    // MDL skins are decoded through the Quake palette, unchanged.
-    void SetUp() override {
-        CModelFileFixture::SetUp();
-        ApplyGamma(1.0f);
-    }
     template <typename Model>
     Model& Placed(const std::string& name, const Bytes& file) {
         Model& model = Load<Model>(name, file);
         EXPECT_TRUE(model.IsLoaded());
         model.SetPosition(0.0f, -1.0f, 0.0f);
         return model;
-    }
-    void Redraw(COGLModel& model) {
-        Clear();
-        model.Draw(State(), DRAW_MATERIAL);
-    }
-    static void Tick(COGLModel& model, int times) {
-        for (int i = 0; i < times; i++) model.Animate();
     }
     static ::testing::AssertionResult Shows(const Rgba& pixel, uint8_t index) {
         return index == RED ? ColorNear(pixel, 255, 0, 0) : ColorNear(pixel, 0, 0, 255);
@@ -290,6 +277,9 @@ TEST_F(ModelDraw, RealMd2LooksAsWhenDrawnRunByRun) {
     LookAt(0.0f, 1.3f, 2.8f, 0.0f, 1.3f, 0.0f, 0.0f, 1.0f, 0.0f);
     glEnable(GL_LIGHTING);
     glEnable(GL_LIGHT0);
+    // From above as well as in front, so that every axis of the normals shows.
+    const float light[4] = { 0.0f, 1.0f, 1.0f, 0.0f };
+    glLightfv(GL_LIGHT0, GL_POSITION, light);
     glEnable(GL_NORMALIZE);
     glEnable(GL_CULL_FACE);  // a triangle wound the wrong way would vanish
 

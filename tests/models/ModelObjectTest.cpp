@@ -54,44 +54,36 @@ protected:
 
 }  // namespace
 
-TEST_F(ModelAnimation, BlendsEightTicksPerFrameAndShowsTheLastFrameForOneTick) {
-    for (int tick = 1; tick <= 7; tick++) {
-        Tick(1);
-        ExpectFrames(0, 1, 0.125f * tick);
+// Eight ticks blend one frame into the next; the last frame shows for one
+// tick, then the animation wraps, or without loop comes to rest on the
+// first frame. Without interpolation the next frame is the current one.
+TEST_F(ModelAnimation, TicksBlendWrapAndStopAsTheRowsSay) {
+    const struct {
+        bool loop, interpolate;
+        int ticks;  // since the row before, or since the start for a new setting
+        int current, next;
+        float fraction;
+        bool animating = true;
+    } rows[] = {
+        { true, true, 1, 0, 1, 0.125f }, { true, true, 6, 0, 1, 0.875f }, { true, true, 1, 1, 2, 0.0f },
+        { true, true, 7, 1, 2, 0.875f }, { true, true, 1, 2, 2, 1.0f },   { true, true, 1, 0, 1, 0.0f },
+        { false, true, 16, 2, 2, 1.0f }, { false, true, 1, 0, 1, 0.0f, false },
+        { true, false, 3, 0, 0, 0.0f },  { true, false, 5, 1, 1, 0.0f },  { true, false, 16, 0, 0, 0.0f },
+    };
+    bool loop = true, interpolate = true;
+    for (const auto& row : rows) {
+        if (row.loop != loop || row.interpolate != interpolate) {
+            model.ResetAnimation();
+            model.animating = true;
+            model.loop = loop = row.loop;
+            model.interpolate = interpolate = row.interpolate;
+        }
+        Tick(row.ticks);
+        SCOPED_TRACE(testing::Message() << "loop " << loop << ", interpolate " << interpolate << ", position "
+                                        << model.framePosition);
+        ExpectFrames(row.current, row.next, row.fraction);
+        EXPECT_EQ(model.animating, row.animating);
     }
-    Tick(1);
-    ExpectFrames(1, 2, 0.0f);
-    Tick(7);
-    ExpectFrames(1, 2, 0.875f);
-    Tick(1);
-    EXPECT_EQ(model.CurrentFrame(), 2);
-    EXPECT_EQ(model.NextFrame(), 2);
-    EXPECT_FLOAT_EQ(model.framePosition, 3.0f);
-    Tick(1);
-    ExpectFrames(0, 1, 0.0f);
-    EXPECT_FLOAT_EQ(model.framePosition, 0.0f);
-    EXPECT_TRUE(model.animating);
-}
-
-TEST_F(ModelAnimation, WithoutLoopItComesToRestOnTheFirstFrame) {
-    model.loop = false;
-    Tick(16);
-    EXPECT_TRUE(model.animating);
-    EXPECT_EQ(model.CurrentFrame(), 2);
-    Tick(1);
-    EXPECT_FALSE(model.animating);
-    EXPECT_EQ(model.CurrentFrame(), 0);
-    EXPECT_FLOAT_EQ(model.FrameFraction(), 0.0f);
-}
-
-TEST_F(ModelAnimation, WithoutInterpolationTheNextFrameIsTheCurrentOne) {
-    model.interpolate = false;
-    for (int tick = 1; tick <= 30; tick++) {
-        Tick(1);
-        EXPECT_EQ(model.NextFrame(), model.CurrentFrame());
-        EXPECT_EQ(model.FrameFraction(), 0.0f);
-    }
-    EXPECT_EQ(model.CurrentFrame(), 0);  // wrapped at tick 24
 }
 
 TEST_F(ModelAnimation, ForgedStepsNeverLeaveTheAnimation) {
@@ -225,17 +217,4 @@ TEST_F(ModelObject, ObjectsOfOneFileShareItsDataAndSkinsButNotTheirState) {
         EXPECT_EQ(b.framePosition, 0.0f);
     }
     EXPECT_EQ(scene->Models().Size(), 2u);
-}
-
-// Titles count from "skin  1"; a tenth skin ends in the character after '9'.
-TEST_F(ModelObject, MdlSkinsAreTitledByTheirNumberInTheFile) {
-    COGLMDL& model = Load<COGLMDL>("ten.mdl", MdlTriangle({ "a" }, 10).Write());
-    ASSERT_EQ(model.Skins().size(), 10u);
-    EXPECT_EQ(model.skinCountInFile, 10);
-    EXPECT_EQ(model.Skins()[0]->Title(), "skin  1");
-    EXPECT_EQ(model.Skins()[1]->Title(), "skin  2");
-    EXPECT_EQ(model.Skins()[9]->Title(), "skin  :");
-    EXPECT_TRUE(model.Skins()[0]->path.empty());
-    EXPECT_TRUE(model.Skins()[0]->HasPicture());
-    EXPECT_TRUE(model.SkinNames().empty());
 }

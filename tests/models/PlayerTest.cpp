@@ -5,18 +5,9 @@
 #include <vector>
 
 #include "image/COGLTexture2D.h"
-#include "image/Palettes.h"
 #include "models/COGLPlayer.h"
 #include "models/Md2Bytes.h"
-#include "platform/CFile.h"
-#include "platform/CPakFile.h"
-#include "scene/COGLScene.h"
-#include "support/CapturedReports.h"
-#include "support/GLTest.h"
-#include "support/LoadedModels.h"
-#include "support/ModelRecordReader.h"
-#include "support/RecordBytes.h"
-#include "support/TestFolder.h"
+#include "support/ModelFileFixture.h"
 
 namespace {
 
@@ -37,13 +28,8 @@ const std::string body = Walls({ { "stand", 3 }, { "run", 2 } }, false);
 // The weapon's stand ends its file: a frame past that animation is past every frame.
 const std::string gun = Walls({ { "run", 2 }, { "stand", 2 } }, true);
 
-class Player : public CModelFixture<COGLPlayer> {
+class Player : public CModelFileFixture {
 protected:
-    void SetUp() override {
-        CModelFixture::SetUp();
-        ApplyGamma(1.0f);  // skins come out as their palettes say
-    }
-
     // The body, its pictures and weapons, in a folder of their own.
     std::string WriteFolder(const std::vector<std::string>& weaponFiles) {
         const std::string tris = folder.Write("players/grunt/tris.md2", body);
@@ -56,9 +42,7 @@ protected:
         return tris;
     }
     COGLPlayer& FromFolder(const std::string& tris) {
-        models.push_back(std::make_unique<COGLPlayer>());
-        COGLPlayer& player = *models.back();
-        LoadModelInto(*scene, player, tris);
+        COGLPlayer& player = LoadPath<COGLPlayer>(tris);
         player.SetPosition(0.0f, -1.0f, 0.0f);
         player.frameStep = 1.0f;
         return player;
@@ -68,15 +52,8 @@ protected:
         b.U8(flagShown ? 1 : 0).U8(flag1 ? 1 : 0).I32(weaponIndex);
         return b;
     }
-    void Redraw(COGLPlayer& player) {
-        Clear();
-        player.Draw(State(), DRAW_MATERIAL);
-    }
     bool LeftShows() const { return PixelAt(-1.0f, 0.0f).r > 100; }
     bool RightShows() const { return PixelAt(1.0f, 0.0f).r > 100; }
-
-    CCapturedReports reports;
-    CTestFolder folder;
 };
 
 std::vector<std::string> Titles(const std::vector<COGLTexture2D*>& skins) {
@@ -130,7 +107,7 @@ TEST_F(Player, TheRecordNamesTheWeaponAndComesBackAsItWasRead) {
     // Weapons: default, w_bad, w_gun. A flag row without a CTF archive is
     // read and shows nothing.
     const Bytes record = PlayerRecord(md2, true, true, 2);
-    COGLPlayer& player = Read(record);
+    COGLPlayer& player = ReadAs<COGLPlayer>(record);
     ASSERT_TRUE(player.IsLoaded());
     ASSERT_EQ(player.weapon, player.weapons[2].get());
     EXPECT_TRUE(player.weapon->dataLoaded);
@@ -151,7 +128,7 @@ TEST_F(Player, TheRecordNamesTheWeaponAndComesBackAsItWasRead) {
     stored.skins.clear();
     stored.skinIndex = -1;
     const Bytes archived = PlayerRecord(stored, false, false, 2);
-    COGLPlayer& fromArchive = Read(archived);
+    COGLPlayer& fromArchive = ReadAs<COGLPlayer>(archived);
     EXPECT_TRUE(fromArchive.IsLoaded());
     EXPECT_TRUE(fromArchive.weapons.empty());
     ExpectSavesBack(fromArchive, archived);
@@ -159,7 +136,7 @@ TEST_F(Player, TheRecordNamesTheWeaponAndComesBackAsItWasRead) {
     // An invalid weapon is not attached, and nothing is said; an index past
     // the list leaves the player unarmed.
     for (int32_t index : { 1, 3, -1 }) {
-        EXPECT_EQ(Read(PlayerRecord(md2, false, false, index)).weapon, nullptr) << index;
+        EXPECT_EQ(ReadAs<COGLPlayer>(PlayerRecord(md2, false, false, index)).weapon, nullptr) << index;
     }
     EXPECT_EQ(reports.Errors(*scene), "");
 }
@@ -220,7 +197,7 @@ TEST_F(Player, TheFlagComesFromTheCtfArchiveWithTheSkinTheRecordNames) {
     md2.skinIndex = 0;
     for (const auto& [flag1, r, b] : { std::tuple { true, 255, 0 }, std::tuple { false, 0, 255 } }) {
         SCOPED_TRACE(flag1 ? "flag1" : "flag2");
-        COGLPlayer& player = Read(PlayerRecord(md2, true, flag1, -1));
+        COGLPlayer& player = ReadAs<COGLPlayer>(PlayerRecord(md2, true, flag1, -1));
         ASSERT_NE(player.flag, nullptr);
         EXPECT_TRUE(player.flagShown);
         player.SetPosition(0.0f, -1.0f, 0.0f);

@@ -6,18 +6,12 @@
 #include <vector>
 
 #include "image/COGLTexture2D.h"
-#include "image/Palettes.h"
 #include "models/COGLSBM.h"
 #include "models/SpriteBytes.h"
 #include "platform/CPakFile.h"
-#include "scene/COGLScene.h"
-#include "support/CapturedReports.h"
 #include "support/ExpectVector.h"
-#include "support/GLTest.h"
-#include "support/GameFiles.h"
-#include "support/LoadedModels.h"
+#include "support/ModelFileFixture.h"
 #include "support/SinFiles.h"
-#include "support/TestFolder.h"
 
 namespace {
 
@@ -42,17 +36,11 @@ std::vector<std::pair<std::string, std::string>> ModelFiles() {
              { "models/x/base.tga", TinyTga(2, 2, 255, 0, 0) } };
 }
 
-class SinDraw : public GLTest {
+class SinDraw : public CModelFileFixture {
 protected:
     void SetUp() override {
-        GLTest::SetUp();
-        ApplyGamma(1.0f);
+        CModelFileFixture::SetUp();
         glColor3f(1.0f, 1.0f, 1.0f);
-    }
-    void TearDown() override {
-        model.reset();
-        scene.reset();
-        GLTest::TearDown();
     }
     // The model's files on disk, the definition's path line naming a folder
     // of the test's own; the definition's path.
@@ -79,25 +67,16 @@ protected:
     }
     // A new model, in a new scene unless archive is one of the scene's.
     void Load(const std::string& path, CPakFile* archive = nullptr) {
-        model.reset();
         if (archive == nullptr) {
+            models.clear();
             scene = std::make_unique<COGLScene>();
         }
-        model = std::make_unique<COGLSBM>();
-        LoadModelInto(*scene, *model, path, archive);
+        model = &LoadPath<COGLSBM>(path, archive);
     }
-    void Redraw() {
-        Clear();
-        model->Draw(State(), DRAW_MATERIAL);
-    }
-    void Tick(int times) {
-        for (int i = 0; i < times; i++) model->Animate();
-    }
+    void Redraw() { CModelFileFixture::Redraw(*model); }
+    void Tick(int times) { CModelFileFixture::Tick(*model, times); }
 
-    CTestFolder folder;
-    CCapturedReports reports;
-    std::unique_ptr<COGLScene> scene = std::make_unique<COGLScene>();
-    std::unique_ptr<COGLSBM> model;
+    COGLSBM* model = nullptr;
 };
 
 }  // namespace

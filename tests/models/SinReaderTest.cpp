@@ -1,22 +1,15 @@
 #include <limits>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "image/COGLTexture2D.h"
 #include "models/COGLSBM.h"
-#include "models/Md2Bytes.h"
 #include "models/SpriteBytes.h"
-#include "platform/CFile.h"
-#include "scene/COGLScene.h"
-#include "support/CapturedReports.h"
 #include "support/ExpectVector.h"
 #include "support/GameFiles.h"
-#include "support/LoadedModels.h"
-#include "support/ModelRecordReader.h"
+#include "support/ModelFileFixture.h"
 #include "support/ParsedFiles.h"
 #include "support/SinFiles.h"
-#include "support/TestFolder.h"
 
 namespace {
 
@@ -55,20 +48,12 @@ std::vector<std::string> Names(const CSinData& data) {
     return names;
 }
 
-class SinReader : public CModelFixture<COGLSBM> {
+class SinReader : public CModelFileFixture {
 protected:
-    COGLSBM& Load(const std::string& definitionPath) {
-        models.push_back(std::make_unique<COGLSBM>());
-        LoadModelInto(*scene, *models.back(), definitionPath);
-        return *models.back();
-    }
     COGLSBM& LoadDefinition(const std::string& text) {
         WriteModelFiles(folder, "m");
-        return Load(folder.Write("m/x.def", text));
+        return LoadPath<COGLSBM>(folder.Write("m/x.def", text));
     }
-
-    CTestFolder folder;
-    CCapturedReports reports;
 };
 
 // The mesh with the word at offset forged.
@@ -88,7 +73,7 @@ std::string ForgedAnimation(size_t offset, uint32_t value) {
 // A skin that is not there is left out, and not told.
 TEST_F(SinReader, ReadsTheFilesItsDefinitionNamesFromThePathLine) {
     WriteModelFiles(folder, "models/x");
-    COGLSBM& model = Load(folder.Write("defs/x.def", SinDefinition({ "path " + folder.Path("models/x"), "model.sbm",
+    COGLSBM& model = LoadPath<COGLSBM>(folder.Write("defs/x.def", SinDefinition({ "path " + folder.Path("models/x"), "model.sbm",
                                                                        "idle idle.sam", "run.sam", "skin1 base.tga",
                                                                        "skin2 gone.tga" })));
     ASSERT_TRUE(model.IsLoaded());
@@ -164,18 +149,6 @@ TEST(SinFiles, DefinitionLines) {
               std::numeric_limits<float>::max());
 }
 
-TEST_F(SinReader, ScaleLineTimesTheDefaultUnlessARecordHasItsOwn) {
-    ExpectVector(LoadDefinition(SinDefinition({ "model.sbm", "Scale 2", "idle.sam" })).scale, 0.1f, 0.1f, 0.1f);
-
-    ModelRecord record;
-    const CVector recordScale = Read(record.Write(6)).scale;  // names no model
-    record.path = folder.Path("m/x.def");
-    COGLSBM& fromRecord = Read(record.Write(6));
-    EXPECT_TRUE(fromRecord.IsLoaded());
-    EXPECT_EQ(fromRecord.name, "Crate");
-    ExpectVector(fromRecord.scale, recordScale.x, recordScale.x, recordScale.x);
-}
-
 TEST(SinFiles, RefusalsAbandonTheModel) {
     struct Case {
         const char* what;
@@ -226,10 +199,11 @@ TEST(SinFiles, AnimationsThatCannotBeReadWholeAreDropped) {
 }
 
 // Objects of one definition share its data and skins; each selects its own
-// animation.
+// animation. A scale line (any case) multiplies the default scale.
 TEST_F(SinReader, SelectingAnimations) {
-    COGLSBM& model = LoadDefinition(SinDefinition({ "model.sbm", "idle.sam", "run.sam", "base.tga" }));
-    COGLSBM& other = Load(folder.Path("m/x.def"));
+    COGLSBM& model = LoadDefinition(SinDefinition({ "model.sbm", "Scale 2", "idle.sam", "run.sam", "base.tga" }));
+    ExpectVector(model.scale, 0.1f, 0.1f, 0.1f);
+    COGLSBM& other = LoadPath<COGLSBM>(folder.Path("m/x.def"));
     EXPECT_EQ(other.data, model.data);
     EXPECT_EQ(other.Skins(), model.Skins());
     model.SelectAnimation("run");
@@ -246,29 +220,4 @@ TEST_F(SinReader, SelectingAnimations) {
     model.SelectAnimation("idle");
     EXPECT_TRUE(model.IsVisible());
     EXPECT_EQ(model.GetAnimation(), model.animations[0]);
-}
-
-TEST_F(SinReader, RecordReadsBackAsItWasWritten) {
-    WriteModelFiles(folder, "m");
-    ModelRecord record;
-    record.path = folder.Write("m/x.def", SinDefinition({ "model.sbm", "idle.sam", "run.sam", "base.tga" }));
-    record.animationIndex = 1;
-    record.frameStep = 0.5f;
-    record.currentFrame = 1;
-    record.nextFrame = 2;
-    record.frameFraction = 0.25f;
-    record.reserved = 3;
-    record.skins = { { 0, folder.Path("m/base.tga") } };
-    record.skinIndex = 0;
-    record.flipNormals = 1;
-    COGLSBM& model = Read(record.Write(6));
-    ASSERT_TRUE(model.IsLoaded());
-    EXPECT_EQ(model.GetAnimation()->name, "run");
-    EXPECT_EQ(model.NextFrame(), 2);
-    EXPECT_EQ(model.Skins().size(), 1u);  // the definition's skin is the record's
-
-    ExpectSavesBack(model, record.Write(6));
-
-    record.currentFrame = 3;  // beyond run's three frames
-    EXPECT_EQ(Read(record.Write(6)).CurrentFrame(), 0);
 }

@@ -1,5 +1,6 @@
-#include <gtest/gtest.h>
+#include <GL/gl.h>
 
+#include <cmath>
 #include <limits>
 #include <string>
 #include <vector>
@@ -7,28 +8,20 @@
 #include "image/COGLTexture2D.h"
 #include "models/COGLSprite.h"
 #include "models/SpriteBytes.h"
-#include "platform/CFile.h"
-#include "support/CapturedReports.h"
-#include "support/GameFiles.h"
-#include "support/LoadedModels.h"
-#include "support/ModelRecordReader.h"
+#include "support/ModelFileFixture.h"
 #include "support/ParsedFiles.h"
-#include "support/RecordBytes.h"
-#include "support/TestFolder.h"
 
 namespace {
 
-class SpriteReaderTest : public CModelFixture<COGLSprite> {
-protected:
-    // A sprite of the scene read from a file written in the folder.
-    COGLSprite& Load(const std::string& name, const std::string& bytes) {
-        models.push_back(std::make_unique<COGLSprite>());
-        LoadModelInto(*scene, *models.back(), folder.Write(name, bytes));
-        return *models.back();
-    }
+class SpriteReaderTest : public CModelFileFixture {};
 
-    CCapturedReports reports;
-    CTestFolder folder;
+class SpriteDrawTest : public CModelFileFixture {
+protected:
+    COGLSprite& Loaded(const std::string& name, const std::string& bytes) {
+        COGLSprite& sprite = Load<COGLSprite>(name, bytes);
+        EXPECT_TRUE(sprite.IsLoaded()) << reports.Errors(*scene);
+        return sprite;
+    }
 };
 
 ParsedModel Parse(const std::string& bytes) {
@@ -44,10 +37,32 @@ std::string SpriteText(const std::vector<std::string>& lines, const std::string&
 
 const std::vector<std::vector<uint8_t>> RED = { { 0, 0, 0 }, { 255, 0, 0 } };
 
+// Palette entries: 1 red, 2 green, 3 blue, 255 the key colour of mode 3.
+const std::vector<std::vector<uint8_t>> COLOURS = [] {
+    std::vector<std::vector<uint8_t>> colours(256, { 40, 40, 40 });
+    colours[1] = { 200, 0, 0 };
+    colours[2] = { 0, 200, 0 };
+    colours[3] = { 0, 0, 200 };
+    colours[255] = { 0, 0, 255 };
+    return colours;
+}();
+
+// A frame whose left half is index left and right half index right.
+IndexedFrame HalvedFrame(int width, int height, uint8_t left, uint8_t right) {
+    std::vector<uint8_t> indices;
+    for (int y = 0; y < height; y++) {
+        for (int x = 0; x < width; x++) {
+            indices.push_back(x < width / 2 ? left : right);
+        }
+    }
+    return IndexedFrame(width, height, 0, indices);
+}
+
 }  // namespace
 
-// None reads outside the file.
-TEST(SpriteFiles, UnsoundFilesAreRefusedWithTheirMessage) {
+// A sprite that is no sprite, or whose frames do not all load, is told and
+// shows nothing. None reads outside the file.
+TEST_F(SpriteReaderTest, RefusedSpritesAreToldAndShowNothing) {
     const std::string indexed = IndexedSprite(0, { { 4, 4 } }, RED);
     const struct {
         const char* what;
@@ -63,28 +78,12 @@ TEST(SpriteFiles, UnsoundFilesAreRefusedWithTheirMessage) {
         { "indexed pixels beyond the file", indexed.substr(0, indexed.size() - 1),
           "Error loading the texture for this sprite." },
         { "indexed frame of 0 x 0", IndexedSprite(0, { { 0, 0 } }, RED), "Error loading the texture for this sprite." },
+        // Format 7 decodes nothing, so only the size check stops this one.
+        { "indexed frame of width 0", IndexedSprite(7, { { 0, 4 } }, RED), "Error loading the texture for this sprite." },
         { "indexed frame count beyond the file", std::string(indexed).replace(28, 4, "\xff\xff\x0\x0", 4),
           "Error reading sprite." },
         { "indexed frame group", std::string(indexed).replace(810, 1, "\x1", 1),
           "Error loading the texture for this sprite." },
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        const ParsedModel parsed = Parse(c.bytes);
-        EXPECT_EQ(parsed.data, nullptr);
-        EXPECT_NE(MessageTexts(parsed.messages).find(c.message), std::string::npos) << MessageTexts(parsed.messages);
-    }
-}
-
-// A sprite that is no sprite, or whose frames do not all load, is told and
-// shows nothing.
-TEST_F(SpriteReaderTest, RefusedSpritesAreToldAndShowNothing) {
-    const struct {
-        const char* what;
-        std::string bytes;
-        const char* message;
-    } cases[] = {
-        { "no sprite", "IDPO", "Invalid sprite file format." },
         { "Quake II picture missing", Quake2Sprite({ "missing.pcx" }), "Error loading the texture for this sprite." },
         { "Quake II without frames", Quake2Sprite({}), "There are no textures for this sprite." },
         { "indexed without frames", IndexedSprite(0, {}, RED), "There are no textures for this sprite." },
@@ -94,7 +93,7 @@ TEST_F(SpriteReaderTest, RefusedSpritesAreToldAndShowNothing) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         reports.Clear();
-        const COGLSprite& sprite = Load(std::string(c.what) + ".spr", c.bytes);
+        const COGLSprite& sprite = Load<COGLSprite>(std::string(c.what) + ".spr", c.bytes);
         EXPECT_FALSE(sprite.IsLoaded());
         EXPECT_TRUE(sprite.frames.empty());
         EXPECT_EQ(sprite.Texture(), nullptr);
@@ -119,7 +118,7 @@ TEST_F(SpriteReaderTest, ScaleFollowsTheFirstFrame) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.format);
-        COGLSprite& sprite = Load("s" + std::to_string(models.size()) + ".spr", IndexedSprite(c.format, c.frames, RED));
+        COGLSprite& sprite = Load<COGLSprite>("s" + std::to_string(models.size()) + ".spr", IndexedSprite(c.format, c.frames, RED));
         ASSERT_TRUE(sprite.IsLoaded());
         EXPECT_STREQ(sprite.Kind(), "spr");
         EXPECT_EQ(sprite.blendMode, c.format);
@@ -184,13 +183,13 @@ TEST_F(SpriteReaderTest, FramePicturesAreFoundAndShared) {
     folder.Write("sprites/f0.pcx", TinyPcx(255, 0, 0));
     folder.Write("sprites/f1.pcx", TinyPcx(0, 255, 0));
     const std::string sprite = Quake2Sprite({ "sprites/f0.pcx", "sprites/f1.pcx" }, 48);
-    COGLSprite& first = Load("sprites/s.sp2", sprite);
+    COGLSprite& first = Load<COGLSprite>("sprites/s.sp2", sprite);
     ASSERT_TRUE(first.IsLoaded()) << reports.Errors(*scene);
     EXPECT_STREQ(first.Kind(), "sp2");
     EXPECT_EQ(first.blendMode, -1);
     EXPECT_EQ(first.frameInfo[0].width, 48);
     EXPECT_EQ(first.frameInfo[0].title, "f0");
-    COGLSprite& second = Load("sprites/s.sp2", sprite);
+    COGLSprite& second = Load<COGLSprite>("sprites/s.sp2", sprite);
     ASSERT_TRUE(second.IsLoaded());
     EXPECT_EQ(second.frames, first.frames);
     second.frameStep = 1.0f;
@@ -199,7 +198,7 @@ TEST_F(SpriteReaderTest, FramePicturesAreFoundAndShared) {
     EXPECT_EQ(first.Texture(), first.frames[0]);
 
     folder.Write("text/pics/a.tga", TinyTga(4, 2, 255, 0, 0));
-    const COGLSprite& text = Load("t.txt", SpriteText({ "path text", "frame1 pics/a.tga" }));
+    const COGLSprite& text = Load<COGLSprite>("t.txt", SpriteText({ "path text", "frame1 pics/a.tga" }));
     ASSERT_TRUE(text.IsLoaded()) << reports.Errors(*scene);
     EXPECT_EQ(text.SkinNames(), std::vector<std::string>{ "text/pics/a.tga" });
     EXPECT_EQ(text.frameInfo[0].title, "frame1");
@@ -209,7 +208,7 @@ TEST_F(SpriteReaderTest, FramePicturesAreFoundAndShared) {
 }
 
 TEST_F(SpriteReaderTest, RecordKeepsItsNameScaleAndAnimationState) {
-    COGLSprite& sprite = Load("s.spr", IndexedSprite(0, { { 64, 32 }, { 64, 32 }, { 64, 32 } }, RED));
+    COGLSprite& sprite = Load<COGLSprite>("s.spr", IndexedSprite(0, { { 64, 32 }, { 64, 32 }, { 64, 32 } }, RED));
     ASSERT_TRUE(sprite.IsLoaded());
     sprite.name = "glow";
     sprite.SetScaleX(3.0f);
@@ -224,7 +223,7 @@ TEST_F(SpriteReaderTest, RecordKeepsItsNameScaleAndAnimationState) {
     EXPECT_EQ(std::string(record.bytes.begin() + OBJECT_RECORD_SIZE, record.bytes.begin() + OBJECT_RECORD_SIZE + sprite.path.size()),
               sprite.path);
 
-    const COGLSprite& loaded = Read(record);
+    const COGLSprite& loaded = ReadAs<COGLSprite>(record);
     ASSERT_TRUE(loaded.IsLoaded());
     EXPECT_EQ(loaded.name, "glow");
     EXPECT_FLOAT_EQ(loaded.scale.x, 3.0f);
@@ -242,35 +241,156 @@ TEST_F(SpriteReaderTest, RecordKeepsItsNameScaleAndAnimationState) {
     Bytes sample;
     sample.bytes = SampleObjectPrefix();
     sample.Raw(record.bytes.data() + OBJECT_RECORD_SIZE, record.Size() - OBJECT_RECORD_SIZE);
-    COGLSprite& again = Read(sample);
+    COGLSprite& again = ReadAs<COGLSprite>(sample);
     EXPECT_EQ(again.blendMode, 0);
     EXPECT_EQ(IntAt(SavedBytes([&](CFile& file) { again.Save(file, 3); }), 215), 2);
 }
 
-TEST_F(SpriteReaderTest, TurnsOnlyAboutTheViewingAxis) {
-    COGLSprite sprite;
-    sprite.Rotate(CVector(0.0f, 0.0f, 1.0f), 370.0f);
-    EXPECT_FLOAT_EQ(sprite.roll, -10.0f);
-    sprite.Rotate(CVector(1.0f, 0.0f, 0.0f), 45.0f);
-    sprite.RotateX(30.0f);
-    sprite.RotateY(30.0f);
-    EXPECT_FLOAT_EQ(sprite.roll, -10.0f);
-    sprite.RotateZ(-25.0f);
-    EXPECT_FLOAT_EQ(sprite.roll, 15.0f);
+// From every orbit angle the quad shows its full width and height to the
+// viewer: 2 x 1 units for a 64 x 32 frame at scale 2.
+TEST_F(SpriteDrawTest, FacesTheCameraFromAnyOrbitAngle) {
+    COGLSprite& sprite = Loaded("s.spr", IndexedSprite(0, { { 64, 32 } }, COLOURS));
+    sprite.SetScaleX(2.0f * sprite.scale.x);
+    sprite.SetScaleY(2.0f * sprite.scale.y);
+    sprite.RotateX(90.0f);  // ignored: the object's orientation does not turn a sprite
+    for (float degrees : { 0.0f, 60.0f, 135.0f, 250.0f }) {
+        SCOPED_TRACE(degrees);
+        const float a = degrees * 3.14159265f / 180.0f;
+        Clear();
+        LookAt(10.0f * std::sin(a), 0.0f, 10.0f * std::cos(a), 0, 0, 0, 0, 1, 0);
+        sprite.Draw(State(), DRAW_MATERIAL);
+        // The camera's right in the world.
+        const float rx = std::cos(a);
+        const float rz = -std::sin(a);
+        EXPECT_TRUE(ColorNear(PixelOfWorld(0, 0, 0), 200, 0, 0));
+        EXPECT_TRUE(ColorNear(PixelOfWorld(1.8f * rx, 0, 1.8f * rz), 200, 0, 0));
+        EXPECT_TRUE(ColorNear(PixelOfWorld(-1.8f * rx, 0, -1.8f * rz), 200, 0, 0));
+        EXPECT_TRUE(ColorNear(PixelOfWorld(0, 0.85f, 0), 200, 0, 0));
+        EXPECT_TRUE(ColorNear(PixelOfWorld(2.3f * rx, 0, 2.3f * rz), 0, 0, 0));
+        EXPECT_TRUE(ColorNear(PixelOfWorld(0, 1.2f, 0), 0, 0, 0));
+    }
 }
 
-// Forged animation numbers in a record never name a frame past the end.
-TEST_F(SpriteReaderTest, TickWrapsAndSurvivesForgedPositions) {
-    COGLSprite& sprite = Load("s.spr", IndexedSprite(0, { { 4, 4 }, { 4, 4 }, { 4, 4 } }, RED));
-    ASSERT_TRUE(sprite.IsLoaded());
-    sprite.frameStep = 0.5f;
-    std::vector<int32_t> shown;
-    for (int tick = 0; tick < 7; tick++) {
-        sprite.Animate();
-        shown.push_back(sprite.CurrentFrame());
-        EXPECT_EQ(sprite.Texture(), sprite.frames[static_cast<size_t>(sprite.CurrentFrame())]);
+// The roll turns the quad, and the highlight outlines what was drawn.
+TEST_F(SpriteDrawTest, RollTurnsTheQuad) {
+    COGLSprite& sprite = Loaded("s.spr", IndexedSprite(0, { { 64, 16 } }, COLOURS));
+    sprite.SetScaleX(2.0f);
+    sprite.SetScaleY(0.5f);
+    sprite.Draw(State(), DRAW_MATERIAL);
+    ExpectSpots({ { 1.5f, 0.0f, 200, 0, 0 }, { 0.0f, 1.5f, 0, 0, 0 } });
+    Clear();
+    sprite.RotateZ(-90.0f);
+    sprite.Draw(State(), DRAW_MATERIAL);
+    ExpectSpots({ { 1.5f, 0.0f, 0, 0, 0 }, { 0.0f, 1.5f, 200, 0, 0 } });
+
+    // Only turns about the viewing axis count, wrapped to one turn.
+    COGLSprite turned;
+    turned.Rotate(CVector(0.0f, 0.0f, 1.0f), 370.0f);
+    turned.Rotate(CVector(1.0f, 0.0f, 0.0f), 45.0f);
+    turned.RotateX(30.0f);
+    turned.RotateY(30.0f);
+    EXPECT_FLOAT_EQ(turned.roll, -10.0f);
+    turned.RotateZ(-25.0f);
+    EXPECT_FLOAT_EQ(turned.roll, 15.0f);
+
+    // Turned back and square: the outline runs along its edges.
+    Clear();
+    sprite.RotateZ(90.0f);
+    sprite.SetScaleY(2.0f);
+    sprite.DrawSelected(State());
+    EXPECT_TRUE(ColorNear(BrightestAround(2.0f, 1.0f, 2), 255, 255, 255));
+    EXPECT_TRUE(ColorNear(PixelAt(0.0f, 0.0f), 0, 0, 0));
+}
+
+// Each mode over the grey background: the left half of the frame is the
+// key (or transparent), the right half red (half transparent for -1). A
+// transparent Quake II sprite in decal mode fades with its material's alpha.
+TEST_F(SpriteDrawTest, EachBlendModeBlendsAsItsRowSays) {
+    folder.Write("half.tga", TinyTga(8, 8, 200, 0, 0, 0, 128));
+    folder.Write("key.tga", TinyTga(8, 8, 200, 0, 0, 0, 255));
+    struct Case {
+        const char* what;
+        std::string file;
+        std::string bytes;
+        int left[3];
+        int right[3];
+        float alpha = -1.0f;  // the material's, on a transparent sprite; -1 opaque
+    };
+    const std::vector<Case> cases = {
+        { "0 draws every texel", "a.spr", IndexedSprite(0, { HalvedFrame(8, 8, 255, 1) }, COLOURS),
+          { 0, 0, 255 }, { 200, 0, 0 } },
+        { "1 adds to what is behind", "b.spr", IndexedSprite(1, { HalvedFrame(8, 8, 255, 1) }, COLOURS),
+          { 100, 100, 255 }, { 255, 100, 100 } },
+        { "3 cuts the key colour", "c.spr", IndexedSprite(3, { HalvedFrame(8, 8, 255, 1) }, COLOURS),
+          { 100, 100, 100 }, { 200, 0, 0 } },
+        { "-1 follows the picture's alpha", "d.sp2", Quake2Sprite({ "half.tga" }), { 100, 100, 100 },
+          { 150, 50, 50 } },
+        { "-1 transparent, alpha 1", "e.sp2", Quake2Sprite({ "key.tga" }), { 100, 100, 100 }, { 200, 0, 0 }, 1.0f },
+        { "-1 transparent, alpha 0.3", "f.sp2", Quake2Sprite({ "key.tga" }), { 100, 100, 100 }, { 130, 70, 70 },
+          0.3f },
+        { "-1 transparent, alpha 0", "g.sp2", Quake2Sprite({ "key.tga" }), { 100, 100, 100 }, { 100, 100, 100 },
+          0.0f },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        COGLSprite& sprite = Loaded(c.file, c.bytes);
+        sprite.SetScaleX(2.0f);
+        sprite.SetScaleY(2.0f);
+        if (c.alpha >= 0.0f) {
+            sprite.SetTransparent(true);
+            sprite.SetDiffuseAlpha(c.alpha);
+        }
+        Clear();
+        Backdrop(100, 100, 100, -1.0f);   // behind the sprite at z = 0
+        // The fragment colour must not show through transparent texels.
+        glColor3ub(255, 255, 0);
+        sprite.Draw(State(), DRAW_MATERIAL);
+        ExpectSpots({ { -1.0f, 0.0f, c.left[0], c.left[1], c.left[2] },
+                      { 1.0f, 0.0f, c.right[0], c.right[1], c.right[2] }, { 3.0f, 0.0f, 100, 100, 100 } });
     }
-    EXPECT_EQ(shown, (std::vector<int32_t> { 0, 1, 1, 2, 2, 0, 0 }));
+}
+
+// Every mode, known or not, puts back the blending, alpha test, depth
+// writes, texturing and lighting it changed.
+TEST_F(SpriteDrawTest, EveryBlendModeLeavesTheStateItsTrackerHolds) {
+    COGLSprite& sprite = Loaded("s.spr", IndexedSprite(0, { { 8, 8 } }, COLOURS));
+    for (int mode : { -1, 0, 1, 2, 3, 4, 5, 9 }) {
+        for (bool transparent : { false, true }) {
+            SCOPED_TRACE(mode);
+            sprite.blendMode = mode;
+            sprite.SetTransparent(transparent);
+            // Lit or not, as the viewport's render style has it.
+            if (transparent) {
+                glEnable(GL_LIGHTING);
+            } else {
+                glDisable(GL_LIGHTING);
+            }
+            CGLState& gl = Restate();
+            sprite.Draw(gl, DRAW_MATERIAL | DRAW_AXES);
+            sprite.DrawSelected(gl);
+            sprite.DrawForSelection();
+            ExpectStateKnown();
+        }
+    }
+    glDisable(GL_LIGHTING);
+}
+
+// The frame on show changes on the tick that reaches it and wraps to the
+// first after the last. Forged animation numbers in a record never name a
+// frame past the end.
+TEST_F(SpriteDrawTest, TickChangesTheFrameAndWraps) {
+    COGLSprite& sprite =
+        Loaded("s.spr", IndexedSprite(0, { IndexedFrame(8, 8, 1), IndexedFrame(8, 8, 2), IndexedFrame(8, 8, 3) },
+                                      COLOURS));
+    sprite.frameStep = 0.5f;
+    const int expected[][3] = { { 200, 0, 0 }, { 0, 200, 0 }, { 0, 200, 0 }, { 0, 0, 200 }, { 0, 0, 200 },
+                                { 200, 0, 0 }, { 200, 0, 0 } };
+    for (const int* colour : expected) {
+        sprite.Animate();
+        EXPECT_EQ(sprite.Texture(), sprite.frames[static_cast<size_t>(sprite.CurrentFrame())]);
+        Redraw(sprite);
+        EXPECT_TRUE(ColorNear(PixelAt(0.0f, 0.0f), colour[0], colour[1], colour[2]));
+    }
     for (float forged : { 1e30f, -5.0f, std::numeric_limits<float>::quiet_NaN() }) {
         sprite.framePosition = forged;
         sprite.frameStep = forged;
