@@ -12,7 +12,8 @@ window_seconds=10  # an ASan orrin starting beside a parallel build can take 5
 effect_seconds=10
 script_seconds=45
 
-# require_tools TOOL...: exit 77 (skipped) when one is missing.
+# require_tools TOOL...: exit 77 (skipped) when one is missing, as the
+# scripts do when their test data is missing.
 require_tools() {
     local tool
     for tool in "$@"; do

@@ -4,7 +4,6 @@
 # "unable to open" in a message box, keeps running and shows the rest of the
 # scene; Escape ends it normally.
 #   companion_test.sh ORRIN HLMODEL_FOLDER
-# Exits 77 (skipped) when a tool or the test data is missing.
 . "$(dirname "$0")/common.sh"
 orrin=$1
 models=$2

@@ -5,7 +5,6 @@
 # the program keeps running. At 192 dpi the dialog is twice the size, and
 # Escape ends it storing nothing.
 #   dialog_test.sh ORRIN
-# Exits 77 (skipped) when a tool is missing.
 . "$(dirname "$0")/common.sh"
 orrin=$1
 require_tools Xvfb xdotool xwininfo xprop import convert perl timeout

@@ -4,7 +4,6 @@
 # at all, so the window covers the screen unchanged; 1024 x 768 is there at
 # the desktop's depth, so the mode is set and given back on Escape.
 #   fullscreen_test.sh ORRIN
-# Exits 77 (skipped) when a tool is missing.
 . "$(dirname "$0")/common.sh"
 orrin=$1
 require_tools Xvfb xdotool import convert perl timeout

@@ -3,7 +3,6 @@
 # is shown in the middle of the screen, animating, on the stage tvntool
 # renders for it; a file that is no model gets the load-error list.
 #   model_view_test.sh ORRIN TVNTOOL TESTDATA
-# Exits 77 (skipped) when a tool or the test data is missing.
 . "$(dirname "$0")/common.sh"
 orrin=$1
 tool=$2

@@ -5,7 +5,6 @@
 # sequence-group files, a Quake II sprite with its frame pictures, and a
 # model in an archive, inspected by tvntool under strace.
 #   open_count_test.sh TVNTOOL TESTDATA
-# Exits 77 when strace or the test data is missing.
 . "$(dirname "$0")/common.sh"
 tool=$1
 data=$2

@@ -3,7 +3,6 @@
 # it says so on one line and exits with 1; on a screen of 256 colours it shows
 # message 114 and ends without the dialog.
 #   start_checks_test.sh ORRIN
-# Exits 77 (skipped) when a tool is missing; kills what it started.
 . "$(dirname "$0")/common.sh"
 orrin=$1
 require_tools Xvfb xdotool xwininfo timeout

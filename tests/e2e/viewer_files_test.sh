@@ -6,8 +6,7 @@
 # shown over a window, opens the file typed into it and the viewer goes back
 # to full screen.
 #   viewer_files_test.sh ORRIN XDND_DROP
-# XDND_DROP is the test build's XDND client. Exits 77 (skipped) when a tool
-# is missing.
+# XDND_DROP is the test build's XDND client.
 . "$(dirname "$0")/common.sh"
 orrin=$1
 xdnd_drop=$2

@@ -7,7 +7,6 @@
 # writes a PNG and tells so in a corner for a while, and a shot that cannot be
 # written tells why.
 #   viewer_keys_test.sh ORRIN
-# Exits 77 (skipped) when a tool is missing.
 . "$(dirname "$0")/common.sh"
 orrin=$1
 require_tools Xvfb xdotool xwininfo import convert identify perl timeout

@@ -3,7 +3,6 @@
 # shows the grid, F12 writes a JPEG without it, and Escape ends the running
 # timer and stores the settings.
 #   viewer_test.sh ORRIN
-# Exits 77 (skipped) when a tool is missing.
 . "$(dirname "$0")/common.sh"
 orrin=$1
 require_tools Xvfb xdotool import convert perl timeout
