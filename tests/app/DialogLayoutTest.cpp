@@ -154,15 +154,14 @@ protected:
     bool        hadDisplay = false;
 };
 
-struct DpiCase { int dpi; double scale; };
-const DpiCase dpiCases[] = { { 96, 1.0 }, { 192, 2.0 } };
-
-// 281 x 146 dialog units, 422 x 237 pixels at 96 dpi. Also: PNG is the shot
-// type a stored 2 shows, and it reads back as 2.
-TEST_F(DialogLayoutTest, MainDialogScalesWithTheDesktopAndEveryTextFits) {
-    for (const DpiCase& c : dpiCases) {
-        SCOPED_TRACE(c.dpi);
-        SetXftDpi(c.dpi);
+// At 96 and 192 dpi. The main dialog is 281 x 146 dialog units, 422 x 237
+// pixels at 96 dpi; PNG is the shot type a stored 2 shows, and it reads back
+// as 2. The acknowledgement of the JPEG library is longer than the About box
+// is wide: wrapped lines push the ones below them down, clear of OK.
+TEST_F(DialogLayoutTest, WindowsScaleWithTheDesktopAndEveryTextFits) {
+    for (const double scale : { 1.0, 2.0 }) {
+        SCOPED_TRACE(scale);
+        SetXftDpi(static_cast<int>(96 * scale));
         CClosingHandler handler;
         CMainDialogWindow dialog(handler);
         handler.dialog = &dialog;
@@ -171,26 +170,17 @@ TEST_F(DialogLayoutTest, MainDialogScalesWithTheDesktopAndEveryTextFits) {
         dialog.SetFields(fields);
         EXPECT_EQ(dialog.GetFields().shotFileType, 2);
         ShowAndRead([&] { dialog.RunModal(); }, [&](const Fl_Window& window) {
-            EXPECT_EQ(window.w(), std::lround(422 * c.scale));
-            EXPECT_EQ(window.h(), std::lround(237 * c.scale));
-            ExpectLaidOut(window, c.scale);
+            EXPECT_EQ(window.w(), std::lround(422 * scale));
+            EXPECT_EQ(window.h(), std::lround(237 * scale));
+            ExpectLaidOut(window, scale);
         });
-    }
-}
-
-// The acknowledgement of the JPEG library is longer than the About box is
-// wide: wrapped lines push the ones below them down, clear of OK.
-TEST_F(DialogLayoutTest, AboutBoxAndErrorListScaleWithTheDesktop) {
-    for (const DpiCase& c : dpiCases) {
-        SCOPED_TRACE(c.dpi);
-        SetXftDpi(c.dpi);
         ShowAndRead([] { CAboutDlg().DoModal(); }, [&](const Fl_Window& window) {
-            EXPECT_EQ(window.w(), std::lround(339 * c.scale));
-            ExpectLaidOut(window, c.scale);
+            EXPECT_EQ(window.w(), std::lround(339 * scale));
+            ExpectLaidOut(window, scale);
         });
         ShowAndRead([] { ShowTextListWindow("Errors ", "The following errors occured while trying to load the scene.",
                                             "a.pcx\r\n"); },
-                    [&](const Fl_Window& window) { ExpectLaidOut(window, c.scale); });
+                    [&](const Fl_Window& window) { ExpectLaidOut(window, scale); });
     }
 }
 

@@ -8,7 +8,7 @@
 #include "image/Palettes.h"
 #include "platform/CMainDialogView.h"
 #include "platform/CSettingsStore.h"
-#include "support/TestFolder.h"
+#include "support/CapturedReports.h"
 
 namespace {
 
@@ -180,11 +180,8 @@ TEST_F(ViewerDlgTest, CancelStoresNothing) {
 // Also drops the end-of-viewing request of a fatal error raised during a
 // load that failed, which no viewer loop took.
 TEST_F(ViewerDlgTest, EndViewingBringsTheDialogAndTheCursorBack) {
-    const std::string previousFolder = Diagnostics().GetFolder();
-    Diagnostics().SetFolder(folder.Path());
-    testing::internal::CaptureStderr();
+    CCapturedReports reports;
     FatalError("Out of memory");
-    testing::internal::GetCapturedStderr();
     Open();
     dialog.savedCursorX = 300;
     dialog.savedCursorY = 200;
@@ -194,7 +191,6 @@ TEST_F(ViewerDlgTest, EndViewingBringsTheDialogAndTheCursorBack) {
     EXPECT_EQ(view.cursorX, 300);
     EXPECT_EQ(view.cursorY, 200);
     EXPECT_FALSE(Diagnostics().TakeEndViewingRequest());
-    Diagnostics().SetFolder(previousFolder);
 }
 
 TEST(LoadErrorsDlgTest, ReadsTheWholeFile) {

@@ -4,13 +4,9 @@
 # "unable to open" in a message box, keeps running and shows the rest of the
 # scene; Escape ends it normally.
 #   companion_test.sh ORRIN HLMODEL_FOLDER
-# Exits 77 (skipped) when a tool or the test data is missing.
-set -u
+. "$(dirname "$0")/common.sh"
 orrin=$1
 models=$2
-here=$(cd "$(dirname "$0")" && pwd)
-
-source "$here/common.sh"
 require_tools Xvfb xdotool xwininfo import convert perl timeout
 if [ ! -f "$models/manT.mdl" ] || [ ! -x "$(dirname "$orrin")/tvntool" ]; then
     echo "skipped: no Half-Life test data or no tvntool here"
@@ -31,21 +27,13 @@ rm "$work/manT.mdl"
 start_xvfb 800x600x16
 
 start_orrin "$work/prog/orrin" --view "$work/scene.tvn"
-box=
-take_box() { box=$(message_box ""); }
-within "$window_seconds" take_box || die "no message box for the missing texture file"
-press_in "$box" Return
-box_closed() { ! xwininfo -id "$box" 2>/dev/null | grep -q 'IsViewable'; }
-within "$window_seconds" box_closed || die "the message box does not close with Return"
+wait_box || die "no message box for the missing texture file"
+close_box || die "the message box does not close with Return"
 grep -q "unable to open .*manT.mdl" "$work/prog/errors.txt" ||
     fail "errors.txt does not name manT.mdl: $(cat "$work/prog/errors.txt" 2>/dev/null)"
 
-[ -n "$(find_window 'Test Window')" ] || die "no viewer window after the report"
+find_window 'Test Window' >/dev/null || die "no viewer window after the report"
 screen_until shown is_red 400 300 || fail "the rest of the scene is not shown: $(pixel "$work/shown.png" 400 300)"
 xdotool key Escape
-wait_orrin
-status=$?
-[ "$status" -eq 0 ] || fail "orrin exited with $status: $(cat "$work/orrin.out")"
-
-[ "$failures" -eq 0 ] && echo "companion end to end: passed"
-[ "$failures" -eq 0 ]
+expect_exit 0
+finish "companion end to end"

@@ -4,12 +4,8 @@
 # at all, so the window covers the screen unchanged; 1024 x 768 is there at
 # the desktop's depth, so the mode is set and given back on Escape.
 #   fullscreen_test.sh ORRIN
-# Exits 77 (skipped) when a tool is missing.
-set -u
+. "$(dirname "$0")/common.sh"
 orrin=$1
-here=$(cd "$(dirname "$0")" && pwd)
-
-source "$here/common.sh"
 require_tools Xvfb xdotool import convert perl timeout
 
 # Resolution 2 is 640 x 480, 4 is 1024 x 768.
@@ -29,16 +25,14 @@ covers_screen() {
 # view RESOLUTION NAME: one viewing, left with Escape; the screen while it
 # showed in $work/NAME.png.
 view() {
-    sed -i "s/^Resolution=.*/Resolution=$1/" "$work/config/Fennwick/TAV.ini"
+    sed -i "s/^Resolution=.*/Resolution=$1/" "$ini"
     : >"$work/prog/log.txt"
     start_orrin "$work/prog/orrin" --view "$work/box.tvn"
-    [ -n "$(find_window 'Test Window')" ] || die "no viewer window at resolution $1"
+    find_window 'Test Window' >/dev/null || die "no viewer window at resolution $1"
     screen_until "$2" covers_screen ||
         fail "resolution $1: the scene does not cover the screen: centre $(pixel "$work/$2.png" 512 384), corner $(pixel "$work/$2.png" 1010 750)"
     xdotool key Escape
-    wait_orrin
-    local status=$?
-    [ "$status" -eq 0 ] || fail "resolution $1: orrin exited with $status: $(cat "$work/orrin.out")"
+    expect_exit 0 "at resolution $1"
 }
 
 view 2 covered
@@ -54,5 +48,4 @@ grep -q "^Full screen: display mode changed to 1024 x 768 at the desktop's 24 bi
     fail "the log does not say the mode was changed: $log"
 grep -q '^Full screen: display mode restored.$' <<<"$log" || fail "Escape did not restore the mode: $log"
 
-[ "$failures" -eq 0 ] && echo "full screen end to end: passed"
-[ "$failures" -eq 0 ]
+finish "full screen end to end"

@@ -5,9 +5,8 @@
 # the command the thumbnailer entry names makes thumbnails. The manual pages
 # are where man looks for them.
 #   install_test.sh BUILD_DIR
-set -u
-build=$1
 . "$(dirname "$0")/common.sh"
+build=$1
 
 prefix="$work/prefix"
 if ! cmake --install "$build" --prefix "$prefix" >"$work/install.log" 2>&1; then
@@ -48,10 +47,11 @@ fi
 
 desktop-file-validate "$prefix/share/applications/orrin.desktop" || fail "the desktop entry does not validate"
 grep -q '^Icon=orrin$' "$prefix/share/applications/orrin.desktop" || fail "the desktop entry names no icon"
+# png_size FILE: "WIDTH HEIGHT" from the PNG's header.
+png_size() { od -An -tu1 -j16 -N8 "$1" 2>/dev/null | awk '{ print $3 * 256 + $4, $7 * 256 + $8 }'; }
 # The icon in the theme's sizes, each a PNG of its size.
 for size in 16 22 24 32 48 64 128 256; do
-    icon="$prefix/share/icons/hicolor/${size}x$size/apps/orrin.png"
-    dimensions=$(od -An -tu1 -j16 -N8 "$icon" 2>/dev/null | awk '{ print $3 * 256 + $4, $7 * 256 + $8 }')
+    dimensions=$(png_size "$prefix/share/icons/hicolor/${size}x$size/apps/orrin.png")
     [ "$dimensions" = "$size $size" ] || fail "no ${size}x$size icon: $dimensions"
 done
 for package in "$prefix"/share/mime/packages/orrin-*.xml; do
@@ -73,11 +73,10 @@ for entry in "$thumbnailer" "$prefix/share/applications/orrin.desktop"; do
         grep -q "^$type\$" "$prefix/share/mime/types" || fail "$(basename "$entry") names the unknown type $type"
     done
 done
-perl "$(dirname "$0")/write_scene.pl" "$work/box.tvn"
+perl "$here/write_scene.pl" "$work/box.tvn"
 command=$(sed -n 's/^Exec=//p' "$thumbnailer" | sed "s|%i|$work/box.tvn|; s|%o|$work/box.png|; s|%s|128|")
 env -i PATH="$PATH" HOME="$work/home" ASAN_OPTIONS="${ASAN_OPTIONS:-}" timeout 20 $command || fail "the thumbnailer fails: $command"
-size=$(od -An -tu1 -j16 -N8 "$work/box.png" 2>/dev/null | awk '{ print $3 * 256 + $4, $7 * 256 + $8 }')
+size=$(png_size "$work/box.png")
 [ "$size" = "128 96" ] || fail "the thumbnail of a scene is not 128 x 96 but $size"
 
-[ "$failures" -eq 0 ] || exit 1
-echo "install: ok"
+finish install

@@ -5,11 +5,10 @@
 # without a warning and names every command and option --help prints.
 #   manual_test.sh ORRIN TVNTOOL MAN_DIR
 # Exits 77 (skipped) when man is not installed and nothing else failed.
-set -u
+. "$(dirname "$0")/common.sh"
 orrin=$1
 tool=$2
 pages=$3
-. "$(dirname "$0")/common.sh"
 
 # run CODE PROGRAM ARG...: PROGRAM's exit code must be CODE; its output is
 # left in $work/out and $work/err.
@@ -64,5 +63,4 @@ for page in "$pages/orrin.1" "$pages/tvntool.1"; do
     [ "$(grep -c '' "$work/page")" -gt 20 ] || fail "$page renders to almost nothing"
 done
 
-[ "$failures" -eq 0 ] || exit 1
-echo "manual pages and command lines: ok"
+finish "manual pages and command lines"

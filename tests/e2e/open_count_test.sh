@@ -5,15 +5,12 @@
 # sequence-group files, a Quake II sprite with its frame pictures, and a
 # model in an archive, inspected by tvntool under strace.
 #   open_count_test.sh TVNTOOL TESTDATA
-# Exits 77 when strace or the test data is missing.
-set -u
+. "$(dirname "$0")/common.sh"
 tool=$1
 data=$2
-command -v strace >/dev/null || { echo "skipped: no strace"; exit 77; }
+require_tools strace perl
 [ -f "$data/hlmdl/sven-lowdef/bmt/barney/barney.mdl" ] || { echo "skipped: no test data"; exit 77; }
 data=$(cd "$data" && pwd)
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
 
 # The smallest SiN model, and an archive holding a copy of the MD2.
 mkdir -p "$work/sin"
@@ -22,16 +19,9 @@ printf 'SDEF\r\nmesh.sbm\r\nidle.sam\r\nbase.tga\r\n' >"$work/sin/x.def"
 head -c 128 /dev/zero >"$work/sin/idle.sam"
 printf '\000\000\002\000\000\000\000\000\000\000\000\000\001\000\001\000\030\000\200\200\200' >"$work/sin/base.tga"
 md2=$data/md2/didux-quake/models/items/quaddama
-size=$(stat -c %s "$md2/tris.md2")
-{
-    printf 'PACK'
-    printf "$(printf '\\%03o\\%03o\\%03o\\%03o' $(( (12 + size) & 255 )) $(( ((12 + size) >> 8) & 255 )) $(( ((12 + size) >> 16) & 255 )) 0)"
-    printf '\100\000\000\000'
-    cat "$md2/tris.md2"
-    printf 'models/items/quaddama/tris.md2'; head -c 26 /dev/zero
-    printf '\014\000\000\000'
-    printf "$(printf '\\%03o\\%03o\\%03o\\%03o' $(( size & 255 )) $(( (size >> 8) & 255 )) $(( (size >> 16) & 255 )) 0)"
-} >"$work/items.pak"
+perl -e 'local $/; my $md2 = <STDIN>; my $size = length $md2;
+          print pack("a4 V2", "PACK", 12 + $size, 64), $md2, pack("a56 V2", "models/items/quaddama/tris.md2", 12, $size)' \
+    <"$md2/tris.md2" >"$work/items.pak"
 
 objects=""
 for i in 1 2 3; do
@@ -45,24 +35,20 @@ for i in 1 2 3; do
     { \"class\": \"COGLSprite\", \"model\": { \"path\": \"$data/sprite/didux-quake/sprites/s_bfg2.sp2\" } },"
 done
 printf '{ "paks": ["%s"], "objects": [ %s { "class": "COGLBox" } ] }' "$work/items.pak" "$objects" >"$work/scene.json"
-"$tool" compose "$work/scene.json" -o "$work/scene.tvn" || { echo "FAIL: the scene does not compose"; exit 1; }
+"$tool" compose "$work/scene.json" -o "$work/scene.tvn" || die "the scene does not compose"
 
 strace -f -e trace=open,openat -e status=successful -o "$work/trace" "$tool" info "$work/scene.tvn" >/dev/null 2>"$work/err"
 status=$?
-[ "$status" -eq 0 ] || [ "$status" -eq 1 ] || { echo "FAIL: info exits $status: $(cat "$work/err")"; exit 1; }
+[ "$status" -eq 0 ] || [ "$status" -eq 1 ] || die "info exits $status: $(cat "$work/err")"
 
 # Each file of the test data or of the scene's folder opened, with its count.
 grep -o '"[^"]*"' "$work/trace" | tr -d '"' | grep -E "^($data|$work)/" | sort | uniq -c | sort -rn >"$work/opens"
-failures=0
 while read -r count path; do
-    if [ "$count" -gt 1 ]; then
-        echo "FAIL: $path opened $count times"
-        failures=$((failures + 1))
-    fi
+    [ "$count" -eq 1 ] || fail "$path opened $count times"
 done <"$work/opens"
 for expected in scene.tvn items.pak quaddama/skin.pcx barney.mdl barneyT.mdl barney03.mdl h_knight.mdl \
                 s_bfg2.sp2 s_bfg2_3.pcx sin/x.def sin/mesh.sbm sin/idle.sam sin/base.tga male/tris.md2 male/weapon.md2; do
-    grep -q "/$expected\$" "$work/opens" || { echo "FAIL: $expected was never opened"; failures=$((failures + 1)); }
+    grep -q "/$expected\$" "$work/opens" || fail "$expected was never opened"
 done
 [ "$failures" -eq 0 ] || { cat "$work/opens"; exit 1; }
 echo "every file opened once ($(wc -l <"$work/opens") files)"

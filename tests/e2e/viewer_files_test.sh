@@ -6,15 +6,10 @@
 # shown over a window, opens the file typed into it and the viewer goes back
 # to full screen.
 #   viewer_files_test.sh ORRIN XDND_DROP
-# XDND_DROP is the test build's XDND client. Exits 77 (skipped) when a tool
-# is missing.
-set -u
+# XDND_DROP is the test build's XDND client.
+. "$(dirname "$0")/common.sh"
 orrin=$1
 xdnd_drop=$2
-here=$(cd "$(dirname "$0")" && pwd)
-
-source "$here/common.sh"
-source "$here/viewer_common.sh"
 require_tools Xvfb xdotool xwininfo import convert perl timeout
 script_seconds=80
 
@@ -38,9 +33,9 @@ screen_until dropped is_white || fail "the dropped scene is not shown: $(pixel "
 screen_until opened on_panel "$notice" green || fail "no notice tells the dropped scene opened"
 
 "$xdnd_drop" "$window" "$work/bad.tvn" || fail "the viewer does not take a second dropped file"
-box=$(within "$window_seconds" message_box) || die "no message box tells the dropped file is no scene"
+wait_box || die "no message box tells the dropped file is no scene"
 grep -q "bad.tvn is not a TAV File." "$work/prog/errors.txt" || fail "errors.txt does not tell why: $(cat "$work/prog/errors.txt")"
-press_in "$box" Return
+close_box || fail "the message box does not close with Return"
 screen_until kept is_white || fail "the shown scene did not stay: $(pixel "$work/kept.png" 100 600)"
 screen_until not-opened on_panel "$notice" amber || fail "no notice tells the file was not opened"
 
@@ -58,9 +53,5 @@ screen_until chosen is_blue || fail "the chosen scene is not shown: $(pixel "$wo
 [ "$(window_size "$window")" = "1280 720 0 0" ] || fail "the viewer does not cover the screen again: $(window_size "$window")"
 
 xdotool key Escape
-wait_orrin
-status=$?
-[ "$status" -eq 0 ] || fail "orrin exited with $status: $(cat "$work/orrin.out")"
-
-[ "$failures" -eq 0 ] && echo "viewer files end to end: passed"
-[ "$failures" -eq 0 ]
+expect_exit 0
+finish "viewer files end to end"

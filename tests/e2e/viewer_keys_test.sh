@@ -1,19 +1,14 @@
 #!/usr/bin/env bash
-# End to end: the viewer's keys and mouse of today's viewers on a white
-# scene under Xvfb (1280 x 720, no 16-bit modes, no window manager): the
-# wheel zooms and Home brings the first view back, a drag orbits and R
-# brings it back, F11 and Alt-Enter go to a window and back, the window
-# follows its new size, F2 and Alt-I show and hide the status line, F1's key
-# reference lies on a dark panel, F12 writes a PNG and tells so in a corner
-# for a while, and a shot that cannot be written tells why.
+# End to end: the viewer's keys and mouse on a white scene under Xvfb (1280 x
+# 720, no 16-bit modes, no window manager): the wheel zooms and Home brings
+# the first view back, a drag orbits and R brings it back, F11 and Alt-Enter
+# go to a window and back, the window follows its new size, F2 and Alt-I show
+# and hide the status line, F1's key reference lies on a dark panel, F12
+# writes a PNG and tells so in a corner for a while, and a shot that cannot be
+# written tells why.
 #   viewer_keys_test.sh ORRIN
-# Exits 77 (skipped) when a tool is missing.
-set -u
+. "$(dirname "$0")/common.sh"
 orrin=$1
-here=$(cd "$(dirname "$0")" && pwd)
-
-source "$here/common.sh"
-source "$here/viewer_common.sh"
 require_tools Xvfb xdotool xwininfo import convert identify perl timeout
 script_seconds=80
 
@@ -35,20 +30,22 @@ as_first() {
     [ "$l" != none ] && [ $((l - left)) -ge -1 ] && [ $((l - left)) -le 1 ] && [ $((r - right)) -ge -1 ] &&
         [ $((r - right)) -le 1 ]
 }
+turned() { ! as_first "$1"; }
+zoomed_in() {
+    local l r
+    read -r l r <<<"$(red_span "$1" 360)"
+    [ "$l" != none ] && [ $((r - l)) -ge $(((right - left) * 5 / 4)) ]
+}
 png_complete() {
     [ -f "$1" ] && [ "$(head -c 8 "$1" | od -An -tx1 | tr -d ' \n')" = "89504e470d0a1a0a" ] &&
         [ "$(tail -c 8 "$1" | head -c 4)" = "IEND" ]
 }
-zoomed_in() { [ "$(red_width "$1" 360)" -gt $(((right - left) * 5 / 4)) ]; }
-turned() { ! as_first "$1"; }
 
-# The pointer stays at the centre: anywhere right of it, outside a drag,
-# the viewer would move it away.
+# The pointer stays at the centre: right of it, outside a drag, the viewer would move it away.
 xdotool mousemove 640 360 click --repeat 3 --delay 50 4
 screen_until wheel zoomed_in || fail "three notches of the wheel do not zoom in: $first, then $(red_span "$work/wheel.png" 360)"
 xdotool key Home
 screen_until home as_first || fail "Home does not give the first view back: $(red_span "$work/home.png" 360), not $first"
-
 xdotool mousemove 640 360 mousedown 1 mousemove_relative -- 20 0 mousemove_relative -- 20 0 \
     mousemove_relative -- 20 0 mouseup 1
 screen_until orbit turned || fail "a drag does not orbit the camera"
@@ -56,13 +53,16 @@ xdotool mousemove 640 360 key r
 screen_until reset as_first || fail "R does not give the first view back: $(red_span "$work/reset.png" 360), not $first"
 
 # F11: a window of the chosen size in the middle of the desktop, which the
-# scene and the shots follow when it is resized; Alt-Enter: the whole screen
-# again.
+# scene and the shots follow when it is resized; Alt-Enter: the whole screen again.
 full="1280 720 0 0"
-[ "$(window_size "$window")" = "$full" ] || fail "the viewer does not cover the screen: $(window_size "$window")"
+windowed="800 600 240 60"
 is_size() { [ "$(window_size "$window")" = "$1" ]; }
-xdotool key F11
-within "$effect_seconds" is_size "800 600 240 60" || fail "F11 gives no 800 x 600 window: $(window_size "$window")"
+key_gives() {
+    xdotool key "$1"
+    within "$effect_seconds" is_size "$2" || fail "$1 gives $(window_size "$window"), not $2"
+}
+is_size "$full" || fail "the viewer does not cover the screen: $(window_size "$window")"
+key_gives F11 "$windowed"
 xdotool windowsize "$window" 600 400
 centred() { is_red "$1" 540 260 && ! is_red "$1" 640 360 && [ "$(pixel "$1" 250 70)" = "255 255 255" ]; }
 screen_until resized centred || fail "the scene does not follow the window's new size"
@@ -70,12 +70,9 @@ xdotool key F12
 within "$effect_seconds" png_complete "$work/prog/scrnshot/shot000.png" || fail "F12 in a window wrote no shot000.png"
 size=$(identify -format '%wx%h' "$work/prog/scrnshot/shot000.png" 2>/dev/null)
 [ "$size" = 600x400 ] || fail "a shot of the 600 x 400 window is $size"
-xdotool key alt+Return
-within "$effect_seconds" is_size "$full" || fail "Alt-Enter does not give the full screen back: $(window_size "$window")"
-xdotool key F11
-within "$effect_seconds" is_size "800 600 240 60" || fail "F11 again gives no window: $(window_size "$window")"
-xdotool key F11
-within "$effect_seconds" is_size "$full" || fail "F11 does not give the full screen back: $(window_size "$window")"
+key_gives alt+Return "$full"
+key_gives F11 "$windowed"
+key_gives F11 "$full"
 
 # Overlays at 720 lines: text 18 pixels high, 18 from the edges.
 status_line=250x24+28+670
@@ -110,10 +107,6 @@ xdotool key F12
 screen_until failed on_panel "$notice" amber || fail "a shot not written shows no notice: $(mean_colour "$work/failed.png" "$notice")"
 
 xdotool key Escape
-wait_orrin
-status=$?
-[ "$status" -eq 0 ] || fail "orrin exited with $status: $(cat "$work/orrin.out")"
+expect_exit 0
 grep -q "shot002.png not written: Not a directory" "$work/prog/log.txt" || fail "the failed shot is not in log.txt"
-
-[ "$failures" -eq 0 ] && echo "viewer keys end to end: passed"
-[ "$failures" -eq 0 ]
+finish "viewer keys end to end"

@@ -4,7 +4,8 @@
 #include <fontconfig/fontconfig.h>
 
 #include <algorithm>
-#include <ostream>
+#include <string>
+#include <utility>
 
 #include "platform/CSettingsStore.h"
 #include "support/GLTest.h"
@@ -30,19 +31,12 @@ bool OutlineFontInstalled() {
     return found;
 }
 
-struct WindowSize {
-    int width, height;
-};
-
-void PrintTo(const WindowSize& size, std::ostream* out) {
-    *out << size.width << " x " << size.height;
-}
-
-class KeyReferencePanel : public GLTest, public ::testing::WithParamInterface<WindowSize> {
+// Window width and height.
+class KeyReferencePanel : public GLTest, public ::testing::WithParamInterface<std::pair<int, int>> {
 protected:
     KeyReferencePanel() {
-        contextWidth = GetParam().width;
-        contextHeight = GetParam().height;
+        contextWidth = GetParam().first;
+        contextHeight = GetParam().second;
         contextStencil = false;
     }
     void TearDown() override {
@@ -111,8 +105,8 @@ TEST_P(KeyReferencePanel, GreenTextOnADarkPanelSizedByTheWindowsHeight) {
 }
 
 INSTANTIATE_TEST_SUITE_P(WindowSizes, KeyReferencePanel,
-                         ::testing::Values(WindowSize { 640, 480 }, WindowSize { 1280, 720 },
-                                           WindowSize { 3840, 2160 }),
-                         [](const ::testing::TestParamInfo<WindowSize>& info) {
-                             return std::to_string(info.param.width) + "x" + std::to_string(info.param.height);
+                         ::testing::Values(std::make_pair(640, 480), std::make_pair(1280, 720),
+                                           std::make_pair(3840, 2160)),
+                         [](const auto& info) {
+                             return std::to_string(info.param.first) + "x" + std::to_string(info.param.second);
                          });

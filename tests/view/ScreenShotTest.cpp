@@ -8,7 +8,6 @@
 #include <png.h>
 
 #include "diag/CDiagnostics.h"
-#include "platform/CMessageBox.h"
 #include "support/Bytes.h"
 #include "support/CapturedReports.h"
 #include "support/TestFolder.h"
@@ -191,12 +190,9 @@ TEST(ShotFiles, JpegAndPngAreTopDownRgb) {
 }
 
 TEST(ShotFiles, JpegLibraryFailureIsReportedAndEndsTheWrite) {
-    CTestFolder logs;
-    const std::string previousFolder = Diagnostics().GetFolder();
-    Diagnostics().SetFolder(logs.Path());
-    CMessageBox::SetBackend(CMessageBox::discard);
+    CCapturedReports reports;
     // A stream open for reading takes no bytes: libjpeg's output fails.
-    const std::string path = logs.Write("readonly.jpg", "");
+    const std::string path = reports.Folder().Write("readonly.jpg", "");
     FILE* file = std::fopen(path.c_str(), "rb");
     const std::vector<uint8_t> rgb(64 * 64 * 3, 200);
     CShotFrame frame;
@@ -205,7 +201,5 @@ TEST(ShotFiles, JpegLibraryFailureIsReportedAndEndsTheWrite) {
     EXPECT_FALSE(WriteJpeg(frame, file, 3, failure));
     std::fclose(file);
     EXPECT_NE(failure.find("write"), std::string::npos) << failure;
-    EXPECT_NE(CTestFolder::Read(Diagnostics().ErrorFilePath()).find(failure), std::string::npos);
-    CMessageBox::SetBackend(CMessageBox::standardError);
-    Diagnostics().SetFolder(previousFolder);
+    EXPECT_NE(reports.Errors().find(failure), std::string::npos);
 }
