@@ -53,7 +53,7 @@ protected:
 
 TEST_F(Scene, FarthestObjectsAreDrawnFirst) {
     // Listed nearest first: drawn in list order the opaque box would cover
-    // the transparent one, which writes no depth.
+    // the transparent one, which writes no depth: both its faces blend.
     COGLBox& front = Add<COGLBox>(0, 0, 1, 0.5f);
     front.SetPosition(0, 0, 3);
     front.SetScale(0.5f, 0.5f, 0.01f);
@@ -63,6 +63,7 @@ TEST_F(Scene, FarthestObjectsAreDrawnFirst) {
     scene->Render(State(), DRAW_MATERIAL, camera.eye, camera.right);
     EXPECT_TRUE(ColorNear(PixelAt(0.0f, 0.0f), 64, 0, 191));  // two thin faces of blue over red
     EXPECT_TRUE(ColorNear(PixelAt(0.8f, 0.8f), 255, 0, 0));
+    ExpectStateKnown();
 }
 
 // A white floor seen from above, a green box of side 1 standing 0.5 above
