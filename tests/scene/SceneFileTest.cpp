@@ -11,18 +11,14 @@
 #include "image/COGLTexture2D.h"
 #include "models/Md2Bytes.h"
 #include "objects/COGLLight.h"
-#include "objects/COGLObject.h"
 #include "objects/COGLText.h"
 #include "platform/StringTable.h"
 #include "scene/COGLScene.h"
 #include "scene/SceneFile.h"
-#include "support/Bytes.h"
 #include "support/CapturedReports.h"
 #include "support/GameFiles.h"
 #include "support/GLTest.h"
-#include "support/RecordBytes.h"
 #include "support/SceneBytes.h"
-#include "support/TestFolder.h"
 #include "view/COGLViewport3D.h"
 #include "platform/CSettingsStore.h"
 #include "platform/SettingsKeys.h"
@@ -153,18 +149,22 @@ TEST(SceneFileMemory, RunningOutOfMemoryIsReportedLikeADamagedFile) {
 #endif
 }
 
-TEST_F(SceneFile, ARejectedTextureShiftsTheLaterOnes) {
+// A texture whose archive is not there is left out and the later ones move
+// up; a loose texture is found in the scene's folder wherever it was.
+TEST_F(SceneFile, ARejectedTextureShiftsTheLaterOnesAndLooseOnesAreFoundBesideTheScene) {
     folder.Write("skin.pcx", TinyPcx());
     SceneHeader header;
     header.textures = 2;
     header.objects = 2;
     Bytes bytes = header.Write();
-    AppendTexture(bytes, 3, "pics/none.pcx");            // no archive 3: rejected
-    AppendTexture(bytes, -1, folder.Path("skin.pcx"));    // becomes index 0
+    AppendTexture(bytes, 3, "pics/none.pcx");                    // no archive 3: rejected
+    AppendTexture(bytes, -1, "D:\\Old Scenes\\maps\\skin.pcx");  // becomes index 0
     AppendObject(bytes, 2, 0);
-    AppendObject(bytes, 3, 1);                           // past the table: no texture
+    AppendObject(bytes, 3, 1);                                   // past the table: no texture
     EXPECT_EQ(Open(bytes), SceneOpenResult::loaded);
+    EXPECT_EQ(Errors(), "");
     ASSERT_EQ(scene->textures.size(), 1u);
+    EXPECT_EQ(scene->textures[0]->path, folder.Path("skin.pcx"));
     ASSERT_EQ(scene->objects.size(), 2u);
     EXPECT_EQ(scene->objects[0]->Texture(), scene->textures[0].get());
     EXPECT_TRUE(scene->textures[0]->HasPicture());
@@ -239,18 +239,6 @@ TEST_F(SceneFile, MissingFilesAreListedAtTheEnd) {
                         "    C:\\Quake2\\baseq2\\pak9.pak\r\n"
                         "    C:\\textures\\gone.tga\r\n"
                         "    " + fullField + "\r\n");
-}
-
-TEST_F(SceneFile, ALooseTextureIsFoundInTheScenesFolder) {
-    folder.Write("wood.pcx", TinyPcx());
-    SceneHeader header;
-    header.textures = 1;
-    Bytes bytes = header.Write();
-    AppendTexture(bytes, -1, "D:\\Old Scenes\\maps\\wood.pcx");
-    EXPECT_EQ(Open(bytes), SceneOpenResult::loaded);
-    ASSERT_EQ(scene->textures.size(), 1u);
-    EXPECT_EQ(scene->textures[0]->path, folder.Path("wood.pcx"));
-    EXPECT_EQ(Errors(), "");
 }
 
 // With visible weapons on, the scene opens the VWep and CTF archives its
