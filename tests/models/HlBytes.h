@@ -2,10 +2,14 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
+#include "platform/LittleEndian.h"
 #include "support/Bytes.h"
+#include "support/RealFiles.h"
 
 // Half-Life model files for reader tests, laid out field by field: the
 // 244-byte header, then one bone, the controllers, the sequences with their
@@ -140,6 +144,17 @@ struct HlLayout {
 
 inline std::string HlText(const std::vector<uint8_t>& bytes) {
     return std::string(bytes.begin(), bytes.end());
+}
+
+// The real models of the test data: "IDST" files with sequences (texture
+// files have none).
+inline std::vector<std::filesystem::path> RealHlModels() {
+    std::vector<std::filesystem::path> found = TestDataFiles("hlmdl", ".mdl");
+    std::erase_if(found, [](const std::filesystem::path& path) {
+        const std::vector<uint8_t> file = FileBytes(path);
+        return file.size() < 244 || std::memcmp(file.data(), "IDST", 4) != 0 || Int32At(file.data() + 164) <= 0;
+    });
+    return found;
 }
 
 // Hostile files: the default layout with one count made large over data
