@@ -162,8 +162,7 @@ inline std::vector<std::filesystem::path> RealHlModels() {
 namespace hl_hostile {
 
 inline int32_t ValueAt(const Bytes& b, size_t at) {
-    return int32_t(uint32_t(b.bytes[at]) | uint32_t(b.bytes[at + 1]) << 8 | uint32_t(b.bytes[at + 2]) << 16 |
-                   uint32_t(b.bytes[at + 3]) << 24);
+    return Int32At(b.bytes.data() + at);
 }
 
 // The first sub-model holds meshes meshes, all drawing one strip of corners.
