@@ -2,10 +2,14 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
+#include "platform/LittleEndian.h"
 #include "support/Bytes.h"
+#include "support/RealFiles.h"
 
 // Half-Life model files for reader tests, laid out field by field: the
 // 244-byte header, then one bone, the controllers, the sequences with their
@@ -142,13 +146,23 @@ inline std::string HlText(const std::vector<uint8_t>& bytes) {
     return std::string(bytes.begin(), bytes.end());
 }
 
+// The real models of the test data: "IDST" files with sequences (texture
+// files have none).
+inline std::vector<std::filesystem::path> RealHlModels() {
+    std::vector<std::filesystem::path> found = TestDataFiles("hlmdl", ".mdl");
+    std::erase_if(found, [](const std::filesystem::path& path) {
+        const std::vector<uint8_t> file = FileBytes(path);
+        return file.size() < 244 || std::memcmp(file.data(), "IDST", 4) != 0 || Int32At(file.data() + 164) <= 0;
+    });
+    return found;
+}
+
 // Hostile files: the default layout with one count made large over data
 // that lies in the file once, a few hundred KB to a few MB each.
 namespace hl_hostile {
 
 inline int32_t ValueAt(const Bytes& b, size_t at) {
-    return int32_t(uint32_t(b.bytes[at]) | uint32_t(b.bytes[at + 1]) << 8 | uint32_t(b.bytes[at + 2]) << 16 |
-                   uint32_t(b.bytes[at + 3]) << 24);
+    return Int32At(b.bytes.data() + at);
 }
 
 // The first sub-model holds meshes meshes, all drawing one strip of corners.

@@ -7,17 +7,15 @@
 #include "image/COGLImage.h"
 #include "image/COGLTexture2D.h"
 #include "models/COGLHLModel.h"
+#include "models/HlBytes.h"
 #include "scene/COGLScene.h"
 #include "support/CapturedReports.h"
 #include "support/LoadedModels.h"
-#include "support/RealFiles.h"
 
 namespace {
 
 int32_t Int(const std::vector<uint8_t>& file, size_t at) {
-    int32_t value = 0;
-    std::memcpy(&value, file.data() + at, 4);   // the test machines are little-endian
-    return value;
+    return Int32At(file.data() + at);
 }
 
 std::string Name(const std::vector<uint8_t>& file, size_t at, size_t size) {
@@ -55,16 +53,6 @@ HlFacts ReadFacts(const std::vector<uint8_t>& model, const std::vector<uint8_t>&
     return facts;
 }
 
-// Models: "IDST" files with sequences (texture files have none).
-std::vector<std::filesystem::path> RealModels() {
-    std::vector<std::filesystem::path> found = TestDataFiles("hlmdl", ".mdl");
-    std::erase_if(found, [](const std::filesystem::path& path) {
-        const std::vector<uint8_t> file = FileBytes(path);
-        return file.size() < 244 || std::memcmp(file.data(), "IDST", 4) != 0 || Int(file, 164) <= 0;
-    });
-    return found;
-}
-
 int32_t PowerOfTwo(int32_t size) {
     int32_t side = 1;
     while (side < size && side < 256) {
@@ -76,7 +64,7 @@ int32_t PowerOfTwo(int32_t size) {
 }  // namespace
 
 TEST(HlConformance, RealModelsReadAsAPlainReadingSays) {
-    const std::vector<std::filesystem::path> models = RealModels();
+    const std::vector<std::filesystem::path> models = RealHlModels();
     if (models.empty()) {
         GTEST_SKIP() << "no Half-Life test data";
     }

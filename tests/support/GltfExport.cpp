@@ -3,22 +3,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <sstream>
-#include <vector>
 
 #include "tools/ToolCommands.h"
 
-int Export(const std::string& input, const std::string& output, const std::string& more) {
-    std::vector<std::string> args = { "export", input, "-o", output };
-    std::istringstream words(more);
-    for (std::string word; words >> word;) {
-        args.push_back(word);
-    }
-    std::vector<char*> argv;
-    for (std::string& argument : args) {
-        argv.push_back(argument.data());
-    }
-    return RunExport(static_cast<int>(argv.size()), argv.data());
+int Export(const std::string& input, const std::string& output) {
+    std::string args[] = { "export", input, "-o", output };
+    char* argv[] = { args[0].data(), args[1].data(), args[2].data(), args[3].data() };
+    return RunExport(4, argv);
 }
 
 bool CanValidate() {

@@ -4,9 +4,8 @@
 
 #include "tools/TinyGltf.h"
 
-// tvntool export as the command line runs it: "export INPUT -o OUTPUT" and
-// any further arguments.
-int Export(const std::string& input, const std::string& output, const std::string& more = "");
+// tvntool export as the command line runs it: "export INPUT -o OUTPUT".
+int Export(const std::string& input, const std::string& output);
 // Whether the Khronos validator can run here (node and the package
 // scripts/setup installs).
 bool CanValidate();

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -15,11 +14,10 @@
 #include "math/FloatArrays.h"
 #include "models/COGLHLModel.h"
 #include "models/HLWorkAreas.h"
-#include "platform/LittleEndian.h"
+#include "models/HlBytes.h"
 #include "scene/COGLScene.h"
 #include "support/GltfExport.h"
 #include "support/LoadedModels.h"
-#include "support/RealFiles.h"
 #include "support/TestFolder.h"
 #include "tools/CToolScene.h"
 
@@ -28,16 +26,6 @@ namespace {
 struct Matrix {
     float m[3][4];
 };
-
-// Model files: "IDST" with sequences (texture files have none).
-std::vector<std::filesystem::path> RealModels() {
-    std::vector<std::filesystem::path> found = TestDataFiles("hlmdl", ".mdl");
-    std::erase_if(found, [](const std::filesystem::path& path) {
-        const std::vector<uint8_t> file = FileBytes(path);
-        return file.size() < 244 || std::memcmp(file.data(), "IDST", 4) != 0 || Int32At(file.data() + 164) <= 0;
-    });
-    return found;
-}
 
 // A channel's value at time t, keys interpolated LINEAR (rotations slerped).
 void Sample(const tinygltf::Model& gltf, const tinygltf::AnimationSampler& sampler, int components, float t,
@@ -143,7 +131,7 @@ void ExpectViewerPoses(const std::string& model, const tinygltf::Model& gltf) {
 }
 
 TEST(HlExport, RealModelsValidateAndPoseAsTheViewerDoes) {
-    const std::vector<std::filesystem::path> models = RealModels();
+    const std::vector<std::filesystem::path> models = RealHlModels();
     if (models.empty()) {
         GTEST_SKIP() << "no Half-Life test data";
     }
