@@ -48,27 +48,13 @@ std::vector<uint8_t> ReferenceRgba(const fs::path& path) {
     if (path.extension() != ".tga") {
         return rgba;
     }
-    // A binary PPM: "P6", width, height, maximum, one blank, then R, G, B.
-    const std::vector<uint8_t> ppm = RunTool(std::string(tgaTool) + " " + quoted + " 2>/dev/null");
-    std::string fields[4];
-    size_t at = 0;
-    for (int field = 0; field < 4 && at < ppm.size(); at++) {
-        if (ppm[at] == ' ' || ppm[at] == '\n') {
-            field++;
-        } else {
-            fields[field] += static_cast<char>(ppm[at]);
-        }
-    }
-    // netpbm keeps 5-bit colour maps at maximum 31; ImageMagick scales those right.
-    if (fields[3] != "255") {
-        return rgba;
-    }
-    const size_t pixels = rgba.size() / 4;
-    if (ppm.size() - at != pixels * 3) {
+    const std::vector<uint8_t> rgb =
+        RunTool(std::string(tgaTool) + " " + quoted + " 2>/dev/null | " + convertTool + " ppm:- -depth 8 rgb:-");
+    if (rgb.size() / 3 != rgba.size() / 4) {
         return {};
     }
-    for (size_t i = 0; i < pixels; i++) {
-        std::memcpy(&rgba[4 * i], &ppm[at + 3 * i], 3);
+    for (size_t i = 0; i < rgb.size() / 3; i++) {
+        std::memcpy(&rgba[4 * i], &rgb[3 * i], 3);
     }
     return rgba;
 }
