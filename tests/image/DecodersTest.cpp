@@ -185,6 +185,8 @@ TEST_F(Decoders, DirectColourPictures) {
           false, Join({ blue, green, red, red }) },
         { "BMP of 24 bits top-down: B, G, R, rows padded to 4 bytes", DecodeBmp,
           BmpFile(1, -2, 24, 0, {}, { 1, 2, 3, 0, 4, 5, 6, 0 }), false, { 3, 2, 1, 255, 6, 5, 4, 255 } },
+        { "BMP of 16 bits: 5-5-5, red highest", DecodeBmp, BmpFile(2, 1, 16, 0, {}, { 0x00, 0x7C, 0x1F, 0x00 }),
+          false, { 255, 0, 0, 255, 0, 0, 255, 255 } },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -237,6 +239,7 @@ TEST_F(Decoders, ForgedAndCutFilesAreRefused) {
         { "TGA cut in its header", DecodeTga, Cut(TgaHeader(2, 1, 1, 24).U8(1).U8(2).U8(3), 10) },
         { "BMP of width 100000", DecodeBmp, BmpFile(100000, 1, 24, 0, {}, { 0, 0, 0, 0 }) },
         { "BMP larger than the file", DecodeBmp, BmpFile(5000, 5000, 24, 0, {}, { 0, 0, 0, 0 }) },
+        { "BMP run-length top-down", DecodeBmp, BmpFile(1, -1, 8, 1, { 0 }, { 1, 0, 0, 1 }) },
         { "BMP holding a JPEG", DecodeBmp, BmpFile(1, 1, 24, 4, {}, { 0, 0, 0, 0 }) },
         { "BMP without its magic", DecodeBmp, notBm },
         { "BMP cut in its header", DecodeBmp, Cut(BmpFile(1, 1, 24, 0, {}, { 0, 0, 0, 0 }), 20) },
