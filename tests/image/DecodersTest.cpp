@@ -87,7 +87,7 @@ TEST_F(Decoders, IndexedPictures) {
         Bytes file;
         int width;
         Pixels indices;
-        Pixels topLeft;  // R, G, B; empty: not checked
+        Pixels topLeft;  // R, G, B (A where given); empty: not checked
         Pixels key;      // empty: not transparent
     } cases[] = {
         { "PCX runs across rows: a run of 0 stores nothing, a run past the end stops there", DecodePcxOwnPalette,
