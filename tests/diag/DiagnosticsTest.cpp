@@ -45,37 +45,22 @@ protected:
     std::deque<unsigned> pending;
 };
 
-TEST_F(DiagnosticsTest, FirstUseInARunDeletesTheFilesOfTheLastRun) {
+// The first use in a run deletes the last run's files; after that every
+// text is appended as it is (without a line end it runs on into the next),
+// so two failed loads of one run both stay. A box shows a text as one line.
+TEST_F(DiagnosticsTest, EachRunStartsItsFilesAfreshAndAppendsTextsAsTheyAre) {
     folder.Write("errors.txt", "last run\r\n");
     folder.Write("log.txt", "last run\n");
-    diagnostics.ReportError("this run\r\n");
-    diagnostics.LogLine("line");
-    EXPECT_EQ(ErrorFile(), "this run\r\n");
-    EXPECT_EQ(LogFile(), "line");
-}
-
-TEST_F(DiagnosticsTest, TwoFailedLoadsOfOneRunBothStayInTheErrorFile) {
-    ASSERT_TRUE(diagnostics.PrepareErrorFile());
-    diagnostics.ReportError("The following files could not be loaded:\r\n");
-    diagnostics.ReportError("    a.md2\r\n");
-    ASSERT_TRUE(diagnostics.PrepareErrorFile());
-    diagnostics.ReportError("The following files could not be loaded:\r\n");
-    diagnostics.ReportError("    b.pcx\r\n");
-    EXPECT_EQ(ErrorFile(),
-              "The following files could not be loaded:\r\n    a.md2\r\n"
-              "The following files could not be loaded:\r\n    b.pcx\r\n");
-}
-
-// The file gets the text as it is: without a line end it runs on into the
-// next; the box shows it as one line.
-TEST_F(DiagnosticsTest, ReportedErrorsAreWrittenAsTheyAreAndShown) {
     diagnostics.ReportErrorId(112);
     EXPECT_EQ(TakeShown(), std::string(GetStringResource(112)) + "\n");
+    ASSERT_TRUE(diagnostics.PrepareErrorFile());
     diagnostics.ReportError("Error opening scene file\r\n");
-    EXPECT_EQ(ErrorFile(), std::string(GetStringResource(112)) + "Error opening scene file\r\n");
-    TakeShown();
-    diagnostics.LogLine("not shown\n");
+    EXPECT_EQ(TakeShown(), "Error opening scene file\n");
+    diagnostics.LogLine("not shown");
+    diagnostics.LogLine(", line");
     EXPECT_EQ(TakeShown(), "");
+    EXPECT_EQ(ErrorFile(), std::string(GetStringResource(112)) + "Error opening scene file\r\n");
+    EXPECT_EQ(LogFile(), "not shown, line");
 }
 
 TEST_F(DiagnosticsTest, WithoutAProgramFolderNothingIsWrittenButErrorsAreShown) {

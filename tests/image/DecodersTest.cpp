@@ -6,7 +6,7 @@
 #include "image/ImageDecoders.h"
 #include "image/Palettes.h"
 #include "image/SourcePicture.h"
-#include "support/Bytes.h"
+#include "support/PictureFiles.h"
 
 namespace {
 
@@ -18,27 +18,18 @@ bool DecodePcxDefaultPalette(const uint8_t* data, size_t size, SourcePicture& ou
 
 class Decoders : public ::testing::Test {
 protected:
-    void SetUp() override { ApplyGamma(1.0f); }
+    void SetUp() override { ApplyGamma(0.5f); }
     void TearDown() override { ApplyGamma(1.0f); }
 
     bool Decode(Decoder decoder, const Bytes& file) { return decoder(file.bytes.data(), file.Size(), picture); }
-    Pixels Rgba(int x, int y) const {
-        uint8_t c[4];
-        picture.ColorAt(x, y, c);
-        return { c[0], c[1], c[2], c[3] };
-    }
-    Pixels Rgb(int x, int y) const {
-        Pixels c = Rgba(x, y);
-        c.pop_back();
-        return c;
-    }
     // Every pixel's R, G, B, A, top row first.
     Pixels AllRgba() const {
         Pixels all;
         for (int y = 0; y < picture.height; y++) {
             for (int x = 0; x < picture.width; x++) {
-                const Pixels c = Rgba(x, y);
-                all.insert(all.end(), c.begin(), c.end());
+                uint8_t c[4];
+                picture.ColorAt(x, y, c);
+                all.insert(all.end(), c, c + 4);
             }
         }
         return all;
@@ -47,23 +38,17 @@ protected:
     SourcePicture picture;
 };
 
-// An 8-bit PCX header with the given maximum coordinates.
-Bytes PcxHeader(int16_t xmax, int16_t ymax, uint16_t bytesPerLine, uint8_t planes = 1) {
-    Bytes b;
-    b.U8(10).U8(5).U8(1).U8(8);           // maker, version, run-length, 8 bits
-    b.U16(0).U16(0).U16(static_cast<uint16_t>(xmax)).U16(static_cast<uint16_t>(ymax));
-    b.Fill(65 - b.Size()).U8(planes).U16(bytesPerLine);
-    return b.Fill(128 - b.Size());
+// A colour as it leaves the gamma table, which every test here sets to 0.5.
+Pixels Lit(int r, int g, int b, int a = 255) { return { gammaTable[r], gammaTable[g], gammaTable[b], uint8_t(a) }; }
+Pixels Grey(int v) { return Lit(v, v, v); }
+Pixels Join(std::initializer_list<Pixels> parts) {
+    Pixels all;
+    for (const Pixels& p : parts) all.insert(all.end(), p.begin(), p.end());
+    return all;
 }
-
-// The pixel bytes, then a palette whose entry i is (i, 255 - i, i / 2).
-Bytes& PcxPalette(Bytes& b) {
-    b.U8(0x0C);
-    for (int i = 0; i < 256; i++) {
-        b.U8(static_cast<uint8_t>(i)).U8(static_cast<uint8_t>(255 - i)).U8(static_cast<uint8_t>(i / 2));
-    }
-    return b;
-}
+// A PCX colour of PcxPalette, without alpha.
+Pixels PcxRgb(int i) { return { gammaTable[i], gammaTable[255 - i], gammaTable[i / 2] }; }
+Pixels Quake2Rgb(int i) { return Pixels(quake2PaletteTable[i], quake2PaletteTable[i] + 3); }
 
 Bytes WalFile(uint32_t width, uint32_t height, uint32_t offset0, uint32_t offset1, std::vector<uint8_t> indices) {
     Bytes b;
@@ -84,27 +69,6 @@ Bytes SwlFile() {
     return b.Fill(1236 - b.Size()).U8(63).U8(64);
 }
 
-// A colour map is declared when its entries have a size.
-Bytes TgaHeader(uint8_t type, uint16_t width, uint16_t height, uint8_t bits, uint8_t descriptor = 0,
-                uint16_t mapFirst = 0, uint16_t mapLength = 0, uint8_t mapBits = 0) {
-    Bytes b;
-    b.U8(0).U8(mapBits != 0 ? 1 : 0).U8(type).U16(mapFirst).U16(mapLength).U8(mapBits);
-    return b.U16(0).U16(0).U16(width).U16(height).U8(bits).U8(descriptor);
-}
-
-Bytes BmpFile(int32_t width, int32_t height, uint16_t bits, uint32_t compression, const std::vector<uint32_t>& palette,
-              const std::vector<uint8_t>& pixels) {
-    Bytes b;
-    const uint32_t pixelOffset = 14 + 40 + 4 * static_cast<uint32_t>(palette.size());
-    b.Text("BM").U32(pixelOffset + static_cast<uint32_t>(pixels.size())).U32(0).U32(pixelOffset);
-    b.U32(40).I32(width).I32(height).U16(1).U16(bits).U32(compression).U32(0).U32(0).U32(0);
-    b.U32(static_cast<uint32_t>(palette.size())).U32(0);
-    for (uint32_t entry : palette) {
-        b.U32(entry);  // 0x00RRGGBB lays out as B, G, R, 0
-    }
-    return b.Raw(pixels.data(), pixels.size());
-}
-
 Bytes Cut(const Bytes& file, size_t size) {
     Bytes cut;
     return cut.Raw(file.bytes.data(), size);
@@ -112,187 +76,127 @@ Bytes Cut(const Bytes& file, size_t size) {
 
 }  // namespace
 
-TEST_F(Decoders, PcxRunsAcrossRowsWithItsOwnPalette) {
-    Bytes file = PcxHeader(3, 1, 4);
-    file.U8(0xC3).U8(7);   // three 7s
-    file.U8(0xC0).U8(99);  // a run of 0: the value is consumed, nothing stored
-    file.U8(0xC3).U8(9);   // runs on into the second row
-    file.U8(0xFF).U8(5);   // 63 more asked for; only the 2 left are stored
-    ASSERT_TRUE(Decode(DecodePcxOwnPalette, PcxPalette(file)));
-    ASSERT_EQ(picture.width, 4);
-    ASSERT_EQ(picture.height, 2);
-    EXPECT_EQ(picture.data, (Pixels { 7, 7, 7, 9, 9, 9, 5, 5 }));
-    EXPECT_EQ(Rgb(0, 0), (Pixels { 7, 248, 3 }));
-    EXPECT_FALSE(picture.bottomUp);
-    EXPECT_FALSE(picture.transparent);
-
-    // Width 3 in lines of 4: the fourth byte of each line is padding.
-    file = PcxHeader(2, 1, 4);
-    file.U8(1).U8(2).U8(3).U8(0x11).U8(4).U8(5).U8(6).U8(0x11);
-    ASSERT_TRUE(Decode(DecodePcxOwnPalette, PcxPalette(file)));
-    EXPECT_EQ(picture.data, (Pixels { 1, 2, 3, 4, 5, 6 }));
-}
-
-TEST_F(Decoders, PcxIndex255MakesItTransparentWithTheGammaCorrectedKey) {
-    ApplyGamma(0.5f);
-    Bytes file = PcxHeader(1, 0, 2);
-    file.U8(0xC1).U8(255).U8(3);
-    ASSERT_TRUE(Decode(DecodePcxOwnPalette, PcxPalette(file)));
-    EXPECT_TRUE(picture.transparent);
-    EXPECT_EQ(Pixels(picture.keyColor, picture.keyColor + 3), (Pixels { gammaTable[255], gammaTable[0], gammaTable[127] }));
-}
-
-TEST_F(Decoders, PcxWithTheDefaultPaletteNeedsNoPaletteOfItsOwn) {
+// Palette pictures: the indices as stored, the top-left colour (which shows
+// the row order) and the key colour of index 255 (63 in SiN), gamma-corrected
+// except in BMP.
+TEST_F(Decoders, IndexedPictures) {
     LoadDefaultPaletteFrom("/nonexistent/quake2.pal");  // falls back to Quake II
-    Bytes file = PcxHeader(1, 0, 2);
-    file.U8(16).U8(0xC1).U8(208);  // 208 has both top bits: it must be a run
-    ASSERT_TRUE(Decode(DecodePcxDefaultPalette, file));
-    EXPECT_EQ(Rgb(0, 0), (Pixels { 99, 75, 35 }));
-    EXPECT_EQ(Rgb(1, 0), (Pixels { 0, 255, 0 }));
-}
-
-TEST_F(Decoders, WalReadsTheFirstMipLevelWithTheQuake2Palette) {
-    ASSERT_TRUE(Decode(DecodeWal, WalFile(2, 2, 100, 104, { 16, 208, 255, 0, 1, 1, 1, 1 })));
-    EXPECT_EQ(picture.data, (Pixels { 16, 208, 255, 0 }));
-    EXPECT_EQ(Rgb(0, 0), (Pixels { 99, 75, 35 }));
-    EXPECT_TRUE(picture.transparent);
-    EXPECT_EQ(picture.keyColor[0], quake2Palette[3 * 255]);
-    // A level that claims fewer bytes than the picture has: the rest is zero;
-    // the second offset before the first reads nothing.
-    ASSERT_TRUE(Decode(DecodeWal, WalFile(2, 2, 100, 102, { 5, 6, 7, 8 })));
-    EXPECT_EQ(picture.data, (Pixels { 5, 6, 0, 0 }));
-    ASSERT_TRUE(Decode(DecodeWal, WalFile(2, 2, 100, 50, { 5, 6, 7, 8 })));
-    EXPECT_EQ(picture.data, (Pixels { 0, 0, 0, 0 }));
-}
-
-TEST_F(Decoders, SwlIndex63IsTransparentAtAnyGamma) {
-    ApplyGamma(0.5f);
-    ASSERT_TRUE(Decode(DecodeSwl, SwlFile()));
-    EXPECT_TRUE(picture.transparent);
-    EXPECT_EQ(picture.keyColor[0], gammaTable[63]);
-    EXPECT_EQ(picture.keyColor[1], gammaTable[10]);
-    EXPECT_EQ(Rgba(1, 0), (Pixels { gammaTable[64], gammaTable[10], gammaTable[20], 255 }));
-}
-
-TEST_F(Decoders, PcxOfThreePlanesIsDirectColourThroughTheGamma) {
-    ApplyGamma(0.5f);
-    // 2 x 2 in plane lines of 3 bytes: red, green, blue, each with a padding byte.
-    Bytes file = PcxHeader(1, 1, 3, 3);
-    file.U8(10).U8(20).U8(0xC3).U8(30);     // the run fills red's padding, then two greens
-    file.U8(0).U8(50).U8(60).U8(0);         // green's padding, blue
-    file.U8(0xC9).U8(70);                   // the whole second row
-    ASSERT_TRUE(Decode(DecodePcxDefaultPalette, file));
-    ASSERT_EQ(picture.channels, 3);
-    EXPECT_FALSE(picture.transparent);
-    const uint8_t* t = gammaTable;
-    EXPECT_EQ(AllRgba(), (Pixels { t[10], t[30], t[50], 255, t[20], t[30], t[60], 255,
-                                   t[70], t[70], t[70], 255, t[70], t[70], t[70], 255 }));
-}
-
-TEST_F(Decoders, TgaColoursPassTheGammaButAlphaDoesNot) {
-    ApplyGamma(0.5f);
-    ASSERT_TRUE(Decode(DecodeTga, TgaHeader(2, 1, 1, 32).U8(40).U8(50).U8(60).U8(70)));
-    EXPECT_TRUE(picture.transparent);
-    EXPECT_TRUE(picture.hasAlpha);
-    EXPECT_EQ(Rgba(0, 0), (Pixels { gammaTable[60], gammaTable[50], gammaTable[40], 70 }));
-    ASSERT_TRUE(Decode(DecodeTga, TgaHeader(3, 1, 1, 8).U8(40)));
-    EXPECT_EQ(Rgba(0, 0), (Pixels { gammaTable[40], gammaTable[40], gammaTable[40], 255 }));
-}
-
-// Every kind of TGA: orientation, colour maps from their first entry, run
-// packets across row ends, five-bit colour with its attribute bit, grey.
-TEST_F(Decoders, TgaKinds) {
-    const uint8_t red16[] = { 0x00, 0x7C }, green16[] = { 0xE0, 0x03 }, blue16[] = { 0x1F, 0x00 };
-    const Pixels red = { 255, 0, 0, 255 }, green = { 0, 255, 0, 255 }, blue = { 0, 0, 255, 255 };
-    auto concat = [](std::initializer_list<Pixels> parts) {
-        Pixels all;
-        for (const Pixels& p : parts) all.insert(all.end(), p.begin(), p.end());
-        return all;
-    };
     const struct {
         const char* what;
+        Decoder decoder;
+        Bytes file;
+        int width;
+        Pixels indices;
+        Pixels topLeft;  // R, G, B (A where given); empty: not checked
+        Pixels key;      // empty: not transparent
+    } cases[] = {
+        { "PCX runs across rows: a run of 0 stores nothing, a run past the end stops there", DecodePcxOwnPalette,
+          PcxPalette(PcxHeader(3, 1, 4).U8(0xC3).U8(7).U8(0xC0).U8(99).U8(0xC3).U8(9).U8(0xFF).U8(5)),
+          4, { 7, 7, 7, 9, 9, 9, 5, 5 }, PcxRgb(7), {} },
+        { "PCX of width 3 in lines of 4", DecodePcxOwnPalette,
+          PcxPalette(PcxHeader(2, 1, 4).U8(1).U8(2).U8(3).U8(0x11).U8(4).U8(5).U8(6).U8(0x11)),
+          3, { 1, 2, 3, 4, 5, 6 }, PcxRgb(1), {} },
+        { "PCX with index 255", DecodePcxOwnPalette, PcxPalette(PcxHeader(1, 0, 2).U8(0xC1).U8(255).U8(3)),
+          2, { 255, 3 }, PcxRgb(255), PcxRgb(255) },
+        { "PCX with the default palette: 208 has both top bits, so it must be a run", DecodePcxDefaultPalette,
+          PcxHeader(1, 0, 2).U8(16).U8(0xC1).U8(208), 2, { 16, 208 }, Quake2Rgb(16), {} },
+        { "WAL: the first mip level, Quake II palette", DecodeWal, WalFile(2, 2, 100, 104, { 16, 208, 255, 0, 1, 1, 1, 1 }),
+          2, { 16, 208, 255, 0 }, Quake2Rgb(16), Quake2Rgb(255) },
+        { "WAL level claiming fewer bytes than the picture: the rest is zero", DecodeWal,
+          WalFile(2, 2, 100, 102, { 5, 6, 7, 8 }), 2, { 5, 6, 0, 0 }, {}, {} },
+        { "WAL second offset before the first: nothing read", DecodeWal, WalFile(2, 2, 100, 50, { 5, 6, 7, 8 }),
+          2, { 0, 0, 0, 0 }, {}, {} },
+        { "SWL: index 63 is the key, alpha passes untouched", DecodeSwl, SwlFile(), 2, { 63, 64 },
+          { gammaTable[63], gammaTable[10], gammaTable[20], 128 }, { gammaTable[63], gammaTable[10], gammaTable[20] } },
+        { "BMP of 8 bits: rows padded to 4 bytes, bottom row first, no gamma", DecodeBmp,
+          BmpFile(3, 2, 8, 0, { 0x000000, 0xFF8000, 0x0000FF }, { 1, 2, 0, 0xEE, 2, 2, 1, 0xEE }),
+          3, { 1, 2, 0, 2, 2, 1 }, { 0, 0, 255 }, {} },
+        { "BMP of 1 bit: the highest bit is the leftmost pixel", DecodeBmp,
+          BmpFile(3, 1, 1, 0, { 0x000000, 0xFFFFFF }, { 0xA0, 0, 0, 0 }), 3, { 1, 0, 1 }, { 255, 255, 255 }, {} },
+        { "BMP of 4 bits: high nibble first", DecodeBmp, BmpFile(3, 1, 4, 0, { 0, 0x010101, 0x020202 }, { 0x12, 0, 0, 0 }),
+          3, { 1, 2, 0 }, { 1, 1, 1 }, {} },
+        // A run of three 1s and a literal 2; end of line; an absolute run of 3
+        // (padded to 4 bytes), then a run of one 5.
+        { "BMP run-length", DecodeBmp,
+          BmpFile(4, 2, 8, 1, { 0, 0x111111, 0x222222, 0x333333, 0x444444, 0x555555 },
+                  { 3, 1, 1, 2, 0, 0, 0, 3, 3, 4, 3, 0, 1, 5, 0, 1 }),
+          4, { 1, 1, 1, 2, 3, 4, 3, 5 }, { 0x33, 0x33, 0x33 }, {} },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        picture = SourcePicture();  // a decoder is given a fresh one
+        ASSERT_TRUE(Decode(c.decoder, c.file));
+        EXPECT_EQ(picture.width, c.width);
+        EXPECT_EQ(picture.data, c.indices);
+        if (!c.topLeft.empty()) {
+            uint8_t rgba[4];
+            picture.ColorAt(0, 0, rgba);
+            EXPECT_EQ(Pixels(rgba, rgba + c.topLeft.size()), c.topLeft);
+        }
+        EXPECT_EQ(picture.transparent, !c.key.empty());
+        if (!c.key.empty()) {
+            EXPECT_EQ(Pixels(picture.keyColor, picture.keyColor + 3), c.key);
+        }
+    }
+}
+
+// Direct colour: orientation, colour maps from their first entry, run
+// packets across row ends, five-bit colour with its attribute bit, grey;
+// colours pass the gamma, alpha does not, and BMP keeps its bytes.
+TEST_F(Decoders, DirectColourPictures) {
+    const uint8_t red16[] = { 0x00, 0x7C }, green16[] = { 0xE0, 0x03 }, blue16[] = { 0x1F, 0x00 };
+    const Pixels red = Lit(255, 0, 0), green = Lit(0, 255, 0), blue = Lit(0, 0, 255);
+    const struct {
+        const char* what;
+        Decoder decoder;
         Bytes file;
         bool hasAlpha;
         Pixels rgba;
     } cases[] = {
-        { "run-length 24-bit, a packet across a row end",
+        // 2 x 2 in plane lines of 3 bytes: the first run fills red's padding,
+        // then two greens; green's padding, blue; one run for the second row.
+        { "PCX of three planes", DecodePcxDefaultPalette,
+          PcxHeader(1, 1, 3, 3).U8(10).U8(20).U8(0xC3).U8(30).U8(0).U8(50).U8(60).U8(0).U8(0xC9).U8(70),
+          false, Join({ Lit(10, 30, 50), Lit(20, 30, 60), Grey(70), Grey(70) }) },
+        { "TGA of 32 bits", DecodeTga, TgaHeader(2, 1, 1, 32).U8(40).U8(50).U8(60).U8(70), true, Lit(60, 50, 40, 70) },
+        { "TGA run-length 24-bit, a packet across a row end", DecodeTga,
           TgaHeader(10, 3, 2, 24)
               .U8(0x83).U8(1).U8(2).U8(3)                     // four of one pixel: the bottom row and one more
               .U8(0x01).U8(4).U8(5).U8(6).U8(7).U8(8).U8(9)   // two literal pixels
               .U8(0x85).U8(0).U8(0).U8(0),                    // past the top row: ignored
-          false,
-          { 3, 2, 1, 255, 6, 5, 4, 255, 9, 8, 7, 255, 3, 2, 1, 255, 3, 2, 1, 255, 3, 2, 1, 255 } },
-        { "colour-mapped from entry 2, top row first",
+          false, Join({ Lit(3, 2, 1), Lit(6, 5, 4), Lit(9, 8, 7), Lit(3, 2, 1), Lit(3, 2, 1), Lit(3, 2, 1) }) },
+        { "TGA colour-mapped from entry 2, top row first", DecodeTga,
           TgaHeader(1, 1, 2, 8, 0x20, 2, 2, 24).U8(10).U8(20).U8(30).U8(40).U8(50).U8(60).U8(3).U8(2),
-          false,
-          { 60, 50, 40, 255, 30, 20, 10, 255 } },
-        { "colour map of 5-5-5 entries longer than 256",
-          TgaHeader(1, 1, 1, 8, 0, 0, 300, 16).Raw(red16, 2).Fill(299 * 2).U8(0),
-          false,
-          red },
-        { "run-length colour-mapped",
+          false, Join({ Lit(60, 50, 40), Lit(30, 20, 10) }) },
+        { "TGA colour map of 5-5-5 entries longer than 256", DecodeTga,
+          TgaHeader(1, 1, 1, 8, 0, 0, 300, 16).Raw(red16, 2).Fill(299 * 2).U8(0), false, red },
+        { "TGA run-length colour-mapped", DecodeTga,
           TgaHeader(9, 3, 2, 8, 0, 0, 2, 16).Raw(red16, 2).Raw(green16, 2).U8(0x83).U8(1).U8(0x01).U8(0).U8(1),
-          false,
-          concat({ green, red, green, green, green, green }) },
-        { "grey, bottom row first",
-          TgaHeader(3, 2, 2, 8).U8(0).U8(50).U8(100).U8(255),
-          false,
-          { 100, 100, 100, 255, 255, 255, 255, 255, 0, 0, 0, 255, 50, 50, 50, 255 } },
-        { "run-length grey, a packet across a row end",
-          TgaHeader(11, 2, 2, 8).U8(0x82).U8(7).U8(0x00).U8(9),
-          false,
-          { 7, 7, 7, 255, 9, 9, 9, 255, 7, 7, 7, 255, 7, 7, 7, 255 } },
-        { "16-bit whose attribute bit is alpha",
-          TgaHeader(2, 2, 1, 16, 1).U16(0xFC00).U16(0x0210),
-          true,
-          { 255, 0, 0, 255, 0, 132, 132, 0 } },
-        { "15-bit: bit 15 is no alpha",
-          TgaHeader(2, 1, 1, 15).U16(0x801F),
-          false,
-          blue },
-        { "run-length 16-bit",
+          false, Join({ green, red, green, green, green, green }) },
+        { "TGA grey, bottom row first", DecodeTga, TgaHeader(3, 2, 2, 8).U8(0).U8(50).U8(100).U8(255),
+          false, Join({ Grey(100), Grey(255), Grey(0), Grey(50) }) },
+        { "TGA run-length grey, a packet across a row end", DecodeTga, TgaHeader(11, 2, 2, 8).U8(0x82).U8(7).U8(0x00).U8(9),
+          false, Join({ Grey(7), Grey(9), Grey(7), Grey(7) }) },
+        { "TGA of 16 bits whose attribute bit is alpha", DecodeTga, TgaHeader(2, 2, 1, 16, 1).U16(0xFC00).U16(0x0210),
+          true, Join({ Lit(255, 0, 0, 255), Lit(0, 132, 132, 0) }) },
+        { "TGA of 15 bits: bit 15 is no alpha", DecodeTga, TgaHeader(2, 1, 1, 15).U16(0x801F), false, blue },
+        { "TGA run-length 16-bit", DecodeTga,
           TgaHeader(10, 2, 2, 16).U8(0x81).Raw(red16, 2).U8(0x01).Raw(blue16, 2).Raw(green16, 2),
-          false,
-          concat({ blue, green, red, red }) },
+          false, Join({ blue, green, red, red }) },
+        { "BMP of 24 bits top-down: B, G, R, rows padded to 4 bytes", DecodeBmp,
+          BmpFile(1, -2, 24, 0, {}, { 1, 2, 3, 0, 4, 5, 6, 0 }), false, { 3, 2, 1, 255, 6, 5, 4, 255 } },
+        { "BMP of 16 bits: 5-5-5, red highest", DecodeBmp, BmpFile(2, 1, 16, 0, {}, { 0x00, 0x7C, 0x1F, 0x00 }),
+          false, { 255, 0, 0, 255, 0, 0, 255, 255 } },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        ASSERT_TRUE(Decode(DecodeTga, c.file));
+        picture = SourcePicture();  // a decoder is given a fresh one
+        ASSERT_TRUE(Decode(c.decoder, c.file));
         EXPECT_EQ(picture.hasAlpha, c.hasAlpha);
+        EXPECT_EQ(picture.transparent, c.hasAlpha);
         EXPECT_EQ(AllRgba(), c.rgba);
     }
 }
-
-TEST_F(Decoders, BmpEightBitWithPaddedRowsAndNoGamma) {
-    ApplyGamma(0.5f);
-    // 3 x 2, rows of 3 indices padded to 4, bottom row first.
-    ASSERT_TRUE(Decode(DecodeBmp, BmpFile(3, 2, 8, 0, { 0x000000, 0xFF8000, 0x0000FF }, { 1, 2, 0, 0xEE, 2, 2, 1, 0xEE })));
-    EXPECT_EQ(Rgb(0, 1), (Pixels { 255, 128, 0 }));  // bottom left
-    EXPECT_EQ(Rgb(2, 0), (Pixels { 255, 128, 0 }));  // top right
-    EXPECT_EQ(Rgb(1, 1), (Pixels { 0, 0, 255 }));
-}
-
-TEST_F(Decoders, BmpTopDownAndSubByteDepths) {
-    // 24-bit top-down: B, G, R per pixel, rows padded to 4 bytes.
-    ASSERT_TRUE(Decode(DecodeBmp, BmpFile(1, -2, 24, 0, {}, { 1, 2, 3, 0, 4, 5, 6, 0 })));
-    EXPECT_EQ(Rgb(0, 0), (Pixels { 3, 2, 1 }));
-    EXPECT_EQ(Rgb(0, 1), (Pixels { 6, 5, 4 }));
-    // 1-bit: the highest bit is the leftmost pixel; 4-bit: high nibble first.
-    ASSERT_TRUE(Decode(DecodeBmp, BmpFile(3, 1, 1, 0, { 0x000000, 0xFFFFFF }, { 0xA0, 0, 0, 0 })));
-    EXPECT_EQ(picture.data, (Pixels { 1, 0, 1 }));
-    ASSERT_TRUE(Decode(DecodeBmp, BmpFile(3, 1, 4, 0, { 0, 0x010101, 0x020202 }, { 0x12, 0x00, 0, 0 })));
-    EXPECT_EQ(picture.data, (Pixels { 1, 2, 0 }));
-}
-
-TEST_F(Decoders, BmpRunLength8) {
-    // 4 x 2: a run of three 1s and a literal 2 on the bottom row; end of
-    // line; an absolute run of 3 (padded to 4 bytes) then a run of one 5.
-    ASSERT_TRUE(Decode(DecodeBmp, BmpFile(4, 2, 8, 1, { 0, 0x111111, 0x222222, 0x333333, 0x444444, 0x555555 },
-                                          { 3, 1, 1, 2, 0, 0, 0, 3, 3, 4, 3, 0, 1, 5, 0, 1 })));
-    EXPECT_TRUE(picture.bottomUp);
-    EXPECT_EQ(picture.data, (Pixels { 1, 1, 1, 2, 3, 4, 3, 5 }));
-}
-
 // Forged headers and files cut short are refused without reading past them.
 TEST_F(Decoders, ForgedAndCutFilesAreRefused) {
     Bytes pcxNoPalette = PcxHeader(1, 1, 2);
@@ -335,6 +239,7 @@ TEST_F(Decoders, ForgedAndCutFilesAreRefused) {
         { "TGA cut in its header", DecodeTga, Cut(TgaHeader(2, 1, 1, 24).U8(1).U8(2).U8(3), 10) },
         { "BMP of width 100000", DecodeBmp, BmpFile(100000, 1, 24, 0, {}, { 0, 0, 0, 0 }) },
         { "BMP larger than the file", DecodeBmp, BmpFile(5000, 5000, 24, 0, {}, { 0, 0, 0, 0 }) },
+        { "BMP run-length top-down", DecodeBmp, BmpFile(1, -1, 8, 1, { 0 }, { 1, 0, 0, 1 }) },
         { "BMP holding a JPEG", DecodeBmp, BmpFile(1, 1, 24, 4, {}, { 0, 0, 0, 0 }) },
         { "BMP without its magic", DecodeBmp, notBm },
         { "BMP cut in its header", DecodeBmp, Cut(BmpFile(1, 1, 24, 0, {}, { 0, 0, 0, 0 }), 20) },

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <cstdio>
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -10,61 +10,44 @@
 #include "image/Palettes.h"
 #include "platform/StringTable.h"
 #include "support/CapturedReports.h"
-#include "support/Bytes.h"
+#include "support/PictureFiles.h"
 #include "support/TestJpeg.h"
 
 namespace {
 
-// A PCX of the given size whose index at (x, y) is pick(x, y), with a
-// palette where entry i is (i, 255 - i, i / 2) except entry 7, which is
-// given entry 255's colour.
+// A PCX of the given size whose index at (x, y) is pick(x, y), over
+// PcxPalette except that entry 7 is given entry 255's colour.
 template <typename Pick>
-std::string PcxFile(int width, int height, Pick pick) {
-    Bytes b;
-    b.U8(10).U8(5).U8(1).U8(8).U16(0).U16(0);
-    b.U16(static_cast<uint16_t>(width - 1)).U16(static_cast<uint16_t>(height - 1));
-    b.Fill(65 - b.Size()).U8(1).U16(static_cast<uint16_t>(width)).Fill(128 - 68);
+std::vector<uint8_t> PcxFile(int width, int height, Pick pick) {
+    Bytes b = PcxHeader(int16_t(width - 1), int16_t(height - 1), uint16_t(width));
     for (int y = 0; y < height; y++) {
         for (int x = 0; x < width; x++) {
             b.U8(0xC1).U8(static_cast<uint8_t>(pick(x, y)));
         }
     }
-    b.U8(0x0C);
-    for (int i = 0; i < 256; i++) {
-        const int entry = i == 7 ? 255 : i;
-        b.U8(static_cast<uint8_t>(entry)).U8(static_cast<uint8_t>(255 - entry)).U8(static_cast<uint8_t>(entry / 2));
-    }
-    return std::string(b.bytes.begin(), b.bytes.end());
-}
-
-std::string Text(const std::vector<uint8_t>& bytes) {
-    return std::string(bytes.begin(), bytes.end());
+    PcxPalette(b);
+    std::copy_n(b.bytes.end() - 3, 3, b.bytes.end() - 768 + 3 * 7);  // entry 255 is the last
+    return b.bytes;
 }
 
 class Image : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ApplyGamma(1.0f);
-    }
-    void TearDown() override {
-        ApplyGamma(1.0f);
-    }
+    void SetUp() override { ApplyGamma(1.0f); }
+    void TearDown() override { ApplyGamma(1.0f); }
 
     std::string Errors() const { return reports.Errors(); }
 
     // Decodes a picture file's bytes as the scene does, telling what went wrong.
-    static bool Decode(COGLImage& picture, const std::string& name, const std::string& bytes, bool fit = true,
-                       bool defaultPalette = false) {
+    static bool Decode(COGLImage& picture, const std::string& name, const std::vector<uint8_t>& bytes,
+                       bool fit = true, bool defaultPalette = false) {
         LoadMessages messages;
-        const bool decoded = picture.DecodeFile(name, std::vector<uint8_t>(bytes.begin(), bytes.end()), fit,
-                                                defaultPalette, messages);
+        const bool decoded = picture.DecodeFile(name, bytes, fit, defaultPalette, messages);
         ReportMessages(messages);
         return decoded;
     }
-    static bool DecodeEntry(COGLImage& picture, const std::string& name, const std::string& bytes) {
+    static bool DecodeEntry(COGLImage& picture, const std::string& name, const std::vector<uint8_t>& bytes) {
         LoadMessages messages;
-        const bool decoded =
-            picture.DecodeEntry(name, std::vector<uint8_t>(bytes.begin(), bytes.end()), true, false, messages);
+        const bool decoded = picture.DecodeEntry(name, bytes, true, false, messages);
         ReportMessages(messages);
         return decoded;
     }
@@ -98,7 +81,7 @@ TEST_F(Image, SkinWithoutIndex255IsRgbAndWithItKeysOutTheColour) {
     EXPECT_EQ(image.pixels.size(), 64u * 64 * 3);
 
     // Index 255 in the top-left corner; index 7 has the same colour elsewhere.
-    const std::string keyed = PcxFile(64, 64, [](int x, int y) { return x == 0 && y == 0 ? 255 : x == 5 ? 7 : 9; });
+    const std::vector<uint8_t> keyed = PcxFile(64, 64, [](int x, int y) { return x == 0 && y == 0 ? 255 : x == 5 ? 7 : 9; });
     COGLImage skin;
     ASSERT_TRUE(Decode(skin, "keyed.pcx", keyed));
     ASSERT_TRUE(skin.transparent);
@@ -132,7 +115,7 @@ TEST_F(Image, FittingPicksSourceColoursSideBySideAndStoresRowsBottomFirst) {
 }
 
 TEST_F(Image, ExtensionsDecideTheDecoder) {
-    const std::string pcx = PcxFile(2, 2, [](int, int) { return 1; });
+    const std::vector<uint8_t> pcx = PcxFile(2, 2, [](int, int) { return 1; });
     EXPECT_FALSE(Decode(image, "photo.jpeg", pcx));
     EXPECT_FALSE(Decode(image, "noext", pcx));
     EXPECT_EQ(Errors(), "");  // both fail without a word
@@ -141,38 +124,32 @@ TEST_F(Image, ExtensionsDecideTheDecoder) {
 
 TEST_F(Image, BmpKeepsItsColoursAndWarnsAboutTheDefaultPalette) {
     ApplyGamma(0.5f);
-    Bytes bmp;
-    bmp.Text("BM").U32(58).U32(0).U32(54);
-    bmp.U32(40).I32(1).I32(1).U16(1).U16(24).U32(0).U32(4).U32(0).U32(0).U32(0).U32(0);
-    bmp.U8(30).U8(20).U8(10).U8(0);
-    ASSERT_TRUE(Decode(image, "pic.bmp", Text(bmp.bytes), true, true));
+    ASSERT_TRUE(Decode(image, "pic.bmp", BmpFile(1, 1, 24, 0, {}, { 30, 20, 10, 0 }).bytes, true, true));
     EXPECT_EQ(Errors(), Message(102));
     EXPECT_EQ(image.width, 2);
     EXPECT_EQ(At(1, 1), (std::vector<int>{ 10, 20, 30 }));
 }
 
 TEST_F(Image, RefusedPicturesReportWhyThenCouldNotLoadBitmap) {
-    Bytes grey16Tga;
-    grey16Tga.U8(0).U8(0).U8(3).Fill(9).U16(1).U16(1).U8(16).U8(0).U16(128);
-    EXPECT_FALSE(Decode(image, "grey.tga", Text(grey16Tga.bytes)));
+    EXPECT_FALSE(Decode(image, "grey.tga", TgaHeader(3, 1, 1, 16).U16(128).bytes));
     EXPECT_EQ(Errors(), Message(104));
     EXPECT_TRUE(image.pixels.empty());
 
     // The error file grows with each refusal.
-    EXPECT_FALSE(Decode(image, "grey.jpg", Text(EncodeTestJpeg(8, 8, 1))));
+    EXPECT_FALSE(Decode(image, "grey.jpg", EncodeTestJpeg(8, 8, 1)));
     EXPECT_EQ(Errors(), Message(104) + Message(105) + Message(104));
 
     // A cut JPEG: the library's own words, then 104.
     std::vector<uint8_t> cut = EncodeTestJpeg(8, 8, 3);
     cut.resize(30);
-    EXPECT_FALSE(Decode(image, "cut.jpg", Text(cut)));
+    EXPECT_FALSE(Decode(image, "cut.jpg", cut));
     const std::string errors = Errors();
     ASSERT_GT(errors.size(), Message(104).size() * 3 + Message(105).size());
     EXPECT_EQ(errors.substr(errors.size() - Message(104).size()), Message(104));
 }
 
 TEST_F(Image, ArchiveEntriesGoByTheirLastThreeLetters) {
-    const std::string pcx = PcxFile(4, 2, [](int x, int) { return x; });
+    const std::vector<uint8_t> pcx = PcxFile(4, 2, [](int x, int) { return x; });
     EXPECT_TRUE(DecodeEntry(image, "pics/ITEM.Pcx", pcx));
     EXPECT_EQ(image.width, 4);
     EXPECT_EQ(At(3, 0), (std::vector<int>{ 3, 252, 1 }));  // the palette ends where the entry does

@@ -1,8 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
+#include <algorithm>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,7 @@
 #include "platform/StringTable.h"
 #include "support/Bytes.h"
 #include "support/RealFiles.h"
+#include "support/ScopedEnv.h"
 #include "support/TestFolder.h"
 
 namespace fs = std::filesystem;
@@ -23,6 +25,7 @@ const fs::path palettesFolder = testData.parent_path() / "palettes";
 class PaletteFile : public ::testing::Test {
 protected:
     void SetUp() override { ApplyGamma(1.0f); }
+    void TearDown() override { ApplyGamma(1.0f); }
 
     void Write(const std::string& bytes) { folder.Write("test.pal", bytes); }
 
@@ -59,16 +62,8 @@ TEST(GamePalettes, MatchTheReferenceFiles) {
     EXPECT_EQ(FileBytes(palettesFolder / "quake2.lmp"), std::vector<uint8_t>(quake2Palette, quake2Palette + 768));
     EXPECT_EQ(FileBytes(palettesFolder / "quake.lmp"), std::vector<uint8_t>(quakePalette, quakePalette + 768));
     std::ifstream normals(palettesFolder / "anorms.txt");
-    int count = 0;
-    float x, y, z;
-    while (normals >> x >> y >> z) {
-        ASSERT_LT(count, MD2_NORMAL_COUNT);
-        EXPECT_EQ(md2Normals[count][0], x);
-        EXPECT_EQ(md2Normals[count][1], y);
-        EXPECT_EQ(md2Normals[count][2], z);
-        count++;
-    }
-    EXPECT_EQ(count, MD2_NORMAL_COUNT);
+    const std::vector<float> fromFile{ std::istream_iterator<float>(normals), std::istream_iterator<float>() };
+    EXPECT_EQ(fromFile, std::vector<float>(&md2Normals[0][0], &md2Normals[0][0] + 3 * MD2_NORMAL_COUNT));
 }
 
 TEST(Gamma, OneIsTheIdentityAndHalfBrightensWithoutDecreasing) {
@@ -77,13 +72,9 @@ TEST(Gamma, OneIsTheIdentityAndHalfBrightensWithoutDecreasing) {
         EXPECT_EQ(gammaTable[v], v);
     }
     ApplyGamma(0.5f);
-    EXPECT_EQ(gammaTable[0], 11);
-    EXPECT_EQ(gammaTable[1], 20);
-    EXPECT_EQ(gammaTable[128], 181);
-    EXPECT_EQ(gammaTable[255], 255);
-    for (int v = 1; v < 256; v++) {
-        EXPECT_GE(gammaTable[v], gammaTable[v - 1]) << v;
-    }
+    EXPECT_EQ(std::vector<int>({ gammaTable[0], gammaTable[1], gammaTable[128], gammaTable[255] }),
+              std::vector<int>({ 11, 20, 181, 255 }));
+    EXPECT_TRUE(std::is_sorted(gammaTable, gammaTable + 256));
     // The palette tables follow the new gamma.
     EXPECT_EQ(quake2PaletteTable[16][0], gammaTable[99]);
     EXPECT_EQ(quakePaletteTable[16][2], gammaTable[7]);
@@ -121,18 +112,6 @@ TEST_F(PaletteFile, Refusals) {
     EXPECT_FALSE(ReadPaletteFile(path + ".missing", table));
 }
 
-TEST_F(PaletteFile, DefaultPaletteGoesThroughTheGammaOrFallsBack) {
-    ApplyGamma(0.5f);
-    Write(Riff(0x0300, 256));
-    ASSERT_TRUE(LoadDefaultPaletteFrom(path));
-    EXPECT_EQ(defaultPaletteTable[7][0], gammaTable[7]);
-    EXPECT_EQ(defaultPaletteTable[7][3], 5);  // flags pass untouched
-
-    EXPECT_FALSE(LoadDefaultPaletteFrom(path + ".missing"));
-    EXPECT_EQ(std::memcmp(defaultPaletteTable, quake2PaletteTable, sizeof(PaletteTable)), 0);
-    ApplyGamma(1.0f);
-}
-
 TEST(PaletteFiles, RealFiles) {
     const fs::path folder = testData / "palette";
     if (!fs::exists(folder)) {
@@ -145,21 +124,17 @@ TEST(PaletteFiles, RealFiles) {
     EXPECT_FALSE(ReadPaletteFile((folder / "slade/Quake .pal").string(), table));
 }
 
-TEST_F(PaletteFile, DefaultPaletteIsFoundInTheUsersDataFolderOrTheQuake2OneUsed) {
-    const char* previous = std::getenv("XDG_DATA_HOME");
-    const std::string saved = previous ? previous : "";
-    setenv("XDG_DATA_HOME", folder.Path().c_str(), 1);
-
+// Flags pass untouched; with no file, or a missing one, Quake II's is used.
+TEST_F(PaletteFile, DefaultPaletteIsTheUsersThroughTheGammaOrQuake2s) {
+    const CScopedEnv dataHome("XDG_DATA_HOME", folder.Path());
+    ApplyGamma(0.5f);
     EXPECT_FALSE(FindDefaultPalette());
     EXPECT_EQ(std::memcmp(defaultPaletteTable, quake2PaletteTable, sizeof(PaletteTable)), 0);
 
-    folder.Write("orrin/quake2.pal", Jasc(256, 256));
+    folder.Write("orrin/quake2.pal", Riff(0x0300, 256));
     EXPECT_TRUE(FindDefaultPalette());
-    EXPECT_EQ(defaultPaletteTable[200][1], 55);
-
-    if (previous) {
-        setenv("XDG_DATA_HOME", saved.c_str(), 1);
-    } else {
-        unsetenv("XDG_DATA_HOME");
-    }
+    EXPECT_EQ(defaultPaletteTable[7][0], gammaTable[7]);
+    EXPECT_EQ(defaultPaletteTable[7][3], 5);
+    EXPECT_FALSE(LoadDefaultPaletteFrom(path + ".missing"));
+    EXPECT_EQ(std::memcmp(defaultPaletteTable, quake2PaletteTable, sizeof(PaletteTable)), 0);
 }

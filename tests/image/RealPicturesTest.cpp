@@ -5,6 +5,7 @@
 // JPEG. Skipped when the files or the tools are absent.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -48,27 +49,13 @@ std::vector<uint8_t> ReferenceRgba(const fs::path& path) {
     if (path.extension() != ".tga") {
         return rgba;
     }
-    // A binary PPM: "P6", width, height, maximum, one blank, then R, G, B.
-    const std::vector<uint8_t> ppm = RunTool(std::string(tgaTool) + " " + quoted + " 2>/dev/null");
-    std::string fields[4];
-    size_t at = 0;
-    for (int field = 0; field < 4 && at < ppm.size(); at++) {
-        if (ppm[at] == ' ' || ppm[at] == '\n') {
-            field++;
-        } else {
-            fields[field] += static_cast<char>(ppm[at]);
-        }
-    }
-    // netpbm keeps 5-bit colour maps at maximum 31; ImageMagick scales those right.
-    if (fields[3] != "255") {
-        return rgba;
-    }
-    const size_t pixels = rgba.size() / 4;
-    if (ppm.size() - at != pixels * 3) {
+    const std::vector<uint8_t> rgb =
+        RunTool(std::string(tgaTool) + " " + quoted + " 2>/dev/null | " + convertTool + " ppm:- -depth 8 rgb:-");
+    if (rgb.size() / 3 != rgba.size() / 4) {
         return {};
     }
-    for (size_t i = 0; i < pixels; i++) {
-        std::memcpy(&rgba[4 * i], &ppm[at + 3 * i], 3);
+    for (size_t i = 0; i < rgb.size() / 3; i++) {
+        std::memcpy(&rgba[4 * i], &rgb[3 * i], 3);
     }
     return rgba;
 }
@@ -91,29 +78,24 @@ protected:
         return false;
     }
 
-    // Every pixel equal; alpha too when the picture has its own.
+    // Every pixel equal; alpha too when the picture has its own. The first
+    // difference is told.
     static void ExpectSameAsConvert(const fs::path& path) {
         SCOPED_TRACE(path.string());
         SourcePicture picture;
         ASSERT_TRUE(Decode(path, picture));
         const std::vector<uint8_t> reference = ReferenceRgba(path);
         ASSERT_EQ(reference.size(), size_t(picture.width) * picture.height * 4);
-        int mismatches = 0;
-        for (int y = 0; y < picture.height; y++) {
-            for (int x = 0; x < picture.width; x++) {
-                uint8_t ours[4];
-                picture.ColorAt(x, y, ours);
-                const uint8_t* theirs = &reference[(size_t(y) * picture.width + x) * 4];
-                const int channels = picture.hasAlpha ? 4 : 3;
-                for (int c = 0; c < channels; c++) {
-                    if (ours[c] != theirs[c] && mismatches++ < 5) {
-                        ADD_FAILURE() << "pixel (" << x << ", " << y << ") channel " << c << ": " << int(ours[c])
-                                      << " against " << int(theirs[c]);
-                    }
-                }
+        std::vector<uint8_t> ours(reference.size());
+        for (size_t i = 0; i < ours.size() / 4; i++) {
+            picture.ColorAt(int(i % picture.width), int(i / picture.width), &ours[4 * i]);
+            if (!picture.hasAlpha) {
+                ours[4 * i + 3] = reference[4 * i + 3];
             }
         }
-        EXPECT_EQ(mismatches, 0);
+        const size_t first = size_t(std::mismatch(ours.begin(), ours.end(), reference.begin()).first - ours.begin());
+        EXPECT_EQ(first, ours.size()) << "pixel " << first / 4 << " channel " << first % 4 << ": " << int(ours[first])
+                                      << " against " << int(reference[first]);
     }
 };
 

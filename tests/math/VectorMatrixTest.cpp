@@ -52,7 +52,7 @@ TEST(CMatrix, TransformsAreColumnMajor) {
     ExpectVector(out, 8, 20, 30);
 }
 
-TEST(CMatrix, InvertUndoesATransform) {
+TEST(CMatrix, InvertUndoesATransformPivotingWhereItMustAndLeavesASingularMatrix) {
     CMatrix m;
     // Rotation about z by 90 degrees, scale 2 on y, translation (1, -2, 3).
     m.m[0] = 0;  m.m[1] = 1;
@@ -60,39 +60,26 @@ TEST(CMatrix, InvertUndoesATransform) {
     m.m[12] = 1; m.m[13] = -2; m.m[14] = 3;
     CMatrix inverse = m;
     ASSERT_TRUE(inverse.Invert());
-    const CVector point(0.5f, -7.0f, 2.25f);
     CVector moved, back;
-    m.TransformPoint(point, moved);
+    m.TransformPoint(CVector(0.5f, -7.0f, 2.25f), moved);
     inverse.TransformPoint(moved, back);
-    EXPECT_NEAR(back.x, point.x, 1e-6);
-    EXPECT_NEAR(back.y, point.y, 1e-6);
-    EXPECT_NEAR(back.z, point.z, 1e-6);
-}
+    ExpectVector(back, 0.5f, -7.0f, 2.25f);
 
-TEST(CMatrix, InvertNeedsPivotingWhenTheDiagonalStartsAtZero) {
-    // A permutation: every diagonal entry of the stored rows is 0 at first.
-    CMatrix m(false);
-    m.m[1] = 1; m.m[4] = 1; m.m[14] = 1; m.m[11] = 1;
-    const CMatrix original = m;
-    ASSERT_TRUE(m.Invert());
-    // A permutation's inverse is its transpose.
-    for (int r = 0; r < 4; r++) {
-        for (int c = 0; c < 4; c++) {
-            EXPECT_EQ(m.m[4 * r + c], original.m[4 * c + r]);
-        }
-    }
-}
-
-TEST(CMatrix, InvertOfASingularMatrixFailsAndLeavesIt) {
-    CMatrix m;
-    m.m[8] = 0; m.m[9] = 0; m.m[10] = 0; m.m[11] = 0;  // zero column
-    m.m[12] = 5;
-    const CMatrix before = m;
-    EXPECT_FALSE(m.Invert());
+    // A permutation, every diagonal entry of the stored rows 0 at first:
+    // its inverse is its transpose.
+    CMatrix permutation(false);
+    permutation.m[1] = 1; permutation.m[4] = 1; permutation.m[14] = 1; permutation.m[11] = 1;
+    CMatrix transposed(false);
     for (int i = 0; i < 16; i++) {
-        EXPECT_EQ(m.m[i], before.m[i]) << i;
+        transposed.m[4 * (i % 4) + i / 4] = permutation.m[i];
     }
+    ASSERT_TRUE(permutation.Invert());
+    EXPECT_EQ(std::vector<double>(permutation.m, permutation.m + 16), std::vector<double>(transposed.m, transposed.m + 16));
 
+    m.m[8] = 0; m.m[9] = 0; m.m[10] = 0; m.m[11] = 0;  // a zero column
+    const CMatrix singular = m;
+    EXPECT_FALSE(m.Invert());
+    EXPECT_EQ(std::vector<double>(m.m, m.m + 16), std::vector<double>(singular.m, singular.m + 16));
     CMatrix zero(false);
     EXPECT_FALSE(zero.Invert());
 }

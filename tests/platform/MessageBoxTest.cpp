@@ -4,12 +4,12 @@
 #include <FL/Fl_Button.H>
 #include <FL/Fl_Window.H>
 #include <algorithm>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "platform/CMessageBox.h"
 #include "platform/DesktopMessageBox.h"
+#include "support/ScopedEnv.h"
 #include "support/VirtualDisplay.h"
 
 namespace {
@@ -32,16 +32,6 @@ struct ShownBox {
     std::vector<std::string> buttons;
 };
 
-void CollectLabels(const Fl_Group& group, ShownBox& box) {
-    for (int i = 0; i < group.children(); i++) {
-        const Fl_Widget* widget = group.child(i);
-        if (!widget->visible() || widget->label() == nullptr) {
-            continue;
-        }
-        (dynamic_cast<const Fl_Button*>(widget) != nullptr ? box.buttons : box.texts).push_back(widget->label());
-    }
-}
-
 // Runs inside the box's modal loop: reads the box, then closes it.
 void ReadAndClose(void* data) {
     Fl_Window* window = Fl::first_window();
@@ -50,7 +40,12 @@ void ReadAndClose(void* data) {
     }
     ShownBox& box = *static_cast<ShownBox*>(data);
     box.title = window->label() != nullptr ? window->label() : "";
-    CollectLabels(*window, box);
+    for (int i = 0; i < window->children(); i++) {
+        const Fl_Widget* widget = window->child(i);
+        if (widget->visible() && widget->label() != nullptr) {
+            (dynamic_cast<const Fl_Button*>(widget) != nullptr ? box.buttons : box.texts).push_back(widget->label());
+        }
+    }
     window->hide();
 }
 
@@ -59,9 +54,7 @@ TEST(MessageBoxTest, DesktopBoxShowsTheTextWithoutLineEndsAndAnOkButton) {
     if (display == nullptr) {
         GTEST_SKIP() << "Xvfb is not installed or did not start";
     }
-    const char* saved = std::getenv("DISPLAY");
-    const std::string savedDisplay = saved != nullptr ? saved : "";
-    setenv("DISPLAY", display, 1);
+    const CScopedEnv displayName("DISPLAY", display);
     UseDesktopMessageBoxes();
 
     ShownBox box;
@@ -70,11 +63,6 @@ TEST(MessageBoxTest, DesktopBoxShowsTheTextWithoutLineEndsAndAnOkButton) {
     Fl::remove_timeout(ReadAndClose, &box);
 
     CMessageBox::SetBackend(CMessageBox::standardError);
-    if (saved != nullptr) {
-        setenv("DISPLAY", savedDisplay.c_str(), 1);
-    } else {
-        unsetenv("DISPLAY");
-    }
     EXPECT_EQ(box.title, "Orrin");
     EXPECT_EQ(box.buttons, std::vector<std::string>{ "OK" });
     EXPECT_TRUE(std::find(box.texts.begin(), box.texts.end(), "Error opening scene file") != box.texts.end())

@@ -5,31 +5,23 @@
 #include <filesystem>
 
 #include "platform/CPakFile.h"
+#include "support/GameFiles.h"
 #include "support/RealFiles.h"
 #include "support/TestFolder.h"
 
 namespace {
 
-std::string Int32(int32_t value) {
-    const auto bits = static_cast<uint32_t>(value);
-    return { char(bits & 0xFF), char((bits >> 8) & 0xFF), char((bits >> 16) & 0xFF), char(bits >> 24) };
-}
-
 std::string Header(const char* magic, int32_t directoryOffset, int32_t directoryLength) {
-    return std::string(magic, 4) + Int32(directoryOffset) + Int32(directoryLength);
+    return Text(Bytes().Raw(magic, 4).I32(directoryOffset).I32(directoryLength));
 }
 
 // A directory entry: the name NUL-padded to its field, offset, length.
 std::string Entry(const std::string& name, int32_t offset, int32_t length, size_t field = 56) {
-    return name + std::string(field - name.size(), '\0') + Int32(offset) + Int32(length);
+    return Text(Bytes().Text(name).Fill(field - name.size()).I32(offset).I32(length));
 }
 
-// Two entries: "players/male/tris.md2" = "TRIS" at 12, "pics/colormap.pcx" =
-// "COLMAP" at 16; the directory follows at 22.
-std::string TwoEntryPack() {
-    return Header("PACK", 22, 128) + "TRISCOLMAP" + Entry("players/male/tris.md2", 12, 4) +
-           Entry("pics/colormap.pcx", 16, 6);
-}
+// "players/male/tris.md2" = "TRIS", "pics/colormap.pcx" = "COLMAP".
+std::string TwoEntryPack() { return PakOf({ { "players/male/tris.md2", "TRIS" }, { "pics/colormap.pcx", "COLMAP" } }); }
 
 std::string Read(CPakFile& pak, const CPakEntry* entry) {
     std::vector<uint8_t> data;
@@ -59,6 +51,11 @@ TEST_F(PakFileTest, LookupIgnoresCaseButNotSlashes) {
     const std::string longName(56, 'n');
     ASSERT_TRUE(pak.Open(Write(Header("PACK", 12, 64) + Entry(longName, 0, 4))));
     EXPECT_NE(pak.FindEntry(longName), nullptr);
+    // SPAK entries are 128 bytes apart.
+    ASSERT_TRUE(pak.Open(Write(Header("SPAK", 17, 256) + "AAABB" + Entry("sin/models/a.sbm", 12, 3, 120) +
+                               Entry("sin/models/b.sam", 15, 2, 120))));
+    EXPECT_EQ(pak.GetNameLength(), 120);
+    EXPECT_EQ(Read(pak, pak.FindEntry("SIN/MODELS/B.SAM")), "BB");
 }
 
 // A directory length that is not a whole number of entries.
@@ -74,15 +71,6 @@ TEST_F(PakFileTest, DirectoryRemainderIsIgnored) {
         ASSERT_TRUE(pak.Open(Write(c.bytes))) << testing::PrintToString(c.bytes);
         EXPECT_EQ(pak.GetEntryCount(), c.entries) << testing::PrintToString(c.bytes);
     }
-}
-
-TEST_F(PakFileTest, SpakEntriesAre128BytesApart) {
-    CPakFile pak;
-    ASSERT_TRUE(pak.Open(Write(Header("SPAK", 17, 256) + "AAABB" + Entry("sin/models/a.sbm", 12, 3, 120) +
-                               Entry("sin/models/b.sam", 15, 2, 120))));
-    EXPECT_EQ(pak.GetNameLength(), 120);
-    ASSERT_EQ(pak.GetEntryCount(), 2);
-    EXPECT_EQ(Read(pak, pak.FindEntry("SIN/MODELS/B.SAM")), "BB");
 }
 
 TEST_F(PakFileTest, ForgedHeadersAndDirectoriesAreInvalidArchives) {

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 
 #include "platform/ProgramFolder.h"
+#include "support/ScopedEnv.h"
 #include "support/TestFolder.h"
 
 namespace {
@@ -18,19 +18,9 @@ TEST(ProgramFolder, IsTheWritableFolderOfTheExecutable) {
 
 TEST(ProgramFolder, UserDataFolderHonoursXdgDataHomeAndIsCreated) {
     CTestFolder folder;
-    const char* saved = std::getenv("XDG_DATA_HOME");
-    const std::string savedValue = saved != nullptr ? saved : "";
-    setenv("XDG_DATA_HOME", folder.Path("data").c_str(), 1);
-
-    const std::string dataFolder = UserDataFolder();
-
-    if (saved != nullptr) {
-        setenv("XDG_DATA_HOME", savedValue.c_str(), 1);
-    } else {
-        unsetenv("XDG_DATA_HOME");
-    }
-    EXPECT_EQ(dataFolder, folder.Path("data/orrin/"));
-    EXPECT_TRUE(std::filesystem::is_directory(dataFolder));
+    const CScopedEnv dataHome("XDG_DATA_HOME", folder.Path("data"));
+    EXPECT_EQ(UserDataFolder(), folder.Path("data/orrin/"));
+    EXPECT_TRUE(std::filesystem::is_directory(folder.Path("data/orrin/")));
 }
 
 } // namespace
