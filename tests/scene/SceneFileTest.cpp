@@ -179,7 +179,7 @@ TEST_F(SceneFile, MixedRecordsAndTheShadowSlotsThatPointIntoThem) {
     header.shadows = true;
     header.shadowLights[0] = -1;
     header.shadowLights[1] = 0;
-    header.shadowLights[3] = 5;   // a light that no longer exists
+    header.shadowLights[3] = 2;   // one past the lights: a light that no longer exists
     header.shadowPlanes[0] = 1;
     Bytes bytes = header.Write();
     AppendPointLight(bytes, 0);
@@ -224,6 +224,15 @@ TEST_F(SceneFile, OneArchiveForTwoFieldsAndNothingForAnInvalidOne) {
     ASSERT_EQ(scene->textures.size(), 1u);
     EXPECT_EQ(scene->textures[0]->source.archive, scene->GetPak(0));
     EXPECT_NE(scene->objects[0]->Texture(), nullptr);
+
+    // The first slot stays, even empty: later fields count from it.
+    scene = std::make_unique<COGLScene>();
+    header.paks = { folder.Path("notapak.pak"), pak };
+    header.textures = header.objects = 0;
+    EXPECT_EQ(Open(header.Write()), SceneOpenResult::loaded);
+    ASSERT_EQ(scene->paks.size(), 2u);
+    EXPECT_EQ(scene->GetPak(0), nullptr);
+    EXPECT_NE(scene->GetPak(1), nullptr);
 }
 
 TEST_F(SceneFile, MissingFilesAreListedAtTheEnd) {

@@ -59,6 +59,7 @@ expect 2 "info of a non-scene" -- "$tool" info "$work/zip.tvn"
 expect 64 "info without a scene" -- "$tool" info
 expect 64 "an unknown command" -- "$tool" paint "$work/cut.tvn"
 expect 64 "render without output" -- "$tool" render "$work/cut.tvn"
+expect 64 "compose with -o last" -- "$tool" compose "$work/none.json" -o
 expect 64 "render at a silly size" -- "$tool" render "$work/cut.tvn" -o "$work/x.png" --size 0x10
 expect 2 "compose of an unknown class" -- "$tool" compose "$work/teapot.json" -o "$work/t.tvn"
 expect 2 "compose of something not JSON" -- "$tool" compose "$work/notjson.json" -o "$work/t.tvn"
