@@ -8,8 +8,8 @@
 #include <FL/x.H>
 #include <X11/Xatom.h>
 #include <cmath>
-#include <cstdlib>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "app/CAboutDlg.h"
@@ -17,6 +17,7 @@
 #include "platform/CMainDialogWindow.h"
 #include "platform/DialogUnits.h"
 #include "platform/TextDialogs.h"
+#include "support/ScopedEnv.h"
 #include "support/VirtualDisplay.h"
 
 namespace {
@@ -47,16 +48,8 @@ public:
     CMainDialogWindow* dialog = nullptr;
 };
 
-struct Box {
-    int left, top, right, bottom;
-};
-
-Box BoxOf(const Fl_Widget& widget) {
-    return { widget.x(), widget.y(), widget.x() + widget.w(), widget.y() + widget.h() };
-}
-
-bool Overlap(const Box& a, const Box& b) {
-    return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
+bool Overlap(const Fl_Widget& a, const Fl_Widget& b) {
+    return a.x() < b.x() + b.w() && b.x() < a.x() + a.w() && a.y() < b.y() + b.h() && b.y() < a.y() + a.h();
 }
 
 // A window of ours as it is shown: texts in the scaled font, every label's
@@ -64,8 +57,7 @@ bool Overlap(const Box& a, const Box& b) {
 // inside its frame, no two controls on each other, all within the window.
 void ExpectLaidOut(const Fl_Window& window, double scale) {
     EXPECT_STREQ(window.xclass(), "orrin");
-    const int fontSize = static_cast<int>(std::lround(11 * scale));
-    std::vector<Box> placed;
+    std::vector<const Fl_Widget*> placed;
     for (int i = 0; i < window.children(); i++) {
         const Fl_Widget& widget = *window.child(i);
         if (!widget.visible() || widget.box() == FL_ENGRAVED_FRAME) {
@@ -73,52 +65,46 @@ void ExpectLaidOut(const Fl_Window& window, double scale) {
         }
         SCOPED_TRACE(widget.label() != nullptr ? widget.label() : "(no label)");
         const bool button = dynamic_cast<const Fl_Button*>(&widget) != nullptr;
-        const bool label = widget.box() == FL_NO_BOX;
-        EXPECT_EQ(widget.labelsize(), fontSize);
+        EXPECT_EQ(widget.labelsize(), std::lround(11 * scale));
         fl_draw_shortcut = button ? 1 : 0;
         int textWidth = (widget.align() & FL_ALIGN_WRAP) != 0 ? widget.w() - 6 : 0;
         int textHeight = 0;
         widget.measure_label(textWidth, textHeight);
         fl_draw_shortcut = 0;
-        if (label) {
+        if (widget.box() == FL_NO_BOX) {
             EXPECT_LE(textWidth + 6, widget.w());
             EXPECT_LE(textHeight, widget.h());
         } else if (button) {
             EXPECT_LE(textWidth + Fl::box_dw(widget.box()), widget.w());
         }
-        const Box box = BoxOf(widget);
-        EXPECT_TRUE(box.left >= 0 && box.top >= 0 && box.right <= window.w() && box.bottom <= window.h());
-        for (const Box& other : placed) {
-            EXPECT_FALSE(Overlap(box, other)) << "at " << box.left << "," << box.top;
+        EXPECT_TRUE(widget.x() >= 0 && widget.y() >= 0 && widget.x() + widget.w() <= window.w() &&
+                    widget.y() + widget.h() <= window.h());
+        for (const Fl_Widget* other : placed) {
+            EXPECT_FALSE(Overlap(widget, *other)) << "at " << widget.x() << "," << widget.y();
         }
-        placed.push_back(box);
+        placed.push_back(&widget);
     }
 }
 
-// Each window is read inside its own modal loop, which the reading ends.
-struct Reading {
-    std::function<void(const Fl_Window&)> check;
-    bool                                  done = false;
-};
+// Each window is checked inside its own modal loop, which the check ends.
+using WindowCheck = std::function<void(const Fl_Window&)>;
 
-void ReadAndClose(void* data) {
+void CheckAndClose(void* check) {
     Fl_Window* window = Fl::first_window();
     if (window == nullptr) {
-        Fl::repeat_timeout(0.05, ReadAndClose, data);
+        Fl::repeat_timeout(0.05, CheckAndClose, check);
         return;
     }
-    Reading& reading = *static_cast<Reading*>(data);
-    reading.check(*window);
-    reading.done = true;
+    (*static_cast<WindowCheck*>(check))(*window);
+    *static_cast<WindowCheck*>(check) = nullptr;
     window->do_callback();
 }
 
-void ShowAndRead(const std::function<void()>& show, const std::function<void(const Fl_Window&)>& check) {
-    Reading reading { check };
-    Fl::add_timeout(0.0, ReadAndClose, &reading);
+void ShowAndCheck(const std::function<void()>& show, WindowCheck check) {
+    Fl::add_timeout(0.0, CheckAndClose, &check);
     show();
-    Fl::remove_timeout(ReadAndClose, &reading);
-    EXPECT_TRUE(reading.done);
+    Fl::remove_timeout(CheckAndClose, &check);
+    EXPECT_FALSE(check) << "the window was not shown";
 }
 
 class DialogLayoutTest : public ::testing::Test {
@@ -128,10 +114,7 @@ protected:
         if (display == nullptr) {
             GTEST_SKIP() << "Xvfb is not installed or did not start";
         }
-        const char* saved = std::getenv("DISPLAY");
-        savedDisplay = saved != nullptr ? saved : "";
-        hadDisplay = saved != nullptr;
-        setenv("DISPLAY", display, 1);
+        displayEnv = std::make_unique<CScopedEnv>("DISPLAY", display);
         fl_open_display();
     }
     void TearDown() override {
@@ -139,7 +122,6 @@ protected:
             XDeleteProperty(fl_display, RootWindow(fl_display, 0), XA_RESOURCE_MANAGER);
             XSync(fl_display, False);
         }
-        hadDisplay ? setenv("DISPLAY", savedDisplay.c_str(), 1) : unsetenv("DISPLAY");
     }
 
     // What a desktop sets with xrdb.
@@ -150,18 +132,18 @@ protected:
         XSync(fl_display, False);
     }
 
-    std::string savedDisplay;
-    bool        hadDisplay = false;
+    std::unique_ptr<CScopedEnv> displayEnv;
 };
 
-// At 96 and 192 dpi. The main dialog is 281 x 146 dialog units, 422 x 237
-// pixels at 96 dpi; PNG is the shot type a stored 2 shows, and it reads back
-// as 2. The acknowledgement of the JPEG library is longer than the About box
-// is wide: wrapped lines push the ones below them down, clear of OK.
+// At 96 and 192 dpi (the main dialog's size is checked end to end). PNG is
+// the shot type a stored 2 shows, and it reads back as 2. The acknowledgement
+// of the JPEG library is longer than the About box is wide: wrapped lines
+// push the ones below them down, clear of OK.
 TEST_F(DialogLayoutTest, WindowsScaleWithTheDesktopAndEveryTextFits) {
     for (const double scale : { 1.0, 2.0 }) {
         SCOPED_TRACE(scale);
         SetXftDpi(static_cast<int>(96 * scale));
+        const auto laidOut = [scale](const Fl_Window& window) { ExpectLaidOut(window, scale); };
         CClosingHandler handler;
         CMainDialogWindow dialog(handler);
         handler.dialog = &dialog;
@@ -169,18 +151,13 @@ TEST_F(DialogLayoutTest, WindowsScaleWithTheDesktopAndEveryTextFits) {
         fields.shotFileType = 2;
         dialog.SetFields(fields);
         EXPECT_EQ(dialog.GetFields().shotFileType, 2);
-        ShowAndRead([&] { dialog.RunModal(); }, [&](const Fl_Window& window) {
-            EXPECT_EQ(window.w(), std::lround(422 * scale));
-            EXPECT_EQ(window.h(), std::lround(237 * scale));
-            ExpectLaidOut(window, scale);
-        });
-        ShowAndRead([] { CAboutDlg().DoModal(); }, [&](const Fl_Window& window) {
+        ShowAndCheck([&] { dialog.RunModal(); }, laidOut);
+        ShowAndCheck([] { CAboutDlg().DoModal(); }, [&](const Fl_Window& window) {
             EXPECT_EQ(window.w(), std::lround(339 * scale));
-            ExpectLaidOut(window, scale);
+            laidOut(window);
         });
-        ShowAndRead([] { ShowTextListWindow("Errors ", "The following errors occured while trying to load the scene.",
-                                            "a.pcx\r\n"); },
-                    [&](const Fl_Window& window) { ExpectLaidOut(window, scale); });
+        const std::string heading = "The following errors occured while trying to load the scene.";
+        ShowAndCheck([&] { ShowTextListWindow("Errors ", heading, "a.pcx\r\n"); }, laidOut);
     }
 }
 
