@@ -29,17 +29,6 @@ void ExpectVector(const CVector& v, float x, float y, float z) {
 
 }  // namespace
 
-TEST_F(Camera, ANewCameraSitsEightBackLookingDownMinusZ) {
-    COGLCamera3D camera;
-    ApplyFresh(camera);
-    EXPECT_FALSE(camera.dirty);
-    ExpectVector(camera.eye, 0, 0, 8);
-    GLdouble modelview[16];
-    glGetDoublev(GL_MODELVIEW_MATRIX, modelview);
-    EXPECT_EQ(modelview[14], -8.0);
-    ExpectVector(camera.right, 1, 0, 0);
-}
-
 TEST_F(Camera, PanningAfterAQuarterTurnMovesAlongZ) {
     COGLCamera3D camera;
     camera.OrbitY(90);

@@ -36,9 +36,6 @@ public:
         glGetIntegerv(GL_POLYGON_MODE, polygonMode);
         glGetIntegerv(GL_VIEWPORT, viewport);
         glGetDoublev(GL_PROJECTION_MATRIX, projection);
-        if (draw) {
-            draw(drawFlags);
-        }
     }
     void DrawForSelection() override {
         if (drawForSelection) {
@@ -47,7 +44,6 @@ public:
     }
 
     bool hasBackground = false;
-    std::function<void(int)> draw;
     std::function<void()> drawForSelection;
 
     std::vector<const char*> calls;
@@ -86,25 +82,6 @@ protected:
         for (int i = 0; i < 16; i++) {
             EXPECT_NEAR(actual[i], expected[i], 1e-6) << "element " << i;
         }
-    }
-
-    // Where a world point lands under the matrices the last Draw left set.
-    static void WindowOf(float x, float y, float z, int& px, int& py) {
-        GLdouble modelview[16], projection[16];
-        GLint area[4];
-        glGetDoublev(GL_MODELVIEW_MATRIX, modelview);
-        glGetDoublev(GL_PROJECTION_MATRIX, projection);
-        glGetIntegerv(GL_VIEWPORT, area);
-        GLdouble wx, wy, wz;
-        gluProject(x, y, z, modelview, projection, area, &wx, &wy, &wz);
-        px = static_cast<int>(wx);
-        py = static_cast<int>(wy);
-    }
-
-    Rgba LineNear(float x, float y, float z) const {
-        int px, py;
-        WindowOf(x, y, z, px, py);
-        return BrightestAroundPixel(px, py, 1);
     }
 
     CTestFolder    folder;
@@ -206,47 +183,12 @@ TEST_F(Viewport, BackgroundComesFromTheSceneOnlyWhenItHasAnImage) {
 
 TEST_F(Viewport, ADisabledViewportLeavesTheFrameAlone) {
     glViewport(1, 2, 3, 4);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glTranslatef(5, 0, 0);
-    glMatrixMode(GL_MODELVIEW);
     viewport.enabled = false;
     viewport.Draw(scene, State());
     EXPECT_TRUE(scene.calls.empty());
     GLint area[4];
     glGetIntegerv(GL_VIEWPORT, area);
     EXPECT_EQ(area[3], 4);
-    GLdouble projection[16];
-    glGetDoublev(GL_PROJECTION_MATRIX, projection);
-    EXPECT_EQ(projection[12], 5.0);
-}
-
-TEST_F(Viewport, GridLinesLieOnTheFloorEveryHalfUnit) {
-    viewport.gridOn = true;
-    viewport.camera.SetViewTop();
-    viewport.Draw(scene, State());
-    const int grey = 153, light = 230;
-    // Lines along z at x = 0.5 ... 3 and x = 0; nothing in between.
-    for (float x : { 0.5f, 2.5f, 3.0f, -3.0f }) {
-        SCOPED_TRACE(x);
-        EXPECT_TRUE(ColorNear(LineNear(x, 0, 1.2f), grey, grey, grey, 3));
-    }
-    EXPECT_TRUE(ColorNear(LineNear(0, 0, 1.2f), light, light, light, 3));
-    EXPECT_TRUE(ColorNear(LineNear(0.25f, 0, 1.2f), 0, 0, 0));
-    EXPECT_TRUE(ColorNear(LineNear(3.25f, 0, 1.2f), 0, 0, 0));
-    // And across, out to z = -3, and at z = 0.
-    EXPECT_TRUE(ColorNear(LineNear(1.2f, 0, -3.0f), grey, grey, grey, 3));
-    EXPECT_TRUE(ColorNear(LineNear(1.2f, 0, 0), light, light, light, 3));
-    EXPECT_TRUE(ColorNear(LineNear(1.2f, 0, -3.25f), 0, 0, 0));
-    ExpectStateKnown();
-
-    // Seen from just above, looking down a little: at y = 0, not 0.3 higher.
-    Clear();
-    viewport.camera.Reset();
-    viewport.camera.OrbitX(20);
-    viewport.Draw(scene, State());
-    EXPECT_TRUE(ColorNear(LineNear(1.2f, 0, 0), light, light, light, 3));
-    EXPECT_TRUE(ColorNear(LineNear(1.2f, 0.3f, 0), 0, 0, 0));
 }
 
 TEST_F(Viewport, AxisIndicatorSits51PixelsInFromTheLowerLeftCorner) {
