@@ -68,7 +68,7 @@ TEST_F(Navigation, CursorOutsideADragMovesOutOfTheWayOnlyWithoutAModeChange) {
 TEST_F(Navigation, DragsWrapTheCursorAtTheLimits) {
     EXPECT_FALSE(navigation.SetSize(0, 0));  // keeps the 800 x 600 limits
     navigation.BeginDrag();
-    navigation.lastX = 695;
+    EXPECT_FALSE(navigation.MouseMove(695, 300, CNavigation::LEFT_BUTTON, camera, false, true).moveCursor);
     CNavigation::Response response = navigation.MouseMove(705, 300, CNavigation::LEFT_BUTTON, camera, false, true);
     EXPECT_TRUE(response.moveCursor);
     EXPECT_EQ(response.cursorX, 100);
@@ -95,26 +95,22 @@ TEST_F(Navigation, OrbitTurnsAboutXAndYWithTheLeftButtonAndZWithBoth) {
     EXPECT_FLOAT_EQ(camera.angleX, 2 * navigation.orbitSpeed);
 }
 
-// The camera keeps zoom from passing the centre (CameraTest).
-TEST_F(Navigation, ZoomLeftMovesAway) {
-    navigation.mode = CNavigation::ZOOM;
-    DragBy(-10, 0, CNavigation::RIGHT_BUTTON);
-    EXPECT_FLOAT_EQ(camera.distance, 8.0f + 10 * navigation.zoomSpeed);
-}
-
-// A notch away from the user zooms in as far as the largest drag step of
-// Alt-Z does, in whatever mode the drags are.
+// A zoom drag to the left moves away (the camera keeps zoom from passing the
+// centre). A notch away from the user zooms in as far as the largest drag
+// step of Alt-Z does, in whatever mode the drags are.
 TEST_F(Navigation, TheWheelZoomsAsAZoomDragOfTheLargestStep) {
     COGLCamera3D dragged;
     navigation.mode = CNavigation::ZOOM;
+    DragBy(-10, 0, CNavigation::RIGHT_BUTTON);
+    EXPECT_FLOAT_EQ(camera.distance, 8.0f + 10 * navigation.zoomSpeed);
     navigation.BeginDrag();
     navigation.MouseMove(navigation.centreX + 100, navigation.centreY, CNavigation::LEFT_BUTTON, dragged, false, true);
     navigation.mode = CNavigation::ORBIT;
     EXPECT_TRUE(navigation.Wheel(1, camera).repaint);
-    EXPECT_FLOAT_EQ(camera.distance, dragged.distance);
+    EXPECT_FLOAT_EQ(camera.distance, dragged.distance + 10 * navigation.zoomSpeed);
     EXPECT_EQ(camera.angleY, 0.0f);
     navigation.Wheel(-2, camera);
-    EXPECT_FLOAT_EQ(camera.distance, 8.0f + navigation.maxStep * navigation.zoomSpeed);
+    EXPECT_FLOAT_EQ(camera.distance, 8.0f + (10 + navigation.maxStep) * navigation.zoomSpeed);
 }
 
 TEST_F(Navigation, OtherModesMoveNothingButStillRepaint) {
