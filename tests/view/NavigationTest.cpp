@@ -112,11 +112,3 @@ TEST_F(Navigation, TheWheelZoomsAsAZoomDragOfTheLargestStep) {
     navigation.Wheel(-2, camera);
     EXPECT_FLOAT_EQ(camera.distance, 8.0f + (10 + navigation.maxStep) * navigation.zoomSpeed);
 }
-
-TEST_F(Navigation, OtherModesMoveNothingButStillRepaint) {
-    navigation.mode = CNavigation::SELECT;
-    EXPECT_TRUE(DragBy(5, 5, CNavigation::LEFT_BUTTON).repaint);
-    EXPECT_EQ(camera.distance, 8.0f);
-    EXPECT_EQ(camera.angleX, 0.0f);
-    EXPECT_EQ(camera.angleY, 0.0f);
-}
