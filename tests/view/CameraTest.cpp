@@ -5,6 +5,7 @@
 
 #include "platform/CFile.h"
 #include "platform/CFileException.h"
+#include "support/ExpectVector.h"
 #include "support/GLTest.h"
 #include "support/RecordBytes.h"
 #include "view/COGLCamera3D.h"
@@ -20,12 +21,6 @@ protected:
         camera.Apply();
     }
 };
-
-void ExpectVector(const CVector& v, float x, float y, float z) {
-    EXPECT_NEAR(v.x, x, 1e-5f);
-    EXPECT_NEAR(v.y, y, 1e-5f);
-    EXPECT_NEAR(v.z, z, 1e-5f);
-}
 
 }  // namespace
 

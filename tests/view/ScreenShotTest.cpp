@@ -19,11 +19,7 @@
 namespace {
 
 CScreenShot ShotsIn(const CTestFolder& folder, const std::string& baseName, int fileType) {
-    CScreenShot::Settings settings;
-    settings.folder = folder.Path().substr(0, folder.Path().size() - 1);
-    settings.baseName = baseName;
-    settings.fileType = fileType;
-    return CScreenShot(settings);
+    return CScreenShot({ folder.Path().substr(0, folder.Path().size() - 1), baseName, fileType });
 }
 
 std::string NameOnly(const std::string& path) {
@@ -93,9 +89,7 @@ TEST(ShotNumbering, AShotIsWrittenIntoTheFolderGivenOrWhyNotGivenBack) {
     CTestFolder folder;
     folder.Write("shots/keep", "");
     const std::vector<uint8_t> rgb = RgbRows(4, 2, 1);
-    CScreenShot::Settings settings;
-    settings.folder = folder.Path("SHOTS");
-    settings.fileType = CScreenShot::BMP;
+    const CScreenShot::Settings settings { folder.Path("SHOTS"), "shot", CScreenShot::BMP };
     const CScreenShot::Outcome outcome = CScreenShot(settings).TakeScreenShot([&](CShotFrame& frame) {
         frame.SetFromRgbRows(4, 2, rgb.data());
         return true;
@@ -155,9 +149,7 @@ TEST(ShotFiles, JpegAndPngAreTopDownRgb) {
     } cases[] = { { CScreenShot::JPEG, DecodeWithJpegLibrary }, { CScreenShot::PNG, DecodeWithPngLibrary } };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.type);
-        CScreenShot::Settings settings;
-        settings.fileType = c.type;
-        settings.jpegQuality = 3;
+        const CScreenShot::Settings settings { "", "shot", c.type, 3 };
         std::string failure;
         const std::string written =
             WrittenBy([&](FILE* file) { EXPECT_TRUE(CScreenShot(settings).Write(frame, file, failure)); });
