@@ -16,7 +16,8 @@
 
 namespace {
 
-// Records what the viewport asks of it and the OpenGL state it is rendered in.
+// Records what the viewport asks of it. Draw renders the scene last, so the
+// OpenGL state it leaves is the state the scene was rendered in.
 class FakeScene : public CViewportScene {
 public:
     bool HasBackgroundImage() const override { return hasBackground; }
@@ -30,12 +31,6 @@ public:
     void Render(CGLState&, int drawFlags, const CVector&, const CVector&) override {
         calls.push_back("render");
         flags = drawFlags;
-        depthTest = glIsEnabled(GL_DEPTH_TEST);
-        cullFace = glIsEnabled(GL_CULL_FACE);
-        lighting = glIsEnabled(GL_LIGHTING);
-        glGetIntegerv(GL_POLYGON_MODE, polygonMode);
-        glGetIntegerv(GL_VIEWPORT, viewport);
-        glGetDoublev(GL_PROJECTION_MATRIX, projection);
     }
     void DrawForSelection() override {
         if (drawForSelection) {
@@ -49,10 +44,6 @@ public:
     std::vector<const char*> calls;
     int backgroundSize[2] = { 0, 0 };
     int flags = -1;
-    GLboolean depthTest = GL_FALSE, cullFace = GL_FALSE, lighting = GL_FALSE;
-    GLint polygonMode[2] = { 0, 0 };
-    GLint viewport[4] = { 0, 0, 0, 0 };
-    GLdouble projection[16] = {};
 };
 
 // The viewer's 800 x 600 window with one viewport covering it.
@@ -70,8 +61,9 @@ protected:
         glDisable(GL_DEPTH_TEST);
     }
 
-    static void ExpectPerspective(const GLdouble actual[16], double fovy, double aspect, double zNear, double zFar) {
-        GLdouble expected[16];
+    static void ExpectPerspective(double fovy, double aspect, double zNear, double zFar) {
+        GLdouble actual[16], expected[16];
+        glGetDoublev(GL_PROJECTION_MATRIX, actual);
         glMatrixMode(GL_PROJECTION);
         glPushMatrix();
         glLoadIdentity();
@@ -148,13 +140,16 @@ TEST_F(Viewport, RenderStylesSetTheStateTheSceneIsDrawnIn) {
         EXPECT_EQ(scene.calls, c.lit ? (std::vector<const char*>{ "ambient", "render" })
                                      : (std::vector<const char*>{ "render" }));
         EXPECT_EQ(scene.flags, c.style);
-        EXPECT_EQ(scene.lighting, c.lit);
-        EXPECT_EQ(scene.cullFace, c.culled);
-        EXPECT_EQ(scene.depthTest, c.depthTest);
-        EXPECT_EQ(scene.polygonMode[0], c.polygonMode);
-        EXPECT_EQ(scene.viewport[0], 100);
-        EXPECT_EQ(scene.viewport[1], 50);
-        ExpectPerspective(scene.projection, 60.0, 400.0 / 300.0, 0.5, 32.0);
+        EXPECT_EQ(glIsEnabled(GL_LIGHTING), c.lit);
+        EXPECT_EQ(glIsEnabled(GL_CULL_FACE), c.culled);
+        EXPECT_EQ(glIsEnabled(GL_DEPTH_TEST), c.depthTest);
+        GLint polygonMode[2], area[4];
+        glGetIntegerv(GL_POLYGON_MODE, polygonMode);
+        glGetIntegerv(GL_VIEWPORT, area);
+        EXPECT_EQ(polygonMode[0], c.polygonMode);
+        EXPECT_EQ(area[0], 100);
+        EXPECT_EQ(area[1], 50);
+        ExpectPerspective(60.0, 400.0 / 300.0, 0.5, 32.0);
         GLboolean localViewer = GL_TRUE;
         glGetBooleanv(GL_LIGHT_MODEL_LOCAL_VIEWER, &localViewer);
         EXPECT_EQ(localViewer == GL_FALSE, c.lit);
