@@ -29,10 +29,10 @@
 namespace {
 
 // A Half-Life model's rows after the object prefix.
-Bytes HlRecord(const std::string& path, int32_t animationIndex, float framePosition) {
+Bytes HlRecord(const std::string& path, int32_t animationIndex, float framePosition, int32_t pakIndex = -1) {
     Bytes b;
     b.bytes = SampleObjectPrefix();
-    b.Field(path.c_str(), 260).I32(-1).I32(animationIndex);
+    b.Field(path.c_str(), 260).I32(pakIndex).I32(animationIndex);
     b.F32(0.25f).F32(framePosition).I32(static_cast<int32_t>(framePosition)).I32(0).U8(0).U8(7);
     return b;
 }
@@ -233,8 +233,7 @@ TEST_F(HlModelTest, TheRecordRoundTripsAndAMissingModelIsKeptWithoutData) {
     // A model file that is not there, on disk or in an archive the scene
     // lacks, is kept without data and saved as read.
     for (int32_t pakIndex : { -1, 3 }) {
-        Bytes gone = HlRecord(folder.Path("gone.mdl"), 1, 2.5f);
-        gone.PutU32(OBJECT_RECORD_SIZE + 260, static_cast<uint32_t>(pakIndex));
+        const Bytes gone = HlRecord(folder.Path("gone.mdl"), 1, 2.5f, pakIndex);
         COGLHLModel& missing = Read(gone);
         EXPECT_TRUE(missing.IsLoaded());
         EXPECT_EQ(missing.data, nullptr);
