@@ -72,9 +72,6 @@ TEST(HlConformance, RealModelsReadAsAPlainReadingSays) {
             const size_t at = size_t(Int(textures, 184)) + 80 * i;
             const std::string name = Name(textures, at, 64);
             EXPECT_EQ(model.SkinNames()[i], name);
-            int32_t flags = 0;
-            std::memcpy(&flags, model.data->Texture(int32_t(i)) + 64, 4);
-            EXPECT_EQ(flags, Int(textures, at + 64));
             const COGLImage& picture = *model.Skins()[i]->image;
             EXPECT_EQ(picture.width, PowerOfTwo(Int(textures, at + 68))) << name;
             EXPECT_EQ(picture.height, PowerOfTwo(Int(textures, at + 72))) << name;

@@ -104,7 +104,6 @@ TEST_F(HlModelTest, ObjectsOfOneFileShareItsDataAndTexturesAndPoseThemselves) {
     COGLHLModel& model = Load(folder.Write("box.mdl", HlText(layout.Write())));
     ASSERT_TRUE(model.IsLoaded());
     ASSERT_EQ(model.animations.size(), 2u);
-    EXPECT_EQ(model.GetAnimation(), model.animations[0]);
     ASSERT_EQ(model.Skins().size(), 1u);
     EXPECT_EQ(model.Skins()[0]->path, "boxskin.bmp");
     // Resampled to powers of two, in the colours of its palette.
