@@ -54,10 +54,6 @@ protected:
         }
         return folder.Write("x.def", SinDefinition(lines));
     }
-    void LoadFromFolder() {
-        Load(WriteFiles(true));
-        ASSERT_TRUE(model->IsLoaded());
-    }
     // A new model, in a new scene unless archive is one of the scene's.
     void Load(const std::string& path, CPakFile* archive = nullptr) {
         if (archive == nullptr) {
@@ -74,11 +70,15 @@ protected:
 
 }  // namespace
 
-// Frame 0, halfway to frame 1 after four ticks, then frame 1.
-TEST_F(SinDraw, DrawsTexturedWhereItsBoundsSayBlendingTheCurrentAndTheNextFrame) {
-    LoadFromFolder();
+// Frame 0, halfway to frame 1 after four ticks, then frame 1. In an archive
+// a definition's path line names a folder of the archive; without one its
+// files are at the top.
+TEST_F(SinDraw, DrawsTexturedWhereItsBoundsSayTheSameFromAFolderAndFromAnArchive) {
+    Load(WriteFiles(true));
+    ASSERT_TRUE(model->IsLoaded());
     Redraw();
     ExpectSpots({ { -1.0f, 1.0f, 255, 0, 0 }, { 1.0f, 1.0f, 0, 0, 0 }, { -1.0f, -1.0f, 0, 0, 0 } });
+    const std::vector<uint8_t> fromFolder = context.ReadPixels(0, 0, SIZE, SIZE);
     // Mesh axes: (file y, -file z, -file x), before the half turn and scale.
     ExpectVector(model->boundsMin, -40.0f, -40.0f, 0.0f);
     ExpectVector(model->boundsMax, 0.0f, 0.0f, 0.0f);
@@ -100,14 +100,7 @@ TEST_F(SinDraw, DrawsTexturedWhereItsBoundsSayBlendingTheCurrentAndTheNextFrame)
     Redraw();
     EXPECT_FLOAT_EQ(model->boundsMax.x, -20.0f);
     EXPECT_TRUE(ColorNear(PixelAt(-2.0f, 1.0f), 255, 0, 0));
-}
 
-// In an archive a definition's path line names a folder of the archive;
-// without one its files are at the top.
-TEST_F(SinDraw, TheSameFromAFolderAndFromAnArchive) {
-    LoadFromFolder();
-    Redraw();
-    const std::vector<uint8_t> fromFolder = context.ReadPixels(0, 0, SIZE, SIZE);
     std::vector<std::pair<std::string, std::string>> files = ModelFiles();
     files.insert(files.end(), { { "y.def", SinDefinition({ "model.sbm", "walk.sam" }) }, { "model.sbm", SquareMesh() },
                                 { "walk.sam", Text(SinAnimationFile({ Square(-40) })) } });
