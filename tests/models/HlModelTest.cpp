@@ -64,18 +64,12 @@ protected:
         EXPECT_TRUE(model.IsLoaded()) << reports.Errors(*scene);
         return &model;
     }
-    // The picture of a fresh draw, red channel only.
-    std::vector<int> Picture(COGLHLModel& model, int flags) {
+    // The picture of a fresh draw: RGBA rows from the bottom.
+    std::vector<uint8_t> Picture(COGLHLModel& model, int flags) {
         Clear();
         glColor3f(1.0f, 1.0f, 1.0f);
         model.Draw(State(), flags);
-        std::vector<int> red;
-        for (int y = 0; y < SIZE; y++) {
-            for (int x = 0; x < SIZE; x++) {
-                red.push_back(Pixel(x, y).r);
-            }
-        }
-        return red;
+        return context.ReadPixels(0, 0, SIZE, SIZE);
     }
     HLWorkAreas& Work() { return scene->HLWork(); }
 
@@ -420,12 +414,12 @@ TEST_F(HlModelTest, ARealModelStandsOnItsBoxAndTicksIntoThePoseOfAPlainReading) 
     }
     man->SetScale(0.5f, 0.5f, 0.5f);
     man->SetPosition(0.0f, -3.0f, 2.0f);
-    const std::vector<int> standing = Picture(*man, 0);
+    const std::vector<uint8_t> standing = Picture(*man, 0);
     // Lowest and highest rows drawn: the box's bottom on the origin, its
     // top (file z 9.76 above 0.008) 4.87 units higher.
     int low = SIZE, high = -1;
     for (int i = 0; i < SIZE * SIZE; i++) {
-        if (standing[size_t(i)] > 0) {
+        if (standing[4 * size_t(i)] > 0) {
             low = std::min(low, i / SIZE);
             high = std::max(high, i / SIZE);
         }
@@ -442,7 +436,7 @@ TEST_F(HlModelTest, ARealModelStandsOnItsBoxAndTicksIntoThePoseOfAPlainReading) 
         man->Animate();
     }
     ASSERT_EQ(man->pose.frame, 4.625f);
-    const std::vector<int> walking = Picture(*man, 0);
+    const std::vector<uint8_t> walking = Picture(*man, 0);
     EXPECT_NE(walking, standing);
     const int32_t leaf = 5;   // RightArm, under Spine, Pelvis and Root: no controllers on the way
     float expected[3][4];
