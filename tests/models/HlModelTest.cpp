@@ -8,22 +8,19 @@
 
 #include "image/COGLImage.h"
 #include "image/COGLTexture2D.h"
-#include "image/Palettes.h"
 #include "math/FloatArrays.h"
 #include "models/COGLHLModel.h"
 #include "models/HLWorkAreas.h"
 #include "models/HlBytes.h"
 #include "objects/COGLPointLight.h"
 #include "scene/COGLScene.h"
-#include "support/CapturedReports.h"
 #include "support/ExpectVector.h"
 #include "support/GLTest.h"
 #include "support/LoadedModels.h"
-#include "support/ModelRecordReader.h"
+#include "support/ModelFileFixture.h"
 #include "support/ParsedFiles.h"
 #include "support/RealFiles.h"
 #include "support/RecordBytes.h"
-#include "support/TestFolder.h"
 #include "view/COGLCamera3D.h"
 
 namespace {
@@ -42,25 +39,15 @@ ParsedModel Parse(const std::vector<uint8_t>& bytes, const std::string& name) {
     return ParseHLModel(std::vector<uint8_t>(bytes), name, nullptr, *TestAssets());
 }
 
-class HlModelTest : public CModelFixture<COGLHLModel> {
+class HlModelTest : public CModelFileFixture {
 protected:
-    void SetUp() override {
-        CModelFixture::SetUp();
-        ApplyGamma(1.0f);
-    }
-
-    COGLHLModel& Load(const std::string& path) {
-        models.push_back(std::make_unique<COGLHLModel>());
-        LoadModelInto(*scene, *models.back(), path);
-        return *models.back();
-    }
     // A model of the test data, or null when the data is absent.
     COGLHLModel* LoadReal(const char* relative) {
         const std::filesystem::path path = testData / "hlmdl" / relative;
         if (!std::filesystem::exists(path)) {
             return nullptr;
         }
-        COGLHLModel& model = Load(path.string());
+        COGLHLModel& model = LoadPath<COGLHLModel>(path.string());
         EXPECT_TRUE(model.IsLoaded()) << reports.Errors(*scene);
         return &model;
     }
@@ -72,9 +59,6 @@ protected:
         return context.ReadPixels(0, 0, SIZE, SIZE);
     }
     HLWorkAreas& Work() { return scene->HLWork(); }
-
-    CTestFolder folder;
-    CCapturedReports reports;
 };
 
 std::vector<uint8_t> WithValue(std::vector<uint8_t> bytes, size_t at, uint32_t value) {
@@ -95,7 +79,7 @@ TEST_F(HlModelTest, ObjectsOfOneFileShareItsDataAndTexturesAndPoseThemselves) {
     HlLayout layout;
     layout.sequences = { { "idle", 10, 0, 1 }, { "walk", 4, 0, 2 } };
     layout.textures = { { "skin.bmp", 100, 60, 9, { 200, 100, 40 } } };
-    COGLHLModel& model = Load(folder.Write("box.mdl", HlText(layout.Write())));
+    COGLHLModel& model = Load<COGLHLModel>("box.mdl", HlText(layout.Write()));
     ASSERT_TRUE(model.IsLoaded());
     ASSERT_EQ(model.animations.size(), 2u);
     ASSERT_EQ(model.Skins().size(), 1u);
@@ -115,7 +99,7 @@ TEST_F(HlModelTest, ObjectsOfOneFileShareItsDataAndTexturesAndPoseThemselves) {
     ExpectVector(min, -2.0f, -3.0f, -1.0f);   // the box's file (x, y, z) sent as (y, z, x)
     ExpectVector(max, 5.0f, 6.0f, 4.0f);
 
-    COGLHLModel& again = Load(folder.Path("box.mdl"));
+    COGLHLModel& again = LoadPath<COGLHLModel>(folder.Path("box.mdl"));
     EXPECT_EQ(again.data, model.data);
     EXPECT_EQ(again.Skins(), model.Skins());
     again.SetAnimation(again.animations[1]);
@@ -211,7 +195,7 @@ TEST_F(HlModelTest, TheRecordRoundTripsAndAMissingModelIsKeptWithoutData) {
     HlLayout layout;
     layout.sequences = { { "idle", 10, 0, 1 }, { "walk", 4, 0, 1 } };
     const Bytes record = HlRecord(folder.Write("box.mdl", HlText(layout.Write())), 1, 2.5f);
-    COGLHLModel& model = Read(record);
+    COGLHLModel& model = ReadAs<COGLHLModel>(record);
     EXPECT_TRUE(model.IsLoaded());
     EXPECT_EQ(model.name, "Crate");
     EXPECT_EQ(model.GetAnimation(), model.animations[1]);
@@ -221,13 +205,13 @@ TEST_F(HlModelTest, TheRecordRoundTripsAndAMissingModelIsKeptWithoutData) {
     ExpectSavesBack(model, record);
 
     // A position past the sequence's frames starts it over.
-    EXPECT_EQ(Read(HlRecord(folder.Path("box.mdl"), 1, 40.0f)).framePosition, 0.0f);
+    EXPECT_EQ(ReadAs<COGLHLModel>(HlRecord(folder.Path("box.mdl"), 1, 40.0f)).framePosition, 0.0f);
 
     // A model file that is not there, on disk or in an archive the scene
     // lacks, is kept without data and saved as read.
     for (int32_t pakIndex : { -1, 3 }) {
         const Bytes gone = HlRecord(folder.Path("gone.mdl"), 1, 2.5f, pakIndex);
-        COGLHLModel& missing = Read(gone);
+        COGLHLModel& missing = ReadAs<COGLHLModel>(gone);
         EXPECT_TRUE(missing.IsLoaded());
         EXPECT_EQ(missing.data, nullptr);
         ExpectSavesBack(missing, gone);
@@ -254,7 +238,7 @@ TEST(HlModelFiles, EveryTruncationOfARealModelIsCheckedSafely) {
 TEST_F(HlModelTest, TheTickStepsThroughTheFramesLoopsAndStopsOnFrameZero) {
     HlLayout layout;
     layout.sequences = { { "loop", 10, 0, 1 }, { "once", 10, 0, 1 }, { "still", 1, 0, 1 } };
-    COGLHLModel& model = Load(folder.Write("tick.mdl", HlText(layout.Write())));
+    COGLHLModel& model = Load<COGLHLModel>("tick.mdl", HlText(layout.Write()));
     ASSERT_TRUE(model.IsLoaded());
     model.StartAnimation();
     std::vector<float> frames;
@@ -288,7 +272,7 @@ TEST_F(HlModelTest, ChannelRunsArePosedFrameByFrameAndTheLastFrameHoldsItsValue)
     HlLayout layout;
     layout.sequences = { { "runs", 4, 0, 1 } };
     layout.xRuns = { 2, 2, 10, 0, 20, 0, 1, 2, 40, 0 };
-    COGLHLModel& model = Load(folder.Write("runs.mdl", HlText(layout.Write())));
+    COGLHLModel& model = Load<COGLHLModel>("runs.mdl", HlText(layout.Write()));
     ASSERT_TRUE(model.IsLoaded()) << reports.Errors(*scene);
     const std::pair<float, float> cases[] = { { 0.0f, 10.0f }, { 0.5f, 15.0f }, { 1.5f, 20.0f }, { 2.5f, 40.0f },
                                               { 3.0f, 40.0f }, { 3.7f, 40.0f }, { -2.0f, 10.0f } };
@@ -331,7 +315,7 @@ TEST_F(HlModelTest, FilePointsAreSentAsYZXLitByTheSwitchedOnLightsAndBlendedAsTh
             light->enabled = c.lightOn ? 1 : 0;
             scene->AddLight(std::move(light));
         }
-        COGLHLModel& model = Load(folder.Write("lit.mdl", HlText(layout.Write())));
+        COGLHLModel& model = Load<COGLHLModel>("lit.mdl", HlText(layout.Write()));
         ASSERT_TRUE(model.IsLoaded()) << reports.Errors(*scene);
         Clear();
         Backdrop(40, 40, 40, 0.0f);
