@@ -54,17 +54,6 @@ protected:
         }
         return folder.Write("x.def", SinDefinition(lines));
     }
-    void LoadFromFolder() {
-        Load(WriteFiles(true));
-        ASSERT_TRUE(model->IsLoaded());
-    }
-    void LoadFromArchive() {
-        ASSERT_EQ(scene->FindOrOpenPak(folder.Write("pak0.pak", SpakOf(ModelFiles()))), 0);
-        CPakFile* pak = scene->GetPak(0);
-        ASSERT_EQ(pak->GetNameLength(), 120);
-        Load("x.def", pak);
-        ASSERT_TRUE(model->IsLoaded());
-    }
     // A new model, in a new scene unless archive is one of the scene's.
     void Load(const std::string& path, CPakFile* archive = nullptr) {
         if (archive == nullptr) {
@@ -81,35 +70,21 @@ protected:
 
 }  // namespace
 
-TEST_F(SinDraw, DrawsTexturedWhereItsBoundsSay) {
-    LoadFromFolder();
+// Frame 0, halfway to frame 1 after four ticks, then frame 1. In an archive
+// a definition's path line names a folder of the archive; without one its
+// files are at the top.
+TEST_F(SinDraw, DrawsTexturedWhereItsBoundsSayTheSameFromAFolderAndFromAnArchive) {
+    Load(WriteFiles(true));
+    ASSERT_TRUE(model->IsLoaded());
     Redraw();
     ExpectSpots({ { -1.0f, 1.0f, 255, 0, 0 }, { 1.0f, 1.0f, 0, 0, 0 }, { -1.0f, -1.0f, 0, 0, 0 } });
+    const std::vector<uint8_t> fromFolder = context.ReadPixels(0, 0, SIZE, SIZE);
     // Mesh axes: (file y, -file z, -file x), before the half turn and scale.
     ExpectVector(model->boundsMin, -40.0f, -40.0f, 0.0f);
     ExpectVector(model->boundsMax, 0.0f, 0.0f, 0.0f);
 
-    // A frame wholly on the negative side keeps a negative maximum.
-    model->SetFrames(2, 2, model->FrameFraction());
-    Redraw();
-    EXPECT_FLOAT_EQ(model->boundsMax.x, -20.0f);
-    EXPECT_TRUE(ColorNear(PixelAt(-2.0f, 1.0f), 255, 0, 0));
-}
-
-TEST_F(SinDraw, AnArchiveDefinitionWithoutAPathLineFindsItsFilesAtTheTop) {
-    const std::string pak = SpakOf({ { "y.def", SinDefinition({ "model.sbm", "walk.sam" }) }, { "model.sbm", SquareMesh() },
-                                     { "walk.sam", Text(SinAnimationFile({ Square(-40) })) } });
-    ASSERT_EQ(scene->FindOrOpenPak(folder.Write("pak1.pak", pak)), 0);
-    Load("y.def", scene->GetPak(0));
-    EXPECT_TRUE(model->IsLoaded());
-    EXPECT_EQ(model->data->meshPath, "model.sbm");
-    EXPECT_EQ(model->name, "y");
-}
-
-TEST_F(SinDraw, AnimatesBlendingTheCurrentAndTheNextFrame) {
-    LoadFromFolder();
     model->StartAnimation();
-    Tick(4);  // half way from frame 0 to frame 1: x from -1 to 1
+    Tick(4);
     EXPECT_EQ(model->CurrentFrame(), 0);
     EXPECT_EQ(model->NextFrame(), 1);
     Redraw();
@@ -119,20 +94,32 @@ TEST_F(SinDraw, AnimatesBlendingTheCurrentAndTheNextFrame) {
     EXPECT_EQ(model->CurrentFrame(), 1);
     Redraw();
     ExpectSpots({ { 1.0f, 1.0f, 255, 0, 0 }, { -1.0f, 1.0f, 0, 0, 0 } });
-}
 
-TEST_F(SinDraw, TheSameFromAFolderAndFromAnArchive) {
-    LoadFromFolder();
+    // A frame wholly on the negative side keeps a negative maximum.
+    model->SetFrames(2, 2, model->FrameFraction());
     Redraw();
-    const std::vector<uint8_t> fromFolder = context.ReadPixels(0, 0, SIZE, SIZE);
-    LoadFromArchive();
+    EXPECT_FLOAT_EQ(model->boundsMax.x, -20.0f);
+    EXPECT_TRUE(ColorNear(PixelAt(-2.0f, 1.0f), 255, 0, 0));
+
+    std::vector<std::pair<std::string, std::string>> files = ModelFiles();
+    files.insert(files.end(), { { "y.def", SinDefinition({ "model.sbm", "walk.sam" }) }, { "model.sbm", SquareMesh() },
+                                { "walk.sam", Text(SinAnimationFile({ Square(-40) })) } });
+    ASSERT_EQ(scene->FindOrOpenPak(folder.Write("pak0.pak", SpakOf(files))), 0);
+    CPakFile* pak = scene->GetPak(0);
+    ASSERT_EQ(pak->GetNameLength(), 120);
+    Load("x.def", pak);
+    ASSERT_TRUE(model->IsLoaded());
     EXPECT_EQ(model->path, "x.def");
     EXPECT_EQ(model->data->meshPath, "models/x/model.sbm");
     ASSERT_EQ(model->Skins().size(), 1u);
-    EXPECT_EQ(model->Skins()[0]->source.archive, scene->GetPak(0));
+    EXPECT_EQ(model->Skins()[0]->source.archive, pak);
     Redraw();
-    EXPECT_TRUE(ColorNear(PixelAt(-1.0f, 1.0f), 255, 0, 0));
     EXPECT_EQ(context.ReadPixels(0, 0, SIZE, SIZE), fromFolder);
+
+    Load("y.def", pak);
+    EXPECT_TRUE(model->IsLoaded());
+    EXPECT_EQ(model->data->meshPath, "model.sbm");
+    EXPECT_EQ(model->name, "y");
 }
 
 // Runs naming vertices the frames lack, and runs longer than their list, are

@@ -48,59 +48,36 @@ std::vector<std::string> Names(const CSinData& data) {
     return names;
 }
 
-class SinReader : public CModelFileFixture {
-protected:
-    COGLSBM& LoadDefinition(const std::string& text) {
-        WriteModelFiles(folder, "m");
-        return LoadPath<COGLSBM>(folder.Write("m/x.def", text));
-    }
-};
+using SinReader = CModelFileFixture;
 
-// The mesh with the word at offset forged.
-std::string ForgedMesh(size_t offset, uint32_t value) {
-    Bytes mesh = StripAndFan().Write();
-    return Text(mesh.PutU32(offset, value));
-}
-
-// One-frame animations with the word at offset forged.
-std::string ForgedAnimation(size_t offset, uint32_t value) {
-    Bytes animation = SinAnimationFile({ AxisFrame({ 1, 1, 1 }, { 0, 0, 0 }) });
-    return Text(animation.PutU32(offset, value));
+// file with the word at offset forged.
+std::string Forged(Bytes file, size_t offset, uint32_t value) {
+    return Text(file.PutU32(offset, value));
 }
 
 }  // namespace
 
-// A skin that is not there is left out, and not told.
+// A skin that is not there is left out, and not told. A scale line (any
+// case) multiplies the default scale. Objects of one definition share its
+// data and skins; each selects its own animation.
 TEST_F(SinReader, ReadsTheFilesItsDefinitionNamesFromThePathLine) {
     WriteModelFiles(folder, "models/x");
-    COGLSBM& model = LoadPath<COGLSBM>(folder.Write("defs/x.def", SinDefinition({ "path " + folder.Path("models/x"), "model.sbm",
-                                                                       "idle idle.sam", "run.sam", "skin1 base.tga",
-                                                                       "skin2 gone.tga" })));
+    const std::string path = folder.Write("defs/x.def", SinDefinition({ "path " + folder.Path("models/x"), "model.sbm",
+                                                                        "Scale 2", "idle idle.sam", "run.sam",
+                                                                        "skin1 base.tga", "skin2 gone.tga" }));
+    COGLSBM& model = LoadPath<COGLSBM>(path);
     ASSERT_TRUE(model.IsLoaded());
-    EXPECT_TRUE(model.dataLoaded);
-    EXPECT_EQ(model.name, "x");
     const CSinData& data = *model.data;
     EXPECT_EQ(data.meshPath, folder.Path("models/x/model.sbm"));
-    EXPECT_EQ(Names(data), (std::vector<std::string> { "idle", "run" }));
-    EXPECT_EQ(model.animations[1]->count, 3);
-    EXPECT_EQ(model.GetAnimation(), model.animations[0]);
     EXPECT_EQ(model.GetFrameCount(), 2);
     ASSERT_EQ(model.Skins().size(), 1u);
     EXPECT_EQ(data.skins[0].title, "skin1");
     EXPECT_EQ(model.Skins()[0]->Title(), "base");  // the cached picture keeps its own title
-    EXPECT_EQ(model.Texture(), model.Skins()[0]);
     EXPECT_EQ(model.SkinNames(),
               (std::vector<std::string> { folder.Path("models/x/base.tga"), folder.Path("models/x/gone.tga") }));
-    ExpectVector(model.scale, 0.05f, 0.05f, 0.05f);
+    ExpectVector(model.scale, 0.1f, 0.1f, 0.1f);
     EXPECT_EQ(reports.Errors(*scene), "");
 
-    // Hand-computed from the bytes: header triples at 96, 72, 84; 4 vertices of 4 bytes.
-    const CSinAnimation& idle = *data.animations[0];
-    EXPECT_EQ(idle.file, folder.Path("models/x/idle.sam"));
-    EXPECT_FLOAT_EQ(idle.frames->triples[0][0], 7.0f);
-    EXPECT_FLOAT_EQ(idle.frames->triples[1][2], 3.0f);
-    EXPECT_FLOAT_EQ(idle.frames->triples[2][1], 5.0f);
-    EXPECT_EQ(idle.frames->frameSize, 16);
     ASSERT_EQ(data.groups.size(), 2u);
     EXPECT_EQ(data.groups[0].value, 7);
     EXPECT_EQ(data.groups[0].commands.size(), 1u + 12 + 1 + 9 + 1);
@@ -108,14 +85,29 @@ TEST_F(SinReader, ReadsTheFilesItsDefinitionNamesFromThePathLine) {
     EXPECT_EQ(model.VertexCount(), 4);
     EXPECT_EQ(model.TriangleCount(), 2 + 1 + 1);
 
-    // Drawn as (y, -z, -x) of byte * scale + translate.
+    // Drawn as (y, -z, -x) of byte * scale + translate: frame 1 is scale 2, translate (1, 2, 3).
     CVector min, max;
-    model.FrameBounds(0, min, max);
-    ExpectVector(min, 0, -30, -10);
-    ExpectVector(max, 20, 0, 0);
     model.FrameBounds(1, min, max);
     ExpectVector(min, 2, -63, -21);
     ExpectVector(max, 42, -3, -1);
+
+    COGLSBM& other = LoadPath<COGLSBM>(path);
+    EXPECT_EQ(other.data, model.data);
+    EXPECT_EQ(other.Skins(), model.Skins());
+    model.SelectAnimation("run");
+    EXPECT_EQ(model.GetAnimation(), model.animations[1]);
+    EXPECT_EQ(other.GetAnimation(), other.animations[0]);
+    model.StartAnimation();
+    EXPECT_TRUE(model.animating);
+    model.Animate();
+    model.SetVisible(false);
+    model.SelectAnimation("Run");  // names are case-sensitive: nothing changes
+    EXPECT_EQ(model.GetAnimation(), model.animations[1]);
+    EXPECT_FALSE(model.IsVisible());
+    EXPECT_FLOAT_EQ(model.framePosition, 0.125f);
+    model.SelectAnimation("idle");
+    EXPECT_TRUE(model.IsVisible());
+    EXPECT_EQ(model.GetAnimation(), model.animations[0]);
 }
 
 TEST(SinFiles, DefinitionLines) {
@@ -126,6 +118,13 @@ TEST(SinFiles, DefinitionLines) {
     };
     CTestFolder folder;
     WriteModelFiles(folder, "m");
+    // Animation files whose counts, offsets or normals the file cannot hold.
+    const Bytes animation = SinAnimationFile({ AxisFrame({ 1, 1, 1 }, { 0, 0, 0 }) });
+    folder.Write("m/a.sam", Text(SinAnimationFile({ AxisFrame({ 1, 1, 1 }, { 0, 0, 0 }, 162) })));  // a normal past the table
+    folder.Write("m/b.sam", Forged(animation, 116, 0x7FFFFFFF));    // frames
+    folder.Write("m/c.sam", Forged(animation, 128 + 40, 0x7FFFFF00));  // the frame's data offset
+    folder.Write("m/d.sam", Forged(animation, 112, 0x40000000));    // vertices
+    folder.Write("m/e.sam", "short");
     const std::string longLine(3000, 'a');
     const Case cases[] = {
         { "the final line without CR LF is not read", "SDEF\r\nmodel.sbm\r\nidle.sam\r\nrun.sam", { "idle" } },
@@ -133,6 +132,8 @@ TEST(SinFiles, DefinitionLines) {
                                                      "// run.sam", "x run.sam // y.sam" }), { "idle", "x" } },
         { "names", SinDefinition({ "model.sbm", " idle.sam", "walk fast run.sam", "run.samples" }), { "", "walk", "run" } },
         { "missing files skipped", SinDefinition({ "model.sbm", "gone.sam", "idle.sam" }), { "idle" } },
+        { "files that cannot be read whole skipped",
+          SinDefinition({ "model.sbm", "a.sam", "b.sam", "c.sam", "d.sam", "e.sam", "idle.sam" }), { "idle" } },
         { "lines beyond the buffer are cut", SinDefinition({ "model.sbm", longLine + ".sam", "idle.sam" }), { "idle" } },
         { "the name keeps 64 characters", SinDefinition({ "model.sbm", std::string(70, 'n') + " idle.sam" }),
           { std::string(64, 'n') } },
@@ -157,6 +158,7 @@ TEST(SinFiles, RefusalsAbandonTheModel) {
         const char* message;
     };
     const std::string valid = SinDefinition({ "model.sbm", "idle.sam" });
+    const Bytes mesh = StripAndFan().Write();
     const Case cases[] = {
         { "no SDEF", "SDEX\r\nmodel.sbm\r\nidle.sam\r\n", "", "Not a valid SIN def file." },
         { "empty", "", "", "Not a valid SIN def file." },
@@ -165,10 +167,10 @@ TEST(SinFiles, RefusalsAbandonTheModel) {
         { "every animation missing", SinDefinition({ "model.sbm", "gone.sam" }), "",
           "Cannot locate any anim (.sam) files for this model." },
         { "not a mesh", valid, std::string("SBM\0", 4), "Not a valid SIN Model (.sbm) file." },
-        { "version 2", valid, ForgedMesh(4, 2), "Not a valid SIN Model (.sbm) file." },
-        { "more groups than the file holds", valid, ForgedMesh(16, 0x10000000), "Not a valid SIN Model (.sbm) file." },
-        { "commands outside the file", valid, ForgedMesh(28 + 12, 4000), "Not a valid SIN Model (.sbm) file." },
-        { "negative command count", valid, ForgedMesh(28 + 24 + 8, 0xFFFFFFFF), "Not a valid SIN Model (.sbm) file." },
+        { "version 2", valid, Forged(mesh, 4, 2), "Not a valid SIN Model (.sbm) file." },
+        { "more groups than the file holds", valid, Forged(mesh, 16, 0x10000000), "Not a valid SIN Model (.sbm) file." },
+        { "commands outside the file", valid, Forged(mesh, 28 + 12, 4000), "Not a valid SIN Model (.sbm) file." },
+        { "negative command count", valid, Forged(mesh, 28 + 24 + 8, 0xFFFFFFFF), "Not a valid SIN Model (.sbm) file." },
     };
     CTestFolder folder;
     for (const Case& c : cases) {
@@ -179,45 +181,4 @@ TEST(SinFiles, RefusalsAbandonTheModel) {
         EXPECT_FALSE(DataOf<CSinData>(parsed)->usable);
         EXPECT_NE(MessageTexts(parsed.messages).find(c.message), std::string::npos) << MessageTexts(parsed.messages);
     }
-}
-
-// Animation files whose counts, offsets or normals the file cannot hold are
-// dropped like missing ones.
-TEST(SinFiles, AnimationsThatCannotBeReadWholeAreDropped) {
-    CTestFolder folder;
-    WriteModelFiles(folder, "m");
-    folder.Write("m/a.sam", Text(SinAnimationFile({ AxisFrame({ 1, 1, 1 }, { 0, 0, 0 }, 162) })));  // a normal past the table
-    folder.Write("m/b.sam", ForgedAnimation(116, 0x7FFFFFFF));    // frames
-    folder.Write("m/c.sam", ForgedAnimation(128 + 40, 0x7FFFFF00));  // the frame's data offset
-    folder.Write("m/d.sam", ForgedAnimation(112, 0x40000000));    // vertices
-    folder.Write("m/e.sam", "short");
-    const ParsedModel parsed =
-        ParseIn(folder, SinDefinition({ "model.sbm", "a.sam", "b.sam", "c.sam", "d.sam", "e.sam", "idle.sam" }));
-    EXPECT_TRUE(DataOf<CSinData>(parsed)->usable);
-    EXPECT_EQ(Names(*DataOf<CSinData>(parsed)), std::vector<std::string> { "idle" });
-    EXPECT_TRUE(parsed.messages.empty());
-}
-
-// Objects of one definition share its data and skins; each selects its own
-// animation. A scale line (any case) multiplies the default scale.
-TEST_F(SinReader, SelectingAnimations) {
-    COGLSBM& model = LoadDefinition(SinDefinition({ "model.sbm", "Scale 2", "idle.sam", "run.sam", "base.tga" }));
-    ExpectVector(model.scale, 0.1f, 0.1f, 0.1f);
-    COGLSBM& other = LoadPath<COGLSBM>(folder.Path("m/x.def"));
-    EXPECT_EQ(other.data, model.data);
-    EXPECT_EQ(other.Skins(), model.Skins());
-    model.SelectAnimation("run");
-    EXPECT_EQ(model.GetAnimation(), model.animations[1]);
-    EXPECT_EQ(other.GetAnimation(), other.animations[0]);
-    model.StartAnimation();
-    EXPECT_TRUE(model.animating);
-    model.Animate();
-    model.SetVisible(false);
-    model.SelectAnimation("Run");  // names are case-sensitive: nothing changes
-    EXPECT_EQ(model.GetAnimation(), model.animations[1]);
-    EXPECT_FALSE(model.IsVisible());
-    EXPECT_FLOAT_EQ(model.framePosition, 0.125f);
-    model.SelectAnimation("idle");
-    EXPECT_TRUE(model.IsVisible());
-    EXPECT_EQ(model.GetAnimation(), model.animations[0]);
 }
