@@ -35,8 +35,6 @@ protected:
     void SetUp() override { ApplyGamma(1.0f); }
     void TearDown() override { ApplyGamma(1.0f); }
 
-    std::string Errors() const { return reports.Errors(); }
-
     // Decodes a picture file's bytes as the scene does, telling what went wrong.
     static bool Decode(COGLImage& picture, const std::string& name, const std::vector<uint8_t>& bytes,
                        bool fit = true, bool defaultPalette = false) {
@@ -65,15 +63,6 @@ protected:
 };
 
 }  // namespace
-
-TEST(FitTextureSize, NearestPowerOfTwoTiesGoingDown) {
-    const std::pair<int, int> cases[] = { { -5, 2 }, { 0, 2 },    { 3, 2 },    { 5, 4 },     { 6, 4 },
-                                          { 48, 32 }, { 96, 64 }, { 100, 128 }, { 200, 256 }, { 256, 256 },
-                                          { 5000, 256 } };
-    for (const auto& [n, fitted] : cases) {
-        EXPECT_EQ(COGLImage::FitTextureSize(n), fitted) << n;
-    }
-}
 
 TEST_F(Image, SkinWithoutIndex255IsRgbAndWithItKeysOutTheColour) {
     ASSERT_TRUE(Decode(image, "plain.pcx", PcxFile(64, 64, [](int x, int) { return x; })));
@@ -114,50 +103,45 @@ TEST_F(Image, FittingPicksSourceColoursSideBySideAndStoresRowsBottomFirst) {
     }
 }
 
-TEST_F(Image, ExtensionsDecideTheDecoder) {
-    const std::vector<uint8_t> pcx = PcxFile(2, 2, [](int, int) { return 1; });
+// A file goes by its extension, an archive entry by its last three letters.
+TEST_F(Image, NamesDecideTheDecoder) {
+    const std::vector<uint8_t> pcx = PcxFile(4, 2, [](int x, int) { return x; });
     EXPECT_FALSE(Decode(image, "photo.jpeg", pcx));
     EXPECT_FALSE(Decode(image, "noext", pcx));
-    EXPECT_EQ(Errors(), "");  // both fail without a word
+    EXPECT_EQ(reports.Errors(), "");  // both fail without a word
     EXPECT_TRUE(Decode(image, "dir.tga/skin.pcx", pcx));
+    EXPECT_TRUE(DecodeEntry(image, "pics/ITEM.Pcx", pcx));
+    EXPECT_EQ(image.width, 4);
+    EXPECT_EQ(At(3, 0), (std::vector<int>{ 3, 252, 1 }));  // the palette ends where the entry does
+    EXPECT_EQ(reports.Errors(), "");
+    EXPECT_FALSE(DecodeEntry(image, "pics/item.bmp", pcx));
+    EXPECT_EQ(reports.Errors(), Message(103));
 }
 
 TEST_F(Image, BmpKeepsItsColoursAndWarnsAboutTheDefaultPalette) {
     ApplyGamma(0.5f);
     ASSERT_TRUE(Decode(image, "pic.bmp", BmpFile(1, 1, 24, 0, {}, { 30, 20, 10, 0 }).bytes, true, true));
-    EXPECT_EQ(Errors(), Message(102));
+    EXPECT_EQ(reports.Errors(), Message(102));
     EXPECT_EQ(image.width, 2);
     EXPECT_EQ(At(1, 1), (std::vector<int>{ 10, 20, 30 }));
 }
 
 TEST_F(Image, RefusedPicturesReportWhyThenCouldNotLoadBitmap) {
     EXPECT_FALSE(Decode(image, "grey.tga", TgaHeader(3, 1, 1, 16).U16(128).bytes));
-    EXPECT_EQ(Errors(), Message(104));
+    EXPECT_EQ(reports.Errors(), Message(104));
     EXPECT_TRUE(image.pixels.empty());
 
     // The error file grows with each refusal.
     EXPECT_FALSE(Decode(image, "grey.jpg", EncodeTestJpeg(8, 8, 1)));
-    EXPECT_EQ(Errors(), Message(104) + Message(105) + Message(104));
+    EXPECT_EQ(reports.Errors(), Message(104) + Message(105) + Message(104));
 
     // A cut JPEG: the library's own words, then 104.
     std::vector<uint8_t> cut = EncodeTestJpeg(8, 8, 3);
     cut.resize(30);
     EXPECT_FALSE(Decode(image, "cut.jpg", cut));
-    const std::string errors = Errors();
+    const std::string errors = reports.Errors();
     ASSERT_GT(errors.size(), Message(104).size() * 3 + Message(105).size());
     EXPECT_EQ(errors.substr(errors.size() - Message(104).size()), Message(104));
-}
-
-TEST_F(Image, ArchiveEntriesGoByTheirLastThreeLetters) {
-    const std::vector<uint8_t> pcx = PcxFile(4, 2, [](int x, int) { return x; });
-    EXPECT_TRUE(DecodeEntry(image, "pics/ITEM.Pcx", pcx));
-    EXPECT_EQ(image.width, 4);
-    EXPECT_EQ(At(3, 0), (std::vector<int>{ 3, 252, 1 }));  // the palette ends where the entry does
-    EXPECT_EQ(Errors(), "");
-
-    COGLImage bitmap;
-    EXPECT_FALSE(DecodeEntry(bitmap, "pics/item.bmp", pcx));
-    EXPECT_EQ(Errors(), Message(103));
 }
 
 TEST_F(Image, IndexedBlocksFromModelFiles) {

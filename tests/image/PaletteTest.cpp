@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -13,7 +14,6 @@
 #include "platform/StringTable.h"
 #include "support/Bytes.h"
 #include "support/RealFiles.h"
-#include "support/ScopedEnv.h"
 #include "support/TestFolder.h"
 
 namespace fs = std::filesystem;
@@ -81,33 +81,29 @@ TEST(Gamma, OneIsTheIdentityAndHalfBrightensWithoutDecreasing) {
     ApplyGamma(1.0f);
 }
 
-TEST_F(PaletteFile, JascAndRiffAreAcceptedWithTheirOwnBytes) {
-    Write(Jasc(256, 256));
-    ASSERT_TRUE(ReadPaletteFile(path, table));
-    EXPECT_EQ(std::vector<uint8_t>(table[7], table[7] + 4), (std::vector<uint8_t> { 7, 248, 7, 0 }));  // 263 keeps its low byte
-    // RIFF keeps the flag bytes.
-    Write(Riff(0x0300, 256));
-    ASSERT_TRUE(ReadPaletteFile(path, table));
-    EXPECT_EQ(std::vector<uint8_t>(table[7], table[7] + 4), (std::vector<uint8_t> { 7, 0, 248, 5 }));
-}
-
-TEST_F(PaletteFile, Refusals) {
+// Accepted files keep their own bytes, flags too; the others are refused.
+TEST_F(PaletteFile, JascAndRiffAreAcceptedAndTheRestRefused) {
     std::string wrongForm = Riff(0x0300, 256);
     wrongForm.replace(8, 4, "WAVE");
-    const std::pair<const char*, std::string> cases[] = {
-        { "JASC count 255", Jasc(255, 255) },
-        { "JASC version 0101", "JASC-PAL\n0101\n256\n" },
-        { "JASC entries cut short", Jasc(256, 200) },
-        { "JASC magic only", "JASC" },
-        { "RIFF version 0x0301", Riff(0x0301, 256) },
-        { "RIFF count 255", Riff(0x0300, 255) },
-        { "RIFF cut short", Riff(0x0300, 256).substr(0, 500) },
-        { "RIFF WAVE form", wrongForm },
-        { "raw 768 bytes", std::string(reinterpret_cast<const char*>(quake2Palette), 768) },
+    const struct { const char* what; std::string bytes; std::vector<uint8_t> entry7; } cases[] = {  // {}: refused
+        { "JASC: 263 keeps its low byte", Jasc(256, 256), { 7, 248, 7, 0 } },
+        { "RIFF", Riff(0x0300, 256), { 7, 0, 248, 5 } },
+        { "JASC count 255", Jasc(255, 255), {} },
+        { "JASC version 0101", "JASC-PAL\n0101\n256\n", {} },
+        { "JASC entries cut short", Jasc(256, 200), {} },
+        { "JASC magic only", "JASC", {} },
+        { "RIFF version 0x0301", Riff(0x0301, 256), {} },
+        { "RIFF count 255", Riff(0x0300, 255), {} },
+        { "RIFF cut short", Riff(0x0300, 256).substr(0, 500), {} },
+        { "RIFF WAVE form", wrongForm, {} },
+        { "raw 768 bytes", std::string(reinterpret_cast<const char*>(quake2Palette), 768), {} },
     };
-    for (const auto& [name, bytes] : cases) {
-        Write(bytes);
-        EXPECT_FALSE(ReadPaletteFile(path, table)) << name;
+    for (const auto& c : cases) {
+        Write(c.bytes);
+        EXPECT_EQ(ReadPaletteFile(path, table), !c.entry7.empty()) << c.what;
+        if (!c.entry7.empty()) {
+            EXPECT_EQ(std::vector<uint8_t>(table[7], table[7] + 4), c.entry7) << c.what;
+        }
     }
     EXPECT_FALSE(ReadPaletteFile(path + ".missing", table));
 }
@@ -126,7 +122,10 @@ TEST(PaletteFiles, RealFiles) {
 
 // Flags pass untouched; with no file, or a missing one, Quake II's is used.
 TEST_F(PaletteFile, DefaultPaletteIsTheUsersThroughTheGammaOrQuake2s) {
-    const CScopedEnv dataHome("XDG_DATA_HOME", folder.Path());
+    const char* dataHome = std::getenv("XDG_DATA_HOME");
+    const bool hadDataHome = dataHome != nullptr;
+    const std::string savedDataHome = hadDataHome ? dataHome : "";
+    setenv("XDG_DATA_HOME", folder.Path().c_str(), 1);
     ApplyGamma(0.5f);
     EXPECT_FALSE(FindDefaultPalette());
     EXPECT_EQ(std::memcmp(defaultPaletteTable, quake2PaletteTable, sizeof(PaletteTable)), 0);
@@ -137,4 +136,5 @@ TEST_F(PaletteFile, DefaultPaletteIsTheUsersThroughTheGammaOrQuake2s) {
     EXPECT_EQ(defaultPaletteTable[7][3], 5);
     EXPECT_FALSE(LoadDefaultPaletteFrom(path + ".missing"));
     EXPECT_EQ(std::memcmp(defaultPaletteTable, quake2PaletteTable, sizeof(PaletteTable)), 0);
+    hadDataHome ? setenv("XDG_DATA_HOME", savedDataHome.c_str(), 1) : unsetenv("XDG_DATA_HOME");
 }

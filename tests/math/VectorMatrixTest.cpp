@@ -2,12 +2,7 @@
 
 #include "math/CMatrix.h"
 #include "math/CVector.h"
-
-static void ExpectVector(const CVector& v, float x, float y, float z) {
-    EXPECT_FLOAT_EQ(v.x, x);
-    EXPECT_FLOAT_EQ(v.y, y);
-    EXPECT_FLOAT_EQ(v.z, z);
-}
+#include "support/ExpectVector.h"
 
 TEST(CVector, NormalizeOfZeroFailsAndLeavesTheVector) {
     CVector zero(0.0f, 0.0f, 0.0f);
@@ -36,20 +31,6 @@ TEST(CVector, SnapToAxisTiesFavourZThenY) {
         SCOPED_TRACE(testing::Message() << "(" << c.in.x << ", " << c.in.y << ", " << c.in.z << ")");
         ExpectVector(v, c.out.x, c.out.y, c.out.z);
     }
-}
-
-// Column-major: column 0 is the image of x, the translation is m[12..14].
-TEST(CMatrix, TransformsAreColumnMajor) {
-    CMatrix m;
-    m.m[0] = 0;  m.m[1] = 1;  m.m[4] = -1; m.m[5] = 0;  // 90 degrees about z
-    m.m[12] = 10; m.m[13] = 20; m.m[14] = 30;
-    CVector out;
-    m.TransformPoint(CVector(1, 0, 0), out);
-    ExpectVector(out, 10, 21, 30);
-    m.TransformVector(CVector(1, 0, 0), out);
-    ExpectVector(out, 0, 1, 0);
-    m.TransformPoint(CVector(0, 2, 0), out);
-    ExpectVector(out, 8, 20, 30);
 }
 
 TEST(CMatrix, InvertUndoesATransformPivotingWhereItMustAndLeavesASingularMatrix) {

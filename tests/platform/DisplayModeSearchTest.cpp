@@ -2,13 +2,8 @@
 
 #include "platform/DisplayModeSearch.h"
 
-TEST(DisplayModeSearch, OnlyExactlyTheSizeAtSixteenBitsWillDo) {
-    const std::vector<DisplayModeInfo> modes = { { 32, 800, 600 }, { 16, 1024, 768 }, { 16, 640, 480 }, { 16, 800, 600 } };
-    EXPECT_EQ(FindDisplayMode(modes, 800, 600), 3);
-    EXPECT_EQ(FindDisplayMode(modes, 640, 480), 2);
-    EXPECT_EQ(FindDisplayMode({ { 32, 800, 600 } }, 800, 600), -1);
-}
-
+// Exactly the size at sixteen bits, then at the desktop's depth; else the
+// window covers the screen.
 TEST(DisplayModeSearch, SixteenBitsThenTheDesktopsDepthThenCoveringTheScreen) {
     struct Case {
         std::vector<DisplayModeInfo> modes;
@@ -16,7 +11,7 @@ TEST(DisplayModeSearch, SixteenBitsThenTheDesktopsDepthThenCoveringTheScreen) {
         int modeIndex;
     };
     const Case cases[] = {
-        { { { 32, 640, 480 }, { 16, 640, 480 } }, DisplayModeChoice::SIXTEEN_BIT, 1 },
+        { { { 32, 640, 480 }, { 16, 1024, 768 }, { 16, 640, 480 } }, DisplayModeChoice::SIXTEEN_BIT, 2 },
         { { { 32, 1024, 768 }, { 24, 640, 480 }, { 32, 640, 480 } }, DisplayModeChoice::DESKTOP_DEPTH, 2 },
         { { { 32, 1024, 768 }, { 24, 640, 480 } }, DisplayModeChoice::COVER_SCREEN, -1 },
         { {}, DisplayModeChoice::COVER_SCREEN, -1 },

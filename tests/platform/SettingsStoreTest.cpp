@@ -1,10 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 
 #include "platform/CSettingsStore.h"
-#include "support/ScopedEnv.h"
 #include "support/TestFolder.h"
 
 namespace {
@@ -83,16 +81,6 @@ TEST_F(SettingsStoreTest, RefusedWritesLeaveTheFileAsItWas) {
     EXPECT_EQ(store.Read(Setting::gamma), 100);
     EXPECT_FALSE(store.Write(Setting::gamma, 60));
     EXPECT_EQ(std::filesystem::file_size(iniPath), 16 + huge.size());
-}
-
-TEST(SettingsStorePath, HonoursXdgConfigHome) {
-    CScopedEnv configHome("XDG_CONFIG_HOME", "/tmp/config-here");
-    EXPECT_EQ(CSettingsStore::DefaultPath(), "/tmp/config-here/Fennwick/TAV.ini");
-    setenv("XDG_CONFIG_HOME", "relative/is/ignored", 1);
-    const char* home = std::getenv("HOME");
-    if (home != nullptr && home[0] == '/') {
-        EXPECT_EQ(CSettingsStore::DefaultPath(), std::string(home) + "/.config/Fennwick/TAV.ini");
-    }
 }
 
 } // namespace

@@ -12,6 +12,10 @@ class WindowsPathTest : public ::testing::Test {
 protected:
     void SetUp() override {
         boxPath = folder.Write("windows-c/scenes/models/box.tga", "box");
+        for (const char* name : { "spell/box.tga", "spell/BOX.TGA", "spell/Box.Tga",
+                                  "caf\xC3\xA9/M\xC3\xBC" "de.pcx" }) {
+            folder.Write(std::string("windows-c/") + name, "x");
+        }
         folder.Write("TAV.ini", "[Drives]\nC = " + folder.Path("windows-c") + " \n");  // as a hand writes it
     }
 
@@ -28,10 +32,16 @@ TEST_F(WindowsPathTest, DrivesMapCaseFallsBackAndTheRestStaysAsWritten) {
         // Past the first missing component nothing can be matched.
         { "C:\\SCENES\\New\\Shot.BMP", folder.Path("windows-c/scenes/New/Shot.BMP") },
         { folder.Path("nowhere/BOX.TGA"), folder.Path("nowhere/BOX.TGA") },
+        // The exact spelling wins; without one, the same choice whatever the folder's order.
+        { folder.Path("windows-c/spell/Box.Tga"), folder.Path("windows-c/spell/Box.Tga") },
+        { folder.Path("windows-c/spell/bOX.TGA"), folder.Path("windows-c/spell/BOX.TGA") },
+        // Windows-1252 names find their UTF-8 files.
+        { "C:\\caf\xE9\\m\xFC" "DE.PCX", folder.Path("windows-c/caf\xC3\xA9/M\xC3\xBC" "de.pcx") },
     };
     for (const auto& [in, out] : cases) {
         EXPECT_EQ(ResolvePath(in, settings), out) << in;
     }
+    EXPECT_EQ(Cp1252ToUtf8("\x80\x9F\xFF" "a"), "\xE2\x82\xAC\xC5\xB8\xC3\xBF" "a");
 }
 
 TEST_F(WindowsPathTest, FileObjectOpensTheMappedFile) {
@@ -49,21 +59,6 @@ TEST_F(WindowsPathTest, FileObjectOpensTheMappedFile) {
 
     ASSERT_TRUE(opened);
     EXPECT_EQ(std::string(bytes, 3), "box");
-}
-
-TEST_F(WindowsPathTest, ExactSpellingWinsOverCaseVariants) {
-    const std::string upper = folder.Write("windows-c/scenes/models/BOX.TGA", "BOX");
-    const std::string mixed = folder.Write("windows-c/scenes/models/Box.Tga", "Box");
-    EXPECT_EQ(ResolvePath(folder.Path("windows-c/scenes/models/box.tga"), settings), boxPath);
-    EXPECT_EQ(ResolvePath(folder.Path("windows-c/scenes/models/Box.Tga"), settings), mixed);
-    // No exact match: the same choice every time, whatever the folder's order.
-    EXPECT_EQ(ResolvePath(folder.Path("windows-c/scenes/models/bOX.TGA"), settings), upper);
-}
-
-TEST_F(WindowsPathTest, Windows1252NamesFindTheirUtf8Files) {
-    const std::string cafe = folder.Write("windows-c/caf\xC3\xA9/M\xC3\xBC" "de.pcx", "x");
-    EXPECT_EQ(ResolvePath("C:\\caf\xE9\\m\xFC" "DE.PCX", settings), cafe);
-    EXPECT_EQ(Cp1252ToUtf8("\x80\x9F\xFF" "a"), "\xE2\x82\xAC\xC5\xB8\xC3\xBF" "a");
 }
 
 TEST(SplitPath, TakesWindowsAndLinuxPathsApart) {
