@@ -1,7 +1,7 @@
-// tvntool export: the frame-animated models and sprites the tests make and
-// the real ones come out as glTF the Khronos validator accepts, with the exit
-// code the load earns; each morph target puts every corner where the parsed
-// frame has it, and each sprite frame is a quad shown in its turn.
+// tvntool export: the frame-animated models the tests make and the real
+// models and sprites come out as glTF the Khronos validator accepts, with the
+// exit code the load earns; each morph target puts every corner where the
+// parsed frame has it, and each sprite frame is a quad shown in its turn.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -230,25 +230,15 @@ const ExportCase cases[] = {
       "out/m.gltf", EXIT_LOADED },
     { "an MD2 whose skin is missing", [](const CTestFolder& f) { return f.Write("m.md2", Md2Model({ "gone.pcx" })); },
       "m.glb", EXIT_INCOMPLETE },
+    { "an MD2 whose missing skin's name ends the found one's",
+      [](const CTestFolder& f) {
+          f.Write("myskin.tga", TinyTga(4, 4, 10, 200, 30));
+          return f.Write("m.md2", Md2Model({ "myskin.tga", "skin.tga" }));
+      },
+      "m.glb", EXIT_INCOMPLETE },
     { "an MDL with a frame group", [](const CTestFolder& f) { return f.Write("m.mdl", MdlModel()); }, "m.glb",
       EXIT_LOADED },
     { "a SiN model of two parts", SinModel, "m.glb", EXIT_LOADED },
-    { "an alpha-tested indexed sprite of three frames",
-      [](const CTestFolder& f) {
-          const std::vector<IndexedFrame> frames = { { 8, 4, 1 }, { 8, 4, 255 }, { 4, 8, 2 } };
-          return f.Write("s.spr", IndexedSprite(3, frames, { { 0, 0, 0 }, { 200, 10, 10 }, { 10, 200, 10 } }));
-      },
-      "s.glb", EXIT_LOADED },
-    { "an additive indexed sprite of one frame, as .gltf",
-      [](const CTestFolder& f) { return f.Write("s.spr", IndexedSprite(1, { { 4, 4, 1 } }, { { 0, 0, 0 } })); },
-      "out/s.gltf", EXIT_LOADED },
-    { "a Quake II sprite of two pictures with alpha",
-      [](const CTestFolder& f) {
-          f.Write("a.tga", TinyTga(4, 2, 10, 200, 30, 0, 255));
-          f.Write("b.tga", TinyTga(4, 2, 200, 10, 30, 128, 255));
-          return f.Write("s.sp2", Quake2Sprite({ "a.tga", "b.tga" }));
-      },
-      "s.glb", EXIT_LOADED },
     { "a file that is no model", [](const CTestFolder& f) { return f.Write("m.md2", "IDP2 and nothing else"); },
       "m.glb", EXIT_NOT_A_SCENE },
 };

@@ -322,6 +322,7 @@ if [ -n "$demo" ]; then
     expect 0 "8 frames of the demo" -- "$tool" render "$demo/demo.tvn" -o "$work/turn.png" --frames 8 --every 4
     [ "$(md5sum "$work"/turn00[0-7].png | cut -d' ' -f1 | sort -u | wc -l)" -eq 8 ] ||
         fail "the 8 frames of the demo are not 8 different pictures"
+    cmp -s "$work/demo.png" "$work/turn000.png" || fail "the first of the 8 frames is not the scene as loaded"
     [ "$changed" -gt 500 ] || fail "the demo's crystal does not animate ($changed pixels changed)"
     where=$(/usr/bin/convert "$work/demo.png" "$work/later.png" -compose difference -composite \
         -colorspace gray -threshold 3% -format "%@" info:)
