@@ -18,7 +18,6 @@
 #include "models/CSinData.h"
 #include "models/CSpriteData.h"
 #include "models/Md2Bytes.h"
-#include "models/MdlBytes.h"
 #include "models/SpriteBytes.h"
 #include "support/ExpectVector.h"
 #include "support/GameFiles.h"
@@ -190,14 +189,6 @@ std::string Md2Model(const std::vector<std::string>& skins) {
     return Text(layout.Write());
 }
 
-// A frame and a group of two, the group's frames moved.
-std::string MdlModel() {
-    MdlLayout layout = MdlTriangle({ "stand" }, 1);
-    layout.Group({ { "walk1", { { 4, 0, 0, 5 }, { 0, 10, 0, 5 }, { 0, 0, 10, 5 } } },
-                   { "walk2", { { 8, 0, 3, 5 }, { 0, 12, 0, 5 }, { 0, 0, 10, 5 } } } });
-    return Text(layout.Write());
-}
-
 SinFrame Square(float fileY) {
     return { { 1, 1, 1 }, { 0, fileY, 0 }, { { 0, 0, 0, 0 }, { 0, 40, 0, 0 }, { 0, 0, 40, 0 }, { 0, 40, 40, 0 } } };
 }
@@ -236,8 +227,6 @@ const ExportCase cases[] = {
           return f.Write("m.md2", Md2Model({ "myskin.tga", "skin.tga" }));
       },
       "m.glb", EXIT_INCOMPLETE },
-    { "an MDL with a frame group", [](const CTestFolder& f) { return f.Write("m.mdl", MdlModel()); }, "m.glb",
-      EXIT_LOADED },
     { "a SiN model of two parts", SinModel, "m.glb", EXIT_LOADED },
     { "a file that is no model", [](const CTestFolder& f) { return f.Write("m.md2", "IDP2 and nothing else"); },
       "m.glb", EXIT_NOT_A_SCENE },
