@@ -1,11 +1,7 @@
 #include "support/ToolRun.h"
 
-#include <fcntl.h>
-#include <poll.h>
-#include <signal.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
@@ -16,8 +12,16 @@ namespace {
 // The data limit (heap and private mappings), not the address space: the
 // software renderer's code generator reserves some 700 MB of addresses it
 // never fills, and a file's claims reach memory through the heap.
-constexpr rlim_t DATA_LIMIT = 512u << 20;
+constexpr long DATA_LIMIT_KB = 512 << 10;
 constexpr size_t KEPT_ERROR_BYTES = 1u << 20;
+
+std::string Quoted(const std::string& text) {
+    std::string quoted = "'";
+    for (char c : text) {
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    }
+    return quoted + "'";
+}
 
 }  // namespace
 
@@ -36,66 +40,32 @@ bool CanLimitTool() {
 }
 
 ToolRun RunToolLimited(const std::vector<std::string>& args, double killAfterSeconds) {
-    ToolRun run;
-    int errorPipe[2];
-    if (pipe(errorPipe) != 0) {
-        run.errors = "no pipe";
-        return run;
-    }
     // Another build's tool, to measure it against this one.
     const char* tool = std::getenv("ORRIN_TVNTOOL") != nullptr ? std::getenv("ORRIN_TVNTOOL") : TVNTOOL_PATH;
-    std::vector<char*> argv;
-    argv.push_back(const_cast<char*>(tool));
+    std::string command = "ulimit -d " + std::to_string(DATA_LIMIT_KB) + " && exec timeout -s KILL " +
+                          std::to_string(killAfterSeconds) + " " + Quoted(tool);
     for (const std::string& arg : args) {
-        argv.push_back(const_cast<char*>(arg.c_str()));
+        command += " " + Quoted(arg);
     }
-    argv.push_back(nullptr);
+    command += " 2>&1 >/dev/null";
 
+    ToolRun run;
     std::fflush(stdout);  // or the child's copy of the buffer is written too
     const auto start = std::chrono::steady_clock::now();
-    const pid_t child = fork();
-    if (child == 0) {
-        const rlimit limit = { DATA_LIMIT, DATA_LIMIT };
-        setrlimit(RLIMIT_DATA, &limit);
-        const int nothing = open("/dev/null", O_WRONLY);
-        dup2(nothing, STDOUT_FILENO);
-        dup2(errorPipe[1], STDERR_FILENO);
-        close(errorPipe[0]);
-        close(errorPipe[1]);
-        execv(argv[0], argv.data());
-        _exit(127);
-    }
-    close(errorPipe[1]);
-
-    // Standard error is drained while the child runs: a flood must not stall
+    FILE* pipe = popen(command.c_str(), "r");
+    // Standard error is drained while the tool runs: a flood must not stall
     // it on a full pipe.
-    bool killed = false;
     char buffer[65536];
-    for (;;) {
-        const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        if (!killed && elapsed > killAfterSeconds) {
-            kill(child, SIGKILL);
-            killed = true;
-        }
-        pollfd wait = { errorPipe[0], POLLIN, 0 };
-        if (poll(&wait, 1, 100) <= 0) {
-            continue;
-        }
-        const ssize_t got = read(errorPipe[0], buffer, sizeof(buffer));
-        if (got <= 0) {
-            break;
-        }
-        run.errorBytes += static_cast<size_t>(got);
+    for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
+        run.errorBytes += got;
         if (run.errors.size() < KEPT_ERROR_BYTES) {
-            run.errors.append(buffer, static_cast<size_t>(got));
+            run.errors.append(buffer, got);
         }
     }
-    close(errorPipe[0]);
-
-    int status = 0;
-    rusage usage {};
-    wait4(child, &status, 0, &usage);
+    const int status = pclose(pipe);
     run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    rusage usage {};
+    getrusage(RUSAGE_CHILDREN, &usage);
     run.peakMegabytes = static_cast<double>(usage.ru_maxrss) / 1024.0;
     if (WIFEXITED(status)) {
         run.exitCode = WEXITSTATUS(status);

@@ -1,7 +1,7 @@
-// tvntool export: the frame-animated models and sprites the tests make and
-// the real ones come out as glTF the Khronos validator accepts, with the exit
-// code the load earns; each morph target puts every corner where the parsed
-// frame has it, and each sprite frame is a quad shown in its turn.
+// tvntool export: the frame-animated models the tests make and the real
+// models and sprites come out as glTF the Khronos validator accepts, with the
+// exit code the load earns; each morph target puts every corner where the
+// parsed frame has it, and each sprite frame is a quad shown in its turn.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -18,7 +18,6 @@
 #include "models/CSinData.h"
 #include "models/CSpriteData.h"
 #include "models/Md2Bytes.h"
-#include "models/MdlBytes.h"
 #include "models/SpriteBytes.h"
 #include "support/ExpectVector.h"
 #include "support/GameFiles.h"
@@ -190,14 +189,6 @@ std::string Md2Model(const std::vector<std::string>& skins) {
     return Text(layout.Write());
 }
 
-// A frame and a group of two, the group's frames moved.
-std::string MdlModel() {
-    MdlLayout layout = MdlTriangle({ "stand" }, 1);
-    layout.Group({ { "walk1", { { 4, 0, 0, 5 }, { 0, 10, 0, 5 }, { 0, 0, 10, 5 } } },
-                   { "walk2", { { 8, 0, 3, 5 }, { 0, 12, 0, 5 }, { 0, 0, 10, 5 } } } });
-    return Text(layout.Write());
-}
-
 SinFrame Square(float fileY) {
     return { { 1, 1, 1 }, { 0, fileY, 0 }, { { 0, 0, 0, 0 }, { 0, 40, 0, 0 }, { 0, 0, 40, 0 }, { 0, 40, 40, 0 } } };
 }
@@ -230,25 +221,13 @@ const ExportCase cases[] = {
       "out/m.gltf", EXIT_LOADED },
     { "an MD2 whose skin is missing", [](const CTestFolder& f) { return f.Write("m.md2", Md2Model({ "gone.pcx" })); },
       "m.glb", EXIT_INCOMPLETE },
-    { "an MDL with a frame group", [](const CTestFolder& f) { return f.Write("m.mdl", MdlModel()); }, "m.glb",
-      EXIT_LOADED },
+    { "an MD2 whose missing skin's name ends the found one's",
+      [](const CTestFolder& f) {
+          f.Write("myskin.tga", TinyTga(4, 4, 10, 200, 30));
+          return f.Write("m.md2", Md2Model({ "myskin.tga", "skin.tga" }));
+      },
+      "m.glb", EXIT_INCOMPLETE },
     { "a SiN model of two parts", SinModel, "m.glb", EXIT_LOADED },
-    { "an alpha-tested indexed sprite of three frames",
-      [](const CTestFolder& f) {
-          const std::vector<IndexedFrame> frames = { { 8, 4, 1 }, { 8, 4, 255 }, { 4, 8, 2 } };
-          return f.Write("s.spr", IndexedSprite(3, frames, { { 0, 0, 0 }, { 200, 10, 10 }, { 10, 200, 10 } }));
-      },
-      "s.glb", EXIT_LOADED },
-    { "an additive indexed sprite of one frame, as .gltf",
-      [](const CTestFolder& f) { return f.Write("s.spr", IndexedSprite(1, { { 4, 4, 1 } }, { { 0, 0, 0 } })); },
-      "out/s.gltf", EXIT_LOADED },
-    { "a Quake II sprite of two pictures with alpha",
-      [](const CTestFolder& f) {
-          f.Write("a.tga", TinyTga(4, 2, 10, 200, 30, 0, 255));
-          f.Write("b.tga", TinyTga(4, 2, 200, 10, 30, 128, 255));
-          return f.Write("s.sp2", Quake2Sprite({ "a.tga", "b.tga" }));
-      },
-      "s.glb", EXIT_LOADED },
     { "a file that is no model", [](const CTestFolder& f) { return f.Write("m.md2", "IDP2 and nothing else"); },
       "m.glb", EXIT_NOT_A_SCENE },
 };

@@ -110,12 +110,11 @@ void ExpectViewerPoses(const std::string& model, const tinygltf::Model& gltf) {
         const size_t keys = gltf.accessors[size_t(animation.samplers[0].input)].count;
         const size_t k = keys / 2;
         const float t = times[k];
-        const float frame = float(k);
         CHLPose pose = hl.pose;
         pose.SelectSequence(sequence.first);
         pose.SetBlendValue(data, 0, 0.0f);
         pose.SetBlendValue(data, 1, 0.0f);
-        pose.frame = frame;
+        pose.frame = float(k);
         SetUpHLBones(data, pose, *work);
         const std::vector<Matrix> exported = ExportedPose(gltf, animation, t);
         for (size_t b = 0; b < exported.size(); b++) {

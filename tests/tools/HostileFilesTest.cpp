@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -27,6 +28,8 @@ using namespace hl_hostile;
 constexpr int32_t TYPE_MD2 = 12;
 const char* const EXCEPTION = "An execption occured while loading the scene file.";
 const char* const TOO_MANY_FRAMES = "more frames than an export can hold";
+
+using Folder = const CTestFolder&;
 
 struct Hostile {
     const char* what;
@@ -101,20 +104,26 @@ std::string Mkfifo(const CTestFolder& folder, const std::string& name) {
     return path;
 }
 
-std::string SinDef(const CTestFolder& f, const std::vector<std::string>& lines) {
+// prefix0suffix, prefix1suffix, ... count names.
+std::vector<std::string> Numbered(const std::string& prefix, int count, const std::string& suffix) {
+    std::vector<std::string> names;
+    for (int i = 0; i < count; i++) {
+        names.push_back(prefix + std::to_string(i) + suffix);
+    }
+    return names;
+}
+
+std::string SinDef(const CTestFolder& f, std::vector<std::string> lines) {
     f.Write("m.sbm", Text(SinMesh().Group().Strip({ { 0, 0, 0 }, { 0, 1, 1 }, { 1, 0, 2 } }).End().Write()));
     f.Write("a.sam", Text(SinSharedFrames(3, 1)));
+    lines.insert(lines.begin(), "m.sbm");
     return f.Write("m.def", SinDefinition(lines));
 }
 
 // A definition naming one 30 MB animation file under 100 names.
 std::string SinNamingOneAnimation100Times(const CTestFolder& f) {
-    std::vector<std::string> lines = { "m.sbm" };
-    for (int i = 0; i < 100; i++) {
-        lines.push_back("a" + std::to_string(i) + " b.sam");
-    }
     f.Write("b.sam", Text(SinSharedFrames(30 << 18, 1)));
-    return SinDef(f, lines);
+    return SinDef(f, Numbered("a", 100, " b.sam"));
 }
 
 // An MDL header of skins 1 x 1 skins and frames frames, the rest of its counts one.
@@ -125,54 +134,59 @@ Bytes MdlHeader(int32_t skins, int32_t frames) {
     return b;
 }
 
+// A text sprite of the picture names, one a line.
+std::string TextSprite(const CTestFolder& f, const std::vector<std::string>& pictures) {
+    std::string text = "SPRT\r\n";
+    for (const std::string& picture : pictures) {
+        text += picture + "\r\n";
+    }
+    return f.Write("s.spr", text);
+}
+
 std::string HlFile(const CTestFolder& f, const std::vector<uint8_t>& model) {
     return f.Write("h.mdl", HlText(model));
 }
 
 const std::vector<Hostile> models = {
     { "an MD2 naming one skin 8,000 times",
-      [](const CTestFolder& f) {
+      [](Folder f) {
           f.Write("skin.tga", TinyTga(64, 64, 1, 2, 3));
           return Md2File(f, 1, 3, std::vector<std::string>(8000, "skin.tga"));
       },
       "model", 0, "" },
     { "an MD2 of 65,536 skin names, every other one missing",
-      [](const CTestFolder& f) {
+      [](Folder f) {
           f.Write("skin.tga", TinyTga(4, 4, 1, 2, 3));
-          std::vector<std::string> skins;
-          for (int i = 0; i < 65536; i++) {
-              skins.push_back(i % 2 != 0 ? "skin.tga" : "gone" + std::to_string(i) + ".tga");
+          std::vector<std::string> skins = Numbered("gone", 65536, ".tga");
+          for (size_t i = 1; i < skins.size(); i += 2) {
+              skins[i] = "skin.tga";
           }
           return Md2File(f, 1, 3, skins);
       },
       "model", 1, "gone0.tga" },
     { "an MD2 whose skin is a JPEG of 8,192 x 8,192",
-      [](const CTestFolder& f) {
+      [](Folder f) {
           const std::vector<uint8_t> jpeg = EncodeTestJpeg(8192, 8192, 3, { true, false, false });
           f.Write("big.jpg", std::string(jpeg.begin(), jpeg.end()));
           return Md2File(f, 1, 3, { "big.jpg" });
       },
       "model", 0, "" },
     { "an MD2 naming 200 missing skins in a folder of 20,000 files",
-      [](const CTestFolder& f) {
-          for (int i = 0; i < 20000; i++) {
-              std::ofstream(f.Path("f" + std::to_string(i) + ".dat"));
+      [](Folder f) {
+          for (const std::string& name : Numbered("f", 20000, ".dat")) {
+              std::ofstream(f.Path(name));
           }
-          std::vector<std::string> skins;
-          for (int i = 0; i < 200; i++) {
-              skins.push_back("none" + std::to_string(i) + ".pcx");
-          }
-          return Md2File(f, 1, 3, skins);
+          return Md2File(f, 1, 3, Numbered("none", 200, ".pcx"));
       },
       "model", 1, "the skin none199.pcx was not found" },
     { "an MD2 whose skin is a FIFO",
-      [](const CTestFolder& f) {
+      [](Folder f) {
           Mkfifo(f, "fifo.pcx");
           return Md2File(f, 1, 3, { "fifo.pcx" });
       },
       "model", 1, "the skin fifo.pcx was not found" },
     { "an MD2 of 600,000 one-vertex frames, each its own animation",
-      [](const CTestFolder& f) {
+      [](Folder f) {
           Md2Layout layout = Md2Strip(0, 3, {});
           for (int i = 0; i < 600000; i++) {
               layout.frames.push_back(NamedFrame(i % 2 != 0 ? "a" : "b", { { 0, 0, 0, 0 } }));
@@ -182,7 +196,7 @@ const std::vector<Hostile> models = {
       },
       "model", 2, "Not a valid MD2 File." },
     { "a player whose weapon's normals are recomputed over 60,000 frames of 30,000 corners",
-      [](const CTestFolder& f) {
+      [](Folder f) {
           f.Write("players/x/weapon.md2", Text(Md2Strip(60000, 30000, {}).Write()));
           const std::string body = f.Write("players/x/tris.md2", Text(Md2Strip(1, 3, {}).Write()));
           // A scene's player record attaches the weapon it names.
@@ -193,7 +207,7 @@ const std::vector<Hostile> models = {
       },
       "info", 0, "" },
     { "an MDL of a million 1 x 1 skins",
-      [](const CTestFolder& f) {
+      [](Folder f) {
           Bytes b = MdlHeader(1000000, 1);
           for (int i = 0; i < 1000000; i++) {
               b.I32(0).U8(5);
@@ -202,7 +216,7 @@ const std::vector<Hostile> models = {
       },
       "model", 2, "Not a valid MDL" },
     { "an MDL of a million frames without vertices, each its own animation",
-      [](const CTestFolder& f) {
+      [](Folder f) {
           Bytes b = MdlHeader(0, 1000000);
           for (int i = 0; i < 1000000; i++) {
               b.I32(0).Fill(8).Field(i % 2 != 0 ? "a" : "b", 16);
@@ -211,29 +225,27 @@ const std::vector<Hostile> models = {
       },
       "model", 2, "Not a valid MDL" },
     { "a SiN animation of 300,000 frames on one block of 100,000 vertices",
-      [](const CTestFolder& f) {
+      [](Folder f) {
           f.Write("b.sam", Text(SinSharedFrames(100000, 300000)));
-          return SinDef(f, { "m.sbm", "idle b.sam" });
+          return SinDef(f, { "idle b.sam" });
       },
       "model", 0, "" },
     { "a SiN definition naming one 30 MB animation 100 times", SinNamingOneAnimation100Times, "model", 0, "" },
     { "exported: a SiN definition naming one 30 MB animation 100 times", SinNamingOneAnimation100Times, "export",
       2, TOO_MANY_FRAMES },
     { "exported: an MD2 of 60,000 frames over a 30,000-corner list",
-      [](const CTestFolder& f) { return Md2File(f, 60000, 30000); }, "export", 2, TOO_MANY_FRAMES },
+      [](Folder f) { return Md2File(f, 60000, 30000); }, "export", 2, TOO_MANY_FRAMES },
     { "exported: an MD2 of 80 frames over a 30,000-corner list, just within the budget",
-      [](const CTestFolder& f) { return Md2File(f, 80, 30000); }, "export-gltf", 0, "" },
+      [](Folder f) { return Md2File(f, 80, 30000); }, "export-gltf", 0, "" },
     { "exported: an MD2 of 2,000 three-vertex frames, just within the budget",
-      [](const CTestFolder& f) { return Md2File(f, 2000, 3); }, "export", 0, "" },
+      [](Folder f) { return Md2File(f, 2000, 3); }, "export", 0, "" },
     { "exported: an indexed sprite of 65,536 one-pixel frames",
-      [](const CTestFolder& f) {
-          return f.Write("s.spr", IndexedSprite(0, std::vector<IndexedFrame>(65536, { 1, 1 }), {}));
-      },
+      [](Folder f) { return f.Write("s.spr", IndexedSprite(0, std::vector<IndexedFrame>(65536, { 1, 1 }), {})); },
       "export", 2, TOO_MANY_FRAMES },
     { "exported: a Half-Life sequence of 1.8 million frames, each channel on one chain of 7,000 runs",
-      [](const CTestFolder& f) { return HlFile(f, SequencesSharingRuns(1, 7000)); }, "export", 2, TOO_MANY_FRAMES },
+      [](Folder f) { return HlFile(f, SequencesSharingRuns(1, 7000)); }, "export", 2, TOO_MANY_FRAMES },
     { "a SiN mesh of 50 groups of 20,000 corners and 300 animations of other vertex counts",
-      [](const CTestFolder& f) {
+      [](Folder f) {
           SinMesh mesh;
           for (int g = 0; g < 50; g++) {
               mesh.Group().Word(20000);
@@ -242,7 +254,7 @@ const std::vector<Hostile> models = {
               }
               mesh.End();
           }
-          std::vector<std::string> lines = { "m.sbm" };
+          std::vector<std::string> lines;
           for (int k = 0; k < 300; k++) {
               const std::string name = "a" + std::to_string(k);
               f.Write(name + ".sam", Text(SinSharedFrames(3 + k, 1)));
@@ -254,52 +266,45 @@ const std::vector<Hostile> models = {
       },
       "model", 0, "" },
     { "a SiN definition of a million skin lines",
-      [](const CTestFolder& f) {
+      [](Folder f) {
           f.Write("s.tga", TinyTga(4, 4, 1, 2, 3));
-          std::vector<std::string> lines = { "m.sbm", "idle a.sam" };
+          std::vector<std::string> lines = { "idle a.sam" };
           lines.insert(lines.end(), 1000000, "s s.tga");
           return SinDef(f, lines);
       },
       "model", 0, "" },
     { "a SiN mesh that is a FIFO",
-      [](const CTestFolder& f) {
-          const std::string definition = SinDef(f, { "m.sbm", "idle a.sam" });
+      [](Folder f) {
+          const std::string definition = SinDef(f, { "idle a.sam" });
           std::filesystem::remove(f.Path("m.sbm"));
           Mkfifo(f, "m.sbm");
           return definition;
       },
       "model", 2, "Cannot locate the Model (.sbm) file." },
     { "a text sprite naming one picture in 2,048 spellings",
-      [](const CTestFolder& f) {
+      [](Folder f) {
           f.Write("abcdefghijk.tga", TinyTga(64, 64, 1, 2, 3));
-          std::string text = "SPRT\r\n";
-          for (int k = 0; k < 2048; k++) {
-              std::string name = "abcdefghijk";
-              for (size_t i = 0; i < name.size(); i++) {
-                  name[i] = (k >> i & 1) != 0 ? static_cast<char>(name[i] - 'a' + 'A') : name[i];
+          std::vector<std::string> names(2048, "abcdefghijk.tga");
+          for (size_t k = 0; k < names.size(); k++) {
+              for (size_t i = 0; i < 11; i++) {
+                  names[k][i] = (k >> i & 1) != 0 ? static_cast<char>(names[k][i] - 'a' + 'A') : names[k][i];
               }
-              text += name + ".tga\r\n";
           }
-          return f.Write("s.spr", text);
+          return TextSprite(f, names);
       },
       "model", 0, "" },
     { "a text sprite of 100,000 frames",
-      [](const CTestFolder& f) {
+      [](Folder f) {
           f.Write("a.tga", TinyTga(4, 4, 1, 2, 3));
-          std::string text = "SPRT\r\n";
-          for (int i = 0; i < 100000; i++) {
-              text += "a.tga\r\n";
-          }
-          return f.Write("s.spr", text);
+          return TextSprite(f, std::vector<std::string>(100000, "a.tga"));
       },
       "model", 2, "Error reading sprite" },
     { "a sprite naming 20,000 archive entries",
-      [](const CTestFolder& f) {
+      [](Folder f) {
+          const std::vector<std::string> pictures = Numbered("p", 20000, ".tga");
           std::vector<std::pair<std::string, std::string>> entries;
-          std::vector<std::string> pictures;
-          for (int i = 0; i < 20000; i++) {
-              pictures.push_back("p" + std::to_string(i) + ".tga");
-              entries.push_back({ pictures.back(), TinyTga(1, 1, 1, 2, 3) });
+          for (const std::string& picture : pictures) {
+              entries.push_back({ picture, TinyTga(1, 1, 1, 2, 3) });
           }
           entries.push_back({ "s.sp2", Quake2Sprite(pictures, 1) });
           return f.Write("m.pak", PakOf(entries)) + ":s.sp2";
@@ -308,135 +313,119 @@ const std::vector<Hostile> models = {
 };
 
 // Many records over data that lies in the file once, and companions that are
-// no files.
+// no files; each is loaded, drawn and made a thumbnail of.
+const char* const EVERY_USE = "model render thumbnail";
+
+std::string HlBesideAFifo(const CTestFolder& f, const HlLayout& layout, const std::string& companion) {
+    Mkfifo(f, companion);
+    return HlFile(f, layout.Write());
+}
+
 const std::vector<Hostile> halfLifeModels = {
     { "100,000 meshes over one strip of 30,000 corners",
-      [](const CTestFolder& f) { return HlFile(f, MeshesSharingAStrip(100000, 30000)); }, "model render thumbnail",
-      2, "(corners drawn)" },
+      [](Folder f) { return HlFile(f, MeshesSharingAStrip(100000, 30000)); }, EVERY_USE, 2, "(corners drawn)" },
     { "4,000 sequences of 127 million frames, every channel on one 1 MB chain of runs",
-      [](const CTestFolder& f) { return HlFile(f, SequencesSharingRuns(4000, 500000)); }, "model render thumbnail",
-      2, "(animation data)" },
+      [](Folder f) { return HlFile(f, SequencesSharingRuns(4000, 500000)); }, EVERY_USE, 2, "(animation data)" },
     { "5,000 texture records on one 256 x 256 block",
-      [](const CTestFolder& f) { return HlFile(f, TexturesSharingABlock(5000, 256)); }, "model render thumbnail",
-      2, "(texture count)" },
+      [](Folder f) { return HlFile(f, TexturesSharingABlock(5000, 256)); }, EVERY_USE, 2, "(texture count)" },
     { "1,000 texture records on one 256 x 256 block",
-      [](const CTestFolder& f) { return HlFile(f, TexturesSharingABlock(1000, 256)); }, "model render thumbnail",
-      2, "(texture sizes)" },
+      [](Folder f) { return HlFile(f, TexturesSharingABlock(1000, 256)); }, EVERY_USE, 2, "(texture sizes)" },
     { "1,000 body parts over one table of 20,000 sub-models",
-      [](const CTestFolder& f) { return HlFile(f, BodyPartsSharingSubModels(1000, 20000)); },
-      "model render thumbnail", 2, "(sub-models of a body part)" },
+      [](Folder f) { return HlFile(f, BodyPartsSharingSubModels(1000, 20000)); }, EVERY_USE, 2,
+      "(sub-models of a body part)" },
     { "a FIFO as the texture file",
-      [](const CTestFolder& f) {
+      [](Folder f) {
           HlLayout noTextures;
           noTextures.textures.clear();
-          Mkfifo(f, "hT.mdl");
-          return HlFile(f, noTextures.Write());
+          return HlBesideAFifo(f, noTextures, "hT.mdl");
       },
-      "model render thumbnail", 2, "unable to open" },
+      EVERY_USE, 2, "unable to open" },
     { "a FIFO as the sequence-group file",
-      [](const CTestFolder& f) {
+      [](Folder f) {
           HlLayout twoGroups;
           twoGroups.groupCount = 2;
-          Mkfifo(f, "h01.mdl");
-          return HlFile(f, twoGroups.Write());
+          return HlBesideAFifo(f, twoGroups, "h01.mdl");
       },
-      "model render thumbnail", 2, "unable to open" },
+      EVERY_USE, 2, "unable to open" },
 };
 
 // An MD2 of 4 MB: 1,000 frames of 1,000 vertices.
 std::string LargeMd2() {
     Md2Layout layout;
-    for (int f = 0; f < 1000; f++) {
-        layout.frames.push_back(NamedFrame("frame" + std::to_string(f), std::vector<Md2Vertex>(1000, { 1, 2, 3, 0 })));
+    for (const std::string& name : Numbered("frame", 1000, "")) {
+        layout.frames.push_back(NamedFrame(name, std::vector<Md2Vertex>(1000, { 1, 2, 3, 0 })));
     }
     layout.Run(3).Vertex(0, 0, 0).Vertex(0, 1, 1).Vertex(1, 0, 2).End();
     return Text(layout.Write());
 }
 
-// A scene of copies records of one MD2 record naming model.
-std::string ModelCopies(const CTestFolder& folder, const std::string& model, int copies) {
+// A scene whose header claims lights, objects and textures, each record of
+// them appended by record.
+std::string SceneOf(const CTestFolder& f, int32_t lights, int32_t objects, int32_t textures,
+                    const std::function<void(Bytes&, int)>& record = nullptr) {
     SceneHeader header;
-    header.objects = copies;
+    header.lights = lights;
+    header.objects = objects;
+    header.textures = textures;
     Bytes b = header.Write();
+    for (int i = 0; record && i < header.lights + header.objects + header.textures; i++) {
+        record(b, i);
+    }
+    return f.Write("s.tvn", Text(b));
+}
+
+// A scene of copies records of one MD2 record naming model.
+std::string ModelCopies(const CTestFolder& f, const std::string& model, int copies) {
     ModelRecord record;
     record.path = model;
     const Bytes md2 = record.Write(6);
-    for (int i = 0; i < copies; i++) b.I32(TYPE_MD2).Raw(md2.bytes.data(), md2.Size());
-    return folder.Write("copies.tvn", Text(b));
+    return SceneOf(f, 0, copies, 0, [&](Bytes& b, int) { b.I32(TYPE_MD2).Raw(md2.bytes.data(), md2.Size()); });
 }
 
 const std::vector<Hostile> scenes = {
-    { "2^31 lights claimed by a small file",
-      [](const CTestFolder& folder) {
-          SceneHeader header;
-          header.lights = 0x7fffffff;
-          return folder.Write("claims.tvn", Text(header.Write()));
-      },
+    { "2^31 lights claimed by a small file", [](Folder f) { return SceneOf(f, 0x7fffffff, 0, 0); },
       "info", 2, EXCEPTION, 1 },
     { "a sparse 3 GB file claiming 500 million lights",
-      [](const CTestFolder& folder) {
-          SceneHeader header;
-          header.lights = 500000000;
-          const std::string path = folder.Write("sparse.tvn", Text(header.Write()));
+      [](Folder f) {
+          const std::string path = SceneOf(f, 500000000, 0, 0);
           std::filesystem::resize_file(path, 3ull << 30);
           return path;
       },
       "info", 2, EXCEPTION, 1 },
     { "4,000 lights, eight of them with a unit",
-      [](const CTestFolder& folder) {
-          SceneHeader header;
-          header.lights = 4000;
-          Bytes b = header.Write();
-          for (int i = 0; i < header.lights; i++) AppendPointLight(b, 0);
-          return folder.Write("lights.tvn", Text(b));
-      },
+      [](Folder f) { return SceneOf(f, 4000, 0, 0, [](Bytes& b, int) { AppendPointLight(b, 0); }); },
       "info", 0, "No more lights are available.", 4 },
     { "20,000 boxes, more than any scene holds",
-      [](const CTestFolder& folder) {
-          SceneHeader header;
-          header.objects = 20000;
-          Bytes b = header.Write();
-          for (int i = 0; i < header.objects; i++) AppendObject(b, 2, -1);
-          return folder.Write("boxes.tvn", Text(b));
-      },
+      [](Folder f) { return SceneOf(f, 0, 20000, 0, [](Bytes& b, int) { AppendObject(b, 2, -1); }); },
       "render", 2, EXCEPTION, 1 },
     { "the scene named as its own archive 20,000 times",
-      [](const CTestFolder& folder) {
+      [](Folder f) {
           SceneHeader header;
-          header.paks.assign(20000, folder.Path("self.tvn"));
-          return folder.Write("self.tvn", Text(header.Write()));
+          header.paks.assign(20000, f.Path("s.tvn"));
+          return f.Write("s.tvn", Text(header.Write()));
       },
       "info", 1, "Not a valid Quake2 Pak file.", 1 },
     { "10,000 missing pictures",
-      [](const CTestFolder& folder) {
-          SceneHeader header;
-          header.textures = 10000;
-          Bytes b = header.Write();
-          for (int i = 0; i < header.textures; i++) AppendTexture(b, -1, "gone" + std::to_string(i) + ".pcx");
-          return folder.Write("missing.tvn", Text(b));
+      [](Folder f) {
+          return SceneOf(f, 0, 0, 10000,
+                         [](Bytes& b, int i) { AppendTexture(b, -1, "gone" + std::to_string(i) + ".pcx"); });
       },
       "info", 1, "gone1.pcx", 1 },
-    { "a FIFO as the scene", [](const CTestFolder& folder) { return Mkfifo(folder, "fifo.tvn"); }, "info", 2,
+    { "a FIFO as the scene", [](Folder f) { return Mkfifo(f, "fifo.tvn"); }, "info", 2,
       "Error opening scene file", 1 },
     { "one forged model named by 1,000 records",
-      [](const CTestFolder& folder) {
-          return ModelCopies(folder, folder.Write("forged.md2", "IDP2 and nothing a model needs"), 1000);
-      },
+      [](Folder f) { return ModelCopies(f, f.Write("forged.md2", "IDP2 and nothing a model needs"), 1000); },
       "info", 1, "Not a valid MD2 File.", 4 },
     // Copies share one mesh, drawn and exported.
     { "one 4 MB model named by 1,000 records",
-      [](const CTestFolder& folder) { return ModelCopies(folder, folder.Write("big.md2", LargeMd2()), 1000); },
+      [](Folder f) { return ModelCopies(f, f.Write("big.md2", LargeMd2()), 1000); },
       "render export", 0, "", 1 },
     { "16,384 texts of their own, exported",
-      [](const CTestFolder& folder) {
-          SceneHeader header;
-          header.objects = 16384;
-          Bytes b = header.Write();
-          for (int i = 0; i < header.objects; i++) {
+      [](Folder f) {
+          return SceneOf(f, 0, 16384, 0, [](Bytes& b, int i) {
               const std::string text = "Wm@" + std::to_string(i) + std::string(25, '#');
               AppendObject(b, 7, -1, SampleTextRecord(text, "Arial", true, false));
-          }
-          return folder.Write("texts.tvn", Text(b));
+          });
       },
       "export", 1, "more objects left out", 1 },
 };

@@ -31,6 +31,18 @@ expect() {
     [ "$lines" -le 3 ] || fail "$what: $lines lines on standard error"
 }
 
+# composed NAME JSON: NAME.tvn composed from the description JSON.
+composed() {
+    printf '%s\n' "$2" >"$work/$1.json"
+    expect 0 "compose of $1" -- "$tool" compose "$work/$1.json" -o "$work/$1.tvn"
+}
+
+# skip WHAT: checks left out for want of what they need.
+skip() {
+    echo "$* checks skipped"
+    skipped=1
+}
+
 # shows WHAT PATTERN...: each pattern matches a line of the last standard output.
 shows() {
     local what=$1
@@ -44,7 +56,6 @@ printf 'TAV2\006\000\000\000' >"$work/cut.tvn"
 printf 'PK\003\004 not a scene at all' >"$work/zip.tvn"
 echo '{ "objects": [ { "class": "COGLTeapot" } ] }' >"$work/teapot.json"
 echo 'objects: none' >"$work/notjson.json"
-echo '{ "objects": [ { "class": "COGLBox", "name": "Crate" } ] }' >"$work/box.json"
 
 expect 64 "no command" -- "$tool"
 expect 2 "info of a missing file" -- "$tool" info "$work/none.tvn"
@@ -66,7 +77,7 @@ expect 2 "compose of something not JSON" -- "$tool" compose "$work/notjson.json"
 expect 2 "compose of a missing file" -- "$tool" compose "$work/none.json" -o "$work/t.tvn"
 [ ! -e "$work/t.tvn" ] || fail "a refused compose left a file"
 
-expect 0 "compose of a box" -- "$tool" compose "$work/box.json" -o "$work/box.tvn"
+composed box '{ "objects": [ { "class": "COGLBox", "name": "Crate" } ] }'
 expect 0 "info of the box" -- "$tool" info --json "$work/box.tvn"
 shows "info --json of the box" '"name": "Crate"'
 expect 0 "check of the box" -- "$tool" check "$work/box.tvn"
@@ -83,13 +94,12 @@ expect 2 "render of a non-scene" -- "$tool" render "$work/zip.tvn" -o "$work/zip
 printf 'not an archive' >"$work/bad.pak"
 printf 'PACK\014\000\000\000\000\000\000\000' >"$work/empty.pak"
 printf 'not a picture' >"$work/broken.pcx"
-echo '{ "paks": ["bad.pak"], "objects": [ { "class": "COGLBox" } ] }' >"$work/badpak.json"
-echo '{ "paks": ["empty.pak"], "textures": [ { "path": "gone.pcx", "pak": 0 } ] }' >"$work/noentry.json"
-echo '{ "textures": [ { "path": "gone.pcx" } ] }' >"$work/nofile.json"
-echo '{ "textures": [ { "path": "broken.pcx" } ],
-        "objects": [ { "class": "COGLBox", "texture": "broken.pcx" } ] }' >"$work/broken.json"
+composed badpak '{ "paks": ["bad.pak"], "objects": [ { "class": "COGLBox" } ] }'
+composed noentry '{ "paks": ["empty.pak"], "textures": [ { "path": "gone.pcx", "pak": 0 } ] }'
+composed nofile '{ "textures": [ { "path": "gone.pcx" } ] }'
+composed broken '{ "textures": [ { "path": "broken.pcx" } ],
+                   "objects": [ { "class": "COGLBox", "texture": "broken.pcx" } ] }'
 for scene in badpak noentry nofile broken; do
-    expect 0 "compose of $scene" -- "$tool" compose "$work/$scene.json" -o "$work/$scene.tvn"
     expect 1 "render of $scene" -- "$tool" render "$work/$scene.tvn" -o "$work/$scene.png"
     [ "$scene" != badpak ] || grep -q "bad.pak: Not a valid Quake2 Pak file.$" "$work/err" ||
         fail "the invalid archive is not told apart from its message: $(cat "$work/err")"
@@ -120,8 +130,7 @@ if [ -f "$md2/faerie.md2" ]; then
     shows faerie.md2 '"frameCount": 198' '"triangles": 654'
     expect 2 "model of an MD2 without vertices" -- "$tool" model "$md2/malformed_zero_numvertices.md2"
 else
-    echo "model checks skipped: no test data here"
-    skipped=1
+    skip "model: no test data here"
 fi
 expect 2 "model of something else" -- "$tool" model "$work/box.json"
 
@@ -133,8 +142,7 @@ if [ -f "$sprites/didux-quake/sprites/s_bfg2.sp2" ]; then
     shows 640_pain.spr '"renderMode": 1'
     expect 2 "model of a Quake sprite" -- "$tool" model "$sprites/vgio/test.spr"
 else
-    echo "sprite model checks skipped: no test data here"
-    skipped=1
+    skip "sprite model: no test data here"
 fi
 
 # A real Quake II player from its folder, with and without its weapon: the
@@ -143,13 +151,9 @@ player=$(dirname "$0")/../../../shared/testdata/player/didux-quake/players/male
 if [ -f "$player/tris.md2" ] && [ -x /usr/bin/convert ]; then
     player=$(cd "$player" && pwd)
     for weapon in 0 -1; do
-        cat >"$work/player$weapon.json" <<EOF
-{ "camera": { "distance": 6 }, "objects": [ { "class": "COGLPlayer", "emission": [0.8, 0.8, 0.8, 1],
-  "position": [0, -1.3, 0], "texture": "$player/elkan.pcx",
-  "model": { "path": "$player/tris.md2", "weaponIndex": $weapon, "currentAnimation": "stand" } } ] }
-EOF
-        expect 0 "compose of a player with weapon $weapon" -- \
-            "$tool" compose "$work/player$weapon.json" -o "$work/player$weapon.tvn"
+        composed "player$weapon" '{ "camera": { "distance": 6 }, "objects": [ { "class": "COGLPlayer",
+            "emission": [0.8, 0.8, 0.8, 1], "position": [0, -1.3, 0], "texture": "'"$player"'/elkan.pcx",
+            "model": { "path": "'"$player"'/tris.md2", "weaponIndex": '"$weapon"', "currentAnimation": "stand" } } ] }'
         expect 0 "render of a player with weapon $weapon" -- \
             "$tool" render "$work/player$weapon.tvn" -o "$work/player$weapon.png" --size 320x240
     done
@@ -162,8 +166,7 @@ EOF
     echo "$where" | awk -F'[x+]' '{ exit !($1 * $2 >= 50 && $3 >= 110 && $3 + $1 <= 200 && $4 >= 40 && $4 + $2 <= 160) }' ||
         fail "the weapon is not in the player's hand: $where"
 else
-    echo "player checks skipped: no test data or no ImageMagick here"
-    skipped=1
+    skip "player: no test data or no ImageMagick here"
 fi
 
 # The smallest SiN model: a mesh of no groups and an animation of no frames.
@@ -174,8 +177,7 @@ head -c 128 /dev/zero >"$work/sin/idle.sam"
 printf '\000\000\002\000\000\000\000\000\000\000\000\000\001\000\001\000\030\000\200\200\200' >"$work/sin/base.tga"
 expect 0 "model of a SiN definition" -- "$tool" model --json "$work/sin/x.def"
 shows "the SiN model" '"kind": "SiN"' '"groups": 0' '"mesh": ".*/sin/mesh.sbm"' '"name": "idle"' '"skinNames": \[$'
-printf '{ "objects": [ { "class": "COGLSBM", "model": { "path": "%s/sin/x.def" } } ] }' "$work" >"$work/sin.json"
-expect 0 "compose of a SiN model" -- "$tool" compose "$work/sin.json" -o "$work/sin.tvn"
+composed sin '{ "objects": [ { "class": "COGLSBM", "model": { "path": "'"$work"'/sin/x.def" } } ] }'
 expect 0 "check of the SiN scene" -- "$tool" check "$work/sin.tvn"
 shows "check of the SiN scene" '^mesh .*sin/mesh.sbm$' '^anim .*sin/idle.sam$' '^skin .*sin/base.tga -> .*sin/base.tga$'
 # Each skin missing or not a picture is named on its own line.
@@ -194,31 +196,28 @@ if [ -f "$testdata/mdl/slipgate/progs/h_knight.mdl" ]; then
     expect 0 "model of a real MDL" -- "$tool" model --json "$work/H_KNIGHT.MDL"
     shows h_knight.mdl '"kind": "MDL"' '"triangles": 256' '"skinCountInFile": 4' '"skinWidth": 92' '"skinHeight": 57'
     expect 2 "model of a cut MDL" -- "$tool" model "$testdata/mdl/trenchbroom/invalid.mdl"
-    printf '{ "objects": [ { "class": "COGLMDL", "model": { "path": "H_KNIGHT.MDL" } } ] }' >"$work/knight.json"
-    expect 0 "compose of an MDL" -- "$tool" compose "$work/knight.json" -o "$work/knight.tvn"
+    composed knight '{ "objects": [ { "class": "COGLMDL", "model": { "path": "H_KNIGHT.MDL" } } ] }'
     expect 0 "check of the MDL scene" -- "$tool" check "$work/knight.tvn"
     shows "check of the MDL scene" '^found .*H_KNIGHT.MDL'
     expect 0 "info of the MDL scene" -- "$tool" info --json "$work/knight.tvn"
     shows "info of the MDL scene" '"class": "COGLMDL"' '"skinCountInFile": 4'
 else
-    echo "MDL checks skipped: no test data here"
-    skipped=1
+    skip "MDL: no test data here"
 fi
 if [ -f "$testdata/hlmdl/assimp/man/man.mdl" ]; then
     expect 0 "model of a Half-Life model" -- "$tool" model --json "$testdata/hlmdl/sven-lowdef/grenade.mdl"
     shows grenade.mdl '"kind": "HL"' '"bones": 2' '"sequenceGroups": 1'
     cp "$testdata/hlmdl/assimp/man/man.mdl" "$testdata/hlmdl/assimp/man/manT.mdl" \
         "$testdata/hlmdl/assimp/man/man01.mdl" "$work/"
-    printf '{ "objects": [ { "class": "COGLHLModel", "model": { "path": "man.mdl", "currentAnimation": "walk" } }, { "class": "COGLBox" } ] }' >"$work/man.json"
-    expect 0 "compose of a Half-Life model" -- "$tool" compose "$work/man.json" -o "$work/man.tvn"
+    composed man '{ "objects": [ { "class": "COGLHLModel", "model": { "path": "man.mdl", "currentAnimation": "walk" } },
+                                 { "class": "COGLBox" } ] }'
     expect 0 "check of the Half-Life scene" -- "$tool" check "$work/man.tvn"
     shows "check of the Half-Life scene" '^needs .*man01.mdl'
     # Drawn end to end: the walking man shows against an empty scene and
     # moves with the redraw timer.
-    printf '{ "objects": [ { "class": "COGLHLModel", "position": [0, -1.5, 0], "scale": [0.3, 0.3, 0.3], "animating": true, "model": { "path": "man.mdl", "currentAnimation": "walk" } } ] }' >"$work/walk.json"
-    echo '{ "objects": [] }' >"$work/empty.json"
-    expect 0 "compose of a walking Half-Life model" -- "$tool" compose "$work/walk.json" -o "$work/walk.tvn"
-    expect 0 "compose of an empty scene" -- "$tool" compose "$work/empty.json" -o "$work/empty.tvn"
+    composed walk '{ "objects": [ { "class": "COGLHLModel", "position": [0, -1.5, 0], "scale": [0.3, 0.3, 0.3],
+                                  "animating": true, "model": { "path": "man.mdl", "currentAnimation": "walk" } } ] }'
+    composed empty '{ "objects": [] }'
     expect 0 "render of a Half-Life model" -- "$tool" render "$work/walk.tvn" -o "$work/walk.png" --size 320x240
     expect 0 "render of an empty scene" -- "$tool" render "$work/empty.tvn" -o "$work/empty.png" --size 320x240
     expect 0 "render of a Half-Life model after 40 ticks" -- \
@@ -229,16 +228,14 @@ if [ -f "$testdata/hlmdl/assimp/man/man.mdl" ]; then
         moved=$(/usr/bin/compare -metric AE -fuzz 3% "$work/walk.png" "$work/later.png" null: 2>&1)
         [ "$moved" -gt 50 ] || fail "the Half-Life model does not walk ($moved pixels changed)"
     else
-        echo "Half-Life picture checks skipped: no ImageMagick here"
-        skipped=1
+        skip "Half-Life picture: no ImageMagick here"
     fi
     rm "$work/manT.mdl"
     expect 1 "check without the texture file" -- "$tool" check "$work/man.tvn"
     grep -q 'unable to open .*manT.mdl' "$work/out" "$work/err" || fail "the missing texture file is not listed"
     expect 1 "info without the texture file" -- "$tool" info --json "$work/man.tvn"
 else
-    echo "Half-Life checks skipped: no test data here"
-    skipped=1
+    skip "Half-Life: no test data here"
 fi
 
 # A model file rendered on its own, in the scene made for it: the model in
@@ -246,8 +243,7 @@ fi
 # around it, and its animation moving it.
 printf "not a model" >"$work/none.md2"
 expect 2 "render of a file named as a model that is none" -- "$tool" render "$work/none.md2" -o "$work/x.png"
-printf 'PACK\014\000\000\000\000\000\000\000' >"$work/none.pak"
-expect 2 "render of an entry an archive lacks" -- "$tool" render "$work/none.pak:models/x.md2" -o "$work/x.png"
+expect 2 "render of an entry an archive lacks" -- "$tool" render "$work/empty.pak:models/x.md2" -o "$work/x.png"
 expect 2 "render of an entry of a missing archive" -- "$tool" render "$work/gone.pak:models/x.md2" -o "$work/x.png"
 expect 2 "render of an entry of a non-archive" -- "$tool" render "$work/bad.pak:models/x.md2" -o "$work/x.png"
 expect 64 "--skin of a scene" -- "$tool" render "$work/box.tvn" --skin 1 -o "$work/x.png"
@@ -281,13 +277,11 @@ if [ -f "$testdata/md2/assimp/faerie.md2" ] && [ -x /usr/bin/convert ]; then
     expect 0 "render of a player's run" -- "$tool" render "$testdata/player/didux-quake/players/male/tris.md2" \
         --animation run --skin 0 --ticks 3 -o "$work/run.png" --size 160x120
 else
-    echo "model render checks skipped: no test data or no ImageMagick here"
-    skipped=1
+    skip "model render: no test data or no ImageMagick here"
 fi
 
 if [ -n "$demo" ] && { [ ! -f "$demo/demo.tvn" ] || [ ! -x /usr/bin/convert ]; }; then
-    echo "demo checks skipped: no demo scene or no ImageMagick here"
-    skipped=1
+    skip "demo: no demo scene or no ImageMagick here"
     demo=""
 fi
 if [ -n "$demo" ]; then
@@ -322,6 +316,7 @@ if [ -n "$demo" ]; then
     expect 0 "8 frames of the demo" -- "$tool" render "$demo/demo.tvn" -o "$work/turn.png" --frames 8 --every 4
     [ "$(md5sum "$work"/turn00[0-7].png | cut -d' ' -f1 | sort -u | wc -l)" -eq 8 ] ||
         fail "the 8 frames of the demo are not 8 different pictures"
+    cmp -s "$work/demo.png" "$work/turn000.png" || fail "the first of the 8 frames is not the scene as loaded"
     [ "$changed" -gt 500 ] || fail "the demo's crystal does not animate ($changed pixels changed)"
     where=$(/usr/bin/convert "$work/demo.png" "$work/later.png" -compose difference -composite \
         -colorspace gray -threshold 3% -format "%@" info:)
