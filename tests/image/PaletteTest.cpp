@@ -14,6 +14,7 @@
 #include "platform/StringTable.h"
 #include "support/Bytes.h"
 #include "support/RealFiles.h"
+#include "support/ScopedEnv.h"
 #include "support/TestFolder.h"
 
 namespace fs = std::filesystem;
@@ -122,10 +123,7 @@ TEST(PaletteFiles, RealFiles) {
 
 // Flags pass untouched; with no file, or a missing one, Quake II's is used.
 TEST_F(PaletteFile, DefaultPaletteIsTheUsersThroughTheGammaOrQuake2s) {
-    const char* dataHome = std::getenv("XDG_DATA_HOME");
-    const bool hadDataHome = dataHome != nullptr;
-    const std::string savedDataHome = hadDataHome ? dataHome : "";
-    setenv("XDG_DATA_HOME", folder.Path().c_str(), 1);
+    CScopedEnv dataHome("XDG_DATA_HOME", folder.Path());
     ApplyGamma(0.5f);
     EXPECT_FALSE(FindDefaultPalette());
     EXPECT_EQ(std::memcmp(defaultPaletteTable, quake2PaletteTable, sizeof(PaletteTable)), 0);
@@ -136,5 +134,4 @@ TEST_F(PaletteFile, DefaultPaletteIsTheUsersThroughTheGammaOrQuake2s) {
     EXPECT_EQ(defaultPaletteTable[7][3], 5);
     EXPECT_FALSE(LoadDefaultPaletteFrom(path + ".missing"));
     EXPECT_EQ(std::memcmp(defaultPaletteTable, quake2PaletteTable, sizeof(PaletteTable)), 0);
-    hadDataHome ? setenv("XDG_DATA_HOME", savedDataHome.c_str(), 1) : unsetenv("XDG_DATA_HOME");
 }
