@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cstdlib>
 #include <cstring>
 #include <tuple>
@@ -74,28 +73,6 @@ void ExpectAnimations(const CMd2Data& data, const Md2Facts& facts) {
     EXPECT_EQ(animations, facts.animations);
 }
 
-std::string Upper(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return text;
-}
-
-// The files of a folder whose upper-cased names start and end as given,
-// ordered upper-cased byte by byte, as Windows lists them.
-std::vector<fs::path> Listed(const fs::path& folder, const std::string& start, const std::string& end) {
-    std::vector<fs::path> found;
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        const std::string name = Upper(entry.path().filename().string());
-        if (entry.is_regular_file() && name.size() >= start.size() + end.size() && name.rfind(start, 0) == 0 &&
-            name.compare(name.size() - end.size(), end.size(), end) == 0) {
-            found.push_back(entry.path());
-        }
-    }
-    std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) {
-        return Upper(a.filename().string()) < Upper(b.filename().string());
-    });
-    return found;
-}
-
 }  // namespace
 
 TEST(Md2Conformance, RealModelsReadAsAPlainReadingSays) {
@@ -119,45 +96,46 @@ TEST(Md2Conformance, RealModelsReadAsAPlainReadingSays) {
 }
 
 // Real player folders: the skins the body names and then the folder's
-// pictures, the weapons in the order Windows lists them, and each weapon as
-// a plain reading of its file says.
+// pictures, the weapons in the order Windows lists them (upper-cased, byte by
+// byte), and each weapon as a plain reading of its file says.
 TEST(PlayerConformance, RealPlayerFoldersGiveTheSkinsAndWeaponsAListingSays) {
-    const std::vector<fs::path> bodies = TestDataFiles("player", "/tris.md2");
-    if (bodies.empty()) {
+    const fs::path players = testData / "player/didux-quake/players";
+    if (!fs::exists(players)) {
         GTEST_SKIP() << "no player test data";
     }
-    const CCapturedReports reports;
-    for (const fs::path& tris : bodies) {
-        SCOPED_TRACE(tris.string());
-        const fs::path folder = tris.parent_path();
+    const struct {
+        const char* folder;
         std::vector<std::string> skins;
-        for (const std::string& named : ReadFacts(FileBytes(tris)).skins) {
-            const std::string file = Upper(fs::path(named).filename().string());
-            if (!Listed(folder, file, "").empty()) skins.push_back(Upper(fs::path(named).stem().string()));
-        }
-        for (const auto& picture : Listed(folder, "", ".PCX")) {
-            const std::string title = Upper(picture.stem().string());
-            if (title != "WEAPON" && (title.size() < 2 || title.substr(title.size() - 2) != "_I")) skins.push_back(title);
-        }
-        std::vector<fs::path> weapons = Listed(folder, "WEAPON.MD2", "");
-        for (const char* start : { "W_", "A_" }) {
-            for (const auto& file : Listed(folder, start, ".MD2")) weapons.push_back(file);
-        }
-
+        std::vector<std::string> weapons;
+    } expected[] = {
+        { "male", { "elkan" },
+          { "default", "w_bfg", "w_blaster", "w_chaingun", "w_glauncher", "w_hyperblaster", "w_machinegun", "w_railgun",
+            "w_rlauncher", "w_shotgun", "w_sshotgun" } },
+        { "warvet",
+          { "a_m61frag", "FLAK", "GRUNT", "joltblue", "joltred", "r2blue", "r2red", "SCOUT", "warvet", "w_akimbo",
+            "w_cannon", "w_knife", "w_m4", "w_mk23", "w_mp5", "w_sniper", "w_super90" },
+          { "default", "w_akimbo", "w_cannon", "w_knife", "w_m4", "w_mk23", "w_mp5", "w_sniper", "w_super90",
+            "a_m61frag" } },
+    };
+    EXPECT_EQ(TestDataFiles("player", "/tris.md2").size(), std::size(expected)) << "a player without a row";
+    const CCapturedReports reports;
+    for (const auto& folder : expected) {
+        SCOPED_TRACE(folder.folder);
         COGLScene scene;
         scene.vwepEnabled = true;
         scene.BeginLoad("");  // weapons are read as they are first attached
         COGLPlayer player;
-        LoadModelInto(scene, player, tris.string());
+        LoadModelInto(scene, player, (players / folder.folder / "tris.md2").string());
         ASSERT_TRUE(player.IsLoaded());
         std::vector<std::string> skinTitles;
-        for (const COGLTexture2D* skin : player.Skins()) skinTitles.push_back(Upper(skin->Title()));
-        EXPECT_EQ(skinTitles, skins);
-        ASSERT_EQ(player.weapons.size(), weapons.size());
-        for (size_t i = 0; i < weapons.size(); i++) {
-            SCOPED_TRACE(weapons[i].string());
-            EXPECT_EQ(player.weapons[i]->name, i == 0 ? "default" : weapons[i].stem().string());
-            const Md2Facts facts = ReadFacts(FileBytes(weapons[i]));
+        for (const COGLTexture2D* skin : player.Skins()) skinTitles.push_back(skin->Title());
+        EXPECT_EQ(skinTitles, folder.skins);
+        ASSERT_EQ(player.weapons.size(), folder.weapons.size());
+        for (size_t i = 0; i < folder.weapons.size(); i++) {
+            SCOPED_TRACE(folder.weapons[i]);
+            EXPECT_EQ(player.weapons[i]->name, folder.weapons[i]);
+            const std::string file = i == 0 ? "weapon.md2" : folder.weapons[i] + ".md2";
+            const Md2Facts facts = ReadFacts(FileBytes(players / folder.folder / file));
             player.SetWeapon(player.weapons[i].get());
             ASSERT_EQ(player.weapon == player.weapons[i].get(), facts.valid);
             if (facts.valid) ExpectAnimations(*player.weapons[i]->data, facts);
