@@ -56,45 +56,7 @@ protected:
     bool RightShows() const { return PixelAt(1.0f, 0.0f).r > 100; }
 };
 
-std::vector<std::string> Titles(const std::vector<COGLTexture2D*>& skins) {
-    std::vector<std::string> titles;
-    for (const COGLTexture2D* skin : skins) titles.push_back(skin->Title());
-    return titles;
-}
-
-std::vector<std::string> Names(const COGLPlayer& player) {
-    std::vector<std::string> names;
-    for (const auto& weapon : player.weapons) names.push_back(weapon->name);
-    return names;
-}
-
 }  // namespace
-
-TEST_F(Player, TakesTheFoldersSkinsAndWeaponsInTheOrderWindowsListsThem) {
-    const std::string tris = WriteFolder({ "weapon.md2", "w_b.md2", "W_A.md2", "a_x.md2", "x_y.md2" });
-    COGLPlayer& plain = FromFolder(tris);
-    EXPECT_EQ(Titles(plain.Skins()), (std::vector<std::string> { "b", "GRUNT" }));
-    EXPECT_EQ(Names(plain), std::vector<std::string> { "default" });
-
-    scene->vwepEnabled = true;
-    COGLPlayer& armed = FromFolder(tris);
-    EXPECT_EQ(Names(armed), (std::vector<std::string> { "default", "W_A", "w_b", "a_x" }));
-    for (const auto& weapon : armed.weapons) {
-        EXPECT_FALSE(weapon->dataLoaded) << "read on first attachment only";
-    }
-    EXPECT_EQ(armed.flag, nullptr);  // no CTF archive
-
-    // A weapon file is read once for every player of the folder.
-    scene->BeginLoad("");
-    COGLPlayer& other = FromFolder(tris);
-    armed.SetWeapon(armed.weapons[1].get());
-    other.SetWeapon(other.weapons[1].get());
-    scene->EndLoad();
-    ASSERT_NE(armed.weapon, nullptr);
-    ASSERT_NE(other.weapon, nullptr);
-    EXPECT_EQ(armed.weapon->data, other.weapon->data);
-    EXPECT_NE(armed.weapon, other.weapon);
-}
 
 TEST_F(Player, TheRecordNamesTheWeaponAndComesBackAsItWasRead) {
     scene->vwepEnabled = true;
@@ -141,15 +103,25 @@ TEST_F(Player, TheRecordNamesTheWeaponAndComesBackAsItWasRead) {
     EXPECT_EQ(reports.Errors(*scene), "");
 }
 
+// Without visible weapons a player has only its default one, read on its
+// first attachment, once for every player of the folder.
 TEST_F(Player, TheWeaponFollowsTheBodyAndHidesPastItsOwnFrames) {
     glDisable(GL_LIGHTING);
     glColor3f(1.0f, 1.0f, 1.0f);
-    scene->BeginLoad("");  // weapons are read as they are first attached
-    COGLPlayer& player = FromFolder(WriteFolder({ "weapon.md2" }));
+    const std::string tris = WriteFolder({ "weapon.md2", "w_b.md2" });
+    scene->BeginLoad("");
+    COGLPlayer& player = FromFolder(tris);
+    COGLPlayer& other = FromFolder(tris);
+    ASSERT_EQ(player.weapons.size(), 1u);
+    EXPECT_FALSE(player.weapons[0]->dataLoaded);
     player.SelectAnimation("stand");
     player.SetWeapon(player.weapons[0].get());
+    other.SetWeapon(other.weapons[0].get());
     scene->EndLoad();
     ASSERT_NE(player.weapon, nullptr);
+    ASSERT_NE(other.weapon, nullptr);
+    EXPECT_EQ(player.weapon->data, other.weapon->data);
+    EXPECT_NE(player.weapon, other.weapon);
     Redraw(player);
     EXPECT_TRUE(LeftShows());
     EXPECT_TRUE(RightShows());
