@@ -5,12 +5,7 @@
 #include <cstring>
 #include <tuple>
 
-#include "image/COGLTexture2D.h"
 #include "models/CMd2Data.h"
-#include "models/COGLPlayer.h"
-#include "scene/COGLScene.h"
-#include "support/CapturedReports.h"
-#include "support/LoadedModels.h"
 #include "support/RealFiles.h"
 
 namespace fs = std::filesystem;
@@ -66,17 +61,13 @@ Md2Facts ReadFacts(const std::vector<uint8_t>& data) {
     return facts;
 }
 
-void ExpectAnimations(const CMd2Data& data, const Md2Facts& facts) {
-    EXPECT_EQ(data.frameCount, facts.frameCount);
-    std::vector<std::tuple<std::string, int, int>> animations;
-    for (const auto& animation : data.animations) animations.emplace_back(animation.name, animation.first, animation.count);
-    EXPECT_EQ(animations, facts.animations);
-}
-
 }  // namespace
 
+// Every real MD2 file, the players' bodies and weapons too.
 TEST(Md2Conformance, RealModelsReadAsAPlainReadingSays) {
-    const std::vector<fs::path> models = TestDataFiles("md2", ".md2");
+    std::vector<fs::path> models = TestDataFiles("md2", ".md2");
+    const std::vector<fs::path> players = TestDataFiles("player", ".md2");
+    models.insert(models.end(), players.begin(), players.end());
     if (models.empty()) {
         GTEST_SKIP() << "no MD2 test data";
     }
@@ -91,55 +82,9 @@ TEST(Md2Conformance, RealModelsReadAsAPlainReadingSays) {
         EXPECT_EQ(data.VertexCount(), facts.vertices);
         EXPECT_EQ(data.TriangleCount(), facts.triangles);
         EXPECT_EQ(data.skinNames, facts.skins);
-        ExpectAnimations(data, facts);
-    }
-}
-
-// Real player folders: the skins the body names and then the folder's
-// pictures, the weapons in the order Windows lists them (upper-cased, byte by
-// byte), and each weapon as a plain reading of its file says.
-TEST(PlayerConformance, RealPlayerFoldersGiveTheSkinsAndWeaponsAListingSays) {
-    const fs::path players = testData / "player/didux-quake/players";
-    if (!fs::exists(players)) {
-        GTEST_SKIP() << "no player test data";
-    }
-    const struct {
-        const char* folder;
-        std::vector<std::string> skins;
-        std::vector<std::string> weapons;
-    } expected[] = {
-        { "male", { "elkan" },
-          { "default", "w_bfg", "w_blaster", "w_chaingun", "w_glauncher", "w_hyperblaster", "w_machinegun", "w_railgun",
-            "w_rlauncher", "w_shotgun", "w_sshotgun" } },
-        { "warvet",
-          { "a_m61frag", "FLAK", "GRUNT", "joltblue", "joltred", "r2blue", "r2red", "SCOUT", "warvet", "w_akimbo",
-            "w_cannon", "w_knife", "w_m4", "w_mk23", "w_mp5", "w_sniper", "w_super90" },
-          { "default", "w_akimbo", "w_cannon", "w_knife", "w_m4", "w_mk23", "w_mp5", "w_sniper", "w_super90",
-            "a_m61frag" } },
-    };
-    EXPECT_EQ(TestDataFiles("player", "/tris.md2").size(), std::size(expected)) << "a player without a row";
-    const CCapturedReports reports;
-    for (const auto& folder : expected) {
-        SCOPED_TRACE(folder.folder);
-        COGLScene scene;
-        scene.vwepEnabled = true;
-        scene.BeginLoad("");  // weapons are read as they are first attached
-        COGLPlayer player;
-        LoadModelInto(scene, player, (players / folder.folder / "tris.md2").string());
-        ASSERT_TRUE(player.IsLoaded());
-        std::vector<std::string> skinTitles;
-        for (const COGLTexture2D* skin : player.Skins()) skinTitles.push_back(skin->Title());
-        EXPECT_EQ(skinTitles, folder.skins);
-        ASSERT_EQ(player.weapons.size(), folder.weapons.size());
-        for (size_t i = 0; i < folder.weapons.size(); i++) {
-            SCOPED_TRACE(folder.weapons[i]);
-            EXPECT_EQ(player.weapons[i]->name, folder.weapons[i]);
-            const std::string file = i == 0 ? "weapon.md2" : folder.weapons[i] + ".md2";
-            const Md2Facts facts = ReadFacts(FileBytes(players / folder.folder / file));
-            player.SetWeapon(player.weapons[i].get());
-            ASSERT_EQ(player.weapon == player.weapons[i].get(), facts.valid);
-            if (facts.valid) ExpectAnimations(*player.weapons[i]->data, facts);
-        }
-        scene.EndLoad();
+        EXPECT_EQ(data.frameCount, facts.frameCount);
+        std::vector<std::tuple<std::string, int, int>> animations;
+        for (const auto& animation : data.animations) animations.emplace_back(animation.name, animation.first, animation.count);
+        EXPECT_EQ(animations, facts.animations);
     }
 }
