@@ -35,7 +35,8 @@ Md2Facts ReadFacts(const std::vector<uint8_t>& data) {
     facts.frameCount = word(40);
     const size_t skinOffset = word(44), frameOffset = word(56), commandOffset = word(60);
     facts.vertices = (frameSize - 40) / 4;
-    if (facts.vertices < 1 || facts.frameCount < 1 || frameOffset + size_t(facts.frameCount) * frameSize > data.size() ||
+    if (facts.vertices < 1 || facts.frameCount < 1 ||
+        frameOffset + size_t(facts.frameCount) * frameSize > data.size() ||
         commandOffset + 4 * size_t(commandCount) > data.size()) {
         return facts;
     }
@@ -84,7 +85,7 @@ TEST(Md2Conformance, RealModelsReadAsAPlainReadingSays) {
         EXPECT_EQ(data.skinNames, facts.skins);
         EXPECT_EQ(data.frameCount, facts.frameCount);
         std::vector<std::tuple<std::string, int, int>> animations;
-        for (const auto& animation : data.animations) animations.emplace_back(animation.name, animation.first, animation.count);
+        for (const auto& a : data.animations) animations.emplace_back(a.name, a.first, a.count);
         EXPECT_EQ(animations, facts.animations);
     }
 }

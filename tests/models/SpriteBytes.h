@@ -23,11 +23,8 @@ inline std::string IndexedSprite(int32_t format, const std::vector<IndexedFrame>
     b.Text("IDSP").I32(version).I32(2).I32(format).F32(20.0f).I32(64).I32(64);
     b.I32(static_cast<int32_t>(frames.size())).F32(0.0f).I32(0).U16(256);
     for (size_t i = 0; i < 256; i++) {
-        if (i < colours.size()) {
-            b.U8(colours[i][0]).U8(colours[i][1]).U8(colours[i][2]);
-        } else {
-            b.Fill(3, 40);
-        }
+        const std::vector<uint8_t> colour = i < colours.size() ? colours[i] : std::vector<uint8_t>(3, 40);
+        b.U8(colour[0]).U8(colour[1]).U8(colour[2]);
     }
     for (const IndexedFrame& frame : frames) {
         b.I32(0).I32(-frame.width / 2).I32(frame.height / 2).I32(frame.width).I32(frame.height);

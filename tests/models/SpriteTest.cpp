@@ -59,7 +59,8 @@ TEST_F(SpriteReaderTest, RefusedSpritesAreToldAndShowNothing) {
           "Error loading the texture for this sprite." },
         { "indexed frame of 0 x 0", IndexedSprite(0, { { 0, 0 } }, RGB), "Error loading the texture for this sprite." },
         // Format 7 decodes nothing, so only the size check stops this one.
-        { "indexed frame of width 0", IndexedSprite(7, { { 0, 4 } }, RGB), "Error loading the texture for this sprite." },
+        { "indexed frame of width 0", IndexedSprite(7, { { 0, 4 } }, RGB),
+          "Error loading the texture for this sprite." },
         { "indexed frame count beyond the file", std::string(indexed).replace(28, 4, "\xff\xff\x0\x0", 4),
           "Error reading sprite." },
         { "indexed frame group", std::string(indexed).replace(810, 1, "\x1", 1),
@@ -98,7 +99,8 @@ TEST_F(SpriteReaderTest, ScaleFollowsTheFirstFrame) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.format);
-        COGLSprite& sprite = Load<COGLSprite>("s" + std::to_string(models.size()) + ".spr", IndexedSprite(c.format, c.frames, RGB));
+        COGLSprite& sprite =
+            Load<COGLSprite>("s" + std::to_string(models.size()) + ".spr", IndexedSprite(c.format, c.frames, RGB));
         ASSERT_TRUE(sprite.IsLoaded());
         EXPECT_EQ(sprite.blendMode, c.format);
         EXPECT_EQ(sprite.frameCount, static_cast<int32_t>(c.frames.size()));
@@ -124,14 +126,16 @@ TEST(SpriteFiles, TextSpriteLines) {
         { "a comment over three lines hides the middle one",
           SpriteText({ "path sprites", "/* open", "pics/missing.tga", "close */pics/a.tga" }), { "sprites/pics/a.tga" },
           { "pics/a" } },
-        { "text before an opening comment goes with it", SpriteText({ "top.tga /* hidden", "*/", "top.tga" }), top, { "top" } },
+        { "text before an opening comment goes with it", SpriteText({ "top.tga /* hidden", "*/", "top.tga" }), top,
+          { "top" } },
         { "a line comment cuts the line", SpriteText({ "top.tga // missing.tga" }), top, { "top" } },
         { "capital extension is no frame line", SpriteText({ "missing.TGA", "top.tga" }), top, { "top" } },
         { "a last line without its line end is ignored", SpriteText({ "top.tga" }, "missing.tga"), top, { "top" } },
         { "a bare line end is no line end", SpriteText({ "top.tga" }, "missing.tga\n"), top, { "top" } },
         { "the cut after .tga", SpriteText({ "top.tga trailing words" }), top, { "top" } },
         // What an overlong line names past its cut at 1023 characters is no frame line.
-        { "an overlong line is cut", SpriteText({ std::string(1020, 'x') + " missing.tga", "top.tga" }), top, { "top" } },
+        { "an overlong line is cut", SpriteText({ std::string(1020, 'x') + " missing.tga", "top.tga" }), top,
+          { "top" } },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -233,21 +237,19 @@ TEST_F(SpriteDrawTest, EachBlendModeBlendsAsItsRowSays) {
         const char* what;
         std::string bytes;
         int r, g, b;
-        float alpha;  // the material's, on a transparent sprite; -1 opaque
+        float alpha;  // the material's; below 1 the sprite is transparent
     } cases[] = {
-        { "0 draws the key colour too", IndexedSprite(0, { { 8, 8, 255 } }, RGB), 40, 40, 40, -1.0f },
-        { "1 adds to what is behind", IndexedSprite(1, { { 8, 8, 1 } }, RGB), 255, 100, 100, -1.0f },
-        { "3 cuts the key colour", IndexedSprite(3, { { 8, 8, 255 } }, RGB), 100, 100, 100, -1.0f },
-        { "-1 follows the picture's alpha", Quake2Sprite({ "half.tga" }), 150, 50, 50, -1.0f },
+        { "0 draws the key colour too", IndexedSprite(0, { { 8, 8, 255 } }, RGB), 40, 40, 40, 1.0f },
+        { "1 adds to what is behind", IndexedSprite(1, { { 8, 8, 1 } }, RGB), 255, 100, 100, 1.0f },
+        { "3 cuts the key colour", IndexedSprite(3, { { 8, 8, 255 } }, RGB), 100, 100, 100, 1.0f },
+        { "-1 follows the picture's alpha", Quake2Sprite({ "half.tga" }), 150, 50, 50, 1.0f },
         { "-1 transparent, alpha 0.3", Quake2Sprite({ "red.tga" }), 130, 70, 70, 0.3f },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         COGLSprite& sprite = Loaded(std::string(c.what) + ".spr", c.bytes);
-        if (c.alpha >= 0.0f) {
-            sprite.SetTransparent(true);
-            sprite.SetDiffuseAlpha(c.alpha);
-        }
+        sprite.SetTransparent(c.alpha < 1.0f);
+        sprite.SetDiffuseAlpha(c.alpha);
         Clear();
         Backdrop(100, 100, 100, -1.0f);
         glColor3ub(255, 255, 0);
