@@ -8,6 +8,7 @@
 #include "models/COGLPlayer.h"
 #include "models/Md2Bytes.h"
 #include "support/ModelFileFixture.h"
+#include "support/RealFiles.h"
 
 namespace {
 
@@ -41,76 +42,34 @@ protected:
         }
         return tris;
     }
-    COGLPlayer& FromFolder(const std::string& tris) {
-        COGLPlayer& player = LoadPath<COGLPlayer>(tris);
-        player.SetPosition(0.0f, -1.0f, 0.0f);
-        player.frameStep = 1.0f;
-        return player;
+    // The body's record, the folder written with weaponFiles, wearing GRUNT.PCX.
+    ModelRecord GruntRecord(const std::vector<std::string>& weaponFiles) {
+        ModelRecord md2;
+        md2.path = WriteFolder(weaponFiles);
+        md2.animationIndex = 0;
+        md2.skins = { { 0, folder.Path("players/grunt/b.pcx") }, { 0, folder.Path("players/grunt/GRUNT.PCX") } };
+        md2.skinIndex = 1;
+        return md2;
     }
     static Bytes PlayerRecord(const ModelRecord& md2, bool flagShown, bool flag1, int32_t weaponIndex) {
         Bytes b = md2.Write(6);
         b.U8(flagShown ? 1 : 0).U8(flag1 ? 1 : 0).I32(weaponIndex);
         return b;
     }
-    bool LeftShows() const { return PixelAt(-1.0f, 0.0f).r > 100; }
-    bool RightShows() const { return PixelAt(1.0f, 0.0f).r > 100; }
 };
 
-std::vector<std::string> Titles(const std::vector<COGLTexture2D*>& skins) {
-    std::vector<std::string> titles;
-    for (const COGLTexture2D* skin : skins) titles.push_back(skin->Title());
-    return titles;
-}
-
-std::vector<std::string> Names(const COGLPlayer& player) {
-    std::vector<std::string> names;
-    for (const auto& weapon : player.weapons) names.push_back(weapon->name);
-    return names;
-}
-
 }  // namespace
-
-TEST_F(Player, TakesTheFoldersSkinsAndWeaponsInTheOrderWindowsListsThem) {
-    const std::string tris = WriteFolder({ "weapon.md2", "w_b.md2", "W_A.md2", "a_x.md2", "x_y.md2" });
-    COGLPlayer& plain = FromFolder(tris);
-    EXPECT_EQ(Titles(plain.Skins()), (std::vector<std::string> { "b", "GRUNT" }));
-    EXPECT_EQ(Names(plain), std::vector<std::string> { "default" });
-
-    scene->vwepEnabled = true;
-    COGLPlayer& armed = FromFolder(tris);
-    EXPECT_EQ(Names(armed), (std::vector<std::string> { "default", "W_A", "w_b", "a_x" }));
-    for (const auto& weapon : armed.weapons) {
-        EXPECT_FALSE(weapon->dataLoaded) << "read on first attachment only";
-    }
-    EXPECT_EQ(armed.flag, nullptr);  // no CTF archive
-
-    // A weapon file is read once for every player of the folder.
-    scene->BeginLoad("");
-    COGLPlayer& other = FromFolder(tris);
-    armed.SetWeapon(armed.weapons[1].get());
-    other.SetWeapon(other.weapons[1].get());
-    scene->EndLoad();
-    ASSERT_NE(armed.weapon, nullptr);
-    ASSERT_NE(other.weapon, nullptr);
-    EXPECT_EQ(armed.weapon->data, other.weapon->data);
-    EXPECT_NE(armed.weapon, other.weapon);
-}
 
 TEST_F(Player, TheRecordNamesTheWeaponAndComesBackAsItWasRead) {
     scene->vwepEnabled = true;
     folder.Write("players/grunt/w_bad.md2", "not a model");
-    ModelRecord md2;
-    md2.path = WriteFolder({ "weapon.md2", "w_gun.md2" });
-    md2.animationIndex = 0;
-    md2.skins = { { 0, folder.Path("players/grunt/b.pcx") }, { 0, folder.Path("players/grunt/GRUNT.PCX") } };
-    md2.skinIndex = 1;
+    const ModelRecord md2 = GruntRecord({ "weapon.md2", "w_gun.md2" });
     // Weapons: default, w_bad, w_gun. A flag row without a CTF archive is
     // read and shows nothing.
     const Bytes record = PlayerRecord(md2, true, true, 2);
     COGLPlayer& player = ReadAs<COGLPlayer>(record);
     ASSERT_TRUE(player.IsLoaded());
     ASSERT_EQ(player.weapon, player.weapons[2].get());
-    EXPECT_TRUE(player.weapon->dataLoaded);
     EXPECT_EQ(player.weapon->name, "w_gun");
     EXPECT_EQ(player.weapon->GetAnimation()->name, "stand");
     EXPECT_EQ(player.weapon->Texture(), nullptr);  // it has no skins of its own
@@ -141,26 +100,36 @@ TEST_F(Player, TheRecordNamesTheWeaponAndComesBackAsItWasRead) {
     EXPECT_EQ(reports.Errors(*scene), "");
 }
 
+// Without visible weapons a player has only its default one, read on its
+// first attachment, once for every player of the folder.
 TEST_F(Player, TheWeaponFollowsTheBodyAndHidesPastItsOwnFrames) {
     glDisable(GL_LIGHTING);
     glColor3f(1.0f, 1.0f, 1.0f);
-    scene->BeginLoad("");  // weapons are read as they are first attached
-    COGLPlayer& player = FromFolder(WriteFolder({ "weapon.md2" }));
+    const std::string tris = WriteFolder({ "weapon.md2", "w_b.md2" });
+    scene->BeginLoad("");
+    COGLPlayer& player = LoadPath<COGLPlayer>(tris);
+    COGLPlayer& other = LoadPath<COGLPlayer>(tris);
+    player.SetPosition(0.0f, -1.0f, 0.0f);
+    player.frameStep = 1.0f;
+    ASSERT_EQ(player.weapons.size(), 1u);
+    EXPECT_FALSE(player.weapons[0]->dataLoaded);
     player.SelectAnimation("stand");
     player.SetWeapon(player.weapons[0].get());
+    other.SetWeapon(other.weapons[0].get());
     scene->EndLoad();
     ASSERT_NE(player.weapon, nullptr);
-    Redraw(player);
-    EXPECT_TRUE(LeftShows());
-    EXPECT_TRUE(RightShows());
+    ASSERT_NE(other.weapon, nullptr);
+    EXPECT_EQ(player.weapon->data, other.weapon->data);
+    EXPECT_NE(player.weapon, other.weapon);
 
-    // stand has three frames for the body, two for the weapon.
+    // stand has three frames for the body, two for the weapon: frame 2 shows
+    // no weapon, and the third tick wraps to frame 0.
     const bool expectedWeapon[] = { true, false, true, true };
     for (bool shown : expectedWeapon) {
         player.Animate();
         Redraw(player);
-        EXPECT_TRUE(LeftShows()) << "frame " << player.CurrentFrame();
-        EXPECT_EQ(RightShows(), shown) << "frame " << player.CurrentFrame();
+        EXPECT_GT(PixelAt(-1.0f, 0.0f).r, 100) << "frame " << player.CurrentFrame();
+        EXPECT_EQ(PixelAt(1.0f, 0.0f).r > 100, shown) << "frame " << player.CurrentFrame();
         EXPECT_EQ(player.weapon->CurrentFrame(), shown ? player.CurrentFrame() : player.weapon->CurrentFrame());
     }
 
@@ -190,16 +159,11 @@ TEST_F(Player, TheFlagComesFromTheCtfArchiveWithTheSkinTheRecordNames) {
     scene->vwepEnabled = true;
     scene->ctfPak = scene->GetPak(scene->FindOrOpenPak(pak));
     ASSERT_NE(scene->ctfPak, nullptr);
-    ModelRecord md2;
-    md2.path = WriteFolder({});
-    md2.animationIndex = 0;
-    md2.skins = { { 0, folder.Path("players/grunt/b.pcx") } };
-    md2.skinIndex = 0;
+    const ModelRecord md2 = GruntRecord({});
     for (const auto& [flag1, r, b] : { std::tuple { true, 255, 0 }, std::tuple { false, 0, 255 } }) {
         SCOPED_TRACE(flag1 ? "flag1" : "flag2");
         COGLPlayer& player = ReadAs<COGLPlayer>(PlayerRecord(md2, true, flag1, -1));
         ASSERT_NE(player.flag, nullptr);
-        EXPECT_TRUE(player.flagShown);
         player.SetPosition(0.0f, -1.0f, 0.0f);
         player.orientation = COGLMD2().orientation;
         player.flag->orientation = player.orientation;
@@ -217,5 +181,46 @@ TEST_F(Player, TheFlagComesFromTheCtfArchiveWithTheSkinTheRecordNames) {
         player.HideFlag();
         Redraw(player);
         EXPECT_TRUE(ColorNear(PixelAt(1.0f, 0.0f), 0, 0, 0));
+    }
+}
+
+// Real player folders: the skins the body names and then the folder's
+// pictures, and the weapons, in the order Windows lists them (upper-cased,
+// byte by byte). Each weapon attaches.
+TEST_F(Player, RealFoldersGiveTheSkinsAndWeaponsAListingSays) {
+    const std::filesystem::path players = testData / "player/didux-quake/players";
+    if (!std::filesystem::exists(players)) {
+        GTEST_SKIP() << "no player test data";
+    }
+    const struct {
+        const char* folder;
+        std::vector<std::string> skins;
+        std::vector<std::string> weapons;
+    } expected[] = {
+        { "male", { "elkan" },
+          { "default", "w_bfg", "w_blaster", "w_chaingun", "w_glauncher", "w_hyperblaster", "w_machinegun", "w_railgun",
+            "w_rlauncher", "w_shotgun", "w_sshotgun" } },
+        { "warvet",
+          { "a_m61frag", "FLAK", "GRUNT", "joltblue", "joltred", "r2blue", "r2red", "SCOUT", "warvet", "w_akimbo",
+            "w_cannon", "w_knife", "w_m4", "w_mk23", "w_mp5", "w_sniper", "w_super90" },
+          { "default", "w_akimbo", "w_cannon", "w_knife", "w_m4", "w_mk23", "w_mp5", "w_sniper", "w_super90",
+            "a_m61frag" } },
+    };
+    EXPECT_EQ(TestDataFiles("player", "/tris.md2").size(), std::size(expected)) << "a player without a row";
+    scene->vwepEnabled = true;
+    for (const auto& real : expected) {
+        SCOPED_TRACE(real.folder);
+        scene->BeginLoad("");  // weapons are read as they are first attached
+        COGLPlayer& player = LoadPath<COGLPlayer>((players / real.folder / "tris.md2").string());
+        std::vector<std::string> skins, weapons;
+        for (const COGLTexture2D* skin : player.Skins()) skins.push_back(skin->Title());
+        for (const auto& weapon : player.weapons) {
+            weapons.push_back(weapon->name);
+            player.SetWeapon(weapon.get());
+            EXPECT_EQ(player.weapon, weapon.get()) << weapon->name;
+        }
+        EXPECT_EQ(skins, real.skins);
+        EXPECT_EQ(weapons, real.weapons);
+        scene->EndLoad();
     }
 }

@@ -2,22 +2,17 @@
 
 #include <cstdint>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "support/Bytes.h"
 
 // Sprite files laid out byte by byte for the sprite tests and the fuzz seeds.
 
-// One frame of an indexed sprite: width x height palette indices.
+// One frame of an indexed sprite: width x height texels of palette index fill.
 struct IndexedFrame {
-    IndexedFrame(int32_t w, int32_t h, uint8_t fillIndex = 1, std::vector<uint8_t> pixels = {})
-        : width(w), height(h), fill(fillIndex), indices(std::move(pixels)) {}
-
     int32_t width;
     int32_t height;
-    uint8_t fill;
-    std::vector<uint8_t> indices;   // filled with fill when empty
+    uint8_t fill = 1;
 };
 
 // An "IDSP" sprite: the header, a palette whose entry i is colours[i] (grey
@@ -28,19 +23,12 @@ inline std::string IndexedSprite(int32_t format, const std::vector<IndexedFrame>
     b.Text("IDSP").I32(version).I32(2).I32(format).F32(20.0f).I32(64).I32(64);
     b.I32(static_cast<int32_t>(frames.size())).F32(0.0f).I32(0).U16(256);
     for (size_t i = 0; i < 256; i++) {
-        if (i < colours.size()) {
-            b.U8(colours[i][0]).U8(colours[i][1]).U8(colours[i][2]);
-        } else {
-            b.Fill(3, 40);
-        }
+        const std::vector<uint8_t> colour = i < colours.size() ? colours[i] : std::vector<uint8_t>(3, 40);
+        b.U8(colour[0]).U8(colour[1]).U8(colour[2]);
     }
     for (const IndexedFrame& frame : frames) {
         b.I32(0).I32(-frame.width / 2).I32(frame.height / 2).I32(frame.width).I32(frame.height);
-        if (frame.indices.empty()) {
-            b.Fill(static_cast<size_t>(frame.width) * frame.height, frame.fill);
-        } else {
-            b.Raw(frame.indices.data(), frame.indices.size());
-        }
+        b.Fill(static_cast<size_t>(frame.width) * frame.height, frame.fill);
     }
     return std::string(b.bytes.begin(), b.bytes.end());
 }
