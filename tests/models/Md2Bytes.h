@@ -91,6 +91,15 @@ inline Md2Frame NamedFrame(const std::string& name, std::vector<Md2Vertex> verti
     return frame;
 }
 
+// Frames of the given names over one degenerate triangle, naming the skins.
+inline Bytes Md2NamedFrames(const std::vector<std::string>& names, const std::vector<std::string>& skins = {}) {
+    Md2Layout layout;
+    layout.skins = skins;
+    for (const std::string& name : names) layout.frames.push_back(NamedFrame(name));
+    layout.Run(3).Vertex(0, 0, 0).Vertex(0, 0, 0).Vertex(0, 0, 0).End();
+    return layout.Write();
+}
+
 // A wall in the file's plane x = 0, width units along file y and 40 up
 // along file z, drawn at 1/20 scale: 2 world units high, standing on the
 // object's origin height because frame 0's z translation becomes yOffset.

@@ -11,14 +11,6 @@
 
 namespace {
 
-Bytes Md2Frames(const std::vector<std::string>& names, const std::vector<std::string>& skins = {}) {
-    Md2Layout layout;
-    layout.skins = skins;
-    for (const std::string& name : names) layout.frames.push_back(NamedFrame(name));
-    layout.Run(3).Vertex(0, 0, 0).Vertex(0, 0, 0).Vertex(0, 0, 0).End();
-    return layout.Write();
-}
-
 // The tick is the model base's: one animation of three frames drives it.
 class ModelAnimation : public ::testing::Test {
 protected:
@@ -112,8 +104,8 @@ TEST_F(ModelObject, StartsOnTheFilesAnimationAndHidesWithoutTheOneAskedFor) {
         bool animates;
     };
     const Case cases[] = {
-        { "still.md2", Md2Frames({ "still" }), "still", false },
-        { "run.md2", Md2Frames({ "still", "run1", "run2" }), "<all>", true },
+        { "still.md2", Md2NamedFrames({ "still" }), "still", false },
+        { "run.md2", Md2NamedFrames({ "still", "run1", "run2" }), "<all>", true },
         { "run.mdl", MdlTriangle({ "still", "run1", "run2" }).Write(), "still", false },
     };
     for (const Case& c : cases) {
@@ -142,7 +134,7 @@ TEST_F(ModelObject, StartsOnTheFilesAnimationAndHidesWithoutTheOneAskedFor) {
 // MD2: from the folder above the file, "medium" passed over; MDL: from the
 // file's title. A file that is not there leaves the name and is not told.
 TEST_F(ModelObject, TakesItsNameFromItsPath) {
-    const std::string md2 = Text(Md2Frames({ "a" }));
+    const std::string md2 = Text(Md2NamedFrames({ "a" }));
     const std::string mdl = Text(MdlTriangle({ "a" }).Write());
     const std::pair<std::string, std::string> entries[] = {
         { "models/monsters/tank/tris.md2", "tank" }, { "players/male/medium/tris.md2", "male" },
@@ -188,7 +180,7 @@ TEST_F(ModelObject, ObjectsOfOneFileShareItsDataAndSkinsButNotTheirState) {
     folder.Write("ogre/a.pcx", TinyPcx());
     folder.Write("ogre/b.pcx", TinyPcx());
     const std::string files[] = {
-        folder.Write("ogre/tris.md2", Text(Md2Frames({ "stand1", "run1", "run2" },
+        folder.Write("ogre/tris.md2", Text(Md2NamedFrames({ "stand1", "run1", "run2" },
                                                      { "models/ogre/a.pcx", "models/ogre/b.pcx" }))),
         folder.Write("ogre/ogre.mdl", Text(MdlTriangle({ "stand1", "run1", "run2" }, 2).Write())),
     };

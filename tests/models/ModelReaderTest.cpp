@@ -43,12 +43,6 @@ Md2Layout Md2Triangle() {
     return layout;
 }
 
-Bytes Md2FramesNamed(const std::vector<std::string>& names) {
-    Md2Layout layout;
-    for (const std::string& name : names) layout.frames.push_back(NamedFrame(name));
-    return layout.End().Write();
-}
-
 MdlFrame MdlFrameNamed(const std::string& name) {
     return { name, { { 0, 0, 0, 0 }, { 0, 10, 0, 0 }, { 0, 0, 10, 0 } } };
 }
@@ -85,10 +79,10 @@ TEST(ModelReader, FramesBecomeAnimationsByName) {
         ParsedModel parsed;
         Animations expected;
     } cases[] = {
-        { "MD2 groups", Md2Parsed(Md2FramesNamed({ "pain_a1", "pain_a2", "death", "123", "stand1", "run1", "stand2" })),
+        { "MD2 groups", Md2Parsed(Md2NamedFrames({ "pain_a1", "pain_a2", "death", "123", "stand1", "run1", "stand2" })),
           { { "pain_a", 0, 2 }, { "death", 2, 1 }, { "1", 3, 1 }, { "stand", 4, 1 }, { "run", 5, 1 }, { "stand", 6, 1 },
             { "<all>", 0, 7 } } },
-        { "MD2 one group needs no <all>", Md2Parsed(Md2FramesNamed({ "idle1", "idle2", "idle3" })), { { "idle", 0, 3 } } },
+        { "MD2 one group needs no <all>", Md2Parsed(Md2NamedFrames({ "idle1", "idle2", "idle3" })), { { "idle", 0, 3 } } },
         { "MDL single frames", MdlParsed(MdlTriangle(walkAndRun).Write()), { { "walk", 0, 8 }, { "run", 0, 8 } } },
         { "MDL two groups of one name",
           MdlParsed(MdlTriangle({}).Group(MdlFrames({ "idle", "idle" })).Group(MdlFrames({ "idle" })).Write()),
