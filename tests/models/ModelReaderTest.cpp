@@ -184,6 +184,8 @@ TEST(ModelReader, Md2CommandsNamingWhatIsNotThereAreRefused) {
         { "an index past the vertices", 3, { 0, 1, 100 }, true, -1 },
         { "a negative index", 3, { -1, 1, 2 }, true, -1 },
         { "a run past the list", 4, { 0, 1, 2 }, true, -1 },
+        // So long that the words past its end are fresh zeros, indices in range: only its length refuses it.
+        { "a run past a long list", 20000, std::vector<int32_t>(19999, 0), true, -1 },
         { "the smallest run", INT_MIN, { 0 }, true, -1 },
     };
     for (const Case& c : cases) {
