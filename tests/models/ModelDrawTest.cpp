@@ -20,30 +20,12 @@ namespace {
 constexpr uint8_t RED = 251;
 constexpr uint8_t BLUE = 208;
 
-// The table entry pointing most nearly along the file's +x axis, which the
-// MD2's default half turn shows facing the viewer (world +z).
-uint8_t TowardsTheViewer() {
-    int best = 0;
-    for (int k = 1; k < MD2_NORMAL_COUNT; k++) {
-        if (md2Normals[k][0] > md2Normals[best][0]) best = k;
-    }
-    return static_cast<uint8_t>(best);
-}
-
 // Red, green / blue, white: row 0 is the t = 0 edge.
 std::unique_ptr<COGLTexture2D> FourColours() {
     COGLImage image;
     image.width = image.height = 2;
     image.pixels = { 255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 255 };
     return std::make_unique<COGLTexture2D>(std::make_shared<COGLImage>(image));
-}
-
-// An MD2 wall from world x -2 to 2, every vertex with texture point (s, t).
-Bytes Md2Wall(float leftS, float rightS, float t) {
-    Md2Layout layout;
-    layout.frames = { Wall("wall", -40.0f, 80, TowardsTheViewer()) };
-    layout.Run(4).Vertex(leftS, t, 0).Vertex(rightS, t, 1).Vertex(leftS, t, 2).Vertex(rightS, t, 3).End();
-    return layout.Write();
 }
 
 // MDL frames stand on the file's plane x = 0, y across and z up: drawn with
@@ -196,23 +178,6 @@ TEST_F(ModelDraw, FramesBlendStandOnTheOriginAndBoundWhatWasDrawn) {
     }
 }
 
-TEST_F(ModelDraw, Md2IsTexturedWithTheCommandListsPointsTurnedUpsideDown) {
-    const std::unique_ptr<COGLTexture2D> texture = FourColours();
-    COGLMD2& plain = Placed<COGLMD2>("plain.md2", Md2Wall(0.25f, 0.25f, 0.25f));
-    plain.SetTexture(texture.get());
-    glColor3f(1.0f, 1.0f, 1.0f);
-    Redraw(plain);
-    // t = 0.25 is drawn at -0.25, which repeats as the lower row.
-    EXPECT_TRUE(ColorNear(PixelAt(0.0f, 0.0f), 0, 0, 255));
-
-    COGLMD2& across = Placed<COGLMD2>("across.md2", Md2Wall(0.25f, 0.75f, 0.25f));
-    across.SetTexture(texture.get());
-    Redraw(across);
-    EXPECT_TRUE(ColorNear(PixelAt(-1.9f, 0.0f), 0, 0, 255));
-    EXPECT_TRUE(ColorNear(PixelAt(1.9f, 0.0f), 255, 255, 255));
-    ExpectStateKnown();
-}
-
 TEST_F(ModelDraw, MdlBackFacingTrianglesOnTheSeamTakeTheRightHalfOfItsSkin) {
     MdlLayout layout = MdlWall();
     layout.points = { { 0, 0, 0 }, { 0, 4, 0 }, { 0, 0, 2 }, { 0, 4, 2 } };
@@ -242,26 +207,6 @@ TEST_F(ModelDraw, MdlBackFacingTrianglesOnTheSeamTakeTheRightHalfOfItsSkin) {
     ASSERT_TRUE(offSeam.SelectFirstSkin());
     Redraw(offSeam);
     EXPECT_TRUE(Shows(PixelAt(1.6f, -0.6f), RED));
-}
-
-TEST_F(ModelDraw, Md2FlippedNormalsLightTheOtherSide) {
-    COGLMD2& model = Placed<COGLMD2>("wall.md2", Md2Wall(0, 0, 0));
-    EmissionOnlyLighting();
-    glEnable(GL_LIGHT0);
-    const float white[4] = { 1.0f, 1.0f, 1.0f, 1.0f };
-    const float fromViewer[4] = { 0.0f, 0.0f, 1.0f, 0.0f };
-    const float fromBehind[4] = { 0.0f, 0.0f, -1.0f, 0.0f };
-    glLightfv(GL_LIGHT0, GL_DIFFUSE, white);
-
-    glLightfv(GL_LIGHT0, GL_POSITION, fromViewer);
-    Redraw(model);
-    EXPECT_TRUE(ColorNear(PixelAt(0.0f, 0.0f), 255, 255, 255));
-    model.SetFlipNormals(true);
-    Redraw(model);
-    EXPECT_TRUE(ColorNear(PixelAt(0.0f, 0.0f), 0, 0, 0));
-    glLightfv(GL_LIGHT0, GL_POSITION, fromBehind);
-    Redraw(model);
-    EXPECT_TRUE(ColorNear(PixelAt(0.0f, 0.0f), 255, 255, 255));
 }
 
 TEST_F(ModelDraw, RealMd2LooksAsWhenDrawnRunByRun) {
