@@ -4,25 +4,10 @@
 #include "models/COGLSBM.h"
 #include "models/Md2Bytes.h"
 #include "models/MdlBytes.h"
-#include "models/SpriteBytes.h"
 #include "support/ExpectVector.h"
 #include "support/ModelFileFixture.h"
-#include "support/SinFiles.h"
 
 namespace {
-
-// A SiN definition in folder m: scale 2, animations idle (2 frames) and run (3),
-// skin base.tga.
-std::string WriteSinModel(const CTestFolder& folder) {
-    const SinFrame unit = { { 1, 1, 1 }, { 0, 0, 0 }, { { 0, 0, 0, 0 }, { 10, 0, 0, 0 }, { 0, 20, 0, 0 } } };
-    SinMesh mesh;
-    mesh.Group().Strip({ { 0, 0, 0 }, { 1, 0, 1 }, { 0, 1, 2 } }).End();
-    folder.Write("m/model.sbm", Text(mesh.Write()));
-    folder.Write("m/idle.sam", Text(SinAnimationFile({ unit, unit })));
-    folder.Write("m/run.sam", Text(SinAnimationFile({ unit, unit, unit })));
-    folder.Write("m/base.tga", TinyTga(2, 2, 255, 0, 0));
-    return folder.Write("m/x.def", SinDefinition({ "model.sbm", "scale 2", "idle.sam", "run.sam", "base.tga" }));
-}
 
 // Rows naming the second animation (run, three frames), one frame into it,
 // and none of the defaults.
@@ -103,7 +88,8 @@ TEST_F(ModelRecordTest, EachKindReadsItsRowsAndSavesThemBack) {
 
     // SiN: the record's scale wins over the definition's.
     const CVector defaultScale = ReadAs<COGLSBM>(ModelRecord().Write(6)).scale;  // names no model
-    const ModelRecord sin = RunRows(WriteSinModel(folder), { { 0, folder.Path("m/base.tga") } }, 0);
+    const ModelRecord sin =
+        RunRows(WriteSinModel(), { { 0, folder.Path("m/a.tga") }, { 0, folder.Path("m/b.tga") } }, 1);
     COGLSBM& sinModel = ReadAs<COGLSBM>(sin.Write(6));
     ExpectRows(sinModel, sin);
     ExpectVector(sinModel.scale, defaultScale.x, defaultScale.x, defaultScale.x);
