@@ -5,8 +5,8 @@
 #include "image/COGLTexture2D.h"
 #include "models/COGLMD2.h"
 #include "models/COGLMDL.h"
-#include "models/Md2Bytes.h"
 #include "models/HlBytes.h"
+#include "models/Md2Bytes.h"
 #include "models/MdlBytes.h"
 #include "support/ModelFileFixture.h"
 
@@ -23,11 +23,6 @@ protected:
 
     void Tick(int times) {
         for (int i = 0; i < times; i++) model.Animate();
-    }
-    void ExpectFrames(int current, int next, float fraction) const {
-        EXPECT_EQ(model.CurrentFrame(), current);
-        EXPECT_EQ(model.NextFrame(), next);
-        EXPECT_NEAR(model.FrameFraction(), fraction, 1e-6);
     }
 
     const CModelAnimation threeFrames { "a", 0, 3 };
@@ -74,7 +69,9 @@ TEST_F(ModelAnimation, TicksBlendWrapAndStopAsTheRowsSay) {
         Tick(row.ticks);
         SCOPED_TRACE(testing::Message() << "loop " << loop << ", interpolate " << interpolate << ", position "
                                         << model.framePosition);
-        ExpectFrames(row.current, row.next, row.fraction);
+        EXPECT_EQ(model.CurrentFrame(), row.current);
+        EXPECT_EQ(model.NextFrame(), row.next);
+        EXPECT_NEAR(model.FrameFraction(), row.fraction, 1e-6);
         EXPECT_EQ(model.animating, row.animating);
     }
 }
