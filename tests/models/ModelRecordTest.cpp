@@ -29,29 +29,28 @@ ModelRecord RunRows(const std::string& path, std::vector<SkinRecord> skins, int3
     return record;
 }
 
-class ModelRecordTest : public CModelFileFixture {
-protected:
-    // Each row lands in the field it names, and the model saves them back
-    // as read: the record's bytes are laid out here, not by the model.
-    static void ExpectRows(COGLModel& model, const ModelRecord& record) {
-        SCOPED_TRACE(record.path);
-        EXPECT_TRUE(model.IsLoaded());
-        EXPECT_EQ(model.name, "Crate");
-        ASSERT_NE(model.GetAnimation(), nullptr);
-        EXPECT_EQ(model.GetAnimation()->name, "run");
-        EXPECT_FLOAT_EQ(model.frameStep, record.frameStep);
-        EXPECT_FLOAT_EQ(model.framePosition, record.framePosition);
-        EXPECT_EQ(model.CurrentFrame(), record.currentFrame);
-        EXPECT_EQ(model.NextFrame(), record.nextFrame);
-        EXPECT_FLOAT_EQ(model.FrameFraction(), record.frameFraction);
-        EXPECT_EQ(model.loop, record.loop != 0);
-        EXPECT_EQ(model.reserved, record.reserved);
-        EXPECT_EQ(model.interpolate, record.interpolate != 0);
-        EXPECT_EQ(model.Texture(), model.Skins().at(static_cast<size_t>(record.skinIndex)));
-        EXPECT_EQ(model.flipNormals, record.hasFlipNormals && record.flipNormals != 0);
-        ExpectSavesBack(model, record.Write(6));
-    }
-};
+// Each row lands in the field it names, and the model saves them back
+// as read: the record's bytes are laid out here, not by the model.
+void ExpectRows(COGLModel& model, const ModelRecord& record) {
+    SCOPED_TRACE(record.path);
+    EXPECT_TRUE(model.IsLoaded());
+    EXPECT_EQ(model.name, "Crate");
+    ASSERT_NE(model.GetAnimation(), nullptr);
+    EXPECT_EQ(model.GetAnimation()->name, "run");
+    EXPECT_FLOAT_EQ(model.frameStep, record.frameStep);
+    EXPECT_FLOAT_EQ(model.framePosition, record.framePosition);
+    EXPECT_EQ(model.CurrentFrame(), record.currentFrame);
+    EXPECT_EQ(model.NextFrame(), record.nextFrame);
+    EXPECT_FLOAT_EQ(model.FrameFraction(), record.frameFraction);
+    EXPECT_EQ(model.loop, record.loop != 0);
+    EXPECT_EQ(model.reserved, record.reserved);
+    EXPECT_EQ(model.interpolate, record.interpolate != 0);
+    EXPECT_EQ(model.Texture(), model.Skins().at(static_cast<size_t>(record.skinIndex)));
+    EXPECT_EQ(model.flipNormals, record.hasFlipNormals && record.flipNormals != 0);
+    ExpectSavesBack(model, record.Write(6));
+}
+
+using ModelRecordTest = CModelFileFixture;
 
 }  // namespace
 
