@@ -26,8 +26,6 @@ struct Md2Layout {
     std::vector<std::string> skins;
     std::vector<Md2Frame> frames;
     Bytes commands;   // words as written; see Run and Vertex
-    int32_t version = 8;
-    std::string magic = "IDP2";
 
     // The start of a run: n > 0 a strip of n vertices, n < 0 a fan of -n.
     Md2Layout& Run(int32_t count) {
@@ -53,7 +51,7 @@ struct Md2Layout {
         const int32_t commandOffset = frameOffset + FrameSize() * static_cast<int32_t>(frames.size());
         const int32_t end = commandOffset + static_cast<int32_t>(commands.Size());
         Bytes b;
-        b.Text(magic).I32(version).I32(2).I32(2);
+        b.Text("IDP2").I32(8).I32(2).I32(2);
         b.I32(FrameSize()).I32(static_cast<int32_t>(skins.size()));
         b.I32((FrameSize() - 40) / 4).I32(0).I32(0);
         b.I32(static_cast<int32_t>(commands.Size() / 4)).I32(static_cast<int32_t>(frames.size()));
@@ -89,6 +87,15 @@ inline Md2Frame NamedFrame(const std::string& name, std::vector<Md2Vertex> verti
     frame.name = name;
     frame.vertices = std::move(vertices);
     return frame;
+}
+
+// Frames of the given names over one degenerate triangle, naming the skins.
+inline Bytes Md2NamedFrames(const std::vector<std::string>& names, const std::vector<std::string>& skins = {}) {
+    Md2Layout layout;
+    layout.skins = skins;
+    for (const std::string& name : names) layout.frames.push_back(NamedFrame(name));
+    layout.Run(3).Vertex(0, 0, 0).Vertex(0, 0, 0).Vertex(0, 0, 0).End();
+    return layout.Write();
 }
 
 // A wall in the file's plane x = 0, width units along file y and 40 up

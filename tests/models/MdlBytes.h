@@ -32,9 +32,6 @@ struct MdlLayout {
         std::vector<MdlFrame> frames;
     };
 
-    std::string magic = "IDPO";
-    int32_t version = 6;
-    float scale[3] = { 1.0f, 1.0f, 1.0f };
     float origin[3] = { 0.0f, 0.0f, 0.0f };
     float eye[3] = { 0.0f, 0.0f, 0.0f };
     int32_t skinWidth = 2;
@@ -55,8 +52,7 @@ struct MdlLayout {
 
     Bytes Write() const {
         Bytes b;
-        b.Text(magic).I32(version);
-        for (float s : scale) b.F32(s);
+        b.Text("IDPO").I32(6).F32(1.0f).F32(1.0f).F32(1.0f);  // scale 1
         for (float o : origin) b.F32(o);
         b.F32(10.0f);  // bounding radius
         for (float e : eye) b.F32(e);

@@ -34,21 +34,6 @@ bool MdlRefused(const Bytes& bytes) {
     return Refused(MdlParsed(bytes), 119);
 }
 
-// One MD2 triangle over three vertices, in two frames.
-Md2Layout Md2Triangle() {
-    Md2Layout layout;
-    const std::vector<Md2Vertex> vertices = { { 0, 0, 0, 5 }, { 10, 0, 0, 5 }, { 0, 10, 0, 5 } };
-    layout.frames = { NamedFrame("walk1", vertices), NamedFrame("walk2", vertices) };
-    layout.Run(3).Vertex(0, 0, 0).Vertex(1, 0, 1).Vertex(0, 1, 2).End();
-    return layout;
-}
-
-Bytes Md2FramesNamed(const std::vector<std::string>& names) {
-    Md2Layout layout;
-    for (const std::string& name : names) layout.frames.push_back(NamedFrame(name));
-    return layout.End().Write();
-}
-
 MdlFrame MdlFrameNamed(const std::string& name) {
     return { name, { { 0, 0, 0, 0 }, { 0, 10, 0, 0 }, { 0, 0, 10, 0 } } };
 }
@@ -85,10 +70,10 @@ TEST(ModelReader, FramesBecomeAnimationsByName) {
         ParsedModel parsed;
         Animations expected;
     } cases[] = {
-        { "MD2 groups", Md2Parsed(Md2FramesNamed({ "pain_a1", "pain_a2", "death", "123", "stand1", "run1", "stand2" })),
+        { "MD2 groups", Md2Parsed(Md2NamedFrames({ "pain_a1", "pain_a2", "death", "123", "stand1", "run1", "stand2" })),
           { { "pain_a", 0, 2 }, { "death", 2, 1 }, { "1", 3, 1 }, { "stand", 4, 1 }, { "run", 5, 1 }, { "stand", 6, 1 },
             { "<all>", 0, 7 } } },
-        { "MD2 one group needs no <all>", Md2Parsed(Md2FramesNamed({ "idle1", "idle2", "idle3" })), { { "idle", 0, 3 } } },
+        { "MD2 one group needs no <all>", Md2Parsed(Md2NamedFrames({ "idle1", "idle2", "idle3" })), { { "idle", 0, 3 } } },
         { "MDL single frames", MdlParsed(MdlTriangle(walkAndRun).Write()), { { "walk", 0, 8 }, { "run", 0, 8 } } },
         { "MDL two groups of one name",
           MdlParsed(MdlTriangle({}).Group(MdlFrames({ "idle", "idle" })).Group(MdlFrames({ "idle" })).Write()),
@@ -116,7 +101,7 @@ TEST(ModelReader, FramesBecomeAnimationsByName) {
 // Every forged count, offset, index or normal is refused whole; none reads
 // outside the data.
 TEST(ModelReader, RefusesWhatIsNotAModelItReadsOrWouldBeReadOutsideTheData) {
-    const Bytes md2 = Md2Triangle().Write();
+    const Bytes md2 = Md2NamedFrames({ "walk1", "walk2" });
     ASSERT_FALSE(Md2Refused(md2));
     for (size_t cut = 0; cut < md2.Size(); cut++) {
         EXPECT_TRUE(Md2Refused(Bytes().Raw(md2.bytes.data(), cut))) << "cut at " << cut;
@@ -131,7 +116,7 @@ TEST(ModelReader, RefusesWhatIsNotAModelItReadsOrWouldBeReadOutsideTheData) {
     const size_t mdlSkin = 84;
     const size_t mdlTriangles = mdlSkin + 2 * (4 + 4) + 3 * 12;
     const size_t mdlNormal = mdlTriangles + 16 + 4 + 8 + 16 + 3;
-    const size_t md2Normal = 68 + 2 * 52 - 1;  // second frame's last vertex
+    const size_t md2Normal = 68 + 2 * 44 - 1;  // second frame's vertex
     const struct {
         const char* what;
         bool (*refused)(const Bytes&);
@@ -190,6 +175,8 @@ TEST(ModelReader, Md2CommandsNamingWhatIsNotThereAreRefused) {
         { "an index past the vertices", 3, { 0, 1, 100 }, true, -1 },
         { "a negative index", 3, { -1, 1, 2 }, true, -1 },
         { "a run past the list", 4, { 0, 1, 2 }, true, -1 },
+        // So long that the words past its end are fresh zeros, indices in range: only its length refuses it.
+        { "a run past a long list", 20000, std::vector<int32_t>(19999, 0), true, -1 },
         { "the smallest run", INT_MIN, { 0 }, true, -1 },
     };
     for (const Case& c : cases) {

@@ -6,11 +6,13 @@
 #include "image/Palettes.h"
 #include "models/COGLModel.h"
 #include "models/ModelFiles.h"
+#include "models/SpriteBytes.h"
 #include "support/Bytes.h"
 #include "support/CapturedReports.h"
 #include "support/GameFiles.h"
 #include "support/LoadedModels.h"
 #include "support/ModelRecordReader.h"
+#include "support/SinFiles.h"
 #include "support/TestFolder.h"
 
 // A GL test that writes model files into a folder of its own and reads them
@@ -26,6 +28,12 @@ protected:
     template <typename Model>
     Model& LoadPath(const std::string& path, CPakFile* archive = nullptr) {
         return Keep<Model>(std::make_unique<Model>(), path, archive);
+    }
+    // The file at path read into a new object of the kind its signature names.
+    COGLModel& LoadKindOf(const std::string& path) {
+        const ModelFileKind* kind = ModelFileKindOf(path);
+        EXPECT_NE(kind, nullptr) << path;
+        return Keep<COGLModel>(kind->create(), path, nullptr);
     }
     // file written as name in the folder, then read into a new object of
     // the kind its signature names.
@@ -46,6 +54,20 @@ protected:
         Model& model = ReadModelRecord(one, record, *scene, version);
         models.push_back(std::move(one.back()));
         return model;
+    }
+    // A SiN model in folder m: definition x.def with scale 2, a one-strip
+    // mesh, animations idle (2 frames) and run (3), skins a.tga and b.tga.
+    std::string WriteSinModel() {
+        const SinFrame unit = { { 1, 1, 1 }, { 0, 0, 0 }, { { 0, 0, 0, 0 }, { 10, 0, 0, 0 }, { 0, 20, 0, 0 } } };
+        SinMesh mesh;
+        mesh.Group().Strip({ { 0, 0, 0 }, { 1, 0, 1 }, { 0, 1, 2 } }).End();
+        folder.Write("m/model.sbm", Text(mesh.Write()));
+        folder.Write("m/idle.sam", Text(SinAnimationFile({ unit, unit })));
+        folder.Write("m/run.sam", Text(SinAnimationFile({ unit, unit, unit })));
+        folder.Write("m/a.tga", TinyTga(2, 2, 255, 0, 0));
+        folder.Write("m/b.tga", TinyTga(2, 2, 0, 0, 255));
+        return folder.Write("m/x.def", SinDefinition({ "model.sbm", "scale 2", "idle.sam", "run.sam", "skin1 a.tga",
+                                                       "skin2 b.tga" }));
     }
     void Redraw(COGLModel& model) {
         Clear();
