@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <initializer_list>
 #include <memory>
-#include <string>
 #include <vector>
 
 #include "image/COGLTexture2D.h"
@@ -12,10 +11,8 @@
 #include "objects/COGLPointLight.h"
 #include "scene/COGLScene.h"
 #include "support/CapturedReports.h"
-#include "support/GameFiles.h"
 #include "support/GLTest.h"
 #include "support/Surfaces.h"
-#include "support/TestFolder.h"
 #include "view/COGLCamera3D.h"
 
 namespace {
@@ -214,25 +211,4 @@ TEST_F(Scene, SmallTexturesAreMipmapped) {
     EXPECT_TRUE(ColorNear(AverageAround(0.0f, 0.0f, 2), 128, 0, 128, 24));
     EXPECT_TRUE(ColorNear(PixelAt(0.1f, 0.1f), 128, 0, 128, 40));
     box.SetTexture(nullptr);
-}
-
-// A picture is one texture whichever name reaches it, decoded once and
-// made an OpenGL texture once.
-TEST_F(Scene, TexturesAreSharedByThePictureTheirNamesReach) {
-    CTestFolder folder;
-    const std::string path = folder.Write("models/skin.pcx", TinyPcx());
-    scene->BeginLoad("");
-    COGLTexture2D* first = scene->FindOrLoadTexture(path, nullptr, "", false, false);
-    ASSERT_NE(first, nullptr);
-    EXPECT_EQ(scene->FindOrLoadTexture(folder.Path("MODELS\\Skin.PCX"), nullptr, "", false, false), first);
-    // With a folder the picture is looked for there by its file name.
-    EXPECT_EQ(scene->FindOrLoadTexture("C:\\q2\\skin.pcx", nullptr, folder.Path("models/"), false, false), first);
-    // Read with the default palette, a PCX is another picture.
-    EXPECT_NE(scene->FindOrLoadTexture(path, nullptr, "", true, false), first);
-    EXPECT_EQ(scene->FindOrLoadTexture("gone.pcx", nullptr, "", false, true), nullptr);
-    EXPECT_TRUE(scene->PrepareTexture(first));
-    scene->EndLoad();
-    EXPECT_TRUE(first->HasPicture());
-    scene->UploadTextures();
-    EXPECT_TRUE(glIsTexture(first->textureName));
 }
