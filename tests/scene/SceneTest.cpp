@@ -148,27 +148,6 @@ TEST_F(Scene, ABlendedShadowDarkensTheFloorOnceByItsAlpha) {
     }
 }
 
-namespace {
-
-class SceneWithoutStencil : public Scene {
-protected:
-    SceneWithoutStencil() { contextStencil = false; }
-};
-
-} // namespace
-
-// Without stencil bits every face blends again, as shadows always did:
-// unculled, the front and the back of the box both darken the floor.
-TEST_F(SceneWithoutStencil, BlendedShadowsDarkenOncePerFace) {
-    GLint stencilBits = -1;
-    glGetIntegerv(GL_STENCIL_BITS, &stencilBits);
-    ASSERT_EQ(stencilBits, 0);
-    SetUpShadows({ 0.0f });
-    glDisable(GL_CULL_FACE);
-    scene->Render(State(), DRAW_MATERIAL | 0x80, camera.eye, camera.right);
-    ExpectShadowGrey(64);
-}
-
 TEST_F(Scene, TheBackgroundImageFillsTheViewport) {
     // Red, green along the bottom; blue, white along the top.
     const uint8_t quadrants[] = { 255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 255 };
