@@ -1,18 +1,12 @@
-#include <GL/gl.h>
+#include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
 
 #include "image/COGLTexture2D.h"
-#include "objects/COGLCeiling.h"
-#include "objects/COGLFloor.h"
-#include "objects/COGLLeftWall.h"
-#include "objects/COGLRightWall.h"
-#include "support/GLTest.h"
+#include "objects/COGLObject.h"
 
 namespace {
-
-using Plane = GLTest;
 
 // Stands for a plane, which keeps its z scale at 1 whatever it is given.
 class FlatObject : public COGLObject {
@@ -21,19 +15,6 @@ public:
 };
 
 }  // namespace
-
-TEST(COGLObject, SelectionNamesAreUniqueAndBit31MarksHidden) {
-    COGLObject object;
-    COGLObject next;
-    const uint32_t name = object.SelectionName();
-    EXPECT_EQ(next.SelectionName(), name + 1);
-    object.SetVisible(false);
-    EXPECT_FALSE(object.IsVisible());
-    EXPECT_EQ(object.SelectionName(), name | COGLObject::HIDDEN_BIT);
-    object.SetVisible(true);
-    EXPECT_TRUE(object.IsVisible());
-    EXPECT_EQ(object.SelectionName(), name);
-}
 
 TEST(COGLObject, RotationAnglesAreReducedBeforeUse) {
     COGLObject twiceAround;
@@ -98,43 +79,4 @@ TEST(COGLObject, SetTextureKeepsNoTextureThatCannotBePrepared) {
     COGLObject object;
     object.SetTexture(&neverLoaded);
     EXPECT_EQ(object.Texture(), nullptr);
-}
-
-// Scale does not enter the equation: it stays that of a 2 x 2 square. The
-// matrix state is left as it was.
-TEST_F(Plane, EquationsFaceFrontAndAreLiftedByOneThousandth) {
-    glTranslatef(1, 2, 3);
-    glMatrixMode(GL_PROJECTION);
-    COGLFloor floor;
-    COGLCeiling ceiling;
-    COGLRightWall right;
-    COGLLeftWall left;
-    COGLPlane plane;
-    plane.SetScale(10, 10, 1);
-    plane.SetPosition(0, 0, 2);
-    const struct {
-        COGLPlane& plane;
-        float expected[4];
-    } cases[] = {
-        { floor, { 0, 4, 0, -0.004f } },
-        { ceiling, { 0, -4, 0, 4 * 5.999f } },
-        { right, { -4, 0, 0, 4 * 2.999f } },
-        { left, { 4, 0, 0, 4 * 2.999f } },
-        { plane, { 0, 0, 4, -4 * 2.001f } },
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.plane.name);
-        float equation[4];
-        c.plane.GetPlaneEquation(equation);
-        for (int i = 0; i < 4; i++) {
-            EXPECT_NEAR(equation[i], c.expected[i], i < 3 ? 1e-5f : 1e-4f) << "coefficient " << i;
-        }
-    }
-    GLint mode = 0;
-    glGetIntegerv(GL_MATRIX_MODE, &mode);
-    EXPECT_EQ(mode, GL_PROJECTION);
-    glMatrixMode(GL_MODELVIEW);
-    GLdouble modelview[16];
-    glGetDoublev(GL_MODELVIEW_MATRIX, modelview);
-    EXPECT_EQ(modelview[14], 3.0);
 }

@@ -77,7 +77,7 @@ int Load(COGLText& text, const std::vector<uint8_t>& record) {
 
 }  // namespace
 
-TEST_F(TextTest, TheRecordTailIsReadAtItsOffsetsAndWrittenBack) {
+TEST_F(TextTest, TheRecordTailIsReadAtItsOffsetsAndWrittenBackAndTheTextIsCutTo32) {
     const std::string full = "ABCDEFGHIJKLMNOPQRSTUVWXYZ012345";
     const std::vector<uint8_t> record = SampleTextRecord(full, "Times New Roman", false, true);
     ASSERT_EQ(record.size(), TEXT_RECORD_SIZE);
@@ -105,17 +105,10 @@ TEST_F(TextTest, TheRecordTailIsReadAtItsOffsetsAndWrittenBack) {
     std::memcpy(expected.data() + 196, expected.data() + 208, 4);  // the repeated position x won
     std::memset(expected.data() + 272, 0, 12);
     EXPECT_EQ(SavedBytes([&](CFile& out) { text.Save(out, textureIndex); }), expected);
-}
 
-TEST_F(TextTest, TextIsCutAt32CharactersAndEmptyTextIsOneSpace) {
-    COGLText text;
+    // Longer texts are cut to the 32 the record holds; an empty one is a space.
     EXPECT_FALSE(text.SetText(std::string(40, 'x')));
-    text.Rebuild();
-    text.Draw(State(), 0);
     EXPECT_EQ(text.text, std::string(32, 'x'));
-    EXPECT_EQ(text.count, 32);
-    EXPECT_TRUE(glIsList(text.polygonBase + 'x') && glIsList(text.lineBase + 'x'));
-
     EXPECT_TRUE(text.SetText(""));
     text.Rebuild();
     EXPECT_EQ(text.text, " ");
@@ -124,7 +117,8 @@ TEST_F(TextTest, TextIsCutAt32CharactersAndEmptyTextIsOneSpace) {
 }
 
 // Texts in one font draw with the same lists, each character compiled once,
-// and look as a text with lists of its own does; another font has its own.
+// and look as a text with lists of its own does; another font has its own. A
+// family with no match is drawn in Arial.
 TEST_F(TextTest, TextsOfOneFontShareTheirLists) {
     std::unique_ptr<COGLText> alone = MakeText("HIH", 2.0f, true);
     Redraw(*alone);
@@ -140,7 +134,10 @@ TEST_F(TextTest, TextsOfOneFontShareTheirLists) {
         return text;
     };
     const std::unique_ptr<COGLText> first = shared("HIH", "Arial");
-    const std::unique_ptr<COGLText> second = shared("HIH", "Arial");
+    const std::unique_ptr<COGLText> second = shared("HIH", "No Such Family Anywhere");
+    EXPECT_EQ(second->font.faceName, "Arial");
+    EXPECT_NE(CTestFolder::Read(Diagnostics().LogFilePath()).find("\"No Such Family Anywhere\"; using Arial"),
+              std::string::npos);
     EXPECT_EQ(cache.CompiledCount(), 2);
     EXPECT_EQ(second->polygonBase, first->polygonBase);
     EXPECT_EQ(context.ReadPixels(0, 0, SIZE, SIZE), picture);
@@ -158,50 +155,23 @@ TEST_F(TextTest, TextsOfOneFontShareTheirLists) {
     EXPECT_EQ(&cache.Set("Arial", false, 1000.0f), &cache.Set("Arial", false, static_cast<float>(room)));
 }
 
-TEST_F(TextTest, CentringMovesByHalfTheScaledAdvance) {
-    COGLText text;
-    text.metrics.assign(3, GlyphMetrics());
-    text.metrics[0].cellIncX = 1.0f;
-    text.metrics[1].cellIncX = 0.5f;
-    text.metrics[2].cellIncX = 1.5f;
-    text.SetScaleX(2.0f);
-    EXPECT_EQ(text.offset.x, -3.0f);
-    EXPECT_EQ(text.extents.x, 3.0f);
-    EXPECT_EQ(text.offset.z, 0.25f);
-}
-
-TEST_F(TextTest, CentredTextIsCentredOnItsPositionAndUncentredStartsThere) {
+// Centred, a text moves by half its scaled advance. Not centred, it starts at
+// its position: the record test asserts that its offset is none.
+TEST_F(TextTest, CentredTextIsCentredOnItsPosition) {
     std::unique_ptr<COGLText> text = MakeText("HIH", 2.0f, true, 0.5f, -1.0f);
     Redraw(*text);
     const Span centred = LitSpan(-1.0f, 0.0f);
     ASSERT_GT(centred.pixels, 50);
     EXPECT_NEAR(centred.Middle(), 0.5f, 0.15f);
 
-    // A record that is not centred draws from the position whatever offset it holds.
-    COGLText loaded;
-    Load(loaded, SampleTextRecord("HIH", "Arial", false, false));
-    loaded.orientation = CQuaternion();
-    loaded.SetScale(2.0f, 2.0f, 2.0f);
-    loaded.SetPosition(-3.0f, -1.0f, 0.0f);
-    loaded.transparent = false;
-    loaded.SetTexture(nullptr);
-    Redraw(loaded);
-    const Span uncentred = LitSpan(-1.0f, 0.0f);
-    // H starts 0.08 em after the pen.
-    EXPECT_NEAR(uncentred.left, -3.0f + 2.0f * 0.08f, 0.15f);
-    EXPECT_NEAR(uncentred.right - uncentred.left, centred.right - centred.left, 0.15f);
-}
-
-TEST_F(TextTest, ItalicLeans) {
-    std::unique_ptr<COGLText> text = MakeText("I", 4.0f, true, 0.0f, -1.5f);
-    Redraw(*text);
-    const float upright = LitSpan(0.7f, 1.0f).Middle() - LitSpan(-1.5f, -1.2f).Middle();
-    text->font.italic = true;
-    text->Rebuild();
-    Redraw(*text);
-    const float slanted = LitSpan(0.7f, 1.0f).Middle() - LitSpan(-1.5f, -1.2f).Middle();
-    EXPECT_NEAR(upright, 0.0f, 0.1f);
-    EXPECT_GT(slanted, 0.3f);
+    text->metrics.assign(3, GlyphMetrics());
+    text->metrics[0].cellIncX = 1.0f;
+    text->metrics[1].cellIncX = 0.5f;
+    text->metrics[2].cellIncX = 1.5f;
+    text->SetScaleX(2.0f);
+    EXPECT_EQ(text->offset.x, -3.0f);
+    EXPECT_EQ(text->extents.x, 3.0f);
+    EXPECT_EQ(text->offset.z, 0.25f);
 }
 
 // Turned 0.6 rad about y and lit in turn along its front's normal and along
@@ -258,38 +228,6 @@ TEST_F(TextTest, TextureCoordinatesComeFromTheGlyphPlane) {
     // The stems of H lie at 0.13 and 0.59 em.
     const float y = -2.0f + 5.0f * 0.3f;
     ExpectSpots({ { -3.0f + 5.0f * 0.13f, y, 255, 0, 0 }, { -3.0f + 5.0f * 0.59f, y, 0, 255, 0 } }, 40);
-}
-
-// Picking draws the selection list: the filled glyphs, or with render mode 2
-// their outlines, which miss the middle of a stem.
-TEST_F(TextTest, RenderMode2PicksWithTheLineGlyphs) {
-    std::unique_ptr<COGLText> text = MakeText("I", 4.0f, false, -1.0f, -1.0f);
-    const float stemMiddle = -1.0f + 4.0f * (189.0f + 380.0f) / 2.0f / 2048.0f;
-    const float stemEdge = -1.0f + 4.0f * 189.0f / 2048.0f;
-    glColor3f(1, 1, 1);
-    text->DrawForSelection();
-    EXPECT_TRUE(ColorNear(PixelAt(stemMiddle, 0.0f), 255, 255, 255));
-    text->renderMode = 2;
-    text->Rebuild();
-    Clear();
-    text->DrawForSelection();
-    EXPECT_TRUE(ColorNear(PixelAt(stemMiddle, 0.0f), 0, 0, 0));
-    EXPECT_TRUE(ColorNear(BrightestAround(stemEdge, 0.0f, 1), 255, 255, 255));
-}
-
-TEST_F(TextTest, AFamilyWithNoMatchDrawsInArial) {
-    std::unique_ptr<COGLText> text = MakeText("Rag", 2.0f, true);
-    Redraw(*text);
-    const std::vector<uint8_t> arial = context.ReadPixels(0, 0, SIZE, SIZE);
-    text->SetFont("Times New Roman", 0.5f);
-    Redraw(*text);
-    EXPECT_NE(context.ReadPixels(0, 0, SIZE, SIZE), arial) << "the serif font draws differently";
-    text->SetFont("No Such Family Anywhere", 0.5f);
-    EXPECT_EQ(text->font.faceName, "Arial");
-    Redraw(*text);
-    EXPECT_EQ(context.ReadPixels(0, 0, SIZE, SIZE), arial);
-    EXPECT_NE(CTestFolder::Read(Diagnostics().LogFilePath()).find("\"No Such Family Anywhere\"; using Arial"),
-              std::string::npos);
 }
 
 // The euro sign is Windows-1252's byte 0x80; 0x81 is a control no font draws:

@@ -63,7 +63,7 @@ protected:
     std::unique_ptr<COGLScene> scene = std::make_unique<COGLScene>();
 };
 
-TEST_F(ModelScene, TheModelStandsOnAFloorThatFitsItUnderTwoShadowCastingLightsInView) {
+TEST_F(ModelScene, TheModelStandsOnAFloorThatFitsItUnderTwoShadowCastingLights) {
     ASSERT_EQ(OpenSceneFile(WriteWallModel(), *scene, viewport), SceneOpenResult::loaded) << reports.Errors(*scene);
     ASSERT_EQ(scene->objects.size(), 2u);
     const auto* floor = dynamic_cast<const COGLFloor*>(scene->objects[0].get());
@@ -91,30 +91,15 @@ TEST_F(ModelScene, TheModelStandsOnAFloorThatFitsItUnderTwoShadowCastingLightsIn
     EXPECT_EQ(scene->Shadows().planeCount, 1);
     EXPECT_EQ(scene->Shadows().planes[0], floor);
     EXPECT_TRUE(scene->Shadows().blend);
-
-    // The camera looks at the model from far enough to see all of it.
-    const COGLCamera3D& camera = viewport.camera;
-    EXPECT_NEAR(camera.center.x, -(min.x + max.x) / 2, 1e-4f);
-    EXPECT_NEAR(camera.center.y, -(min.y + max.y) / 2, 1e-4f);
-    EXPECT_NEAR(camera.center.z, -(min.z + max.z) / 2, 1e-4f);
-    const CVector size(max.x - min.x, max.y - min.y, max.z - min.z);
-    const float radius = 0.5f * std::sqrt(size.x * size.x + size.y * size.y + size.z * size.z);
-    const float halfAngle = viewport.fieldOfView * 0.5f * 3.14159265f / 180.0f;
-    EXPECT_GE(camera.distance * std::sin(halfAngle), radius);
-    // Floor and model lie inside the viewport's depth range.
-    EXPECT_GT(camera.distance - radius, viewport.zNear);
-    EXPECT_LT(camera.distance + 3 * radius, viewport.zFar);
-    EXPECT_GT(camera.angleX, 0.0f);  // from above
 }
 
-// The chosen animation plays in the chosen skin, else the first of each; a
-// choice the model lacks aborts.
+// The chosen animation plays in the chosen skin, else the first of each. A
+// choice the model lacks aborts: tvntool_cli_test.sh renders with --animation
+// dance and --skin 9.
 TEST_F(ModelScene, ItPlaysTheFirstAnimationInTheChosenSkin) {
     const std::string path = WriteWallModel();
-    const struct { const char* animation; int skin; const char* playing; size_t worn; const char* error; } rows[] = {
-        { "", 1, "stand", 1, "" }, { "run", ModelSceneChoice::MODEL_SKIN, "run", 0, "" },
-        { "dance", ModelSceneChoice::MODEL_SKIN, nullptr, 0, " has no animation \"dance\"" },
-        { "", 5, nullptr, 0, " has 2 skins; there is no skin 5" },
+    const struct { const char* animation; int skin; const char* playing; size_t worn; } rows[] = {
+        { "", 1, "stand", 1 }, { "run", ModelSceneChoice::MODEL_SKIN, "run", 0 },
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(testing::Message() << "\"" << row.animation << "\", skin " << row.skin);
@@ -122,13 +107,7 @@ TEST_F(ModelScene, ItPlaysTheFirstAnimationInTheChosenSkin) {
         ModelSceneChoice choice;
         choice.animation = row.animation;
         choice.skin = row.skin;
-        const SceneOpenResult result = OpenModelScene(path, *scene, viewport, choice);
-        if (row.playing == nullptr) {
-            EXPECT_EQ(result, SceneOpenResult::aborted);
-            EXPECT_NE(reports.Errors(*scene).find(row.error), std::string::npos) << reports.Errors(*scene);
-            continue;
-        }
-        ASSERT_EQ(result, SceneOpenResult::loaded);
+        ASSERT_EQ(OpenModelScene(path, *scene, viewport, choice), SceneOpenResult::loaded);
         ASSERT_NE(Model().GetAnimation(), nullptr);
         EXPECT_EQ(Model().GetAnimation()->name, row.playing);
         EXPECT_TRUE(Model().animating);

@@ -21,28 +21,22 @@
 
 namespace {
 
-// A model file for each model kind, so that its drawing draws something.
+// A model file for each model kind, so that its drawing draws something, and
+// the files the SiN sample loads from beside it.
 std::map<std::string, std::string> SampleModelFiles() {
     Md2Layout md2;
     const std::vector<Md2Vertex> vertices = { { 0, 0, 0, 5 }, { 10, 0, 0, 5 }, { 0, 10, 0, 5 } };
     md2.frames = { NamedFrame("stand1", vertices), NamedFrame("stand2", vertices) };
     md2.Run(3).Vertex(0, 0, 0).Vertex(1, 0, 1).Vertex(0, 1, 2).End();
     const std::string sprite = IndexedSprite(1, { { 4, 4 }, { 4, 4 } }, { { 0, 0, 0 }, { 200, 0, 0 } });
-    return { { "COGLMD2", Text(md2.Write()) }, { "COGLPlayer", Text(md2.Write()) },
-             { "COGLMDL", Text(MdlTriangle({ "stand1", "stand2" }, 1).Write()) }, { "COGLSprite", sprite },
-             { "COGLHLModel", HlText(HlLayout().Write()) },
-             { "COGLSBM", SinDefinition({ "sample.sbm", "sample.sam" }) } };
-}
-
-// Files a sample loads from beside it.
-std::map<std::string, std::string> SampleCompanionFiles(const std::string& className) {
-    if (className != "COGLSBM") {
-        return {};
-    }
     SinMesh mesh;
     mesh.Group().Strip({ { 0, 0, 0 }, { 1, 0, 1 }, { 0, 1, 2 } }).End();
     const SinFrame frame = { { 1, 1, 1 }, { 0, 0, 0 }, { { 0, 0, 0, 5 }, { 10, 0, 0, 5 }, { 0, 10, 0, 5 } } };
-    return { { "sample.sbm", Text(mesh.Write()) }, { "sample.sam", Text(SinAnimationFile({ frame, frame })) } };
+    return { { "COGLMD2", Text(md2.Write()) }, { "COGLPlayer", Text(md2.Write()) },
+             { "COGLMDL", Text(MdlTriangle({ "stand1", "stand2" }, 1).Write()) }, { "COGLSprite", sprite },
+             { "COGLHLModel", HlText(HlLayout().Write()) },
+             { "COGLSBM", SinDefinition({ "sample.sbm", "sample.sam" }) },
+             { "sample.sbm", Text(mesh.Write()) }, { "sample.sam", Text(SinAnimationFile({ frame, frame })) } };
 }
 
 class ObjectKindsTest : public GLTest {};
@@ -57,6 +51,8 @@ TEST_F(ObjectKindsTest, EveryKindDrawsTheSameAfterEveryOther) {
     CTestFolder folder;
     COGLScene scene;
     const std::map<std::string, std::string> samples = SampleModelFiles();
+    folder.Write("sample.sbm", samples.at("sample.sbm"));
+    folder.Write("sample.sam", samples.at("sample.sam"));
     std::vector<std::unique_ptr<COGLObject>> objects;
     int typeCode = 0;  // one kind for every type code, in order
     for (const ObjectKind& kind : ObjectKinds()) {
@@ -70,9 +66,6 @@ TEST_F(ObjectKindsTest, EveryKindDrawsTheSameAfterEveryOther) {
         EXPECT_EQ(object->typeCode, kind.typeCode);
         if (auto* model = dynamic_cast<COGLModel*>(object.get())) {
             ASSERT_EQ(samples.count(kind.className), 1u) << "no sample file for this model kind";
-            for (const auto& [name, bytes] : SampleCompanionFiles(kind.className)) {
-                folder.Write(name, bytes);
-            }
             LoadModelInto(scene, *model, folder.Write("sample", samples.at(kind.className)));
             ASSERT_TRUE(model->IsLoaded());
         }

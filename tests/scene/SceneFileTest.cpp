@@ -47,16 +47,6 @@ protected:
 
 }  // namespace
 
-TEST_F(SceneFile, Version5HasNoFieldOfViewAndTrailingBytesAreIgnored) {
-    SceneHeader header;
-    header.version = 5;
-    Bytes bytes = header.Write();
-    bytes.F32(99.0f);
-    EXPECT_EQ(Open(bytes), SceneOpenResult::loaded);
-    EXPECT_EQ(viewport.fieldOfView, 45.0f);
-    EXPECT_EQ(Errors(), "");
-}
-
 // Each refusal ends the load with one clear message and keeps what was read.
 TEST_F(SceneFile, BadFilesAreAbortedWithAClearMessage) {
     SceneHeader header;
@@ -150,19 +140,22 @@ TEST(SceneFileMemory, RunningOutOfMemoryIsReportedLikeADamagedFile) {
 }
 
 // A texture whose archive is not there is left out and the later ones move
-// up; a loose texture is found in the scene's folder wherever it was.
+// up; a loose texture is found in the scene's folder wherever it was; one
+// found nowhere is listed at the end.
 TEST_F(SceneFile, ARejectedTextureShiftsTheLaterOnesAndLooseOnesAreFoundBesideTheScene) {
     folder.Write("skin.pcx", TinyPcx());
     SceneHeader header;
-    header.textures = 2;
+    header.textures = 3;
     header.objects = 2;
     Bytes bytes = header.Write();
     AppendTexture(bytes, 3, "pics/none.pcx");                    // no archive 3: rejected
     AppendTexture(bytes, -1, "D:\\Old Scenes\\maps\\skin.pcx");  // becomes index 0
+    const std::string fullField(260, 'x');                       // no terminator: all 260 are the path
+    bytes.I32(-1).U8(0).Raw(fullField.data(), fullField.size());
     AppendObject(bytes, 2, 0);
     AppendObject(bytes, 3, 1);                                   // past the table: no texture
-    EXPECT_EQ(Open(bytes), SceneOpenResult::loaded);
-    EXPECT_EQ(Errors(), "");
+    EXPECT_EQ(Open(bytes), SceneOpenResult::incomplete);
+    EXPECT_EQ(Errors(), "The following files could not be loaded:\r\n    " + fullField + "\r\n");
     ASSERT_EQ(scene->textures.size(), 1u);
     EXPECT_EQ(scene->textures[0]->path, folder.Path("skin.pcx"));
     ASSERT_EQ(scene->objects.size(), 2u);
@@ -191,6 +184,7 @@ TEST_F(SceneFile, MixedRecordsAndTheShadowSlotsThatPointIntoThem) {
     AppendObject(bytes, 7, -1, SampleTextRecord("Orrin", "Arial", true, false));
     AppendObject(bytes, 3, -1);
     bytes.I32(-4);
+    bytes.F32(99.0f);             // trailing bytes are ignored
     EXPECT_EQ(Open(bytes), SceneOpenResult::loaded);
     ASSERT_EQ(scene->lights.size(), 2u);
     EXPECT_STREQ(scene->lights[0]->ClassName(), "COGLPointLight");
@@ -233,21 +227,6 @@ TEST_F(SceneFile, OneArchiveForTwoFieldsAndNothingForAnInvalidOne) {
     ASSERT_EQ(scene->paks.size(), 2u);
     EXPECT_EQ(scene->GetPak(0), nullptr);
     EXPECT_NE(scene->GetPak(1), nullptr);
-}
-
-TEST_F(SceneFile, MissingFilesAreListedAtTheEnd) {
-    SceneHeader header;
-    header.paks = { "C:\\Quake2\\baseq2\\pak9.pak" };
-    header.textures = 2;
-    Bytes bytes = header.Write();
-    AppendTexture(bytes, -1, "C:\\textures\\gone.tga");
-    const std::string fullField(260, 'x');  // no terminator: all 260 are the path
-    bytes.I32(-1).U8(0).Raw(fullField.data(), fullField.size());
-    EXPECT_EQ(Open(bytes), SceneOpenResult::incomplete);
-    EXPECT_EQ(Errors(), "The following files could not be loaded:\r\n"
-                        "    C:\\Quake2\\baseq2\\pak9.pak\r\n"
-                        "    C:\\textures\\gone.tga\r\n"
-                        "    " + fullField + "\r\n");
 }
 
 // With visible weapons on, the scene opens the VWep and CTF archives its
