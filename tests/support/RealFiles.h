@@ -33,10 +33,3 @@ inline std::vector<std::filesystem::path> TestDataFiles(const std::string& folde
     std::sort(found.begin(), found.end());
     return found;
 }
-
-// A frame's animation group: its name without trailing digits, or the first
-// character of a name that is all digits.
-inline std::string FrameGroup(const std::string& name) {
-    const size_t keep = name.find_last_not_of("0123456789");
-    return name.substr(0, keep == std::string::npos ? std::min<size_t>(1, name.size()) : keep + 1);
-}
