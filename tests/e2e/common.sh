@@ -54,7 +54,6 @@ die() {
     exit 1
 }
 
-# finish NAME: the script's verdict.
 finish() {
     [ "$failures" -eq 0 ] || exit 1
     echo "$1: passed"
@@ -74,12 +73,15 @@ within() {
 }
 
 # start_xvfb WxHxDEPTH: an X server on a free display (Xvfb says which on the
-# descriptor), exported as DISPLAY once a client can connect; exit 77 when it
-# does not start. With servers starting side by side, one that said its
-# number once refused the first connection: it is replaced, twice at most.
+# descriptor), exported as DISPLAY once a client can connect, in place of the
+# one started before; exit 77 when the X tools are missing or it does not
+# start. With servers starting side by side, one that said its number once
+# refused the first connection: it is replaced, twice at most.
 start_xvfb() {
     local attempt
+    require_tools Xvfb xdotool xwininfo import convert perl timeout
     for attempt in 1 2 3; do
+        [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
         : >"$work/display"
         Xvfb -displayfd 3 -screen 0 "$1" -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" &
         xvfb_pid=$!
@@ -87,8 +89,6 @@ start_xvfb() {
         export DISPLAY=":$(head -n 1 "$work/display")"
         within 2 x_answers && return 0
         echo "the X server on $DISPLAY does not answer (attempt $attempt): $(tail -n 3 "$work/xvfb.log")"
-        kill "$xvfb_pid" 2>/dev/null
-        wait "$xvfb_pid" 2>/dev/null
     done
     die "no X server answers"
 }
@@ -113,25 +113,30 @@ start_orrin() {
     orrin_pid=$!
 }
 
-# wait_orrin: orrin's exit status once it ends within $effect_seconds; a
+# view SCENE: "orrin --view SCENE" from the program folder, its window in $window.
+view() {
+    start_orrin "$work/prog/orrin" --view "$1"
+    window=$(find_window 'Test Window') || die "no viewer window for $1"
+}
+
+# expect_exit CODE [WHEN]: orrin ends with CODE within $effect_seconds; a
 # failure (and orrin killed) when it does not.
-wait_orrin() {
+expect_exit() {
+    local status
     if ! within "$effect_seconds" orrin_ended; then
-        fail "orrin does not end"
+        fail "orrin does not end ${2:-}"
         kill -KILL "$orrin_pid" 2>/dev/null
     fi
     wait "$orrin_pid"
-    local status=$?
+    status=$?
     orrin_pid=
-    return "$status"
+    [ "$status" -eq "$1" ] || fail "orrin exited with $status ${2:-}: $(cat "$work/orrin.out")"
 }
 orrin_ended() { ! kill -0 "$orrin_pid" 2>/dev/null; }
-
-# expect_exit CODE [WHEN]: orrin ends with CODE.
-expect_exit() {
-    wait_orrin
-    local status=$?
-    [ "$status" -eq "$1" ] || fail "orrin exited with $status ${2:-}: $(cat "$work/orrin.out")"
+# leave [WHEN]: Escape ends the viewer normally.
+leave() {
+    xdotool key Escape
+    expect_exit 0 "$@"
 }
 
 # find_window NAME: the id of the visible window called exactly NAME, within
@@ -188,31 +193,14 @@ any_pixel() { pixels "$1" "$2" | awk "$3 { found = 1 } END { exit !found }"; }
 pixel() { pixels "$1" "1x1+$2+$3" | cut -d' ' -f3-; }
 is_red() { any_pixel "$1" "1x1+$2+$3" '$3 > 200 && $4 < 60 && $5 < 60'; }
 
-# red_span FILE ROW: "left right" of the red pixels along the row (the box), or "none".
-red_span() {
-    pixels "$1" "x1+0+$2" | awk '$3 > 200 && $4 < 60 && $5 < 60 { if (left == "") left = $1; right = $1 }
-        END { if (left == "") print "none"; else print left, right }'
-}
-
-# mean_colour FILE REGION: "r g b", the mean of the WxH+X+Y region.
-mean_colour() {
-    convert "$1" -crop "$2" +repage -depth 8 \
-        -format '%[fx:int(255*mean.r)] %[fx:int(255*mean.g)] %[fx:int(255*mean.b)]\n' info:
-}
-
-# on_panel FILE REGION green|amber: the region lies on an overlay's dark
-# panel, dark on the whole whatever the scene behind, the text's colour
-# standing out.
-on_panel() {
-    local r g b
-    read -r r g b <<<"$(mean_colour "$1" "$2")"
-    [ "$r" -lt 120 ] && [ "$g" -lt 120 ] && [ "$b" -lt 120 ] || return 1
-    case $3 in
-    green) [ "$g" -gt $((r + 8)) ] && [ "$g" -gt $((b + 8)) ] ;;
-    amber) [ "$r" -gt $((b + 8)) ] && [ "$r" -ge "$g" ] ;;
+# shot_complete FILE: a JPEG or PNG shot written to its end.
+shot_complete() {
+    case $1 in
+    *.jpg) [ "$(tail -c 2 "$1" 2>/dev/null | od -An -tx1 | tr -d ' \n')" = ffd9 ] ;;
+    *.png) [ "$(head -c 8 "$1" 2>/dev/null | od -An -tx1 | tr -d ' \n')" = 89504e470d0a1a0a ] &&
+        [ "$(tail -c 8 "$1" | head -c 4)" = IEND ] ;;
     esac
 }
-no_panel() { ! on_panel "$@"; }
 
 # screen_until NAME CHECK ARG...: screenshots into $work/NAME.png until CHECK
 # (given the picture, then ARG...) passes on one, or $effect_seconds pass:

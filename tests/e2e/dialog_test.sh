@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
-# End to end: the settings dialog under Xvfb, driven by xdotool. "View Scene"
-# shows the scene, Escape brings the dialog back, "Exit" stores the settings;
+# End to end: the settings dialog under Xvfb at 16 bits, driven by xdotool.
+# "View Scene" shows the scene: Alt+G shows the grid, F12 writes a JPEG
+# without it, and Escape ends the running timer and brings the dialog back;
 # a scene that cannot be opened gives a message box, then the error list, and
-# the program keeps running. At 192 dpi the dialog is twice the size, and
-# Escape ends it storing nothing.
+# the program keeps running; "Exit" stores the settings. At 192 dpi the
+# dialog is twice the size, and Escape ends it storing nothing.
 #   dialog_test.sh ORRIN
 . "$(dirname "$0")/common.sh"
 orrin=$1
-require_tools Xvfb xdotool xwininfo xprop import convert perl timeout
+require_tools xprop
 
 make_program_folder "$orrin" '[3dfx]\nResolution=3\nSSJPGQuality=3\n'
 start_xvfb 800x600x16
@@ -24,10 +25,33 @@ class=$(xprop -id "$dialog" WM_CLASS 2>/dev/null)
 [ "$class" = 'WM_CLASS(STRING) = "orrin", "Orrin"' ] || fail "the dialog's class: $class"
 click_in "$dialog" "$view_x" "$view_y"
 find_window 'Test Window' >/dev/null || die "View Scene shows no viewer window"
+
+# The grid lies in the plane y = 0, seen edge on: a light line across the
+# middle of the screen, left of the box.
+has_grid() { any_pixel "$1" 1x13+100+294 '$3 > 90 && $4 > 90'; }
 # 800x600 from the settings: the box sits in the middle of the screen.
-screen_until shown is_red 400 300 || fail "the scene is not shown: $(pixel "$work/shown.png" 400 300)"
+screen_until shown is_red 400 300 || fail "the box is not in the middle of the screen: $(pixel "$work/shown.png" 400 300)"
+is_red "$work/shown.png" 100 100 && fail "the background is red too"
+has_grid "$work/shown.png" && fail "a grid is shown before Alt+G"
+xdotool key alt+g
+screen_until gridded has_grid || fail "Alt+G shows no grid"
+xdotool key F12
+shot="$work/prog/scrnshot/shot000.jpg"
+if within "$effect_seconds" shot_complete "$shot"; then
+    is_red "$shot" 400 300 || fail "the screen shot does not show the box"
+    has_grid "$shot" && fail "the screen shot shows the grid"
+else
+    fail "F12 wrote no complete shot000.jpg"
+fi
+screen_until after-shot has_grid || fail "the grid is gone after the screen shot"
+# Escape with the timer running stops it first.
+xdotool key alt+a
+sleep 1
 xdotool key Escape
 window_gone 'Test Window' || die "Escape leaves the viewer up"
+log=$(cat "$work/prog/log.txt" 2>/dev/null)
+grep -Eq 'Redraw timer stopped after [1-9][0-9]* ticks' <<<"$log" || fail "no timer ticks in log.txt: $log"
+grep -Eq '^Average Timed Interval = +[0-9]+ microseconds$' <<<"$log" || fail "no frame time in log.txt: $log"
 dialog=$(find_window Orrin) || die "the dialog is not back after Escape"
 sleep 0.5
 
@@ -62,9 +86,10 @@ click_in "$dialog" "$exit_x" "$exit_y"
 expect_exit 0 "after Exit"
 settings=$(cat "$ini")
 # Gamma 1.0 is slider position 0, which the slider shows as 1: the first
-# "View Scene" finds it moved and stores 100 - 1.
+# "View Scene" finds it moved and stores 100 - 1. The viewer stores its timer
+# and mouse settings on the way out.
 for line in Resolution=3 SSFileType=1 SSJPGQuality=3 SSBaseFileName=shot "SSBasePath=$work/prog/scrnshot" \
-            "LastScene=$work/missing.tvn" Gamma=99; do
+            "LastScene=$work/missing.tvn" Gamma=99 TimerDelay=60 MouseSensitivity=3; do
     grep -qxF "$line" <<<"$settings" || fail "$line not stored: $settings"
 done
 

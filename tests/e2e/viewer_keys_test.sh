@@ -1,26 +1,67 @@
 #!/usr/bin/env bash
-# End to end: the viewer's keys and mouse on a white scene under Xvfb (1280 x
-# 720, no 16-bit modes, no window manager): the wheel zooms and Home brings
-# the first view back, a drag orbits and R brings it back, F11 and Alt-Enter
-# go to a window and back, the window follows its new size, F2 and Alt-I show
-# and hide the status line, F1's key reference lies on a dark panel, F12
-# writes a PNG and tells so in a corner for a while, and a shot that cannot be
-# written tells why.
-#   viewer_keys_test.sh ORRIN
+# End to end: the viewer under Xvfb (1280 x 720, no 16-bit modes, no window
+# manager). A white scene dropped through XDND, as a file manager drops it,
+# takes the box scene's place; then the wheel zooms and Home brings the first
+# view back, a drag orbits and R brings it back, F11 and Alt-Enter go to a
+# window and back, the window follows its new size, F2 and Alt-I show and
+# hide the status line, F1's key reference lies on a dark panel, F12 writes a
+# PNG and tells so in a corner for a while. A dropped file that is no scene is
+# told in a message box and the shown scene stays; Ctrl-O's chooser, shown
+# over a window, opens the file typed into it and the viewer goes back to
+# full screen; a shot that cannot be written tells why.
+#   viewer_keys_test.sh ORRIN XDND_DROP
+# XDND_DROP is the test build's XDND client.
 . "$(dirname "$0")/common.sh"
 orrin=$1
-require_tools Xvfb xdotool xwininfo import convert identify perl timeout
-script_seconds=80
+xdnd_drop=$2
+require_tools identify
+script_seconds=100
 
 # Resolution 3 is 800 x 600: no such mode, so the window covers the screen.
 make_program_folder "$orrin" '[3dfx]\nResolution=3\nSSFileType=2\n'
 perl "$here/write_scene.pl" "$work/white.tvn" 1 1 1
+printf 'not a scene at all' >"$work/bad.tvn"
 start_xvfb 1280x720x24
 
-start_orrin "$work/prog/orrin" --view "$work/white.tvn"
-window=$(find_window 'Test Window') || die "no viewer window"
-screen_until shown is_red 640 360 || die "the box is not in the middle of the screen"
-first=$(red_span "$work/shown.png" 360)
+# red_span FILE ROW: "left right" of the red pixels along the row (the box), or "none".
+red_span() {
+    pixels "$1" "x1+0+$2" | awk '$3 > 200 && $4 < 60 && $5 < 60 { if (left == "") left = $1; right = $1 }
+        END { if (left == "") print "none"; else print left, right }'
+}
+# mean_colour FILE REGION: "r g b", the mean of the WxH+X+Y region.
+mean_colour() {
+    convert "$1" -crop "$2" +repage -depth 8 \
+        -format '%[fx:int(255*mean.r)] %[fx:int(255*mean.g)] %[fx:int(255*mean.b)]\n' info:
+}
+# on_panel FILE REGION green|amber: the region lies on an overlay's dark
+# panel, dark on the whole whatever the scene behind, the text's colour
+# standing out.
+on_panel() {
+    local r g b
+    read -r r g b <<<"$(mean_colour "$1" "$2")"
+    [ "$r" -lt 120 ] && [ "$g" -lt 120 ] && [ "$b" -lt 120 ] || return 1
+    case $3 in
+    green) [ "$g" -gt $((r + 8)) ] && [ "$g" -gt $((b + 8)) ] ;;
+    amber) [ "$r" -gt $((b + 8)) ] && [ "$r" -ge "$g" ] ;;
+    esac
+}
+no_panel() { ! on_panel "$@"; }
+# The box scene's dark blue, or the white scene's white, away from the box
+# and the overlays.
+is_blue() { [ "$(pixel "$1" 100 600)" = "0 0 64" ]; }
+is_white() { [ "$(pixel "$1" 100 600)" = "255 255 255" ]; }
+# Overlays at 720 lines: text 18 pixels high, 18 from the edges.
+status_line=250x24+28+670
+key_reference=400x400+40+60
+notice=80x20+1170+28
+
+view "$work/box.tvn"
+screen_until shown is_blue || die "the box scene is not shown: $(pixel "$work/shown.png" 100 600)"
+"$xdnd_drop" "$window" "$work/white.tvn" || fail "the viewer does not take a dropped file"
+screen_until dropped is_white || die "the dropped scene is not shown: $(pixel "$work/dropped.png" 100 600)"
+screen_until opened on_panel "$notice" green || fail "no notice tells the dropped scene opened"
+screen_until white is_red 640 360 || die "the box is not in the middle of the screen"
+first=$(red_span "$work/white.png" 360)
 read -r left right <<<"$first"
 
 # as_first FILE: the box spans the row as in the first view, give or take a pixel.
@@ -35,10 +76,6 @@ zoomed_in() {
     local l r
     read -r l r <<<"$(red_span "$1" 360)"
     [ "$l" != none ] && [ $((r - l)) -ge $(((right - left) * 5 / 4)) ]
-}
-png_complete() {
-    [ -f "$1" ] && [ "$(head -c 8 "$1" | od -An -tx1 | tr -d ' \n')" = "89504e470d0a1a0a" ] &&
-        [ "$(tail -c 8 "$1" | head -c 4)" = "IEND" ]
 }
 
 # The pointer stays at the centre: right of it, outside a drag, the viewer would move it away.
@@ -67,17 +104,13 @@ xdotool windowsize "$window" 600 400
 centred() { is_red "$1" 540 260 && ! is_red "$1" 640 360 && [ "$(pixel "$1" 250 70)" = "255 255 255" ]; }
 screen_until resized centred || fail "the scene does not follow the window's new size"
 xdotool key F12
-within "$effect_seconds" png_complete "$work/prog/scrnshot/shot000.png" || fail "F12 in a window wrote no shot000.png"
+within "$effect_seconds" shot_complete "$work/prog/scrnshot/shot000.png" || fail "F12 in a window wrote no shot000.png"
 size=$(identify -format '%wx%h' "$work/prog/scrnshot/shot000.png" 2>/dev/null)
 [ "$size" = 600x400 ] || fail "a shot of the 600 x 400 window is $size"
 key_gives alt+Return "$full"
 key_gives F11 "$windowed"
 key_gives F11 "$full"
 
-# Overlays at 720 lines: text 18 pixels high, 18 from the edges.
-status_line=250x24+28+670
-key_reference=400x400+40+60
-notice=80x20+1170+28
 xdotool key F2
 screen_until status on_panel "$status_line" green || fail "F2 shows no status line: $(mean_colour "$work/status.png" "$status_line")"
 xdotool key alt+i
@@ -93,7 +126,7 @@ screen_until before-shot no_panel "$notice" green || fail "a notice stays on"
 xdotool key F12
 screen_until notice on_panel "$notice" green || fail "F12 shows no notice: $(mean_colour "$work/notice.png" "$notice")"
 shot="$work/prog/scrnshot/shot001.png"
-if within "$effect_seconds" png_complete "$shot"; then
+if within "$effect_seconds" shot_complete "$shot"; then
     is_red "$shot" 640 360 || fail "the shot does not show the box"
     on_panel "$shot" "$notice" green && fail "the notice is in the shot"
 else
@@ -101,12 +134,31 @@ else
 fi
 screen_until notice-gone no_panel "$notice" green || fail "the notice does not go"
 
+"$xdnd_drop" "$window" "$work/bad.tvn" || fail "the viewer does not take a second dropped file"
+wait_box || die "no message box tells the dropped file is no scene"
+grep -q "bad.tvn is not a TAV File." "$work/prog/errors.txt" || fail "errors.txt does not tell why: $(cat "$work/prog/errors.txt")"
+close_box || fail "the message box does not close with Return"
+screen_until kept is_white || fail "the shown scene did not stay: $(pixel "$work/kept.png" 100 600)"
+screen_until not-opened on_panel "$notice" amber || fail "no notice tells the file was not opened"
+screen_until amber-gone no_panel "$notice" amber || fail "the notice does not go"
+
+focus "$window"
+xdotool key ctrl+o
+chooser=$(find_window 'Open a scene or model file') || die "Ctrl-O shows no file chooser"
+[ "$(window_size "$window")" = "$windowed" ] || fail "the viewer is no window under the chooser: $(window_size "$window")"
+# Both choosers (GTK's and FLTK's own) take a name typed into them, in the
+# folder of the scene shown.
+focus "$chooser"
+xdotool type --delay 30 box.tvn
+xdotool key Return
+window_gone 'Open a scene or model file' || fail "the chooser does not close"
+screen_until chosen is_blue || fail "the chosen scene is not shown: $(pixel "$work/chosen.png" 100 600)"
+[ "$(window_size "$window")" = "$full" ] || fail "the viewer does not cover the screen again: $(window_size "$window")"
+
 rm -rf "$work/prog/scrnshot"
 : >"$work/prog/scrnshot"
 xdotool key F12
 screen_until failed on_panel "$notice" amber || fail "a shot not written shows no notice: $(mean_colour "$work/failed.png" "$notice")"
-
-xdotool key Escape
-expect_exit 0
+leave
 grep -q "shot002.png not written: Not a directory" "$work/prog/log.txt" || fail "the failed shot is not in log.txt"
 finish "viewer keys end to end"
