@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # End to end: the viewer under Xvfb (1280 x 720, no 16-bit modes, no window
-# manager). A white scene dropped through XDND, as a file manager drops it,
+# manager). 800 x 600 is no mode of the screen, so the window covers it
+# unchanged. A white scene dropped through XDND, as a file manager drops it,
 # takes the box scene's place; then the wheel zooms and Home brings the first
 # view back, a drag orbits and R brings it back, F11 and Alt-Enter go to a
 # window and back, the window follows its new size, F2 and Alt-I show and
@@ -8,7 +9,9 @@
 # PNG and tells so in a corner for a while. A dropped file that is no scene is
 # told in a message box and the shown scene stays; Ctrl-O's chooser, shown
 # over a window, opens the file typed into it and the viewer goes back to
-# full screen; a shot that cannot be written tells why.
+# full screen; a shot that cannot be written tells why. On a screen whose one
+# mode is 1024 x 768 at 24 bits, that mode is set and given back on Escape;
+# on a screen of 256 colours orrin shows message 114 and ends without the dialog.
 #   viewer_keys_test.sh ORRIN XDND_DROP
 # XDND_DROP is the test build's XDND client.
 . "$(dirname "$0")/common.sh"
@@ -48,7 +51,7 @@ on_panel() {
 no_panel() { ! on_panel "$@"; }
 # The box scene's dark blue, or the white scene's white, away from the box
 # and the overlays.
-is_blue() { [ "$(pixel "$1" 100 600)" = "0 0 64" ]; }
+is_blue() { [ "$(pixel "$1" "${2:-100}" "${3:-600}")" = "0 0 64" ]; }
 is_white() { [ "$(pixel "$1" 100 600)" = "255 255 255" ]; }
 # Overlays at 720 lines: text 18 pixels high, 18 from the edges.
 status_line=250x24+28+670
@@ -160,5 +163,32 @@ rm -rf "$work/prog/scrnshot"
 xdotool key F12
 screen_until failed on_panel "$notice" amber || fail "a shot not written shows no notice: $(mean_colour "$work/failed.png" "$notice")"
 leave
-grep -q "shot002.png not written: Not a directory" "$work/prog/log.txt" || fail "the failed shot is not in log.txt"
+log=$(cat "$work/prog/log.txt")
+grep -q "shot002.png not written: Not a directory" <<<"$log" || fail "the failed shot is not in log.txt"
+grep -q '^ChangeDisplaySettings - Requested mode is not present.$' <<<"$log" || fail "no 16-bit search in the log: $log"
+grep -q '^Full screen: no display mode of 800 x 600; the window covers the 1280 x 720 screen without a mode change.$' <<<"$log" ||
+    fail "the log does not say the screen was covered: $log"
+grep -q 'restored' <<<"$log" && fail "a mode never changed was restored: $log"
+
+# Resolution 4 is 1024 x 768.
+start_xvfb 1024x768x24
+sed -i 's/^Resolution=.*/Resolution=4/' "$ini"
+: >"$work/prog/log.txt"
+view "$work/box.tvn"
+covers_screen() { is_red "$1" 512 384 && is_blue "$1" 1010 750 && is_blue "$1" 1010 10 && is_blue "$1" 10 750; }
+screen_until changed covers_screen ||
+    fail "the scene does not cover the changed screen: centre $(pixel "$work/changed.png" 512 384), corner $(pixel "$work/changed.png" 1010 750)"
+leave "at 1024 x 768"
+log=$(cat "$work/prog/log.txt")
+grep -q "^Full screen: display mode changed to 1024 x 768 at the desktop's 24 bits per pixel.$" <<<"$log" ||
+    fail "the log does not say the mode was changed: $log"
+grep -q '^Full screen: display mode restored.$' <<<"$log" || fail "Escape did not restore the mode: $log"
+
+start_xvfb 640x480x8
+start_orrin "$work/prog/orrin"
+box=$(find_window Orrin) || die "no message on a screen of 256 colours"
+# The dialog is 422 pixels wide; message 114 is a wide alert.
+[ "$(window_size "$box" | cut -d' ' -f1)" != 422 ] || die "the dialog opened on a screen of 256 colours"
+press_in "$box" Return
+expect_exit 0 "after message 114"
 finish "viewer keys end to end"
