@@ -3,16 +3,13 @@
 # kind in the table is exported and imported into an empty Blender scene by
 # blender_import_check.py, which says what it found or what is missing.
 #   blender_import_test.sh TVNTOOL TESTDATA [DEMO]
-# Exits 77 (skipped) when Blender or the test data is missing; ends at the
-# first failure, with its message.
-set -u
+# Skipped (77) without Blender or the test data; ends at the first failure.
+. "$(dirname "$0")/common.sh"
 tool=$1
 testdata=$2
 demo=${3:-/nonexistent}
-here=$(cd "$(dirname "$0")" && pwd)
-
-command -v blender >/dev/null || { echo "skipped: blender is not installed"; exit 77; }
-[ -d "$testdata" ] || { echo "skipped: no test data in $testdata"; exit 77; }
+require_tools blender
+script_seconds=280
 
 # A row: kind, file under TESTDATA (or an absolute path), and "bones" when
 # Blender must make an armature of it (else "none"). A row whose file is
@@ -26,24 +23,12 @@ rows=(
     "hlmdl  hlmdl/sven-lowdef/bmt/barney/barney.mdl         bones"
     "scene  $demo/demo.tvn                                  none"
 )
-
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-
-die() {
-    echo "FAIL: $*"
-    exit 1
-}
-
 checked=0
 for row in "${rows[@]}"; do
     read -r kind file skeleton <<<"$row"
     model=$file
     [[ $file == /* ]] || model=$testdata/$file
-    if [ ! -f "$model" ]; then
-        echo "skipped $kind: $file is absent"
-        continue
-    fi
+    [ -f "$model" ] || { echo "skipped $kind: $file is absent"; continue; }
     output=$work/$checked.glb
     timeout 60 "$tool" export "$model" -o "$output" >"$work/export.out" 2>&1
     code=$?
@@ -57,4 +42,4 @@ for row in "${rows[@]}"; do
     checked=$((checked + 1))
 done
 [ "$checked" -gt 0 ] || { echo "skipped: none of the table's files is in $testdata"; exit 77; }
-echo "$checked files imported"
+finish "$checked files imported"

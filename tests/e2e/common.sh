@@ -1,19 +1,14 @@
-# Shared by the end-to-end scripts: sourced, not run. A work folder in $work
-# and everything started (Xvfb, orrin) ended on the way out, whatever happens.
-#
-# Every wait is bounded twice: a window must come or go within
-# $window_seconds and anything else (a key's effect, a file, orrin's exit)
-# happen within $effect_seconds, and the whole script ends within
-# $script_seconds, well inside ctest's timeout. A failure always ends with
-# its own message, never in a timeout.
+# Sourced by the end-to-end scripts: a work folder in $work, and everything
+# started (Xvfb, orrin) ended on the way out. Every wait is bounded twice, by
+# $window_seconds or $effect_seconds and by $script_seconds (well inside
+# ctest's timeout), so a failure ends with its own message, never in a timeout.
 set -u
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 window_seconds=10  # an ASan orrin starting beside a parallel build can take 5
 effect_seconds=10
 script_seconds=45
 
-# require_tools TOOL...: exit 77 (skipped) when one is missing, as the
-# scripts do when their test data is missing.
+# require_tools TOOL...: exit 77 (skipped) when one is missing.
 require_tools() {
     local tool
     for tool in "$@"; do
@@ -33,9 +28,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# The X, GLX and D-Bus libraries keep memory to the end and SDL unloads
-# OpenGL's before the leak check: leaks are the unit tests' business, here
-# the sanitizers still catch every bad access.
+# The X, GLX and D-Bus libraries keep memory to the end: leaks are the unit
+# tests' business, here the sanitizers still catch every bad access.
 export ASAN_OPTIONS="${ASAN_OPTIONS:-}:detect_leaks=0"
 
 failures=0
@@ -72,11 +66,9 @@ within() {
     done
 }
 
-# start_xvfb WxHxDEPTH: an X server on a free display (Xvfb says which on the
-# descriptor), exported as DISPLAY once a client can connect, in place of the
-# one started before; exit 77 when the X tools are missing or it does not
-# start. With servers starting side by side, one that said its number once
-# refused the first connection: it is replaced, twice at most.
+# start_xvfb WxHxDEPTH: an X server on a free display, in place of the one
+# before, as DISPLAY once a client can connect; exit 77 without the X tools.
+# Beside other servers starting, one refused its first connection: replaced.
 start_xvfb() {
     local attempt
     require_tools Xvfb xdotool xwininfo import convert perl timeout
@@ -113,22 +105,20 @@ start_orrin() {
     orrin_pid=$!
 }
 
-# view SCENE: "orrin --view SCENE" from the program folder, its window in $window.
+# view SCENE: "orrin --view SCENE", its window in $window.
 view() {
     start_orrin "$work/prog/orrin" --view "$1"
     window=$(find_window 'Test Window') || die "no viewer window for $1"
 }
 
-# expect_exit CODE [WHEN]: orrin ends with CODE within $effect_seconds; a
-# failure (and orrin killed) when it does not.
+# expect_exit CODE [WHEN]: orrin ends with CODE within $effect_seconds.
 expect_exit() {
-    local status
     if ! within "$effect_seconds" orrin_ended; then
         fail "orrin does not end ${2:-}"
         kill -KILL "$orrin_pid" 2>/dev/null
     fi
     wait "$orrin_pid"
-    status=$?
+    local status=$?
     orrin_pid=
     [ "$status" -eq "$1" ] || fail "orrin exited with $status ${2:-}: $(cat "$work/orrin.out")"
 }
@@ -139,9 +129,8 @@ leave() {
     expect_exit 0 "$@"
 }
 
-# find_window NAME: the id of the visible window called exactly NAME, within
-# $window_seconds. Searched again and again rather than with --sync: a search
-# that meets a window being destroyed ends with an X error instead of waiting.
+# find_window NAME: the visible window called exactly NAME. Not --sync: a
+# search that meets a window being destroyed ends with an X error.
 find_window() { within "$window_seconds" take_window "$1" && echo "$found"; }
 take_window() { found=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1); [ -n "$found" ]; }
 window_gone() { within "$window_seconds" no_window "$1"; }
@@ -181,15 +170,14 @@ take_box() { box=$(message_box "$1"); }
 close_box() { press_in "$box" Return; within "$window_seconds" box_gone; }
 box_gone() { ! xwininfo -id "$box" 2>/dev/null | grep -q IsViewable; }
 
-# pixels FILE CROP: "x y r g b" (0..255) for each pixel of the WxH+X+Y crop.
+# pixels FILE CROP: "x y r g b" (0..255) for each pixel of the WxH+X+Y crop;
+# any_pixel: one meets the awk CONDITION on $3, $4, $5.
 pixels() {
     convert "$1" -crop "$2" +repage -depth 8 -colorspace sRGB txt:- | sed -n '2,$p' |
         sed -E 's/^([0-9]+),([0-9]+):[^(]*\(([0-9.]+),([0-9.]+),([0-9.]+).*/\1 \2 \3 \4 \5/' |
         awk '{ printf "%d %d %d %d %d\n", $1, $2, $3, $4, $5 }'
 }
-# any_pixel FILE CROP CONDITION: a pixel of the crop meets the awk CONDITION on $3, $4, $5 (r, g, b).
 any_pixel() { pixels "$1" "$2" | awk "$3 { found = 1 } END { exit !found }"; }
-# pixel FILE X Y: "r g b".
 pixel() { pixels "$1" "1x1+$2+$3" | cut -d' ' -f3-; }
 is_red() { any_pixel "$1" "1x1+$2+$3" '$3 > 200 && $4 < 60 && $5 < 60'; }
 
@@ -203,9 +191,9 @@ shot_complete() {
 }
 
 # screen_until NAME CHECK ARG...: screenshots into $work/NAME.png until CHECK
-# (given the picture, then ARG...) passes on one, or $effect_seconds pass:
-# keys take effect when orrin gets to them, later on a busy machine.
+# PICTURE ARG... passes: keys take effect later on a busy machine.
 screen_until() { within "$effect_seconds" screen_check "$@"; }
+key_until() { xdotool key "$1"; shift; screen_until "$@"; }
 screen_check() {
     local name=$1 check=$2
     shift 2

@@ -12,8 +12,6 @@ require_tools xprop
 
 make_program_folder "$orrin" '[3dfx]\nResolution=3\nSSJPGQuality=3\n'
 start_xvfb 800x600x16
-# The "Exit" button's centre in pixels (224, 125, 50, 14 in dialog units).
-exit_x=373; exit_y=214
 
 # The screen's 100 dpi round to the dialog's own scale.
 start_orrin "$work/prog/orrin" "$work/box.tvn"
@@ -29,20 +27,16 @@ find_window 'Test Window' >/dev/null || die "View Scene shows no viewer window"
 # The grid lies in the plane y = 0, seen edge on: a light line across the
 # middle of the screen, left of the box.
 has_grid() { any_pixel "$1" 1x13+100+294 '$3 > 90 && $4 > 90'; }
-# 800x600 from the settings: the box sits in the middle of the screen.
-screen_until shown is_red 400 300 || fail "the box is not in the middle of the screen: $(pixel "$work/shown.png" 400 300)"
+screen_until shown is_red 400 300 ||
+    fail "the box is not in the middle of the screen: $(pixel "$work/shown.png" 400 300)"
 is_red "$work/shown.png" 100 100 && fail "the background is red too"
 has_grid "$work/shown.png" && fail "a grid is shown before Alt+G"
-xdotool key alt+g
-screen_until gridded has_grid || fail "Alt+G shows no grid"
+key_until alt+g gridded has_grid || fail "Alt+G shows no grid"
 xdotool key F12
 shot="$work/prog/scrnshot/shot000.jpg"
-if within "$effect_seconds" shot_complete "$shot"; then
-    is_red "$shot" 400 300 || fail "the screen shot does not show the box"
-    has_grid "$shot" && fail "the screen shot shows the grid"
-else
-    fail "F12 wrote no complete shot000.jpg"
-fi
+within "$effect_seconds" shot_complete "$shot" || die "F12 wrote no complete shot000.jpg"
+is_red "$shot" 400 300 || fail "the screen shot does not show the box"
+has_grid "$shot" && fail "the screen shot shows the grid"
 screen_until after-shot has_grid || fail "the grid is gone after the screen shot"
 # Escape with the timer running stops it first.
 xdotool key alt+a
@@ -71,23 +65,19 @@ grep -q "Error opening scene file" "$work/prog/errors.txt" || fail "errors.txt: 
 errors_painted() {
     import -window "$errors" "$work/errors.png" && [ "$(pixel "$work/errors.png" 20 140)" = "255 255 255" ]
 }
-if within "$effect_seconds" errors_painted; then
-    width=$(convert "$work/errors.png" -format %w info:)
-    any_pixel "$work/errors.png" "8x20+$((width - 8))+6" '$3 + $4 + $5 < 384' && fail "the error list cuts its heading"
-else
-    fail "the error list is not painted"
-fi
+within "$effect_seconds" errors_painted || die "the error list is not painted"
+width=$(convert "$work/errors.png" -format %w info:)
+any_pixel "$work/errors.png" "8x20+$((width - 8))+6" '$3 + $4 + $5 < 384' && fail "the error list cuts its heading"
 press_in "$errors" Return
 window_gone 'Errors ' || die "the error list does not close with Return"
 orrin_ended && die "orrin ended after a failed load"
 
 dialog=$(find_window Orrin) || die "the dialog is not back after the error list"
-click_in "$dialog" "$exit_x" "$exit_y"
+click_in "$dialog" 373 214  # "Exit", at 224, 125, 50, 14 in dialog units
 expect_exit 0 "after Exit"
 settings=$(cat "$ini")
-# Gamma 1.0 is slider position 0, which the slider shows as 1: the first
-# "View Scene" finds it moved and stores 100 - 1. The viewer stores its timer
-# and mouse settings on the way out.
+# Gamma 1.0 is slider position 0, shown as 1: the first "View Scene" finds it
+# moved and stores 100 - 1. The viewer stored its timer and mouse settings.
 for line in Resolution=3 SSFileType=1 SSJPGQuality=3 SSBaseFileName=shot "SSBasePath=$work/prog/scrnshot" \
             "LastScene=$work/missing.tvn" Gamma=99 TimerDelay=60 MouseSensitivity=3; do
     grep -qxF "$line" <<<"$settings" || fail "$line not stored: $settings"

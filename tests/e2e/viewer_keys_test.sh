@@ -1,26 +1,21 @@
 #!/usr/bin/env bash
-# End to end: the viewer under Xvfb (1280 x 720, no 16-bit modes, no window
-# manager). 800 x 600 is no mode of the screen, so the window covers it
-# unchanged. A white scene dropped through XDND, as a file manager drops it,
-# takes the box scene's place; then the wheel zooms and Home brings the first
-# view back, a drag orbits and R brings it back, F11 and Alt-Enter go to a
-# window and back, the window follows its new size, F2 and Alt-I show and
-# hide the status line, F1's key reference lies on a dark panel, F12 writes a
-# PNG and tells so in a corner for a while. A dropped file that is no scene is
-# told in a message box and the shown scene stays; Ctrl-O's chooser, shown
-# over a window, opens the file typed into it and the viewer goes back to
-# full screen; a shot that cannot be written tells why. On a screen whose one
-# mode is 1024 x 768 at 24 bits, that mode is set and given back on Escape;
-# on a screen of 256 colours orrin shows message 114 and ends without the dialog.
-#   viewer_keys_test.sh ORRIN XDND_DROP
-# XDND_DROP is the test build's XDND client.
+# End to end: the viewer on a 1280 x 720 screen without 16-bit modes or a
+# window manager, which the window covers unchanged. A scene dropped through
+# XDND replaces the one shown, a file that is no scene is told in a message
+# box. The wheel zooms and Home undoes it, a drag orbits and R undoes it, F11
+# and Alt-Enter go to a window and back, which the scene and the shots follow;
+# F2, Alt-I and F1 show and hide their overlays, F12 writes a PNG and tells so
+# in a corner, or tells why not. Ctrl-O's chooser opens the file typed into it.
+# Then the one mode of a 1024 x 768 screen is set and given back on Escape,
+# and a screen of 256 colours gets message 114 instead of the dialog.
+#   viewer_keys_test.sh ORRIN XDND_DROP (the test build's XDND client)
 . "$(dirname "$0")/common.sh"
 orrin=$1
 xdnd_drop=$2
 require_tools identify
 script_seconds=100
 
-# Resolution 3 is 800 x 600: no such mode, so the window covers the screen.
+# Resolution 3 is 800 x 600.
 make_program_folder "$orrin" '[3dfx]\nResolution=3\nSSFileType=2\n'
 perl "$here/write_scene.pl" "$work/white.tvn" 1 1 1
 printf 'not a scene at all' >"$work/bad.tvn"
@@ -36,9 +31,8 @@ mean_colour() {
     convert "$1" -crop "$2" +repage -depth 8 \
         -format '%[fx:int(255*mean.r)] %[fx:int(255*mean.g)] %[fx:int(255*mean.b)]\n' info:
 }
-# on_panel FILE REGION green|amber: the region lies on an overlay's dark
-# panel, dark on the whole whatever the scene behind, the text's colour
-# standing out.
+# on_panel FILE REGION green|amber: the region lies on an overlay's panel,
+# dark whatever the scene behind, the text's colour standing out.
 on_panel() {
     local r g b
     read -r r g b <<<"$(mean_colour "$1" "$2")"
@@ -49,8 +43,7 @@ on_panel() {
     esac
 }
 no_panel() { ! on_panel "$@"; }
-# The box scene's dark blue, or the white scene's white, away from the box
-# and the overlays.
+# The box scene's dark blue, or the white scene's white, away from the box.
 is_blue() { [ "$(pixel "$1" "${2:-100}" "${3:-600}")" = "0 0 64" ]; }
 is_white() { [ "$(pixel "$1" 100 600)" = "255 255 255" ]; }
 # Overlays at 720 lines: text 18 pixels high, 18 from the edges.
@@ -69,31 +62,23 @@ read -r left right <<<"$first"
 
 # as_first FILE: the box spans the row as in the first view, give or take a pixel.
 as_first() {
-    local l r
-    read -r l r <<<"$(red_span "$1" 360)"
-    [ "$l" != none ] && [ $((l - left)) -ge -1 ] && [ $((l - left)) -le 1 ] && [ $((r - right)) -ge -1 ] &&
-        [ $((r - right)) -le 1 ]
+    red_span "$1" 360 | awk -v l="$left" -v r="$right" '{ exit !($1 != "none" && ($1 - l) ^ 2 <= 1 && ($2 - r) ^ 2 <= 1) }'
 }
 turned() { ! as_first "$1"; }
-zoomed_in() {
-    local l r
-    read -r l r <<<"$(red_span "$1" 360)"
-    [ "$l" != none ] && [ $((r - l)) -ge $(((right - left) * 5 / 4)) ]
-}
+zoomed_in() { red_span "$1" 360 | awk -v w=$(((right - left) * 5 / 4)) '{ exit !($1 != "none" && $2 - $1 >= w) }'; }
 
 # The pointer stays at the centre: right of it, outside a drag, the viewer would move it away.
 xdotool mousemove 640 360 click --repeat 3 --delay 50 4
-screen_until wheel zoomed_in || fail "three notches of the wheel do not zoom in: $first, then $(red_span "$work/wheel.png" 360)"
-xdotool key Home
-screen_until home as_first || fail "Home does not give the first view back: $(red_span "$work/home.png" 360), not $first"
+screen_until wheel zoomed_in ||
+    fail "three notches of the wheel do not zoom in: $first, then $(red_span "$work/wheel.png" 360)"
+key_until Home home as_first || fail "Home does not give the first view back: $(red_span "$work/home.png" 360)"
 xdotool mousemove 640 360 mousedown 1 mousemove_relative -- 20 0 mousemove_relative -- 20 0 \
     mousemove_relative -- 20 0 mouseup 1
 screen_until orbit turned || fail "a drag does not orbit the camera"
 xdotool mousemove 640 360 key r
-screen_until reset as_first || fail "R does not give the first view back: $(red_span "$work/reset.png" 360), not $first"
+screen_until reset as_first || fail "R does not give the first view back: $(red_span "$work/reset.png" 360)"
 
-# F11: a window of the chosen size in the middle of the desktop, which the
-# scene and the shots follow when it is resized; Alt-Enter: the whole screen again.
+# F11: a window of the chosen size in the middle of the desktop.
 full="1280 720 0 0"
 windowed="800 600 240 60"
 is_size() { [ "$(window_size "$window")" = "$1" ]; }
@@ -114,27 +99,18 @@ key_gives alt+Return "$full"
 key_gives F11 "$windowed"
 key_gives F11 "$full"
 
-xdotool key F2
-screen_until status on_panel "$status_line" green || fail "F2 shows no status line: $(mean_colour "$work/status.png" "$status_line")"
-xdotool key alt+i
-screen_until no-status no_panel "$status_line" green || fail "Alt-I does not hide the status line"
-xdotool key F1
-screen_until help on_panel "$key_reference" green ||
+key_until F2 status on_panel "$status_line" green || fail "F2 shows no status line: $(mean_colour "$work/status.png" "$status_line")"
+key_until alt+i no-status no_panel "$status_line" green || fail "Alt-I does not hide the status line"
+key_until F1 help on_panel "$key_reference" green ||
     fail "F1 shows no key reference on a dark panel over the white scene: $(mean_colour "$work/help.png" "$key_reference")"
-xdotool key F1
-screen_until no-help no_panel "$key_reference" green || fail "a second F1 does not hide the key reference"
+key_until F1 no-help no_panel "$key_reference" green || fail "a second F1 does not hide the key reference"
 
-# The window's shot told of it in its own corner, gone by now.
 screen_until before-shot no_panel "$notice" green || fail "a notice stays on"
-xdotool key F12
-screen_until notice on_panel "$notice" green || fail "F12 shows no notice: $(mean_colour "$work/notice.png" "$notice")"
+key_until F12 notice on_panel "$notice" green || fail "F12 shows no notice: $(mean_colour "$work/notice.png" "$notice")"
 shot="$work/prog/scrnshot/shot001.png"
-if within "$effect_seconds" shot_complete "$shot"; then
-    is_red "$shot" 640 360 || fail "the shot does not show the box"
-    on_panel "$shot" "$notice" green && fail "the notice is in the shot"
-else
-    fail "F12 wrote no complete shot001.png"
-fi
+within "$effect_seconds" shot_complete "$shot" || die "F12 wrote no complete shot001.png"
+is_red "$shot" 640 360 || fail "the shot does not show the box"
+on_panel "$shot" "$notice" green && fail "the notice is in the shot"
 screen_until notice-gone no_panel "$notice" green || fail "the notice does not go"
 
 "$xdnd_drop" "$window" "$work/bad.tvn" || fail "the viewer does not take a second dropped file"
@@ -160,8 +136,7 @@ screen_until chosen is_blue || fail "the chosen scene is not shown: $(pixel "$wo
 
 rm -rf "$work/prog/scrnshot"
 : >"$work/prog/scrnshot"
-xdotool key F12
-screen_until failed on_panel "$notice" amber || fail "a shot not written shows no notice: $(mean_colour "$work/failed.png" "$notice")"
+key_until F12 failed on_panel "$notice" amber || fail "a shot not written shows no notice: $(mean_colour "$work/failed.png" "$notice")"
 leave
 log=$(cat "$work/prog/log.txt")
 grep -q "shot002.png not written: Not a directory" <<<"$log" || fail "the failed shot is not in log.txt"
