@@ -1,9 +1,7 @@
 #!/usr/bin/env bash
-# End to end: Blender imports what tvntool export writes. One file of each
-# kind in the table is exported and imported into an empty Blender scene by
-# blender_import_check.py, which says what it found or what is missing.
+# End to end: Blender imports what tvntool export writes, one file of each kind,
+# checked by blender_import_check.py; skipped (77) without Blender or test data.
 #   blender_import_test.sh TVNTOOL TESTDATA [DEMO]
-# Skipped (77) without Blender or the test data; ends at the first failure.
 . "$(dirname "$0")/common.sh"
 tool=$1
 testdata=$2
@@ -11,9 +9,8 @@ demo=${3:-/nonexistent}
 require_tools blender
 script_seconds=280
 
-# A row: kind, file under TESTDATA (or an absolute path), and "bones" when
-# Blender must make an armature of it (else "none"). A row whose file is
-# absent is skipped; a refusal by export fails.
+# Kind, file under TESTDATA (or absolute; skipped when absent), and "bones" when
+# Blender must make an armature of it.
 rows=(
     "md2    md2/didux-quake/models/objects/banner/tris.md2  none"
     "player player/didux-quake/players/male/tris.md2        none"

@@ -38,8 +38,7 @@ fail() {
     failures=$((failures + 1))
 }
 
-# die MESSAGE: fail, show what orrin said, end the script. With
-# ORRIN_E2E_KEEP naming a folder, the screen at that moment is kept there.
+# die MESSAGE: fail, show what orrin said, keep the screen in $ORRIN_E2E_KEEP if set, end.
 die() {
     [ "$SECONDS" -ge "$script_seconds" ] && set -- "$* (the script has used its $script_seconds seconds)"
     fail "$*"
@@ -53,8 +52,7 @@ finish() {
     echo "$1: passed"
 }
 
-# within SECONDS COMMAND...: COMMAND every 0.2 seconds until it succeeds, or
-# status 1 once SECONDS (or the script's time) pass.
+# within SECONDS COMMAND...: COMMAND every 0.2 seconds until it succeeds or SECONDS pass.
 within() {
     local remaining=$((script_seconds - SECONDS)) deadline
     [ "$remaining" -gt 0 ] || die "out of time"
@@ -66,12 +64,11 @@ within() {
     done
 }
 
-# start_xvfb WxHxDEPTH: an X server on a free display, in place of the one
-# before, as DISPLAY once a client can connect; exit 77 without the X tools.
-# Beside other servers starting, one refused its first connection: replaced.
+# start_xvfb WxHxDEPTH: an X server in place of the one before, as DISPLAY once a
+# client can connect. Beside other servers starting, one refused its first: replaced.
 start_xvfb() {
     local attempt
-    require_tools Xvfb xdotool xwininfo import convert perl timeout
+    require_tools Xvfb xdotool xwininfo xprop import convert perl timeout
     for attempt in 1 2 3; do
         [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
         : >"$work/display"
@@ -86,9 +83,8 @@ start_xvfb() {
 }
 x_answers() { xdotool getdisplaygeometry >/dev/null 2>&1; }
 
-# make_program_folder ORRIN INI: a copy of orrin in $work/prog (where log.txt,
-# errors.txt and the shots go, so each test keeps to itself) with a grey
-# quake2.pal beside it, the settings file $ini holding INI, and $work/box.tvn.
+# make_program_folder ORRIN INI: a copy of orrin in $work/prog, where its log and
+# shots go, with a grey quake2.pal; the settings file $ini holding INI; $work/box.tvn.
 make_program_folder() {
     mkdir -p "$work/prog" "$work/config/Fennwick"
     cp "$1" "$work/prog/orrin"
@@ -99,7 +95,6 @@ make_program_folder() {
     export XDG_CONFIG_HOME="$work/config"
 }
 
-# start_orrin PROGRAM ARG...: in the background, its output in $work/orrin.out.
 start_orrin() {
     "$@" >"$work/orrin.out" 2>&1 &
     orrin_pid=$!
@@ -123,7 +118,6 @@ expect_exit() {
     [ "$status" -eq "$1" ] || fail "orrin exited with $status ${2:-}: $(cat "$work/orrin.out")"
 }
 orrin_ended() { ! kill -0 "$orrin_pid" 2>/dev/null; }
-# leave [WHEN]: Escape ends the viewer normally.
 leave() {
     xdotool key Escape
     expect_exit 0 "$@"
@@ -145,7 +139,7 @@ click_in() { xdotool mousemove --window "$1" "$2" "$3" click 1; }
 # units) in pixels: the dialog is laid out at a fixed scale, not by fonts.
 view_x=48; view_y=214
 
-# window_size WINDOW: "WIDTH HEIGHT X Y" of the window as X has it.
+# window_size WINDOW: "WIDTH HEIGHT X Y".
 window_size() {
     xwininfo -id "$1" 2>/dev/null | awk '/Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF }
         /^ *Width/ { w = $NF } /^ *Height/ { h = $NF } END { print w, h, x, y }'
@@ -163,7 +157,7 @@ message_box() {
     done
     return 1
 }
-# wait_box [DIALOG]: $box, a message box, within $window_seconds.
+# wait_box [DIALOG]: the message box in $box.
 wait_box() { within "$window_seconds" take_box "${1:-}"; }
 take_box() { box=$(message_box "$1"); }
 # close_box: Return presses the box's one button, wherever its fonts put it.

@@ -1,24 +1,20 @@
 #!/usr/bin/env bash
-# End to end: the settings dialog under Xvfb at 16 bits, driven by xdotool.
-# "View Scene" shows the scene: Alt+G shows the grid, F12 writes a JPEG
-# without it, and Escape ends the running timer and brings the dialog back;
-# a scene that cannot be opened gives a message box, then the error list, and
-# the program keeps running; "Exit" stores the settings. At 192 dpi the
-# dialog is twice the size, and Escape ends it storing nothing.
+# End to end: the settings dialog at 16 bits. "View Scene" shows the scene, where
+# Alt+G shows the grid, F12 writes a JPEG without it, and Escape ends the timer
+# and brings the dialog back; a scene not there gives a message box and the error
+# list; "Exit" stores the settings. At 192 dpi the dialog is twice the size.
 #   dialog_test.sh ORRIN
 . "$(dirname "$0")/common.sh"
 orrin=$1
-require_tools xprop
 
 make_program_folder "$orrin" '[3dfx]\nResolution=3\nSSJPGQuality=3\n'
 start_xvfb 800x600x16
 
-# The screen's 100 dpi round to the dialog's own scale.
 start_orrin "$work/prog/orrin" "$work/box.tvn"
 dialog=$(find_window Orrin) || die "no dialog"
 sleep 0.5
 size=$(window_size "$dialog" | cut -d' ' -f1-2)
-[ "$size" = "422 237" ] || fail "the dialog is $size at 100 dpi"
+[ "$size" = "422 237" ] || fail "the dialog is $size at 100 dpi, its own scale"
 class=$(xprop -id "$dialog" WM_CLASS 2>/dev/null)
 [ "$class" = 'WM_CLASS(STRING) = "orrin", "Orrin"' ] || fail "the dialog's class: $class"
 click_in "$dialog" "$view_x" "$view_y"

@@ -1,8 +1,6 @@
 #!/usr/bin/env bash
-# An installed copy under a fresh prefix, started by a user with an empty
-# home and no display, says so and nothing else. The desktop entry, the MIME
-# packages and the thumbnailer entry are valid, and the thumbnailer's command
-# makes thumbnails. The manual pages are where man looks for them.
+# An installed copy, started with an empty home and no display, says so and nothing
+# else; its desktop entry, MIME packages, thumbnailer, icons and manual pages work.
 #   install_test.sh BUILD_DIR
 . "$(dirname "$0")/common.sh"
 build=$1
@@ -30,12 +28,11 @@ palette="$prefix/share/orrin/quake2.pal"
 [ "$(sed -n 4p "$palette" | tr -d '\r')" = "0 0 0" ] || fail "palette entry 0 is not 0 0 0"
 [ "$(sed -n 259p "$palette" | tr -d '\r')" = "159 91 83" ] || fail "palette entry 255 is not 159 91 83"
 
-# as_user COMMAND...: run as a user with an empty home would, without a display.
+# as_user COMMAND...: run with an empty home and no display.
 mkdir -p "$work/home"
 as_user() { env -i PATH="$PATH" HOME="$work/home" ASAN_OPTIONS="${ASAN_OPTIONS:-}" timeout 20 "$@"; }
-# The dialog and the viewer say on one line that they need a display, and
-# nothing else: no message 107 about the palette. They must not open where no
-# one can see them, nor press their Escape.
+# The dialog and the viewer must not open where no one can see them: one line
+# says why, and nothing else (no message 107 about the palette).
 for args in "" "--view $work/none.tvn"; do
     # shellcheck disable=SC2086  # the words of $args are arguments
     as_user "$prefix/bin/orrin" $args >"$work/out" 2>"$work/err"
@@ -46,7 +43,6 @@ done
 
 desktop-file-validate "$prefix/share/applications/orrin.desktop" || fail "the desktop entry does not validate"
 grep -q '^Icon=orrin$' "$prefix/share/applications/orrin.desktop" || fail "the desktop entry names no icon"
-# png_size FILE: "WIDTH HEIGHT" from the PNG's header.
 png_size() { od -An -tu1 -j16 -N8 "$1" 2>/dev/null | awk '{ print $3 * 256 + $4, $7 * 256 + $8 }'; }
 # The icon in the theme's sizes, each a PNG of its size.
 for size in 16 22 24 32 48 64 128 256; do

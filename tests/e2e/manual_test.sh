@@ -1,17 +1,14 @@
 #!/usr/bin/env bash
-# The command lines and the manual pages: --help and -h print the usage on
-# standard output and exit 0, --version the version; a wrong command line
-# keeps failing with the usage on standard error. Each manual page renders
-# without a warning and names every command and option --help prints.
+# --help and -h print the usage, --version the version; a wrong command line fails
+# with the usage on standard error. Each manual page renders without a warning and
+# names every command and option --help prints; skipped (77) without man.
 #   manual_test.sh ORRIN TVNTOOL MAN_DIR
-# Exits 77 (skipped) when man is not installed and nothing else failed.
 . "$(dirname "$0")/common.sh"
 orrin=$1
 tool=$2
 pages=$3
 
-# run CODE PROGRAM ARG...: PROGRAM's exit code must be CODE; its output is
-# left in $work/out and $work/err.
+# run CODE PROGRAM ARG...: PROGRAM exits with CODE, its output in $work/out and $work/err.
 run() {
     local code=$1
     shift

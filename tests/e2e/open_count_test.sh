@@ -1,9 +1,7 @@
 #!/usr/bin/env bash
-# Every file a scene names is opened once per load, however many objects name
-# it: a scene of three copies each of a real MD2 with its skin, a player from
-# its folder, an MDL, a SiN model, a Half-Life model with its texture and
-# sequence-group files, a Quake II sprite with its frame pictures, and a
-# model in an archive, inspected by tvntool under strace.
+# Every file a scene names is opened once per load, however many objects name it:
+# three copies of a model of every kind with its companion files, and one in an
+# archive, inspected by tvntool under strace.
 #   open_count_test.sh TVNTOOL TESTDATA
 . "$(dirname "$0")/common.sh"
 tool=$1
@@ -42,7 +40,7 @@ status=$?
 
 # Each file of the test data or of the scene's folder opened, with its count.
 grep -o '"[^"]*"' "$work/trace" | tr -d '"' | grep -E "^($data|$work)/" | sort | uniq -c | sort -rn >"$work/opens"
-awk '$1 > 1 { print "FAIL: " $2 " opened " $1 " times"; more = 1 } END { exit more }' "$work/opens" || fail "files opened again"
+awk '$1 > 1 { print $2 " opened " $1 " times"; more = 1 } END { exit more }' "$work/opens" || fail "files opened again"
 for expected in scene.tvn items.pak quaddama/skin.pcx barney.mdl barneyT.mdl barney03.mdl h_knight.mdl \
                 s_bfg2.sp2 s_bfg2_3.pcx sin/x.def sin/mesh.sbm sin/idle.sam sin/base.tga male/tris.md2 male/weapon.md2; do
     grep -q "/$expected\$" "$work/opens" || fail "$expected was never opened"

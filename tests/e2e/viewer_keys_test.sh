@@ -1,22 +1,15 @@
 #!/usr/bin/env bash
-# End to end: the viewer on a 1280 x 720 screen without 16-bit modes or a
-# window manager, which the window covers unchanged. A scene dropped through
-# XDND replaces the one shown, a file that is no scene is told in a message
-# box. The wheel zooms and Home undoes it, a drag orbits and R undoes it, F11
-# and Alt-Enter go to a window and back, which the scene and the shots follow;
-# F2, Alt-I and F1 show and hide their overlays, F12 writes a PNG and tells so
-# in a corner, or tells why not. Ctrl-O's chooser opens the file typed into it.
-# Then the one mode of a 1024 x 768 screen is set and given back on Escape,
-# and a screen of 256 colours gets message 114 instead of the dialog.
+# End to end: the viewer covers a 1280 x 720 screen without 16-bit modes. Drops,
+# the wheel, drags, Home, R, F11, Alt-Enter, F1, F2, Alt-I, F12 and Ctrl-O do what
+# a user expects, and a dropped file that is no scene is told. The one mode of a
+# 1024 x 768 screen is set and given back; 256 colours get message 114.
 #   viewer_keys_test.sh ORRIN XDND_DROP (the test build's XDND client)
 . "$(dirname "$0")/common.sh"
 orrin=$1
 xdnd_drop=$2
-require_tools identify
 script_seconds=100
 
-# Resolution 3 is 800 x 600.
-make_program_folder "$orrin" '[3dfx]\nResolution=3\nSSFileType=2\n'
+make_program_folder "$orrin" '[3dfx]\nResolution=3\nSSFileType=2\n'  # 800 x 600, PNG shots
 perl "$here/write_scene.pl" "$work/white.tvn" 1 1 1
 printf 'not a scene at all' >"$work/bad.tvn"
 start_xvfb 1280x720x24
@@ -31,8 +24,7 @@ mean_colour() {
     convert "$1" -crop "$2" +repage -depth 8 \
         -format '%[fx:int(255*mean.r)] %[fx:int(255*mean.g)] %[fx:int(255*mean.b)]\n' info:
 }
-# on_panel FILE REGION green|amber: the region lies on an overlay's panel,
-# dark whatever the scene behind, the text's colour standing out.
+# on_panel FILE REGION green|amber: on an overlay's dark panel, the text's colour standing out.
 on_panel() {
     local r g b
     read -r r g b <<<"$(mean_colour "$1" "$2")"
@@ -61,9 +53,7 @@ first=$(red_span "$work/white.png" 360)
 read -r left right <<<"$first"
 
 # as_first FILE: the box spans the row as in the first view, give or take a pixel.
-as_first() {
-    red_span "$1" 360 | awk -v l="$left" -v r="$right" '{ exit !($1 != "none" && ($1 - l) ^ 2 <= 1 && ($2 - r) ^ 2 <= 1) }'
-}
+as_first() { red_span "$1" 360 | awk -v l="$left" -v r="$right" '{ exit !(($1 - l) ^ 2 <= 1 && ($2 - r) ^ 2 <= 1) }'; }
 turned() { ! as_first "$1"; }
 zoomed_in() { red_span "$1" 360 | awk -v w=$(((right - left) * 5 / 4)) '{ exit !($1 != "none" && $2 - $1 >= w) }'; }
 
@@ -93,13 +83,14 @@ centred() { is_red "$1" 540 260 && ! is_red "$1" 640 360 && [ "$(pixel "$1" 250 
 screen_until resized centred || fail "the scene does not follow the window's new size"
 xdotool key F12
 within "$effect_seconds" shot_complete "$work/prog/scrnshot/shot000.png" || fail "F12 in a window wrote no shot000.png"
-size=$(identify -format '%wx%h' "$work/prog/scrnshot/shot000.png" 2>/dev/null)
+size=$(convert "$work/prog/scrnshot/shot000.png" -format '%wx%h' info: 2>/dev/null)
 [ "$size" = 600x400 ] || fail "a shot of the 600 x 400 window is $size"
 key_gives alt+Return "$full"
 key_gives F11 "$windowed"
 key_gives F11 "$full"
 
-key_until F2 status on_panel "$status_line" green || fail "F2 shows no status line: $(mean_colour "$work/status.png" "$status_line")"
+key_until F2 status on_panel "$status_line" green ||
+    fail "F2 shows no status line: $(mean_colour "$work/status.png" "$status_line")"
 key_until alt+i no-status no_panel "$status_line" green || fail "Alt-I does not hide the status line"
 key_until F1 help on_panel "$key_reference" green ||
     fail "F1 shows no key reference on a dark panel over the white scene: $(mean_colour "$work/help.png" "$key_reference")"
@@ -125,8 +116,7 @@ focus "$window"
 xdotool key ctrl+o
 chooser=$(find_window 'Open a scene or model file') || die "Ctrl-O shows no file chooser"
 [ "$(window_size "$window")" = "$windowed" ] || fail "the viewer is no window under the chooser: $(window_size "$window")"
-# Both choosers (GTK's and FLTK's own) take a name typed into them, in the
-# folder of the scene shown.
+# Both choosers (GTK's and FLTK's own) take a name typed, in the shown scene's folder.
 focus "$chooser"
 xdotool type --delay 30 box.tvn
 xdotool key Return
@@ -136,7 +126,8 @@ screen_until chosen is_blue || fail "the chosen scene is not shown: $(pixel "$wo
 
 rm -rf "$work/prog/scrnshot"
 : >"$work/prog/scrnshot"
-key_until F12 failed on_panel "$notice" amber || fail "a shot not written shows no notice: $(mean_colour "$work/failed.png" "$notice")"
+key_until F12 failed on_panel "$notice" amber ||
+    fail "a shot not written shows no notice: $(mean_colour "$work/failed.png" "$notice")"
 leave
 log=$(cat "$work/prog/log.txt")
 grep -q "shot002.png not written: Not a directory" <<<"$log" || fail "the failed shot is not in log.txt"
@@ -145,9 +136,8 @@ grep -q '^Full screen: no display mode of 800 x 600; the window covers the 1280 
     fail "the log does not say the screen was covered: $log"
 grep -q 'restored' <<<"$log" && fail "a mode never changed was restored: $log"
 
-# Resolution 4 is 1024 x 768.
 start_xvfb 1024x768x24
-sed -i 's/^Resolution=.*/Resolution=4/' "$ini"
+sed -i 's/^Resolution=.*/Resolution=4/' "$ini"  # 1024 x 768
 : >"$work/prog/log.txt"
 view "$work/box.tvn"
 covers_screen() { is_red "$1" 512 384 && is_blue "$1" 1010 750 && is_blue "$1" 1010 10 && is_blue "$1" 10 750; }
