@@ -175,14 +175,8 @@ any_pixel() { pixels "$1" "$2" | awk "$3 { found = 1 } END { exit !found }"; }
 pixel() { pixels "$1" "1x1+$2+$3" | cut -d' ' -f3-; }
 is_red() { any_pixel "$1" "1x1+$2+$3" '$3 > 200 && $4 < 60 && $5 < 60'; }
 
-# shot_complete FILE: a JPEG or PNG shot written to its end.
-shot_complete() {
-    case $1 in
-    *.jpg) [ "$(tail -c 2 "$1" 2>/dev/null | od -An -tx1 | tr -d ' \n')" = ffd9 ] ;;
-    *.png) [ "$(head -c 8 "$1" 2>/dev/null | od -An -tx1 | tr -d ' \n')" = 89504e470d0a1a0a ] &&
-        [ "$(tail -c 8 "$1" | head -c 4)" = IEND ] ;;
-    esac
-}
+# shot_complete FILE: a JPEG or PNG written to its end marker (the checks then decode it).
+shot_complete() { tail -c 12 "$1" 2>/dev/null | od -An -tx1 | tr -d ' \n' | grep -Eq 'ffd9$|49454e44ae426082$'; }
 
 # screen_until NAME CHECK ARG...: screenshots into $work/NAME.png until CHECK
 # PICTURE ARG... passes: keys take effect later on a busy machine.

@@ -47,9 +47,8 @@ sleep 0.5
 
 # A scene that is not there: a message box, then the error list.
 focus "$dialog"
-xdotool mousemove --window "$dialog" 200 17 click 1
-xdotool key ctrl+a BackSpace
-xdotool type "$work/missing.tvn"
+click_in "$dialog" 200 17
+xdotool key ctrl+a BackSpace type "$work/missing.tvn"
 click_in "$dialog" "$view_x" "$view_y"
 wait_box "$dialog" || die "no message box for the missing scene"
 close_box || die "the message box does not close with Return"

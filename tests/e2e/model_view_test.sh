@@ -23,15 +23,13 @@ moved() {
         awk -F'[x+]' '$1 * $2 >= 100'
 }
 
-# A box whose centre lies in the middle of the 800 x 600 screen.
-in_middle() {
-    awk -F'[x+]' '{ cx = $3 + $1 / 2; cy = $4 + $2 / 2; exit !(cx > 250 && cx < 550 && cy > 150 && cy < 450) }' <<<"$1"
-}
+# A box whose centre lies within 150 pixels of the 800 x 600 screen's.
+in_middle() { awk -F'[x+]' '{ exit !(($3 + $1 / 2 - 400) ^ 2 < 22500 && ($4 + $2 / 2 - 300) ^ 2 < 22500) }' <<<"$1"; }
 
 # near PICTURE REFERENCE X Y: the two pixels within 12 of each other.
 near() {
     echo "$(pixel "$1" "$3" "$4") $(pixel "$2" "$3" "$4")" |
-        awk '{ for (i = 1; i <= 3; i++) if ($i - $(i + 3) > 12 || $(i + 3) - $i > 12) exit 1 }'
+        awk '{ for (i = 1; i <= 3; i++) if (($i - $(i + 3)) ^ 2 > 144) exit 1 }'
 }
 
 differs_from() { [ -n "$(moved "$1" "$2")" ]; }
