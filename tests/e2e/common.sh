@@ -1,11 +1,9 @@
-# Sourced by the end-to-end scripts: a work folder in $work, and everything
-# started (Xvfb, orrin) ended on the way out. Every wait is bounded twice, by
-# $window_seconds or $effect_seconds and by $script_seconds (well inside
-# ctest's timeout), so a failure ends with its own message, never in a timeout.
+# Sourced by the end-to-end scripts: a work folder in $work, and everything started
+# (Xvfb, orrin) ended on the way out. Every wait is bounded by $wait_seconds and by
+# $script_seconds, well inside ctest's timeout: a failure ends with its own message.
 set -u
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-window_seconds=10  # an ASan orrin starting beside a parallel build can take 5
-effect_seconds=10
+wait_seconds=10  # for a window, a key's effect, a file, an exit; an ASan orrin beside a build takes 5 to start
 script_seconds=45
 
 # require_tools TOOL...: exit 77 (skipped) when one is missing.
@@ -74,7 +72,7 @@ start_xvfb() {
         : >"$work/display"
         Xvfb -displayfd 3 -screen 0 "$1" -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" &
         xvfb_pid=$!
-        within "$window_seconds" test -s "$work/display" || { echo "skipped: Xvfb did not start"; exit 77; }
+        within "$wait_seconds" test -s "$work/display" || { echo "skipped: Xvfb did not start"; exit 77; }
         export DISPLAY=":$(head -n 1 "$work/display")"
         within 2 x_answers && return 0
         echo "the X server on $DISPLAY does not answer (attempt $attempt): $(tail -n 3 "$work/xvfb.log")"
@@ -106,9 +104,9 @@ view() {
     window=$(find_window 'Test Window') || die "no viewer window for $1"
 }
 
-# expect_exit CODE [WHEN]: orrin ends with CODE within $effect_seconds.
+# expect_exit CODE [WHEN]: orrin ends with CODE.
 expect_exit() {
-    if ! within "$effect_seconds" orrin_ended; then
+    if ! within "$wait_seconds" orrin_ended; then
         fail "orrin does not end ${2:-}"
         kill -KILL "$orrin_pid" 2>/dev/null
     fi
@@ -125,9 +123,9 @@ leave() {
 
 # find_window NAME: the visible window called exactly NAME. Not --sync: a
 # search that meets a window being destroyed ends with an X error.
-find_window() { within "$window_seconds" take_window "$1" && echo "$found"; }
+find_window() { within "$wait_seconds" take_window "$1" && echo "$found"; }
 take_window() { found=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1); [ -n "$found" ]; }
-window_gone() { within "$window_seconds" no_window "$1"; }
+window_gone() { within "$wait_seconds" no_window "$1"; }
 no_window() { [ -z "$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null)" ]; }
 
 # focus WINDOW: without a window manager nobody else hands a window the keyboard.
@@ -158,10 +156,10 @@ message_box() {
     return 1
 }
 # wait_box [DIALOG]: the message box in $box.
-wait_box() { within "$window_seconds" take_box "${1:-}"; }
+wait_box() { within "$wait_seconds" take_box "${1:-}"; }
 take_box() { box=$(message_box "$1"); }
 # close_box: Return presses the box's one button, wherever its fonts put it.
-close_box() { press_in "$box" Return; within "$window_seconds" box_gone; }
+close_box() { press_in "$box" Return; within "$wait_seconds" box_gone; }
 box_gone() { ! xwininfo -id "$box" 2>/dev/null | grep -q IsViewable; }
 
 # pixels FILE CROP: "x y r g b" (0..255) for each pixel of the WxH+X+Y crop;
@@ -180,7 +178,7 @@ shot_complete() { tail -c 12 "$1" 2>/dev/null | od -An -tx1 | tr -d ' \n' | grep
 
 # screen_until NAME CHECK ARG...: screenshots into $work/NAME.png until CHECK
 # PICTURE ARG... passes: keys take effect later on a busy machine.
-screen_until() { within "$effect_seconds" screen_check "$@"; }
+screen_until() { within "$wait_seconds" screen_check "$@"; }
 key_until() { xdotool key "$1"; shift; screen_until "$@"; }
 screen_check() {
     local name=$1 check=$2

@@ -30,7 +30,7 @@ has_grid "$work/shown.png" && fail "a grid is shown before Alt+G"
 key_until alt+g gridded has_grid || fail "Alt+G shows no grid"
 xdotool key F12
 shot="$work/prog/scrnshot/shot000.jpg"
-within "$effect_seconds" shot_complete "$shot" || die "F12 wrote no complete shot000.jpg"
+within "$wait_seconds" shot_complete "$shot" || die "F12 wrote no complete shot000.jpg"
 is_red "$shot" 400 300 || fail "the screen shot does not show the box"
 has_grid "$shot" && fail "the screen shot shows the grid"
 screen_until after-shot has_grid || fail "the grid is gone after the screen shot"
@@ -60,7 +60,7 @@ grep -q "Error opening scene file" "$work/prog/errors.txt" || fail "errors.txt: 
 errors_painted() {
     import -window "$errors" "$work/errors.png" && [ "$(pixel "$work/errors.png" 20 140)" = "255 255 255" ]
 }
-within "$effect_seconds" errors_painted || die "the error list is not painted"
+within "$wait_seconds" errors_painted || die "the error list is not painted"
 width=$(convert "$work/errors.png" -format %w info:)
 any_pixel "$work/errors.png" "8x20+$((width - 8))+6" '$3 + $4 + $5 < 384' && fail "the error list cuts its heading"
 press_in "$errors" Return
@@ -83,7 +83,7 @@ xprop -root -format RESOURCE_MANAGER 8s -set RESOURCE_MANAGER "Xft.dpi:	192"
 start_orrin "$work/prog/orrin"
 dialog=$(find_window Orrin) || die "no dialog at 192 dpi"
 size_doubled() { [ "$(window_size "$dialog" | cut -d' ' -f1-2)" = "844 474" ]; }
-within "$window_seconds" size_doubled || fail "the dialog is $(window_size "$dialog") at 192 dpi"
+within "$wait_seconds" size_doubled || fail "the dialog is $(window_size "$dialog") at 192 dpi"
 press_in "$dialog" Escape
 expect_exit 0 "after Escape"
 [ "$(cat "$ini")" = "$settings" ] || fail "Escape changed the settings: $(cat "$ini")"

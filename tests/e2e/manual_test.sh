@@ -12,9 +12,9 @@ build=$1
 prefix="$work/prefix"
 cmake --install "$build" --prefix "$prefix" >"$work/install.log" 2>&1 ||
     die "cmake --install: $(cat "$work/install.log")"
-for file in bin/orrin bin/tvntool share/orrin/quake2.pal share/applications/orrin.desktop \
-            share/mime/packages/orrin-tvn.xml share/mime/packages/orrin-models.xml \
-            share/thumbnailers/orrin.thumbnailer share/man/man1/orrin.1 share/man/man1/tvntool.1; do
+# What the checks below do not open themselves.
+for file in share/mime/packages/orrin-tvn.xml share/mime/packages/orrin-models.xml share/man/man1/orrin.1 \
+            share/man/man1/tvntool.1; do
     [ -e "$prefix/$file" ] || fail "not installed: $file"
 done
 

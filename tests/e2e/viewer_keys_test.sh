@@ -26,13 +26,8 @@ mean_colour() {
 }
 # on_panel FILE REGION green|amber: on an overlay's dark panel, the text's colour standing out.
 on_panel() {
-    local r g b
-    read -r r g b <<<"$(mean_colour "$1" "$2")"
-    [ "$r" -lt 120 ] && [ "$g" -lt 120 ] && [ "$b" -lt 120 ] || return 1
-    case $3 in
-    green) [ "$g" -gt $((r + 8)) ] && [ "$g" -gt $((b + 8)) ] ;;
-    amber) [ "$r" -gt $((b + 8)) ] && [ "$r" -ge "$g" ] ;;
-    esac
+    mean_colour "$1" "$2" | awk -v colour="$3" '$1 < 120 && $2 < 120 && $3 < 120 {
+        exit !(colour == "green" ? $2 > $1 + 8 && $2 > $3 + 8 : $1 > $3 + 8 && $1 >= $2) } { exit 1 }'
 }
 no_panel() { ! on_panel "$@"; }
 # The box scene's dark blue, or the white scene's white, away from the box.
@@ -74,7 +69,7 @@ windowed="800 600 240 60"
 is_size() { [ "$(window_size "$window")" = "$1" ]; }
 key_gives() {
     xdotool key "$1"
-    within "$effect_seconds" is_size "$2" || fail "$1 gives $(window_size "$window"), not $2"
+    within "$wait_seconds" is_size "$2" || fail "$1 gives $(window_size "$window"), not $2"
 }
 is_size "$full" || fail "the viewer does not cover the screen: $(window_size "$window")"
 key_gives F11 "$windowed"
@@ -82,7 +77,7 @@ xdotool windowsize "$window" 600 400
 centred() { is_red "$1" 540 260 && ! is_red "$1" 640 360 && [ "$(pixel "$1" 250 70)" = "255 255 255" ]; }
 screen_until resized centred || fail "the scene does not follow the window's new size"
 xdotool key F12
-within "$effect_seconds" shot_complete "$work/prog/scrnshot/shot000.png" || fail "F12 in a window wrote no shot000.png"
+within "$wait_seconds" shot_complete "$work/prog/scrnshot/shot000.png" || fail "F12 in a window wrote no shot000.png"
 size=$(convert "$work/prog/scrnshot/shot000.png" -format '%wx%h' info: 2>/dev/null)
 [ "$size" = 600x400 ] || fail "a shot of the 600 x 400 window is $size"
 key_gives alt+Return "$full"
@@ -99,7 +94,7 @@ key_until F1 no-help no_panel "$key_reference" green || fail "a second F1 does n
 screen_until before-shot no_panel "$notice" green || fail "a notice stays on"
 key_until F12 notice on_panel "$notice" green || fail "F12 shows no notice: $(mean_colour "$work/notice.png" "$notice")"
 shot="$work/prog/scrnshot/shot001.png"
-within "$effect_seconds" shot_complete "$shot" || die "F12 wrote no complete shot001.png"
+within "$wait_seconds" shot_complete "$shot" || die "F12 wrote no complete shot001.png"
 is_red "$shot" 640 360 || fail "the shot does not show the box"
 on_panel "$shot" "$notice" green && fail "the notice is in the shot"
 screen_until notice-gone no_panel "$notice" green || fail "the notice does not go"
