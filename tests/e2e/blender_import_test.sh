@@ -9,8 +9,7 @@ demo=${3:-/nonexistent}
 require_tools blender
 script_seconds=280
 
-# Kind, file under TESTDATA (or absolute; skipped when absent), and "bones" when
-# Blender must make an armature of it.
+# Kind, file under TESTDATA or absolute (skipped when absent), "bones" for an armature.
 rows=(
     "md2    md2/didux-quake/models/objects/banner/tris.md2  none"
     "player player/didux-quake/players/male/tris.md2        none"

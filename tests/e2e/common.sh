@@ -26,8 +26,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# The X, GLX and D-Bus libraries keep memory to the end: leaks are the unit
-# tests' business, here the sanitizers still catch every bad access.
+# X, GLX and D-Bus keep memory to the end: leaks are the unit tests' business.
 export ASAN_OPTIONS="${ASAN_OPTIONS:-}:detect_leaks=0"
 
 failures=0
@@ -133,8 +132,7 @@ focus() { timeout 2 xdotool windowfocus --sync "$1" 2>/dev/null || xdotool windo
 press_in() { focus "$1"; xdotool key "$2"; }
 click_in() { xdotool mousemove --window "$1" "$2" "$3" click 1; }
 
-# The centre of the dialog's "View Scene" button (7, 125, 50, 14 in dialog
-# units) in pixels: the dialog is laid out at a fixed scale, not by fonts.
+# The centre of the dialog's "View Scene" button (7, 125, 50, 14 in dialog units).
 view_x=48; view_y=214
 
 # window_size WINDOW: "WIDTH HEIGHT X Y".
@@ -143,9 +141,8 @@ window_size() {
         /^ *Width/ { w = $NF } /^ *Height/ { h = $NF } END { print w, h, x, y }'
 }
 
-# message_box [DIALOG]: the viewable top-level window called "Orrin" other
-# than the dialog DIALOG. SDL's box above the viewer and FLTK's alert are both
-# called so; xdotool does not see the name SDL gives its box, xwininfo does.
+# message_box [DIALOG]: the viewable "Orrin" other than DIALOG: SDL's box or FLTK's
+# alert. xdotool does not see the name SDL gives its box, xwininfo does.
 message_box() {
     local id dialog
     dialog=$([ -n "${1:-}" ] && printf '0x%x' "$1")

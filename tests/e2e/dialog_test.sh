@@ -20,8 +20,7 @@ class=$(xprop -id "$dialog" WM_CLASS 2>/dev/null)
 click_in "$dialog" "$view_x" "$view_y"
 find_window 'Test Window' >/dev/null || die "View Scene shows no viewer window"
 
-# The grid lies in the plane y = 0, seen edge on: a light line across the
-# middle of the screen, left of the box.
+# The grid in the plane y = 0, seen edge on: a light line across the middle, left of the box.
 has_grid() { any_pixel "$1" 1x13+100+294 '$3 > 90 && $4 > 90'; }
 screen_until shown is_red 400 300 ||
     fail "the box is not in the middle of the screen: $(pixel "$work/shown.png" 400 300)"
