@@ -1,10 +1,7 @@
-# Run inside Blender by blender_import_test.sh:
-#   blender -b --factory-startup --python-exit-code 1 --python blender_import_check.py -- FILE.glb BONES
-# Imports FILE.glb into an empty scene and raises, saying what is missing,
-# unless the scene has its meshes, an action for each object each glTF
-# animation drives (Blender keeps one action per animated object, and the
-# joints of a skin are one object, its armature), and, when BONES is
-# "bones", an armature with bones.
+# Run inside Blender by blender_import_test.sh, with FILE.glb BONES after "--": raises,
+# saying what is missing, unless the scene has its meshes, an action for each object
+# each glTF animation drives (the joints of a skin are one object, its armature),
+# and, when BONES is "bones", an armature with bones.
 import json
 import struct
 import sys

@@ -1,22 +1,15 @@
 #!/usr/bin/env bash
-# End to end: Blender imports what tvntool export writes. One file of each
-# kind in the table is exported and imported into an empty Blender scene by
-# blender_import_check.py, which says what it found or what is missing.
+# End to end: Blender imports what tvntool export writes, one file of each kind,
+# checked by blender_import_check.py; skipped (77) without Blender or test data.
 #   blender_import_test.sh TVNTOOL TESTDATA [DEMO]
-# Exits 77 (skipped) when Blender or the test data is missing; ends at the
-# first failure, with its message.
-set -u
+. "$(dirname "$0")/common.sh"
 tool=$1
 testdata=$2
 demo=${3:-/nonexistent}
-here=$(cd "$(dirname "$0")" && pwd)
+require_tools blender
+script_seconds=280
 
-command -v blender >/dev/null || { echo "skipped: blender is not installed"; exit 77; }
-[ -d "$testdata" ] || { echo "skipped: no test data in $testdata"; exit 77; }
-
-# A row: kind, file under TESTDATA (or an absolute path), and "bones" when
-# Blender must make an armature of it (else "none"). A row whose file is
-# absent is skipped; a refusal by export fails.
+# Kind, file under TESTDATA or absolute (skipped when absent), "bones" for an armature.
 rows=(
     "md2    md2/didux-quake/models/objects/banner/tris.md2  none"
     "player player/didux-quake/players/male/tris.md2        none"
@@ -26,24 +19,12 @@ rows=(
     "hlmdl  hlmdl/sven-lowdef/bmt/barney/barney.mdl         bones"
     "scene  $demo/demo.tvn                                  none"
 )
-
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-
-die() {
-    echo "FAIL: $*"
-    exit 1
-}
-
 checked=0
 for row in "${rows[@]}"; do
     read -r kind file skeleton <<<"$row"
     model=$file
     [[ $file == /* ]] || model=$testdata/$file
-    if [ ! -f "$model" ]; then
-        echo "skipped $kind: $file is absent"
-        continue
-    fi
+    [ -f "$model" ] || { echo "skipped $kind: $file is absent"; continue; }
     output=$work/$checked.glb
     timeout 60 "$tool" export "$model" -o "$output" >"$work/export.out" 2>&1
     code=$?
@@ -57,4 +38,4 @@ for row in "${rows[@]}"; do
     checked=$((checked + 1))
 done
 [ "$checked" -gt 0 ] || { echo "skipped: none of the table's files is in $testdata"; exit 77; }
-echo "$checked files imported"
+finish "$checked files imported"

@@ -1,19 +1,12 @@
-# Shared by the end-to-end scripts: sourced, not run. A work folder in $work
-# and everything started (Xvfb, orrin) ended on the way out, whatever happens.
-#
-# Every wait is bounded twice: a window must come or go within
-# $window_seconds and anything else (a key's effect, a file, orrin's exit)
-# happen within $effect_seconds, and the whole script ends within
-# $script_seconds, well inside ctest's timeout. A failure always ends with
-# its own message, never in a timeout.
+# Sourced by the end-to-end scripts: a work folder in $work, and everything started
+# (Xvfb, orrin) ended on the way out. Every wait is bounded by $wait_seconds and by
+# $script_seconds, well inside ctest's timeout: a failure ends with its own message.
 set -u
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-window_seconds=10  # an ASan orrin starting beside a parallel build can take 5
-effect_seconds=10
+wait_seconds=10  # for a window, a key's effect, a file, an exit; an ASan orrin beside a build takes 5 to start
 script_seconds=45
 
-# require_tools TOOL...: exit 77 (skipped) when one is missing, as the
-# scripts do when their test data is missing.
+# require_tools TOOL...: exit 77 (skipped) when one is missing.
 require_tools() {
     local tool
     for tool in "$@"; do
@@ -33,9 +26,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# The X, GLX and D-Bus libraries keep memory to the end and SDL unloads
-# OpenGL's before the leak check: leaks are the unit tests' business, here
-# the sanitizers still catch every bad access.
+# X, GLX and D-Bus keep memory to the end: leaks are the unit tests' business.
 export ASAN_OPTIONS="${ASAN_OPTIONS:-}:detect_leaks=0"
 
 failures=0
@@ -44,8 +35,7 @@ fail() {
     failures=$((failures + 1))
 }
 
-# die MESSAGE: fail, show what orrin said, end the script. With
-# ORRIN_E2E_KEEP naming a folder, the screen at that moment is kept there.
+# die MESSAGE: fail, show what orrin said, keep the screen in $ORRIN_E2E_KEEP if set, end.
 die() {
     [ "$SECONDS" -ge "$script_seconds" ] && set -- "$* (the script has used its $script_seconds seconds)"
     fail "$*"
@@ -54,14 +44,12 @@ die() {
     exit 1
 }
 
-# finish NAME: the script's verdict.
 finish() {
     [ "$failures" -eq 0 ] || exit 1
     echo "$1: passed"
 }
 
-# within SECONDS COMMAND...: COMMAND every 0.2 seconds until it succeeds, or
-# status 1 once SECONDS (or the script's time) pass.
+# within SECONDS COMMAND...: COMMAND every 0.2 seconds until it succeeds or SECONDS pass.
 within() {
     local remaining=$((script_seconds - SECONDS)) deadline
     [ "$remaining" -gt 0 ] || die "out of time"
@@ -73,30 +61,27 @@ within() {
     done
 }
 
-# start_xvfb WxHxDEPTH: an X server on a free display (Xvfb says which on the
-# descriptor), exported as DISPLAY once a client can connect; exit 77 when it
-# does not start. With servers starting side by side, one that said its
-# number once refused the first connection: it is replaced, twice at most.
+# start_xvfb WxHxDEPTH: an X server in place of the one before, as DISPLAY once a
+# client can connect. Beside other servers starting, one refused its first: replaced.
 start_xvfb() {
     local attempt
+    require_tools Xvfb xdotool xwininfo xprop import convert perl timeout
     for attempt in 1 2 3; do
+        [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
         : >"$work/display"
         Xvfb -displayfd 3 -screen 0 "$1" -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" &
         xvfb_pid=$!
-        within "$window_seconds" test -s "$work/display" || { echo "skipped: Xvfb did not start"; exit 77; }
+        within "$wait_seconds" test -s "$work/display" || { echo "skipped: Xvfb did not start"; exit 77; }
         export DISPLAY=":$(head -n 1 "$work/display")"
         within 2 x_answers && return 0
         echo "the X server on $DISPLAY does not answer (attempt $attempt): $(tail -n 3 "$work/xvfb.log")"
-        kill "$xvfb_pid" 2>/dev/null
-        wait "$xvfb_pid" 2>/dev/null
     done
     die "no X server answers"
 }
 x_answers() { xdotool getdisplaygeometry >/dev/null 2>&1; }
 
-# make_program_folder ORRIN INI: a copy of orrin in $work/prog (where log.txt,
-# errors.txt and the shots go, so each test keeps to itself) with a grey
-# quake2.pal beside it, the settings file $ini holding INI, and $work/box.tvn.
+# make_program_folder ORRIN INI: a copy of orrin in $work/prog, where its log and
+# shots go, with a grey quake2.pal; the settings file $ini holding INI; $work/box.tvn.
 make_program_folder() {
     mkdir -p "$work/prog" "$work/config/Fennwick"
     cp "$1" "$work/prog/orrin"
@@ -107,39 +92,39 @@ make_program_folder() {
     export XDG_CONFIG_HOME="$work/config"
 }
 
-# start_orrin PROGRAM ARG...: in the background, its output in $work/orrin.out.
 start_orrin() {
     "$@" >"$work/orrin.out" 2>&1 &
     orrin_pid=$!
 }
 
-# wait_orrin: orrin's exit status once it ends within $effect_seconds; a
-# failure (and orrin killed) when it does not.
-wait_orrin() {
-    if ! within "$effect_seconds" orrin_ended; then
-        fail "orrin does not end"
+# view SCENE: "orrin --view SCENE", its window in $window.
+view() {
+    start_orrin "$work/prog/orrin" --view "$1"
+    window=$(find_window 'Test Window') || die "no viewer window for $1"
+}
+
+# expect_exit CODE [WHEN]: orrin ends with CODE.
+expect_exit() {
+    if ! within "$wait_seconds" orrin_ended; then
+        fail "orrin does not end ${2:-}"
         kill -KILL "$orrin_pid" 2>/dev/null
     fi
     wait "$orrin_pid"
     local status=$?
     orrin_pid=
-    return "$status"
-}
-orrin_ended() { ! kill -0 "$orrin_pid" 2>/dev/null; }
-
-# expect_exit CODE [WHEN]: orrin ends with CODE.
-expect_exit() {
-    wait_orrin
-    local status=$?
     [ "$status" -eq "$1" ] || fail "orrin exited with $status ${2:-}: $(cat "$work/orrin.out")"
 }
+orrin_ended() { ! kill -0 "$orrin_pid" 2>/dev/null; }
+leave() {
+    xdotool key Escape
+    expect_exit 0 "$@"
+}
 
-# find_window NAME: the id of the visible window called exactly NAME, within
-# $window_seconds. Searched again and again rather than with --sync: a search
-# that meets a window being destroyed ends with an X error instead of waiting.
-find_window() { within "$window_seconds" take_window "$1" && echo "$found"; }
+# find_window NAME: the visible window called exactly NAME. Not --sync: a
+# search that meets a window being destroyed ends with an X error.
+find_window() { within "$wait_seconds" take_window "$1" && echo "$found"; }
 take_window() { found=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1); [ -n "$found" ]; }
-window_gone() { within "$window_seconds" no_window "$1"; }
+window_gone() { within "$wait_seconds" no_window "$1"; }
 no_window() { [ -z "$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null)" ]; }
 
 # focus WINDOW: without a window manager nobody else hands a window the keyboard.
@@ -147,19 +132,17 @@ focus() { timeout 2 xdotool windowfocus --sync "$1" 2>/dev/null || xdotool windo
 press_in() { focus "$1"; xdotool key "$2"; }
 click_in() { xdotool mousemove --window "$1" "$2" "$3" click 1; }
 
-# The centre of the dialog's "View Scene" button (7, 125, 50, 14 in dialog
-# units) in pixels: the dialog is laid out at a fixed scale, not by fonts.
+# The centre of the dialog's "View Scene" button (7, 125, 50, 14 in dialog units).
 view_x=48; view_y=214
 
-# window_size WINDOW: "WIDTH HEIGHT X Y" of the window as X has it.
+# window_size WINDOW: "WIDTH HEIGHT X Y".
 window_size() {
     xwininfo -id "$1" 2>/dev/null | awk '/Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF }
         /^ *Width/ { w = $NF } /^ *Height/ { h = $NF } END { print w, h, x, y }'
 }
 
-# message_box [DIALOG]: the viewable top-level window called "Orrin" other
-# than the dialog DIALOG. SDL's box above the viewer and FLTK's alert are both
-# called so; xdotool does not see the name SDL gives its box, xwininfo does.
+# message_box [DIALOG]: the viewable "Orrin" other than DIALOG: SDL's box or FLTK's
+# alert. xdotool does not see the name SDL gives its box, xwininfo does.
 message_box() {
     local id dialog
     dialog=$([ -n "${1:-}" ] && printf '0x%x' "$1")
@@ -169,55 +152,31 @@ message_box() {
     done
     return 1
 }
-# wait_box [DIALOG]: $box, a message box, within $window_seconds.
-wait_box() { within "$window_seconds" take_box "${1:-}"; }
+# wait_box [DIALOG]: the message box in $box.
+wait_box() { within "$wait_seconds" take_box "${1:-}"; }
 take_box() { box=$(message_box "$1"); }
 # close_box: Return presses the box's one button, wherever its fonts put it.
-close_box() { press_in "$box" Return; within "$window_seconds" box_gone; }
+close_box() { press_in "$box" Return; within "$wait_seconds" box_gone; }
 box_gone() { ! xwininfo -id "$box" 2>/dev/null | grep -q IsViewable; }
 
-# pixels FILE CROP: "x y r g b" (0..255) for each pixel of the WxH+X+Y crop.
+# pixels FILE CROP: "x y r g b" (0..255) for each pixel of the WxH+X+Y crop;
+# any_pixel: one meets the awk CONDITION on $3, $4, $5.
 pixels() {
     convert "$1" -crop "$2" +repage -depth 8 -colorspace sRGB txt:- | sed -n '2,$p' |
         sed -E 's/^([0-9]+),([0-9]+):[^(]*\(([0-9.]+),([0-9.]+),([0-9.]+).*/\1 \2 \3 \4 \5/' |
         awk '{ printf "%d %d %d %d %d\n", $1, $2, $3, $4, $5 }'
 }
-# any_pixel FILE CROP CONDITION: a pixel of the crop meets the awk CONDITION on $3, $4, $5 (r, g, b).
 any_pixel() { pixels "$1" "$2" | awk "$3 { found = 1 } END { exit !found }"; }
-# pixel FILE X Y: "r g b".
 pixel() { pixels "$1" "1x1+$2+$3" | cut -d' ' -f3-; }
 is_red() { any_pixel "$1" "1x1+$2+$3" '$3 > 200 && $4 < 60 && $5 < 60'; }
 
-# red_span FILE ROW: "left right" of the red pixels along the row (the box), or "none".
-red_span() {
-    pixels "$1" "x1+0+$2" | awk '$3 > 200 && $4 < 60 && $5 < 60 { if (left == "") left = $1; right = $1 }
-        END { if (left == "") print "none"; else print left, right }'
-}
-
-# mean_colour FILE REGION: "r g b", the mean of the WxH+X+Y region.
-mean_colour() {
-    convert "$1" -crop "$2" +repage -depth 8 \
-        -format '%[fx:int(255*mean.r)] %[fx:int(255*mean.g)] %[fx:int(255*mean.b)]\n' info:
-}
-
-# on_panel FILE REGION green|amber: the region lies on an overlay's dark
-# panel, dark on the whole whatever the scene behind, the text's colour
-# standing out.
-on_panel() {
-    local r g b
-    read -r r g b <<<"$(mean_colour "$1" "$2")"
-    [ "$r" -lt 120 ] && [ "$g" -lt 120 ] && [ "$b" -lt 120 ] || return 1
-    case $3 in
-    green) [ "$g" -gt $((r + 8)) ] && [ "$g" -gt $((b + 8)) ] ;;
-    amber) [ "$r" -gt $((b + 8)) ] && [ "$r" -ge "$g" ] ;;
-    esac
-}
-no_panel() { ! on_panel "$@"; }
+# shot_complete FILE: a JPEG or PNG written to its end marker (the checks then decode it).
+shot_complete() { tail -c 12 "$1" 2>/dev/null | od -An -tx1 | tr -d ' \n' | grep -Eq 'ffd9$|49454e44ae426082$'; }
 
 # screen_until NAME CHECK ARG...: screenshots into $work/NAME.png until CHECK
-# (given the picture, then ARG...) passes on one, or $effect_seconds pass:
-# keys take effect when orrin gets to them, later on a busy machine.
-screen_until() { within "$effect_seconds" screen_check "$@"; }
+# PICTURE ARG... passes: keys take effect later on a busy machine.
+screen_until() { within "$wait_seconds" screen_check "$@"; }
+key_until() { xdotool key "$1"; shift; screen_until "$@"; }
 screen_check() {
     local name=$1 check=$2
     shift 2

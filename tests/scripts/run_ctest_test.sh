@@ -1,9 +1,7 @@
 #!/usr/bin/env bash
 # scripts/test's count of one ctest run: passes, failures and skips apart,
 # a disabled test skipped, one that cannot start failed, as ctest has them.
-set -u
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+. "$(dirname "$0")/../e2e/common.sh"
 cat >"$work/CMakeLists.txt" <<'CMAKE'
 cmake_minimum_required(VERSION 3.25)
 project(counts NONE)
@@ -16,12 +14,10 @@ add_test(NAME disabled COMMAND false)
 set_tests_properties(disabled PROPERTIES DISABLED TRUE)
 add_test(NAME cannot_start COMMAND "${CMAKE_CURRENT_BINARY_DIR}/no-such-program")
 CMAKE
-cmake -S "$work" -B "$work/build" >/dev/null || exit 1
+cmake -S "$work" -B "$work/build" >/dev/null || die "cmake cannot configure the tests"
 
 source "$(dirname "$0")/../../scripts/test"
 run_ctest "$work/build" >/dev/null 2>&1
-if [ "$passed $failed $skipped" != "1 2 2" ]; then
-    echo "FAIL: counted $passed passed, $failed failed, ${skipped:-no} skipped; expected 1, 2 and 2"
-    exit 1
-fi
-echo "counts right"
+[ "$passed $failed $skipped" = "1 2 2" ] ||
+    fail "counted $passed passed, $failed failed, ${skipped:-no} skipped; expected 1, 2 and 2"
+finish "counts"
