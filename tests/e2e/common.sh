@@ -26,9 +26,6 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# X, GLX and D-Bus keep memory to the end: leaks are the unit tests' business.
-export ASAN_OPTIONS="${ASAN_OPTIONS:-}:detect_leaks=0"
-
 failures=0
 fail() {
     echo "FAIL: $*"
@@ -40,7 +37,7 @@ die() {
     [ "$SECONDS" -ge "$script_seconds" ] && set -- "$* (the script has used its $script_seconds seconds)"
     fail "$*"
     [ -s "$work/orrin.out" ] && sed 's/^/orrin: /' "$work/orrin.out"
-    [ -n "${ORRIN_E2E_KEEP:-}" ] && import -window root "$ORRIN_E2E_KEEP/$(basename "$0" .sh).png"
+    [ -n "${ORRIN_E2E_KEEP:-}" ] && [ -n "$xvfb_pid" ] && import -window root "$ORRIN_E2E_KEEP/$(basename "$0" .sh).png"
     exit 1
 }
 
@@ -66,12 +63,15 @@ within() {
 start_xvfb() {
     local attempt
     require_tools Xvfb xdotool xwininfo xprop import convert perl timeout
+    # X, GLX and D-Bus keep memory to the end: leaks are the unit tests' business.
+    export ASAN_OPTIONS="${ASAN_OPTIONS:-}:detect_leaks=0"
     for attempt in 1 2 3; do
         [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
         : >"$work/display"
         Xvfb -displayfd 3 -screen 0 "$1" -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" &
         xvfb_pid=$!
-        within "$wait_seconds" test -s "$work/display" || { echo "skipped: Xvfb did not start"; exit 77; }
+        within "$wait_seconds" test -s "$work/display" ||
+            { [ "$failures" -eq 0 ] || die "Xvfb did not start"; echo "skipped: Xvfb did not start"; exit 77; }
         export DISPLAY=":$(head -n 1 "$work/display")"
         within 2 x_answers && return 0
         echo "the X server on $DISPLAY does not answer (attempt $attempt): $(tail -n 3 "$work/xvfb.log")"

@@ -27,7 +27,7 @@ palette="$prefix/share/orrin/quake2.pal"
 
 # run CODE PROGRAM ARG...: PROGRAM exits with CODE, its output in $work/out and $work/err.
 run() {
-    timeout 10 "${@:2}" >"$work/out" 2>"$work/err"
+    timeout -k 2 10 "${@:2}" >"$work/out" 2>"$work/err"
     local got=$?
     [ "$got" -eq "$1" ] || fail "${*:2}: exit $got, expected $1 ($(head -c 300 "$work/err"))"
 }
@@ -62,13 +62,13 @@ done
 # Every option the usage names is in the page: orrin's, tvntool's and those
 # of each command tvntool lists.
 options_of() { grep -oE -- '(^|[ [|])--?[a-z][a-z-]*' | grep -oE -- '--?[a-z-]+' | sort -u; }
-"$orrin" --help | options_of >"$work/orrin.options"
-"$tool" --help | options_of >"$work/tvntool.options"
-commands=$("$tool" --help | sed -n 's/^  \([a-z][a-z]*\) .*/\1/p; s/^  \([a-z][a-z]*\)$/\1/p')
+timeout 10 "$orrin" --help | options_of >"$work/orrin.options"
+timeout 10 "$tool" --help | options_of >"$work/tvntool.options"
+commands=$(timeout 10 "$tool" --help | sed -n 's/^  \([a-z][a-z]*\) .*/\1/p; s/^  \([a-z][a-z]*\)$/\1/p')
 [ -n "$commands" ] || fail "tvntool --help lists no commands"
 for command in $commands; do
     grep -q "^\.B.* $command\b\|^\.B[IR]* \"\?$command\b" "$pages/tvntool.1" || fail "tvntool.1 does not describe $command"
-    "$tool" "$command" --help | sed -n '1,/^$/p' | options_of >>"$work/tvntool.options"
+    timeout 10 "$tool" "$command" --help | sed -n '1,/^$/p' | options_of >>"$work/tvntool.options"
 done
 for name in orrin tvntool; do
     for option in $(sort -u "$work/$name.options"); do
@@ -102,7 +102,7 @@ for entry in "$thumbnailer" "$prefix/share/applications/orrin.desktop"; do
 done
 perl "$here/write_scene.pl" "$work/box.tvn"
 command=$(sed -n 's/^Exec=//p' "$thumbnailer" | sed "s|%i|$work/box.tvn|; s|%o|$work/box.png|; s|%s|128|")
-timeout 20 "${as_user[@]}" $command || fail "the thumbnailer fails: $command"
+timeout -k 2 20 "${as_user[@]}" $command || fail "the thumbnailer fails: $command"
 size=$(png_size "$work/box.png")
 [ "$size" = "128 96" ] || fail "the thumbnail of a scene is not 128 x 96 but $size"
 

@@ -39,7 +39,7 @@ models="md2/assimp/faerie.md2 mdl/slipgate/progs/flame.mdl hlmdl/sven-lowdef/bmt
 for model in $models; do
     name=$(basename "$model" | tr '.' '_')
     # The offscreen render of the same file: the stage, and where it moves over 8 ticks.
-    timeout 30 "$tool" render "$testdata/$model" -o "$work/$name-tool.png" --size 800x600 --frames 2 --every 8 2>/dev/null ||
+    timeout 15 "$tool" render "$testdata/$model" -o "$work/$name-tool.png" --size 800x600 --frames 2 --every 8 2>/dev/null ||
         { fail "tvntool does not render $model"; continue; }
     expected=$(moved "$work/$name-tool000.png" "$work/$name-tool001.png")
 
