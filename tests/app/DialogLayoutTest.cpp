@@ -135,7 +135,7 @@ protected:
     std::unique_ptr<CScopedEnv> displayEnv;
 };
 
-// At 96 and 192 dpi (the main dialog's size is checked end to end). PNG is
+// At 96 and 192 dpi. PNG is
 // the shot type a stored 2 shows, and it reads back as 2. The acknowledgement
 // of the JPEG library is longer than the About box is wide: wrapped lines
 // push the ones below them down, clear of OK.

@@ -109,8 +109,8 @@ TEST_F(ViewerDlgTest, GammaSliderPositions) {
 
 // The scene path as typed is made absolute against the folder the program
 // runs in, through symbolic links as named, for a later start from elsewhere.
-// The other fields' values stored on Exit are read back end to end. A scene
-// named on the command line stands in the field instead of the stored one.
+// A scene named on the command line stands in the field instead of the
+// stored one.
 TEST_F(ViewerDlgTest, ExitStoresTheSceneMadeAbsolute) {
     folder.Write("TAV.ini", "[3dfx]\nLastScene=/old.tvn\n");
     Open("/given.tvn");

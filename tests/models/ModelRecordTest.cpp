@@ -95,7 +95,8 @@ TEST_F(ModelRecordTest, EachKindReadsItsRowsAndSavesThemBack) {
 }
 
 // A forged animation index keeps the file's choice; frame numbers outside
-// the animation start it again, and nothing outside it is drawn.
+// the animation start it again, so a draw reads no frame outside it (which
+// the sanitizer builds would see).
 TEST_F(ModelRecordTest, RowsOutsideTheAnimationsFallBack) {
     ModelRecord record = RunRows(folder.Write("ogre/tris.md2", Text(Md2NamedFrames({ "stand1", "run1" }))), {}, -1);
     for (int32_t index : { -1, 1000 }) {

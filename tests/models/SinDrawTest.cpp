@@ -15,12 +15,6 @@
 
 namespace {
 
-// A square of 40 x 40 file units in the file's y and z, which the default
-// half turn and scale show as 2 x 2 world units: world x is file y, world y file z.
-SinFrame Square(float fileY) {
-    return { { 1, 1, 1 }, { 0, fileY, 0 }, { { 0, 0, 0, 0 }, { 0, 40, 0, 0 }, { 0, 0, 40, 0 }, { 0, 40, 40, 0 } } };
-}
-
 std::string SquareMesh() {
     SinMesh mesh;
     mesh.Group().Strip({ { 0.25f, 0.25f, 0 }, { 0.75f, 0.25f, 1 }, { 0.25f, 0.75f, 2 }, { 0.75f, 0.75f, 3 } }).End();

@@ -93,9 +93,7 @@ TEST_F(ModelScene, TheModelStandsOnAFloorThatFitsItUnderTwoShadowCastingLights) 
     EXPECT_TRUE(scene->Shadows().blend);
 }
 
-// The chosen animation plays in the chosen skin, else the first of each. A
-// choice the model lacks aborts: tvntool_cli_test.sh renders with --animation
-// dance and --skin 9.
+// The chosen animation plays in the chosen skin, else the first of each.
 TEST_F(ModelScene, ItPlaysTheFirstAnimationInTheChosenSkin) {
     const std::string path = WriteWallModel();
     const struct { const char* animation; int skin; const char* playing; size_t worn; } rows[] = {

@@ -48,8 +48,6 @@ protected:
         GLTest::TearDown();
     }
 
-    Model& Read(const Bytes& record, int version = 6) { return ReadModelRecord(models, record, *scene, version); }
-
     std::unique_ptr<COGLScene> scene = std::make_unique<COGLScene>();
     std::vector<std::unique_ptr<Model>> models;
 };

@@ -78,6 +78,12 @@ struct SinFrame {
     std::vector<std::array<uint8_t, 4>> vertices;   // x, y, z, normal index
 };
 
+// A square of 40 x 40 file units in the file's y and z, which the default
+// half turn and scale show as 2 x 2 world units: world x is file y, world y file z.
+inline SinFrame Square(float fileY) {
+    return { { 1, 1, 1 }, { 0, fileY, 0 }, { { 0, 0, 0, 0 }, { 0, 40, 0, 0 }, { 0, 0, 40, 0 }, { 0, 40, 40, 0 } } };
+}
+
 // Header (the three triples 1..9 at 72), the frame table at 128, then each
 // frame's vertices; a frame's offset counts from its own record.
 inline Bytes SinAnimationFile(const std::vector<SinFrame>& frames) {

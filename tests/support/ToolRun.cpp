@@ -1,6 +1,5 @@
 #include "support/ToolRun.h"
 
-#include <sys/resource.h>
 #include <sys/wait.h>
 
 #include <chrono>
@@ -42,17 +41,22 @@ bool CanLimitTool() {
 ToolRun RunToolLimited(const std::vector<std::string>& args, double killAfterSeconds) {
     // Another build's tool, to measure it against this one.
     const char* tool = std::getenv("ORRIN_TVNTOOL") != nullptr ? std::getenv("ORRIN_TVNTOOL") : TVNTOOL_PATH;
-    std::string command = "ulimit -d " + std::to_string(DATA_LIMIT_KB) + " && exec timeout -s KILL " +
+    // The shell's own complaints (a refused limit) land in the errors too.
+    std::string command = "{ ulimit -d " + std::to_string(DATA_LIMIT_KB) + " && exec timeout -s KILL " +
                           std::to_string(killAfterSeconds) + " " + Quoted(tool);
     for (const std::string& arg : args) {
         command += " " + Quoted(arg);
     }
-    command += " 2>&1 >/dev/null";
+    command += "; } 2>&1 >/dev/null";
 
     ToolRun run;
     std::fflush(stdout);  // or the child's copy of the buffer is written too
     const auto start = std::chrono::steady_clock::now();
     FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr) {
+        run.errors = "no shell to run the tool";
+        return run;
+    }
     // Standard error is drained while the tool runs: a flood must not stall
     // it on a full pipe.
     char buffer[65536];
@@ -64,9 +68,6 @@ ToolRun RunToolLimited(const std::vector<std::string>& args, double killAfterSec
     }
     const int status = pclose(pipe);
     run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    rusage usage {};
-    getrusage(RUSAGE_CHILDREN, &usage);
-    run.peakMegabytes = static_cast<double>(usage.ru_maxrss) / 1024.0;
     if (WIFEXITED(status)) {
         run.exitCode = WEXITSTATUS(status);
     } else if (WIFSIGNALED(status)) {
@@ -77,7 +78,7 @@ ToolRun RunToolLimited(const std::vector<std::string>& args, double killAfterSec
 
 std::string Describe(const ToolRun& run) {
     char line[160];
-    std::snprintf(line, sizeof(line), "exit %d, signal %d, %.2f s, %.0f MB, %zu bytes of errors: ", run.exitCode,
-                  run.signal, run.seconds, run.peakMegabytes, run.errorBytes);
+    std::snprintf(line, sizeof(line), "exit %d, signal %d, %.2f s, %zu bytes of errors: ", run.exitCode,
+                  run.signal, run.seconds, run.errorBytes);
     return line + run.errors.substr(0, 600);
 }

@@ -10,7 +10,6 @@ struct ToolRun {
     int         exitCode = -1;      // -1 when a signal ended it
     int         signal = 0;
     double      seconds = 0;
-    double      peakMegabytes = 0;  // resident, the most of any run so far, as the kernel counted it
     std::string errors;             // standard error, its first megabyte
     size_t      errorBytes = 0;     // all it wrote there
 };

@@ -189,10 +189,6 @@ std::string Md2Model(const std::vector<std::string>& skins) {
     return Text(layout.Write());
 }
 
-SinFrame Square(float fileY) {
-    return { { 1, 1, 1 }, { 0, fileY, 0 }, { { 0, 0, 0, 0 }, { 0, 40, 0, 0 }, { 0, 0, 40, 0 }, { 0, 40, 40, 0 } } };
-}
-
 // Two parts over one square, two animations.
 std::string SinModel(const CTestFolder& folder) {
     SinMesh mesh;

@@ -100,7 +100,7 @@ std::string Md2File(const CTestFolder& f, int32_t frames, int32_t corners, const
 
 std::string Mkfifo(const CTestFolder& folder, const std::string& name) {
     const std::string path = folder.Path(name);
-    mkfifo(path.c_str(), 0600);
+    EXPECT_EQ(mkfifo(path.c_str(), 0600), 0) << path;
     return path;
 }
 

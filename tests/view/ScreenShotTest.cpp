@@ -82,8 +82,7 @@ TEST(ShotNumbering, GrowsPastThreeDigitsAndNamesNoExtensionForOtherTypes) {
 
 // F12: the picture goes exactly into the folder given, here not the folder
 // "shots" beside it; the failure is logged, naming the file, and the reason
-// given back for the viewer to show, with no message box. A shot written, and
-// one below a file, are seen end to end.
+// given back for the viewer to show, with no message box.
 TEST(ShotNumbering, AShotIsWrittenIntoTheFolderGivenOrWhyNotGivenBack) {
     CCapturedReports reports;
     CTestFolder folder;

@@ -34,8 +34,9 @@ TEST(ViewKeys, ArrowsTurnBothWaysControlUpEndsRightDragsAndAltZZooms) {
     if (display == nullptr) {
         GTEST_SKIP() << "Xvfb is not installed or did not start";
     }
-    // An offscreen context keeps the GL driver loaded past the window's end,
-    // so the leak checker can still name the driver its own leftovers come from.
+    // An offscreen context leaves its EGL display up, which keeps the GL driver
+    // loaded past the window's end: the leak checker can then still name the
+    // driver its own leftovers come from.
     COffscreenContext().Create(8, 8);
     CScopedEnv displayEnv("DISPLAY", display);
     CTestFolder folder;
@@ -56,17 +57,17 @@ TEST(ViewKeys, ArrowsTurnBothWaysControlUpEndsRightDragsAndAltZZooms) {
     {
         COGLView view(settings, shots);
         ASSERT_TRUE(view.Create(640, 480));
-        view.OpenScene(folder.Write("wall.md2", Text(wall.Write())));
+        ASSERT_TRUE(view.OpenScene(folder.Write("wall.md2", Text(wall.Write()))));
         view.Show();
         for (const auto& row : rows) {
             for (SDL_Event event : row.keys) {
-                SDL_PushEvent(&event);
+                ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError();
             }
             SDL_Event f12 = Key(SDLK_F12);
-            SDL_PushEvent(&f12);
+            ASSERT_EQ(SDL_PushEvent(&f12), 1) << SDL_GetError();
         }
         SDL_Event escape = Key(SDLK_ESCAPE);
-        SDL_PushEvent(&escape);
+        ASSERT_EQ(SDL_PushEvent(&escape), 1) << SDL_GetError();  // or Run would wait for ever
         view.Run();
     }
     const auto shot = [&](int n) { return CTestFolder::Read(shots.folder + "/shot00" + std::to_string(n) + ".bmp"); };
